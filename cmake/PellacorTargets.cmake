@@ -1,0 +1,26 @@
+# Shared settings for every target of our own: warnings as errors and, in the
+# sanitizer build, ASan and UBSan on both compile and link.
+function(pellacor_settings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  if(PELLACOR_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# A module library: every .cpp below its folder, headers included as
+# "Module/Folder/File.h" from the Sources root.
+function(pellacor_module target dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${dir}/*.cpp")
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(ARGN)
+    foreach(excluded IN LISTS ARGN)
+      list(FILTER sources EXCLUDE REGEX "${excluded}")
+    endforeach()
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/Sources")
+  pellacor_settings(${target})
+endfunction()
