@@ -9,11 +9,18 @@ namespace pellacor::core {
 // Unicode text helpers over UTF-8 strings. Every folding, counting and trimming
 // of user-visible text in the program goes through here, so that profile names,
 // search and item fingerprints agree on what "the same text" means.
+//
+// Input may be malformed UTF-8: each ill-formed sequence reads as U+FFFD (one per
+// maximal subpart, as ICU, Swift and the WHATWG decoder do), and every returned
+// string is well-formed UTF-8. None of the foldings is locale-specific. The
+// grapheme functions, caseFolded, diacriticFolded and sameIgnoringCaseAndWidth
+// throw std::length_error for text of 2^31 bytes or more (ICU's string limit).
 class Text {
 public:
     Text() = delete;
 
     // Unicode general categories, as the platform's character sets name them.
+    // clang-format off
     enum class Category {
         uppercaseLetter, lowercaseLetter, titlecaseLetter, modifierLetter, otherLetter,
         nonspacingMark, spacingMark, enclosingMark,
@@ -24,33 +31,54 @@ public:
         spaceSeparator, lineSeparator, paragraphSeparator,
         control, format, surrogate, privateUse, unassigned,
     };
+    // clang-format on
 
-    // Number of user-perceived characters (extended grapheme clusters).
+    // Number of user-perceived characters (extended grapheme clusters):
+    // "e" + U+0301, a flag, a ZWJ emoji sequence and CR LF each count as one.
     static std::size_t graphemeCount(std::string_view text);
-    // The first `count` grapheme clusters (the whole text when it has fewer).
+    // The first `count` grapheme clusters (the whole text when it has fewer);
+    // never cuts inside a cluster.
     static std::string graphemePrefix(std::string_view text, std::size_t count);
 
-    // Full Unicode case folding ("Straße" -> "strasse").
+    // Full default Unicode case folding ("Straße" -> "strasse"). Not Turkish:
+    // "I" -> "i", "İ" -> "i" + U+0307, dotless "ı" stays "ı". The result need not
+    // be in any normalization form.
     static std::string caseFolded(std::string_view text);
-    // Decomposes, drops non-spacing marks, recomposes ("é" -> "e").
+    // NFD, drops every non-spacing mark (category Mn), NFC ("é" -> "e",
+    // "Ångström" -> "Angstrom"). Letters without a decomposition stay ("ø", "ł").
+    // Note the kana sound marks and the variation selectors are Mn too:
+    // "ガ" -> "カ", "パ" -> "ハ", "❤" U+FE0F -> "❤".
     static std::string diacriticFolded(std::string_view text);
-    // Full-width ASCII and the ideographic space to their narrow forms, half-width
-    // katakana to full width with voiced marks composed ("ｶﾞ" -> "ガ").
+    // Every <wide> and <narrow> compatibility character to its counterpart:
+    // full-width ASCII (U+FF01–U+FF5E), the ideographic space U+3000 and the
+    // full-width signs U+FFE0–U+FFE6 to their narrow forms; half-width katakana,
+    // punctuation, Hangul and symbols (U+FF61–U+FFEE) to their wide forms. A
+    // half-width (semi-)voiced sound mark is composed with the kana before it
+    // ("ｶﾞ" -> "ガ", "ﾊﾟ" -> "パ", "ｳﾞ" -> "ヴ"); where it cannot be, it becomes the
+    // spacing mark U+309B / U+309C. Nothing else is normalized.
     static std::string widthFolded(std::string_view text);
-    // Katakana to hiragana ("カタカナ" -> "かたかな"); other text unchanged.
+    // Katakana U+30A1–U+30F6 to hiragana ("カタカナ" -> "かたかな") and the
+    // iteration marks "ヽヾ" to "ゝゞ". The prolonged sound mark "ー", katakana
+    // with no hiragana form ("ヷ" … "ヺ", "ㇰ" …) and half-width katakana (fold
+    // width first) are left as they are, as is all other text.
     static std::string katakanaToHiragana(std::string_view text);
 
+    // The Unicode general category; values above U+10FFFF are unassigned.
     static Category generalCategory(char32_t codePoint);
-    // The white-space-and-newline set: Unicode White_Space plus the line and
-    // paragraph separators and the control characters U+0085.
+    // The white-space-and-newline set: the Unicode White_Space property, i.e.
+    // the space separators (U+0020, U+00A0, U+1680, U+2000–U+200A, U+202F,
+    // U+205F, U+3000), the line and paragraph separators U+2028 and U+2029, and
+    // the controls U+0009–U+000D and U+0085. Not U+200B, U+FEFF or U+180E.
     static bool isWhitespaceOrNewline(char32_t codePoint);
-    // Removes white space and newlines from both ends.
+    // Removes white space and newlines from both ends, never from the inside.
     static std::string trimmed(std::string_view text);
 
-    // Equal after case folding and width folding of both sides.
+    // Equal after width folding and case folding of both sides, up to canonical
+    // equivalence (so "é" and "e" + U+0301 are the same, as in Swift).
     static bool sameIgnoringCaseAndWidth(std::string_view a, std::string_view b);
 
-    // UTF-8 <-> code points. Malformed UTF-8 turns into U+FFFD.
+    // UTF-8 <-> code points. Malformed UTF-8 turns into U+FFFD; surrogates and
+    // values above U+10FFFF are written as U+FFFD.
     static std::u32string codePoints(std::string_view text);
     static std::string utf8(std::u32string_view codePoints);
 };
