@@ -1,12 +1,12 @@
 #pragma once
 
+#include "MenuBarCore/Model/AppRule.h"
+#include "MenuBarCore/Support/Uuid.h"
+
 #include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
-
-#include "MenuBarCore/Model/AppRule.h"
-#include "MenuBarCore/Support/Uuid.h"
 
 namespace pellacor::core {
 

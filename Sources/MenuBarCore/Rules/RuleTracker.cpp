@@ -14,7 +14,7 @@ RuleTracker::Action target(const std::optional<Uuid>& profile, const std::option
     return RuleTracker::Action::none();
 }
 
-std::optional<Uuid> lenientUuid(const nlohmann::json& object, const char* key) {
+std::optional<Uuid> lenientUuid(const Json& object, const char* key) {
     auto member = object.find(key);
     if (member == object.end() || !member->is_string()) {
         return std::nullopt;
@@ -28,7 +28,8 @@ void printOptional(std::ostream& out, const std::optional<Uuid>& id) {
 
 } // namespace
 
-RuleTracker::Action RuleTracker::evaluate(const std::optional<AppRule>& winner, const std::optional<Uuid>& current,
+RuleTracker::Action RuleTracker::evaluate(const std::optional<AppRule>& winner,
+                                          const std::optional<Uuid>& current,
                                           const std::unordered_set<Uuid>& profileIDs) {
     if (!winner) {
         if (!activeRuleID_) {
@@ -41,7 +42,7 @@ RuleTracker::Action RuleTracker::evaluate(const std::optional<AppRule>& winner, 
         *this = RuleTracker();
         return restore ? target(base, current, profileIDs) : Action::none();
     }
-    if (activeRuleID_ == winner->id) {
+    if (activeRuleID_ == winner->id()) {
         return overridden_ ? Action::none() : target(winner->profileID, current, profileIDs);
     }
     // The base is recorded only on the step from no rule to some rule, so that
@@ -49,7 +50,7 @@ RuleTracker::Action RuleTracker::evaluate(const std::optional<AppRule>& winner, 
     if (!activeRuleID_) {
         baseProfileID_ = current;
     }
-    activeRuleID_ = winner->id;
+    activeRuleID_ = winner->id();
     overridden_ = false;
     return target(winner->profileID, current, profileIDs);
 }
@@ -66,19 +67,19 @@ void RuleTracker::profileRemoved(const Uuid& removed, const std::optional<Uuid>&
     }
 }
 
-nlohmann::json RuleTracker::toJson() const {
-    nlohmann::json json = nlohmann::json::object();
-    if (activeRuleID_) {
-        json["activeRuleID"] = activeRuleID_->uuidString();
+Json JsonCoding<RuleTracker>::encode(const RuleTracker& tracker) {
+    Json json = Json::object();
+    if (tracker.activeRuleID()) {
+        json["activeRuleID"] = encodeJson(*tracker.activeRuleID());
     }
-    if (baseProfileID_) {
-        json["baseProfileID"] = baseProfileID_->uuidString();
+    if (tracker.baseProfileID()) {
+        json["baseProfileID"] = encodeJson(*tracker.baseProfileID());
     }
-    json["overridden"] = overridden_;
+    json["overridden"] = tracker.overridden();
     return json;
 }
 
-RuleTracker RuleTracker::fromJson(const nlohmann::json& json) {
+DecodeResult<RuleTracker> JsonCoding<RuleTracker>::decode(const Json& json, const CodingPath&) {
     if (!json.is_object()) {
         return RuleTracker();
     }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "MenuBarCore/Model/AppRule.h"
+#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/Uuid.h"
 
 #include <optional>
 #include <ostream>
 #include <unordered_set>
-
-#include "MenuBarCore/Model/AppRule.h"
-#include "MenuBarCore/Support/Uuid.h"
 
 namespace pellacor::core {
 
@@ -58,20 +57,22 @@ public:
     // A profile was deleted; a base that pointed at it moves to `fallback`.
     void profileRemoved(const Uuid& removed, const std::optional<Uuid>& fallback);
 
-    // The form inside the state document. Each id is written only when present;
-    // "overridden" always.
-    nlohmann::json toJson() const;
-    // Never fails: a value that is not an object, or a member that is missing,
-    // null or of the wrong kind, falls back to that field's default, so a
-    // damaged tracker costs the rules' memory and never the whole document.
-    static RuleTracker fromJson(const nlohmann::json& json);
-
     bool operator==(const RuleTracker&) const = default;
 
 private:
     std::optional<Uuid> activeRuleID_;
     std::optional<Uuid> baseProfileID_;
     bool overridden_ = false;
+};
+
+// An object with "activeRuleID" and "baseProfileID" (each written only when
+// present) and "overridden" (always). Decoding never fails: a value that is not
+// an object, or a member that is missing, null, of the wrong type or not a
+// valid UUID, gives that field its default, so a damaged tracker costs only the
+// rules' memory and never the whole document.
+template <> struct JsonCoding<RuleTracker> {
+    static Json encode(const RuleTracker& tracker);
+    static DecodeResult<RuleTracker> decode(const Json& json, const CodingPath& path);
 };
 
 // For readable test failures.

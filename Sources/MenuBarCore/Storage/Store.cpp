@@ -1,12 +1,9 @@
 #include "MenuBarCore/Storage/Store.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <limits>
 #include <variant>
-#include <vector>
 
 namespace pellacor::core {
 
@@ -18,9 +15,9 @@ namespace {
 // Which values count as the integer version: a JSON number written as an
 // integer that fits a signed 64-bit integer. 1 is version 1; 1.0, 1e0 and "1"
 // are not integers, and neither is a number too large for 64 bits; all of these
-// read as "no version". When a member name repeats, the parser keeps the last
-// occurrence, here as everywhere else in the document.
-std::optional<std::int64_t> documentVersion(const nlohmann::json& document) {
+// read as "no version". When a member name repeats (here or anywhere else in the
+// document), the parser keeps the last occurrence.
+std::optional<std::int64_t> versionOf(const Json& document) {
     if (!document.is_object()) {
         return std::nullopt;
     }
@@ -28,29 +25,7 @@ std::optional<std::int64_t> documentVersion(const nlohmann::json& document) {
     if (version == document.end()) {
         return std::nullopt;
     }
-    if (version->is_number_unsigned()) {
-        auto value = version->get<std::uint64_t>();
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            return std::nullopt;
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    if (version->is_number_integer()) {
-        return version->get<std::int64_t>();
-    }
-    return std::nullopt;
-}
-
-std::optional<nlohmann::json> parse(const std::string& bytes) {
-    try {
-        auto document = nlohmann::json::parse(bytes, nullptr, /*allow_exceptions=*/false);
-        if (document.is_discarded()) {
-            return std::nullopt;
-        }
-        return document;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return detail::documentVersion(*version);
 }
 
 // Pretty-printed with two spaces, members in sorted order (the parser's objects
@@ -58,8 +33,8 @@ std::optional<nlohmann::json> parse(const std::string& bytes) {
 // time stamps: the same document always gives the same bytes.
 std::variant<std::string, Store::Error> encode(const StoredState& state) {
     try {
-        return state.toJson().dump(2);
-    } catch (const nlohmann::json::exception&) {
+        return encodeJson(state).dump(2);
+    } catch (const Json::exception&) {
         // Text that is not valid UTF-8 cannot be written as JSON.
         return Store::Error::encoding;
     }
@@ -76,8 +51,6 @@ std::string Store::errorName(Error error) {
     switch (error) {
     case Error::read:
         return "ReadError";
-    case Error::decoding:
-        return "DecodingError";
     case Error::encoding:
         return "EncodingError";
     case Error::folderCreation:
@@ -131,8 +104,8 @@ Store::LoadResult Store::load() const {
     if (!bytes) {
         return LoadResult::unreadable("読めない（" + errorName(Error::read) + "）");
     }
-    auto document = parse(*bytes);
-    auto version = document ? documentVersion(*document) : std::nullopt;
+    auto document = parseJson(*bytes);
+    auto version = document ? versionOf(*document) : std::nullopt;
     if (!version) {
         return LoadResult::unreadable("version が無い・JSON ではない");
     }
@@ -144,11 +117,13 @@ Store::LoadResult Store::load() const {
     }
     // Pass two: the whole document. Any fault in it makes the file unreadable;
     // there is no partial load.
-    auto state = StoredState::fromJson(*document);
+    auto state = decodeJson<StoredState>(*document);
     if (!state) {
-        return LoadResult::unreadable("形が合わない（" + errorName(Error::decoding) + "）");
+        // The reason names the kind of error, as for the other failures; the
+        // details (which member, why) stay out of the text shown to the user.
+        return LoadResult::unreadable("形が合わない（DecodeError）");
     }
-    return LoadResult::loaded(std::move(*state));
+    return LoadResult::loaded(std::move(state).value());
 }
 
 Store::SaveResult Store::save(const StoredState& state) const {

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "MenuBarCore/Storage/StoreFileSystem.h"
+#include "MenuBarCore/Storage/StoredState.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
-
-#include "MenuBarCore/Storage/StoreFileSystem.h"
-#include "MenuBarCore/Storage/StoredState.h"
 
 namespace pellacor::core {
 
@@ -20,7 +20,9 @@ public:
     public:
         enum class Kind { loaded, unreadable, newerVersion, missing };
 
-        static LoadResult loaded(StoredState state) { return LoadResult(Kind::loaded, std::move(state), {}, 0); }
+        static LoadResult loaded(StoredState state) {
+            return LoadResult(Kind::loaded, std::move(state), {}, 0);
+        }
         static LoadResult unreadable(std::string reason) {
             return LoadResult(Kind::unreadable, std::nullopt, std::move(reason), 0);
         }
@@ -71,7 +73,6 @@ public:
     // reason text carries.
     enum class Error {
         read,           // "ReadError": the file exists but could not be read
-        decoding,       // "DecodingError": not a valid version-1 document
         encoding,       // "EncodingError": the document holds text that is not UTF-8
         folderCreation, // "FolderCreationError": the containing folder could not be made
         temporaryFile,  // "TemporaryFileError": no temporary file next to the document

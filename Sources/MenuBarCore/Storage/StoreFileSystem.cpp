@@ -104,6 +104,8 @@ public:
 
 } // namespace
 
-std::shared_ptr<StoreFileSystem> StoreFileSystem::standard() { return std::make_shared<PosixFileSystem>(); }
+std::shared_ptr<StoreFileSystem> StoreFileSystem::standard() {
+    return std::make_shared<PosixFileSystem>();
+}
 
 } // namespace pellacor::core

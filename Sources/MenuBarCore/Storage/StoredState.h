@@ -1,15 +1,14 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "MenuBarCore/Model/AppRule.h"
+#include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Rules/RuleTracker.h"
+#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/Uuid.h"
 
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-#include "MenuBarCore/Model/AppRule.h"
-#include "MenuBarCore/Model/Profile.h"
-#include "MenuBarCore/Rules/RuleTracker.h"
-#include "MenuBarCore/Support/Uuid.h"
 
 namespace pellacor::core {
 
@@ -18,7 +17,13 @@ struct StoredState {
     // The document layout this program writes and reads.
     static constexpr std::int64_t currentVersion = 1;
 
-    std::int64_t version = currentVersion;
+    StoredState(std::int64_t version, std::vector<Profile> profiles, std::vector<AppRule> rules,
+                std::optional<Uuid> activeProfileID = std::nullopt,
+                std::optional<RuleTracker> ruleTracker = std::nullopt)
+        : version(version), profiles(std::move(profiles)), rules(std::move(rules)),
+          activeProfileID(activeProfileID), ruleTracker(ruleTracker) {}
+
+    std::int64_t version;
     // In menu order; the first is the fallback active profile.
     std::vector<Profile> profiles;
     // Highest priority first.
@@ -38,9 +43,21 @@ struct StoredState {
     // makes it the active one.
     void replaceActive(const Profile& profile);
 
-    nlohmann::json toJson() const;
-
     bool operator==(const StoredState&) const = default;
 };
+
+// The document: "version", "profiles" and "rules" required; "activeProfileID"
+// and "ruleTracker" optional (missing or null read as absent) and written only
+// when present. Any fault inside a profile or a rule fails the whole document.
+template <> struct JsonCoding<StoredState> {
+    static Json encode(const StoredState& state);
+    static DecodeResult<StoredState> decode(const Json& json, const CodingPath& path);
+};
+
+namespace detail {
+// The document's "version" rule: a JSON number written as an integer that fits
+// 64 bits. 1.0, 1e0 and "1" are not versions.
+std::optional<std::int64_t> documentVersion(const Json& value);
+} // namespace detail
 
 } // namespace pellacor::core
