@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Platform/RuntimeLoader.h"
+
+#include <memory>
+
+namespace pellacor::platform {
+
+// The platform interfaces the program's services are built over. The
+// application delegate fills it from one implementation (the simulated
+// desktop) and hands each service the interfaces it needs.
+struct PlatformServices {
+    std::shared_ptr<RuntimeLoader> runtimeLoader;
+};
+
+} // namespace pellacor::platform
