@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Concurrency/MainExecutor.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+class QObject;
+class QTimer;
+
+namespace pellacor::concurrency {
+
+// The program's executor: the Qt event loop of the main thread. Jobs are
+// queued invocations on one QObject (FIFO per posting thread, from any
+// thread); timers are kept here and one precise QTimer is armed at the
+// earliest deadline. now() is std::chrono::steady_clock measured from the
+// executor's creation; wallNow() is the system clock.
+//
+// Create and destroy it on the thread that runs the event loop, after the
+// QCoreApplication exists and before it goes.
+class QtExecutor final : public MainExecutor {
+public:
+    QtExecutor();
+    ~QtExecutor() override;
+
+    void post(Job job) override;
+    TimerId postAt(Instant deadline, Job job) override;
+    void cancelTimer(TimerId id) override;
+    Instant now() const override;
+    WallTime wallNow() const override;
+    void postFromAnyThread(Job job) override;
+
+private:
+    using TimerKey = std::pair<Instant, std::uint64_t>;
+
+    void timerFired();
+    void arm();
+
+    std::chrono::steady_clock::time_point origin_;
+    std::unique_ptr<QObject> receiver_;
+    QTimer* timer_ = nullptr; // owned by receiver_
+    std::map<TimerKey, Job> timers_;
+    std::unordered_map<std::uint64_t, Instant> deadlines_;
+    std::uint64_t nextTimer_ = 1;
+};
+
+} // namespace pellacor::concurrency
