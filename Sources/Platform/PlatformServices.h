@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/HotkeyManager.h"
+#include "Platform/LoginItemService.h"
 #include "Platform/RuntimeLoader.h"
 
 #include <memory>
@@ -11,6 +13,8 @@ namespace pellacor::platform {
 // desktop) and hands each service the interfaces it needs.
 struct PlatformServices {
     std::shared_ptr<RuntimeLoader> runtimeLoader;
+    std::shared_ptr<HotkeyManager> hotkeyManager;
+    std::shared_ptr<LoginItemService> loginItemService;
 };
 
 } // namespace pellacor::platform

@@ -3,6 +3,7 @@
 #include "Platform/RuntimeObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,10 @@ namespace pellacor::platform {
 class RuntimeLoader {
 public:
     enum class BindingMode { lazy, now };
+
+    // A C function of a library that takes no arguments and answers a signed 32-bit
+    // status. Unlike the rest of the runtime, it may be called from any thread.
+    using StatusFunction = std::function<std::int32_t()>;
 
     struct LibraryHandle {
         std::uint64_t value = 0;
@@ -38,6 +43,11 @@ public:
     // The object's implementation of a selector, empty when it has none.
     virtual Implementation methodImplementation(const RuntimeObjectRef& object,
                                                 const std::string& selector) = 0;
+    // The function an opened library exports under that symbol, empty when it has
+    // none. A loader that knows no C functions answers nothing for every symbol.
+    virtual StatusFunction lookUpFunction(LibraryHandle /*library*/, const std::string& /*symbol*/) {
+        return {};
+    }
 };
 
 } // namespace pellacor::platform

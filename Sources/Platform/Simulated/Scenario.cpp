@@ -319,6 +319,47 @@ Scenario::RestrictionBehaviour decodeRestriction(Reader& reader, const json& val
     return behaviour;
 }
 
+SimulatedHotkeyManager::SymbolicHotKey decodeSymbolicHotKey(Reader& reader, const json& value,
+                                                            const std::string& path) {
+    SimulatedHotkeyManager::SymbolicHotKey hotKey;
+    if (!reader.isObject(value, path)) {
+        return hotKey;
+    }
+    constexpr std::int64_t maxCode = std::numeric_limits<std::uint32_t>::max();
+    hotKey.keyCode =
+        static_cast<std::uint32_t>(reader.integer(value, "keyCode", path, 0, maxCode, true).value_or(0));
+    hotKey.modifiers =
+        static_cast<std::uint32_t>(reader.integer(value, "modifiers", path, 0, maxCode, true).value_or(0));
+    hotKey.enabled = reader.boolean(value, "enabled", path, true);
+    return hotKey;
+}
+
+Scenario::LoginItemBehaviour decodeLoginItem(Reader& reader, const json& value, const std::string& path) {
+    using Status = LoginItemService::Status;
+    Scenario::LoginItemBehaviour behaviour;
+    const std::size_t status = reader.choice(
+        value, "status", path, std::array{"notRegistered", "enabled", "requiresApproval", "notFound"}, 0);
+    behaviour.status = std::array{Status::notRegistered, Status::enabled, Status::requiresApproval,
+                                  Status::notFound}[status];
+    behaviour.requiresApproval = reader.boolean(value, "requiresApproval", path, false);
+    constexpr auto low = std::numeric_limits<std::int64_t>::min();
+    constexpr auto high = std::numeric_limits<std::int64_t>::max();
+    behaviour.registerError = reader.integer(value, "registerError", path, low, high);
+    behaviour.unregisterError = reader.integer(value, "unregisterError", path, low, high);
+    return behaviour;
+}
+
+Scenario::LoginWindowBehaviour decodeLoginWindow(Reader& reader, const json& value, const std::string& path) {
+    Scenario::LoginWindowBehaviour behaviour;
+    behaviour.available = reader.boolean(value, "available", path, true);
+    behaviour.result = static_cast<std::int32_t>(reader
+                                                     .integer(value, "result", path,
+                                                              std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max())
+                                                     .value_or(0));
+    return behaviour;
+}
+
 // Gives applications without a process identifier one that no other has, and
 // refuses duplicates and a second active application.
 void completeApplications(Reader& reader, std::vector<SimulatedApplication>& apps) {
@@ -387,6 +428,19 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
     }
     if (const json* restriction = reader.object(root, "restriction", path)) {
         scenario.restriction = decodeRestriction(reader, *restriction, "restriction");
+    }
+    if (const json* hotKeys = reader.array(root, "symbolicHotKeys", path)) {
+        scenario.symbolicHotKeys.clear();
+        for (std::size_t i = 0; i < hotKeys->size(); ++i) {
+            scenario.symbolicHotKeys.push_back(
+                decodeSymbolicHotKey(reader, (*hotKeys)[i], "symbolicHotKeys[" + std::to_string(i) + "]"));
+        }
+    }
+    if (const json* loginItem = reader.object(root, "loginItem", path)) {
+        scenario.loginItem = decodeLoginItem(reader, *loginItem, "loginItem");
+    }
+    if (const json* loginWindow = reader.object(root, "loginWindow", path)) {
+        scenario.loginWindow = decodeLoginWindow(reader, *loginWindow, "loginWindow");
     }
     if (!reader.error) {
         completeApplications(reader, scenario.applications);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Platform/LoginItemService.h"
 #include "Platform/Simulated/ScenarioError.h"
 #include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreen.h"
@@ -9,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -32,6 +35,10 @@ namespace pellacor::platform {
 //   "restriction":  {"completion": "immediate" | "delayed" | "held" | "never",
 //                    "delayMilliseconds", "completionError", "refusesConfiguration",
 //                    "activatesAfterInvalidation"}   (optional)
+//   "symbolicHotKeys": [{"keyCode", "modifiers", "enabled"}]   (optional; a few usual ones by default)
+//   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
+//                    "requiresApproval", "registerError", "unregisterError"}   (optional)
+//   "loginWindow":  {"available", "result"}   (optional)
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {
@@ -44,14 +51,38 @@ struct Scenario {
         bool operator==(const RestrictionBehaviour&) const = default;
     };
 
+    // The login-item service: its status, whether registering waits for the
+    // user's approval, and the error codes of refused calls.
+    struct LoginItemBehaviour {
+        LoginItemService::Status status = LoginItemService::Status::notRegistered;
+        bool requiresApproval = false;
+        std::optional<std::int64_t> registerError;
+        std::optional<std::int64_t> unregisterError;
+        bool operator==(const LoginItemBehaviour&) const = default;
+    };
+
+    // The private login framework: whether it is installed, and what its
+    // login-window function answers (0 is success).
+    struct LoginWindowBehaviour {
+        bool available = true;
+        std::int32_t result = 0;
+        bool operator==(const LoginWindowBehaviour&) const = default;
+    };
+
     std::vector<SimulatedScreen> screens{SimulatedScreen{}};
     std::vector<SimulatedApplication> applications;
     std::vector<SimulatedRuntimeLoader::Fault> loaderFaults;
     RestrictionBehaviour restriction;
+    std::vector<SimulatedHotkeyManager::SymbolicHotKey> symbolicHotKeys = usualSymbolicHotKeys();
+    LoginItemBehaviour loginItem;
+    LoginWindowBehaviour loginWindow;
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.
     static Scenario defaultScenario();
+    // Shortcuts a fresh system has: Spotlight, Finder search, the input-source switch (off),
+    // Mission Control and application windows.
+    static std::vector<SimulatedHotkeyManager::SymbolicHotKey> usualSymbolicHotKeys();
 
     static std::variant<Scenario, ScenarioError> decode(std::string_view json);
     static std::variant<Scenario, ScenarioError> load(const std::filesystem::path& file);

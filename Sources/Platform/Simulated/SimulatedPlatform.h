@@ -3,6 +3,9 @@
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Platform/Simulated/SimulatedHotkeyManager.h"
+#include "Platform/Simulated/SimulatedLoginItemService.h"
+#include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 
@@ -23,6 +26,10 @@ public:
         return restrictionService_;
     }
 
+    const std::shared_ptr<SimulatedHotkeyManager>& hotkeyManager() const { return hotkeyManager_; }
+    const std::shared_ptr<SimulatedLoginItemService>& loginItemService() const { return loginItemService_; }
+    const std::shared_ptr<SimulatedLoginWindow>& loginWindow() const { return loginWindow_; }
+
     // The interfaces, for the services of the program.
     PlatformServices services() const;
 
@@ -30,6 +37,9 @@ private:
     std::shared_ptr<SimulatedDesktop> desktop_;
     std::shared_ptr<SimulatedRuntimeLoader> runtimeLoader_;
     std::shared_ptr<SimulatedRestrictionService> restrictionService_;
+    std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
+    std::shared_ptr<SimulatedLoginItemService> loginItemService_;
+    std::shared_ptr<SimulatedLoginWindow> loginWindow_;
 };
 
 } // namespace pellacor::platform

@@ -28,6 +28,22 @@ void SimulatedRuntimeLoader::registerClass(ClassDefinition definition) {
     classes_.insert_or_assign(name, ClassEntry{std::move(definition), std::move(object)});
 }
 
+void SimulatedRuntimeLoader::registerFunction(const std::string& libraryPath, const std::string& symbol,
+                                              StatusFunction function) {
+    std::lock_guard lock(mutex_);
+    functions_.insert_or_assign({libraryPath, symbol}, std::move(function));
+}
+
+void SimulatedRuntimeLoader::setFunctionMissing(const std::string& libraryPath, const std::string& symbol,
+                                                bool missing) {
+    std::lock_guard lock(mutex_);
+    if (missing) {
+        missingFunctions_.insert({libraryPath, symbol});
+    } else {
+        missingFunctions_.erase({libraryPath, symbol});
+    }
+}
+
 void SimulatedRuntimeLoader::setLibraryMissing(const std::string& path, bool missing) {
     std::lock_guard lock(mutex_);
     if (missing) {
@@ -88,6 +104,7 @@ std::optional<RuntimeLoader::LibraryHandle> SimulatedRuntimeLoader::openLibrary(
     }
     openedLibraries_.insert(path);
     ++openCounts_[path];
+    handlePaths_.emplace(nextHandle_, path);
     return LibraryHandle{nextHandle_++};
 }
 
@@ -198,6 +215,21 @@ Implementation SimulatedRuntimeLoader::methodImplementation(const RuntimeObjectR
     std::lock_guard lock(mutex_);
     auto method = methodLocked(instance->className(), selector, false);
     return method ? method->implementation : Implementation{};
+}
+
+RuntimeLoader::StatusFunction SimulatedRuntimeLoader::lookUpFunction(LibraryHandle library,
+                                                                     const std::string& symbol) {
+    std::lock_guard lock(mutex_);
+    auto path = handlePaths_.find(library.value);
+    if (path == handlePaths_.end() || missingLibraries_.contains(path->second)) {
+        return {};
+    }
+    const std::pair<std::string, std::string> key{path->second, symbol};
+    auto function = functions_.find(key);
+    if (function == functions_.end() || missingFunctions_.contains(key)) {
+        return {};
+    }
+    return function->second;
 }
 
 } // namespace pellacor::platform

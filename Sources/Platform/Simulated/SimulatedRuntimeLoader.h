@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace pellacor::platform {
 
@@ -58,6 +59,8 @@ public:
 
     void registerLibrary(const std::string& path);
     void registerClass(ClassDefinition definition);
+    // A C function the library exports under `symbol`.
+    void registerFunction(const std::string& libraryPath, const std::string& symbol, StatusFunction function);
 
     void setLibraryMissing(const std::string& path, bool missing = true);
     void setClassMissing(const std::string& className, bool missing = true);
@@ -66,6 +69,7 @@ public:
     // Makes the method declare another argument count (receiver and selector included).
     void setArgumentCount(const std::string& className, const std::string& selector, bool classMethod,
                           unsigned count);
+    void setFunctionMissing(const std::string& libraryPath, const std::string& symbol, bool missing = true);
     void apply(const Fault& fault);
 
     std::optional<LibraryHandle> openLibrary(const std::string& path, BindingMode mode) override;
@@ -77,6 +81,7 @@ public:
                                              const std::string& selector) override;
     RuntimeObjectRef createInstance(const RuntimeObjectRef& classObject) override;
     Implementation methodImplementation(const RuntimeObjectRef& object, const std::string& selector) override;
+    StatusFunction lookUpFunction(LibraryHandle library, const std::string& symbol) override;
 
     // How many times a library was opened successfully.
     int openCount(const std::string& path) const;
@@ -99,6 +104,9 @@ private:
     std::set<std::string> missingLibraries_;
     std::set<std::string> openedLibraries_;
     std::map<std::string, int> openCounts_;
+    std::map<std::uint64_t, std::string> handlePaths_;
+    std::map<std::pair<std::string, std::string>, StatusFunction> functions_;
+    std::set<std::pair<std::string, std::string>> missingFunctions_;
     std::map<std::string, ClassEntry> classes_;
     std::set<std::string> missingClasses_;
     std::set<MethodKey> missingMethods_;
