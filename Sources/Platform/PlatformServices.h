@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Platform/HotkeyManager.h"
+#include "Platform/LoginItemService.h"
+#include "Platform/RuntimeLoader.h"
+
+#include <memory>
+
+namespace pellacor::platform {
+
+// The platform interfaces the program's services are built over. The
+// application delegate fills it from one implementation (the simulated
+// desktop) and hands each service the interfaces it needs.
+struct PlatformServices {
+    std::shared_ptr<RuntimeLoader> runtimeLoader;
+    std::shared_ptr<HotkeyManager> hotkeyManager;
+    std::shared_ptr<LoginItemService> loginItemService;
+};
+
+} // namespace pellacor::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Platform/Simulated/MenuBarRestriction.h"
+#include "Platform/Simulated/PlacedStatusItem.h"
+#include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedScreen.h"
+
+#include <optional>
+#include <vector>
+
+namespace pellacor::platform {
+
+// Lays out the right-hand side of the simulated menu bar. Starting at the
+// screen's right edge and going leftwards, it places the system's items first,
+// then the items of the running applications in the order the applications are
+// listed, each application's items in their own order. A restriction leaves out
+// what it does not allow; an item that would reach past the screen's left edge
+// folds away, and so does everything left of it.
+class MenuBarLayout {
+public:
+    // The placed items from left to right. `firstScreenFrame` anchors the top-down coordinates.
+    static std::vector<PlacedStatusItem> place(const SimulatedScreen& screen,
+                                               const core::Rect& firstScreenFrame,
+                                               const std::vector<SimulatedApplication>& applications,
+                                               const std::optional<MenuBarRestriction>& restriction);
+
+    // Whether a restriction (or none) lets the item of this owner show.
+    static bool isAllowed(const SimulatedStatusItem& item,
+                          const std::optional<std::string>& ownerBundleIdentifier,
+                          const std::optional<MenuBarRestriction>& restriction);
+};
+
+} // namespace pellacor::platform

@@ -1,0 +1,471 @@
+#include "Platform/Simulated/Scenario.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <sstream>
+
+namespace pellacor::platform {
+
+namespace {
+
+using nlohmann::json;
+
+// Reads members with their types checked; the first problem is kept and every
+// later read answers a default, so decoding runs to the end without throwing.
+std::string join(const std::string& path, const char* key) {
+    return path.empty() ? key : path + "." + key;
+}
+
+class Reader {
+public:
+    std::optional<std::string> error;
+
+    void fail(const std::string& path, const std::string& what) {
+        if (!error) {
+            error = path + ": " + what;
+        }
+    }
+
+    static const json* member(const json& object, const char* key) {
+        auto it = object.find(key);
+        return it == object.end() || it->is_null() ? nullptr : &*it;
+    }
+
+    std::optional<std::string> string(const json& object, const char* key, const std::string& path,
+                                      bool required = false) {
+        const json* value = member(object, key);
+        if (value == nullptr) {
+            if (required) {
+                fail(join(path, key), "missing");
+            }
+            return std::nullopt;
+        }
+        if (!value->is_string()) {
+            fail(join(path, key), "expected a string");
+            return std::nullopt;
+        }
+        return value->get<std::string>();
+    }
+
+    bool boolean(const json& object, const char* key, const std::string& path, bool fallback) {
+        const json* value = member(object, key);
+        if (value == nullptr) {
+            return fallback;
+        }
+        if (!value->is_boolean()) {
+            fail(join(path, key), "expected true or false");
+            return fallback;
+        }
+        return value->get<bool>();
+    }
+
+    std::optional<double> number(const json& object, const char* key, const std::string& path, double minimum,
+                                 bool required = false) {
+        const json* value = member(object, key);
+        if (value == nullptr) {
+            if (required) {
+                fail(join(path, key), "missing");
+            }
+            return std::nullopt;
+        }
+        if (!value->is_number() || !std::isfinite(value->get<double>()) || value->get<double>() < minimum) {
+            fail(join(path, key), "expected a number of at least " + format(minimum));
+            return std::nullopt;
+        }
+        return value->get<double>();
+    }
+
+    std::optional<std::int64_t> integer(const json& object, const char* key, const std::string& path,
+                                        std::int64_t minimum, std::int64_t maximum, bool required = false) {
+        const json* value = member(object, key);
+        if (value == nullptr) {
+            if (required) {
+                fail(join(path, key), "missing");
+            }
+            return std::nullopt;
+        }
+        bool inRange = false;
+        std::int64_t result = 0;
+        if (value->is_number_unsigned()) {
+            auto raw = value->get<std::uint64_t>();
+            inRange = raw <= static_cast<std::uint64_t>(maximum);
+            result = inRange ? static_cast<std::int64_t>(raw) : 0;
+        } else if (value->is_number_integer()) {
+            result = value->get<std::int64_t>();
+            inRange = true;
+        }
+        if (!inRange || result < minimum || result > maximum) {
+            fail(join(path, key), "expected a whole number from " + std::to_string(minimum) + " to " +
+                                      std::to_string(maximum));
+            return std::nullopt;
+        }
+        return result;
+    }
+
+    const json* array(const json& object, const char* key, const std::string& path, bool required = false) {
+        const json* value = member(object, key);
+        if (value == nullptr) {
+            if (required) {
+                fail(join(path, key), "missing");
+            }
+            return nullptr;
+        }
+        if (!value->is_array()) {
+            fail(join(path, key), "expected an array");
+            return nullptr;
+        }
+        return value;
+    }
+
+    const json* object(const json& parent, const char* key, const std::string& path, bool required = false) {
+        const json* value = member(parent, key);
+        if (value == nullptr) {
+            if (required) {
+                fail(join(path, key), "missing");
+            }
+            return nullptr;
+        }
+        if (!value->is_object()) {
+            fail(join(path, key), "expected an object");
+            return nullptr;
+        }
+        return value;
+    }
+
+    bool isObject(const json& value, const std::string& path) {
+        if (!value.is_object()) {
+            fail(path, "expected an object");
+            return false;
+        }
+        return true;
+    }
+
+    // One of a fixed set of words; the index of the word, or the fallback.
+    template <std::size_t N>
+    std::size_t choice(const json& object, const char* key, const std::string& path,
+                       const std::array<const char*, N>& words, std::size_t fallback) {
+        auto word = string(object, key, path);
+        if (!word) {
+            return fallback;
+        }
+        for (std::size_t i = 0; i < N; ++i) {
+            if (*word == words[i]) {
+                return i;
+            }
+        }
+        std::string expected;
+        for (std::size_t i = 0; i < N; ++i) {
+            expected += (i == 0 ? "\"" : ", \"") + std::string(words[i]) + "\"";
+        }
+        fail(join(path, key), "expected one of " + expected);
+        return fallback;
+    }
+
+private:
+    static std::string format(double value) {
+        std::ostringstream out;
+        out << value;
+        return out.str();
+    }
+};
+
+constexpr std::int64_t maxProcessIdentifier = std::numeric_limits<std::int32_t>::max();
+constexpr int systemItemCount = 64;
+
+SimulatedScreen decodeScreen(Reader& reader, const json& value, const std::string& path) {
+    SimulatedScreen screen;
+    if (!reader.isObject(value, path)) {
+        return screen;
+    }
+    if (const json* frame = reader.object(value, "frame", path, true)) {
+        const std::string framePath = path + ".frame";
+        auto x = reader.number(*frame, "x", framePath, -std::numeric_limits<double>::max(), true);
+        auto y = reader.number(*frame, "y", framePath, -std::numeric_limits<double>::max(), true);
+        auto width = reader.number(*frame, "width", framePath, 1, true);
+        auto height = reader.number(*frame, "height", framePath, 1, true);
+        if (x && y && width && height) {
+            screen.frame = core::Rect(*x, *y, *width, *height);
+        }
+    }
+    if (auto height = reader.number(value, "menuBarHeight", path, 0)) {
+        screen.menuBarHeight = *height;
+    }
+    return screen;
+}
+
+SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::string& path) {
+    SimulatedStatusItem item;
+    if (!reader.isObject(value, path)) {
+        return item;
+    }
+    item.identifier = reader.string(value, "identifier", path);
+    item.description = reader.string(value, "description", path);
+    item.title = reader.string(value, "title", path);
+    if (auto width = reader.number(value, "width", path, 0)) {
+        item.width = *width;
+    }
+    if (auto role = reader.string(value, "role", path)) {
+        item.role = *role;
+    }
+    const std::size_t kind = reader.choice(value, "kind", path, std::array{"standard", "system"}, 0);
+    item.kind = kind == 1 ? SimulatedStatusItem::Kind::system : SimulatedStatusItem::Kind::standard;
+    if (item.kind == SimulatedStatusItem::Kind::system) {
+        if (auto number = reader.integer(value, "systemItemNumber", path, 0, systemItemCount - 1, true)) {
+            item.systemItemNumber = static_cast<int>(*number);
+        }
+    }
+    return item;
+}
+
+SimulatedApplication decodeApplication(Reader& reader, const json& value, const std::string& path) {
+    SimulatedApplication app;
+    if (!reader.isObject(value, path)) {
+        return app;
+    }
+    app.bundleIdentifier = reader.string(value, "bundleIdentifier", path);
+    if (app.bundleIdentifier && app.bundleIdentifier->empty()) {
+        reader.fail(path + ".bundleIdentifier", "must not be empty (leave it out for none)");
+    }
+    if (auto pid = reader.integer(value, "processIdentifier", path, 1, maxProcessIdentifier)) {
+        app.processIdentifier = static_cast<std::int32_t>(*pid);
+    }
+    if (auto name = reader.string(value, "localizedName", path)) {
+        app.localizedName = *name;
+    } else {
+        app.localizedName = app.bundleIdentifier.value_or("");
+    }
+    if (auto bundlePath = reader.string(value, "bundlePath", path)) {
+        app.bundlePath = *bundlePath;
+    }
+    const std::size_t policy =
+        reader.choice(value, "activationPolicy", path, std::array{"regular", "accessory", "prohibited"}, 0);
+    app.activationPolicy = static_cast<SimulatedApplication::ActivationPolicy>(policy);
+    app.isRunning = reader.boolean(value, "running", path, true);
+    app.isActive = reader.boolean(value, "active", path, false);
+    if (app.isActive && !app.isRunning) {
+        reader.fail(path + ".active", "an application that is not running cannot be active");
+    }
+    if (const json* items = reader.array(value, "statusItems", path)) {
+        for (std::size_t i = 0; i < items->size(); ++i) {
+            app.statusItems.push_back(
+                decodeItem(reader, (*items)[i], path + ".statusItems[" + std::to_string(i) + "]"));
+        }
+    }
+    return app;
+}
+
+SimulatedRuntimeLoader::Fault decodeFault(Reader& reader, const json& value, const std::string& path) {
+    using Fault = SimulatedRuntimeLoader::Fault;
+    Fault fault;
+    if (!reader.isObject(value, path)) {
+        return fault;
+    }
+    const std::size_t kind = reader.choice(value, "kind", path,
+                                           std::array{"frameworkMissing", "libraryMissing", "classMissing",
+                                                      "methodMissing", "wrongArgumentCount"},
+                                           0);
+    if (Reader::member(value, "kind") == nullptr) {
+        reader.fail(path + ".kind", "missing");
+    }
+    switch (kind) {
+    case 0:
+        fault.kind = Fault::Kind::libraryMissing;
+        fault.libraryPath = reader.string(value, "library", path)
+                                .value_or(std::string(SimulatedRestrictionService::frameworkPath));
+        break;
+    case 1:
+        fault.kind = Fault::Kind::libraryMissing;
+        fault.libraryPath = reader.string(value, "library", path, true).value_or("");
+        break;
+    case 2:
+        fault.kind = Fault::Kind::classMissing;
+        fault.className = reader.string(value, "class", path, true).value_or("");
+        break;
+    default:
+        fault.kind = kind == 3 ? Fault::Kind::methodMissing : Fault::Kind::wrongArgumentCount;
+        fault.className = reader.string(value, "class", path, true).value_or("");
+        fault.selector = reader.string(value, "selector", path, true).value_or("");
+        fault.classMethod = reader.boolean(value, "classMethod", path, false);
+        if (fault.kind == Fault::Kind::wrongArgumentCount) {
+            fault.argumentCount =
+                static_cast<unsigned>(reader.integer(value, "argumentCount", path, 0, 64, true).value_or(0));
+        }
+        break;
+    }
+    return fault;
+}
+
+Scenario::RestrictionBehaviour decodeRestriction(Reader& reader, const json& value, const std::string& path) {
+    using Mode = SimulatedRestrictionService::CompletionMode;
+    Scenario::RestrictionBehaviour behaviour;
+    const std::size_t mode =
+        reader.choice(value, "completion", path, std::array{"immediate", "delayed", "held", "never"}, 0);
+    behaviour.completion = std::array{Mode::immediate, Mode::delayed, Mode::held, Mode::never}[mode];
+    if (auto delay = reader.integer(value, "delayMilliseconds", path, 0, 600'000)) {
+        behaviour.delay = std::chrono::milliseconds(*delay);
+    }
+    if (auto error =
+            reader.integer(value, "completionError", path, 0, std::numeric_limits<std::int64_t>::max())) {
+        behaviour.completionError = static_cast<std::uint64_t>(*error);
+    }
+    behaviour.refusesConfiguration = reader.boolean(value, "refusesConfiguration", path, false);
+    behaviour.activatesAfterInvalidation = reader.boolean(value, "activatesAfterInvalidation", path, true);
+    return behaviour;
+}
+
+SimulatedHotkeyManager::SymbolicHotKey decodeSymbolicHotKey(Reader& reader, const json& value,
+                                                            const std::string& path) {
+    SimulatedHotkeyManager::SymbolicHotKey hotKey;
+    if (!reader.isObject(value, path)) {
+        return hotKey;
+    }
+    constexpr std::int64_t maxCode = std::numeric_limits<std::uint32_t>::max();
+    hotKey.keyCode =
+        static_cast<std::uint32_t>(reader.integer(value, "keyCode", path, 0, maxCode, true).value_or(0));
+    hotKey.modifiers =
+        static_cast<std::uint32_t>(reader.integer(value, "modifiers", path, 0, maxCode, true).value_or(0));
+    hotKey.enabled = reader.boolean(value, "enabled", path, true);
+    return hotKey;
+}
+
+Scenario::LoginItemBehaviour decodeLoginItem(Reader& reader, const json& value, const std::string& path) {
+    using Status = LoginItemService::Status;
+    Scenario::LoginItemBehaviour behaviour;
+    const std::size_t status = reader.choice(
+        value, "status", path, std::array{"notRegistered", "enabled", "requiresApproval", "notFound"}, 0);
+    behaviour.status = std::array{Status::notRegistered, Status::enabled, Status::requiresApproval,
+                                  Status::notFound}[status];
+    behaviour.requiresApproval = reader.boolean(value, "requiresApproval", path, false);
+    constexpr auto low = std::numeric_limits<std::int64_t>::min();
+    constexpr auto high = std::numeric_limits<std::int64_t>::max();
+    behaviour.registerError = reader.integer(value, "registerError", path, low, high);
+    behaviour.unregisterError = reader.integer(value, "unregisterError", path, low, high);
+    return behaviour;
+}
+
+Scenario::LoginWindowBehaviour decodeLoginWindow(Reader& reader, const json& value, const std::string& path) {
+    Scenario::LoginWindowBehaviour behaviour;
+    behaviour.available = reader.boolean(value, "available", path, true);
+    behaviour.result = static_cast<std::int32_t>(reader
+                                                     .integer(value, "result", path,
+                                                              std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max())
+                                                     .value_or(0));
+    return behaviour;
+}
+
+// Gives applications without a process identifier one that no other has, and
+// refuses duplicates and a second active application.
+void completeApplications(Reader& reader, std::vector<SimulatedApplication>& apps) {
+    std::set<std::int32_t> taken;
+    std::int32_t highest = 400;
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const auto pid = apps[i].processIdentifier;
+        if (pid == 0) {
+            continue;
+        }
+        if (!taken.insert(pid).second) {
+            reader.fail("applications[" + std::to_string(i) + "].processIdentifier",
+                        "taken by another application");
+        }
+        highest = std::max(highest, pid);
+    }
+    for (auto& app : apps) {
+        if (app.processIdentifier == 0) {
+            if (highest == std::numeric_limits<std::int32_t>::max()) {
+                reader.fail("applications", "no process identifier left to assign");
+                return;
+            }
+            app.processIdentifier = ++highest;
+        }
+    }
+    const auto active = std::count_if(apps.begin(), apps.end(), [](const auto& app) { return app.isActive; });
+    if (active > 1) {
+        reader.fail("applications", "more than one application is active");
+    }
+}
+
+} // namespace
+
+std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
+    const json root = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+    if (root.is_discarded()) {
+        return ScenarioError{"the scenario is not valid JSON"};
+    }
+    if (!root.is_object()) {
+        return ScenarioError{"the scenario must be a JSON object"};
+    }
+    Reader reader;
+    Scenario scenario;
+    const std::string path;
+    if (const json* screens = reader.array(root, "screens", path)) {
+        scenario.screens.clear();
+        for (std::size_t i = 0; i < screens->size(); ++i) {
+            scenario.screens.push_back(
+                decodeScreen(reader, (*screens)[i], "screens[" + std::to_string(i) + "]"));
+        }
+        if (scenario.screens.empty()) {
+            reader.fail("screens", "at least one screen is needed");
+        }
+    }
+    if (const json* apps = reader.array(root, "applications", path, true)) {
+        for (std::size_t i = 0; i < apps->size(); ++i) {
+            scenario.applications.push_back(
+                decodeApplication(reader, (*apps)[i], "applications[" + std::to_string(i) + "]"));
+        }
+    }
+    if (const json* faults = reader.array(root, "loaderFaults", path)) {
+        for (std::size_t i = 0; i < faults->size(); ++i) {
+            scenario.loaderFaults.push_back(
+                decodeFault(reader, (*faults)[i], "loaderFaults[" + std::to_string(i) + "]"));
+        }
+    }
+    if (const json* restriction = reader.object(root, "restriction", path)) {
+        scenario.restriction = decodeRestriction(reader, *restriction, "restriction");
+    }
+    if (const json* hotKeys = reader.array(root, "symbolicHotKeys", path)) {
+        scenario.symbolicHotKeys.clear();
+        for (std::size_t i = 0; i < hotKeys->size(); ++i) {
+            scenario.symbolicHotKeys.push_back(
+                decodeSymbolicHotKey(reader, (*hotKeys)[i], "symbolicHotKeys[" + std::to_string(i) + "]"));
+        }
+    }
+    if (const json* loginItem = reader.object(root, "loginItem", path)) {
+        scenario.loginItem = decodeLoginItem(reader, *loginItem, "loginItem");
+    }
+    if (const json* loginWindow = reader.object(root, "loginWindow", path)) {
+        scenario.loginWindow = decodeLoginWindow(reader, *loginWindow, "loginWindow");
+    }
+    if (!reader.error) {
+        completeApplications(reader, scenario.applications);
+    }
+    if (reader.error) {
+        return ScenarioError{*reader.error};
+    }
+    return scenario;
+}
+
+std::variant<Scenario, ScenarioError> Scenario::load(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return ScenarioError{"cannot read the scenario file " + file.string()};
+    }
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (in.bad()) {
+        return ScenarioError{"cannot read the scenario file " + file.string()};
+    }
+    auto result = decode(contents.str());
+    if (auto* error = std::get_if<ScenarioError>(&result)) {
+        error->message = file.filename().string() + ": " + error->message;
+    }
+    return result;
+}
+
+} // namespace pellacor::platform

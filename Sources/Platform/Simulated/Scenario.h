@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Platform/LoginItemService.h"
+#include "Platform/Simulated/ScenarioError.h"
+#include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedHotkeyManager.h"
+#include "Platform/Simulated/SimulatedRestrictionService.h"
+#include "Platform/Simulated/SimulatedRuntimeLoader.h"
+#include "Platform/Simulated/SimulatedScreen.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace pellacor::platform {
+
+// A description of the simulated desktop to start from: its screens, the
+// applications with their status items (running or not), faults of the run-time
+// loader, and how the menu-bar framework answers activations.
+//
+// The file form is a JSON object:
+//   "screens":      [{"frame": {"x", "y", "width", "height"}, "menuBarHeight"}]   (optional)
+//   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
+//                     "activationPolicy": "regular" | "accessory" | "prohibited",
+//                     "active", "running",
+//                     "statusItems": [{"identifier", "description", "title", "width", "role",
+//                                      "kind": "standard" | "system", "systemItemNumber"}]}]
+//   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
+//                              "methodMissing" | "wrongArgumentCount",
+//                     "library", "class", "selector", "classMethod", "argumentCount"}]   (optional)
+//   "restriction":  {"completion": "immediate" | "delayed" | "held" | "never",
+//                    "delayMilliseconds", "completionError", "refusesConfiguration",
+//                    "activatesAfterInvalidation"}   (optional)
+//   "symbolicHotKeys": [{"keyCode", "modifiers", "enabled"}]   (optional; a few usual ones by default)
+//   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
+//                    "requiresApproval", "registerError", "unregisterError"}   (optional)
+//   "loginWindow":  {"available", "result"}   (optional)
+// Unknown keys are ignored; anything else out of shape is an error.
+struct Scenario {
+    struct RestrictionBehaviour {
+        SimulatedRestrictionService::CompletionMode completion =
+            SimulatedRestrictionService::CompletionMode::immediate;
+        std::chrono::milliseconds delay{0};
+        std::uint64_t completionError = 0;
+        bool refusesConfiguration = false;
+        bool activatesAfterInvalidation = true;
+        bool operator==(const RestrictionBehaviour&) const = default;
+    };
+
+    // The login-item service: its status, whether registering waits for the
+    // user's approval, and the error codes of refused calls.
+    struct LoginItemBehaviour {
+        LoginItemService::Status status = LoginItemService::Status::notRegistered;
+        bool requiresApproval = false;
+        std::optional<std::int64_t> registerError;
+        std::optional<std::int64_t> unregisterError;
+        bool operator==(const LoginItemBehaviour&) const = default;
+    };
+
+    // The private login framework: whether it is installed, and what its
+    // login-window function answers (0 is success).
+    struct LoginWindowBehaviour {
+        bool available = true;
+        std::int32_t result = 0;
+        bool operator==(const LoginWindowBehaviour&) const = default;
+    };
+
+    std::vector<SimulatedScreen> screens{SimulatedScreen{}};
+    std::vector<SimulatedApplication> applications;
+    std::vector<SimulatedRuntimeLoader::Fault> loaderFaults;
+    RestrictionBehaviour restriction;
+    std::vector<SimulatedHotkeyManager::SymbolicHotKey> symbolicHotKeys = usualSymbolicHotKeys();
+    LoginItemBehaviour loginItem;
+    LoginWindowBehaviour loginWindow;
+
+    // A dozen made-up applications with one to three items each, the system's
+    // items and the program itself with its control item.
+    static Scenario defaultScenario();
+    // Shortcuts a fresh system has: Spotlight, Finder search, the input-source switch (off),
+    // Mission Control and application windows.
+    static std::vector<SimulatedHotkeyManager::SymbolicHotKey> usualSymbolicHotKeys();
+
+    static std::variant<Scenario, ScenarioError> decode(std::string_view json);
+    static std::variant<Scenario, ScenarioError> load(const std::filesystem::path& file);
+};
+
+} // namespace pellacor::platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Platform/Simulated/SimulatedStatusItem.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellacor::platform {
+
+// One application the simulated desktop knows, running or not, with the status
+// items it shows while it runs.
+struct SimulatedApplication {
+    enum class ActivationPolicy { regular, accessory, prohibited };
+
+    std::optional<std::string> bundleIdentifier;
+    std::int32_t processIdentifier = 0;
+    std::string localizedName;
+    std::string bundlePath;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool isActive = false;
+    bool isRunning = true;
+    std::vector<SimulatedStatusItem> statusItems;
+
+    bool operator==(const SimulatedApplication&) const = default;
+};
+
+} // namespace pellacor::platform

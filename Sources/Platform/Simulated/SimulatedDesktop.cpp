@@ -1,0 +1,195 @@
+#include "Platform/Simulated/SimulatedDesktop.h"
+
+#include "Platform/Simulated/MenuBarLayout.h"
+
+#include <algorithm>
+
+namespace pellacor::platform {
+
+SimulatedDesktop::SimulatedDesktop() : SimulatedDesktop({SimulatedScreen{}}, {}) {}
+
+SimulatedDesktop::SimulatedDesktop(std::vector<SimulatedScreen> screens,
+                                   std::vector<SimulatedApplication> applications)
+    : screens_(std::move(screens)), applications_(std::move(applications)) {
+    if (screens_.empty()) {
+        screens_.push_back(SimulatedScreen{});
+    }
+}
+
+std::vector<SimulatedScreen> SimulatedDesktop::screens() const {
+    std::lock_guard lock(mutex_);
+    return screens_;
+}
+
+SimulatedScreen SimulatedDesktop::mainScreen() const {
+    std::lock_guard lock(mutex_);
+    return screens_.front();
+}
+
+void SimulatedDesktop::setScreens(std::vector<SimulatedScreen> screens) {
+    {
+        std::lock_guard lock(mutex_);
+        screens_ = std::move(screens);
+        if (screens_.empty()) {
+            screens_.push_back(SimulatedScreen{});
+        }
+    }
+    notify(Change::screens);
+}
+
+std::vector<SimulatedApplication> SimulatedDesktop::applications() const {
+    std::lock_guard lock(mutex_);
+    return applications_;
+}
+
+std::vector<SimulatedApplication> SimulatedDesktop::runningApplications() const {
+    std::lock_guard lock(mutex_);
+    std::vector<SimulatedApplication> running;
+    std::copy_if(applications_.begin(), applications_.end(), std::back_inserter(running),
+                 [](const auto& app) { return app.isRunning; });
+    return running;
+}
+
+std::optional<SimulatedApplication> SimulatedDesktop::application(std::int32_t processIdentifier) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& app : applications_) {
+        if (app.processIdentifier == processIdentifier) {
+            return app;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<SimulatedApplication>
+SimulatedDesktop::runningApplication(const std::string& bundleIdentifier) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& app : applications_) {
+        if (app.isRunning && app.bundleIdentifier == bundleIdentifier) {
+            return app;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<SimulatedApplication>::iterator SimulatedDesktop::findLocked(std::int32_t processIdentifier) {
+    return std::find_if(applications_.begin(), applications_.end(),
+                        [&](const auto& app) { return app.processIdentifier == processIdentifier; });
+}
+
+bool SimulatedDesktop::addApplication(SimulatedApplication application) {
+    {
+        std::lock_guard lock(mutex_);
+        if (findLocked(application.processIdentifier) != applications_.end()) {
+            return false;
+        }
+        applications_.push_back(std::move(application));
+    }
+    notify(Change::applications);
+    return true;
+}
+
+bool SimulatedDesktop::setRunning(std::int32_t processIdentifier, bool running) {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = findLocked(processIdentifier);
+        if (it == applications_.end()) {
+            return false;
+        }
+        it->isRunning = running;
+        if (!running) {
+            it->isActive = false;
+        }
+    }
+    notify(Change::applications);
+    return true;
+}
+
+bool SimulatedDesktop::activate(std::int32_t processIdentifier) {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = findLocked(processIdentifier);
+        if (it == applications_.end() || !it->isRunning) {
+            return false;
+        }
+        for (auto& app : applications_) {
+            app.isActive = app.processIdentifier == processIdentifier;
+        }
+    }
+    notify(Change::applications);
+    return true;
+}
+
+bool SimulatedDesktop::setStatusItems(std::int32_t processIdentifier,
+                                      std::vector<SimulatedStatusItem> items) {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = findLocked(processIdentifier);
+        if (it == applications_.end()) {
+            return false;
+        }
+        it->statusItems = std::move(items);
+    }
+    notify(Change::applications);
+    return true;
+}
+
+std::optional<MenuBarRestriction> SimulatedDesktop::restriction() const {
+    std::lock_guard lock(mutex_);
+    return restriction_;
+}
+
+void SimulatedDesktop::setRestriction(std::optional<MenuBarRestriction> restriction) {
+    std::uint64_t revision = 0;
+    {
+        std::lock_guard lock(mutex_);
+        revision = restrictionRevision_ + 1;
+    }
+    setRestriction(std::move(restriction), revision);
+}
+
+void SimulatedDesktop::setRestriction(std::optional<MenuBarRestriction> restriction, std::uint64_t revision) {
+    {
+        std::lock_guard lock(mutex_);
+        if (revision <= restrictionRevision_) {
+            return;
+        }
+        restrictionRevision_ = revision;
+        if (restriction_ == restriction) {
+            return;
+        }
+        restriction_ = std::move(restriction);
+    }
+    notify(Change::menuBar);
+}
+
+std::vector<PlacedStatusItem> SimulatedDesktop::menuBarItems() const {
+    std::lock_guard lock(mutex_);
+    return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_);
+}
+
+SimulatedDesktop::ObserverId SimulatedDesktop::addObserver(Observer observer) {
+    std::lock_guard lock(mutex_);
+    const ObserverId id = nextObserverId_++;
+    observers_.emplace(id, std::move(observer));
+    return id;
+}
+
+void SimulatedDesktop::removeObserver(ObserverId id) {
+    std::lock_guard lock(mutex_);
+    observers_.erase(id);
+}
+
+void SimulatedDesktop::notify(Change change) {
+    std::vector<Observer> observers;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [id, observer] : observers_) {
+            observers.push_back(observer);
+        }
+    }
+    for (const auto& observer : observers) {
+        observer(change);
+    }
+}
+
+} // namespace pellacor::platform

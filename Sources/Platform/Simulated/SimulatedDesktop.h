@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Platform/Simulated/MenuBarRestriction.h"
+#include "Platform/Simulated/PlacedStatusItem.h"
+#include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedScreen.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellacor::platform {
+
+// The one model behind every simulated platform interface: the screens, the
+// applications with their status items, and the restriction the menu bar is
+// under. It sees only what the platform would see, never the program's own state.
+//
+// Thread-safe: every call takes an internal lock for a copy or a store only.
+// Observers are called after the change, outside the lock, on the thread that
+// made it (a framework's completion thread, for instance), so a view must hop to
+// its own thread.
+class SimulatedDesktop {
+public:
+    enum class Change { screens, applications, menuBar };
+    using Observer = std::function<void(Change)>;
+    using ObserverId = std::uint64_t;
+
+    SimulatedDesktop();
+    SimulatedDesktop(std::vector<SimulatedScreen> screens, std::vector<SimulatedApplication> applications);
+    SimulatedDesktop(const SimulatedDesktop&) = delete;
+    SimulatedDesktop& operator=(const SimulatedDesktop&) = delete;
+
+    // Screens; the first is the main screen, which carries the menu bar. Never empty.
+    std::vector<SimulatedScreen> screens() const;
+    SimulatedScreen mainScreen() const;
+    void setScreens(std::vector<SimulatedScreen> screens);
+
+    // Every known application in list order, and those running.
+    std::vector<SimulatedApplication> applications() const;
+    std::vector<SimulatedApplication> runningApplications() const;
+    std::optional<SimulatedApplication> application(std::int32_t processIdentifier) const;
+    // The first running application with this bundle identifier.
+    std::optional<SimulatedApplication> runningApplication(const std::string& bundleIdentifier) const;
+
+    // Adds an application at the end of the list; false when its process identifier is taken.
+    bool addApplication(SimulatedApplication application);
+    // False when no application has that process identifier.
+    bool setRunning(std::int32_t processIdentifier, bool running);
+    // Makes a running application the active one; every other becomes inactive.
+    bool activate(std::int32_t processIdentifier);
+    bool setStatusItems(std::int32_t processIdentifier, std::vector<SimulatedStatusItem> items);
+
+    // The restriction in force, if any. A publisher that may race with itself passes
+    // increasing revisions; a store with a revision not newer than the last is ignored.
+    std::optional<MenuBarRestriction> restriction() const;
+    void setRestriction(std::optional<MenuBarRestriction> restriction);
+    void setRestriction(std::optional<MenuBarRestriction> restriction, std::uint64_t revision);
+
+    // The items on the bar now, left to right, with their frames (see MenuBarLayout).
+    std::vector<PlacedStatusItem> menuBarItems() const;
+
+    ObserverId addObserver(Observer observer);
+    void removeObserver(ObserverId id);
+
+private:
+    void notify(Change change);
+    std::vector<SimulatedApplication>::iterator findLocked(std::int32_t processIdentifier);
+
+    mutable std::mutex mutex_;
+    std::vector<SimulatedScreen> screens_;
+    std::vector<SimulatedApplication> applications_;
+    std::optional<MenuBarRestriction> restriction_;
+    std::uint64_t restrictionRevision_ = 0;
+    std::map<ObserverId, Observer> observers_;
+    ObserverId nextObserverId_ = 1;
+};
+
+} // namespace pellacor::platform

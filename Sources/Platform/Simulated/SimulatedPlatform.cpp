@@ -1,0 +1,48 @@
+#include "Platform/Simulated/SimulatedPlatform.h"
+
+namespace pellacor::platform {
+
+SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
+    : desktop_(std::make_shared<SimulatedDesktop>(scenario.screens, scenario.applications)),
+      runtimeLoader_(std::make_shared<SimulatedRuntimeLoader>()),
+      restrictionService_(SimulatedRestrictionService::create(desktop_)),
+      hotkeyManager_(std::make_shared<SimulatedHotkeyManager>()),
+      loginItemService_(std::make_shared<SimulatedLoginItemService>(scenario.loginItem.status)),
+      loginWindow_(SimulatedLoginWindow::create()) {
+    restrictionService_->install(*runtimeLoader_);
+    for (const auto& fault : scenario.loaderFaults) {
+        runtimeLoader_->apply(fault);
+    }
+    const auto& behaviour = scenario.restriction;
+    restrictionService_->setCompletionMode(behaviour.completion, behaviour.delay);
+    restrictionService_->setCompletionError(behaviour.completionError);
+    restrictionService_->setRefusesConfiguration(behaviour.refusesConfiguration);
+    restrictionService_->setActivatesAfterInvalidation(behaviour.activatesAfterInvalidation);
+
+    for (const auto& hotKey : scenario.symbolicHotKeys) {
+        hotkeyManager_->addSymbolicHotKey(hotKey);
+    }
+    const auto& loginItem = scenario.loginItem;
+    loginItemService_->setRequiresApproval(loginItem.requiresApproval);
+    if (loginItem.registerError) {
+        loginItemService_->setRegisterError(LoginItemService::Error{*loginItem.registerError});
+    }
+    if (loginItem.unregisterError) {
+        loginItemService_->setUnregisterError(LoginItemService::Error{*loginItem.unregisterError});
+    }
+    loginWindow_->install(*runtimeLoader_);
+    loginWindow_->setResult(scenario.loginWindow.result);
+    if (!scenario.loginWindow.available) {
+        runtimeLoader_->setLibraryMissing(std::string(SimulatedLoginWindow::libraryPath));
+    }
+}
+
+PlatformServices SimulatedPlatform::services() const {
+    PlatformServices services;
+    services.runtimeLoader = runtimeLoader_;
+    services.hotkeyManager = hotkeyManager_;
+    services.loginItemService = loginItemService_;
+    return services;
+}
+
+} // namespace pellacor::platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pellacor::platform {
+
+// One status item as the simulated menu bar knows it. The texts are what the
+// accessibility interface would report for the item's element.
+struct SimulatedStatusItem {
+    enum class Kind {
+        // An application's own status item: shown under a restriction only when
+        // its owner's bundle identifier is allowed.
+        standard,
+        // One of the system's own items: shown when its number is among the
+        // allowed system items.
+        system,
+    };
+
+    std::optional<std::string> identifier;  // "AXIdentifier"
+    std::optional<std::string> description; // "AXDescription"
+    std::optional<std::string> title;       // "AXTitle"
+    double width = 24;
+    std::string role = "AXMenuBarItem"; // "AXRole"
+    Kind kind = Kind::standard;
+    int systemItemNumber = 0; // for system items only
+
+    bool operator==(const SimulatedStatusItem&) const = default;
+};
+
+} // namespace pellacor::platform

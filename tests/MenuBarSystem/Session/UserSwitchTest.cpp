@@ -1,0 +1,107 @@
+#include "MenuBarSystem/Session/UserSwitch.h"
+
+#include "Concurrency/ManualExecutor.h"
+#include "Concurrency/TaskHandle.h"
+#include "Platform/Simulated/SimulatedLoginWindow.h"
+#include "Platform/Simulated/SimulatedRuntimeLoader.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+
+namespace pellacor::system {
+template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
+    *os << toString(result);
+}
+} // namespace pellacor::system
+
+using namespace pellacor;
+using namespace pellacor::platform;
+using namespace pellacor::system;
+
+namespace {
+
+const std::string library(SimulatedLoginWindow::libraryPath);
+const std::string symbol(SimulatedLoginWindow::switchFunctionName);
+
+class UserSwitchTest : public ::testing::Test {
+protected:
+    void SetUp() override { loginWindow->install(*loader); }
+
+    // Runs the switch as a task on the main executor and waits for its outcome.
+    std::optional<SystemResult<>> switchNow(UserSwitch& userSwitch) {
+        auto handle = concurrency::spawn(executor, userSwitch.switchToLoginWindow());
+        if (!executor.runUntil([&] { return handle.isFinished(); })) {
+            return std::nullopt;
+        }
+        return handle.result();
+    }
+
+    concurrency::ManualExecutor executor;
+    std::shared_ptr<SimulatedRuntimeLoader> loader = std::make_shared<SimulatedRuntimeLoader>();
+    std::shared_ptr<SimulatedLoginWindow> loginWindow = SimulatedLoginWindow::create();
+};
+
+} // namespace
+
+TEST_F(UserSwitchTest, SwitchesOffTheCallersThreadAndReportsSuccess) {
+    std::atomic<bool> ranElsewhere = false;
+    const auto mainThread = std::this_thread::get_id();
+    loader->registerFunction(library, symbol, [&ranElsewhere, mainThread]() -> std::int32_t {
+        ranElsewhere = std::this_thread::get_id() != mainThread;
+        return 0;
+    });
+    UserSwitch userSwitch(loader);
+    ASSERT_TRUE(userSwitch.isAvailable());
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
+    EXPECT_TRUE(ranElsewhere);
+    EXPECT_EQ(loader->openCount(library), 1) << "opened once, at construction";
+}
+
+TEST_F(UserSwitchTest, ANonZeroResultIsASystemError) {
+    UserSwitch userSwitch(loader);
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
+    EXPECT_EQ(loginWindow->switchCount(), 1);
+
+    loginWindow->setResult(-1);
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::unavailable(UnavailableReason::systemError(-1)));
+    EXPECT_EQ(loginWindow->callCount(), 2);
+    EXPECT_EQ(loginWindow->switchCount(), 1);
+}
+
+TEST_F(UserSwitchTest, AMissingFrameworkOrFunctionLeavesSwitchingUnavailable) {
+    struct Case {
+        const char* name;
+        void (*breakIt)(SimulatedRuntimeLoader&);
+    };
+    const Case cases[]{
+        {"library missing", [](SimulatedRuntimeLoader& l) { l.setLibraryMissing(library); }},
+        {"function missing", [](SimulatedRuntimeLoader& l) { l.setFunctionMissing(library, symbol); }},
+    };
+    for (const auto& c : cases) {
+        auto broken = std::make_shared<SimulatedRuntimeLoader>();
+        loginWindow->install(*broken);
+        c.breakIt(*broken);
+        UserSwitch userSwitch(broken);
+        EXPECT_FALSE(userSwitch.isAvailable()) << c.name;
+        EXPECT_EQ(switchNow(userSwitch),
+                  SystemResult<>::unavailable(UnavailableReason::userSwitchComponentMissing))
+            << c.name;
+    }
+    UserSwitch withoutLoader(nullptr);
+    EXPECT_FALSE(withoutLoader.isAvailable());
+    EXPECT_EQ(switchNow(withoutLoader),
+              SystemResult<>::unavailable(UnavailableReason::userSwitchComponentMissing));
+    EXPECT_EQ(loginWindow->callCount(), 0) << "nothing was touched";
+}
+
+TEST_F(UserSwitchTest, AvailabilityIsFixedAtConstruction) {
+    UserSwitch userSwitch(loader);
+    loader->setLibraryMissing(library);
+    EXPECT_TRUE(userSwitch.isAvailable());
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok()) << "the bound function stays callable";
+}
