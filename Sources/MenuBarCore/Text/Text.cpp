@@ -305,6 +305,11 @@ bool Text::isWhitespaceOrNewline(char32_t codePoint) {
     return codePoint <= 0x10FFFF && u_hasBinaryProperty(static_cast<UChar32>(codePoint), UCHAR_WHITE_SPACE);
 }
 
+bool Text::isNewline(char32_t codePoint) {
+    return (codePoint >= 0x000A && codePoint <= 0x000D) || codePoint == 0x0085 || codePoint == 0x2028 ||
+           codePoint == 0x2029;
+}
+
 std::string Text::trimmed(std::string_view text) {
     std::u32string points = codePoints(text);
     std::size_t begin = 0;

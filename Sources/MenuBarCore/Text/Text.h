@@ -70,6 +70,9 @@ public:
     // U+205F, U+3000), the line and paragraph separators U+2028 and U+2029, and
     // the controls U+0009–U+000D and U+0085. Not U+200B, U+FEFF or U+180E.
     static bool isWhitespaceOrNewline(char32_t codePoint);
+    // The newline set: U+000A–U+000D, U+0085 and the line and paragraph
+    // separators U+2028 and U+2029.
+    static bool isNewline(char32_t codePoint);
     // Removes white space and newlines from both ends, never from the inside.
     static std::string trimmed(std::string_view text);
 

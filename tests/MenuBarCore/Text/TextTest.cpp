@@ -23,6 +23,7 @@ enum class Op {
     katakanaToHiragana, // input -> converted
     category,           // points -> category code per code point, space-separated
     whitespace,         // points -> '1' or '0' per code point
+    newline,            // points -> '1' or '0' per code point
     trimmed,            // input -> trimmed
     same,               // input, other -> "true" / "false"
     codePoints,         // input -> hex code points, space-separated
@@ -132,6 +133,8 @@ std::string run(const Case& c) {
         return perPoint([](char32_t p) { return categoryCode(Text::generalCategory(p)); });
     case Op::whitespace:
         return perPoint([](char32_t p) { return Text::isWhitespaceOrNewline(p) ? "1" : "0"; });
+    case Op::newline:
+        return perPoint([](char32_t p) { return Text::isNewline(p) ? "1" : "0"; });
     case Op::trimmed:
         return Text::trimmed(c.input);
     case Op::same:
@@ -261,6 +264,8 @@ const std::vector<Case> cases = {
      U"\t\n\v\f\r \u0085\u00A0\u1680\u2000\u200A\u2028\u2029\u202F\u205F\u3000"},
     {"whitespace_non_members", Op::whitespace, "", "0 0 0 0 0 0", 0, "",
      U"\u200B\uFEFF\u180E\u2060x\x110000"},
+    {"newline_members", Op::newline, "", "1 1 1 1 1 1 1", 0, "", U"\n\v\f\r\u0085\u2028\u2029"},
+    {"newline_non_members", Op::newline, "", "0 0 0 0 0 0 0", 0, "", U"\t \u00A0\u3000\u200Bx\x110000"},
     {"trim_both_ends", Op::trimmed, " \t\r\n\u2028\u3000name\u00A0\u2029\v\f\u0085", "name"},
     {"trim_not_inside", Op::trimmed, "\u3000a \t\r\n\u2028\u3000b\r\n", "a \t\r\n\u2028\u3000b"},
     {"trim_only_space", Op::trimmed, "\u3000 \u2028\t", ""},
