@@ -2,7 +2,9 @@
 
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
+#include "Platform/NotificationCenter.h"
 #include "Platform/RuntimeLoader.h"
+#include "Platform/Screens.h"
 
 #include <memory>
 
@@ -15,6 +17,10 @@ struct PlatformServices {
     std::shared_ptr<RuntimeLoader> runtimeLoader;
     std::shared_ptr<HotkeyManager> hotkeyManager;
     std::shared_ptr<LoginItemService> loginItemService;
+    std::shared_ptr<Screens> screens;
+    // The application's default notification center, and the shared workspace's.
+    std::shared_ptr<NotificationCenter> notificationCenter;
+    std::shared_ptr<NotificationCenter> workspaceNotificationCenter;
 };
 
 } // namespace pellacor::platform

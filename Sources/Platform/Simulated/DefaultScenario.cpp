@@ -45,7 +45,9 @@ SimulatedApplication app(std::optional<std::string> bundleIdentifier, std::int32
 
 Scenario Scenario::defaultScenario() {
     Scenario scenario;
-    scenario.screens = {SimulatedScreen{core::Rect(0, 0, 1512, 982), 24}};
+    // A laptop's built-in screen whose camera housing cuts 180 points out of the
+    // middle of the menu bar, leaving 666 points on either side.
+    scenario.screens = {SimulatedScreen{core::Rect(0, 0, 1512, 982), 24, 180}};
 
     auto& apps = scenario.applications;
     // The system's own items stand rightmost, the clock at the far right.

@@ -196,6 +196,7 @@ SimulatedScreen decodeScreen(Reader& reader, const json& value, const std::strin
     if (auto height = reader.number(value, "menuBarHeight", path, 0)) {
         screen.menuBarHeight = *height;
     }
+    screen.cameraHousingWidth = reader.number(value, "cameraHousingWidth", path, 0);
     return screen;
 }
 

@@ -23,7 +23,8 @@ namespace pellacor::platform {
 // loader, and how the menu-bar framework answers activations.
 //
 // The file form is a JSON object:
-//   "screens":      [{"frame": {"x", "y", "width", "height"}, "menuBarHeight"}]   (optional)
+//   "screens":      [{"frame": {"x", "y", "width", "height"}, "menuBarHeight",
+//                     "cameraHousingWidth"}]   (optional; the first holds the menu bar's items)
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running",

@@ -167,6 +167,22 @@ std::vector<PlacedStatusItem> SimulatedDesktop::menuBarItems() const {
     return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_);
 }
 
+std::uint64_t SimulatedDesktop::activeSpace() const {
+    std::lock_guard lock(mutex_);
+    return activeSpace_;
+}
+
+void SimulatedDesktop::setActiveSpace(std::uint64_t space) {
+    {
+        std::lock_guard lock(mutex_);
+        if (activeSpace_ == space) {
+            return;
+        }
+        activeSpace_ = space;
+    }
+    notify(Change::activeSpace);
+}
+
 SimulatedDesktop::ObserverId SimulatedDesktop::addObserver(Observer observer) {
     std::lock_guard lock(mutex_);
     const ObserverId id = nextObserverId_++;

@@ -25,7 +25,7 @@ namespace pellacor::platform {
 // its own thread.
 class SimulatedDesktop {
 public:
-    enum class Change { screens, applications, menuBar };
+    enum class Change { screens, applications, menuBar, activeSpace };
     using Observer = std::function<void(Change)>;
     using ObserverId = std::uint64_t;
 
@@ -63,6 +63,11 @@ public:
     // The items on the bar now, left to right, with their frames (see MenuBarLayout).
     std::vector<PlacedStatusItem> menuBarItems() const;
 
+    // The Space (virtual desktop) shown now, numbered from 1. Moving to another
+    // one notifies `activeSpace`; moving to the one shown changes nothing.
+    std::uint64_t activeSpace() const;
+    void setActiveSpace(std::uint64_t space);
+
     ObserverId addObserver(Observer observer);
     void removeObserver(ObserverId id);
 
@@ -75,6 +80,7 @@ private:
     std::vector<SimulatedApplication> applications_;
     std::optional<MenuBarRestriction> restriction_;
     std::uint64_t restrictionRevision_ = 0;
+    std::uint64_t activeSpace_ = 1;
     std::map<ObserverId, Observer> observers_;
     ObserverId nextObserverId_ = 1;
 };

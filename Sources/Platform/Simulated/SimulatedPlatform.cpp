@@ -8,7 +8,11 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       restrictionService_(SimulatedRestrictionService::create(desktop_)),
       hotkeyManager_(std::make_shared<SimulatedHotkeyManager>()),
       loginItemService_(std::make_shared<SimulatedLoginItemService>(scenario.loginItem.status)),
-      loginWindow_(SimulatedLoginWindow::create()) {
+      loginWindow_(SimulatedLoginWindow::create()), screens_(std::make_shared<SimulatedScreens>(desktop_)),
+      notificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
+      workspaceNotificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
+      desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
+                                                                  workspaceNotificationCenter_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -37,11 +41,19 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     }
 }
 
+void SimulatedPlatform::setMainQueue(const SimulatedNotificationCenter::MainQueue& queue) {
+    notificationCenter_->setMainQueue(queue);
+    workspaceNotificationCenter_->setMainQueue(queue);
+}
+
 PlatformServices SimulatedPlatform::services() const {
     PlatformServices services;
     services.runtimeLoader = runtimeLoader_;
     services.hotkeyManager = hotkeyManager_;
     services.loginItemService = loginItemService_;
+    services.screens = screens_;
+    services.notificationCenter = notificationCenter_;
+    services.workspaceNotificationCenter = workspaceNotificationCenter_;
     return services;
 }
 

@@ -3,11 +3,14 @@
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Platform/Simulated/SimulatedDesktopNotifications.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
+#include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
+#include "Platform/Simulated/SimulatedScreens.h"
 
 #include <memory>
 
@@ -29,6 +32,17 @@ public:
     const std::shared_ptr<SimulatedHotkeyManager>& hotkeyManager() const { return hotkeyManager_; }
     const std::shared_ptr<SimulatedLoginItemService>& loginItemService() const { return loginItemService_; }
     const std::shared_ptr<SimulatedLoginWindow>& loginWindow() const { return loginWindow_; }
+    const std::shared_ptr<SimulatedScreens>& screens() const { return screens_; }
+    const std::shared_ptr<SimulatedNotificationCenter>& notificationCenter() const {
+        return notificationCenter_;
+    }
+    const std::shared_ptr<SimulatedNotificationCenter>& workspaceNotificationCenter() const {
+        return workspaceNotificationCenter_;
+    }
+
+    // Where the notification centers deliver when the desktop changes on
+    // another thread; set once at launch, on the main thread.
+    void setMainQueue(const SimulatedNotificationCenter::MainQueue& queue);
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -40,6 +54,10 @@ private:
     std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
     std::shared_ptr<SimulatedLoginItemService> loginItemService_;
     std::shared_ptr<SimulatedLoginWindow> loginWindow_;
+    std::shared_ptr<SimulatedScreens> screens_;
+    std::shared_ptr<SimulatedNotificationCenter> notificationCenter_;
+    std::shared_ptr<SimulatedNotificationCenter> workspaceNotificationCenter_;
+    std::shared_ptr<SimulatedDesktopNotifications> desktopNotifications_;
 };
 
 } // namespace pellacor::platform
