@@ -8,7 +8,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       restrictionService_(SimulatedRestrictionService::create(desktop_)),
       hotkeyManager_(std::make_shared<SimulatedHotkeyManager>()),
       loginItemService_(std::make_shared<SimulatedLoginItemService>(scenario.loginItem.status)),
-      loginWindow_(SimulatedLoginWindow::create()) {
+      loginWindow_(SimulatedLoginWindow::create()),
+      accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
+      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -42,6 +44,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.runtimeLoader = runtimeLoader_;
     services.hotkeyManager = hotkeyManager_;
     services.loginItemService = loginItemService_;
+    services.accessibility = accessibility_;
+    services.runningApplicationList = runningApplicationList_;
     return services;
 }
 

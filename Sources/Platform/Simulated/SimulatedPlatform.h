@@ -2,11 +2,13 @@
 
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
+#include "Platform/Simulated/SimulatedAccessibility.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
+#include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 
 #include <memory>
@@ -29,6 +31,10 @@ public:
     const std::shared_ptr<SimulatedHotkeyManager>& hotkeyManager() const { return hotkeyManager_; }
     const std::shared_ptr<SimulatedLoginItemService>& loginItemService() const { return loginItemService_; }
     const std::shared_ptr<SimulatedLoginWindow>& loginWindow() const { return loginWindow_; }
+    const std::shared_ptr<SimulatedAccessibility>& accessibility() const { return accessibility_; }
+    const std::shared_ptr<SimulatedRunningApplicationList>& runningApplicationList() const {
+        return runningApplicationList_;
+    }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -40,6 +46,8 @@ private:
     std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
     std::shared_ptr<SimulatedLoginItemService> loginItemService_;
     std::shared_ptr<SimulatedLoginWindow> loginWindow_;
+    std::shared_ptr<SimulatedAccessibility> accessibility_;
+    std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
 };
 
 } // namespace pellacor::platform
