@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Platform/Accessibility.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/RunningApplicationList.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 
@@ -21,6 +23,8 @@ struct PlatformServices {
     // The application's default notification center, and the shared workspace's.
     std::shared_ptr<NotificationCenter> notificationCenter;
     std::shared_ptr<NotificationCenter> workspaceNotificationCenter;
+    std::shared_ptr<Accessibility> accessibility;
+    std::shared_ptr<RunningApplicationList> runningApplicationList;
 };
 
 } // namespace pellacor::platform

@@ -200,6 +200,32 @@ SimulatedScreen decodeScreen(Reader& reader, const json& value, const std::strin
     return screen;
 }
 
+// How an element answers accessibility messages.
+SimulatedElementBehaviour decodeAccessibility(Reader& reader, const json& parent,
+                                              const std::string& parentPath) {
+    SimulatedElementBehaviour behaviour;
+    const json* value = reader.object(parent, "accessibility", parentPath);
+    if (value == nullptr) {
+        return behaviour;
+    }
+    const std::string path = join(parentPath, "accessibility");
+    if (auto latency = reader.integer(*value, "latencyMilliseconds", path, 0, 600'000)) {
+        behaviour.latency = std::chrono::milliseconds(*latency);
+    }
+    if (const json* errors = reader.object(*value, "attributeErrors", path)) {
+        constexpr auto low = std::numeric_limits<std::int32_t>::min();
+        constexpr auto high = std::numeric_limits<std::int32_t>::max();
+        for (const auto& entry : errors->items()) {
+            const std::string& attribute = entry.key();
+            if (auto number =
+                    reader.integer(*errors, attribute.c_str(), path + ".attributeErrors", low, high, true)) {
+                behaviour.attributeErrors[attribute] = static_cast<std::int32_t>(*number);
+            }
+        }
+    }
+    return behaviour;
+}
+
 SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::string& path) {
     SimulatedStatusItem item;
     if (!reader.isObject(value, path)) {
@@ -221,6 +247,7 @@ SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::str
             item.systemItemNumber = static_cast<int>(*number);
         }
     }
+    item.accessibility = decodeAccessibility(reader, value, path);
     return item;
 }
 
@@ -258,6 +285,7 @@ SimulatedApplication decodeApplication(Reader& reader, const json& value, const 
                 decodeItem(reader, (*items)[i], path + ".statusItems[" + std::to_string(i) + "]"));
         }
     }
+    app.accessibility = decodeAccessibility(reader, value, path);
     return app;
 }
 
@@ -443,6 +471,7 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
     if (const json* loginWindow = reader.object(root, "loginWindow", path)) {
         scenario.loginWindow = decodeLoginWindow(reader, *loginWindow, "loginWindow");
     }
+    scenario.accessibilityTrusted = reader.boolean(root, "accessibilityTrusted", path, true);
     if (!reader.error) {
         completeApplications(reader, scenario.applications);
     }

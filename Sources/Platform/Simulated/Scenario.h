@@ -27,9 +27,10 @@ namespace pellacor::platform {
 //                     "cameraHousingWidth"}]   (optional; the first holds the menu bar's items)
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
-//                     "active", "running",
+//                     "active", "running", "accessibility": <behaviour>,
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
-//                                      "kind": "standard" | "system", "systemItemNumber"}]}]
+//                                      "kind": "standard" | "system", "systemItemNumber",
+//                                      "accessibility": <behaviour>}]}]
 //   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
 //                              "methodMissing" | "wrongArgumentCount",
 //                     "library", "class", "selector", "classMethod", "argumentCount"}]   (optional)
@@ -40,6 +41,8 @@ namespace pellacor::platform {
 //   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
+//   "accessibilityTrusted": true | false   (optional; true by default)
+// where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>}}.
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {
@@ -77,6 +80,8 @@ struct Scenario {
     std::vector<SimulatedHotkeyManager::SymbolicHotKey> symbolicHotKeys = usualSymbolicHotKeys();
     LoginItemBehaviour loginItem;
     LoginWindowBehaviour loginWindow;
+    // Whether the program is trusted for accessibility.
+    bool accessibilityTrusted = true;
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

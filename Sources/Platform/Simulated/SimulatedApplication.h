@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Simulated/SimulatedElementBehaviour.h"
 #include "Platform/Simulated/SimulatedStatusItem.h"
 
 #include <cstdint>
@@ -22,6 +23,8 @@ struct SimulatedApplication {
     bool isActive = false;
     bool isRunning = true;
     std::vector<SimulatedStatusItem> statusItems;
+    // How its application element and its extras menu bar answer accessibility messages.
+    SimulatedElementBehaviour accessibility;
 
     bool operator==(const SimulatedApplication&) const = default;
 };

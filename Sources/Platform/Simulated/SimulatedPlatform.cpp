@@ -12,7 +12,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       notificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
       workspaceNotificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
       desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
-                                                                  workspaceNotificationCenter_)) {
+                                                                  workspaceNotificationCenter_)),
+      accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
+      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -54,6 +56,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.screens = screens_;
     services.notificationCenter = notificationCenter_;
     services.workspaceNotificationCenter = workspaceNotificationCenter_;
+    services.accessibility = accessibility_;
+    services.runningApplicationList = runningApplicationList_;
     return services;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
+#include "Platform/Simulated/SimulatedAccessibility.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
@@ -9,6 +10,7 @@
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
+#include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
 
@@ -43,6 +45,10 @@ public:
     // Where the notification centers deliver when the desktop changes on
     // another thread; set once at launch, on the main thread.
     void setMainQueue(const SimulatedNotificationCenter::MainQueue& queue);
+    const std::shared_ptr<SimulatedAccessibility>& accessibility() const { return accessibility_; }
+    const std::shared_ptr<SimulatedRunningApplicationList>& runningApplicationList() const {
+        return runningApplicationList_;
+    }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -58,6 +64,8 @@ private:
     std::shared_ptr<SimulatedNotificationCenter> notificationCenter_;
     std::shared_ptr<SimulatedNotificationCenter> workspaceNotificationCenter_;
     std::shared_ptr<SimulatedDesktopNotifications> desktopNotifications_;
+    std::shared_ptr<SimulatedAccessibility> accessibility_;
+    std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
 };
 
 } // namespace pellacor::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Simulated/SimulatedElementBehaviour.h"
+
 #include <optional>
 #include <string>
 
@@ -24,6 +26,10 @@ struct SimulatedStatusItem {
     std::string role = "AXMenuBarItem"; // "AXRole"
     Kind kind = Kind::standard;
     int systemItemNumber = 0; // for system items only
+    // How the item's accessibility element answers. An item whose role is "AXGroup"
+    // reads as a group without texts whose one child, an "AXMenuBarItem" answering
+    // the same way, carries them.
+    SimulatedElementBehaviour accessibility;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };

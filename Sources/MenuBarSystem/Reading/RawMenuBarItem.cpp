@@ -1,0 +1,9 @@
+#include "MenuBarSystem/Reading/RawMenuBarItem.h"
+
+namespace pellacor::system {
+
+std::string RawMenuBarItem::description() const {
+    return "RawMenuBarItem(" + (frame ? frame->description() : std::string("位置なし")) + ")";
+}
+
+} // namespace pellacor::system

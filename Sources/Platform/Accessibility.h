@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Platform/AccessibilityElement.h"
+#include "Platform/AccessibilityError.h"
+#include "Platform/AccessibilityValue.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace pellacor::platform {
+
+// The accessibility interface: whether this process may use it, and the element
+// functions over other processes' user interfaces. Calls block until the element
+// answers or its messaging time-out passes (then `cannotComplete`); they may be
+// made from any thread, also from several at once.
+class Accessibility {
+public:
+    // The result of copying an attribute: `success` with a value (or, rarely,
+    // without one), or an error code of `AccessibilityError` and no value.
+    struct CopyResult {
+        std::int32_t error = AccessibilityError::success;
+        std::optional<AccessibilityValue> value;
+
+        bool operator==(const CopyResult&) const = default;
+    };
+
+    // Until an element has a time-out of its own, messages wait this long.
+    static constexpr float defaultMessagingTimeout = 6.0F;
+
+    virtual ~Accessibility() = default;
+
+    // Whether the process is trusted for accessibility; never asks the user.
+    virtual bool isProcessTrusted() = 0;
+
+    // The element of the application with this process identifier. Always made;
+    // whether the process exists shows only when the element is asked something.
+    virtual AccessibilityElement createApplication(std::int32_t processIdentifier) = 0;
+
+    // How long messages to this element wait for an answer, in seconds; 0 restores
+    // the default. A negative time is an illegal argument.
+    virtual std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) = 0;
+
+    // The value of one attribute of the element.
+    virtual CopyResult copyAttributeValue(const AccessibilityElement& element,
+                                          std::string_view attribute) = 0;
+
+protected:
+    Accessibility() = default;
+    Accessibility(const Accessibility&) = default;
+    Accessibility& operator=(const Accessibility&) = default;
+};
+
+} // namespace pellacor::platform

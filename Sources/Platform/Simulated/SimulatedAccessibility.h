@@ -1,0 +1,67 @@
+#pragma once
+
+#include "MenuBarCore/Geometry/Geometry.h"
+#include "Platform/Accessibility.h"
+#include "Platform/Simulated/SimulatedDesktop.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace pellacor::platform {
+
+// The accessibility interface over the simulated desktop. Every running
+// application has an application element ("AXRole" "AXApplication"); one with
+// status items has an extras menu bar ("AXExtrasMenuBar", role "AXMenuBar")
+// whose "AXChildren" are its items in their own order. An item answers
+// "AXRole", "AXIdentifier", "AXDescription", "AXTitle" (no value when it has
+// none), "AXPosition" and "AXSize" (top-down coordinates, as the bar lays the
+// item out; an item that is not on the bar stands at `offBarPosition`),
+// "AXParent" and "AXChildren". An item whose role is "AXGroup" answers no texts
+// and has one child, an "AXMenuBarItem" with the item's texts and frame.
+// Anything else is unsupported.
+//
+// Before it answers, an element takes its behaviour's latency (the application's
+// for the application element and the extras menu bar, the item's for the item
+// and its inner item). When that is longer than the element's messaging
+// time-out, the message spends the time-out and fails with `cannotComplete`. The
+// time is spent through `Spend`, so tests can let it pass on a virtual clock.
+// An element of an application that has stopped, or an item that is gone, is
+// invalid.
+//
+// Thread-safe.
+class SimulatedAccessibility final : public Accessibility {
+public:
+    // Lets the given time pass for the caller.
+    using Spend = std::function<void(std::chrono::nanoseconds)>;
+
+    // Far outside every screen, so no screen's menu bar contains it.
+    static constexpr core::Point offBarPosition{-20000, -20000};
+
+    explicit SimulatedAccessibility(std::shared_ptr<SimulatedDesktop> desktop, bool trusted = true,
+                                    Spend spend = realSleep());
+
+    // Sleeps for real: the program's way of spending latency.
+    static Spend realSleep();
+
+    void setTrusted(bool trusted);
+    void setSpend(Spend spend);
+
+    bool isProcessTrusted() override;
+    AccessibilityElement createApplication(std::int32_t processIdentifier) override;
+    std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override;
+    CopyResult copyAttributeValue(const AccessibilityElement& element, std::string_view attribute) override;
+
+private:
+    // False (after spending the time-out) when the answer would come too late.
+    bool answersInTime(std::chrono::milliseconds latency, float timeout) const;
+
+    std::shared_ptr<SimulatedDesktop> desktop_;
+    std::atomic<bool> trusted_;
+    mutable std::mutex mutex_;
+    Spend spend_;
+};
+
+} // namespace pellacor::platform
