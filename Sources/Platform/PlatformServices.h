@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Platform/CaptureDevices.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/RuntimeLoader.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 
@@ -15,6 +17,8 @@ struct PlatformServices {
     std::shared_ptr<RuntimeLoader> runtimeLoader;
     std::shared_ptr<HotkeyManager> hotkeyManager;
     std::shared_ptr<LoginItemService> loginItemService;
+    std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<CaptureDevices> captureDevices;
 };
 
 } // namespace pellacor::platform

@@ -3,6 +3,7 @@
 #include "Platform/LoginItemService.h"
 #include "Platform/Simulated/ScenarioError.h"
 #include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedCaptureDevices.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
@@ -39,6 +40,8 @@ namespace pellacor::platform {
 //   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
+//   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
+//                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {
@@ -76,6 +79,7 @@ struct Scenario {
     std::vector<SimulatedHotkeyManager::SymbolicHotKey> symbolicHotKeys = usualSymbolicHotKeys();
     LoginItemBehaviour loginItem;
     LoginWindowBehaviour loginWindow;
+    std::vector<SimulatedCaptureDevices::Device> captureDevices = SimulatedCaptureDevices::usualDevices();
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

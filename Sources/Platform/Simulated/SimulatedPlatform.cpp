@@ -8,7 +8,8 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       restrictionService_(SimulatedRestrictionService::create(desktop_)),
       hotkeyManager_(std::make_shared<SimulatedHotkeyManager>()),
       loginItemService_(std::make_shared<SimulatedLoginItemService>(scenario.loginItem.status)),
-      loginWindow_(SimulatedLoginWindow::create()) {
+      loginWindow_(SimulatedLoginWindow::create()), workspace_(SimulatedWorkspace::create(desktop_)),
+      captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -42,6 +43,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.runtimeLoader = runtimeLoader_;
     services.hotkeyManager = hotkeyManager_;
     services.loginItemService = loginItemService_;
+    services.workspace = workspace_;
+    services.captureDevices = captureDevices_;
     return services;
 }
 
