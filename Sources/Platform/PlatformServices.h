@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Platform/Accessibility.h"
+#include "Platform/CaptureDevices.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RunningApplicationList.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 
@@ -25,6 +27,8 @@ struct PlatformServices {
     std::shared_ptr<NotificationCenter> workspaceNotificationCenter;
     std::shared_ptr<Accessibility> accessibility;
     std::shared_ptr<RunningApplicationList> runningApplicationList;
+    std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<CaptureDevices> captureDevices;
 };
 
 } // namespace pellacor::platform

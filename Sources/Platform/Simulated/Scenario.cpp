@@ -389,6 +389,32 @@ Scenario::LoginWindowBehaviour decodeLoginWindow(Reader& reader, const json& val
     return behaviour;
 }
 
+SimulatedCaptureDevices::Device decodeCaptureDevice(Reader& reader, const json& value,
+                                                    const std::string& path) {
+    using Framework = CaptureDevices::Framework;
+    SimulatedCaptureDevices::Device device;
+    if (!reader.isObject(value, path)) {
+        return device;
+    }
+    if (Reader::member(value, "kind") == nullptr) {
+        reader.fail(path + ".kind", "missing");
+    }
+    const std::size_t kind = reader.choice(value, "kind", path, std::array{"camera", "audio"}, 0);
+    device.framework = kind == 0 ? Framework::coreMediaIO : Framework::coreAudio;
+    constexpr std::int64_t maxCode = std::numeric_limits<std::uint32_t>::max();
+    // Identifier 1 is the framework's system object.
+    device.objectID =
+        static_cast<CaptureDevices::ObjectID>(reader.integer(value, "id", path, 2, maxCode).value_or(0));
+    device.name = reader.string(value, "name", path).value_or("");
+    constexpr std::int64_t maxStreams = 64;
+    device.inputStreams =
+        static_cast<std::uint32_t>(reader.integer(value, "inputStreams", path, 0, maxStreams).value_or(0));
+    device.outputStreams =
+        static_cast<std::uint32_t>(reader.integer(value, "outputStreams", path, 0, maxStreams).value_or(0));
+    device.runningSomewhere = reader.boolean(value, "running", path, false);
+    return device;
+}
+
 // Gives applications without a process identifier one that no other has, and
 // refuses duplicates and a second active application.
 void completeApplications(Reader& reader, std::vector<SimulatedApplication>& apps) {
@@ -472,6 +498,18 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
         scenario.loginWindow = decodeLoginWindow(reader, *loginWindow, "loginWindow");
     }
     scenario.accessibilityTrusted = reader.boolean(root, "accessibilityTrusted", path, true);
+    if (const json* devices = reader.array(root, "captureDevices", path)) {
+        scenario.captureDevices.clear();
+        std::set<std::pair<CaptureDevices::Framework, CaptureDevices::ObjectID>> ids;
+        for (std::size_t i = 0; i < devices->size(); ++i) {
+            const std::string devicePath = "captureDevices[" + std::to_string(i) + "]";
+            auto device = decodeCaptureDevice(reader, (*devices)[i], devicePath);
+            if (device.objectID != 0 && !ids.insert({device.framework, device.objectID}).second) {
+                reader.fail(devicePath + ".id", "taken by another device of that kind");
+            }
+            scenario.captureDevices.push_back(std::move(device));
+        }
+    }
     if (!reader.error) {
         completeApplications(reader, scenario.applications);
     }

@@ -3,6 +3,7 @@
 #include "Platform/LoginItemService.h"
 #include "Platform/Simulated/ScenarioError.h"
 #include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedCaptureDevices.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
@@ -42,6 +43,8 @@ namespace pellacor::platform {
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
 //   "accessibilityTrusted": true | false   (optional; true by default)
+//   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
+//                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
 // where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>}}.
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
@@ -82,6 +85,7 @@ struct Scenario {
     LoginWindowBehaviour loginWindow;
     // Whether the program is trusted for accessibility.
     bool accessibilityTrusted = true;
+    std::vector<SimulatedCaptureDevices::Device> captureDevices = SimulatedCaptureDevices::usualDevices();
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

@@ -3,6 +3,7 @@
 #include "Platform/Simulated/MenuBarLayout.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pellacor::platform {
 
@@ -102,6 +103,30 @@ bool SimulatedDesktop::setRunning(std::int32_t processIdentifier, bool running) 
     }
     notify(Change::applications);
     return true;
+}
+
+std::optional<std::int32_t> SimulatedDesktop::launch(std::int32_t processIdentifier) {
+    std::int32_t fresh = 0;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = findLocked(processIdentifier);
+        if (it == applications_.end() || it->isRunning) {
+            return std::nullopt;
+        }
+        std::int32_t highest = 0;
+        for (const auto& app : applications_) {
+            highest = std::max(highest, app.processIdentifier);
+        }
+        if (highest == std::numeric_limits<std::int32_t>::max()) {
+            return std::nullopt;
+        }
+        fresh = highest + 1;
+        it->processIdentifier = fresh;
+        it->isRunning = true;
+        it->isActive = false;
+    }
+    notify(Change::applications);
+    return fresh;
 }
 
 bool SimulatedDesktop::activate(std::int32_t processIdentifier) {

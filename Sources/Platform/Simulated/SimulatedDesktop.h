@@ -50,6 +50,10 @@ public:
     bool addApplication(SimulatedApplication application);
     // False when no application has that process identifier.
     bool setRunning(std::int32_t processIdentifier, bool running);
+    // Starts a known application that is not running under a process identifier
+    // that no application has, as a real launch gets a fresh one. The new
+    // identifier; nothing when the application is unknown or already running.
+    std::optional<std::int32_t> launch(std::int32_t processIdentifier);
     // Makes a running application the active one; every other becomes inactive.
     bool activate(std::int32_t processIdentifier);
     bool setStatusItems(std::int32_t processIdentifier, std::vector<SimulatedStatusItem> items);

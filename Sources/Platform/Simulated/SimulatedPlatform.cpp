@@ -14,7 +14,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
                                                                   workspaceNotificationCenter_)),
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
-      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)) {
+      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
+      workspace_(SimulatedWorkspace::create(desktop_)),
+      captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -58,6 +60,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.workspaceNotificationCenter = workspaceNotificationCenter_;
     services.accessibility = accessibility_;
     services.runningApplicationList = runningApplicationList_;
+    services.workspace = workspace_;
+    services.captureDevices = captureDevices_;
     return services;
 }
 

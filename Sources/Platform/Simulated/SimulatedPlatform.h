@@ -3,6 +3,7 @@
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedAccessibility.h"
+#include "Platform/Simulated/SimulatedCaptureDevices.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
@@ -13,6 +14,7 @@
 #include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
+#include "Platform/Simulated/SimulatedWorkspace.h"
 
 #include <memory>
 
@@ -49,6 +51,8 @@ public:
     const std::shared_ptr<SimulatedRunningApplicationList>& runningApplicationList() const {
         return runningApplicationList_;
     }
+    const std::shared_ptr<SimulatedWorkspace>& workspace() const { return workspace_; }
+    const std::shared_ptr<SimulatedCaptureDevices>& captureDevices() const { return captureDevices_; }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -66,6 +70,8 @@ private:
     std::shared_ptr<SimulatedDesktopNotifications> desktopNotifications_;
     std::shared_ptr<SimulatedAccessibility> accessibility_;
     std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
+    std::shared_ptr<SimulatedWorkspace> workspace_;
+    std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
 };
 
 } // namespace pellacor::platform
