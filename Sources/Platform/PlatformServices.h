@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Platform/FileManager.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
+#include "Platform/PreferencesDomain.h"
 #include "Platform/RuntimeLoader.h"
 
 #include <memory>
@@ -15,6 +17,8 @@ struct PlatformServices {
     std::shared_ptr<RuntimeLoader> runtimeLoader;
     std::shared_ptr<HotkeyManager> hotkeyManager;
     std::shared_ptr<LoginItemService> loginItemService;
+    std::shared_ptr<PreferencesDomain> preferencesDomain;
+    std::shared_ptr<FileManager> fileManager;
 };
 
 } // namespace pellacor::platform

@@ -28,7 +28,7 @@ namespace pellacor::platform {
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running",
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
-//                                      "kind": "standard" | "system", "systemItemNumber"}]}]
+//                                      "kind": "standard" | "system", "systemItemNumber", "name"}]}]
 //   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
 //                              "methodMissing" | "wrongArgumentCount",
 //                     "library", "class", "selector", "classMethod", "argumentCount"}]   (optional)
@@ -39,6 +39,7 @@ namespace pellacor::platform {
 //   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
+//   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home folder by default)
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {
@@ -69,6 +70,14 @@ struct Scenario {
         bool operator==(const LoginWindowBehaviour&) const = default;
     };
 
+    // The user's home folder, where the menu bar keeps its layout table, and
+    // whether the program has been granted the menu bar's group container.
+    struct HomeBehaviour {
+        std::filesystem::path folder;
+        bool menuBarContainerGranted = false;
+        bool operator==(const HomeBehaviour&) const = default;
+    };
+
     std::vector<SimulatedScreen> screens{SimulatedScreen{}};
     std::vector<SimulatedApplication> applications;
     std::vector<SimulatedRuntimeLoader::Fault> loaderFaults;
@@ -76,6 +85,7 @@ struct Scenario {
     std::vector<SimulatedHotkeyManager::SymbolicHotKey> symbolicHotKeys = usualSymbolicHotKeys();
     LoginItemBehaviour loginItem;
     LoginWindowBehaviour loginWindow;
+    HomeBehaviour home;
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

@@ -8,7 +8,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       restrictionService_(SimulatedRestrictionService::create(desktop_)),
       hotkeyManager_(std::make_shared<SimulatedHotkeyManager>()),
       loginItemService_(std::make_shared<SimulatedLoginItemService>(scenario.loginItem.status)),
-      loginWindow_(SimulatedLoginWindow::create()) {
+      loginWindow_(SimulatedLoginWindow::create()),
+      preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
+      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -35,6 +37,8 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     if (!scenario.loginWindow.available) {
         runtimeLoader_->setLibraryMissing(std::string(SimulatedLoginWindow::libraryPath));
     }
+    desktop_->setMenuBarContainerGranted(scenario.home.menuBarContainerGranted);
+    desktop_->setHomeFolder(scenario.home.folder);
 }
 
 PlatformServices SimulatedPlatform::services() const {
@@ -42,6 +46,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.runtimeLoader = runtimeLoader_;
     services.hotkeyManager = hotkeyManager_;
     services.loginItemService = loginItemService_;
+    services.preferencesDomain = preferencesDomain_;
+    services.fileManager = fileManager_;
     return services;
 }
 

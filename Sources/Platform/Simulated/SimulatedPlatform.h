@@ -3,9 +3,11 @@
 #include "Platform/PlatformServices.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Platform/Simulated/SimulatedFileManager.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
+#include "Platform/Simulated/SimulatedPreferencesDomain.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 
@@ -29,6 +31,8 @@ public:
     const std::shared_ptr<SimulatedHotkeyManager>& hotkeyManager() const { return hotkeyManager_; }
     const std::shared_ptr<SimulatedLoginItemService>& loginItemService() const { return loginItemService_; }
     const std::shared_ptr<SimulatedLoginWindow>& loginWindow() const { return loginWindow_; }
+    const std::shared_ptr<SimulatedPreferencesDomain>& preferencesDomain() const { return preferencesDomain_; }
+    const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -40,6 +44,8 @@ private:
     std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
     std::shared_ptr<SimulatedLoginItemService> loginItemService_;
     std::shared_ptr<SimulatedLoginWindow> loginWindow_;
+    std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;
+    std::shared_ptr<SimulatedFileManager> fileManager_;
 };
 
 } // namespace pellacor::platform

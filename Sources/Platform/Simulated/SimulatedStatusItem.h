@@ -24,6 +24,9 @@ struct SimulatedStatusItem {
     std::string role = "AXMenuBarItem"; // "AXRole"
     Kind kind = Kind::standard;
     int systemItemNumber = 0; // for system items only
+    // The name its owner created it with (the autosave name); an item created
+    // without one is numbered by its owner (see MenuBarLayout::itemName).
+    std::optional<std::string> name;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };
