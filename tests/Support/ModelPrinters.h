@@ -2,12 +2,15 @@
 
 // Readable GoogleTest output for the model's values (found by argument-dependent lookup).
 
+#include "MenuBarCore/Matching/IdentityName.h"
+#include "MenuBarCore/Matching/ItemMatch.h"
 #include "MenuBarCore/Model/AppKey.h"
 #include "MenuBarCore/Model/AppRule.h"
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Model/Section.h"
+#include "MenuBarCore/Planning/OrderPlanner.h"
 #include "MenuBarCore/Planning/VisibilityPlan.h"
 #include "MenuBarCore/Support/DecodeResult.h"
 #include "MenuBarCore/Support/Uuid.h"
@@ -39,6 +42,20 @@ inline void PrintTo(const ItemSnapshot& snapshot, std::ostream* os) {
 }
 inline void PrintTo(const DecodeError& error, std::ostream* os) {
     *os << error.description();
+}
+
+inline void PrintTo(const IdentityName& name, std::ostream* os) {
+    *os << name.description();
+}
+inline void PrintTo(const ItemMatch& match, std::ostream* os) {
+    *os << "ItemMatch(" << match.snapshot.description() << " -> " << match.name.description()
+        << (match.wasRenamed ? ", renamed" : "") << (match.isNew ? ", new" : "") << ")";
+}
+inline void PrintTo(const OrderPlanner::Key& key, std::ostream* os) {
+    *os << "Key(\"" << key.bundleID << "\", \"" << key.name << "\")";
+}
+inline void PrintTo(OrderPlanner::Refusal, std::ostream* os) {
+    *os << "noControl";
 }
 
 inline void PrintTo(const Profile& profile, std::ostream* os) {
