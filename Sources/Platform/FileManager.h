@@ -18,7 +18,8 @@ public:
     virtual std::filesystem::path homeDirectory() const = 0;
     // The names of a folder's entries; nothing when it cannot be listed (it is
     // missing, not a folder, or the program has no access to it).
-    virtual std::optional<std::vector<std::string>> contentsOfDirectory(const std::filesystem::path& folder) const = 0;
+    virtual std::optional<std::vector<std::string>>
+    contentsOfDirectory(const std::filesystem::path& folder) const = 0;
 };
 
 } // namespace pellacor::platform

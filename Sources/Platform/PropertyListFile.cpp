@@ -227,7 +227,8 @@ PropertyListFile::ReadResult PropertyListFile::read(const std::filesystem::path&
     return result;
 }
 
-bool PropertyListFile::write(const std::filesystem::path& file, const PropertyListValue::Dictionary& dictionary) {
+bool PropertyListFile::write(const std::filesystem::path& file,
+                             const PropertyListValue::Dictionary& dictionary) {
     const std::string bytes = encodeBinary(dictionary);
     if (bytes.empty()) {
         return false;

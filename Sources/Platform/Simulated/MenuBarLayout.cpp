@@ -50,8 +50,8 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
                 if (kind == SimulatedStatusItem::Kind::standard) {
                     std::optional<double> position;
                     if (app.bundleIdentifier) {
-                        auto found =
-                            positions.find(MenuBarLayoutFile::key(*app.bundleIdentifier, itemName(app.statusItems, i)));
+                        auto found = positions.find(
+                            MenuBarLayoutFile::key(*app.bundleIdentifier, itemName(app.statusItems, i)));
                         if (found != positions.end()) {
                             position = found->second;
                         }

@@ -39,7 +39,7 @@ namespace pellacor::platform {
 //   "loginItem":    {"status": "notRegistered" | "enabled" | "requiresApproval" | "notFound",
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
-//   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home folder by default)
+//   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home by default)
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {

@@ -19,7 +19,8 @@ public:
 
     std::filesystem::path homeDirectory() const override;
     // The entry names in ascending order.
-    std::optional<std::vector<std::string>> contentsOfDirectory(const std::filesystem::path& folder) const override;
+    std::optional<std::vector<std::string>>
+    contentsOfDirectory(const std::filesystem::path& folder) const override;
 
 private:
     std::shared_ptr<SimulatedDesktop> desktop_;

@@ -31,7 +31,9 @@ public:
     const std::shared_ptr<SimulatedHotkeyManager>& hotkeyManager() const { return hotkeyManager_; }
     const std::shared_ptr<SimulatedLoginItemService>& loginItemService() const { return loginItemService_; }
     const std::shared_ptr<SimulatedLoginWindow>& loginWindow() const { return loginWindow_; }
-    const std::shared_ptr<SimulatedPreferencesDomain>& preferencesDomain() const { return preferencesDomain_; }
+    const std::shared_ptr<SimulatedPreferencesDomain>& preferencesDomain() const {
+        return preferencesDomain_;
+    }
     const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
 
     // The interfaces, for the services of the program.
