@@ -6,6 +6,8 @@
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RunningApplicationList.h"
+#include "Platform/FileManager.h"
+#include "Platform/PreferencesDomain.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
@@ -29,6 +31,8 @@ struct PlatformServices {
     std::shared_ptr<RunningApplicationList> runningApplicationList;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<CaptureDevices> captureDevices;
+    std::shared_ptr<PreferencesDomain> preferencesDomain;
+    std::shared_ptr<FileManager> fileManager;
 };
 
 } // namespace pellacor::platform

@@ -1,6 +1,9 @@
 #include "Platform/Simulated/MenuBarLayout.h"
 
+#include "Platform/Simulated/MenuBarLayoutFile.h"
+
 #include <algorithm>
+#include <iterator>
 
 namespace pellacor::platform {
 
@@ -16,25 +19,71 @@ bool MenuBarLayout::isAllowed(const SimulatedStatusItem& item,
     return ownerBundleIdentifier && restriction->allowedBundleIdentifiers.contains(*ownerBundleIdentifier);
 }
 
+std::string MenuBarLayout::itemName(const std::vector<SimulatedStatusItem>& items, std::size_t index) {
+    if (index < items.size() && items[index].name) {
+        return *items[index].name;
+    }
+    const auto end = items.begin() + static_cast<std::ptrdiff_t>(std::min(index, items.size()));
+    const auto unnamed = std::count_if(items.begin(), end, [](const auto& item) { return !item.name; });
+    return "Item-" + std::to_string(unnamed);
+}
+
 std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen,
                                                    const core::Rect& firstScreenFrame,
                                                    const std::vector<SimulatedApplication>& applications,
-                                                   const std::optional<MenuBarRestriction>& restriction) {
+                                                   const std::optional<MenuBarRestriction>& restriction,
+                                                   const std::map<std::string, double>& positions) {
     std::vector<PlacedStatusItem> rightToLeft;
+    // Each standard item's position in the layout table, if it has one.
+    std::vector<std::optional<double>> standardPositions;
     auto collect = [&](SimulatedStatusItem::Kind kind) {
         for (const auto& app : applications) {
             if (!app.isRunning) {
                 continue;
             }
-            for (const auto& item : app.statusItems) {
-                if (item.kind == kind && isAllowed(item, app.bundleIdentifier, restriction)) {
-                    rightToLeft.push_back({app.bundleIdentifier, app.processIdentifier, item, {}});
+            for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+                const auto& item = app.statusItems[i];
+                if (item.kind != kind || !isAllowed(item, app.bundleIdentifier, restriction)) {
+                    continue;
+                }
+                rightToLeft.push_back({app.bundleIdentifier, app.processIdentifier, item, {}});
+                if (kind == SimulatedStatusItem::Kind::standard) {
+                    std::optional<double> position;
+                    if (app.bundleIdentifier) {
+                        auto found = positions.find(
+                            MenuBarLayoutFile::key(*app.bundleIdentifier, itemName(app.statusItems, i)));
+                        if (found != positions.end()) {
+                            position = found->second;
+                        }
+                    }
+                    standardPositions.push_back(position);
                 }
             }
         }
     };
     collect(SimulatedStatusItem::Kind::system);
+    const std::size_t systemCount = rightToLeft.size();
     collect(SimulatedStatusItem::Kind::standard);
+
+    // Right to left: positioned items by ascending position, then the others; stable for ties.
+    std::vector<std::size_t> order(standardPositions.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto& pa = standardPositions[a];
+        const auto& pb = standardPositions[b];
+        if (pa && pb) {
+            return *pa < *pb;
+        }
+        return pa.has_value() && !pb.has_value();
+    });
+    std::vector<PlacedStatusItem> standard;
+    for (std::size_t i : order) {
+        standard.push_back(std::move(rightToLeft[systemCount + i]));
+    }
+    rightToLeft.resize(systemCount);
+    std::move(standard.begin(), standard.end(), std::back_inserter(rightToLeft));
 
     const core::Rect topDownScreen = core::convertScreenSpace(screen.frame.standardized(), firstScreenFrame);
     double right = topDownScreen.maxX();

@@ -5,24 +5,35 @@
 #include "Platform/Simulated/SimulatedApplication.h"
 #include "Platform/Simulated/SimulatedScreen.h"
 
+#include <cstddef>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pellacor::platform {
 
 // Lays out the right-hand side of the simulated menu bar. Starting at the
 // screen's right edge and going leftwards, it places the system's items first,
-// then the items of the running applications in the order the applications are
-// listed, each application's items in their own order. A restriction leaves out
-// what it does not allow; an item that would reach past the screen's left edge
-// folds away, and so does everything left of it.
+// then the items of the running applications. Those with a position in the
+// layout table (keyed "status:" + owner + "::" + item name, see MenuBarLayoutFile)
+// come next, the smallest position rightmost; equal positions keep the order
+// below. The items without a position follow further left, in the order the
+// applications are listed, each application's items in their own order. A
+// restriction leaves out what it does not allow; an item that would reach past
+// the screen's left edge folds away, and so does everything left of it.
 class MenuBarLayout {
 public:
     // The placed items from left to right. `firstScreenFrame` anchors the top-down coordinates.
     static std::vector<PlacedStatusItem> place(const SimulatedScreen& screen,
                                                const core::Rect& firstScreenFrame,
                                                const std::vector<SimulatedApplication>& applications,
-                                               const std::optional<MenuBarRestriction>& restriction);
+                                               const std::optional<MenuBarRestriction>& restriction,
+                                               const std::map<std::string, double>& positions = {});
+
+    // The name of an application's item in the layout table: its own name, or
+    // "Item-" and the count of the owner's items before it that have none.
+    static std::string itemName(const std::vector<SimulatedStatusItem>& items, std::size_t index);
 
     // Whether a restriction (or none) lets the item of this owner show.
     static bool isAllowed(const SimulatedStatusItem& item,

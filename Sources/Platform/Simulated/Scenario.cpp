@@ -242,6 +242,7 @@ SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::str
     }
     const std::size_t kind = reader.choice(value, "kind", path, std::array{"standard", "system"}, 0);
     item.kind = kind == 1 ? SimulatedStatusItem::Kind::system : SimulatedStatusItem::Kind::standard;
+    item.name = reader.string(value, "name", path);
     if (item.kind == SimulatedStatusItem::Kind::system) {
         if (auto number = reader.integer(value, "systemItemNumber", path, 0, systemItemCount - 1, true)) {
             item.systemItemNumber = static_cast<int>(*number);
@@ -415,6 +416,18 @@ SimulatedCaptureDevices::Device decodeCaptureDevice(Reader& reader, const json& 
     return device;
 }
 
+Scenario::HomeBehaviour decodeHome(Reader& reader, const json& value, const std::string& path) {
+    Scenario::HomeBehaviour behaviour;
+    if (auto folder = reader.string(value, "folder", path, true)) {
+        behaviour.folder = *folder;
+        if (!behaviour.folder.is_absolute()) {
+            reader.fail(path + ".folder", "expected an absolute path");
+        }
+    }
+    behaviour.menuBarContainerGranted = reader.boolean(value, "menuBarContainerGranted", path, false);
+    return behaviour;
+}
+
 // Gives applications without a process identifier one that no other has, and
 // refuses duplicates and a second active application.
 void completeApplications(Reader& reader, std::vector<SimulatedApplication>& apps) {
@@ -509,6 +522,9 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
             }
             scenario.captureDevices.push_back(std::move(device));
         }
+    }
+    if (const json* home = reader.object(root, "home", path)) {
+        scenario.home = decodeHome(reader, *home, "home");
     }
     if (!reader.error) {
         completeApplications(reader, scenario.applications);

@@ -30,7 +30,7 @@ namespace pellacor::platform {
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
-//                                      "kind": "standard" | "system", "systemItemNumber",
+//                                      "kind": "standard" | "system", "systemItemNumber", "name",
 //                                      "accessibility": <behaviour>}]}]
 //   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
 //                              "methodMissing" | "wrongArgumentCount",
@@ -45,6 +45,7 @@ namespace pellacor::platform {
 //   "accessibilityTrusted": true | false   (optional; true by default)
 //   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
 //                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
+//   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home by default)
 // where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>}}.
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
@@ -76,6 +77,14 @@ struct Scenario {
         bool operator==(const LoginWindowBehaviour&) const = default;
     };
 
+    // The user's home folder, where the menu bar keeps its layout table, and
+    // whether the program has been granted the menu bar's group container.
+    struct HomeBehaviour {
+        std::filesystem::path folder;
+        bool menuBarContainerGranted = false;
+        bool operator==(const HomeBehaviour&) const = default;
+    };
+
     std::vector<SimulatedScreen> screens{SimulatedScreen{}};
     std::vector<SimulatedApplication> applications;
     std::vector<SimulatedRuntimeLoader::Fault> loaderFaults;
@@ -86,6 +95,7 @@ struct Scenario {
     // Whether the program is trusted for accessibility.
     bool accessibilityTrusted = true;
     std::vector<SimulatedCaptureDevices::Device> captureDevices = SimulatedCaptureDevices::usualDevices();
+    HomeBehaviour home;
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

@@ -1,6 +1,7 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
 
 #include "Platform/Simulated/MenuBarLayout.h"
+#include "Platform/Simulated/MenuBarLayoutFile.h"
 
 #include <algorithm>
 #include <limits>
@@ -189,7 +190,89 @@ void SimulatedDesktop::setRestriction(std::optional<MenuBarRestriction> restrict
 
 std::vector<PlacedStatusItem> SimulatedDesktop::menuBarItems() const {
     std::lock_guard lock(mutex_);
-    return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_);
+    return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_,
+                                layoutTable_);
+}
+
+std::filesystem::path SimulatedDesktop::homeFolder() const {
+    std::lock_guard lock(mutex_);
+    return homeFolder_;
+}
+
+void SimulatedDesktop::setHomeFolder(std::filesystem::path folder) {
+    {
+        std::lock_guard lock(mutex_);
+        homeFolder_ = std::move(folder);
+    }
+    reloadLayoutTable();
+}
+
+bool SimulatedDesktop::isMenuBarContainerGranted() const {
+    std::lock_guard lock(mutex_);
+    return menuBarContainerGranted_;
+}
+
+void SimulatedDesktop::setMenuBarContainerGranted(bool granted) {
+    std::lock_guard lock(mutex_);
+    menuBarContainerGranted_ = granted;
+}
+
+namespace {
+
+// The path with its links resolved as far as it exists, "." and ".." removed and
+// no trailing separator, so that every spelling of a place compares equal.
+std::filesystem::path resolved(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path result = std::filesystem::weakly_canonical(path, error);
+    if (error) {
+        result = std::filesystem::absolute(path, error).lexically_normal();
+    }
+    if (!result.has_filename() && result.has_relative_path()) {
+        result = result.parent_path();
+    }
+    return result;
+}
+
+bool isWithin(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
+}
+
+} // namespace
+
+bool SimulatedDesktop::isAccessible(const std::filesystem::path& path) const {
+    std::filesystem::path home;
+    {
+        std::lock_guard lock(mutex_);
+        if (menuBarContainerGranted_) {
+            return true;
+        }
+        home = homeFolder_;
+    }
+    if (home.empty()) {
+        return true;
+    }
+    return !isWithin(resolved(path), resolved(MenuBarLayoutFile::container(home)));
+}
+
+void SimulatedDesktop::reloadLayoutTable() {
+    {
+        // Reads and stores one after another, so an older read never replaces a newer one.
+        std::lock_guard reloading(reloadMutex_);
+        const std::filesystem::path home = homeFolder();
+        const auto table = home.empty() ? MenuBarLayoutFile::Positions{}
+                                        : MenuBarLayoutFile::read(MenuBarLayoutFile::location(home));
+        std::lock_guard lock(mutex_);
+        if (table == layoutTable_) {
+            return;
+        }
+        layoutTable_ = table;
+    }
+    notify(Change::menuBar);
+}
+
+std::map<std::string, double> SimulatedDesktop::layoutTable() const {
+    std::lock_guard lock(mutex_);
+    return layoutTable_;
 }
 
 std::uint64_t SimulatedDesktop::activeSpace() const {

@@ -6,6 +6,7 @@
 #include "Platform/Simulated/SimulatedScreen.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -71,6 +72,25 @@ public:
     // one notifies `activeSpace`; moving to the one shown changes nothing.
     std::uint64_t activeSpace() const;
     void setActiveSpace(std::uint64_t space);
+    // The simulated user's home folder; empty when there is none, and then no
+    // file of the user exists. Setting it re-reads the layout table.
+    std::filesystem::path homeFolder() const;
+    void setHomeFolder(std::filesystem::path folder);
+
+    // Whether the user has granted the program access to the menu bar's group
+    // container (see MenuBarLayoutFile). Everything else of the home folder is open.
+    bool isMenuBarContainerGranted() const;
+    void setMenuBarContainerGranted(bool granted);
+    // Whether the program may reach this path (after resolving its links).
+    bool isAccessible(const std::filesystem::path& path) const;
+
+    // The layout table the menu bar orders its items by. The menu bar reads its
+    // preference file when the home folder is set and whenever this is called:
+    // the preferences service calls it after each synchronise, and a test or a
+    // view that changed the file behind its back calls it too. A changed table
+    // is reported as a `menuBar` change.
+    void reloadLayoutTable();
+    std::map<std::string, double> layoutTable() const;
 
     ObserverId addObserver(Observer observer);
     void removeObserver(ObserverId id);
@@ -80,11 +100,15 @@ private:
     std::vector<SimulatedApplication>::iterator findLocked(std::int32_t processIdentifier);
 
     mutable std::mutex mutex_;
+    std::mutex reloadMutex_; // taken before mutex_, never while observers run
     std::vector<SimulatedScreen> screens_;
     std::vector<SimulatedApplication> applications_;
     std::optional<MenuBarRestriction> restriction_;
     std::uint64_t restrictionRevision_ = 0;
     std::uint64_t activeSpace_ = 1;
+    std::filesystem::path homeFolder_;
+    bool menuBarContainerGranted_ = false;
+    std::map<std::string, double> layoutTable_;
     std::map<ObserverId, Observer> observers_;
     ObserverId nextObserverId_ = 1;
 };

@@ -16,7 +16,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
       runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
       workspace_(SimulatedWorkspace::create(desktop_)),
-      captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)) {
+      captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)),
+      preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
+      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -43,6 +45,8 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     if (!scenario.loginWindow.available) {
         runtimeLoader_->setLibraryMissing(std::string(SimulatedLoginWindow::libraryPath));
     }
+    desktop_->setMenuBarContainerGranted(scenario.home.menuBarContainerGranted);
+    desktop_->setHomeFolder(scenario.home.folder);
 }
 
 void SimulatedPlatform::setMainQueue(const SimulatedNotificationCenter::MainQueue& queue) {
@@ -62,6 +66,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.runningApplicationList = runningApplicationList_;
     services.workspace = workspace_;
     services.captureDevices = captureDevices_;
+    services.preferencesDomain = preferencesDomain_;
+    services.fileManager = fileManager_;
     return services;
 }
 

@@ -10,6 +10,8 @@
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
+#include "Platform/Simulated/SimulatedFileManager.h"
+#include "Platform/Simulated/SimulatedPreferencesDomain.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
@@ -53,6 +55,10 @@ public:
     }
     const std::shared_ptr<SimulatedWorkspace>& workspace() const { return workspace_; }
     const std::shared_ptr<SimulatedCaptureDevices>& captureDevices() const { return captureDevices_; }
+    const std::shared_ptr<SimulatedPreferencesDomain>& preferencesDomain() const {
+        return preferencesDomain_;
+    }
+    const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -72,6 +78,8 @@ private:
     std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
     std::shared_ptr<SimulatedWorkspace> workspace_;
     std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
+    std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;
+    std::shared_ptr<SimulatedFileManager> fileManager_;
 };
 
 } // namespace pellacor::platform

@@ -30,6 +30,9 @@ struct SimulatedStatusItem {
     // reads as a group without texts whose one child, an "AXMenuBarItem" answering
     // the same way, carries them.
     SimulatedElementBehaviour accessibility;
+    // The name its owner created it with (the autosave name); an item created
+    // without one is numbered by its owner (see MenuBarLayout::itemName).
+    std::optional<std::string> name;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };

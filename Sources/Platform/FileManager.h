@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellacor::platform {
+
+// The file manager's view of the user's folders: where the home folder is, and
+// what a folder holds, where the program is allowed to look. May be called from
+// any thread.
+class FileManager {
+public:
+    virtual ~FileManager() = default;
+
+    // The current user's home folder, absolute.
+    virtual std::filesystem::path homeDirectory() const = 0;
+    // The names of a folder's entries; nothing when it cannot be listed (it is
+    // missing, not a folder, or the program has no access to it).
+    virtual std::optional<std::vector<std::string>>
+    contentsOfDirectory(const std::filesystem::path& folder) const = 0;
+};
+
+} // namespace pellacor::platform

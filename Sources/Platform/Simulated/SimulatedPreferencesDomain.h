@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Platform/PreferencesDomain.h"
+#include "Platform/Simulated/SimulatedDesktop.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace pellacor::platform {
+
+// The preferences of the simulated desktop, kept in real property-list files: a
+// domain is the absolute path of its file (other names are not supported: they
+// read nothing and never synchronise). A read goes to the file each time, after
+// the values set and not yet synchronised. Synchronising merges those into the
+// file's current contents and replaces the file atomically in the binary form,
+// creating its folders; a file that exists but cannot be read is never
+// overwritten (the synchronise fails). Files the program has no access to (see
+// SimulatedDesktop::isAccessible) read nothing and do not synchronise.
+//
+// After every successful synchronise the desktop re-reads its layout table, so
+// a layout written through the menu bar's domain shows on the simulated bar.
+class SimulatedPreferencesDomain final : public PreferencesDomain {
+public:
+    explicit SimulatedPreferencesDomain(std::shared_ptr<SimulatedDesktop> desktop);
+
+    std::optional<PropertyListValue> copyValue(const std::string& key, const std::string& domain) override;
+    void setValue(const std::string& key, std::optional<PropertyListValue> value,
+                  const std::string& domain) override;
+    bool synchronize(const std::string& domain) override;
+
+private:
+    using Changes = std::map<std::string, std::optional<PropertyListValue>>;
+
+    bool store(const std::filesystem::path& file, const Changes& changes);
+
+    std::shared_ptr<SimulatedDesktop> desktop_;
+    std::mutex mutex_; // held across file access, so one domain call runs at a time
+    std::map<std::string, Changes> pending_;
+};
+
+} // namespace pellacor::platform

@@ -1,0 +1,168 @@
+#include "MenuBarSystem/Reordering/ItemReorderer.h"
+
+#include "Concurrency/ManualExecutor.h"
+#include "Concurrency/TaskHandle.h"
+#include "Support/LayoutHome.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <mutex>
+#include <ostream>
+#include <pthread.h>
+#include <set>
+
+namespace pellacor::system {
+template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
+    *os << toString(result);
+}
+} // namespace pellacor::system
+
+using namespace pellacor;
+using namespace pellacor::system;
+using pellacor::testing::LayoutHome;
+using platform::PropertyListValue;
+using Dictionary = PropertyListValue::Dictionary;
+using Result = SystemResult<core::LayoutTable>;
+
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+const std::string control = "status:app.trayvane.pellacor::Item-0";
+const std::string appA = "status:com.example.a::Item-0";
+const std::string appB = "status:com.example.b::Item-0";
+
+class ItemReordererTest : public ::testing::Test {
+protected:
+    // Runs the call as a task on the main executor and waits for its result.
+    std::optional<Result> run(concurrency::Task<Result> task) {
+        auto handle = concurrency::spawn(executor, std::move(task));
+        if (!executor.runUntil([&] { return handle.isFinished(); })) {
+            return std::nullopt;
+        }
+        return handle.result();
+    }
+
+    void storeUsualTable() {
+        layout.storeTable({{control, PropertyListValue::real(5)},
+                           {appA, PropertyListValue::real(6)},
+                           {appB, PropertyListValue::integer(4)},
+                           {"status:com.example.flag::Item-0", PropertyListValue::boolean(false)},
+                           {"status:com.example.nan::Item-0", PropertyListValue::real(nan)}});
+    }
+
+    const core::LayoutTable usualNumbers{{control, 5}, {appA, 6}, {appB, 4}};
+
+    concurrency::ManualExecutor executor;
+    LayoutHome layout;
+    ItemReorderer reorderer{layout.preferences, layout.fileManager};
+};
+
+TEST_F(ItemReordererTest, ReadsTheNumericTable) {
+    storeUsualTable();
+    EXPECT_EQ(run(reorderer.readTable()), Result::ok(usualNumbers));
+}
+
+TEST_F(ItemReordererTest, WithoutTheGrantNothingIsReadOrWritten) {
+    storeUsualTable();
+    const auto before = layout.fileBytes();
+    layout.desktop->setMenuBarContainerGranted(false);
+    EXPECT_EQ(run(reorderer.readTable()), Result::unavailable(UnavailableReason::layoutFolderNotGranted));
+    EXPECT_EQ(run(reorderer.write({{appA, 1}}, usualNumbers)),
+              Result::unavailable(UnavailableReason::layoutFolderNotGranted));
+    EXPECT_EQ(layout.fileBytes(), before);
+}
+
+TEST_F(ItemReordererTest, AnAbsentTableIsMissing) {
+    std::filesystem::create_directories(layout.layoutFile().parent_path());
+    EXPECT_EQ(run(reorderer.readTable()), Result::unavailable(UnavailableReason::layoutTableMissing));
+    EXPECT_EQ(run(reorderer.write({{appA, 1}}, {})),
+              Result::unavailable(UnavailableReason::layoutTableMissing));
+    layout.storeValue(PropertyListValue("no table"));
+    EXPECT_EQ(run(reorderer.readTable()), Result::unavailable(UnavailableReason::layoutTableMissing));
+}
+
+TEST_F(ItemReordererTest, WritesTheEntriesAndAnswersTheTableReadBack) {
+    storeUsualTable();
+    const auto result = run(reorderer.write({{appA, 4.5}, {appB, 5.5}}, usualNumbers));
+    const core::LayoutTable written{{control, 5}, {appA, 4.5}, {appB, 5.5}};
+    EXPECT_EQ(result, Result::ok(written));
+    EXPECT_EQ(run(reorderer.readTable()), Result::ok(written));
+    EXPECT_EQ(layout.storedTable()->at("status:com.example.flag::Item-0"), PropertyListValue::boolean(false));
+    EXPECT_EQ(layout.storedTable()->at("status:com.example.nan::Item-0"), PropertyListValue::real(nan));
+    // The menu bar saw the new table.
+    EXPECT_EQ(layout.desktop->layoutTable(), written);
+}
+
+TEST_F(ItemReordererTest, AChangedTableIsLeftByteForByte) {
+    storeUsualTable();
+    const auto before = layout.fileBytes();
+    auto stale = usualNumbers;
+    stale[appB] = 4.0000001;
+    EXPECT_EQ(run(reorderer.write({{appA, 1}}, stale)),
+              Result::unavailable(UnavailableReason::layoutChanged));
+    EXPECT_EQ(layout.fileBytes(), before);
+}
+
+TEST_F(ItemReordererTest, AnEntryThatReadsBackDifferentlyIsRejectedAndStaysStored) {
+    storeUsualTable();
+    // The system keeps positions in single precision.
+    layout.preferences->transformSet = [](PropertyListValue value) {
+        Dictionary table = *value.dictionaryValue();
+        for (auto& [key, entry] : table) {
+            if (auto real = entry.realValue()) {
+                entry = PropertyListValue::real(static_cast<float>(*real));
+            }
+        }
+        return PropertyListValue(table);
+    };
+    EXPECT_EQ(run(reorderer.write({{appA, 0.1}}, usualNumbers)),
+              Result::unavailable(UnavailableReason::layoutWriteRejected));
+    EXPECT_EQ(layout.storedTable()->at(appA), PropertyListValue::real(static_cast<float>(0.1)));
+
+    // Positions that survive the rounding read back exactly.
+    EXPECT_EQ(run(reorderer.readTable())->value()->at(appA), static_cast<float>(0.1));
+    const auto table = *run(reorderer.readTable())->value();
+    EXPECT_TRUE(run(reorderer.write({{appA, 0.25}}, table))->isOk());
+}
+
+TEST_F(ItemReordererTest, NonFinitePositionsAreNeverWritten) {
+    storeUsualTable();
+    const auto before = layout.fileBytes();
+    for (double position : {nan, std::numeric_limits<double>::infinity()}) {
+        EXPECT_EQ(run(reorderer.write({{appA, 1}, {appB, position}}, usualNumbers)),
+                  Result::unavailable(UnavailableReason::layoutWriteRejected));
+        EXPECT_EQ(layout.fileBytes(), before);
+    }
+}
+
+TEST_F(ItemReordererTest, ANonFiniteStoredPositionDoesNotBlockLaterWrites) {
+    storeUsualTable();
+    const auto first = run(reorderer.write({{appA, 7}}, usualNumbers));
+    ASSERT_TRUE(first && first->isOk());
+    EXPECT_TRUE(run(reorderer.write({{appA, 8}}, *first->value()))->isOk());
+}
+
+TEST_F(ItemReordererTest, WritesRunOneAtATimeOnTheReordererQueue) {
+    EXPECT_EQ(reorderer.queue().label(), "app.trayvane.pellacor.reorderer");
+    storeUsualTable();
+    std::mutex mutex;
+    std::set<std::string> threads;
+    layout.preferences->transformSet = [&](PropertyListValue value) {
+        char name[16] = {};
+        pthread_getname_np(pthread_self(), name, sizeof name);
+        std::lock_guard lock(mutex);
+        threads.insert(name);
+        return value;
+    };
+    // Two writers that both read the same table: the second finds it changed.
+    auto first = concurrency::spawn(executor, reorderer.write({{appA, 1}}, usualNumbers));
+    auto second = concurrency::spawn(executor, ItemReorderer(reorderer).write({{appB, 2}}, usualNumbers));
+    ASSERT_TRUE(executor.runUntil([&] { return first.isFinished() && second.isFinished(); }));
+    EXPECT_TRUE(first.result()->isOk());
+    EXPECT_EQ(second.result(), Result::unavailable(UnavailableReason::layoutChanged));
+    EXPECT_EQ(threads,
+              std::set<std::string>{concurrency::SerialQueue::threadName(reorderer.queue().label())});
+}
+
+} // namespace
