@@ -37,6 +37,37 @@ public:
     // whether the process exists shows only when the element is asked something.
     virtual AccessibilityElement createApplication(std::int32_t processIdentifier) = 0;
 
+    // The element that stands for the whole system: asked for the element at a
+    // point, it answers whatever is on screen there, of any process.
+    virtual AccessibilityElement createSystemWide() = 0;
+
+    // The result of asking for an element: `success` with the element, or an
+    // error code of `AccessibilityError` and an empty element.
+    struct ElementResult {
+        std::int32_t error = AccessibilityError::success;
+        AccessibilityElement element;
+
+        bool operator==(const ElementResult&) const = default;
+    };
+
+    // The deepest element at the point (top-down coordinates: origin at the top
+    // left of the first screen, y down), asked of the system-wide element or of
+    // an application's (then only its own elements count). `noValue` when
+    // nothing is there.
+    virtual ElementResult copyElementAtPosition(const AccessibilityElement& element, float x, float y) = 0;
+
+    // The result of asking for an element's process: `success` with its
+    // identifier, or an error code and 0.
+    struct ProcessResult {
+        std::int32_t error = AccessibilityError::success;
+        std::int32_t processIdentifier = 0;
+
+        bool operator==(const ProcessResult&) const = default;
+    };
+
+    // The process the element belongs to. Asks nothing of the process.
+    virtual ProcessResult getPid(const AccessibilityElement& element) = 0;
+
     // How long messages to this element wait for an answer, in seconds; 0 restores
     // the default. A negative time is an illegal argument.
     virtual std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) = 0;

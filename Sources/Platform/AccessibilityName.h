@@ -23,6 +23,7 @@ struct AccessibilityName {
     static constexpr std::string_view menuBarRole = "AXMenuBar";
     static constexpr std::string_view menuBarItemRole = "AXMenuBarItem";
     static constexpr std::string_view groupRole = "AXGroup";
+    static constexpr std::string_view systemWideRole = "AXSystemWide";
 
     // Actions.
     static constexpr std::string_view pressAction = "AXPress";

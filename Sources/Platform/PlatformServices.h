@@ -3,13 +3,16 @@
 #include "Platform/Accessibility.h"
 #include "Platform/CaptureDevices.h"
 #include "Platform/HotkeyManager.h"
+#include "Platform/InputState.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RunningApplicationList.h"
 #include "Platform/FileManager.h"
 #include "Platform/PreferencesDomain.h"
+#include "Platform/ProcessInfo.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
+#include "Platform/StatusBar.h"
 #include "Platform/Workspace.h"
 
 #include <memory>
@@ -33,6 +36,10 @@ struct PlatformServices {
     std::shared_ptr<CaptureDevices> captureDevices;
     std::shared_ptr<PreferencesDomain> preferencesDomain;
     std::shared_ptr<FileManager> fileManager;
+    // The pointer, buttons, modifiers and input times; the status bar; the program's own process.
+    std::shared_ptr<InputState> inputState;
+    std::shared_ptr<StatusBar> statusBar;
+    std::shared_ptr<ProcessInfo> processInfo;
 };
 
 } // namespace pellacor::platform

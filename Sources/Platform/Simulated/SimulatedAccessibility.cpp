@@ -2,6 +2,7 @@
 
 #include "Platform/AccessibilityName.h"
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
 #include <utility>
@@ -37,6 +38,52 @@ public:
 ElementReference* referenceOf(const AccessibilityElement& element, const void* owner) {
     auto* reference = dynamic_cast<ElementReference*>(element.reference().get());
     return reference != nullptr && reference->owner == owner ? reference : nullptr;
+}
+
+// An element that belongs to no application's status items: the system-wide
+// element, or the bare menu-bar strip of a screen as a hit test finds it.
+class WideReference final : public AccessibilityElement::Reference {
+public:
+    enum class Kind { systemWide, menuBar };
+
+    WideReference(const void* owner, Kind kind, std::int32_t pid) : owner(owner), kind(kind), pid(pid) {}
+
+    const void* const owner; // the SimulatedAccessibility that made it
+    const Kind kind;
+    const std::int32_t pid; // the process a bare strip belongs to
+    std::atomic<float> timeout{0};
+
+    static AccessibilityElement make(const void* owner, Kind kind, std::int32_t pid = 0) {
+        return AccessibilityElement(std::make_shared<WideReference>(owner, kind, pid));
+    }
+};
+
+WideReference* wideReferenceOf(const AccessibilityElement& element, const void* owner) {
+    auto* reference = dynamic_cast<WideReference*>(element.reference().get());
+    return reference != nullptr && reference->owner == owner ? reference : nullptr;
+}
+
+// The index among its owner's items of the placed item at `target`, matching
+// placed copies to items the way the bar places them: equal items of one owner
+// stand in their own order, so the n-th placed copy is the n-th in the list.
+std::optional<std::size_t> indexOfPlaced(const std::vector<PlacedStatusItem>& placed, std::size_t target,
+                                         const SimulatedApplication& app) {
+    std::vector<bool> taken(app.statusItems.size(), false);
+    for (std::size_t position = placed.size(); position-- > 0;) {
+        if (placed[position].ownerProcessIdentifier != app.processIdentifier) {
+            continue;
+        }
+        for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+            if (!taken[i] && app.statusItems[i] == placed[position].item) {
+                taken[i] = true;
+                if (position == target) {
+                    return i;
+                }
+                break;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 bool isGroup(const SimulatedStatusItem& item) {
@@ -105,12 +152,89 @@ AccessibilityElement SimulatedAccessibility::createApplication(std::int32_t proc
     return ElementReference::make(this, processIdentifier, ElementReference::Kind::application);
 }
 
+AccessibilityElement SimulatedAccessibility::createSystemWide() {
+    return WideReference::make(this, WideReference::Kind::systemWide);
+}
+
+Accessibility::ElementResult SimulatedAccessibility::copyElementAtPosition(const AccessibilityElement& element,
+                                                                           float x, float y) {
+    // Who asks: the system-wide element sees everything, an application only its own.
+    std::optional<std::int32_t> onlyProcess;
+    float timeout = 0;
+    if (auto* wide = wideReferenceOf(element, this); wide != nullptr && wide->kind == WideReference::Kind::systemWide) {
+        timeout = wide->timeout;
+    } else if (auto* reference = referenceOf(element, this);
+               reference != nullptr && reference->kind == ElementReference::Kind::application) {
+        onlyProcess = reference->pid;
+        timeout = reference->timeout;
+    } else {
+        return ElementResult{AccessibilityError::illegalArgument, {}};
+    }
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        return ElementResult{AccessibilityError::illegalArgument, {}};
+    }
+    const core::Point point{x, y};
+
+    const auto placed = desktop_->menuBarItems();
+    for (std::size_t position = 0; position < placed.size(); ++position) {
+        const auto& entry = placed[position];
+        if (!entry.frame.contains(point)) {
+            continue;
+        }
+        const auto app = desktop_->application(entry.ownerProcessIdentifier);
+        const auto index = app ? indexOfPlaced(placed, position, *app) : std::nullopt;
+        if (!app || !index || (onlyProcess && *onlyProcess != app->processIdentifier)) {
+            return ElementResult{AccessibilityError::noValue, {}};
+        }
+        if (!answersInTime(entry.item.accessibility.latency, timeout)) {
+            return ElementResult{AccessibilityError::cannotComplete, {}};
+        }
+        const auto kind = isGroup(entry.item) ? ElementReference::Kind::innerItem : ElementReference::Kind::item;
+        return ElementResult{AccessibilityError::success,
+                             ElementReference::make(this, app->processIdentifier, kind, *index)};
+    }
+
+    const auto screens = desktop_->screens();
+    const core::Rect first = screens.front().frame.standardized();
+    for (const auto& screen : screens) {
+        const core::Rect frame = core::convertScreenSpace(screen.frame, first);
+        const double height = std::clamp(screen.menuBarHeight, 0.0, frame.height());
+        if (!core::Rect(frame.minX(), frame.minY(), frame.width(), height).contains(point)) {
+            continue;
+        }
+        std::int32_t active = 0;
+        for (const auto& app : desktop_->runningApplications()) {
+            if (app.isActive) {
+                active = app.processIdentifier;
+                break;
+            }
+        }
+        if (onlyProcess && *onlyProcess != active) {
+            return ElementResult{AccessibilityError::noValue, {}};
+        }
+        return ElementResult{AccessibilityError::success,
+                             WideReference::make(this, WideReference::Kind::menuBar, active)};
+    }
+    return ElementResult{AccessibilityError::noValue, {}};
+}
+
+Accessibility::ProcessResult SimulatedAccessibility::getPid(const AccessibilityElement& element) {
+    if (auto* reference = referenceOf(element, this)) {
+        return ProcessResult{AccessibilityError::success, reference->pid};
+    }
+    if (auto* wide = wideReferenceOf(element, this); wide != nullptr && wide->kind == WideReference::Kind::menuBar) {
+        return ProcessResult{AccessibilityError::success, wide->pid};
+    }
+    return ProcessResult{AccessibilityError::illegalArgument, 0};
+}
+
 std::int32_t SimulatedAccessibility::setMessagingTimeout(const AccessibilityElement& element, float seconds) {
     auto* reference = referenceOf(element, this);
-    if (reference == nullptr || !std::isfinite(seconds) || seconds < 0) {
+    auto* wide = wideReferenceOf(element, this);
+    if ((reference == nullptr && wide == nullptr) || !std::isfinite(seconds) || seconds < 0) {
         return AccessibilityError::illegalArgument;
     }
-    reference->timeout = seconds;
+    (reference != nullptr ? reference->timeout : wide->timeout) = seconds;
     return AccessibilityError::success;
 }
 
@@ -135,6 +259,13 @@ bool SimulatedAccessibility::answersInTime(std::chrono::milliseconds latency, fl
 
 Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const AccessibilityElement& element,
                                                                      std::string_view attribute) {
+    if (auto* wide = wideReferenceOf(element, this)) {
+        if (attribute != Name::role) {
+            return error(AccessibilityError::attributeUnsupported);
+        }
+        return value(std::string(wide->kind == WideReference::Kind::systemWide ? Name::systemWideRole
+                                                                               : Name::menuBarRole));
+    }
     using Kind = ElementReference::Kind;
     auto* reference = referenceOf(element, this);
     if (reference == nullptr) {

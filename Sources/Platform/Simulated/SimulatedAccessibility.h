@@ -31,6 +31,13 @@ namespace pellacor::platform {
 // An element of an application that has stopped, or an item that is gone, is
 // invalid.
 //
+// The system-wide element ("AXRole" "AXSystemWide") answers the element at a
+// point: the item on the bar there (for a group, its inner item), else the
+// bare menu-bar strip of the screen there ("AXRole" "AXMenuBar", belonging to
+// the active application, or to no process, 0, when none is active), else
+// nothing. An application's element answers only its own items. The hit takes
+// the hit item's latency; the bare strip answers at once.
+//
 // Thread-safe.
 class SimulatedAccessibility final : public Accessibility {
 public:
@@ -51,6 +58,9 @@ public:
 
     bool isProcessTrusted() override;
     AccessibilityElement createApplication(std::int32_t processIdentifier) override;
+    AccessibilityElement createSystemWide() override;
+    ElementResult copyElementAtPosition(const AccessibilityElement& element, float x, float y) override;
+    ProcessResult getPid(const AccessibilityElement& element) override;
     std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override;
     CopyResult copyAttributeValue(const AccessibilityElement& element, std::string_view attribute) override;
 

@@ -1,5 +1,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 
+#include "MenuBarCore/Support/AppIdentity.h"
+
 namespace pellacor::platform {
 
 SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
@@ -18,7 +20,9 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       workspace_(SimulatedWorkspace::create(desktop_)),
       captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)),
       preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
-      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)) {
+      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
+      input_(std::make_shared<SimulatedInput>(desktop_)), statusBar_(std::make_shared<SimulatedStatusBar>()),
+      processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -68,6 +72,9 @@ PlatformServices SimulatedPlatform::services() const {
     services.captureDevices = captureDevices_;
     services.preferencesDomain = preferencesDomain_;
     services.fileManager = fileManager_;
+    services.inputState = input_;
+    services.statusBar = statusBar_;
+    services.processInfo = processInfo_;
     return services;
 }
 

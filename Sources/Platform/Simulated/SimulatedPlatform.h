@@ -7,15 +7,18 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
+#include "Platform/Simulated/SimulatedInput.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Simulated/SimulatedFileManager.h"
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
+#include "Platform/Simulated/SimulatedProcessInfo.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
+#include "Platform/Simulated/SimulatedStatusBar.h"
 #include "Platform/Simulated/SimulatedWorkspace.h"
 
 #include <memory>
@@ -59,6 +62,10 @@ public:
         return preferencesDomain_;
     }
     const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
+    // The simulated user's pointer, buttons and keys; the status bar; the program's process.
+    const std::shared_ptr<SimulatedInput>& input() const { return input_; }
+    const std::shared_ptr<SimulatedStatusBar>& statusBar() const { return statusBar_; }
+    const std::shared_ptr<SimulatedProcessInfo>& processInfo() const { return processInfo_; }
 
     // The interfaces, for the services of the program.
     PlatformServices services() const;
@@ -80,6 +87,9 @@ private:
     std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
     std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;
     std::shared_ptr<SimulatedFileManager> fileManager_;
+    std::shared_ptr<SimulatedInput> input_;
+    std::shared_ptr<SimulatedStatusBar> statusBar_;
+    std::shared_ptr<SimulatedProcessInfo> processInfo_;
 };
 
 } // namespace pellacor::platform

@@ -42,6 +42,13 @@ public:
         auto it = applications.find(pid);
         return AccessibilityElement(it != applications.end() ? it->second : node("unknown"));
     }
+    AccessibilityElement createSystemWide() override { return AccessibilityElement(node("system")); }
+    ElementResult copyElementAtPosition(const AccessibilityElement&, float, float) override {
+        return ElementResult{AccessibilityError::noValue, {}};
+    }
+    ProcessResult getPid(const AccessibilityElement&) override {
+        return ProcessResult{AccessibilityError::illegalArgument, 0};
+    }
     std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override {
         static_cast<Node&>(*element.reference()).timeout = seconds;
         return AccessibilityError::success;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "MenuBarCore/Geometry/Geometry.h"
+#include "Platform/InputState.h"
+#include "Platform/Simulated/SimulatedDesktop.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace pellacor::platform {
+
+// The simulated user's hands: where the pointer is, which mouse buttons and
+// modifier keys are held, and when each kind of input event last happened. A
+// test or a view moves them; the program reads them through `InputState`.
+//
+// Every event-source state sees the same user, so the state identifier makes no
+// difference. An event type that has not happened yet counts from the moment
+// the input was made (the session's start). Time comes from the injected clock.
+// The pointer's top-down location is worked out against the desktop's first
+// screen.
+//
+// Thread-safe.
+class SimulatedInput final : public InputState {
+public:
+    // Monotonic time since an origin of the clock's choosing. Read from any thread.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    explicit SimulatedInput(std::shared_ptr<const SimulatedDesktop> desktop, Clock clock = steadyClock());
+
+    // The steady clock: the program's time.
+    static Clock steadyClock();
+
+    core::Point mouseLocation() const override;
+    std::uint64_t pressedMouseButtons() const override;
+    std::uint64_t modifierFlags() const override;
+    bool buttonState(std::int32_t stateID, std::uint32_t button) const override;
+    std::uint64_t flagsState(std::int32_t stateID) const override;
+    double secondsSinceLastEventType(std::int32_t stateID, std::uint32_t eventType) const override;
+    std::optional<core::Point> currentEventLocation() const override;
+
+    // Moves the pointer (screen coordinates) now: a mouse-moved event.
+    void moveMouse(core::Point location);
+    // Presses or releases a mouse button (0 left, 1 right, others up to 63) now:
+    // a down or up event of the button's kind. Pressing a held button, or
+    // releasing one that is up, changes nothing.
+    void pressMouseButton(std::uint32_t button);
+    void releaseMouseButton(std::uint32_t button);
+    // Presses a key and lets it go now: a key-down and a key-up event.
+    void typeKey();
+    // Holds exactly these modifier keys from now: a flags-changed event when they change.
+    void setModifierFlags(std::uint64_t flags);
+    // While set, no event can be made, so `currentEventLocation` answers nothing.
+    void setEventCreationFails(bool fails);
+
+private:
+    void recordLocked(std::uint32_t eventType);
+    std::chrono::nanoseconds now() const;
+
+    std::shared_ptr<const SimulatedDesktop> desktop_;
+    Clock clock_;
+    mutable std::mutex mutex_;
+    std::chrono::nanoseconds began_{0};
+    core::Point location_;
+    std::uint64_t buttons_ = 0;
+    std::uint64_t flags_ = 0;
+    bool eventCreationFails_ = false;
+    std::map<std::uint32_t, std::chrono::nanoseconds> lastEvent_;
+};
+
+} // namespace pellacor::platform
