@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Platform/Accessibility.h"
+#include "Platform/DisplayList.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RunningApplicationList.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
+#include "Platform/WindowList.h"
 
 #include <memory>
 
@@ -25,6 +27,9 @@ struct PlatformServices {
     std::shared_ptr<NotificationCenter> workspaceNotificationCenter;
     std::shared_ptr<Accessibility> accessibility;
     std::shared_ptr<RunningApplicationList> runningApplicationList;
+    // The window server's window list and active displays.
+    std::shared_ptr<WindowList> windowList;
+    std::shared_ptr<DisplayList> displayList;
 };
 
 } // namespace pellacor::platform

@@ -5,6 +5,7 @@
 #include "Platform/Simulated/SimulatedApplication.h"
 #include "Platform/Simulated/SimulatedScreen.h"
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,12 @@ public:
                                                const core::Rect& firstScreenFrame,
                                                const std::vector<SimulatedApplication>& applications,
                                                const std::optional<MenuBarRestriction>& restriction);
+
+    // The frame of the application's item at `index` among the placed items, or
+    // nothing when it is not on the bar. Equal items of one owner are placed in
+    // their own order, so the n-th placed copy is the n-th in the list.
+    static std::optional<core::Rect> frameOf(const std::vector<PlacedStatusItem>& placed,
+                                             const SimulatedApplication& app, std::size_t index);
 
     // Whether a restriction (or none) lets the item of this owner show.
     static bool isAllowed(const SimulatedStatusItem& item,

@@ -28,9 +28,14 @@ namespace pellacor::platform {
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
+//                     "placementDelayMilliseconds",
+//                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
 //                                      "kind": "standard" | "system", "systemItemNumber",
-//                                      "accessibility": <behaviour>}]}]
+//                                      "accessibility": <behaviour>,
+//                                      "menu": {"opens": "always" | "whenPlaced" | "never",
+//                                               "openDelayMilliseconds", "openForMilliseconds",
+//                                               "staysOpen", "owner", "width", "height"}}]}]
 //   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
 //                              "methodMissing" | "wrongArgumentCount",
 //                     "library", "class", "selector", "classMethod", "argumentCount"}]   (optional)
@@ -42,7 +47,9 @@ namespace pellacor::platform {
 //                    "requiresApproval", "registerError", "unregisterError"}   (optional)
 //   "loginWindow":  {"available", "result"}   (optional)
 //   "accessibilityTrusted": true | false   (optional; true by default)
-// where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>}}.
+// where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>},
+// "actions": ["<action>"], "actionErrors": {"<action>": <code>}, "actionNamesError"}.
+// Window bounds are top-down (origin at the top left of the first screen, y down).
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {

@@ -11,10 +11,11 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       loginWindow_(SimulatedLoginWindow::create()), screens_(std::make_shared<SimulatedScreens>(desktop_)),
       notificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
       workspaceNotificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
-      desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
-                                                                  workspaceNotificationCenter_)),
+      desktopNotifications_(
+          SimulatedDesktopNotifications::create(desktop_, notificationCenter_, workspaceNotificationCenter_)),
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
-      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)) {
+      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
+      windowServer_(std::make_shared<SimulatedWindowServer>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -58,6 +59,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.workspaceNotificationCenter = workspaceNotificationCenter_;
     services.accessibility = accessibility_;
     services.runningApplicationList = runningApplicationList_;
+    services.windowList = windowServer_;
+    services.displayList = windowServer_;
     return services;
 }
 

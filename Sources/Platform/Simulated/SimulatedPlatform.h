@@ -13,6 +13,7 @@
 #include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
+#include "Platform/Simulated/SimulatedWindowServer.h"
 
 #include <memory>
 
@@ -50,6 +51,9 @@ public:
         return runningApplicationList_;
     }
 
+    // The window list and the active displays.
+    const std::shared_ptr<SimulatedWindowServer>& windowServer() const { return windowServer_; }
+
     // The interfaces, for the services of the program.
     PlatformServices services() const;
 
@@ -66,6 +70,7 @@ private:
     std::shared_ptr<SimulatedDesktopNotifications> desktopNotifications_;
     std::shared_ptr<SimulatedAccessibility> accessibility_;
     std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
+    std::shared_ptr<SimulatedWindowServer> windowServer_;
 };
 
 } // namespace pellacor::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Simulated/SimulatedElementBehaviour.h"
+#include "Platform/Simulated/SimulatedMenu.h"
 
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ struct SimulatedStatusItem {
     // reads as a group without texts whose one child, an "AXMenuBarItem" answering
     // the same way, carries them.
     SimulatedElementBehaviour accessibility;
+    // What pressing the item opens.
+    SimulatedMenu menu;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };
