@@ -2,6 +2,7 @@
 
 #include "Platform/Accessibility.h"
 #include "Platform/CaptureDevices.h"
+#include "Platform/DisplayList.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
@@ -11,6 +12,7 @@
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
+#include "Platform/WindowList.h"
 
 #include <memory>
 
@@ -33,6 +35,9 @@ struct PlatformServices {
     std::shared_ptr<CaptureDevices> captureDevices;
     std::shared_ptr<PreferencesDomain> preferencesDomain;
     std::shared_ptr<FileManager> fileManager;
+    // The window server's window list and active displays.
+    std::shared_ptr<WindowList> windowList;
+    std::shared_ptr<DisplayList> displayList;
 };
 
 } // namespace pellacor::platform

@@ -11,14 +11,15 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       loginWindow_(SimulatedLoginWindow::create()), screens_(std::make_shared<SimulatedScreens>(desktop_)),
       notificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
       workspaceNotificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
-      desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
-                                                                  workspaceNotificationCenter_)),
+      desktopNotifications_(
+          SimulatedDesktopNotifications::create(desktop_, notificationCenter_, workspaceNotificationCenter_)),
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
       runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
       workspace_(SimulatedWorkspace::create(desktop_)),
       captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)),
       preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
-      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)) {
+      fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
+      windowServer_(std::make_shared<SimulatedWindowServer>(desktop_)) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -68,6 +69,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.captureDevices = captureDevices_;
     services.preferencesDomain = preferencesDomain_;
     services.fileManager = fileManager_;
+    services.windowList = windowServer_;
+    services.displayList = windowServer_;
     return services;
 }
 

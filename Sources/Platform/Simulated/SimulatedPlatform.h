@@ -17,6 +17,7 @@
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
 #include "Platform/Simulated/SimulatedWorkspace.h"
+#include "Platform/Simulated/SimulatedWindowServer.h"
 
 #include <memory>
 
@@ -60,6 +61,9 @@ public:
     }
     const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
 
+    // The window list and the active displays.
+    const std::shared_ptr<SimulatedWindowServer>& windowServer() const { return windowServer_; }
+
     // The interfaces, for the services of the program.
     PlatformServices services() const;
 
@@ -80,6 +84,7 @@ private:
     std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
     std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;
     std::shared_ptr<SimulatedFileManager> fileManager_;
+    std::shared_ptr<SimulatedWindowServer> windowServer_;
 };
 
 } // namespace pellacor::platform
