@@ -76,6 +76,14 @@ public:
     virtual CopyResult copyAttributeValue(const AccessibilityElement& element,
                                           std::string_view attribute) = 0;
 
+    // The names of the actions the element offers, as an array of strings.
+    virtual CopyResult copyActionNames(const AccessibilityElement& element) = 0;
+
+    // Asks the element to perform an action. `cannotComplete` also comes back
+    // when the element did not answer within its time-out; it may perform the
+    // action all the same.
+    virtual std::int32_t performAction(const AccessibilityElement& element, std::string_view action) = 0;
+
 protected:
     Accessibility() = default;
     Accessibility(const Accessibility&) = default;

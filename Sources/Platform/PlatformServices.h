@@ -2,6 +2,7 @@
 
 #include "Platform/Accessibility.h"
 #include "Platform/CaptureDevices.h"
+#include "Platform/DisplayList.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/InputState.h"
 #include "Platform/LoginItemService.h"
@@ -14,6 +15,7 @@
 #include "Platform/Screens.h"
 #include "Platform/StatusBar.h"
 #include "Platform/Workspace.h"
+#include "Platform/WindowList.h"
 
 #include <memory>
 
@@ -36,6 +38,9 @@ struct PlatformServices {
     std::shared_ptr<CaptureDevices> captureDevices;
     std::shared_ptr<PreferencesDomain> preferencesDomain;
     std::shared_ptr<FileManager> fileManager;
+    // The window server's window list and active displays.
+    std::shared_ptr<WindowList> windowList;
+    std::shared_ptr<DisplayList> displayList;
     // The pointer, buttons, modifiers and input times; the status bar; the program's own process.
     std::shared_ptr<InputState> inputState;
     std::shared_ptr<StatusBar> statusBar;

@@ -13,6 +13,8 @@ struct RunningApplication {
     // The path of the application's bundle; absent when it has no bundle (a
     // command-line tool, for instance).
     std::optional<std::string> bundlePath;
+    // Whether it has ended though the workspace still lists it for a moment.
+    bool isTerminated = false;
 
     bool operator==(const RunningApplication&) const = default;
 };

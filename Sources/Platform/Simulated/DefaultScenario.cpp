@@ -105,6 +105,7 @@ Scenario Scenario::defaultScenario() {
     auto editor =
         app("com.example.quartzpen", 580, "Quartzpen", "/Applications/Quartzpen.app", Policy::regular, {});
     editor.isActive = true;
+    editor.windows = {SimulatedWindow{0, core::Rect(220, 140, 900, 640), true}};
     apps.push_back(std::move(editor));
 
     // Installed but not running: its item is not on the bar.

@@ -101,4 +101,24 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
     return placed;
 }
 
+std::optional<core::Rect> MenuBarLayout::frameOf(const std::vector<PlacedStatusItem>& placed,
+                                                 const SimulatedApplication& app, std::size_t index) {
+    std::vector<bool> taken(app.statusItems.size(), false);
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+        if (it->ownerProcessIdentifier != app.processIdentifier) {
+            continue;
+        }
+        for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+            if (!taken[i] && app.statusItems[i] == it->item) {
+                taken[i] = true;
+                if (i == index) {
+                    return it->frame;
+                }
+                break;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace pellacor::platform

@@ -35,6 +35,12 @@ public:
     // "Item-" and the count of the owner's items before it that have none.
     static std::string itemName(const std::vector<SimulatedStatusItem>& items, std::size_t index);
 
+    // The frame of the application's item at `index` among the placed items, or
+    // nothing when it is not on the bar. Equal items of one owner are placed in
+    // their own order, so the n-th placed copy is the n-th in the list.
+    static std::optional<core::Rect> frameOf(const std::vector<PlacedStatusItem>& placed,
+                                             const SimulatedApplication& app, std::size_t index);
+
     // Whether a restriction (or none) lets the item of this owner show.
     static bool isAllowed(const SimulatedStatusItem& item,
                           const std::optional<std::string>& ownerBundleIdentifier,

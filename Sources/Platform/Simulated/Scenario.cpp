@@ -223,7 +223,84 @@ SimulatedElementBehaviour decodeAccessibility(Reader& reader, const json& parent
             }
         }
     }
+    if (const json* actions = reader.array(*value, "actions", path)) {
+        behaviour.actions.clear();
+        for (std::size_t i = 0; i < actions->size(); ++i) {
+            if (!(*actions)[i].is_string()) {
+                reader.fail(path + ".actions[" + std::to_string(i) + "]", "expected a string");
+                continue;
+            }
+            behaviour.actions.push_back((*actions)[i].get<std::string>());
+        }
+    }
+    constexpr auto low = std::numeric_limits<std::int32_t>::min();
+    constexpr auto high = std::numeric_limits<std::int32_t>::max();
+    if (const json* errors = reader.object(*value, "actionErrors", path)) {
+        for (const auto& entry : errors->items()) {
+            const std::string& action = entry.key();
+            if (auto number =
+                    reader.integer(*errors, action.c_str(), path + ".actionErrors", low, high, true)) {
+                behaviour.actionErrors[action] = static_cast<std::int32_t>(*number);
+            }
+        }
+    }
+    if (auto code = reader.integer(*value, "actionNamesError", path, low, high)) {
+        behaviour.actionNamesError = static_cast<std::int32_t>(*code);
+    }
     return behaviour;
+}
+
+// What pressing an item opens.
+SimulatedMenu decodeMenu(Reader& reader, const json& parent, const std::string& parentPath) {
+    SimulatedMenu menu;
+    const json* value = reader.object(parent, "menu", parentPath);
+    if (value == nullptr) {
+        return menu;
+    }
+    const std::string path = join(parentPath, "menu");
+    const std::size_t opens =
+        reader.choice(*value, "opens", path, std::array{"always", "whenPlaced", "never"}, 1);
+    menu.opens = std::array{SimulatedMenu::Opening::always, SimulatedMenu::Opening::whenPlaced,
+                            SimulatedMenu::Opening::never}[opens];
+    if (auto delay = reader.integer(*value, "openDelayMilliseconds", path, 0, 600'000)) {
+        menu.openDelay = std::chrono::milliseconds(*delay);
+    }
+    if (auto openFor = reader.integer(*value, "openForMilliseconds", path, 0, 3'600'000)) {
+        menu.openFor = std::chrono::milliseconds(*openFor);
+    }
+    if (reader.boolean(*value, "staysOpen", path, false)) {
+        menu.openFor.reset();
+    }
+    menu.ownerBundleIdentifier = reader.string(*value, "owner", path);
+    if (auto width = reader.number(*value, "width", path, 0)) {
+        menu.size.width = *width;
+    }
+    if (auto height = reader.number(*value, "height", path, 0)) {
+        menu.size.height = *height;
+    }
+    return menu;
+}
+
+SimulatedWindow decodeWindow(Reader& reader, const json& value, const std::string& path) {
+    SimulatedWindow window;
+    if (!reader.isObject(value, path)) {
+        return window;
+    }
+    constexpr auto low = std::numeric_limits<std::int32_t>::min();
+    constexpr auto high = std::numeric_limits<std::int32_t>::max();
+    window.layer = reader.integer(value, "layer", path, low, high).value_or(0);
+    if (const json* bounds = reader.object(value, "bounds", path)) {
+        const std::string boundsPath = path + ".bounds";
+        auto x = reader.number(*bounds, "x", boundsPath, -std::numeric_limits<double>::max(), true);
+        auto y = reader.number(*bounds, "y", boundsPath, -std::numeric_limits<double>::max(), true);
+        auto width = reader.number(*bounds, "width", boundsPath, 0, true);
+        auto height = reader.number(*bounds, "height", boundsPath, 0, true);
+        if (x && y && width && height) {
+            window.bounds = core::Rect(*x, *y, *width, *height);
+        }
+    }
+    window.isOnScreen = reader.boolean(value, "onScreen", path, true);
+    return window;
 }
 
 SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::string& path) {
@@ -249,6 +326,7 @@ SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::str
         }
     }
     item.accessibility = decodeAccessibility(reader, value, path);
+    item.menu = decodeMenu(reader, value, path);
     return item;
 }
 
@@ -287,6 +365,15 @@ SimulatedApplication decodeApplication(Reader& reader, const json& value, const 
         }
     }
     app.accessibility = decodeAccessibility(reader, value, path);
+    if (auto delay = reader.integer(value, "placementDelayMilliseconds", path, 0, 600'000)) {
+        app.placementDelay = std::chrono::milliseconds(*delay);
+    }
+    if (const json* windows = reader.array(value, "windows", path)) {
+        for (std::size_t i = 0; i < windows->size(); ++i) {
+            app.windows.push_back(
+                decodeWindow(reader, (*windows)[i], path + ".windows[" + std::to_string(i) + "]"));
+        }
+    }
     return app;
 }
 

@@ -29,9 +29,14 @@ namespace pellacor::platform {
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
+//                     "placementDelayMilliseconds",
+//                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
 //                                      "kind": "standard" | "system", "systemItemNumber", "name",
-//                                      "accessibility": <behaviour>}]}]
+//                                      "accessibility": <behaviour>,
+//                                      "menu": {"opens": "always" | "whenPlaced" | "never",
+//                                               "openDelayMilliseconds", "openForMilliseconds",
+//                                               "staysOpen", "owner", "width", "height"}}]}]
 //   "loaderFaults": [{"kind": "frameworkMissing" | "libraryMissing" | "classMissing" |
 //                              "methodMissing" | "wrongArgumentCount",
 //                     "library", "class", "selector", "classMethod", "argumentCount"}]   (optional)
@@ -46,7 +51,9 @@ namespace pellacor::platform {
 //   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
 //                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
 //   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home by default)
-// where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>}}.
+// where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>},
+// "actions": ["<action>"], "actionErrors": {"<action>": <code>}, "actionNamesError"}.
+// Window bounds are top-down (origin at the top left of the first screen, y down).
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {
     struct RestrictionBehaviour {

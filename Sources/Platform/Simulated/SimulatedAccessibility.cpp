@@ -1,6 +1,7 @@
 #include "Platform/Simulated/SimulatedAccessibility.h"
 
 #include "Platform/AccessibilityName.h"
+#include "Platform/Simulated/MenuBarLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,27 +103,40 @@ CopyResult text(const std::optional<std::string>& text) {
     return text ? value(*text) : error(AccessibilityError::noValue);
 }
 
-// The frame of the owner's item at `index` on the bar, or none when it is not on
-// it. Equal items of one owner are placed in their own order, so the n-th placed
-// copy is the n-th in the list.
-std::optional<core::Rect> placedFrame(const std::vector<PlacedStatusItem>& placed,
-                                      const SimulatedApplication& app, std::size_t index) {
-    std::vector<bool> taken(app.statusItems.size(), false);
-    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
-        if (it->ownerProcessIdentifier != app.processIdentifier) {
-            continue;
+// Whether the element still exists in the application; `item` is set to its
+// status item when it is one (or a group's inner item).
+bool resolveItem(const SimulatedApplication& app, const ElementReference& reference,
+                 const SimulatedStatusItem*& item) {
+    using Kind = ElementReference::Kind;
+    item = nullptr;
+    switch (reference.kind) {
+    case Kind::application:
+        return true;
+    case Kind::extrasMenuBar:
+        return !app.statusItems.empty();
+    case Kind::item:
+    case Kind::innerItem:
+        if (reference.index >= app.statusItems.size()) {
+            return false;
         }
-        for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
-            if (!taken[i] && app.statusItems[i] == it->item) {
-                taken[i] = true;
-                if (i == index) {
-                    return it->frame;
-                }
-                break;
-            }
-        }
+        item = &app.statusItems[reference.index];
+        return reference.kind == Kind::item || isGroup(*item);
     }
-    return std::nullopt;
+    return false;
+}
+
+// The actions an element offers: a group's inner item is always pressable.
+std::vector<std::string> actionsOf(const ElementReference& reference, const SimulatedStatusItem* item) {
+    switch (reference.kind) {
+    case ElementReference::Kind::application:
+    case ElementReference::Kind::extrasMenuBar:
+        return {};
+    case ElementReference::Kind::item:
+        return item != nullptr ? item->accessibility.actions : std::vector<std::string>{};
+    case ElementReference::Kind::innerItem:
+        return {std::string(Name::pressAction)};
+    }
+    return {};
 }
 
 } // namespace
@@ -276,24 +290,8 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
         return error(AccessibilityError::invalidUIElement);
     }
     const SimulatedStatusItem* item = nullptr;
-    switch (reference->kind) {
-    case Kind::application:
-        break;
-    case Kind::extrasMenuBar:
-        if (app->statusItems.empty()) {
-            return error(AccessibilityError::invalidUIElement);
-        }
-        break;
-    case Kind::item:
-    case Kind::innerItem:
-        if (reference->index >= app->statusItems.size()) {
-            return error(AccessibilityError::invalidUIElement);
-        }
-        item = &app->statusItems[reference->index];
-        if (reference->kind == Kind::innerItem && !isGroup(*item)) {
-            return error(AccessibilityError::invalidUIElement);
-        }
-        break;
+    if (!resolveItem(*app, *reference, item)) {
+        return error(AccessibilityError::invalidUIElement);
     }
 
     const SimulatedElementBehaviour& behaviour = item != nullptr ? item->accessibility : app->accessibility;
@@ -353,7 +351,7 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
                                                          : item->title);
         }
         if (attribute == Name::position || attribute == Name::size) {
-            const auto frame = placedFrame(desktop_->menuBarItems(), *app, index);
+            const auto frame = MenuBarLayout::frameOf(desktop_->menuBarItems(), *app, index);
             if (attribute == Name::position) {
                 return value(frame ? frame->origin : offBarPosition);
             }
@@ -376,6 +374,65 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
     }
     }
     return error(AccessibilityError::failure);
+}
+
+Accessibility::CopyResult SimulatedAccessibility::copyActionNames(const AccessibilityElement& element) {
+    auto* reference = referenceOf(element, this);
+    if (reference == nullptr) {
+        return error(AccessibilityError::illegalArgument);
+    }
+    const auto app = desktop_->application(reference->pid);
+    const SimulatedStatusItem* item = nullptr;
+    if (!app || !app->isRunning || !resolveItem(*app, *reference, item)) {
+        return error(AccessibilityError::invalidUIElement);
+    }
+    const SimulatedElementBehaviour& behaviour = item != nullptr ? item->accessibility : app->accessibility;
+    if (!answersInTime(behaviour.latency, reference->timeout)) {
+        return error(AccessibilityError::cannotComplete);
+    }
+    if (behaviour.actionNamesError != AccessibilityError::success) {
+        return error(behaviour.actionNamesError);
+    }
+    AccessibilityValue::Array names;
+    for (auto& name : actionsOf(*reference, item)) {
+        names.push_back(AccessibilityValue{std::move(name)});
+    }
+    return value(std::move(names));
+}
+
+std::int32_t SimulatedAccessibility::performAction(const AccessibilityElement& element,
+                                                   std::string_view action) {
+    auto* reference = referenceOf(element, this);
+    if (reference == nullptr) {
+        return AccessibilityError::illegalArgument;
+    }
+    const auto app = desktop_->application(reference->pid);
+    const SimulatedStatusItem* item = nullptr;
+    if (!app || !app->isRunning || !resolveItem(*app, *reference, item)) {
+        return AccessibilityError::invalidUIElement;
+    }
+    const SimulatedElementBehaviour& behaviour = item != nullptr ? item->accessibility : app->accessibility;
+    const bool inTime = answersInTime(behaviour.latency, reference->timeout);
+    const auto actions = actionsOf(*reference, item);
+    if (std::find(actions.begin(), actions.end(), action) == actions.end()) {
+        return inTime ? AccessibilityError::actionUnsupported : AccessibilityError::cannotComplete;
+    }
+    std::int32_t code = AccessibilityError::success;
+    if (auto it = behaviour.actionErrors.find(std::string(action)); it != behaviour.actionErrors.end()) {
+        code = it->second;
+    }
+    // A press the item takes, also one that answers too late for its caller,
+    // reaches the item once its latency has passed.
+    if (action == Name::pressAction &&
+        (code == AccessibilityError::success || code == AccessibilityError::cannotComplete)) {
+        const float timeout = reference->timeout;
+        const auto limit = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::duration<double>(timeout > 0 ? timeout : defaultMessagingTimeout));
+        const auto late =
+            inTime ? std::chrono::nanoseconds::zero() : std::chrono::nanoseconds(behaviour.latency) - limit;
+        desktop_->pressItem(reference->pid, reference->index, late);
+    }
+    return inTime ? code : AccessibilityError::cannotComplete;
 }
 
 } // namespace pellacor::platform

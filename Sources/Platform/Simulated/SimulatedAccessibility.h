@@ -23,6 +23,13 @@ namespace pellacor::platform {
 // and has one child, an "AXMenuBarItem" with the item's texts and frame.
 // Anything else is unsupported.
 //
+// Actions: an item offers its behaviour's actions, a group's inner item offers
+// "AXPress", the application and its extras menu bar offer none. Performing
+// "AXPress" presses the item on the desktop (SimulatedDesktop::pressItem)
+// unless the behaviour answers it with an error other than `cannotComplete`;
+// a press that answers too late still reaches the item, once its latency has
+// passed.
+//
 // Before it answers, an element takes its behaviour's latency (the application's
 // for the application element and the extras menu bar, the item's for the item
 // and its inner item). When that is longer than the element's messaging
@@ -63,6 +70,8 @@ public:
     ProcessResult getPid(const AccessibilityElement& element) override;
     std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override;
     CopyResult copyAttributeValue(const AccessibilityElement& element, std::string_view attribute) override;
+    CopyResult copyActionNames(const AccessibilityElement& element) override;
+    std::int32_t performAction(const AccessibilityElement& element, std::string_view action) override;
 
 private:
     // False (after spending the time-out) when the answer would come too late.

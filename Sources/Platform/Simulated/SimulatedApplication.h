@@ -2,7 +2,9 @@
 
 #include "Platform/Simulated/SimulatedElementBehaviour.h"
 #include "Platform/Simulated/SimulatedStatusItem.h"
+#include "Platform/Simulated/SimulatedWindow.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +27,11 @@ struct SimulatedApplication {
     std::vector<SimulatedStatusItem> statusItems;
     // How its application element and its extras menu bar answer accessibility messages.
     SimulatedElementBehaviour accessibility;
+    // How long the menu bar takes to place the application's items once a
+    // restriction change lets them show.
+    std::chrono::milliseconds placementDelay{0};
+    // The windows it has open when it joins the desktop.
+    std::vector<SimulatedWindow> windows;
 
     bool operator==(const SimulatedApplication&) const = default;
 };

@@ -10,11 +10,23 @@ namespace pellacor::platform {
 
 SimulatedDesktop::SimulatedDesktop() : SimulatedDesktop({SimulatedScreen{}}, {}) {}
 
+namespace {
+
+std::chrono::nanoseconds steadyNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+} // namespace
+
 SimulatedDesktop::SimulatedDesktop(std::vector<SimulatedScreen> screens,
                                    std::vector<SimulatedApplication> applications)
-    : screens_(std::move(screens)), applications_(std::move(applications)) {
+    : screens_(std::move(screens)), applications_(std::move(applications)), clock_(steadyNow) {
     if (screens_.empty()) {
         screens_.push_back(SimulatedScreen{});
+    }
+    for (const auto& app : applications_) {
+        addInitialWindowsLocked(app);
     }
 }
 
@@ -84,6 +96,7 @@ bool SimulatedDesktop::addApplication(SimulatedApplication application) {
         if (findLocked(application.processIdentifier) != applications_.end()) {
             return false;
         }
+        addInitialWindowsLocked(application);
         applications_.push_back(std::move(application));
     }
     notify(Change::applications);
@@ -100,6 +113,11 @@ bool SimulatedDesktop::setRunning(std::int32_t processIdentifier, bool running) 
         it->isRunning = running;
         if (!running) {
             it->isActive = false;
+            std::erase_if(windows_, [&](const WindowRecord& record) {
+                return record.window.ownerProcessIdentifier == processIdentifier;
+            });
+            std::erase_if(placingSince_,
+                          [&](const auto& entry) { return entry.first.first == processIdentifier; });
         }
     }
     notify(Change::applications);
@@ -154,6 +172,8 @@ bool SimulatedDesktop::setStatusItems(std::int32_t processIdentifier,
             return false;
         }
         it->statusItems = std::move(items);
+        std::erase_if(placingSince_,
+                      [&](const auto& entry) { return entry.first.first == processIdentifier; });
     }
     notify(Change::applications);
     return true;
@@ -183,6 +203,23 @@ void SimulatedDesktop::setRestriction(std::optional<MenuBarRestriction> restrict
         if (restriction_ == restriction) {
             return;
         }
+        // Items that may show from now on take their owner's placement delay to appear.
+        const auto now = nowLocked();
+        for (const auto& app : applications_) {
+            if (!app.isRunning) {
+                continue;
+            }
+            for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+                const auto& item = app.statusItems[i];
+                const auto key = std::make_pair(app.processIdentifier, i);
+                if (!MenuBarLayout::isAllowed(item, app.bundleIdentifier, restriction)) {
+                    placingSince_.erase(key);
+                } else if (app.placementDelay.count() > 0 &&
+                           !MenuBarLayout::isAllowed(item, app.bundleIdentifier, restriction_)) {
+                    placingSince_[key] = now;
+                }
+            }
+        }
         restriction_ = std::move(restriction);
     }
     notify(Change::menuBar);
@@ -190,8 +227,7 @@ void SimulatedDesktop::setRestriction(std::optional<MenuBarRestriction> restrict
 
 std::vector<PlacedStatusItem> SimulatedDesktop::menuBarItems() const {
     std::lock_guard lock(mutex_);
-    return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_,
-                                layoutTable_);
+    return placeLocked();
 }
 
 std::filesystem::path SimulatedDesktop::homeFolder() const {
@@ -275,6 +311,35 @@ std::map<std::string, double> SimulatedDesktop::layoutTable() const {
     return layoutTable_;
 }
 
+std::vector<PlacedStatusItem> SimulatedDesktop::placeLocked() const {
+    const auto now = nowLocked();
+    const auto isWaiting = [&](const SimulatedApplication& app, std::size_t index) {
+        auto it = placingSince_.find(std::make_pair(app.processIdentifier, index));
+        return it != placingSince_.end() && now - it->second < app.placementDelay;
+    };
+    bool anyWaiting = false;
+    for (const auto& app : applications_) {
+        for (std::size_t i = 0; i < app.statusItems.size() && !anyWaiting; ++i) {
+            anyWaiting = isWaiting(app, i);
+        }
+    }
+    if (!anyWaiting) {
+        return MenuBarLayout::place(screens_.front(), screens_.front().frame, applications_, restriction_,
+                                    layoutTable_);
+    }
+    std::vector<SimulatedApplication> shown = applications_;
+    for (std::size_t a = 0; a < shown.size(); ++a) {
+        std::vector<SimulatedStatusItem> items;
+        for (std::size_t i = 0; i < applications_[a].statusItems.size(); ++i) {
+            if (!isWaiting(applications_[a], i)) {
+                items.push_back(applications_[a].statusItems[i]);
+            }
+        }
+        shown[a].statusItems = std::move(items);
+    }
+    return MenuBarLayout::place(screens_.front(), screens_.front().frame, shown, restriction_, layoutTable_);
+}
+
 std::uint64_t SimulatedDesktop::activeSpace() const {
     std::lock_guard lock(mutex_);
     return activeSpace_;
@@ -314,6 +379,145 @@ void SimulatedDesktop::notify(Change change) {
     for (const auto& observer : observers) {
         observer(change);
     }
+}
+
+void SimulatedDesktop::setClock(Clock clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = clock ? std::move(clock) : Clock(steadyNow);
+}
+
+std::chrono::nanoseconds SimulatedDesktop::now() const {
+    std::lock_guard lock(mutex_);
+    return nowLocked();
+}
+
+std::chrono::nanoseconds SimulatedDesktop::nowLocked() const {
+    return clock_();
+}
+
+void SimulatedDesktop::addInitialWindowsLocked(const SimulatedApplication& application) {
+    for (const auto& window : application.windows) {
+        // Open since before any clock's origin, whichever clock is set later.
+        windows_.push_back({Window{nextWindowNumber_++, application.processIdentifier, window.layer,
+                                   window.bounds, window.isOnScreen},
+                            std::chrono::nanoseconds::min(), std::nullopt});
+    }
+}
+
+bool SimulatedDesktop::isOpenLocked(const WindowRecord& record, std::chrono::nanoseconds now) const {
+    if (record.opensAt > now || (record.closesAt && *record.closesAt <= now)) {
+        return false;
+    }
+    return std::any_of(applications_.begin(), applications_.end(), [&](const auto& app) {
+        return app.isRunning && app.processIdentifier == record.window.ownerProcessIdentifier;
+    });
+}
+
+std::vector<SimulatedDesktop::Window> SimulatedDesktop::windows() const {
+    std::lock_guard lock(mutex_);
+    const auto now = nowLocked();
+    std::vector<Window> open;
+    for (const auto& record : windows_) {
+        if (isOpenLocked(record, now)) {
+            open.push_back(record.window);
+        }
+    }
+    std::sort(open.begin(), open.end(), [](const Window& a, const Window& b) {
+        return a.layer != b.layer ? a.layer > b.layer : a.number > b.number;
+    });
+    return open;
+}
+
+std::optional<std::uint32_t> SimulatedDesktop::openWindow(std::int32_t processIdentifier, std::int64_t layer,
+                                                          core::Rect bounds, bool isOnScreen) {
+    std::lock_guard lock(mutex_);
+    auto it = findLocked(processIdentifier);
+    if (it == applications_.end() || !it->isRunning) {
+        return std::nullopt;
+    }
+    const std::uint32_t number = nextWindowNumber_++;
+    windows_.push_back(
+        {Window{number, processIdentifier, layer, bounds, isOnScreen}, nowLocked(), std::nullopt});
+    return number;
+}
+
+bool SimulatedDesktop::closeWindow(std::uint32_t number) {
+    std::lock_guard lock(mutex_);
+    const auto now = nowLocked();
+    for (auto& record : windows_) {
+        if (record.window.number == number && (!record.closesAt || *record.closesAt > now)) {
+            record.closesAt = now;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SimulatedDesktop::closeMenus() {
+    std::lock_guard lock(mutex_);
+    const auto now = nowLocked();
+    for (auto& record : windows_) {
+        if (record.window.layer == menuLayer && (!record.closesAt || *record.closesAt > now)) {
+            record.closesAt = now;
+        }
+    }
+}
+
+std::optional<std::uint32_t> SimulatedDesktop::pressItem(std::int32_t processIdentifier, std::size_t index,
+                                                         std::chrono::nanoseconds late) {
+    std::lock_guard lock(mutex_);
+    const auto now = nowLocked();
+    auto app = findLocked(processIdentifier);
+    if (app == applications_.end() || !app->isRunning || index >= app->statusItems.size()) {
+        return std::nullopt;
+    }
+    Press press{processIdentifier, index, now, std::nullopt};
+    const SimulatedMenu& menu = app->statusItems[index].menu;
+    const auto frame = MenuBarLayout::frameOf(placeLocked(), *app, index);
+    if (menu.opens == SimulatedMenu::Opening::never ||
+        (menu.opens == SimulatedMenu::Opening::whenPlaced && !frame)) {
+        presses_.push_back(press);
+        return std::nullopt;
+    }
+
+    std::int32_t owner = processIdentifier;
+    if (menu.ownerBundleIdentifier) {
+        for (const auto& other : applications_) {
+            if (other.isRunning && other.bundleIdentifier == menu.ownerBundleIdentifier) {
+                owner = other.processIdentifier;
+                break;
+            }
+        }
+    }
+    // Under the item, kept on the screen; an item off the bar has its menu at the right edge.
+    const SimulatedScreen& screen = screens_.front();
+    const core::Rect topDownScreen = core::convertScreenSpace(screen.frame.standardized(), screen.frame);
+    const double right = topDownScreen.maxX() - menu.size.width;
+    const double x = frame ? std::min(frame->minX(), right) : right;
+    const core::Rect bounds(x, topDownScreen.minY() + screen.menuBarHeight, menu.size.width,
+                            menu.size.height);
+
+    const auto opensAt = now + std::max(late, std::chrono::nanoseconds::zero()) + menu.openDelay;
+    // Only one menu is open at a time: the new one closes the others as it opens.
+    for (auto& record : windows_) {
+        if (record.window.layer == menuLayer && (!record.closesAt || *record.closesAt > opensAt)) {
+            record.closesAt = opensAt;
+        }
+    }
+    const std::uint32_t number = nextWindowNumber_++;
+    std::optional<std::chrono::nanoseconds> closesAt;
+    if (menu.openFor) {
+        closesAt = opensAt + *menu.openFor;
+    }
+    windows_.push_back({Window{number, owner, menuLayer, bounds, true}, opensAt, closesAt});
+    press.menu = number;
+    presses_.push_back(press);
+    return number;
+}
+
+std::vector<SimulatedDesktop::Press> SimulatedDesktop::presses() const {
+    std::lock_guard lock(mutex_);
+    return presses_;
 }
 
 } // namespace pellacor::platform

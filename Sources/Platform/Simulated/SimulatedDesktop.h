@@ -5,6 +5,8 @@
 #include "Platform/Simulated/SimulatedApplication.h"
 #include "Platform/Simulated/SimulatedScreen.h"
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,13 +14,22 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pellacor::platform {
 
 // The one model behind every simulated platform interface: the screens, the
-// applications with their status items, and the restriction the menu bar is
-// under. It sees only what the platform would see, never the program's own state.
+// applications with their status items and windows, and the restriction the
+// menu bar is under. It sees only what the platform would see, never the
+// program's own state.
+//
+// Time: pressing an item opens its menu some time later and closes it again
+// (see SimulatedMenu), and an application that a restriction change lets show
+// has its items placed after its `placementDelay`. Both are worked out from the
+// desktop's clock whenever the windows or the bar are asked for, so a test that
+// sets a virtual clock moves them with it; nothing sleeps and nothing is
+// announced when such a moment passes.
 //
 // Thread-safe: every call takes an internal lock for a copy or a store only.
 // Observers are called after the change, outside the lock, on the thread that
@@ -29,6 +40,30 @@ public:
     enum class Change { screens, applications, menuBar, activeSpace };
     using Observer = std::function<void(Change)>;
     using ObserverId = std::uint64_t;
+    // Monotonic time since an origin of the clock's choosing. Read from any thread.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    // The layer of pop-up menus.
+    static constexpr std::int64_t menuLayer = 101;
+
+    // A window of a running process, in top-down coordinates.
+    struct Window {
+        std::uint32_t number = 0;
+        std::int32_t ownerProcessIdentifier = 0;
+        std::int64_t layer = 0;
+        core::Rect bounds;
+        bool isOnScreen = true;
+        bool operator==(const Window&) const = default;
+    };
+
+    // One press of a status item, and the menu window it opens, if any.
+    struct Press {
+        std::int32_t processIdentifier = 0;
+        std::size_t index = 0;
+        std::chrono::nanoseconds at{0};
+        std::optional<std::uint32_t> menu;
+        bool operator==(const Press&) const = default;
+    };
 
     SimulatedDesktop();
     SimulatedDesktop(std::vector<SimulatedScreen> screens, std::vector<SimulatedApplication> applications);
@@ -95,9 +130,46 @@ public:
     ObserverId addObserver(Observer observer);
     void removeObserver(ObserverId id);
 
+    // The clock that times menus and placements; the steady clock until set.
+    void setClock(Clock clock);
+    std::chrono::nanoseconds now() const;
+
+    // The windows open now, of running processes, front to back (higher layers
+    // first, then newer windows first). A process that stops loses its windows.
+    std::vector<Window> windows() const;
+    // Opens a window of a running process now; its number, or nothing when no
+    // process with that identifier runs.
+    std::optional<std::uint32_t> openWindow(std::int32_t processIdentifier, std::int64_t layer,
+                                            core::Rect bounds, bool isOnScreen = true);
+    // Closes an open window (or one about to open) now; false when there is none
+    // with that number.
+    bool closeWindow(std::uint32_t number);
+    // Closes every open menu now, as a click elsewhere does.
+    void closeMenus();
+
+    // Presses the item at `index` of a running process: its menu opens as its
+    // SimulatedMenu says. The number of the menu window that will open, or nothing
+    // (no such item, no menu, or a menu that opens only on the bar for an item
+    // kept off it). A press that reaches the item `late` opens its menu that much later.
+    std::optional<std::uint32_t> pressItem(std::int32_t processIdentifier, std::size_t index,
+                                           std::chrono::nanoseconds late = std::chrono::nanoseconds::zero());
+    // Every press so far, oldest first.
+    std::vector<Press> presses() const;
+
 private:
+    struct WindowRecord {
+        Window window;
+        std::chrono::nanoseconds opensAt{0};
+        std::optional<std::chrono::nanoseconds> closesAt;
+    };
+
     void notify(Change change);
     std::vector<SimulatedApplication>::iterator findLocked(std::int32_t processIdentifier);
+    std::chrono::nanoseconds nowLocked() const;
+    // The bar as it stands now, leaving out items still waiting to be placed.
+    std::vector<PlacedStatusItem> placeLocked() const;
+    void addInitialWindowsLocked(const SimulatedApplication& application);
+    bool isOpenLocked(const WindowRecord& record, std::chrono::nanoseconds now) const;
 
     mutable std::mutex mutex_;
     std::mutex reloadMutex_; // taken before mutex_, never while observers run
@@ -111,6 +183,12 @@ private:
     std::map<std::string, double> layoutTable_;
     std::map<ObserverId, Observer> observers_;
     ObserverId nextObserverId_ = 1;
+    Clock clock_;
+    std::vector<WindowRecord> windows_;
+    std::uint32_t nextWindowNumber_ = 100;
+    std::vector<Press> presses_;
+    // Items (process, index) that a restriction change let show, and when.
+    std::map<std::pair<std::int32_t, std::size_t>, std::chrono::nanoseconds> placingSince_;
 };
 
 } // namespace pellacor::platform

@@ -13,14 +13,15 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       loginWindow_(SimulatedLoginWindow::create()), screens_(std::make_shared<SimulatedScreens>(desktop_)),
       notificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
       workspaceNotificationCenter_(std::make_shared<SimulatedNotificationCenter>()),
-      desktopNotifications_(SimulatedDesktopNotifications::create(desktop_, notificationCenter_,
-                                                                  workspaceNotificationCenter_)),
+      desktopNotifications_(
+          SimulatedDesktopNotifications::create(desktop_, notificationCenter_, workspaceNotificationCenter_)),
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
       runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
       workspace_(SimulatedWorkspace::create(desktop_)),
       captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)),
       preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
       fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
+      windowServer_(std::make_shared<SimulatedWindowServer>(desktop_)),
       input_(std::make_shared<SimulatedInput>(desktop_)), statusBar_(std::make_shared<SimulatedStatusBar>()),
       processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))) {
     restrictionService_->install(*runtimeLoader_);
@@ -72,6 +73,8 @@ PlatformServices SimulatedPlatform::services() const {
     services.captureDevices = captureDevices_;
     services.preferencesDomain = preferencesDomain_;
     services.fileManager = fileManager_;
+    services.windowList = windowServer_;
+    services.displayList = windowServer_;
     services.inputState = input_;
     services.statusBar = statusBar_;
     services.processInfo = processInfo_;

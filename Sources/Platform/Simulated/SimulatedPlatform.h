@@ -20,6 +20,7 @@
 #include "Platform/Simulated/SimulatedScreens.h"
 #include "Platform/Simulated/SimulatedStatusBar.h"
 #include "Platform/Simulated/SimulatedWorkspace.h"
+#include "Platform/Simulated/SimulatedWindowServer.h"
 
 #include <memory>
 
@@ -67,6 +68,9 @@ public:
     const std::shared_ptr<SimulatedStatusBar>& statusBar() const { return statusBar_; }
     const std::shared_ptr<SimulatedProcessInfo>& processInfo() const { return processInfo_; }
 
+    // The window list and the active displays.
+    const std::shared_ptr<SimulatedWindowServer>& windowServer() const { return windowServer_; }
+
     // The interfaces, for the services of the program.
     PlatformServices services() const;
 
@@ -87,6 +91,7 @@ private:
     std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
     std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;
     std::shared_ptr<SimulatedFileManager> fileManager_;
+    std::shared_ptr<SimulatedWindowServer> windowServer_;
     std::shared_ptr<SimulatedInput> input_;
     std::shared_ptr<SimulatedStatusBar> statusBar_;
     std::shared_ptr<SimulatedProcessInfo> processInfo_;

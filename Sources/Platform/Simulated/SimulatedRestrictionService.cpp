@@ -286,6 +286,24 @@ std::size_t SimulatedRestrictionService::releasePendingCompletions() {
     return pending.size();
 }
 
+bool SimulatedRestrictionService::releasePendingCompletion(std::uint64_t assertionId) {
+    PendingCompletion completion;
+    std::uint64_t error = 0;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = std::find_if(pending_.begin(), pending_.end(),
+                               [&](const auto& p) { return p.id == assertionId; });
+        if (it == pending_.end()) {
+            return false;
+        }
+        completion = std::move(*it);
+        pending_.erase(it);
+        error = completionError_;
+    }
+    std::thread([this, &completion, error] { deliver(completion.id, completion.block, error); }).join();
+    return true;
+}
+
 void SimulatedRestrictionService::waitForDeliveries() {
     for (;;) {
         std::vector<Delivery> deliveries;

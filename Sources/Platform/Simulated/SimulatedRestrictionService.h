@@ -86,6 +86,8 @@ public:
     // Delivers every held completion, oldest first, each on a new thread of its
     // own, and returns once all of their handlers have returned. Returns how many.
     std::size_t releasePendingCompletions();
+    // Delivers the held completion of one assertion the same way; false when none is held for it.
+    bool releasePendingCompletion(std::uint64_t assertionId);
     // Waits until every completion already on its way (immediate or delayed) has been delivered.
     void waitForDeliveries();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Simulated/SimulatedElementBehaviour.h"
+#include "Platform/Simulated/SimulatedMenu.h"
 
 #include <optional>
 #include <string>
@@ -33,6 +34,8 @@ struct SimulatedStatusItem {
     // The name its owner created it with (the autosave name); an item created
     // without one is numbered by its owner (see MenuBarLayout::itemName).
     std::optional<std::string> name;
+    // What pressing the item opens.
+    SimulatedMenu menu;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };

@@ -60,6 +60,12 @@ public:
         return it != target.attributes.end() ? it->second
                                              : CopyResult{AccessibilityError::attributeUnsupported, {}};
     }
+    CopyResult copyActionNames(const AccessibilityElement&) override {
+        return CopyResult{AccessibilityError::success, AccessibilityValue{AccessibilityValue::Array{}}};
+    }
+    std::int32_t performAction(const AccessibilityElement&, std::string_view) override {
+        return AccessibilityError::actionUnsupported;
+    }
 
     bool trusted = true;
     std::map<std::int32_t, std::shared_ptr<Node>> applications;
