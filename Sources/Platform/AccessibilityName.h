@@ -24,6 +24,8 @@ struct AccessibilityName {
     static constexpr std::string_view menuBarItemRole = "AXMenuBarItem";
     static constexpr std::string_view groupRole = "AXGroup";
     static constexpr std::string_view systemWideRole = "AXSystemWide";
+    static constexpr std::string_view menuRole = "AXMenu";
+    static constexpr std::string_view windowRole = "AXWindow";
 
     // Actions.
     static constexpr std::string_view pressAction = "AXPress";

@@ -41,17 +41,21 @@ ElementReference* referenceOf(const AccessibilityElement& element, const void* o
     return reference != nullptr && reference->owner == owner ? reference : nullptr;
 }
 
+// The window layer of the menu bar: windows above it stand in front of the bar.
+constexpr std::int64_t menuBarLayer = 24;
+
 // An element that belongs to no application's status items: the system-wide
-// element, or the bare menu-bar strip of a screen as a hit test finds it.
+// element, or what a hit test finds besides items: the bare menu-bar strip of
+// a screen, an open menu or another window.
 class WideReference final : public AccessibilityElement::Reference {
 public:
-    enum class Kind { systemWide, menuBar };
+    enum class Kind { systemWide, menuBar, menu, window };
 
     WideReference(const void* owner, Kind kind, std::int32_t pid) : owner(owner), kind(kind), pid(pid) {}
 
     const void* const owner; // the SimulatedAccessibility that made it
     const Kind kind;
-    const std::int32_t pid; // the process a bare strip belongs to
+    const std::int32_t pid; // the process it belongs to; 0 for the system-wide element
     std::atomic<float> timeout{0};
 
     static AccessibilityElement make(const void* owner, Kind kind, std::int32_t pid = 0) {
@@ -170,12 +174,13 @@ AccessibilityElement SimulatedAccessibility::createSystemWide() {
     return WideReference::make(this, WideReference::Kind::systemWide);
 }
 
-Accessibility::ElementResult SimulatedAccessibility::copyElementAtPosition(const AccessibilityElement& element,
-                                                                           float x, float y) {
+Accessibility::ElementResult
+SimulatedAccessibility::copyElementAtPosition(const AccessibilityElement& element, float x, float y) {
     // Who asks: the system-wide element sees everything, an application only its own.
     std::optional<std::int32_t> onlyProcess;
     float timeout = 0;
-    if (auto* wide = wideReferenceOf(element, this); wide != nullptr && wide->kind == WideReference::Kind::systemWide) {
+    if (auto* wide = wideReferenceOf(element, this);
+        wide != nullptr && wide->kind == WideReference::Kind::systemWide) {
         timeout = wide->timeout;
     } else if (auto* reference = referenceOf(element, this);
                reference != nullptr && reference->kind == ElementReference::Kind::application) {
@@ -189,54 +194,91 @@ Accessibility::ElementResult SimulatedAccessibility::copyElementAtPosition(const
     }
     const core::Point point{x, y};
 
-    const auto placed = desktop_->menuBarItems();
-    for (std::size_t position = 0; position < placed.size(); ++position) {
-        const auto& entry = placed[position];
-        if (!entry.frame.contains(point)) {
-            continue;
+    // What is there, front to back: windows above the menu bar (menus), the
+    // items on the bar, the bare strip, then the windows below the bar.
+    std::optional<std::int32_t> pid;
+    std::chrono::milliseconds latency{0};
+    AccessibilityElement found;
+    const auto windows = desktop_->windows();
+    auto windowAt = [&](bool aboveBar) {
+        for (const auto& window : windows) {
+            if (!window.isOnScreen || window.layer < 0 || (window.layer > menuBarLayer) != aboveBar ||
+                !window.bounds.contains(point)) {
+                continue;
+            }
+            const auto app = desktop_->application(window.ownerProcessIdentifier);
+            pid = window.ownerProcessIdentifier;
+            latency = app ? app->accessibility.latency : std::chrono::milliseconds{0};
+            found =
+                WideReference::make(this,
+                                    window.layer == SimulatedDesktop::menuLayer ? WideReference::Kind::menu
+                                                                                : WideReference::Kind::window,
+                                    window.ownerProcessIdentifier);
+            return true;
         }
-        const auto app = desktop_->application(entry.ownerProcessIdentifier);
-        const auto index = app ? indexOfPlaced(placed, position, *app) : std::nullopt;
-        if (!app || !index || (onlyProcess && *onlyProcess != app->processIdentifier)) {
-            return ElementResult{AccessibilityError::noValue, {}};
+        return false;
+    };
+    auto itemAt = [&] {
+        const auto placed = desktop_->menuBarItems();
+        for (std::size_t position = 0; position < placed.size(); ++position) {
+            const auto& entry = placed[position];
+            if (!entry.frame.contains(point)) {
+                continue;
+            }
+            pid = entry.ownerProcessIdentifier;
+            const auto app = desktop_->application(entry.ownerProcessIdentifier);
+            const auto index = app ? indexOfPlaced(placed, position, *app) : std::nullopt;
+            if (index) {
+                latency = entry.item.accessibility.latency;
+                const auto kind =
+                    isGroup(entry.item) ? ElementReference::Kind::innerItem : ElementReference::Kind::item;
+                found = ElementReference::make(this, entry.ownerProcessIdentifier, kind, *index);
+            }
+            return true;
         }
-        if (!answersInTime(entry.item.accessibility.latency, timeout)) {
-            return ElementResult{AccessibilityError::cannotComplete, {}};
+        return false;
+    };
+    auto stripAt = [&] {
+        const auto screens = desktop_->screens();
+        const core::Rect first = screens.front().frame.standardized();
+        for (const auto& screen : screens) {
+            const core::Rect frame = core::convertScreenSpace(screen.frame, first);
+            const double height = std::clamp(screen.menuBarHeight, 0.0, frame.height());
+            if (!core::Rect(frame.minX(), frame.minY(), frame.width(), height).contains(point)) {
+                continue;
+            }
+            std::int32_t active = 0;
+            for (const auto& app : desktop_->runningApplications()) {
+                if (app.isActive) {
+                    active = app.processIdentifier;
+                    break;
+                }
+            }
+            pid = active;
+            found = WideReference::make(this, WideReference::Kind::menuBar, active);
+            return true;
         }
-        const auto kind = isGroup(entry.item) ? ElementReference::Kind::innerItem : ElementReference::Kind::item;
-        return ElementResult{AccessibilityError::success,
-                             ElementReference::make(this, app->processIdentifier, kind, *index)};
+        return false;
+    };
+    if (!windowAt(true) && !itemAt() && !stripAt()) {
+        windowAt(false);
     }
 
-    const auto screens = desktop_->screens();
-    const core::Rect first = screens.front().frame.standardized();
-    for (const auto& screen : screens) {
-        const core::Rect frame = core::convertScreenSpace(screen.frame, first);
-        const double height = std::clamp(screen.menuBarHeight, 0.0, frame.height());
-        if (!core::Rect(frame.minX(), frame.minY(), frame.width(), height).contains(point)) {
-            continue;
-        }
-        std::int32_t active = 0;
-        for (const auto& app : desktop_->runningApplications()) {
-            if (app.isActive) {
-                active = app.processIdentifier;
-                break;
-            }
-        }
-        if (onlyProcess && *onlyProcess != active) {
-            return ElementResult{AccessibilityError::noValue, {}};
-        }
-        return ElementResult{AccessibilityError::success,
-                             WideReference::make(this, WideReference::Kind::menuBar, active)};
+    if (!found || (onlyProcess && pid != onlyProcess)) {
+        return ElementResult{AccessibilityError::noValue, {}};
     }
-    return ElementResult{AccessibilityError::noValue, {}};
+    if (!answersInTime(latency, timeout)) {
+        return ElementResult{AccessibilityError::cannotComplete, {}};
+    }
+    return ElementResult{AccessibilityError::success, std::move(found)};
 }
 
 Accessibility::ProcessResult SimulatedAccessibility::getPid(const AccessibilityElement& element) {
     if (auto* reference = referenceOf(element, this)) {
         return ProcessResult{AccessibilityError::success, reference->pid};
     }
-    if (auto* wide = wideReferenceOf(element, this); wide != nullptr && wide->kind == WideReference::Kind::menuBar) {
+    if (auto* wide = wideReferenceOf(element, this);
+        wide != nullptr && wide->kind != WideReference::Kind::systemWide) {
         return ProcessResult{AccessibilityError::success, wide->pid};
     }
     return ProcessResult{AccessibilityError::illegalArgument, 0};
@@ -277,8 +319,17 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
         if (attribute != Name::role) {
             return error(AccessibilityError::attributeUnsupported);
         }
-        return value(std::string(wide->kind == WideReference::Kind::systemWide ? Name::systemWideRole
-                                                                               : Name::menuBarRole));
+        switch (wide->kind) {
+        case WideReference::Kind::systemWide:
+            return value(std::string(Name::systemWideRole));
+        case WideReference::Kind::menuBar:
+            return value(std::string(Name::menuBarRole));
+        case WideReference::Kind::menu:
+            return value(std::string(Name::menuRole));
+        case WideReference::Kind::window:
+            return value(std::string(Name::windowRole));
+        }
+        return error(AccessibilityError::failure);
     }
     using Kind = ElementReference::Kind;
     auto* reference = referenceOf(element, this);

@@ -39,11 +39,14 @@ namespace pellacor::platform {
 // invalid.
 //
 // The system-wide element ("AXRole" "AXSystemWide") answers the element at a
-// point: the item on the bar there (for a group, its inner item), else the
-// bare menu-bar strip of the screen there ("AXRole" "AXMenuBar", belonging to
-// the active application, or to no process, 0, when none is active), else
-// nothing. An application's element answers only its own items. The hit takes
-// the hit item's latency; the bare strip answers at once.
+// point (top-down), front to back: an on-screen window above the menu bar's
+// layer 24 ("AXMenu" for a pop-up menu, layer 101, else "AXWindow"); the item
+// on the bar (for a group, its inner item); the bare menu-bar strip of the
+// screen ("AXMenuBar", belonging to the active application, or to no process,
+// 0, when none is active); a window at or below the bar's layer; else nothing
+// (`noValue`). An application's element answers only what belongs to it. These
+// elements answer "AXRole" and nothing else. A hit takes the latency of the
+// item, or of the window's application; the bare strip answers at once.
 //
 // Thread-safe.
 class SimulatedAccessibility final : public Accessibility {
