@@ -1,5 +1,8 @@
 #include "Platform/Simulated/Scenario.h"
 
+#include "MenuBarCore/Support/AppIdentity.h"
+#include "Platform/Simulated/SimulatedDesktop.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -515,6 +518,20 @@ Scenario::HomeBehaviour decodeHome(Reader& reader, const json& value, const std:
     return behaviour;
 }
 
+std::optional<std::filesystem::path> absolutePath(Reader& reader, const json& object, const char* key,
+                                                  const std::string& path) {
+    auto text = reader.string(object, key, path);
+    if (!text) {
+        return std::nullopt;
+    }
+    std::filesystem::path result(*text);
+    if (!result.is_absolute()) {
+        reader.fail(join(path, key), "expected an absolute path");
+        return std::nullopt;
+    }
+    return result;
+}
+
 // Gives applications without a process identifier one that no other has, and
 // refuses duplicates and a second active application.
 void completeApplications(Reader& reader, std::vector<SimulatedApplication>& apps) {
@@ -613,6 +630,10 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
     if (const json* home = reader.object(root, "home", path)) {
         scenario.home = decodeHome(reader, *home, "home");
     }
+    if (auto folder = absolutePath(reader, root, "root", path)) {
+        scenario.root = *folder;
+    }
+    scenario.ownBundlePath = absolutePath(reader, root, "ownBundlePath", path);
     if (!reader.error) {
         completeApplications(reader, scenario.applications);
     }
@@ -620,6 +641,18 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
         return ScenarioError{*reader.error};
     }
     return scenario;
+}
+
+std::filesystem::path Scenario::effectiveOwnBundlePath() const {
+    if (ownBundlePath) {
+        return *ownBundlePath;
+    }
+    for (const auto& app : applications) {
+        if (app.bundleIdentifier == core::bundleIdentifier && !app.bundlePath.empty()) {
+            return app.bundlePath;
+        }
+    }
+    return SimulatedDesktop::defaultOwnBundlePath;
 }
 
 std::variant<Scenario, ScenarioError> Scenario::load(const std::filesystem::path& file) {

@@ -51,6 +51,10 @@ namespace pellacor::platform {
 //   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
 //                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
 //   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home by default)
+//   "root":         absolute path   (optional; "/" by default): the folder that stands for the
+//                   simulated computer's "/", so its "Applications" folder stands for "/Applications"
+//   "ownBundlePath": absolute path of the simulated computer, below the root   (optional; by default
+//                   the "bundlePath" of the program's own application, else "/Applications/Pellacor.app")
 // where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>},
 // "actions": ["<action>"], "actionErrors": {"<action>": <code>}, "actionNamesError"}.
 // Window bounds are top-down (origin at the top left of the first screen, y down).
@@ -103,6 +107,14 @@ struct Scenario {
     bool accessibilityTrusted = true;
     std::vector<SimulatedCaptureDevices::Device> captureDevices = SimulatedCaptureDevices::usualDevices();
     HomeBehaviour home;
+    // The folder on disk that stands for the simulated computer's "/".
+    std::filesystem::path root{"/"};
+    // Where the program's own bundle lies, as a path of the simulated computer.
+    std::optional<std::filesystem::path> ownBundlePath;
+
+    // `ownBundlePath` when given; otherwise the bundle path of the application
+    // with the program's bundle identifier, or "/Applications/Pellacor.app".
+    std::filesystem::path effectiveOwnBundlePath() const;
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

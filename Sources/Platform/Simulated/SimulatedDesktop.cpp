@@ -243,6 +243,31 @@ void SimulatedDesktop::setHomeFolder(std::filesystem::path folder) {
     reloadLayoutTable();
 }
 
+std::filesystem::path SimulatedDesktop::rootFolder() const {
+    std::lock_guard lock(mutex_);
+    return rootFolder_;
+}
+
+void SimulatedDesktop::setRootFolder(std::filesystem::path folder) {
+    std::lock_guard lock(mutex_);
+    rootFolder_ = folder.empty() ? std::filesystem::path("/") : std::move(folder);
+}
+
+std::filesystem::path SimulatedDesktop::applicationsFolder() const {
+    std::lock_guard lock(mutex_);
+    return rootFolder_ / "Applications";
+}
+
+std::filesystem::path SimulatedDesktop::ownBundlePath() const {
+    std::lock_guard lock(mutex_);
+    return rootFolder_ / ownBundlePath_.relative_path();
+}
+
+void SimulatedDesktop::setOwnBundlePath(std::filesystem::path path) {
+    std::lock_guard lock(mutex_);
+    ownBundlePath_ = std::move(path);
+}
+
 bool SimulatedDesktop::isMenuBarContainerGranted() const {
     std::lock_guard lock(mutex_);
     return menuBarContainerGranted_;

@@ -65,6 +65,9 @@ public:
         bool operator==(const Press&) const = default;
     };
 
+    // Where the program's bundle lies unless told otherwise.
+    static constexpr const char* defaultOwnBundlePath = "/Applications/Pellacor.app";
+
     SimulatedDesktop();
     SimulatedDesktop(std::vector<SimulatedScreen> screens, std::vector<SimulatedApplication> applications);
     SimulatedDesktop(const SimulatedDesktop&) = delete;
@@ -111,6 +114,19 @@ public:
     // file of the user exists. Setting it re-reads the layout table.
     std::filesystem::path homeFolder() const;
     void setHomeFolder(std::filesystem::path folder);
+
+    // The folder that stands for the root of the simulated computer's file
+    // system, "/" itself unless set. Paths of the simulated computer that begin
+    // with "/" lie below it.
+    std::filesystem::path rootFolder() const;
+    void setRootFolder(std::filesystem::path folder);
+    // The folder that stands for "/Applications": "Applications" in the root.
+    std::filesystem::path applicationsFolder() const;
+    // Where the program's own application bundle lies, given as a path of the
+    // simulated computer ("/Applications/Pellacor.app" unless set) and answered
+    // as the path on disk, below the root.
+    std::filesystem::path ownBundlePath() const;
+    void setOwnBundlePath(std::filesystem::path path);
 
     // Whether the user has granted the program access to the menu bar's group
     // container (see MenuBarLayoutFile). Everything else of the home folder is open.
@@ -179,6 +195,8 @@ private:
     std::uint64_t restrictionRevision_ = 0;
     std::uint64_t activeSpace_ = 1;
     std::filesystem::path homeFolder_;
+    std::filesystem::path rootFolder_{"/"};
+    std::filesystem::path ownBundlePath_{defaultOwnBundlePath};
     bool menuBarContainerGranted_ = false;
     std::map<std::string, double> layoutTable_;
     std::map<ObserverId, Observer> observers_;

@@ -52,6 +52,8 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     }
     desktop_->setMenuBarContainerGranted(scenario.home.menuBarContainerGranted);
     desktop_->setHomeFolder(scenario.home.folder);
+    desktop_->setRootFolder(scenario.root);
+    desktop_->setOwnBundlePath(scenario.effectiveOwnBundlePath());
 }
 
 void SimulatedPlatform::setMainQueue(const SimulatedNotificationCenter::MainQueue& queue) {

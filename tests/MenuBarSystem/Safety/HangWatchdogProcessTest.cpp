@@ -1,0 +1,128 @@
+#include "Concurrency/ManualExecutor.h"
+#include "Concurrency/TaskHandle.h"
+#include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarCore/Support/Log.h"
+#include "MenuBarSystem/Safety/HangWatchdog.h"
+#include "MenuBarSystem/Visibility/VisibilityController.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/TempDir.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace pellacor;
+using namespace pellacor::system;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Writes each record as one line straight to a file descriptor, so nothing
+// waits in a buffer when the process ends.
+class DescriptorSink final : public core::LogSink {
+public:
+    explicit DescriptorSink(int fd) : fd_(fd) {}
+    void write(const core::LogRecord& record) override {
+        const std::string line = "[" + record.subsystem + ":" + record.category + "] " +
+                                 std::string(core::toString(record.level)) + ": " + record.message + "\n";
+        [[maybe_unused]] const auto written = ::write(fd_, line.data(), line.size());
+    }
+
+private:
+    int fd_;
+};
+
+// Stands for a main thread that got stuck inside the log: writing the marked
+// record never returns, and the log stays locked meanwhile.
+class StuckSink final : public core::LogSink {
+public:
+    static constexpr const char* marker = "stuck here";
+    void write(const core::LogRecord& record) override {
+        while (record.message == marker) {
+            pause();
+        }
+    }
+};
+
+constexpr auto limit = 100ms;
+constexpr auto interval = 10ms;
+
+// Runs body in a child process, which must end by itself within a few seconds
+// (an alarm ends it otherwise), and answers its wait status.
+template <typename Body> int inChild(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(5);
+        body();
+        _exit(1); // body never returns when the watchdog works
+    }
+    int status = 0;
+    EXPECT_GT(child, 0);
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return status;
+}
+
+} // namespace
+
+TEST(HangWatchdogProcessTest, AMainThreadThatBlocksWhileRestrictingEndsTheProcessWithStatus70) {
+    pellacor::testing::TempDir folder;
+    const auto logFile = folder / "log.txt";
+
+    const int status = inChild([&] {
+        const int fd = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0) {
+            _exit(2);
+        }
+        core::Log::setSinks({std::make_shared<DescriptorSink>(fd)});
+
+        // The program's wiring: the controller holds a restriction, the
+        // watchdog reads it and pings the main executor.
+        concurrency::ManualExecutor executor;
+        platform::SimulatedPlatform platform;
+        const std::string self(core::bundleIdentifier);
+        auto controller = VisibilityController::create(executor, platform.runtimeLoader(), self);
+        auto applied = concurrency::spawn(executor, controller->apply(core::VisibilityPlan::allow({self})));
+        if (!executor.runUntil([&] { return applied.isFinished(); }) || !controller->isRestricting()) {
+            _exit(3);
+        }
+        HangWatchdog::Environment environment;
+        environment.limit = limit;
+        environment.interval = interval;
+        environment.post = HangWatchdog::postTo(executor);
+        auto watchdog =
+            HangWatchdog::create([controller] { return controller->isRestricting(); }, environment);
+        watchdog->start();
+
+        // The main thread hangs: the executor never runs again.
+        for (;;) {
+            pause();
+        }
+    });
+
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), HangWatchdog::exitStatus);
+    EXPECT_EQ(pellacor::testing::TempDir::read(logFile),
+              "[app.trayvane.pellacor:watchdog] fault: " + HangWatchdog::faultMessage(limit) + "\n");
+}
+
+TEST(HangWatchdogProcessTest, AMainThreadStuckInsideTheLogStillGetsTheProcessEnded) {
+    const int status = inChild([] {
+        core::Log::setSinks({std::make_shared<StuckSink>()});
+        HangWatchdog::Environment environment;
+        environment.limit = limit;
+        environment.interval = interval;
+        environment.post = [](const std::function<void()>&) {};
+        environment.exit = [] { HangWatchdog::endProcess(limit, 50ms); };
+        auto watchdog = HangWatchdog::create([] { return true; }, environment);
+        watchdog->start();
+
+        core::Log::app().info("{}", StuckSink::marker);
+    });
+
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), HangWatchdog::exitStatus);
+}
