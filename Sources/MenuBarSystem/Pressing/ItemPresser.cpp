@@ -105,10 +105,121 @@ Task<PressOutcome> ItemPresser::press(PressTarget target) {
     return pressFlow(shared_from_this(), std::move(target));
 }
 
-Task<PressOutcome> ItemPresser::pressSystemItem(SystemItemTarget) {
-    // System-owned items are pressed by lifting the whole restriction, which
-    // this presser does not do yet.
-    co_return PressOutcome::unavailable(UnavailableReason::systemError(0));
+Task<PressOutcome> ItemPresser::pressSystemItem(SystemItemTarget target) {
+    return systemPressFlow(shared_from_this(), std::move(target));
+}
+
+Task<PressOutcome> ItemPresser::systemPressFlow(std::shared_ptr<ItemPresser> self, SystemItemTarget target) {
+    const core::Log& log = PressLog::press();
+    const std::string owner = target.ownerBundleID;
+    const std::string identifier = target.identifier;
+    const auto accessibility = self->accessibility_;
+
+    auto trustJob = [accessibility] { return accessibility->isTrusted(); };
+    const bool trusted = co_await offMain(self->offMain_, std::move(trustJob));
+    if (!trusted) {
+        co_return PressOutcome::unavailable(UnavailableReason::noAccessibilityPermission);
+    }
+
+    auto pidsJob = [accessibility, owner] { return accessibility->pids(owner); };
+    const std::vector<std::int32_t> pids = co_await offMain(self->offMain_, std::move(pidsJob));
+    if (pids.empty()) {
+        co_return PressOutcome::unavailable(UnavailableReason::systemError(0));
+    }
+    // Only the owner's first process is looked up and pressed.
+    const std::int32_t pid = pids.front();
+
+    const std::vector<std::string> menuOwners = target.menuOwnerBundleIDs;
+    auto menuPidsJob = [accessibility, menuOwners] {
+        std::vector<std::int32_t> all;
+        for (const std::string& menuOwner : menuOwners) {
+            const std::vector<std::int32_t> some = accessibility->pids(menuOwner);
+            all.insert(all.end(), some.begin(), some.end());
+        }
+        return all;
+    };
+    const std::vector<std::int32_t> menuPids = co_await offMain(self->offMain_, std::move(menuPidsJob));
+    // The item's menu may open in another process than its owner: every process
+    // listed here counts. The owner's process leads and is not listed twice.
+    std::vector<std::int32_t> watch{pid};
+    std::copy_if(menuPids.begin(), menuPids.end(), std::back_inserter(watch),
+                 [pid](std::int32_t other) { return other != pid; });
+
+    // Kept until the press is over, so that the lift is surely given back to the
+    // one who granted it.
+    const std::shared_ptr<PressRevealing> revealer = self->revealer_.lock();
+    if (!revealer) {
+        log.notice("一時的に制限を外せませんでした（{}）", owner);
+        co_return PressOutcome::unavailable(UnavailableReason::restrictionRejected);
+    }
+    const std::optional<RevealTicket> ticket = co_await revealer->beginLift();
+    if (!ticket) {
+        log.notice("一時的に制限を外せませんでした（{}）", owner);
+        co_return PressOutcome::unavailable(UnavailableReason::restrictionRejected);
+    }
+
+    // The system puts its item back some time after the lift: wait until it
+    // stands in the menu bar, or give up.
+    const Instant start = self->now_();
+    SystemItemLookup lookup = SystemItemLookup::unreadable();
+    std::optional<int> index;
+    for (;;) {
+        auto lookupJob = [accessibility, pid, identifier] { return accessibility->lookup(pid, identifier); };
+        const SystemItemLookup found = co_await offMain(self->offMain_, std::move(lookupJob));
+        lookup = found;
+        if (lookup.kind() == SystemItemLookup::Kind::found) {
+            const int position = lookup.position();
+            auto placedJob = [accessibility, pid, position] {
+                return accessibility->isPlaced(pid, position);
+            };
+            const std::optional<bool> placed = co_await offMain(self->offMain_, std::move(placedJob));
+            // A frame that cannot be read is no reason to wait: press it as it is.
+            if (placed != false) {
+                index = position;
+                break;
+            }
+        }
+        if (self->now_() - start < liftPlaceWait && !isCancelled()) {
+            co_await self->sleep_(placeInterval);
+            continue;
+        }
+        break;
+    }
+    if (!index) {
+        revealer->endReveal(*ticket);
+        log.notice("制限を外しても、本物が置かれませんでした（{}・{}）", identifier, toString(lookup));
+        co_return lookup.kind() == SystemItemLookup::Kind::absent
+            ? PressOutcome::notFound()
+            : PressOutcome::unavailable(UnavailableReason::systemError(0));
+    }
+    log.info("制限を外して、本物が置かれました（{}・待ち {}）", identifier,
+             milliseconds(self->now_() - start));
+
+    auto baselineJob = [accessibility, watch] { return windows(*accessibility, watch); };
+    const std::optional<WindowNumbers> baseline = co_await offMain(self->offMain_, std::move(baselineJob));
+    if (!baseline) {
+        revealer->endReveal(*ticket);
+        co_return PressOutcome::unavailable(UnavailableReason::systemError(0));
+    }
+
+    const Watch result = co_await pressAndWatch(self, PressTarget(owner, *index, pid), pid, watch, identifier,
+                                                systemOpenWait, *baseline);
+    switch (result.kind) {
+    case Watch::Kind::noItem:
+        revealer->endReveal(*ticket);
+        co_return PressOutcome::notFound();
+    case Watch::Kind::noMenu:
+        // Nothing to keep the bar unrestricted for: the restriction is back at once.
+        revealer->endReveal(*ticket);
+        log.notice("本物を押しても開きませんでした（{}）", identifier);
+        co_return PressOutcome::notOpened();
+    case Watch::Kind::opened:
+        break;
+    }
+    // The lift stays while the menu is open; the hold gives it back.
+    self->hold(*ticket, pid, watch, result.opened, self->settings_.liftHold);
+    log.info("本物のメニューが開きました（{}）", identifier);
+    co_return PressOutcome::opened(PressMethod::liftPress);
 }
 
 Task<PressOutcome> ItemPresser::pressFlow(std::shared_ptr<ItemPresser> self, PressTarget target) {

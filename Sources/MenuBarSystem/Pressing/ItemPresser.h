@@ -32,7 +32,10 @@ namespace pellacor::system {
 // owning process appears that was not on screen before the press. When it had
 // to reveal the application, it keeps the reveal while that menu stays open;
 // when nothing worked for a hidden application, it leaves the application
-// shown for a while so that the user can click the item by hand.
+// shown for a while so that the user can click the item by hand. An item of the
+// system itself cannot be revealed alone: the presser has the whole restriction
+// lifted, presses the real item once it is back on the bar, and keeps the lift
+// while its menu (possibly a window of another process) stays open.
 //
 // Everything runs on the main executor; every blocking call (accessibility, the
 // window server) goes through `offMain` to the presser's serial queue. The
@@ -61,6 +64,10 @@ public:
     static constexpr concurrency::Duration placeInterval = std::chrono::milliseconds(20);
     // The placement wait while the item's frame cannot be read at all.
     static constexpr concurrency::Duration unreadablePlaceWait = std::chrono::seconds(2);
+    // How long a system item may take to be placed once the restriction is lifted,
+    // and how long to watch for its menu after pressing it.
+    static constexpr concurrency::Duration liftPlaceWait = std::chrono::seconds(2);
+    static constexpr concurrency::Duration systemOpenWait = std::chrono::seconds(3);
 
     // The presser's timings.
     struct Settings {
@@ -172,6 +179,8 @@ private:
                 concurrency::Sleep sleep, OffMain offMain);
 
     static concurrency::Task<PressOutcome> pressFlow(std::shared_ptr<ItemPresser> self, PressTarget target);
+    static concurrency::Task<PressOutcome> systemPressFlow(std::shared_ptr<ItemPresser> self,
+                                                           SystemItemTarget target);
     static concurrency::Task<Attempt> attempt(std::shared_ptr<ItemPresser> self, core::PressMethod method,
                                               PressTarget target, std::int32_t pid, WindowNumbers baseline,
                                               std::optional<core::PressMethod> lastPressed);

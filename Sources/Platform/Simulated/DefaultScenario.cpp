@@ -57,9 +57,13 @@ Scenario Scenario::defaultScenario() {
                         systemItem("com.apple.menuextra.controlcenter", "Control Center", 32, 1),
                         systemItem("com.apple.menuextra.battery", "Battery", 38, 2),
                         systemItem("com.apple.menuextra.wifi", "Wi-Fi", 30, 3)}));
+    // The user-switching item leaves the bar while anything is restricted; its
+    // menu is a window of the control centre.
+    SimulatedStatusItem user = systemItem("com.apple.menuextra.user", "User", 28, 4);
+    user.hiddenWhileRestricted = true;
+    user.menu.ownerBundleIdentifier = "com.apple.controlcenter";
     apps.push_back(app("com.apple.MenuBarAgent", 312, "MenuBarAgent",
-                       "/System/Library/CoreServices/MenuBarAgent.app", Policy::prohibited,
-                       {systemItem("com.apple.menuextra.user", "User", 28, 4)}));
+                       "/System/Library/CoreServices/MenuBarAgent.app", Policy::prohibited, {user}));
 
     std::string self(core::bundleIdentifier);
     apps.push_back(app(self, 520, "Pellacor", "/Applications/Pellacor.app", Policy::accessory,

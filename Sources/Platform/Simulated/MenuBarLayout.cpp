@@ -13,6 +13,9 @@ bool MenuBarLayout::isAllowed(const SimulatedStatusItem& item,
     if (!restriction) {
         return true;
     }
+    if (item.hiddenWhileRestricted) {
+        return false;
+    }
     if (item.kind == SimulatedStatusItem::Kind::system) {
         return restriction->allowedSystemItems.contains(item.systemItemNumber);
     }

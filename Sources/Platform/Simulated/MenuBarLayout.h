@@ -41,7 +41,8 @@ public:
     static std::optional<core::Rect> frameOf(const std::vector<PlacedStatusItem>& placed,
                                              const SimulatedApplication& app, std::size_t index);
 
-    // Whether a restriction (or none) lets the item of this owner show.
+    // Whether a restriction (or none) lets the item of this owner show. An item
+    // hidden while restricted shows only without one.
     static bool isAllowed(const SimulatedStatusItem& item,
                           const std::optional<std::string>& ownerBundleIdentifier,
                           const std::optional<MenuBarRestriction>& restriction);

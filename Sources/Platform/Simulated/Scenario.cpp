@@ -323,6 +323,7 @@ SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::str
     const std::size_t kind = reader.choice(value, "kind", path, std::array{"standard", "system"}, 0);
     item.kind = kind == 1 ? SimulatedStatusItem::Kind::system : SimulatedStatusItem::Kind::standard;
     item.name = reader.string(value, "name", path);
+    item.hiddenWhileRestricted = reader.boolean(value, "hiddenWhileRestricted", path, false);
     if (item.kind == SimulatedStatusItem::Kind::system) {
         if (auto number = reader.integer(value, "systemItemNumber", path, 0, systemItemCount - 1, true)) {
             item.systemItemNumber = static_cast<int>(*number);

@@ -33,6 +33,7 @@ namespace pellacor::platform {
 //                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
 //                                      "kind": "standard" | "system", "systemItemNumber", "name",
+//                                      "hiddenWhileRestricted",
 //                                      "accessibility": <behaviour>,
 //                                      "menu": {"opens": "always" | "whenPlaced" | "never",
 //                                               "openDelayMilliseconds", "openForMilliseconds",

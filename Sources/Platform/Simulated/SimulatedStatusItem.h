@@ -27,6 +27,10 @@ struct SimulatedStatusItem {
     std::string role = "AXMenuBarItem"; // "AXRole"
     Kind kind = Kind::standard;
     int systemItemNumber = 0; // for system items only
+    // Taken off the bar by the system while any restriction is in force, whatever
+    // the restriction allows (the system's user-switching item): it stands on the
+    // bar only while nothing is restricted.
+    bool hiddenWhileRestricted = false;
     // How the item's accessibility element answers. An item whose role is "AXGroup"
     // reads as a group without texts whose one child, an "AXMenuBarItem" answering
     // the same way, carries them.

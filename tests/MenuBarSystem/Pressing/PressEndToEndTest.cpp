@@ -1,8 +1,10 @@
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/TaskHandle.h"
+#include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarSystem/Pressing/ItemPresser.h"
 #include "MenuBarSystem/Pressing/SystemPressAccessibility.h"
+#include "MenuBarSystem/Visibility/VisibilityController.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/FakeRevealer.h"
 #include "Support/LogCapture.h"
@@ -14,6 +16,7 @@ using namespace pellacor::system;
 using namespace std::chrono_literals;
 using concurrency::ManualExecutor;
 using concurrency::Task;
+using core::VisibilityPlan;
 using platform::MenuBarRestriction;
 using platform::SimulatedDesktop;
 
@@ -62,6 +65,58 @@ private:
     std::shared_ptr<pellacor::testing::FakeRevealer> fake_;
     std::shared_ptr<SimulatedDesktop> desktop_;
     std::set<std::string> allowed_;
+};
+
+// Lifts the whole restriction through the visibility controller, as the
+// coordinator does: a lift applies the unrestricted plan and gives a ticket once
+// that is in force; giving the ticket back applies the restricted plan again.
+class LiftingRevealer final : public PressRevealing, public std::enable_shared_from_this<LiftingRevealer> {
+public:
+    LiftingRevealer(ManualExecutor& executor, std::shared_ptr<VisibilityController> controller,
+                    VisibilityPlan restricted)
+        : executor_(executor), controller_(std::move(controller)), restricted_(std::move(restricted)) {}
+
+    bool isHidden(const std::string&) override { return false; }
+    Task<std::optional<RevealTicket>> beginReveal(std::string, RevealPurpose) override { return refuse(); }
+    Task<std::optional<RevealTicket>> beginLift() override { return lift(shared_from_this()); }
+    void endReveal(const RevealTicket& ticket) override {
+        ends_.push_back(executor_.now());
+        if (lifts_.erase(ticket.id) > 0) {
+            restoring_ = concurrency::spawn(executor_, restore(shared_from_this()));
+        }
+    }
+
+    // Applies the restricted plan; the result once it is in force.
+    Task<SystemResult<VisibilityPlan>> restrict() { return controller_->apply(restricted_); }
+    bool isLifted() const { return !lifts_.empty(); }
+    const std::vector<concurrency::Instant>& ends() const { return ends_; }
+    bool isRestored() const { return restoring_.isFinished() && restoring_.result() == true; }
+
+private:
+    static Task<std::optional<RevealTicket>> refuse() { co_return std::nullopt; }
+    static Task<std::optional<RevealTicket>> lift(std::shared_ptr<LiftingRevealer> self) {
+        const int id = ++self->serial_;
+        self->lifts_.insert(id);
+        const auto applied = co_await self->controller_->apply(VisibilityPlan::noRestriction());
+        if (!applied.isOk() || !self->lifts_.contains(id) ||
+            self->controller_->currentPlan() != VisibilityPlan::noRestriction()) {
+            self->lifts_.erase(id);
+            co_return std::nullopt;
+        }
+        co_return RevealTicket{id, {}};
+    }
+    static Task<bool> restore(std::shared_ptr<LiftingRevealer> self) {
+        const auto applied = co_await self->restrict();
+        co_return applied.isOk();
+    }
+
+    ManualExecutor& executor_;
+    std::shared_ptr<VisibilityController> controller_;
+    VisibilityPlan restricted_;
+    int serial_ = 0;
+    std::set<int> lifts_;
+    std::vector<concurrency::Instant> ends_;
+    concurrency::TaskHandle<bool> restoring_;
 };
 
 // The presser's own queue, counting the calls on their way so that the test
@@ -157,6 +212,110 @@ TEST(PressEndToEndTest, AHiddenItemOfTheDefaultScenarioIsPressedThroughARevealAn
                 desktop->windows().front().layer != SimulatedDesktop::menuLayer);
     EXPECT_GE(executor.now() - concurrency::Instant{}, 4s);
     EXPECT_LE(executor.now() - concurrency::Instant{}, 4500ms);
+    EXPECT_EQ(*inFlight, 0);
+}
+
+TEST(PressEndToEndTest, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpensInTheControlCentre) {
+    ManualExecutor executor;
+    pellacor::testing::LogCapture logs;
+    // The default desktop, with the menu-bar agent taking 120 ms to put its item back.
+    auto scenario = platform::Scenario::defaultScenario();
+    for (auto& app : scenario.applications) {
+        if (app.bundleIdentifier == "com.apple.MenuBarAgent") {
+            app.placementDelay = 120ms;
+        }
+    }
+    platform::SimulatedPlatform simulated(scenario);
+    const auto desktop = simulated.desktop();
+    desktop->setClock([&executor] { return executor.now().time_since_epoch(); });
+    const auto service = simulated.restrictionService();
+
+    const std::string agent = "com.apple.MenuBarAgent";
+    const std::int32_t agentPid = 312;
+    const std::int32_t controlCenterPid = 310;
+    const std::string self(core::bundleIdentifier);
+    auto controller = VisibilityController::create(executor, simulated.runtimeLoader(), self);
+    auto revealer = std::make_shared<LiftingRevealer>(
+        executor, controller, VisibilityPlan::allow({self, "com.example.murmurtask"}));
+
+    auto inFlight = std::make_shared<int>(0);
+    ItemPresser::OffMain runner = [inFlight](std::function<void()> job) {
+        return counted(inFlight, std::move(job));
+    };
+    auto presser =
+        ItemPresser::create(executor, std::make_shared<SystemPressAccessibility>(simulated.services()),
+                            revealer, {}, concurrency::nowOf(executor), concurrency::defaultSleep(), runner);
+    // Time moves only while nothing is on its way: no call on the presser's
+    // queue, no completion of the restriction framework.
+    const auto drive = [&](const std::function<bool()>& done) {
+        for (;;) {
+            executor.runUntilIdle();
+            service->waitForDeliveries();
+            executor.runUntilIdle();
+            if (done()) {
+                return;
+            }
+            if (*inFlight > 0) {
+                ASSERT_TRUE(executor.waitForForeignWork(10s))
+                    << "a call on the presser's queue never came back";
+                continue;
+            }
+            const auto next = executor.nextDeadline();
+            ASSERT_TRUE(next.has_value()) << "nothing left to wait for";
+            executor.advanceTo(*next);
+        }
+    };
+
+    // A restriction is active: the user-switching item is off the bar, the clock stays.
+    auto restricting = concurrency::spawn(executor, revealer->restrict());
+    drive([&] { return restricting.isFinished(); });
+    ASSERT_TRUE(restricting.result()->isOk()) << toString(*restricting.result());
+    ASSERT_TRUE(desktop->restriction().has_value());
+    EXPECT_FALSE(onBar(*desktop, agent));
+    EXPECT_FALSE(onBar(*desktop, "com.example.fernlight"));
+    EXPECT_TRUE(onBar(*desktop, "com.apple.controlcenter"));
+
+    const auto started = executor.now();
+    auto handle = concurrency::spawn(executor, presser->pressSystemItem(SystemItemTarget::userSwitcher()));
+    drive([&] { return handle.isFinished(); });
+    ASSERT_EQ(handle.result(), PressOutcome::opened(core::PressMethod::liftPress));
+
+    // Lifted: the real item stands on the bar and was pressed there once placed.
+    EXPECT_TRUE(revealer->isLifted());
+    EXPECT_FALSE(desktop->restriction().has_value());
+    EXPECT_TRUE(onBar(*desktop, agent));
+    const auto presses = desktop->presses();
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].processIdentifier, agentPid);
+    EXPECT_EQ(presses[0].index, 0u);
+    EXPECT_GE(presses[0].at, started.time_since_epoch() + 120ms) << "pressed once placed";
+    EXPECT_EQ(logs.matching("制限を外して、本物が置かれました（com.apple.menuextra.user・待ち ").size(), 1u);
+    EXPECT_TRUE(logs.contains("press", "本物のメニューが開きました（com.apple.menuextra.user）"));
+
+    // Its menu is a window of the control centre, not of the agent.
+    ASSERT_TRUE(presses[0].menu.has_value());
+    std::optional<SimulatedDesktop::Window> menu;
+    for (const auto& window : desktop->windows()) {
+        if (window.number == *presses[0].menu) {
+            menu = window;
+        }
+    }
+    ASSERT_TRUE(menu.has_value()) << "the menu is open";
+    EXPECT_EQ(menu->ownerProcessIdentifier, controlCenterPid);
+    EXPECT_EQ(menu->layer, SimulatedDesktop::menuLayer);
+
+    // The lift lasts while the menu is open (4 s by default) and is given back
+    // soon after; the restriction is in force again and the item leaves the bar.
+    drive([&] { return revealer->isRestored(); });
+    ASSERT_EQ(revealer->ends().size(), 1u);
+    const auto menuCloses = concurrency::Instant{} + presses[0].at + 80ms + 4s;
+    EXPECT_GE(revealer->ends()[0], menuCloses);
+    EXPECT_LE(revealer->ends()[0], menuCloses + 200ms);
+    EXPECT_FALSE(revealer->isLifted());
+    EXPECT_TRUE(desktop->restriction().has_value());
+    EXPECT_FALSE(onBar(*desktop, agent));
+    EXPECT_TRUE(presser->heldTicketIds().empty());
+    EXPECT_EQ(service->gapCount(), 0u);
     EXPECT_EQ(*inFlight, 0);
 }
 

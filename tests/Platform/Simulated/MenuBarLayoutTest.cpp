@@ -89,6 +89,21 @@ TEST_F(MenuBarLayoutTest, RestrictionKeepsAllowedOwnersAndAllowedSystemItemsOnly
     EXPECT_TRUE(MenuBarLayout::place(screen, screen.frame, apps, none).empty());
 }
 
+TEST_F(MenuBarLayoutTest, AnItemHiddenWhileRestrictedShowsOnlyWithoutARestriction) {
+    auto user = systemItem("user", 28, 4);
+    user.hiddenWhileRestricted = true;
+    apps.push_back(app("com.apple.MenuBarAgent", 16, {user}));
+
+    auto free = MenuBarLayout::place(screen, screen.frame, apps, std::nullopt);
+    EXPECT_EQ(identifiers(free), (std::vector<std::string>{"anon", "b1", "a2", "a1", "user", "cc", "clock"}));
+    // Whatever a restriction allows, its system number and its owner included.
+    MenuBarRestriction everything{{0, 1, 4}, {"com.apple.MenuBarAgent", "com.example.b"}};
+    EXPECT_EQ(identifiers(MenuBarLayout::place(screen, screen.frame, apps, everything)),
+              (std::vector<std::string>{"b1", "cc", "clock"}));
+    EXPECT_FALSE(MenuBarLayout::isAllowed(user, "com.apple.MenuBarAgent", everything));
+    EXPECT_TRUE(MenuBarLayout::isAllowed(user, "com.apple.MenuBarAgent", std::nullopt));
+}
+
 TEST_F(MenuBarLayoutTest, ItemsThatDoNotFitFoldAwayFromTheLeft) {
     SimulatedScreen narrow{core::Rect(0, 0, 150, 800), 24};
     auto placed = MenuBarLayout::place(narrow, narrow.frame, apps, std::nullopt);

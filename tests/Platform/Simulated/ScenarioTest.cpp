@@ -69,7 +69,8 @@ TEST(ScenarioTest, DecodesEveryPartOfAFile) {
             {"bundleIdentifier": "com.example.one", "processIdentifier": 700, "localizedName": "One",
              "bundlePath": "/Applications/One.app", "activationPolicy": "accessory", "active": true,
              "statusItems": [{"identifier": "one.a", "description": "A", "title": "1", "width": 40},
-                             {"kind": "system", "systemItemNumber": 7, "role": "AXMenuExtra"}]},
+                             {"kind": "system", "systemItemNumber": 7, "role": "AXMenuExtra",
+                              "hiddenWhileRestricted": true}]},
             {"localizedName": "bare-tool", "running": false, "statusItems": []},
             {"bundleIdentifier": "com.example.two", "futureKey": {"ignored": true}}
         ],
@@ -92,6 +93,8 @@ TEST(ScenarioTest, DecodesEveryPartOfAFile) {
     EXPECT_EQ(one.statusItems[1].kind, SimulatedStatusItem::Kind::system);
     EXPECT_EQ(one.statusItems[1].systemItemNumber, 7);
     EXPECT_EQ(one.statusItems[1].role, "AXMenuExtra");
+    EXPECT_FALSE(one.statusItems[0].hiddenWhileRestricted);
+    EXPECT_TRUE(one.statusItems[1].hiddenWhileRestricted);
     EXPECT_EQ(scenario->applications[1].bundleIdentifier, std::nullopt);
     EXPECT_FALSE(scenario->applications[1].isRunning);
     // Missing process identifiers are assigned, unique.
