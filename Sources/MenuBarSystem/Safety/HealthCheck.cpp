@@ -1,4 +1,5 @@
 #include "MenuBarSystem/Safety/HealthCheck.h"
+#include "MenuBarCore/Support/FilePath.h"
 
 #include "MenuBarCore/Text/Text.h"
 
@@ -6,24 +7,6 @@
 #include <system_error>
 
 namespace pellacor::system {
-
-namespace {
-
-// The path with every link resolved as far as it exists, "." and ".." removed
-// and no trailing separator.
-std::filesystem::path standardised(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::path result = std::filesystem::weakly_canonical(path, error);
-    if (error) {
-        result = path.lexically_normal();
-    }
-    if (!result.has_filename() && result.has_relative_path()) {
-        result = result.parent_path();
-    }
-    return result;
-}
-
-} // namespace
 
 HealthCheck::HealthCheck(std::shared_ptr<ItemReading> reader, bool hidingAvailable,
                          std::filesystem::path bundleURL, std::string selfBundleID,
@@ -77,8 +60,8 @@ bool HealthCheck::isInApplicationsFolder(const std::filesystem::path& url,
     if (!url.is_absolute() || !applicationsFolder.is_absolute()) {
         return false;
     }
-    const std::filesystem::path bundle = standardised(url);
-    return bundle.extension() == ".app" && bundle.parent_path() == standardised(applicationsFolder);
+    const std::filesystem::path bundle = core::standardizedPath(url);
+    return bundle.extension() == ".app" && bundle.parent_path() == core::standardizedPath(applicationsFolder);
 }
 
 std::optional<HealthProblem>

@@ -1,4 +1,5 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "MenuBarCore/Support/FilePath.h"
 
 #include "Platform/Simulated/MenuBarLayout.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
@@ -278,28 +279,6 @@ void SimulatedDesktop::setMenuBarContainerGranted(bool granted) {
     menuBarContainerGranted_ = granted;
 }
 
-namespace {
-
-// The path with its links resolved as far as it exists, "." and ".." removed and
-// no trailing separator, so that every spelling of a place compares equal.
-std::filesystem::path resolved(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::path result = std::filesystem::weakly_canonical(path, error);
-    if (error) {
-        result = std::filesystem::absolute(path, error).lexically_normal();
-    }
-    if (!result.has_filename() && result.has_relative_path()) {
-        result = result.parent_path();
-    }
-    return result;
-}
-
-bool isWithin(const std::filesystem::path& path, const std::filesystem::path& folder) {
-    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
-}
-
-} // namespace
-
 bool SimulatedDesktop::isAccessible(const std::filesystem::path& path) const {
     std::filesystem::path home;
     {
@@ -312,7 +291,7 @@ bool SimulatedDesktop::isAccessible(const std::filesystem::path& path) const {
     if (home.empty()) {
         return true;
     }
-    return !isWithin(resolved(path), resolved(MenuBarLayoutFile::container(home)));
+    return !core::isWithinFolder(path, MenuBarLayoutFile::container(home));
 }
 
 void SimulatedDesktop::reloadLayoutTable() {
