@@ -7,7 +7,6 @@
 #include "Platform/InputState.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
-#include "Platform/RunningApplicationList.h"
 #include "Platform/FileManager.h"
 #include "Platform/PreferencesDomain.h"
 #include "Platform/ProcessInfo.h"
@@ -29,11 +28,9 @@ struct PlatformServices {
     std::shared_ptr<HotkeyManager> hotkeyManager;
     std::shared_ptr<LoginItemService> loginItemService;
     std::shared_ptr<Screens> screens;
-    // The application's default notification center, and the shared workspace's.
+    // The application's default notification center (the shared workspace has its own).
     std::shared_ptr<NotificationCenter> notificationCenter;
-    std::shared_ptr<NotificationCenter> workspaceNotificationCenter;
     std::shared_ptr<Accessibility> accessibility;
-    std::shared_ptr<RunningApplicationList> runningApplicationList;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<CaptureDevices> captureDevices;
     std::shared_ptr<PreferencesDomain> preferencesDomain;

@@ -52,15 +52,15 @@ std::optional<AccessibilityElement> extrasMenuBar(Accessibility& accessibility, 
 
 } // namespace
 
-SystemPressAccessibility::SystemPressAccessibility(
-    std::shared_ptr<platform::Accessibility> accessibility,
-    std::shared_ptr<platform::RunningApplicationList> applications,
-    std::shared_ptr<platform::WindowList> windowList, std::shared_ptr<platform::DisplayList> displayList)
-    : accessibility_(std::move(accessibility)), applications_(std::move(applications)),
+SystemPressAccessibility::SystemPressAccessibility(std::shared_ptr<platform::Accessibility> accessibility,
+                                                   std::shared_ptr<platform::Workspace> workspace,
+                                                   std::shared_ptr<platform::WindowList> windowList,
+                                                   std::shared_ptr<platform::DisplayList> displayList)
+    : accessibility_(std::move(accessibility)), workspace_(std::move(workspace)),
       windowList_(std::move(windowList)), displayList_(std::move(displayList)) {}
 
 SystemPressAccessibility::SystemPressAccessibility(const platform::PlatformServices& services)
-    : SystemPressAccessibility(services.accessibility, services.runningApplicationList, services.windowList,
+    : SystemPressAccessibility(services.accessibility, services.workspace, services.windowList,
                                services.displayList) {}
 
 bool SystemPressAccessibility::isTrusted() {
@@ -69,7 +69,7 @@ bool SystemPressAccessibility::isTrusted() {
 
 std::vector<std::int32_t> SystemPressAccessibility::pids(const std::string& bundleID) {
     std::vector<std::int32_t> result;
-    for (const auto& app : applications_->runningApplications()) {
+    for (const auto& app : workspace_->runningApplications()) {
         if (app.bundleIdentifier == bundleID && !app.isTerminated) {
             result.push_back(app.processIdentifier);
         }

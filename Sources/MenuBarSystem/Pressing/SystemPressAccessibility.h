@@ -5,8 +5,8 @@
 #include "Platform/Accessibility.h"
 #include "Platform/DisplayList.h"
 #include "Platform/PlatformServices.h"
-#include "Platform/RunningApplicationList.h"
 #include "Platform/WindowList.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 #include <optional>
@@ -30,7 +30,7 @@ public:
     static constexpr std::int32_t cannotCompleteCode = platform::AccessibilityError::cannotComplete;
 
     SystemPressAccessibility(std::shared_ptr<platform::Accessibility> accessibility,
-                             std::shared_ptr<platform::RunningApplicationList> applications,
+                             std::shared_ptr<platform::Workspace> workspace,
                              std::shared_ptr<platform::WindowList> windowList,
                              std::shared_ptr<platform::DisplayList> displayList);
     explicit SystemPressAccessibility(const platform::PlatformServices& services);
@@ -72,7 +72,7 @@ private:
     std::optional<std::string> identifier(const platform::AccessibilityElement& element);
 
     std::shared_ptr<platform::Accessibility> accessibility_;
-    std::shared_ptr<platform::RunningApplicationList> applications_;
+    std::shared_ptr<platform::Workspace> workspace_;
     std::shared_ptr<platform::WindowList> windowList_;
     std::shared_ptr<platform::DisplayList> displayList_;
 };

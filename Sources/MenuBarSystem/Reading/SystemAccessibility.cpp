@@ -59,8 +59,8 @@ std::optional<core::Rect> frameOf(Accessibility& accessibility, const Accessibil
 } // namespace
 
 SystemAccessibility::SystemAccessibility(std::shared_ptr<platform::Accessibility> accessibility,
-                                         std::shared_ptr<platform::RunningApplicationList> applications)
-    : accessibility_(std::move(accessibility)), applications_(std::move(applications)) {}
+                                         std::shared_ptr<platform::Workspace> workspace)
+    : accessibility_(std::move(accessibility)), workspace_(std::move(workspace)) {}
 
 bool SystemAccessibility::isTrusted() const {
     return accessibility_->isProcessTrusted();
@@ -84,7 +84,7 @@ bool SystemAccessibility::isAppBundlePath(const std::optional<std::string>& bund
 
 std::vector<MenuBarAppInfo> SystemAccessibility::runningApps() const {
     std::vector<MenuBarAppInfo> apps;
-    for (const auto& app : applications_->runningApplications()) {
+    for (const auto& app : workspace_->runningApplications()) {
         apps.push_back(
             MenuBarAppInfo{app.bundleIdentifier, app.processIdentifier, isAppBundlePath(app.bundlePath)});
     }

@@ -2,7 +2,7 @@
 
 #include "MenuBarSystem/Reading/MenuBarAccessibility.h"
 #include "Platform/Accessibility.h"
-#include "Platform/RunningApplicationList.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 #include <optional>
@@ -15,7 +15,7 @@ namespace pellacor::system {
 class SystemAccessibility final : public MenuBarAccessibility {
 public:
     SystemAccessibility(std::shared_ptr<platform::Accessibility> accessibility,
-                        std::shared_ptr<platform::RunningApplicationList> applications);
+                        std::shared_ptr<platform::Workspace> workspace);
 
     bool isTrusted() const override;
     std::vector<MenuBarAppInfo> runningApps() const override;
@@ -40,7 +40,7 @@ public:
 
 private:
     std::shared_ptr<platform::Accessibility> accessibility_;
-    std::shared_ptr<platform::RunningApplicationList> applications_;
+    std::shared_ptr<platform::Workspace> workspace_;
 };
 
 } // namespace pellacor::system

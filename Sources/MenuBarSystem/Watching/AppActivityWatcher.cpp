@@ -1,6 +1,7 @@
 #include "MenuBarSystem/Watching/AppActivityWatcher.h"
 
 #include "MenuBarSystem/Support/MainQueue.h"
+#include "Platform/NotificationNames.h"
 
 #include <utility>
 #include <vector>
@@ -38,13 +39,14 @@ void AppActivityWatcher::start(EventHandler onEvent) {
             }
         });
     });
-    activationObserver_ =
-        workspace_->addObserver(platform::Workspace::didActivateApplicationNotification, mainQueue_,
-                                [weak](const platform::Workspace::Notification& notification) {
-                                    if (auto self = weak.lock()) {
-                                        self->activated(notification);
-                                    }
-                                });
+    activationCenter_ = workspace_->notificationCenter();
+    activationObserver_ = activationCenter_->addObserver(
+        std::string(platform::NotificationNames::workspaceDidActivateApplication), mainQueue_,
+        [weak](const platform::NotificationCenter::Notification& notification) {
+            if (auto self = weak.lock()) {
+                self->activated(notification);
+            }
+        });
 }
 
 std::set<std::string> AppActivityWatcher::runningBundleIDs() const {
@@ -61,8 +63,9 @@ void AppActivityWatcher::stop() {
         runningObservation_.reset();
     }
     if (activationObserver_) {
-        workspace_->removeObserver(*activationObserver_);
+        activationCenter_->removeObserver(*activationObserver_);
         activationObserver_.reset();
+        activationCenter_.reset();
     }
     onEvent_ = nullptr;
     known_.clear();
@@ -110,7 +113,7 @@ void AppActivityWatcher::diff() {
     }
 }
 
-void AppActivityWatcher::activated(const platform::Workspace::Notification& notification) {
+void AppActivityWatcher::activated(const platform::NotificationCenter::Notification& notification) {
     if (!notification.application || !notification.application->bundleIdentifier || !onEvent_) {
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "Concurrency/MainExecutor.h"
 #include "MenuBarSystem/Watching/AppActivityWatching.h"
+#include "Platform/DispatchQueue.h"
+#include "Platform/NotificationCenter.h"
 #include "Platform/Workspace.h"
 
 #include <cstdint>
@@ -14,7 +16,8 @@ namespace pellacor::system {
 
 // Turns the workspace's changing list of running applications into launch and
 // termination events by comparing snapshots (process identifier to bundle
-// identifier), and passes on the workspace's activation notifications.
+// identifier), and passes on the activation notifications of the workspace's
+// center.
 //
 // Main thread only. A change of the list may be reported on any thread; the
 // watcher only hops to the main executor there and compares on the main
@@ -40,14 +43,16 @@ private:
 
     Snapshot snapshot() const;
     void diff();
-    void activated(const platform::Workspace::Notification& notification);
+    void activated(const platform::NotificationCenter::Notification& notification);
 
     const std::shared_ptr<platform::Workspace> workspace_;
     concurrency::MainExecutor& executor_;
     const std::shared_ptr<platform::DispatchQueue> mainQueue_;
 
     std::unique_ptr<platform::Workspace::KeyValueObservation> runningObservation_;
-    std::optional<platform::Workspace::ObserverToken> activationObserver_;
+    // The workspace's center, and the activation observation there.
+    std::shared_ptr<platform::NotificationCenter> activationCenter_;
+    std::optional<platform::NotificationCenter::ObservationToken> activationObserver_;
     // The last snapshot of the running applications.
     Snapshot known_;
     EventHandler onEvent_;

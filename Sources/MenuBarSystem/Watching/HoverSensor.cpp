@@ -40,7 +40,7 @@ std::shared_ptr<HoverSensor> HoverSensor::create(ControlFrame controlFrame,
 
 HoverSensor::HoverSensor(ControlFrame controlFrame, const platform::PlatformServices& services)
     : controlFrame_(std::move(controlFrame)), platformScreens_(services.screens),
-      defaultCenter_(services.notificationCenter), workspaceCenter_(services.workspaceNotificationCenter),
+      defaultCenter_(services.notificationCenter), workspaceCenter_(services.workspace->notificationCenter()),
       input_(services.inputState), statusBar_(services.statusBar), windowList_(services.windowList),
       accessibility_(services.accessibility), processInfo_(services.processInfo) {}
 

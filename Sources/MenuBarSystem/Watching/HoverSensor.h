@@ -74,10 +74,11 @@ public:
     static constexpr std::string_view unknownControlNote = "操作口の位置が分からない";
     static constexpr std::string_view unreadableRole = "読めない";
 
-    // Uses the screens, both notification centers, the input state, the status
-    // bar, the window list, accessibility and the process information of
-    // `services`. Reads the screens, then observes screen-parameter changes on
-    // the default center and Space changes on the workspace's.
+    // Uses the screens, the default notification center, the workspace (for its
+    // center), the input state, the status bar, the window list, accessibility
+    // and the process information of `services`. Reads the screens, then
+    // observes screen-parameter changes on the default center and Space changes
+    // on the workspace's.
     static std::shared_ptr<HoverSensor> create(ControlFrame controlFrame,
                                                const platform::PlatformServices& services);
 

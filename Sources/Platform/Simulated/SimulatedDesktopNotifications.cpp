@@ -27,19 +27,10 @@ SimulatedDesktopNotifications::SimulatedDesktopNotifications(
     std::shared_ptr<SimulatedDesktop> desktop, std::shared_ptr<SimulatedNotificationCenter> defaultCenter,
     std::shared_ptr<SimulatedNotificationCenter> workspaceCenter)
     : desktop_(std::move(desktop)), defaultCenter_(std::move(defaultCenter)),
-      workspaceCenter_(std::move(workspaceCenter)), lastActive_(activeProcess()) {}
+      workspaceCenter_(std::move(workspaceCenter)) {}
 
 SimulatedDesktopNotifications::~SimulatedDesktopNotifications() {
     desktop_->removeObserver(observer_);
-}
-
-std::optional<std::int32_t> SimulatedDesktopNotifications::activeProcess() const {
-    for (const auto& app : desktop_->runningApplications()) {
-        if (app.isActive) {
-            return app.processIdentifier;
-        }
-    }
-    return std::nullopt;
 }
 
 void SimulatedDesktopNotifications::desktopChanged(SimulatedDesktop::Change change) {
@@ -50,19 +41,6 @@ void SimulatedDesktopNotifications::desktopChanged(SimulatedDesktop::Change chan
     case SimulatedDesktop::Change::activeSpace:
         workspaceCenter_->post({std::string(NotificationNames::workspaceActiveSpaceDidChange)});
         return;
-    case SimulatedDesktop::Change::applications: {
-        const auto active = activeProcess();
-        bool activated = false;
-        {
-            std::lock_guard lock(mutex_);
-            activated = active && active != lastActive_;
-            lastActive_ = active;
-        }
-        if (activated) {
-            workspaceCenter_->post({std::string(NotificationNames::workspaceDidActivateApplication)});
-        }
-        return;
-    }
     default:
         return;
     }

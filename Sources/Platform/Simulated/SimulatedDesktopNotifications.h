@@ -3,18 +3,15 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
 
-#include <cstdint>
 #include <memory>
-#include <mutex>
-#include <optional>
 
 namespace pellacor::platform {
 
 // Posts what the platform announces about the simulated desktop, whichever
 // thread changed it: a change of the screens on the application's default
-// center; a move to another Space and another application becoming the active
-// one on the workspace's center. Re-activating the active application or
-// moving to the Space already shown posts nothing.
+// center, a move to another Space on the workspace's center. Moving to the
+// Space already shown posts nothing. The workspace itself announces which
+// application became the active one (see `SimulatedWorkspace`).
 class SimulatedDesktopNotifications final
     : public std::enable_shared_from_this<SimulatedDesktopNotifications> {
 public:
@@ -32,16 +29,11 @@ private:
                                   std::shared_ptr<SimulatedNotificationCenter> workspaceCenter);
 
     void desktopChanged(SimulatedDesktop::Change change);
-    std::optional<std::int32_t> activeProcess() const;
 
     std::shared_ptr<SimulatedDesktop> desktop_;
     std::shared_ptr<SimulatedNotificationCenter> defaultCenter_;
     std::shared_ptr<SimulatedNotificationCenter> workspaceCenter_;
     SimulatedDesktop::ObserverId observer_ = 0;
-
-    std::mutex mutex_;
-    // The application last announced as active (or found active at the start).
-    std::optional<std::int32_t> lastActive_;
 };
 
 } // namespace pellacor::platform

@@ -16,8 +16,7 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       desktopNotifications_(
           SimulatedDesktopNotifications::create(desktop_, notificationCenter_, workspaceNotificationCenter_)),
       accessibility_(std::make_shared<SimulatedAccessibility>(desktop_, scenario.accessibilityTrusted)),
-      runningApplicationList_(std::make_shared<SimulatedRunningApplicationList>(desktop_)),
-      workspace_(SimulatedWorkspace::create(desktop_)),
+      workspace_(SimulatedWorkspace::create(desktop_, workspaceNotificationCenter_)),
       captureDevices_(std::make_shared<SimulatedCaptureDevices>(scenario.captureDevices)),
       preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
       fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
@@ -56,7 +55,7 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     desktop_->setOwnBundlePath(scenario.effectiveOwnBundlePath());
 }
 
-void SimulatedPlatform::setMainQueue(const SimulatedNotificationCenter::MainQueue& queue) {
+void SimulatedPlatform::setMainQueue(const std::shared_ptr<DispatchQueue>& queue) {
     notificationCenter_->setMainQueue(queue);
     workspaceNotificationCenter_->setMainQueue(queue);
 }
@@ -68,9 +67,7 @@ PlatformServices SimulatedPlatform::services() const {
     services.loginItemService = loginItemService_;
     services.screens = screens_;
     services.notificationCenter = notificationCenter_;
-    services.workspaceNotificationCenter = workspaceNotificationCenter_;
     services.accessibility = accessibility_;
-    services.runningApplicationList = runningApplicationList_;
     services.workspace = workspace_;
     services.captureDevices = captureDevices_;
     services.preferencesDomain = preferencesDomain_;

@@ -6,21 +6,20 @@
 #include "Platform/Simulated/SimulatedCaptureDevices.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
+#include "Platform/Simulated/SimulatedFileManager.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedInput.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
-#include "Platform/Simulated/SimulatedFileManager.h"
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
 #include "Platform/Simulated/SimulatedProcessInfo.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
-#include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
 #include "Platform/Simulated/SimulatedStatusBar.h"
-#include "Platform/Simulated/SimulatedWorkspace.h"
 #include "Platform/Simulated/SimulatedWindowServer.h"
+#include "Platform/Simulated/SimulatedWorkspace.h"
 
 #include <memory>
 
@@ -46,17 +45,15 @@ public:
     const std::shared_ptr<SimulatedNotificationCenter>& notificationCenter() const {
         return notificationCenter_;
     }
+    // The workspace's own center (the one `workspace()->notificationCenter()` answers).
     const std::shared_ptr<SimulatedNotificationCenter>& workspaceNotificationCenter() const {
         return workspaceNotificationCenter_;
     }
 
     // Where the notification centers deliver when the desktop changes on
     // another thread; set once at launch, on the main thread.
-    void setMainQueue(const SimulatedNotificationCenter::MainQueue& queue);
+    void setMainQueue(const std::shared_ptr<DispatchQueue>& queue);
     const std::shared_ptr<SimulatedAccessibility>& accessibility() const { return accessibility_; }
-    const std::shared_ptr<SimulatedRunningApplicationList>& runningApplicationList() const {
-        return runningApplicationList_;
-    }
     const std::shared_ptr<SimulatedWorkspace>& workspace() const { return workspace_; }
     const std::shared_ptr<SimulatedCaptureDevices>& captureDevices() const { return captureDevices_; }
     const std::shared_ptr<SimulatedPreferencesDomain>& preferencesDomain() const {
@@ -86,7 +83,6 @@ private:
     std::shared_ptr<SimulatedNotificationCenter> workspaceNotificationCenter_;
     std::shared_ptr<SimulatedDesktopNotifications> desktopNotifications_;
     std::shared_ptr<SimulatedAccessibility> accessibility_;
-    std::shared_ptr<SimulatedRunningApplicationList> runningApplicationList_;
     std::shared_ptr<SimulatedWorkspace> workspace_;
     std::shared_ptr<SimulatedCaptureDevices> captureDevices_;
     std::shared_ptr<SimulatedPreferencesDomain> preferencesDomain_;

@@ -1,5 +1,6 @@
 #include "Platform/Simulated/SimulatedWorkspace.h"
 
+#include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
 #include <algorithm>
@@ -15,7 +16,9 @@ Workspace::RunningApplication runningApplication(const SimulatedApplication& app
     result.processIdentifier = app.processIdentifier;
     result.bundleIdentifier = app.bundleIdentifier;
     result.localizedName = app.localizedName;
-    result.bundlePath = app.bundlePath;
+    if (!app.bundlePath.empty()) {
+        result.bundlePath = app.bundlePath;
+    }
     switch (app.activationPolicy) {
     case SimulatedApplication::ActivationPolicy::regular:
         result.activationPolicy = Workspace::ActivationPolicy::regular;
@@ -57,8 +60,14 @@ private:
     bool valid_ = true;
 };
 
-std::shared_ptr<SimulatedWorkspace> SimulatedWorkspace::create(std::shared_ptr<SimulatedDesktop> desktop) {
-    std::shared_ptr<SimulatedWorkspace> workspace(new SimulatedWorkspace(std::move(desktop)));
+std::shared_ptr<SimulatedWorkspace>
+SimulatedWorkspace::create(std::shared_ptr<SimulatedDesktop> desktop,
+                           std::shared_ptr<SimulatedNotificationCenter> center) {
+    if (!center) {
+        center = std::make_shared<SimulatedNotificationCenter>();
+    }
+    std::shared_ptr<SimulatedWorkspace> workspace(
+        new SimulatedWorkspace(std::move(desktop), std::move(center)));
     std::weak_ptr<SimulatedWorkspace> weak = workspace;
     workspace->desktopObserver_ = workspace->desktop_->addObserver([weak](SimulatedDesktop::Change change) {
         if (change != SimulatedDesktop::Change::applications) {
@@ -71,8 +80,9 @@ std::shared_ptr<SimulatedWorkspace> SimulatedWorkspace::create(std::shared_ptr<S
     return workspace;
 }
 
-SimulatedWorkspace::SimulatedWorkspace(std::shared_ptr<SimulatedDesktop> desktop)
-    : desktop_(std::move(desktop)), last_(snapshot()) {}
+SimulatedWorkspace::SimulatedWorkspace(std::shared_ptr<SimulatedDesktop> desktop,
+                                       std::shared_ptr<SimulatedNotificationCenter> center)
+    : desktop_(std::move(desktop)), center_(std::move(center)), last_(snapshot()) {}
 
 SimulatedWorkspace::~SimulatedWorkspace() {
     desktop_->removeObserver(desktopObserver_);
@@ -109,19 +119,8 @@ SimulatedWorkspace::observeRunningApplications(std::function<void()> onChange) {
     return std::make_unique<Observation>(weak_from_this(), id);
 }
 
-Workspace::ObserverToken SimulatedWorkspace::addObserver(std::string_view name,
-                                                         std::shared_ptr<DispatchQueue> queue,
-                                                         NotificationBlock block) {
-    std::lock_guard lock(mutex_);
-    const ObserverToken token = nextId_++;
-    notificationObservers_.emplace(
-        token, NotificationObserver{std::string(name), std::move(queue), std::move(block)});
-    return token;
-}
-
-void SimulatedWorkspace::removeObserver(ObserverToken token) {
-    std::lock_guard lock(mutex_);
-    notificationObservers_.erase(token);
+std::shared_ptr<NotificationCenter> SimulatedWorkspace::notificationCenter() const {
+    return center_;
 }
 
 void SimulatedWorkspace::removeRunningObserver(std::uint64_t id) {
@@ -238,16 +237,9 @@ void SimulatedWorkspace::deliverLoop() {
         Delivery delivery = std::move(pending_.front());
         pending_.pop_front();
         std::vector<std::function<void()>> callbacks;
-        std::vector<NotificationObserver> observers;
         if (!delivery.activated) {
             for (const auto& [id, callback] : runningObservers_) {
                 callbacks.push_back(callback);
-            }
-        } else {
-            for (const auto& [token, observer] : notificationObservers_) {
-                if (observer.name == didActivateApplicationNotification) {
-                    observers.push_back(observer);
-                }
             }
         }
         delivering_ = true;
@@ -257,19 +249,10 @@ void SimulatedWorkspace::deliverLoop() {
             callback();
         }
         if (delivery.activated) {
-            const Notification notification{std::string(didActivateApplicationNotification),
-                                            delivery.activated};
-            for (const auto& observer : observers) {
-                if (observer.queue) {
-                    auto block = observer.block;
-                    observer.queue->async([block, notification] { block(notification); });
-                } else {
-                    observer.block(notification);
-                }
-            }
+            center_->post(
+                {std::string(NotificationNames::workspaceDidActivateApplication), delivery.activated});
         }
         callbacks.clear();
-        observers.clear();
 
         lock.lock();
         delivering_ = false;

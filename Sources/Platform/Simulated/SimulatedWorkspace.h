@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Simulated/SimulatedApplication.h"
+#include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Workspace.h"
 
 #include <chrono>
@@ -24,24 +25,26 @@ class SimulatedDesktop;
 // applications (a launch, a quit, a relaunch under a new process identifier)
 // reaches the key-value observers on a notification thread of the workspace's
 // own, as the real property's changes arrive off the main thread; a new active
-// application posts the did-activate notification, handed from that thread to
-// each observer's queue. Both kinds travel through one queue, so they keep the
+// application posts the did-activate notification, naming it, on the
+// workspace's center from that thread; the center hands it on to each
+// observer's queue. Both kinds travel through one queue, so they keep the
 // order of the changes that caused them.
 //
 // Thread-safe. Invalidating an observation waits for a delivery in progress,
 // unless it is called from within one.
 class SimulatedWorkspace final : public Workspace, public std::enable_shared_from_this<SimulatedWorkspace> {
 public:
-    static std::shared_ptr<SimulatedWorkspace> create(std::shared_ptr<SimulatedDesktop> desktop);
+    // Posts on `center`, or on a center of its own when none is given.
+    static std::shared_ptr<SimulatedWorkspace>
+    create(std::shared_ptr<SimulatedDesktop> desktop,
+           std::shared_ptr<SimulatedNotificationCenter> center = nullptr);
     ~SimulatedWorkspace() override;
     SimulatedWorkspace(const SimulatedWorkspace&) = delete;
     SimulatedWorkspace& operator=(const SimulatedWorkspace&) = delete;
 
     std::vector<RunningApplication> runningApplications() const override;
     std::unique_ptr<KeyValueObservation> observeRunningApplications(std::function<void()> onChange) override;
-    ObserverToken addObserver(std::string_view name, std::shared_ptr<DispatchQueue> queue,
-                              NotificationBlock block) override;
-    void removeObserver(ObserverToken token) override;
+    std::shared_ptr<NotificationCenter> notificationCenter() const override;
 
     // Launches a new application. A process identifier of 0 gets a fresh one.
     // The identifier; nothing when it is taken.
@@ -70,13 +73,8 @@ private:
     struct Delivery {
         std::optional<RunningApplication> activated;
     };
-    struct NotificationObserver {
-        std::string name;
-        std::shared_ptr<DispatchQueue> queue;
-        NotificationBlock block;
-    };
-
-    explicit SimulatedWorkspace(std::shared_ptr<SimulatedDesktop> desktop);
+    SimulatedWorkspace(std::shared_ptr<SimulatedDesktop> desktop,
+                       std::shared_ptr<SimulatedNotificationCenter> center);
 
     Snapshot snapshot() const;
     void desktopChanged();
@@ -85,6 +83,7 @@ private:
     void deliverLoop();
 
     const std::shared_ptr<SimulatedDesktop> desktop_;
+    const std::shared_ptr<SimulatedNotificationCenter> center_;
     std::uint64_t desktopObserver_ = 0;
 
     mutable std::mutex mutex_;
@@ -92,7 +91,6 @@ private:
     std::condition_variable idle_;
     Snapshot last_;
     std::map<std::uint64_t, std::function<void()>> runningObservers_;
-    std::map<ObserverToken, NotificationObserver> notificationObservers_;
     std::uint64_t nextId_ = 1;
     std::deque<Delivery> pending_;
     bool delivering_ = false;

@@ -2,8 +2,9 @@
 
 #include "Platform/AccessibilityName.h"
 #include "Platform/Simulated/SimulatedAccessibility.h"
-#include "Platform/Simulated/SimulatedRunningApplicationList.h"
 #include "Platform/Simulated/SimulatedWindowServer.h"
+#include "Platform/Simulated/SimulatedWorkspace.h"
+#include "Support/FakeWorkspace.h"
 #include "Support/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +37,16 @@ SimulatedApplication app(std::string bundle, std::int32_t pid, std::vector<Simul
     return result;
 }
 
-// The workspace's list as given, terminated entries included.
-class FixedApplicationList final : public RunningApplicationList {
-public:
-    std::vector<RunningApplication> runningApplications() const override { return applications; }
-    std::vector<RunningApplication> applications;
-};
+// One entry of the workspace's list.
+Workspace::RunningApplication listed(std::optional<std::string> bundle, std::int32_t pid,
+                                     std::optional<std::string> bundlePath, bool isTerminated) {
+    Workspace::RunningApplication result;
+    result.bundleIdentifier = std::move(bundle);
+    result.processIdentifier = pid;
+    result.bundlePath = std::move(bundlePath);
+    result.isTerminated = isTerminated;
+    return result;
+}
 
 // A window list answering fixed descriptions.
 class FixedWindowList final : public WindowList {
@@ -70,9 +75,8 @@ struct SystemPressAccessibilityTest : ::testing::Test {
         desktop->setClock([this] { return clock.elapsed(); });
         accessibility = std::make_shared<SimulatedAccessibility>(desktop, true, clock.spendFunction());
         windowServer = std::make_shared<SimulatedWindowServer>(desktop);
-        press = std::make_unique<SystemPressAccessibility>(
-            accessibility, std::make_shared<SimulatedRunningApplicationList>(desktop), windowServer,
-            windowServer);
+        press = std::make_unique<SystemPressAccessibility>(accessibility, SimulatedWorkspace::create(desktop),
+                                                           windowServer, windowServer);
     }
 
     void changeItems(std::int32_t pid, const std::function<void(std::vector<SimulatedStatusItem>&)>& change) {
@@ -103,12 +107,11 @@ struct SystemPressAccessibilityTest : ::testing::Test {
 };
 
 TEST_F(SystemPressAccessibilityTest, ProcessesOfAnApplicationLeaveOutEndedOnes) {
-    auto list = std::make_shared<FixedApplicationList>();
-    list->applications = {{"com.example.a", 10, "/A.app", false},
-                          {"com.example.b", 11, "/B.app", false},
-                          {"com.example.a", 12, "/A.app", true},
-                          {std::nullopt, 13, std::nullopt, false},
-                          {"com.example.a", 14, "/A.app", false}};
+    // The workspace's list as given, terminated entries included.
+    auto list = std::make_shared<pellacor::testing::FakeWorkspace>();
+    list->setApps({listed("com.example.a", 10, "/A.app", false), listed("com.example.b", 11, "/B.app", false),
+                   listed("com.example.a", 12, "/A.app", true), listed(std::nullopt, 13, std::nullopt, false),
+                   listed("com.example.a", 14, "/A.app", false)});
     SystemPressAccessibility fixed(accessibility, list, windowServer, windowServer);
     EXPECT_EQ(fixed.pids("com.example.a"), (std::vector<std::int32_t>{10, 14}));
     EXPECT_TRUE(fixed.pids("com.example.z").empty());
@@ -140,8 +143,7 @@ TEST_F(SystemPressAccessibilityTest, WindowsAreTheOnScreenWindowNumbersOfOneProc
         {9, (std::int64_t{1} << 32) + 10, 0, std::nullopt, true},
         {4294967295, 10, 101, std::nullopt, true},
     };
-    SystemPressAccessibility odd(accessibility, std::make_shared<SimulatedRunningApplicationList>(desktop),
-                                 fixed, windowServer);
+    SystemPressAccessibility odd(accessibility, SimulatedWorkspace::create(desktop), fixed, windowServer);
     EXPECT_EQ(odd.windows(10), (WindowNumbers{7, 4294967295U}));
     EXPECT_EQ(fixed->lastOptions, WindowList::optionOnScreenOnly);
 }

@@ -180,7 +180,7 @@ struct SlowDesktop {
     platform::SimulatedPlatform platform;
     pellacor::testing::VirtualClock virtualTime;
     std::shared_ptr<SystemAccessibility> accessibility =
-        std::make_shared<SystemAccessibility>(platform.accessibility(), platform.runningApplicationList());
+        std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
 
     SlowDesktop() : platform(platform::Scenario{}) {
         platform.accessibility()->setSpend(virtualTime.spendFunction());
@@ -249,7 +249,7 @@ TEST(ItemReaderDeadlineTest, OneApplicationWithEveryItemTimingOutEndsTheReadNear
 TEST(ItemReaderDefaultScenarioTest, ReadsEveryItemOfTheDefaultDesktopWithOwnersIndicesAndFrames) {
     platform::SimulatedPlatform platform;
     auto accessibility =
-        std::make_shared<SystemAccessibility>(platform.accessibility(), platform.runningApplicationList());
+        std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
     ManualExecutor executor;
     const Items items = [&] {
         ItemReader reader(accessibility);
@@ -334,8 +334,7 @@ TEST(ItemReaderDefaultScenarioTest, AnUntrustedProcessReadsNothing) {
     scenario.accessibilityTrusted = false;
     platform::SimulatedPlatform platform(scenario);
     ManualExecutor executor;
-    ItemReader reader(
-        std::make_shared<SystemAccessibility>(platform.accessibility(), platform.runningApplicationList()));
+    ItemReader reader(std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace()));
     EXPECT_EQ(run(executor, reader.readItems()),
               ItemReading::Result::unavailable(UnavailableReason::noAccessibilityPermission));
     EXPECT_EQ(run(executor, reader.readItems(std::set<std::string>{"com.example.fernlight"})),

@@ -267,8 +267,8 @@ protected:
         concurrency::ManualExecutor executor; // outlives the reader's queues
         scenario.root = disk.path();
         platform::SimulatedPlatform platform(scenario);
-        auto accessibility = std::make_shared<SystemAccessibility>(platform.accessibility(),
-                                                                   platform.runningApplicationList());
+        auto accessibility =
+            std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
         auto reader = std::make_shared<ItemReader>(accessibility);
         const HealthCheck check(reader, true, platform.desktop()->ownBundlePath(), self,
                                 platform.desktop()->applicationsFolder());

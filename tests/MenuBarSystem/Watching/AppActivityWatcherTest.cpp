@@ -1,13 +1,12 @@
 #include "MenuBarSystem/Watching/AppActivityWatcher.h"
 
 #include "Concurrency/ManualExecutor.h"
+#include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/FakeWorkspace.h"
 
 #include <gtest/gtest.h>
-#include <map>
-#include <mutex>
 #include <ostream>
-#include <thread>
 #include <vector>
 
 namespace pellacor::system {
@@ -18,6 +17,7 @@ inline void PrintTo(const AppActivity& activity, std::ostream* os) {
 
 using namespace pellacor;
 using namespace pellacor::system;
+using pellacor::testing::FakeWorkspace;
 using platform::Workspace;
 
 namespace {
@@ -31,86 +31,6 @@ Workspace::RunningApplication running(std::int32_t pid, std::optional<std::strin
     return app;
 }
 
-// A workspace the test drives: it sets the running list, reports a change of
-// it from another thread, and posts activation notifications.
-class FakeWorkspace final : public Workspace {
-public:
-    class Observation final : public KeyValueObservation {
-    public:
-        explicit Observation(FakeWorkspace& workspace) : workspace_(workspace) {}
-        ~Observation() override { invalidate(); }
-        void invalidate() override {
-            std::lock_guard lock(workspace_.mutex_);
-            workspace_.onChange_ = nullptr;
-        }
-
-    private:
-        FakeWorkspace& workspace_;
-    };
-
-    std::vector<RunningApplication> runningApplications() const override {
-        std::lock_guard lock(mutex_);
-        return apps_;
-    }
-    std::unique_ptr<KeyValueObservation> observeRunningApplications(std::function<void()> onChange) override {
-        std::lock_guard lock(mutex_);
-        onChange_ = std::move(onChange);
-        return std::make_unique<Observation>(*this);
-    }
-    ObserverToken addObserver(std::string_view name, std::shared_ptr<platform::DispatchQueue> queue,
-                              NotificationBlock block) override {
-        observers_[nextToken_] = {std::string(name), std::move(queue), std::move(block)};
-        return nextToken_++;
-    }
-    void removeObserver(ObserverToken token) override { observers_.erase(token); }
-
-    void setApps(std::vector<RunningApplication> apps) {
-        std::lock_guard lock(mutex_);
-        apps_ = std::move(apps);
-    }
-    // Sets the list and reports the change from a thread of its own.
-    void change(std::vector<RunningApplication> apps) {
-        setApps(std::move(apps));
-        std::thread([this] {
-            std::function<void()> onChange;
-            {
-                std::lock_guard lock(mutex_);
-                onChange = onChange_;
-            }
-            if (onChange) {
-                onChange();
-            }
-        }).join();
-    }
-    void postActivation(std::optional<RunningApplication> app) {
-        for (auto& [token, observer] : observers_) {
-            if (observer.name == didActivateApplicationNotification) {
-                auto block = observer.block;
-                Notification notification{observer.name, app};
-                observer.queue->async([block, notification] { block(notification); });
-            }
-        }
-    }
-    bool isObserved() const {
-        std::lock_guard lock(mutex_);
-        return static_cast<bool>(onChange_);
-    }
-    std::size_t observerCount() const { return observers_.size(); }
-
-private:
-    struct Observer {
-        std::string name;
-        std::shared_ptr<platform::DispatchQueue> queue;
-        NotificationBlock block;
-    };
-
-    mutable std::mutex mutex_;
-    std::vector<RunningApplication> apps_;
-    std::function<void()> onChange_;
-    std::map<ObserverToken, Observer> observers_;
-    ObserverToken nextToken_ = 1;
-};
-
 class AppActivityWatcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -119,6 +39,11 @@ protected:
 
     void start() {
         watcher->start([this](const AppActivity& event) { events.push_back(event); });
+    }
+    // Posts an activation on the workspace's center, as the platform does.
+    void postActivation(std::optional<Workspace::RunningApplication> app) {
+        workspace->center->post(
+            {std::string(platform::NotificationNames::workspaceDidActivateApplication), std::move(app)});
     }
 
     concurrency::ManualExecutor executor;
@@ -178,9 +103,9 @@ TEST_F(AppActivityWatcherTest, TheSnapshotSkipsApplicationsWithoutIdentifierAndC
 
 TEST_F(AppActivityWatcherTest, ActivationsWithABundleIdentifierArePassedOn) {
     start();
-    workspace->postActivation(running(10, "com.example.a"));
-    workspace->postActivation(running(11, std::nullopt));
-    workspace->postActivation(std::nullopt);
+    postActivation(running(10, "com.example.a"));
+    postActivation(running(11, std::nullopt));
+    postActivation(std::nullopt);
     EXPECT_TRUE(events.empty()) << "delivered on the main queue";
     executor.runUntilIdle();
     EXPECT_EQ(events, (Events{AppActivity::activated("com.example.a")}));
@@ -193,19 +118,19 @@ TEST_F(AppActivityWatcherTest, ASecondStartIsIgnoredUntilStop) {
     Events second;
     watcher->start([&second](const AppActivity& event) { second.push_back(event); });
     workspace->change({running(10, "com.example.a")});
-    workspace->postActivation(running(10, "com.example.a"));
+    postActivation(running(10, "com.example.a"));
     executor.runUntilIdle();
     EXPECT_EQ(events,
               (Events{AppActivity::terminated("com.example.b"), AppActivity::activated("com.example.a")}));
     EXPECT_TRUE(second.empty());
-    EXPECT_EQ(workspace->observerCount(), 1u) << "no second observer";
+    EXPECT_EQ(workspace->center->observerCount(), 1u) << "no second observer";
 
     // Reports already on their way when the watcher stops go nowhere.
     workspace->change({running(10, "com.example.a"), running(12, "com.example.c")});
-    workspace->postActivation(running(12, "com.example.c"));
+    postActivation(running(12, "com.example.c"));
     watcher->stop();
     EXPECT_FALSE(workspace->isObserved());
-    EXPECT_EQ(workspace->observerCount(), 0u);
+    EXPECT_EQ(workspace->center->observerCount(), 0u);
     EXPECT_TRUE(watcher->runningBundleIDs().empty());
     executor.runUntilIdle();
     EXPECT_EQ(events.size(), 2u);
@@ -231,7 +156,7 @@ TEST_F(AppActivityWatcherTest, AHandlerThatStopsTheWatcherEndsTheDelivery) {
 TEST_F(AppActivityWatcherTest, AReleasedWatcherIgnoresReportsStillOnTheirWay) {
     start();
     workspace->change({});
-    workspace->postActivation(running(10, "com.example.a"));
+    postActivation(running(10, "com.example.a"));
     watcher.reset();
     EXPECT_FALSE(workspace->isObserved()) << "releasing ends the observation";
     executor.runUntilIdle();

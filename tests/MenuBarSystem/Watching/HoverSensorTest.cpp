@@ -7,6 +7,7 @@
 #include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/FakeWorkspace.h"
 #include "Support/SensorFakes.h"
 
 #include <gtest/gtest.h>
@@ -156,7 +157,9 @@ struct HoverSensorTest : ::testing::Test {
         services.accessibility = accessibility;
         services.processInfo = processInfo;
         services.notificationCenter = defaultCenter;
-        services.workspaceNotificationCenter = workspaceCenter;
+        auto workspace = std::make_shared<pellacor::testing::FakeWorkspace>();
+        workspace->center = workspaceCenter;
+        services.workspace = workspace;
         return HoverSensor::create([this] { return control; }, services);
     }
 

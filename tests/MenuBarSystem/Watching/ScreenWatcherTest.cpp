@@ -1,6 +1,7 @@
 #include "MenuBarSystem/Watching/ScreenWatcher.h"
 
 #include "Concurrency/ManualExecutor.h"
+#include "MenuBarSystem/Support/MainQueue.h"
 #include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 
@@ -37,7 +38,8 @@ class RecordingCenter final : public NotificationCenter {
 public:
     RecordingCenter(std::string label, std::vector<std::string>& log) : label_(std::move(label)), log_(log) {}
 
-    ObservationToken addObserver(std::string name, Block block) override {
+    ObservationToken addObserver(std::string name, std::shared_ptr<platform::DispatchQueue>,
+                                 Block block) override {
         const ObservationToken token{next_++};
         log_.push_back("add " + label_ + " " + name);
         blocks_.emplace(token.value, std::make_pair(std::move(name), std::move(block)));
@@ -117,7 +119,7 @@ TEST(ScreenWatcherConversionTest, ScreensBecomeTopDownFramesWithTheirNotchEdges)
 TEST(ScreenWatcherConversionTest, TheDefaultDesktopIsOneNotchedScreenAtTheOrigin) {
     platform::SimulatedPlatform platform;
     auto services = platform.services();
-    auto watcher = ScreenWatcher::create(services.screens, services.workspaceNotificationCenter,
+    auto watcher = ScreenWatcher::create(services.screens, services.workspace->notificationCenter(),
                                          services.notificationCenter);
     EXPECT_EQ(watcher->screens(), (std::vector<Screen>{{core::Rect(0, 0, 1512, 982), 846}}));
 
@@ -220,12 +222,9 @@ TEST_F(ScreenWatcherLifecycleTest, AReleasedWatcherLeavesItsObservationsDoingNot
 TEST(ScreenWatcherOnTheDesktopTest, DesktopChangesWakeTheCallerOnTheMainThread) {
     concurrency::ManualExecutor executor;
     platform::SimulatedPlatform platform;
-    platform.setMainQueue(
-        {std::this_thread::get_id(), [&executor](platform::SimulatedNotificationCenter::Job job) {
-             executor.postFromAnyThread(std::move(job));
-         }});
+    platform.setMainQueue(std::make_shared<MainQueue>(executor));
     auto services = platform.services();
-    auto watcher = ScreenWatcher::create(services.screens, services.workspaceNotificationCenter,
+    auto watcher = ScreenWatcher::create(services.screens, services.workspace->notificationCenter(),
                                          services.notificationCenter);
     std::vector<std::vector<Screen>> seen;
     std::vector<std::thread::id> threads;
@@ -248,11 +247,14 @@ TEST(ScreenWatcherOnTheDesktopTest, DesktopChangesWakeTheCallerOnTheMainThread) 
     EXPECT_EQ(seen[0], (std::vector<Screen>{{core::Rect(0, 0, 1512, 982), 846},
                                             {core::Rect(0, -1080, 1920, 1080), std::nullopt}}));
 
-    // On the main thread: a Space switch and another application in front.
+    // On the main thread: a Space switch and another application in front (the
+    // workspace announces that from its own thread, so it comes through the main queue).
     const auto background = platform.desktop()->runningApplication("com.example.fernlight");
     ASSERT_TRUE(background);
     platform.desktop()->setActiveSpace(2);
     platform.desktop()->activate(background->processIdentifier);
+    ASSERT_TRUE(platform.workspace()->waitForDeliveries());
+    executor.runUntilIdle();
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_EQ(threads, (std::vector<std::thread::id>(3, std::this_thread::get_id())));
 

@@ -239,8 +239,8 @@ TEST(SimulatedAccessibilityTrustTest, TheScenarioSetsTrustAndThePlatformHandsThe
     ASSERT_NE(services.accessibility, nullptr);
     EXPECT_TRUE(services.accessibility->isProcessTrusted());
 
-    ASSERT_NE(services.runningApplicationList, nullptr);
-    const auto running = services.runningApplicationList->runningApplications();
+    ASSERT_NE(services.workspace, nullptr);
+    const auto running = services.workspace->runningApplications();
     const auto desktopRunning = platform.desktop()->runningApplications();
     ASSERT_EQ(running.size(), desktopRunning.size());
     for (std::size_t i = 0; i < running.size(); ++i) {

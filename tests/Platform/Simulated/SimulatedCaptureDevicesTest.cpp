@@ -2,14 +2,15 @@
 
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/HeldQueue.h"
 
 #include <gtest/gtest.h>
-#include <mutex>
 #include <span>
 #include <vector>
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::HeldQueue;
 
 namespace {
 
@@ -22,29 +23,6 @@ constexpr auto cmio = Framework::coreMediaIO;
 constexpr auto audio = Framework::coreAudio;
 constexpr Address devicesAddress{CaptureDevices::devicesSelector, CaptureDevices::globalScope, 0};
 constexpr Address runningAddress{CaptureDevices::runningSomewhereSelector, CaptureDevices::globalScope, 0};
-
-class HeldQueue final : public DispatchQueue {
-public:
-    void async(std::function<void()> job) override {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
-    }
-    std::size_t runAll() {
-        std::vector<std::function<void()>> jobs;
-        {
-            std::lock_guard lock(mutex_);
-            jobs.swap(jobs_);
-        }
-        for (auto& job : jobs) {
-            job();
-        }
-        return jobs.size();
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::function<void()>> jobs_;
-};
 
 struct Read {
     CaptureDevices::Status status = CaptureDevices::noError;

@@ -3,6 +3,9 @@
 #include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+#include "Platform/Simulated/SimulatedWorkspace.h"
+#include "Support/HeldQueue.h"
 
 #include <gtest/gtest.h>
 #include <mutex>
@@ -12,37 +15,11 @@
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::HeldQueue;
 
 namespace {
 
 using Notification = NotificationCenter::Notification;
-
-// A main queue that keeps the jobs handed to it until the test runs them.
-class HeldMainQueue {
-public:
-    SimulatedNotificationCenter::MainQueue queue() {
-        return {std::this_thread::get_id(), [this](SimulatedNotificationCenter::Job job) {
-                    std::lock_guard lock(mutex_);
-                    jobs_.push_back(std::move(job));
-                }};
-    }
-
-    std::size_t runAll() {
-        std::vector<SimulatedNotificationCenter::Job> jobs;
-        {
-            std::lock_guard lock(mutex_);
-            jobs.swap(jobs_);
-        }
-        for (auto& job : jobs) {
-            job();
-        }
-        return jobs.size();
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<SimulatedNotificationCenter::Job> jobs_;
-};
 
 void postFromAnotherThread(SimulatedNotificationCenter& center, std::string name) {
     std::thread poster([&center, name] { center.post({name}); });
@@ -90,8 +67,8 @@ TEST(SimulatedNotificationCenterTest, ABlockMayRemoveItselfOrALaterBlockWhileItR
 
 TEST(SimulatedNotificationCenterTest, PostsFromOtherThreadsAreDeliveredOnTheMainQueue) {
     SimulatedNotificationCenter center;
-    HeldMainQueue main;
-    center.setMainQueue(main.queue());
+    auto main = std::make_shared<HeldQueue>();
+    center.setMainQueue(main);
     std::vector<std::thread::id> threads;
     auto token =
         center.addObserver("A", [&](const Notification&) { threads.push_back(std::this_thread::get_id()); });
@@ -101,30 +78,32 @@ TEST(SimulatedNotificationCenterTest, PostsFromOtherThreadsAreDeliveredOnTheMain
 
     postFromAnotherThread(center, "A");
     EXPECT_EQ(threads.size(), 1u) << "not on the posting thread";
-    EXPECT_EQ(main.runAll(), 1u);
+    EXPECT_EQ(main->runAll(), 1u);
     EXPECT_EQ(threads, (std::vector<std::thread::id>(2, std::this_thread::get_id())));
 
     // Removed while its notification was on the way: it is not called.
     postFromAnotherThread(center, "A");
     center.removeObserver(token);
-    main.runAll();
+    main->runAll();
     EXPECT_EQ(threads.size(), 2u);
 }
 
 TEST(SimulatedNotificationCenterTest, ANotificationQueuedForAGoneCenterIsDropped) {
-    HeldMainQueue main;
+    auto main = std::make_shared<HeldQueue>();
     bool called = false;
     {
         SimulatedNotificationCenter center;
-        center.setMainQueue(main.queue());
+        center.setMainQueue(main);
         center.addObserver("A", [&](const Notification&) { called = true; });
         postFromAnotherThread(center, "A");
     }
-    EXPECT_EQ(main.runAll(), 1u);
+    EXPECT_EQ(main->runAll(), 1u);
     EXPECT_FALSE(called);
 }
 
-// The platform's announcements of desktop changes, as each center hears them.
+// The platform's announcements of desktop changes, as each center hears them:
+// the screens and the Space from the announcer, activations from the workspace
+// (on its own thread; `settle` waits for them).
 class SimulatedDesktopNotificationsTest : public ::testing::Test {
 protected:
     SimulatedDesktopNotificationsTest() {
@@ -132,14 +111,21 @@ protected:
         desktop->addApplication(app(11, false));
         desktop->activate(10);
         notifications = SimulatedDesktopNotifications::create(desktop, defaultCenter, workspaceCenter);
+        workspace = SimulatedWorkspace::create(desktop, workspaceCenter);
         for (auto name : {NotificationNames::workspaceActiveSpaceDidChange,
                           NotificationNames::workspaceDidActivateApplication}) {
-            workspaceCenter->addObserver(
-                std::string(name), [this](const Notification& n) { heard.push_back("workspace " + n.name); });
+            workspaceCenter->addObserver(std::string(name),
+                                         [this](const Notification& n) { hear("workspace " + n.name); });
         }
         defaultCenter->addObserver(std::string(NotificationNames::applicationDidChangeScreenParameters),
-                                   [this](const Notification& n) { heard.push_back("default " + n.name); });
+                                   [this](const Notification& n) { hear("default " + n.name); });
     }
+
+    void hear(std::string what) {
+        std::lock_guard lock(mutex);
+        heard.push_back(std::move(what));
+    }
+    void settle() { ASSERT_TRUE(workspace->waitForDeliveries()); }
 
     static SimulatedApplication app(std::int32_t pid, bool running) {
         SimulatedApplication result;
@@ -155,7 +141,9 @@ protected:
     std::shared_ptr<SimulatedNotificationCenter> workspaceCenter =
         std::make_shared<SimulatedNotificationCenter>();
     std::shared_ptr<SimulatedDesktopNotifications> notifications;
+    std::mutex mutex;
     std::vector<std::string> heard;
+    std::shared_ptr<SimulatedWorkspace> workspace;
 };
 
 TEST_F(SimulatedDesktopNotificationsTest, EachChangeIsAnnouncedOnItsCenter) {
@@ -163,6 +151,7 @@ TEST_F(SimulatedDesktopNotificationsTest, EachChangeIsAnnouncedOnItsCenter) {
     desktop->setActiveSpace(2);
     desktop->setRunning(11, true);
     desktop->activate(11);
+    settle();
     EXPECT_EQ(heard, (std::vector<std::string>{"default NSApplicationDidChangeScreenParametersNotification",
                                                "workspace NSWorkspaceActiveSpaceDidChangeNotification",
                                                "workspace NSWorkspaceDidActivateApplicationNotification"}));
@@ -173,26 +162,28 @@ TEST_F(SimulatedDesktopNotificationsTest, NothingIsAnnouncedWhenNothingOfThatKin
     desktop->setActiveSpace(1); // already shown
     desktop->setRunning(11, true);
     desktop->setRestriction(MenuBarRestriction{});
+    settle();
     EXPECT_TRUE(heard.empty());
 
     // An application that quit and comes back active is activated anew.
     desktop->setRunning(10, false);
     desktop->setRunning(10, true);
     desktop->activate(10);
+    settle();
     EXPECT_EQ(heard, (std::vector<std::string>{"workspace NSWorkspaceDidActivateApplicationNotification"}));
 }
 
 TEST_F(SimulatedDesktopNotificationsTest, ChangesOnAnotherThreadAreHeardOnTheMainQueue) {
-    HeldMainQueue main;
-    defaultCenter->setMainQueue(main.queue());
-    workspaceCenter->setMainQueue(main.queue());
+    auto main = std::make_shared<HeldQueue>();
+    defaultCenter->setMainQueue(main);
+    workspaceCenter->setMainQueue(main);
     std::thread changer([this] {
         desktop->setActiveSpace(3);
         desktop->setScreens({SimulatedScreen{core::Rect(0, 0, 1024, 768)}});
     });
     changer.join();
     EXPECT_TRUE(heard.empty());
-    EXPECT_EQ(main.runAll(), 2u);
+    EXPECT_EQ(main->runAll(), 2u);
     EXPECT_EQ(heard.size(), 2u);
 }
 
@@ -200,6 +191,43 @@ TEST_F(SimulatedDesktopNotificationsTest, AGoneAnnouncerStopsAnnouncing) {
     notifications.reset();
     desktop->setActiveSpace(4);
     EXPECT_TRUE(heard.empty());
+}
+
+// The wired platform: one workspace center, and each activation posted on it
+// once, naming the application, however many parts watch the desktop.
+TEST(SimulatedPlatformNotificationsTest, EachActivationIsPostedOnceOnTheWorkspacesCenter) {
+    SimulatedPlatform platform;
+    const auto services = platform.services();
+    ASSERT_EQ(services.workspace->notificationCenter(), platform.workspaceNotificationCenter());
+    ASSERT_NE(services.notificationCenter, services.workspace->notificationCenter());
+
+    std::mutex mutex;
+    std::vector<std::string> heard;
+    const std::string name(NotificationNames::workspaceDidActivateApplication);
+    platform.workspaceNotificationCenter()->addObserver(name, [&](const Notification& n) {
+        std::lock_guard lock(mutex);
+        heard.push_back(n.application && n.application->bundleIdentifier ? *n.application->bundleIdentifier
+                                                                         : "(none)");
+    });
+    platform.notificationCenter()->addObserver(name, [&](const Notification&) {
+        std::lock_guard lock(mutex);
+        heard.push_back("on the default center");
+    });
+
+    std::vector<SimulatedApplication> background;
+    for (const auto& app : platform.desktop()->runningApplications()) {
+        if (!app.isActive && app.bundleIdentifier) {
+            background.push_back(app);
+        }
+    }
+    ASSERT_GE(background.size(), 2u);
+    ASSERT_TRUE(platform.desktop()->activate(background[0].processIdentifier));
+    ASSERT_TRUE(platform.desktop()->activate(background[0].processIdentifier)); // already active
+    ASSERT_TRUE(platform.desktop()->activate(background[1].processIdentifier));
+    ASSERT_TRUE(platform.workspace()->waitForDeliveries());
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{*background[0].bundleIdentifier, *background[1].bundleIdentifier}));
 }
 
 } // namespace

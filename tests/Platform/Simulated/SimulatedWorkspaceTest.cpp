@@ -1,6 +1,8 @@
 #include "Platform/Simulated/SimulatedWorkspace.h"
 
+#include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Support/HeldQueue.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -10,32 +12,9 @@
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::HeldQueue;
 
 namespace {
-
-// A queue the test runs by hand.
-class HeldQueue final : public DispatchQueue {
-public:
-    void async(std::function<void()> job) override {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
-    }
-    std::size_t runAll() {
-        std::vector<std::function<void()>> jobs;
-        {
-            std::lock_guard lock(mutex_);
-            jobs.swap(jobs_);
-        }
-        for (auto& job : jobs) {
-            job();
-        }
-        return jobs.size();
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::function<void()>> jobs_;
-};
 
 SimulatedApplication app(std::optional<std::string> bundle, std::int32_t pid, bool running = true) {
     SimulatedApplication result;
@@ -120,12 +99,13 @@ TEST_F(SimulatedWorkspaceTest, ActivationsArePostedOnTheObserversQueueInTheOrder
     std::vector<std::string> log;
     auto observation = workspace->observeRunningApplications(
         [queue, &log] { queue->async([&log] { log.push_back("running"); }); });
-    auto token = workspace->addObserver(
-        Workspace::didActivateApplicationNotification, queue,
-        [&log](const Workspace::Notification& notification) {
-            ASSERT_TRUE(notification.application);
-            log.push_back(notification.application->bundleIdentifier.value_or("(none)"));
-        });
+    const auto center = workspace->notificationCenter();
+    auto token =
+        center->addObserver(std::string(NotificationNames::workspaceDidActivateApplication), queue,
+                            [&log](const NotificationCenter::Notification& notification) {
+                                ASSERT_TRUE(notification.application);
+                                log.push_back(notification.application->bundleIdentifier.value_or("(none)"));
+                            });
 
     const auto pid = workspace->launch("com.example.b");
     ASSERT_TRUE(pid);
@@ -137,7 +117,7 @@ TEST_F(SimulatedWorkspaceTest, ActivationsArePostedOnTheObserversQueueInTheOrder
     queue->runAll();
     EXPECT_EQ(log, (std::vector<std::string>{"running", "com.example.b", "(none)"}));
 
-    workspace->removeObserver(token);
+    center->removeObserver(token);
     ASSERT_TRUE(workspace->activate(10));
     ASSERT_TRUE(workspace->waitForDeliveries());
     EXPECT_EQ(queue->runAll(), 0u);
