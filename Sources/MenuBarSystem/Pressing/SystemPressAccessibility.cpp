@@ -1,6 +1,7 @@
 #include "MenuBarSystem/Pressing/SystemPressAccessibility.h"
 
 #include "MenuBarSystem/Reading/SystemAccessibility.h"
+#include "MenuBarSystem/Support/AccessibilityAttributes.h"
 #include "Platform/AccessibilityName.h"
 
 #include <algorithm>
@@ -16,25 +17,6 @@ using platform::Accessibility;
 using platform::AccessibilityElement;
 using platform::AccessibilityError;
 using Name = platform::AccessibilityName;
-
-std::optional<std::string> stringAttribute(Accessibility& accessibility, const AccessibilityElement& element,
-                                           std::string_view attribute) {
-    auto result = accessibility.copyAttributeValue(element, attribute);
-    if (result.error != AccessibilityError::success || !result.value || !result.value->string()) {
-        return std::nullopt;
-    }
-    return *result.value->string();
-}
-
-std::optional<std::vector<AccessibilityElement>> elementsAttribute(Accessibility& accessibility,
-                                                                   const AccessibilityElement& element,
-                                                                   std::string_view attribute) {
-    auto result = accessibility.copyAttributeValue(element, attribute);
-    if (result.error != AccessibilityError::success || !result.value) {
-        return std::nullopt;
-    }
-    return result.value->elements();
-}
 
 // The extras menu bar of the process, read with the time-out set on the way.
 std::optional<AccessibilityElement> extrasMenuBar(Accessibility& accessibility, std::int32_t pid,
@@ -107,7 +89,7 @@ std::optional<AccessibilityElement> SystemPressAccessibility::item(std::int32_t 
     if (!bar) {
         return std::nullopt;
     }
-    const auto items = elementsAttribute(accessibility, *bar, Name::children);
+    const auto items = AccessibilityAttributes::elements(accessibility, *bar, Name::children);
     if (!items || index < 0 || static_cast<std::size_t>(index) >= items->size()) {
         return std::nullopt;
     }
@@ -151,20 +133,11 @@ std::optional<bool> SystemPressAccessibility::isPlaced(std::int32_t pid, int ind
     if (!element) {
         return std::nullopt;
     }
-    const auto position = accessibility.copyAttributeValue(*element, Name::position);
-    if (position.error != AccessibilityError::success || !position.value) {
+    const auto frame = AccessibilityAttributes::frame(accessibility, *element);
+    if (!frame) {
         return std::nullopt;
     }
-    const auto size = accessibility.copyAttributeValue(*element, Name::size);
-    if (size.error != AccessibilityError::success || !size.value) {
-        return std::nullopt;
-    }
-    const auto origin = position.value->point();
-    const auto extent = size.value->size();
-    if (!origin || !extent) {
-        return std::nullopt;
-    }
-    return isInMenuBar(core::Rect(*origin, *extent), displayBounds(*displayList_));
+    return isInMenuBar(*frame, displayBounds(*displayList_));
 }
 
 std::optional<std::vector<AccessibilityElement>>
@@ -173,7 +146,7 @@ SystemPressAccessibility::children(Accessibility& accessibility, std::int32_t pi
     if (!bar) {
         return std::nullopt;
     }
-    return elementsAttribute(accessibility, *bar, Name::children);
+    return AccessibilityAttributes::elements(accessibility, *bar, Name::children);
 }
 
 AccessibilityElement SystemPressAccessibility::pressable(Accessibility& accessibility,
@@ -225,7 +198,7 @@ PressCall SystemPressAccessibility::press(std::int32_t pid, int index, float tim
     }
     const AccessibilityElement barElement = *bar.value->element();
     accessibility.setMessagingTimeout(barElement, readTimeout);
-    const auto items = elementsAttribute(accessibility, barElement, Name::children);
+    const auto items = AccessibilityAttributes::elements(accessibility, barElement, Name::children);
     if (!items || index < 0 || static_cast<std::size_t>(index) >= items->size()) {
         return PressCall::noItem();
     }
@@ -235,11 +208,11 @@ PressCall SystemPressAccessibility::press(std::int32_t pid, int index, float tim
 std::optional<std::string> SystemPressAccessibility::identifier(const AccessibilityElement& element) {
     auto& accessibility = *accessibility_;
     accessibility.setMessagingTimeout(element, readTimeout);
-    if (auto own = stringAttribute(accessibility, element, Name::identifier)) {
+    if (auto own = AccessibilityAttributes::string(accessibility, element, Name::identifier)) {
         return own;
     }
     if (const auto inner = SystemAccessibility::innerMenuBarItem(accessibility, element, readTimeout)) {
-        return stringAttribute(accessibility, *inner, Name::identifier);
+        return AccessibilityAttributes::string(accessibility, *inner, Name::identifier);
     }
     return std::nullopt;
 }

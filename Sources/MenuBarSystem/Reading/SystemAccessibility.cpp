@@ -1,5 +1,6 @@
 #include "MenuBarSystem/Reading/SystemAccessibility.h"
 
+#include "MenuBarSystem/Support/AccessibilityAttributes.h"
 #include "Platform/AccessibilityName.h"
 
 #include <string_view>
@@ -13,48 +14,6 @@ using platform::Accessibility;
 using platform::AccessibilityElement;
 using platform::AccessibilityError;
 using Name = platform::AccessibilityName;
-
-// The attribute when it reads as a string; an error or another type gives nothing.
-std::optional<std::string> stringAttribute(Accessibility& accessibility, const AccessibilityElement& element,
-                                           std::string_view attribute) {
-    auto result = accessibility.copyAttributeValue(element, attribute);
-    if (result.error != AccessibilityError::success || !result.value) {
-        return std::nullopt;
-    }
-    if (const auto* text = result.value->string()) {
-        return *text;
-    }
-    return std::nullopt;
-}
-
-// The attribute when it reads as an array of elements; anything else gives nothing.
-std::optional<std::vector<AccessibilityElement>> elementsAttribute(Accessibility& accessibility,
-                                                                   const AccessibilityElement& element,
-                                                                   std::string_view attribute) {
-    auto result = accessibility.copyAttributeValue(element, attribute);
-    if (result.error != AccessibilityError::success || !result.value) {
-        return std::nullopt;
-    }
-    return result.value->elements();
-}
-
-// Position and size, both readable as a point and a size; otherwise no frame.
-std::optional<core::Rect> frameOf(Accessibility& accessibility, const AccessibilityElement& element) {
-    auto position = accessibility.copyAttributeValue(element, Name::position);
-    if (position.error != AccessibilityError::success || !position.value) {
-        return std::nullopt;
-    }
-    auto size = accessibility.copyAttributeValue(element, Name::size);
-    if (size.error != AccessibilityError::success || !size.value) {
-        return std::nullopt;
-    }
-    const auto origin = position.value->point();
-    const auto extent = size.value->size();
-    if (!origin || !extent) {
-        return std::nullopt;
-    }
-    return core::Rect(*origin, *extent);
-}
 
 } // namespace
 
@@ -94,16 +53,16 @@ std::vector<MenuBarAppInfo> SystemAccessibility::runningApps() const {
 std::optional<AccessibilityElement> SystemAccessibility::innerMenuBarItem(Accessibility& accessibility,
                                                                           const AccessibilityElement& element,
                                                                           float timeout) {
-    if (stringAttribute(accessibility, element, Name::role) != Name::groupRole) {
+    if (AccessibilityAttributes::string(accessibility, element, Name::role) != Name::groupRole) {
         return std::nullopt;
     }
-    const auto children = elementsAttribute(accessibility, element, Name::children);
+    const auto children = AccessibilityAttributes::elements(accessibility, element, Name::children);
     if (!children) {
         return std::nullopt;
     }
     for (const auto& child : *children) {
         accessibility.setMessagingTimeout(child, timeout);
-        if (stringAttribute(accessibility, child, Name::role) == Name::menuBarItemRole) {
+        if (AccessibilityAttributes::string(accessibility, child, Name::role) == Name::menuBarItemRole) {
             return child;
         }
     }
@@ -114,15 +73,15 @@ RawMenuBarItem SystemAccessibility::rawItem(Accessibility& accessibility, const 
                                             float timeout) {
     accessibility.setMessagingTimeout(child, timeout);
     RawMenuBarItem item;
-    item.identifier = stringAttribute(accessibility, child, Name::identifier);
-    item.axDescription = stringAttribute(accessibility, child, Name::description);
-    item.title = stringAttribute(accessibility, child, Name::title);
+    item.identifier = AccessibilityAttributes::string(accessibility, child, Name::identifier);
+    item.axDescription = AccessibilityAttributes::string(accessibility, child, Name::description);
+    item.title = AccessibilityAttributes::string(accessibility, child, Name::title);
     if (!item.identifier && !item.axDescription && !item.title) {
         if (const auto inner = innerMenuBarItem(accessibility, child, timeout)) {
-            item.identifier = stringAttribute(accessibility, *inner, Name::identifier);
+            item.identifier = AccessibilityAttributes::string(accessibility, *inner, Name::identifier);
         }
     }
-    item.frame = frameOf(accessibility, child);
+    item.frame = AccessibilityAttributes::frame(accessibility, child);
     return item;
 }
 
@@ -143,7 +102,7 @@ ExtrasReadOutcome SystemAccessibility::readExtras(std::int32_t pid, float timeou
         return {ExtrasReadOutcome::NoExtrasMenuBar{}};
     }
     accessibility.setMessagingTimeout(*barElement, timeout);
-    const auto children = elementsAttribute(accessibility, *barElement, Name::children)
+    const auto children = AccessibilityAttributes::elements(accessibility, *barElement, Name::children)
                               .value_or(std::vector<AccessibilityElement>{});
     ExtrasReadOutcome::Items items;
     items.items.reserve(children.size());
