@@ -68,6 +68,14 @@ public:
     // The process the element belongs to. Asks nothing of the process.
     virtual ProcessResult getPid(const AccessibilityElement& element) = 0;
 
+    // Whether two elements stand for the same element of a user interface, also
+    // when they were handed out by separate calls (the interface's equality).
+    // Asks nothing of the process. Here only copies of one reference are equal;
+    // an implementation that knows more says so.
+    virtual bool isEqual(const AccessibilityElement& first, const AccessibilityElement& second) {
+        return first == second;
+    }
+
     // How long messages to this element wait for an answer, in seconds; 0 restores
     // the default. A negative time is an illegal argument.
     virtual std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) = 0;

@@ -24,6 +24,7 @@ public:
     static constexpr std::uint32_t rightMouseDown = 3;
     static constexpr std::uint32_t rightMouseUp = 4;
     static constexpr std::uint32_t mouseMoved = 5;
+    static constexpr std::uint32_t leftMouseDragged = 6;
     static constexpr std::uint32_t keyDown = 10;
     static constexpr std::uint32_t keyUp = 11;
     static constexpr std::uint32_t flagsChanged = 12;

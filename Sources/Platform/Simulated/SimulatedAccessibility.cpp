@@ -284,6 +284,20 @@ Accessibility::ProcessResult SimulatedAccessibility::getPid(const AccessibilityE
     return ProcessResult{AccessibilityError::illegalArgument, 0};
 }
 
+bool SimulatedAccessibility::isEqual(const AccessibilityElement& first, const AccessibilityElement& second) {
+    if (first == second) {
+        return true;
+    }
+    if (auto* a = referenceOf(first, this)) {
+        auto* b = referenceOf(second, this);
+        return b != nullptr && a->pid == b->pid && a->kind == b->kind && a->index == b->index;
+    }
+    auto* a = wideReferenceOf(first, this);
+    auto* b = wideReferenceOf(second, this);
+    return a != nullptr && b != nullptr && a->kind == WideReference::Kind::systemWide &&
+           b->kind == WideReference::Kind::systemWide;
+}
+
 std::int32_t SimulatedAccessibility::setMessagingTimeout(const AccessibilityElement& element, float seconds) {
     auto* reference = referenceOf(element, this);
     auto* wide = wideReferenceOf(element, this);

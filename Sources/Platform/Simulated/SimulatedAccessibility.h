@@ -71,6 +71,10 @@ public:
     AccessibilityElement createSystemWide() override;
     ElementResult copyElementAtPosition(const AccessibilityElement& element, float x, float y) override;
     ProcessResult getPid(const AccessibilityElement& element) override;
+    // An application, its extras menu bar, an item and a group's inner item are
+    // equal to every element made for the same one; the system-wide element to
+    // every system-wide element; a hit strip, menu or window only to itself.
+    bool isEqual(const AccessibilityElement& first, const AccessibilityElement& second) override;
     std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override;
     CopyResult copyAttributeValue(const AccessibilityElement& element, std::string_view attribute) override;
     CopyResult copyActionNames(const AccessibilityElement& element) override;

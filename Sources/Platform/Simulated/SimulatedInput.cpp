@@ -40,17 +40,23 @@ std::chrono::nanoseconds SimulatedInput::now() const {
 }
 
 core::Point SimulatedInput::mouseLocation() const {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     return location_;
 }
 
 std::uint64_t SimulatedInput::pressedMouseButtons() const {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     return buttons_;
 }
 
 std::uint64_t SimulatedInput::modifierFlags() const {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     return flags_;
 }
 
@@ -58,7 +64,9 @@ bool SimulatedInput::buttonState(std::int32_t /*stateID*/, std::uint32_t button)
     if (button > maxButton) {
         return false;
     }
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     return ((buttons_ >> button) & 1U) != 0;
 }
 
@@ -69,6 +77,7 @@ std::uint64_t SimulatedInput::flagsState(std::int32_t /*stateID*/) const {
 double SimulatedInput::secondsSinceLastEventType(std::int32_t /*stateID*/, std::uint32_t eventType) const {
     const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     std::chrono::nanoseconds last = began_;
     if (eventType == anyInputEventType) {
         for (const auto& [type, at] : lastEvent_) {
@@ -82,7 +91,9 @@ double SimulatedInput::secondsSinceLastEventType(std::int32_t /*stateID*/, std::
 
 std::optional<core::Point> SimulatedInput::currentEventLocation() const {
     const core::Rect first = desktop_->screens().front().frame.standardized();
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     if (eventCreationFails_) {
         return std::nullopt;
     }
@@ -90,7 +101,9 @@ std::optional<core::Point> SimulatedInput::currentEventLocation() const {
 }
 
 void SimulatedInput::moveMouse(core::Point location) {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     location_ = location;
     recordLocked(mouseMoved);
 }
@@ -99,7 +112,9 @@ void SimulatedInput::pressMouseButton(std::uint32_t button) {
     if (button > maxButton) {
         return;
     }
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     const std::uint64_t bit = std::uint64_t{1} << button;
     if ((buttons_ & bit) != 0) {
         return;
@@ -112,7 +127,9 @@ void SimulatedInput::releaseMouseButton(std::uint32_t button) {
     if (button > maxButton) {
         return;
     }
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     const std::uint64_t bit = std::uint64_t{1} << button;
     if ((buttons_ & bit) == 0) {
         return;
@@ -122,13 +139,17 @@ void SimulatedInput::releaseMouseButton(std::uint32_t button) {
 }
 
 void SimulatedInput::typeKey() {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     recordLocked(keyDown);
     recordLocked(keyUp);
 }
 
 void SimulatedInput::setModifierFlags(std::uint64_t flags) {
+    const auto current = now();
     std::lock_guard lock(mutex_);
+    catchUpLocked(current);
     if (flags == flags_) {
         return;
     }
@@ -143,6 +164,77 @@ void SimulatedInput::setEventCreationFails(bool fails) {
 
 void SimulatedInput::recordLocked(std::uint32_t eventType) {
     lastEvent_[eventType] = now();
+}
+
+void SimulatedInput::performCommandDrag(core::Point from, core::Point to, std::chrono::nanoseconds duration) {
+    const auto current = now();
+    std::lock_guard lock(mutex_);
+    catchUpLocked(current);
+    if (drag_) {
+        endDragLocked(current);
+    }
+    const bool commandHeld = (flags_ & commandFlag) != 0;
+    drag_ = Drag{from, to, current, std::max(duration, std::chrono::nanoseconds::zero()), commandHeld};
+    if (!commandHeld) {
+        flags_ |= commandFlag;
+        lastEvent_[flagsChanged] = current;
+    }
+    if (location_ != from) {
+        location_ = from;
+        lastEvent_[mouseMoved] = current;
+    }
+    const std::uint64_t left = std::uint64_t{1} << leftButton;
+    if ((buttons_ & left) == 0) {
+        buttons_ |= left;
+        lastEvent_[leftMouseDown] = current;
+    }
+}
+
+bool SimulatedInput::isDragging() const {
+    const auto current = now();
+    std::lock_guard lock(mutex_);
+    catchUpLocked(current);
+    return drag_.has_value();
+}
+
+void SimulatedInput::catchUpLocked(std::chrono::nanoseconds now) const {
+    if (!drag_) {
+        return;
+    }
+    const Drag& drag = *drag_;
+    const auto elapsed = now - drag.start;
+    if (elapsed >= drag.duration) {
+        if (location_ != drag.to) {
+            location_ = drag.to;
+            lastEvent_[leftMouseDragged] = drag.start + drag.duration;
+        }
+        endDragLocked(drag.start + drag.duration);
+        return;
+    }
+    if (elapsed <= std::chrono::nanoseconds::zero()) {
+        return;
+    }
+    const double fraction =
+        std::chrono::duration<double>(elapsed) / std::chrono::duration<double>(drag.duration);
+    const core::Point along{drag.from.x + (drag.to.x - drag.from.x) * fraction,
+                            drag.from.y + (drag.to.y - drag.from.y) * fraction};
+    if (location_ != along) {
+        location_ = along;
+        lastEvent_[leftMouseDragged] = now;
+    }
+}
+
+void SimulatedInput::endDragLocked(std::chrono::nanoseconds at) const {
+    const std::uint64_t left = std::uint64_t{1} << leftButton;
+    if ((buttons_ & left) != 0) {
+        buttons_ &= ~left;
+        lastEvent_[leftMouseUp] = at;
+    }
+    if (!drag_->commandHeldBefore && (flags_ & commandFlag) != 0) {
+        flags_ &= ~commandFlag;
+        lastEvent_[flagsChanged] = at;
+    }
+    drag_.reset();
 }
 
 } // namespace pellacor::platform

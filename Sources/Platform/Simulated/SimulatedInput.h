@@ -57,19 +57,50 @@ public:
     // While set, no event can be made, so `currentEventLocation` answers nothing.
     void setEventCreationFails(bool fails);
 
+    // Drags with the left button while holding Command, from `from` to `to`
+    // (screen coordinates, as for `moveMouse`), taking `duration` on the input's
+    // clock. Now Command goes down and the left button is pressed at `from`;
+    // the pointer then moves along the straight line, as far along as the clock
+    // has come whenever anything is read (left-mouse-dragged events), and once
+    // the time is up it stands at `to`, where the button is released and
+    // Command let go (kept when it was held before the drag), all at that
+    // moment. A drag still under way when another begins is released where it
+    // stands. Other input made during a drag applies at once; the drag still
+    // moves the pointer and ends as planned.
+    void performCommandDrag(core::Point from, core::Point to, std::chrono::nanoseconds duration);
+    // Whether a drag is under way now.
+    bool isDragging() const;
+
 private:
+    // A Command-drag under way.
+    struct Drag {
+        core::Point from;
+        core::Point to;
+        std::chrono::nanoseconds start{0};
+        std::chrono::nanoseconds duration{0};
+        bool commandHeldBefore = false;
+    };
+
     void recordLocked(std::uint32_t eventType);
     std::chrono::nanoseconds now() const;
+    // Brings a drag under way up to `now`: moves the pointer along it, or ends
+    // it when its time is up. Reads call it too, as the input moves on with the
+    // clock whether or not anyone looks.
+    void catchUpLocked(std::chrono::nanoseconds now) const;
+    // Releases the drag where it stands, at `at`.
+    void endDragLocked(std::chrono::nanoseconds at) const;
 
     std::shared_ptr<const SimulatedDesktop> desktop_;
     Clock clock_;
     mutable std::mutex mutex_;
     std::chrono::nanoseconds began_{0};
-    core::Point location_;
-    std::uint64_t buttons_ = 0;
-    std::uint64_t flags_ = 0;
+    // Mutable: a drag under way moves them on as the clock runs, reads included.
+    mutable core::Point location_;
+    mutable std::uint64_t buttons_ = 0;
+    mutable std::uint64_t flags_ = 0;
     bool eventCreationFails_ = false;
-    std::map<std::uint32_t, std::chrono::nanoseconds> lastEvent_;
+    mutable std::map<std::uint32_t, std::chrono::nanoseconds> lastEvent_;
+    mutable std::optional<Drag> drag_;
 };
 
 } // namespace pellacor::platform

@@ -21,7 +21,8 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       preferencesDomain_(std::make_shared<SimulatedPreferencesDomain>(desktop_)),
       fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
       windowServer_(std::make_shared<SimulatedWindowServer>(desktop_)),
-      input_(std::make_shared<SimulatedInput>(desktop_)), statusBar_(std::make_shared<SimulatedStatusBar>()),
+      input_(std::make_shared<SimulatedInput>(desktop_, [desktop = desktop_] { return desktop->now(); })),
+      statusBar_(std::make_shared<SimulatedStatusBar>()),
       processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))) {
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {

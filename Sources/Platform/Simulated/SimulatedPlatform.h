@@ -60,7 +60,8 @@ public:
         return preferencesDomain_;
     }
     const std::shared_ptr<SimulatedFileManager>& fileManager() const { return fileManager_; }
-    // The simulated user's pointer, buttons and keys; the status bar; the program's process.
+    // The simulated user's pointer, buttons and keys, on the desktop's clock; the
+    // status bar; the program's process.
     const std::shared_ptr<SimulatedInput>& input() const { return input_; }
     const std::shared_ptr<SimulatedStatusBar>& statusBar() const { return statusBar_; }
     const std::shared_ptr<SimulatedProcessInfo>& processInfo() const { return processInfo_; }
