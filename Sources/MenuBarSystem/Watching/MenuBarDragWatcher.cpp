@@ -36,7 +36,7 @@ MenuBarDragWatcher::MenuBarDragWatcher(const platform::PlatformServices& service
                                        concurrency::MainExecutor& executor,
                                        std::shared_ptr<concurrency::TimerQueue> queue)
     : input_(services.inputState), displays_(services.displayList), accessibility_(services.accessibility),
-      applications_(services.runningApplicationList), executor_(executor), queue_(std::move(queue)) {}
+      workspace_(services.workspace), executor_(executor), queue_(std::move(queue)) {}
 
 void MenuBarDragWatcher::start(Handler handler) {
     auto timer = concurrency::QueueTimer::create(queue_);
@@ -98,7 +98,7 @@ void MenuBarDragWatcher::step(std::int64_t generation) {
         lock.unlock();
         const bool inMenuBar = isInMenuBar(pressed->location, *displays_);
         DragSorting::Hit startHit =
-            inMenuBar ? hit(pressed->location, *accessibility_, *applications_) : DragSorting::Hit::none();
+            inMenuBar ? hit(pressed->location, *accessibility_, *workspace_) : DragSorting::Hit::none();
         lock.lock();
         if (state_.generation == generation) {
             state_.startHit = std::move(startHit);
@@ -125,7 +125,7 @@ void MenuBarDragWatcher::step(std::int64_t generation) {
 
 void MenuBarDragWatcher::finishSettle(const DragSorting::Hit& startHit, TopDownPoint from, TopDownPoint to,
                                       std::int64_t generation) {
-    DragSorting::Hit endHit = hit(to, *accessibility_, *applications_);
+    DragSorting::Hit endHit = hit(to, *accessibility_, *workspace_);
     Handler handler;
     {
         std::lock_guard lock(mutex_);
@@ -158,7 +158,7 @@ bool MenuBarDragWatcher::isInMenuBar(TopDownPoint point, platform::DisplayList& 
 }
 
 DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibility& accessibility,
-                                         const platform::RunningApplicationList& applications) {
+                                         const platform::Workspace& workspace) {
     const auto none = DragSorting::Hit::none();
     const auto systemWide = accessibility.createSystemWide();
     accessibility.setMessagingTimeout(systemWide, messagingTimeout);
@@ -172,7 +172,7 @@ DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibi
         return none;
     }
     std::optional<std::string> bundleIdentifier;
-    for (const auto& application : applications.runningApplications()) {
+    for (const auto& application : workspace.runningApplications()) {
         if (application.processIdentifier == process.processIdentifier) {
             bundleIdentifier = application.bundleIdentifier;
             break;

@@ -10,7 +10,7 @@
 #include "Platform/DisplayList.h"
 #include "Platform/InputState.h"
 #include "Platform/PlatformServices.h"
-#include "Platform/RunningApplicationList.h"
+#include "Platform/Workspace.h"
 
 #include <chrono>
 #include <cstdint>
@@ -84,7 +84,7 @@ public:
     // identifier and its identifier the usable form of its "AXIdentifier". Any
     // failure on the way, or no such ancestor, is `none`.
     static core::DragSorting::Hit hit(TopDownPoint point, platform::Accessibility& accessibility,
-                                      const platform::RunningApplicationList& applications);
+                                      const platform::Workspace& workspace);
 
 private:
     struct WatchState {
@@ -109,7 +109,7 @@ private:
     const std::shared_ptr<const platform::InputState> input_;
     const std::shared_ptr<platform::DisplayList> displays_;
     const std::shared_ptr<platform::Accessibility> accessibility_;
-    const std::shared_ptr<const platform::RunningApplicationList> applications_;
+    const std::shared_ptr<const platform::Workspace> workspace_;
     concurrency::MainExecutor& executor_;
     const std::shared_ptr<concurrency::TimerQueue> queue_;
 

@@ -336,7 +336,7 @@ TEST_F(MenuBarDragWatcherTest, TheEndHitIsTakenOnceTheBarHasSettled) {
     const auto from = middleOf("fernlight.status");
     const auto to = middleOf("fernlight.timer");
     auto hitAt = [&](core::Point point) {
-        return MenuBarDragWatcher::hit(point, *platform.accessibility(), *platform.runningApplicationList());
+        return MenuBarDragWatcher::hit(point, *platform.accessibility(), *platform.workspace());
     };
     const Hit atRelease = hitAt(to);
     drag(from, to);
@@ -359,7 +359,7 @@ TEST_F(MenuBarDragWatcherTest, HitsNameTheItemsOwnerAndUsableIdentifier) {
     ASSERT_TRUE(platform.desktop()->setStatusItems(537, items));
 
     auto& accessibility = *platform.accessibility();
-    auto& applications = *platform.runningApplicationList();
+    auto& applications = *platform.workspace();
     auto hitAt = [&](core::Point point) {
         return MenuBarDragWatcher::hit(point, accessibility, applications);
     };
@@ -447,11 +447,21 @@ private:
     }
 };
 
-class Applications final : public platform::RunningApplicationList {
+// The two processes of the nested-item accessibility, as the workspace lists them.
+class Applications final : public platform::Workspace {
 public:
-    std::vector<platform::RunningApplication> running{{"com.example.other", 39, std::nullopt, false},
-                                                      {"com.example.nested", 40, std::nullopt, false}};
-    std::vector<platform::RunningApplication> runningApplications() const override { return running; }
+    Applications() {
+        running[0].processIdentifier = 39;
+        running[0].bundleIdentifier = "com.example.other";
+        running[1].processIdentifier = 40;
+        running[1].bundleIdentifier = "com.example.nested";
+    }
+    std::vector<RunningApplication> running = std::vector<RunningApplication>(2);
+    std::vector<RunningApplication> runningApplications() const override { return running; }
+    std::unique_ptr<KeyValueObservation> observeRunningApplications(std::function<void()>) override {
+        return nullptr;
+    }
+    std::shared_ptr<platform::NotificationCenter> notificationCenter() const override { return nullptr; }
 };
 
 TEST(MenuBarDragWatcherHitTest, WalksUpAtMostFiveParentsToTheStatusItem) {
