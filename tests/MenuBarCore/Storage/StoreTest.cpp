@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace pellacor::core;
 using pellacor::testing::TempDir;
@@ -259,6 +262,69 @@ TEST(StoreTest, TextThatIsNotUtf8IsNotWritten) {
     EXPECT_EQ(Store(file).save(state), Store::SaveResult::failed("EncodingError"));
     EXPECT_EQ(TempDir::read(file), "old");
     EXPECT_EQ(folderEntries(temp.path()), std::vector<std::string>{"state.json"});
+}
+
+namespace {
+
+// Saves in a child process that cannot write where root could: root may write
+// into any folder, so the child gives up that privilege first. Answers the
+// save's text form, or why the child could not report one.
+std::string saveWithoutPrivileges(const fs::path& file, const StoredState& state) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr uid_t nobody = 65534;
+        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
+            ::_exit(2);
+        }
+        std::ostringstream text;
+        text << Store(file).save(state);
+        const std::string answer = text.str();
+        const bool written =
+            ::write(channel[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(channel[1]);
+    std::string answer;
+    char buffer[256];
+    for (ssize_t count; (count = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        answer.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return "the child did not report";
+    }
+    return answer;
+}
+
+} // namespace
+
+TEST(StoreTest, SaveIntoAFolderThatCannotBeWrittenFailsAndKeepsTheOldDocument) {
+    TempDir temp;
+    const auto folder = temp / "Trayvane";
+    const auto file = folder / "state.json";
+    ASSERT_EQ(Store(file).save(oneProfile()), Store::SaveResult::saved());
+    const auto old = TempDir::read(file);
+
+    using fs::perms;
+    const auto readOnly = perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                          perms::others_read | perms::others_exec;
+    fs::permissions(temp.path(), readOnly | perms::owner_write);
+    fs::permissions(file, perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+    fs::permissions(folder, readOnly);
+    const auto answer = saveWithoutPrivileges(file, goodState());
+    fs::permissions(folder, perms::owner_all);
+
+    EXPECT_EQ(answer, "failed(TemporaryFileError)");
+    EXPECT_EQ(TempDir::read(file), old);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"state.json"});
+    EXPECT_EQ(Store(file).load(), Store::LoadResult::loaded(oneProfile()));
 }
 
 namespace {
