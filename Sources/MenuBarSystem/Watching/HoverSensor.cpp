@@ -138,10 +138,10 @@ core::HoverZone HoverSensor::zone(core::Point point, const std::vector<Screen>& 
     return point.x >= home->rightStart ? HoverZone::rightSpace : HoverZone::away;
 }
 
-std::array<core::Point, 3> HoverSensor::probePoints(core::Point point, const core::Rect& primaryFrame) {
-    const core::Point topDown = core::convertScreenSpace(point, primaryFrame);
-    return {core::Point{topDown.x - probeSpread, topDown.y}, topDown,
-            core::Point{topDown.x + probeSpread, topDown.y}};
+std::array<core::Point, 3> HoverSensor::probePoints(core::Point point, double primaryTop) {
+    const double y = primaryTop - point.y;
+    return {core::Point{point.x - probeSpread, y}, core::Point{point.x, y},
+            core::Point{point.x + probeSpread, y}};
 }
 
 HoverSensor::Hit HoverSensor::hit(platform::Accessibility& accessibility, core::Point point) {
@@ -171,14 +171,13 @@ concurrency::Task<HoverSpaceCheck> HoverSensor::checkEmptySpace(core::Point poin
     if (screens.empty()) {
         return answer(HoverSpaceCheck{false, std::string(unknownControlNote)});
     }
-    const core::Rect primary = screens.front().frame;
+    const double primaryTop = screens.front().frame.maxY();
     const auto control = controlFrame_ ? controlFrame_() : std::nullopt;
     if (!control || control->isEmpty()) {
         return answer(HoverSpaceCheck{false, std::string(unknownControlNote)});
     }
-    const core::Point controlPoint =
-        core::convertScreenSpace(core::Point{control->midX(), control->midY()}, primary);
-    return hitTests(accessibility_, controlPoint, probePoints(point, primary),
+    const core::Point controlPoint{control->midX(), primaryTop - control->midY()};
+    return hitTests(accessibility_, controlPoint, probePoints(point, primaryTop),
                     processInfo_->processIdentifier());
 }
 

@@ -101,10 +101,10 @@ public:
     // from the screen's `rightStart` on; away otherwise.
     static core::HoverZone zone(core::Point point, const std::vector<Screen>& screens,
                                 std::optional<core::Rect> control, double statusBarThickness);
-    // The three probe points for a point in screen coordinates, in top-down
-    // coordinates against the first screen's frame: 16 points left, the point,
-    // 16 points right.
-    static std::array<core::Point, 3> probePoints(core::Point point, const core::Rect& primaryFrame);
+    // The three probe points for a point in screen coordinates, turned top-down
+    // against `primaryTop`, the maximum y of the first screen's frame: 16 points
+    // left, the point, 16 points right.
+    static std::array<core::Point, 3> probePoints(core::Point point, double primaryTop);
     // What the system-wide hit test finds at the point (top-down coordinates).
     static Hit hit(platform::Accessibility& accessibility, core::Point point);
     // The screens as `zone` wants them: the band of each, and where its right

@@ -179,7 +179,11 @@ TEST_F(HotkeyCenterTest, IdsCountUpAndARejectedRegistrationUsesOneUp) {
 
     EXPECT_EQ(center->registerHotkey(Hotkey{42, controlShift, "⌃⇧\\"}, [] {}), std::nullopt);
     EXPECT_EQ(registeredIDs(), (std::vector<std::uint32_t>{1, 2, 6}));
-    EXPECT_EQ(manager->installedHandlers().size(), 1u) << "one handler for all keys";
+    const auto handlers = manager->installedHandlers();
+    ASSERT_EQ(handlers.size(), 1u) << "one handler for all keys";
+    EXPECT_EQ(handlers[0].types, (std::vector<Manager::EventTypeSpec>{
+                                     {Manager::eventClassKeyboard, Manager::eventHotKeyPressed}}))
+        << "hot-key presses only";
 }
 
 TEST_F(HotkeyCenterTest, AFailedHandlerInstallationIsRejectedWithoutUsingAnId) {

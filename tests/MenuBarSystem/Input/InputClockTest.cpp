@@ -1,13 +1,18 @@
 #include "MenuBarSystem/Input/InputClock.h"
 
+#include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/SensorFakes.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace pellacor;
 using namespace pellacor::system;
 using pellacor::testing::FakeInputState;
 using platform::InputState;
+using namespace std::chrono_literals;
 
 TEST(InputClockTest, TheLastPressIsTheMostRecentOfKeysAndTheThreeKindsOfMouseButton) {
     const struct Case {
@@ -60,4 +65,37 @@ TEST(InputClockTest, TheLastPressIsTheMostRecentOfKeysAndTheThreeKindsOfMouseBut
             EXPECT_EQ(state, InputState::combinedSessionState) << c.what;
         }
     }
+}
+
+TEST(InputClockTest, OverTheSimulatedUserTheMostRecentPressCounts) {
+    platform::SimulatedPlatform platform;
+    std::atomic<std::int64_t> nanoseconds{0};
+    platform.desktop()->setClock([&nanoseconds] { return std::chrono::nanoseconds(nanoseconds.load()); });
+    const auto advance = [&nanoseconds](std::chrono::milliseconds time) {
+        nanoseconds += std::chrono::nanoseconds(time).count();
+    };
+    auto& input = *platform.input();
+    // Every kind of press once at the start, so that none counts from the
+    // session's beginning, which lies on the clock the input was made with.
+    for (const std::uint32_t button : {InputState::leftButton, InputState::rightButton, 4U}) {
+        input.pressMouseButton(button);
+        input.releaseMouseButton(button);
+    }
+
+    advance(1000ms);
+    input.typeKey();
+    advance(2000ms);
+    EXPECT_DOUBLE_EQ(InputClock::secondsSinceLastPress(input), 2.0) << "the key";
+    input.pressMouseButton(InputState::rightButton);
+    advance(500ms);
+    EXPECT_DOUBLE_EQ(InputClock::secondsSinceLastPress(input), 0.5) << "the right button";
+    input.releaseMouseButton(InputState::rightButton);
+    input.moveMouse({10, 10});
+    input.setModifierFlags(InputState::shiftFlag);
+    advance(250ms);
+    EXPECT_DOUBLE_EQ(InputClock::secondsSinceLastPress(input), 0.75)
+        << "a release, a move and a modifier are none";
+    input.pressMouseButton(4);
+    advance(100ms);
+    EXPECT_DOUBLE_EQ(InputClock::secondsSinceLastPress(input), 0.1) << "another button";
 }

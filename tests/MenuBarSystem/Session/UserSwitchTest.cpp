@@ -12,6 +12,8 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace pellacor::system {
 template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
@@ -27,6 +29,44 @@ namespace {
 
 const std::string library(SimulatedLoginWindow::libraryPath);
 const std::string symbol(SimulatedLoginWindow::switchFunctionName);
+
+// Passes every call on to the simulated loader and notes how libraries are opened.
+class OpenRecordingLoader final : public RuntimeLoader {
+public:
+    explicit OpenRecordingLoader(std::shared_ptr<RuntimeLoader> inner) : inner_(std::move(inner)) {}
+
+    std::vector<std::pair<std::string, BindingMode>> opened;
+
+    std::optional<LibraryHandle> openLibrary(const std::string& path, BindingMode mode) override {
+        opened.emplace_back(path, mode);
+        return inner_->openLibrary(path, mode);
+    }
+    RuntimeObjectRef lookUpClass(const std::string& name) override { return inner_->lookUpClass(name); }
+    bool isSubclass(const RuntimeObjectRef& classObject, const std::string& ancestorName) override {
+        return inner_->isSubclass(classObject, ancestorName);
+    }
+    std::optional<RuntimeMethod> instanceMethod(const RuntimeObjectRef& classObject,
+                                                const std::string& selector) override {
+        return inner_->instanceMethod(classObject, selector);
+    }
+    std::optional<RuntimeMethod> classMethod(const RuntimeObjectRef& classObject,
+                                             const std::string& selector) override {
+        return inner_->classMethod(classObject, selector);
+    }
+    RuntimeObjectRef createInstance(const RuntimeObjectRef& classObject) override {
+        return inner_->createInstance(classObject);
+    }
+    Implementation methodImplementation(const RuntimeObjectRef& object,
+                                        const std::string& selector) override {
+        return inner_->methodImplementation(object, selector);
+    }
+    StatusFunction lookUpFunction(LibraryHandle library, const std::string& symbol) override {
+        return inner_->lookUpFunction(library, symbol);
+    }
+
+private:
+    std::shared_ptr<RuntimeLoader> inner_;
+};
 
 class UserSwitchTest : public ::testing::Test {
 protected:
@@ -60,6 +100,18 @@ TEST_F(UserSwitchTest, SwitchesOffTheCallersThreadAndReportsSuccess) {
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
     EXPECT_TRUE(ranElsewhere);
     EXPECT_EQ(loader->openCount(library), 1) << "opened once, at construction";
+}
+
+TEST_F(UserSwitchTest, OpensTheLoginFrameworkOnceWithImmediateBinding) {
+    auto recording = std::make_shared<OpenRecordingLoader>(loader);
+    UserSwitch userSwitch(recording);
+    ASSERT_TRUE(userSwitch.isAvailable());
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
+    EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
+    using Opened = std::vector<std::pair<std::string, RuntimeLoader::BindingMode>>;
+    EXPECT_EQ(recording->opened, (Opened{{"/System/Library/PrivateFrameworks/login.framework/login",
+                                          RuntimeLoader::BindingMode::now}}));
+    EXPECT_EQ(loginWindow->switchCount(), 2);
 }
 
 TEST_F(UserSwitchTest, ANonZeroResultIsASystemError) {

@@ -255,11 +255,11 @@ TEST(HoverSensorZoneTest, TheRightAreaBeginsAtANotchOnTheScreenElseAtTheMiddle) 
 }
 
 TEST(HoverSensorZoneTest, ProbePointsAreTopDownAroundThePoint) {
-    const auto probes = HoverSensor::probePoints({500, 970}, core::Rect(0, 0, 1512, 982));
+    const auto probes = HoverSensor::probePoints({500, 970}, 982);
     EXPECT_EQ(probes[0], (core::Point{484, 12}));
     EXPECT_EQ(probes[1], (core::Point{500, 12}));
     EXPECT_EQ(probes[2], (core::Point{516, 12}));
-    EXPECT_EQ(HoverSensor::probePoints({500, 1070}, core::Rect(0, 100, 1512, 982))[1], (core::Point{500, 12}))
+    EXPECT_EQ(HoverSensor::probePoints({500, 1070}, 1082)[1], (core::Point{500, 12}))
         << "measured from the first screen's top";
 }
 

@@ -1,5 +1,6 @@
 #include "MenuBarSystem/Watching/PointerSensor.h"
 
+#include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/SensorFakes.h"
 
 #include <gtest/gtest.h>
@@ -196,4 +197,28 @@ TEST(PointerSensorTest, TheCursorTestReadsTheScreensBandsAndTheStatusBar) {
     EXPECT_TRUE(PointerSensor::cursorInMenuBar(screens, input, statusBar)) << "a 50-point fallback strip";
     statusBar.value = 24;
     EXPECT_FALSE(PointerSensor::cursorInMenuBar(screens, input, statusBar)) << "a 40-point fallback strip";
+}
+
+TEST(PointerSensorDesktopTest, OverTheSimulatedDesktopPanelsUnderThePointerAndMenusAnywhereCount) {
+    platform::SimulatedPlatform platform;
+    PointerSensor sensor(platform.services());
+    const double top = platform.desktop()->mainScreen().frame.maxY();
+    // The pointer in screen coordinates; the windows in top-down ones, around (300, 12).
+    platform.input()->moveMouse({300, top - 12});
+    EXPECT_EQ(sensor.sample(), (PointerSample{true, false}));
+
+    const auto dock =
+        platform.desktop()->openWindow(531, PointerSensor::dockLayer, core::Rect(250, 0, 100, 30));
+    ASSERT_TRUE(dock);
+    EXPECT_EQ(sensor.sample(), (PointerSample{true, false})) << "the Dock's layer is no panel";
+
+    const auto panel = platform.desktop()->openWindow(531, 3, core::Rect(250, 0, 100, 30));
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(sensor.sample(), (PointerSample{true, true}));
+    platform.input()->moveMouse({300, top - 60});
+    EXPECT_EQ(sensor.sample(), (PointerSample{false, false})) << "the panel is not under the pointer";
+    ASSERT_TRUE(platform.desktop()->closeWindow(*panel));
+
+    ASSERT_TRUE(platform.desktop()->openWindow(531, PointerSensor::menuLayer, core::Rect(900, 30, 100, 100)));
+    EXPECT_EQ(sensor.sample(), (PointerSample{false, true})) << "a menu anywhere";
 }
