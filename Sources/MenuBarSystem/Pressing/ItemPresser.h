@@ -79,8 +79,8 @@ public:
         concurrency::Duration liftHold = std::chrono::seconds(30);
         // How long to wait for a revealed item to be placed in the menu bar.
         concurrency::Duration placeWait = std::chrono::seconds(1);
-        concurrency::Duration leaveShownHold = std::chrono::seconds(30);
-        concurrency::Duration leaveShownLimit = std::chrono::seconds(90);
+        concurrency::Duration leaveShownHold = ItemPresser::leaveShownHold;
+        concurrency::Duration leaveShownLimit = ItemPresser::leaveShownLimit;
 
         bool operator==(const Settings&) const = default;
     };

@@ -207,6 +207,21 @@ TEST_F(LeaveShownTest, ARefusedRevealLeavesNothingShown) {
     EXPECT_TRUE(revealer->heldTickets().empty());
 }
 
+TEST_F(LeaveShownTest, ARevealerGoneDuringThePressShowsNothingAndSaysSo) {
+    // The application was hidden when the press began; the revealer goes right
+    // after, before the reveal press and before leave-shown ask it for anything.
+    revealer->setHidden({app});
+    accessibility->setWindowsHook([&](std::int32_t) { revealer.reset(); });
+    EXPECT_EQ(press(), PressOutcome::notOpened());
+    EXPECT_EQ(elapsed(), 1500ms) << "only the hidden press pressed and watched";
+    EXPECT_EQ(accessibility->presses().size(), 1u);
+    EXPECT_EQ(pressLog(),
+              (std::vector<std::string>{"一時的に見せられませんでした（com.example.a）",
+                                        "押しても開きませんでした（com.example.a・0 番目）",
+                                        "メニューバーに出しておけませんでした（com.example.a）"}));
+    EXPECT_EQ(leftShownTicket(), std::nullopt);
+}
+
 TEST_F(LeaveShownTest, ThePlacementWaitPressesOnceTheItemIsPlacedOrTheLimitHasPassed) {
     revealer->setHidden({app});
     pressesOpenMenus(0ms, 100ms);

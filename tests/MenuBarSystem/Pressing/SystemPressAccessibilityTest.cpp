@@ -8,6 +8,10 @@
 #include "Support/VirtualClock.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace pellacor;
 using namespace pellacor::system;
@@ -58,6 +62,87 @@ public:
     }
     std::optional<std::vector<WindowDescription>> descriptions;
     std::uint32_t lastOptions = 0;
+};
+
+// Passes every message on to the simulated interface and notes, for each, the
+// messaging time-out its element had been given (none when it had none), so a
+// test sees every element get its time-out before it is asked anything. Keeps
+// every element it saw, so that no element's record is mistaken for another's.
+class TimeoutSpy final : public Accessibility {
+public:
+    struct Message {
+        std::string what; // the attribute read, "actions" or the action performed
+        std::optional<float> timeout;
+        AccessibilityElement element;
+    };
+
+    explicit TimeoutSpy(std::shared_ptr<Accessibility> inner) : inner_(std::move(inner)) {}
+
+    bool isProcessTrusted() override { return inner_->isProcessTrusted(); }
+    AccessibilityElement createApplication(std::int32_t pid) override {
+        return kept(inner_->createApplication(pid));
+    }
+    AccessibilityElement createSystemWide() override { return kept(inner_->createSystemWide()); }
+    ElementResult copyElementAtPosition(const AccessibilityElement& element, float x, float y) override {
+        return inner_->copyElementAtPosition(element, x, y);
+    }
+    ProcessResult getPid(const AccessibilityElement& element) override { return inner_->getPid(element); }
+    std::int32_t setMessagingTimeout(const AccessibilityElement& element, float seconds) override {
+        timeouts_[kept(element).reference().get()] = seconds;
+        return inner_->setMessagingTimeout(element, seconds);
+    }
+    CopyResult copyAttributeValue(const AccessibilityElement& element, std::string_view attribute) override {
+        note(std::string(attribute), element);
+        auto result = inner_->copyAttributeValue(element, attribute);
+        if (result.value) {
+            if (const auto* one = result.value->element()) {
+                kept(*one);
+            }
+            for (const auto& each : result.value->elements().value_or(std::vector<AccessibilityElement>{})) {
+                kept(each);
+            }
+        }
+        return result;
+    }
+    CopyResult copyActionNames(const AccessibilityElement& element) override {
+        note("actions", element);
+        return inner_->copyActionNames(element);
+    }
+    std::int32_t performAction(const AccessibilityElement& element, std::string_view action) override {
+        note(std::string(action), element);
+        return inner_->performAction(element, action);
+    }
+
+    const std::vector<Message>& messages() const { return messages_; }
+    void clear() { messages_.clear(); }
+    // The role of the element that took the last press, asked past the spy.
+    std::optional<std::string> pressedRole() const {
+        for (auto it = messages_.rbegin(); it != messages_.rend(); ++it) {
+            if (it->what == Name::pressAction) {
+                auto role = inner_->copyAttributeValue(it->element, Name::role);
+                return role.value && role.value->string() ? std::optional(*role.value->string())
+                                                          : std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    AccessibilityElement kept(const AccessibilityElement& element) {
+        seen_.push_back(element);
+        return element;
+    }
+    void note(std::string what, const AccessibilityElement& element) {
+        const auto it = timeouts_.find(element.reference().get());
+        messages_.push_back({std::move(what),
+                             it != timeouts_.end() ? std::optional<float>(it->second) : std::nullopt,
+                             kept(element)});
+    }
+
+    std::shared_ptr<Accessibility> inner_;
+    std::map<const void*, float> timeouts_;
+    std::vector<AccessibilityElement> seen_;
+    std::vector<Message> messages_;
 };
 
 // Application 10 has a plain item, a group and a second "a.plain"; 11 has no
@@ -311,6 +396,95 @@ TEST_F(SystemPressAccessibilityTest, LookUpFindsTheFirstMatchOrSaysWhyNot) {
     EXPECT_EQ(press->lookup(12, "c.one"), SystemItemLookup::unreadable()) << "no items";
     changeItems(10, [](auto& items) { items[0].accessibility.attributeErrors = {{"AXIdentifier", -25200}}; });
     EXPECT_EQ(press->lookup(10, "a.plain"), SystemItemLookup::found(2)) << "the first whose identifier reads";
+}
+
+TEST_F(SystemPressAccessibilityTest, EveryElementIsGivenItsTimeOutBeforeItIsAsked) {
+    // Every structural read waits 0.25 s; the element that is pressed, from the
+    // moment it is chosen, the caller's time-out.
+    auto spy = std::make_shared<TimeoutSpy>(accessibility);
+    SystemPressAccessibility spied(spy, SimulatedWorkspace::create(desktop), windowServer, windowServer);
+    const auto timeouts = [&] {
+        std::vector<std::pair<std::string, std::optional<float>>> result;
+        for (const auto& message : spy->messages()) {
+            result.emplace_back(message.what, message.timeout);
+        }
+        spy->clear();
+        return result;
+    };
+    using Asked = std::vector<std::pair<std::string, std::optional<float>>>;
+    const std::optional<float> read = 0.25F;
+    const std::optional<float> pressing = 0.1F;
+
+    EXPECT_EQ(spied.press(12, 0, 0.1F), PressCall::sent(0));
+    EXPECT_EQ(
+        timeouts(),
+        (Asked{
+            {"AXExtrasMenuBar", read}, {"AXChildren", read}, {"AXRole", pressing}, {"AXPress", pressing}}));
+
+    EXPECT_EQ(spied.press(12, "c.one", 0.1F), PressCall::sent(0));
+    EXPECT_EQ(timeouts(), (Asked{{"AXExtrasMenuBar", read},
+                                 {"AXChildren", read},
+                                 {"AXIdentifier", read},
+                                 {"AXRole", pressing},
+                                 {"AXPress", pressing}}));
+
+    EXPECT_EQ(spied.lookup(10, "a.group"), SystemItemLookup::found(1));
+    for (const auto& [what, timeout] : timeouts()) {
+        EXPECT_EQ(timeout, read) << "look-up: " << what;
+    }
+    EXPECT_EQ(spied.isPlaced(10, 1), true);
+    const Asked placement = timeouts();
+    EXPECT_EQ(
+        placement,
+        (Asked{{"AXExtrasMenuBar", read}, {"AXChildren", read}, {"AXPosition", read}, {"AXSize", read}}));
+
+    // A group is asked for its inner item and its actions with the caller's time-out too.
+    EXPECT_EQ(spied.press(10, 1, 0.1F), PressCall::sent(0));
+    const Asked group = timeouts();
+    ASSERT_GE(group.size(), 3u);
+    EXPECT_EQ(group[0], (std::pair<std::string, std::optional<float>>{"AXExtrasMenuBar", read}));
+    EXPECT_EQ(group[1], (std::pair<std::string, std::optional<float>>{"AXChildren", read}));
+    for (std::size_t i = 2; i < group.size(); ++i) {
+        EXPECT_EQ(group[i].second, pressing) << group[i].first;
+    }
+    EXPECT_EQ(group.back().first, "AXPress");
+}
+
+TEST_F(SystemPressAccessibilityTest, AGroupIsPressedItselfOnlyWhenItOffersThePress) {
+    auto spy = std::make_shared<TimeoutSpy>(accessibility);
+    SystemPressAccessibility spied(spy, SimulatedWorkspace::create(desktop), windowServer, windowServer);
+    const std::string group(Name::groupRole);
+    const std::string inner(Name::menuBarItemRole);
+
+    // A plain item has no inner item and takes the press itself.
+    EXPECT_EQ(spied.press(10, 0, 0.1F), PressCall::sent(0));
+    EXPECT_EQ(spy->pressedRole(), inner);
+
+    struct Case {
+        const char* name;
+        std::function<void(SimulatedElementBehaviour&)> change;
+        std::string pressed;
+    };
+    const std::vector<Case> cases = {
+        {"offers the press", [](SimulatedElementBehaviour&) {}, group},
+        {"offers other actions only", [](SimulatedElementBehaviour& b) { b.actions = {"AXShowMenu"}; },
+         inner},
+        {"offers no actions", [](SimulatedElementBehaviour& b) { b.actions = {}; }, inner},
+        {"actions unreadable",
+         [](SimulatedElementBehaviour& b) { b.actionNamesError = AccessibilityError::failure; }, inner},
+    };
+    for (const Case& c : cases) {
+        changeItems(10, [&](auto& items) {
+            items[1].accessibility = {};
+            c.change(items[1].accessibility);
+        });
+        for (const bool byIdentifier : {false, true}) {
+            spy->clear();
+            const PressCall call = byIdentifier ? spied.press(10, "a.group", 0.1F) : spied.press(10, 1, 0.1F);
+            EXPECT_EQ(call, PressCall::sent(0)) << c.name;
+            EXPECT_EQ(spy->pressedRole(), c.pressed) << c.name << (byIdentifier ? ", by identifier" : "");
+        }
+    }
 }
 
 } // namespace
