@@ -4,6 +4,7 @@
 #include "MenuBarCore/Matching/IdentityName.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 
+#include <ctime>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -16,9 +17,13 @@ struct ItemReader::Queues {
 };
 
 concurrency::Now ItemReader::continuousClock() {
+    // The boot-time clock, unlike the steady clock, also counts the time the
+    // machine slept, so a read that spans a sleep is not taken for a quick one.
     return [] {
+        timespec time{};
+        clock_gettime(CLOCK_BOOTTIME, &time);
         return concurrency::Instant(std::chrono::duration_cast<concurrency::Duration>(
-            std::chrono::steady_clock::now().time_since_epoch()));
+            std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec)));
     };
 }
 

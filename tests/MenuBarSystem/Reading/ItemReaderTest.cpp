@@ -3,6 +3,7 @@
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/TaskHandle.h"
 #include "MenuBarSystem/Reading/SystemAccessibility.h"
+#include "Platform/Simulated/MenuBarLayout.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/ModelPrinters.h"
 #include "Support/VirtualClock.h"
@@ -208,6 +209,54 @@ struct SlowDesktop {
     }
 };
 
+TEST(ItemReaderSimulatedTreeTest, OddAnswersOfTheTreeAreSkippedOrReadAsAbsent) {
+    SlowDesktop desktop;
+    EXPECT_EQ(desktop.read(), ItemReading::Result::ok({})) << "nothing runs: an empty read";
+
+    auto app = [&](std::int32_t pid, std::vector<platform::SimulatedStatusItem> items) {
+        platform::SimulatedApplication result;
+        result.bundleIdentifier = "com.example.app" + std::to_string(pid);
+        result.processIdentifier = pid;
+        result.bundlePath = "/Applications/App" + std::to_string(pid) + ".app";
+        result.statusItems = std::move(items);
+        return result;
+    };
+    auto item = [](std::optional<std::string> identifier, std::optional<std::string> description,
+                   std::string role = "AXMenuBarItem") {
+        platform::SimulatedStatusItem result;
+        result.identifier = std::move(identifier);
+        result.description = std::move(description);
+        result.role = std::move(role);
+        result.width = 20;
+        return result;
+    };
+    auto noItems = app(1, {});
+    auto broken = app(2, {item("b.one", "B")});
+    broken.accessibility.attributeErrors = {{"AXExtrasMenuBar", platform::AccessibilityError::apiDisabled}};
+    ASSERT_TRUE(desktop.platform.desktop()->addApplication(noItems));
+    ASSERT_TRUE(desktop.platform.desktop()->addApplication(broken));
+    EXPECT_EQ(desktop.read(), ItemReading::Result::ok({})) << "no extras bar, or an unreadable one";
+
+    auto odd = app(3, {item("c.group", "Group", "AXGroup"), item("_NS:12", "Generated"),
+                       item(std::string(65, 'x'), std::nullopt)});
+    odd.statusItems[1].accessibility.attributeErrors = {
+        {"AXPosition", platform::AccessibilityError::noValue}};
+    ASSERT_TRUE(desktop.platform.desktop()->addApplication(odd));
+    const Items items = itemsOf(desktop.read());
+    ASSERT_EQ(items.size(), 3U);
+    const auto placed = desktop.platform.desktop()->menuBarItems();
+    ASSERT_EQ(placed.size(), 4U);
+    ASSERT_TRUE(items[0].frame() && items[2].frame());
+    // The group answers no texts; its inner menu-bar item gives the identifier.
+    EXPECT_EQ(items[0], ItemSnapshot("com.example.app3", 3, "c.group", std::nullopt, std::nullopt, 0,
+                                     platform::MenuBarLayout::frameOf(placed, odd, 0)));
+    EXPECT_EQ(items[1],
+              ItemSnapshot("com.example.app3", 3, std::nullopt, "Generated", std::nullopt, 1, std::nullopt))
+        << "a generated identifier and an unreadable position";
+    EXPECT_EQ(items[2].axIdentifier(), std::nullopt) << "longer than 64 characters";
+    EXPECT_EQ(items[2].frame(), platform::MenuBarLayout::frameOf(placed, odd, 2));
+}
+
 TEST(ItemReaderDeadlineTest, ApplicationsThatDoNotAnswerCostOneTimeOutEachUpToTheDeadline) {
     struct Case {
         int hungApps;
@@ -327,6 +376,34 @@ TEST(ItemReaderDefaultScenarioTest, ReadsEveryItemOfTheDefaultDesktopWithOwnersI
     ASSERT_EQ(restricted.size(), 2U);
     EXPECT_EQ(restricted[1].frame(),
               std::optional(Rect(platform::SimulatedAccessibility::offBarPosition, core::Size{52, 24})));
+}
+
+TEST(ItemReaderDefaultScenarioTest, AProcessOutsideAnApplicationBundleIsNeverRead) {
+    // A command-line tool with a bundle identifier and an item on the bar.
+    auto scenario = platform::Scenario::defaultScenario();
+    platform::SimulatedApplication tool;
+    tool.bundleIdentifier = "com.example.gaugectl";
+    tool.processIdentifier = 600;
+    tool.bundlePath = "/usr/local/bin/gaugectl";
+    platform::SimulatedStatusItem gauge;
+    gauge.identifier = "gaugectl.status";
+    tool.statusItems = {gauge};
+    scenario.applications.push_back(tool);
+    platform::SimulatedPlatform platform(scenario);
+    const auto placed = platform.desktop()->menuBarItems();
+    ASSERT_TRUE(std::any_of(placed.begin(), placed.end(), [](const auto& p) {
+        return p.ownerProcessIdentifier == 600;
+    })) << "the tool's item stands on the bar";
+
+    ManualExecutor executor;
+    ItemReader reader(std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace()));
+    const Items all = itemsOf(run(executor, reader.readItems()));
+    EXPECT_EQ(all.size(), 26U) << "every item of the default desktop, and nothing of the tool";
+    EXPECT_TRUE(
+        std::none_of(all.begin(), all.end(), [](const auto& item) { return item.ownerPID() == 600; }));
+    EXPECT_EQ(itemsOf(run(executor, reader.readItems(std::set<std::string>{"com.example.gaugectl"}))),
+              Items{})
+        << "not even when it is asked for";
 }
 
 TEST(ItemReaderDefaultScenarioTest, AnUntrustedProcessReadsNothing) {
