@@ -31,7 +31,10 @@ ManualExecutor::~ManualExecutor() {
 }
 
 void ManualExecutor::post(Job job) {
-    ready_.push_back(std::move(job));
+    // The same queue as postFromAnyThread: a continuation resumed on this
+    // thread (which posts through postFromAnyThread) keeps its place among
+    // plain posts, as it does on the Qt executor.
+    postFromAnyThread(std::move(job));
 }
 
 TimerId ManualExecutor::postAt(Instant deadline, Job job) {

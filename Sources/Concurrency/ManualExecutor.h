@@ -21,9 +21,11 @@ namespace pellacor::concurrency {
 // through advanceBy/advanceTo; wallNow() is the given start date plus the same
 // elapsed virtual time. A 90 s timeline runs in microseconds.
 //
-// Work posted from other threads (postFromAnyThread) waits in its own queue
-// until the driving thread runs the executor; waitForForeignWork() and
-// runUntil() let a test wait for it (briefly, in real time) instead of spinning.
+// post() and postFromAnyThread() feed one FIFO queue, as on the Qt executor,
+// so work posted both ways from one thread runs in the order it was posted.
+// Work from other threads waits there until the driving thread runs the
+// executor; waitForForeignWork() and runUntil() let a test wait for it
+// (briefly, in real time) instead of spinning.
 class ManualExecutor final : public MainExecutor {
 public:
     // 2025-01-01 00:00:00 UTC.
@@ -48,8 +50,9 @@ public:
     void advanceTo(Instant t);
     void advanceBy(Duration d);
 
-    // Blocks up to timeout (real time) until work from another thread is
-    // waiting. Does not run it. True when there is some.
+    // Blocks up to timeout (real time) until posted work is waiting (after
+    // runUntilIdle, that is work from another thread). Does not run it. True
+    // when there is some.
     bool waitForForeignWork(std::chrono::milliseconds timeout);
     // Runs until idle and repeats, waiting for work from other threads in
     // between, until condition() holds or timeout (real time) has passed.
@@ -74,6 +77,7 @@ private:
     std::uint64_t nextTimer_ = 1;
     bool running_ = false;
 
+    // Posted jobs not yet taken into ready_, from this thread and others.
     std::mutex foreignMutex_;
     std::condition_variable foreignArrived_;
     std::deque<Job> foreign_;

@@ -4,6 +4,7 @@
 #include "Concurrency/Task.h"
 #include "Concurrency/TaskContext.h"
 
+#include <cassert>
 #include <concepts>
 #include <coroutine>
 #include <memory>
@@ -50,10 +51,16 @@ public:
 
     // `co_await handle` waits until the task has finished (at once when it
     // already has) and gives a copy of its value. Joining does not cancel it.
+    // An empty TaskHandle<void> counts as finished, so awaiting it goes on at
+    // once; an empty handle with a value has none to give and must not be
+    // awaited.
     struct Awaiter {
         std::shared_ptr<detail::TaskState<T>> state;
 
-        bool await_ready() const noexcept { return state->isFinished(); }
+        bool await_ready() const noexcept {
+            assert(std::is_void_v<T> || state != nullptr);
+            return !state || state->isFinished();
+        }
         template <std::derived_from<detail::PromiseBase> P>
         void await_suspend(std::coroutine_handle<P> self) {
             state->addJoiner(self.promise().context().shared_from_this(), self);

@@ -26,6 +26,15 @@ TEST(ManualExecutorTest, PostedWorkRunsInOrderOnlyWhenDriven) {
     EXPECT_EQ(executor.runUntilIdle(), 3U);
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(executor.now(), Instant{});
+
+    // Both ways of posting share one queue, as on the Qt executor (a
+    // continuation resumed on this thread goes through postFromAnyThread).
+    log.clear();
+    executor.post([&] { log.push_back("post-1"); });
+    executor.postFromAnyThread([&] { log.push_back("any-2"); });
+    executor.post([&] { log.push_back("post-3"); });
+    executor.runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"post-1", "any-2", "post-3"}));
 }
 
 TEST(ManualExecutorTest, TimersRunAtTheirDeadlinesInOrderWithReadyWorkBetween) {

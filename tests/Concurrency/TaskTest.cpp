@@ -140,6 +140,11 @@ Task<int> joinPlusOne(TaskHandle<int> other) {
     co_return value + 1;
 }
 
+Task<int> joinThenCount(TaskHandle<void> other) {
+    co_await other;
+    co_return 1;
+}
+
 TEST(TaskTest, JoiningWaitsForRunningFinishedAndCancelledTasks) {
     ManualExecutor executor;
 
@@ -171,11 +176,15 @@ TEST(TaskTest, JoiningWaitsForRunningFinishedAndCancelledTasks) {
     EXPECT_EQ(joinerC.result(), 21);
     EXPECT_FALSE(joinerC.isCancelled()); // joining does not pass cancellation on
 
-    // An empty handle counts as finished and ignores cancel().
+    // An empty handle counts as finished, ignores cancel() and, awaited, lets
+    // the joiner go on at once.
     TaskHandle<void> none;
     EXPECT_FALSE(static_cast<bool>(none));
     EXPECT_TRUE(none.isFinished());
     none.cancel();
+    auto joinedNone = spawn(executor, joinThenCount(none));
+    executor.runUntilIdle();
+    EXPECT_EQ(joinedNone.result(), 1);
 }
 
 Task<void> setAfter(std::shared_ptr<bool> flag, Duration delay) {

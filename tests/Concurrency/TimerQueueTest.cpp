@@ -152,10 +152,12 @@ TEST(ThreadTimerQueueTest, RunsJobsOnItsNamedThreadByDeadline) {
             done.notify_all();
         };
     };
+    // Queued before the clock is read, so that "now" is due before the others
+    // however slowly this thread gets to them.
+    queue.async(note("now"));
     const Instant start = queue.now();
     queue.asyncAt(start + 6ms, note("late"));
     queue.asyncAt(start + 2ms, note("early"));
-    queue.async(note("now"));
 
     std::unique_lock lock(mutex);
     ASSERT_TRUE(done.wait_for(lock, 2s, [&] { return ran.size() == 3; }));

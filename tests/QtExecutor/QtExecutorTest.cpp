@@ -88,6 +88,27 @@ TEST_F(QtExecutorTest, TimersFireInDeadlineOrderTiesInOrderAndNotEarly) {
     EXPECT_GT(executor.now(), base);
 }
 
+// The one Qt timer follows the earliest deadline: a nearer timer set after a
+// far one, or left when the nearer one is cancelled, still fires in time (were
+// the timer left on the hour, the wait below would give up), and work a timer
+// posts runs before the next timer due at the same moment.
+TEST_F(QtExecutorTest, TheOneTimerFollowsTheEarliestDeadlineAndPostedWorkRunsBetweenTimers) {
+    std::vector<std::string> log;
+    const Instant base = executor.now();
+    executor.postAt(base + 1h, [&] { log.push_back("hour"); });
+    TimerId dropped = executor.postAt(base + 1ms, [&] { log.push_back("dropped"); });
+    executor.postAt(base + 30min, [&] { log.push_back("half-hour"); });
+    executor.postAt(base + 3ms, [&] {
+        log.push_back("first");
+        executor.post([&] { log.push_back("posted-by-first"); });
+    });
+    executor.postAt(base + 3ms, [&] { log.push_back("tie"); });
+    executor.cancelTimer(dropped);
+
+    ASSERT_TRUE(spinUntil([&] { return log.size() == 3; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"first", "posted-by-first", "tie"}));
+}
+
 std::string currentThreadName() {
     char name[16] = {};
     pthread_getname_np(pthread_self(), name, sizeof name);

@@ -3,10 +3,21 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
+#include <time.h>
 
 namespace pellacor::concurrency {
 
-QtExecutor::QtExecutor() : origin_(std::chrono::steady_clock::now()), receiver_(std::make_unique<QObject>()) {
+namespace {
+// The continuous clock: monotonic, and unlike steady_clock it includes the
+// time the machine spent asleep.
+Duration continuousNow() noexcept {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+} // namespace
+
+QtExecutor::QtExecutor() : origin_(continuousNow()), receiver_(std::make_unique<QObject>()) {
     timer_ = new QTimer(receiver_.get());
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
@@ -53,7 +64,7 @@ void QtExecutor::cancelTimer(TimerId id) {
 }
 
 Instant QtExecutor::now() const {
-    return Instant(std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - origin_));
+    return Instant(continuousNow() - origin_);
 }
 
 WallTime QtExecutor::wallNow() const {

@@ -17,8 +17,12 @@ namespace pellacor::concurrency {
 // The program's executor: the Qt event loop of the main thread. Jobs are
 // queued invocations on one QObject (FIFO per posting thread, from any
 // thread); timers are kept here and one precise QTimer is armed at the
-// earliest deadline. now() is std::chrono::steady_clock measured from the
-// executor's creation; wallNow() is the system clock.
+// earliest deadline. now() is the continuous clock (CLOCK_BOOTTIME, which
+// goes on while the machine sleeps) measured from the executor's creation, so
+// waits and elapsed times include a sleep of the machine. A deadline that
+// passed during such a sleep runs when the Qt timer (which counts without the
+// sleep) next fires, or at once when a timer is set or cancelled, which
+// re-arms it. wallNow() is the system clock.
 //
 // Create and destroy it on the thread that runs the event loop, after the
 // QCoreApplication exists and before it goes.
@@ -40,7 +44,7 @@ private:
     void timerFired();
     void arm();
 
-    std::chrono::steady_clock::time_point origin_;
+    Duration origin_;
     std::unique_ptr<QObject> receiver_;
     QTimer* timer_ = nullptr; // owned by receiver_
     std::map<TimerKey, Job> timers_;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "MenuBarCore/Geometry/Geometry.h"
+
+#include <gtest/gtest.h>
 
 using pellacor::core::Point;
 using pellacor::core::Rect;
@@ -73,8 +73,36 @@ TEST(ScreenSpaceTest, FlipsAgainstTheFirstScreen) {
     EXPECT_EQ(pellacor::core::convertScreenSpace(above, firstScreen), Rect(0, -1080, 1920, 1080));
     // The conversion is its own inverse.
     Rect r(30, 40, 50, 60);
-    EXPECT_EQ(pellacor::core::convertScreenSpace(pellacor::core::convertScreenSpace(r, firstScreen), firstScreen),
-              r);
+    EXPECT_EQ(
+        pellacor::core::convertScreenSpace(pellacor::core::convertScreenSpace(r, firstScreen), firstScreen),
+        r);
     auto p = pellacor::core::convertScreenSpace(Point{10, 982}, firstScreen);
     EXPECT_EQ(p, (Point{10, 0}));
+}
+
+// Every operation sees a rectangle with negative sizes as its standard form.
+TEST(RectTest, OperationsTakeNegativeSizesInTheirStandardForm) {
+    Rect flipped(10, 10, -10, -10); // the same area as (0, 0, 10, 10)
+    EXPECT_EQ(flipped.intersection(Rect(5, 5, 10, 10)), Rect(5, 5, 5, 5));
+    EXPECT_TRUE(flipped.intersection(Rect(10, 0, 5, 5)).isNull());
+    EXPECT_EQ(flipped.unionWith(Rect(20, 20, -5, -5)), Rect(0, 0, 20, 20));
+    EXPECT_EQ(flipped.insetBy(2, 3), Rect(2, 3, 6, 4));
+    EXPECT_TRUE(flipped.insetBy(0, 5.5).isNull());
+    EXPECT_EQ(flipped.offsetBy(1, -1), Rect(1, -1, 10, 10));
+    EXPECT_FALSE(flipped.contains(Point{10, 5}));
+    EXPECT_TRUE(flipped.contains(Point{0, 0}));
+}
+
+TEST(RectTest, ContainingRectanglesAndNull) {
+    Rect a(0, 0, 10, 10);
+    EXPECT_TRUE(a.contains(a));
+    EXPECT_TRUE(a.contains(Rect(2, 2, 8, 8)));  // sharing the maximum edges
+    EXPECT_FALSE(a.contains(Rect(2, 2, 9, 8))); // one past them
+    EXPECT_TRUE(a.contains(Rect(10, 10, -10, -10)));
+    EXPECT_FALSE(a.contains(Rect::null()));
+    EXPECT_FALSE(Rect::null().contains(a));
+    EXPECT_TRUE(Rect::null().offsetBy(5, 5).isNull());
+    EXPECT_TRUE(Rect::null().insetBy(-5, -5).isNull());
+    EXPECT_TRUE(Rect::null().unionWith(Rect::null()).isNull());
+    EXPECT_NE(Rect::null(), Rect(0, 0, 0, 0));
 }

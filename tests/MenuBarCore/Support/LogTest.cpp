@@ -1,10 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <thread>
+#include "MenuBarCore/Support/Log.h"
 
 #include "MenuBarCore/Support/Localized.h"
-#include "MenuBarCore/Support/Log.h"
 #include "Support/LogCapture.h"
+
+#include <gtest/gtest.h>
+#include <thread>
 
 using namespace pellacor::core;
 
@@ -61,4 +61,18 @@ TEST(LogTest, ConcurrentWritersLoseNothing) {
     EXPECT_EQ(capture.messages("app").size(), 800u);
 }
 
-TEST(LocalizedTest, ReturnsTheJapaneseText) { EXPECT_EQ(localized("一時停止"), "一時停止"); }
+TEST(LocalizedTest, ReturnsTheJapaneseText) {
+    EXPECT_EQ(localized("一時停止"), "一時停止");
+}
+
+TEST(LogTest, StandardErrorSinkWritesOneLinePerRecordFromItsMinimumLevelOn) {
+    StandardErrorSink sink(LogLevel::defaultLevel);
+    ::testing::internal::CaptureStderr();
+    sink.write(LogRecord{"app.trayvane.pellacor", "press", LogLevel::info, "dropped"});
+    sink.write(LogRecord{"app.trayvane.pellacor", "press", LogLevel::defaultLevel, "一時的に見せます"});
+    sink.write(LogRecord{"app.trayvane.pellacor", "watchdog", LogLevel::fault, "hang"});
+    sink.flush();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "[app.trayvane.pellacor:press] default: 一時的に見せます\n"
+              "[app.trayvane.pellacor:watchdog] fault: hang\n");
+}

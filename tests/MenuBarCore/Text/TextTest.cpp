@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -313,6 +314,12 @@ const std::vector<Case> cases = {
     {"encode_above_max", Op::utf8, "", "\uFFFD\uFFFD", 0, "",
      std::u32string{char32_t{0x110000}, char32_t{0xFFFFFFFF}}},
 };
+
+// Names the case in test listings and failure messages (instead of a dump of
+// its bytes).
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TextTest : public ::testing::TestWithParam<Case> {};
 
