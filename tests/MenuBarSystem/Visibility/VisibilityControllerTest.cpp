@@ -7,6 +7,7 @@
 #include "Support/LogCapture.h"
 #include "Support/ModelPrinters.h"
 
+#include <cctype>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <set>
@@ -20,6 +21,27 @@ using platform::SimulatedRestrictionService;
 using system::SystemResult;
 using system::UnavailableReason;
 using system::VisibilityController;
+
+namespace pellacor::platform {
+// Names each case by what is missing; the default print would hold pointer
+// bytes, which end up in the test names.
+inline std::string faultName(const SimulatedRuntimeLoader::Fault& fault) {
+    if (fault.kind == SimulatedRuntimeLoader::Fault::Kind::libraryMissing) {
+        return "frameworkMissing";
+    }
+    std::string name = "wrongArgumentCountOf";
+    for (const char c : fault.selector) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            name += name.size() == 20 ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        }
+    }
+    return name;
+}
+
+inline void PrintTo(const SimulatedRuntimeLoader::Fault& fault, std::ostream* os) {
+    *os << faultName(fault);
+}
+} // namespace pellacor::platform
 
 namespace pellacor::system {
 inline void PrintTo(const SystemResult<core::VisibilityPlan>& result, std::ostream* os) {
@@ -368,6 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "initWithAllowedSystemItems:allowedBundleIdentifiers:", false, 3},
                       Fault{Fault::Kind::wrongArgumentCount, "",
                             std::string(SimulatedRestrictionService::assertionClassName), "invalidate", false,
-                            3}));
+                            3}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return platform::faultName(info.param); });
 
 } // namespace
