@@ -69,6 +69,7 @@ void AppActivityWatcher::stop() {
     }
     onEvent_ = nullptr;
     known_.clear();
+    ++session_;
 }
 
 AppActivityWatcher::Snapshot AppActivityWatcher::snapshot() const {
@@ -103,9 +104,11 @@ void AppActivityWatcher::diff() {
     }
     known_ = std::move(now);
 
+    // A handler may stop the watcher, and start it again with a fresh snapshot
+    // that already holds these changes; the rest of the events then go nowhere.
+    const std::uint64_t session = session_;
     for (const auto& event : events) {
-        // A handler may stop the watcher; the rest of the events then go nowhere.
-        if (!onEvent_) {
+        if (session_ != session || !onEvent_) {
             return;
         }
         EventHandler handler = onEvent_;

@@ -56,6 +56,8 @@ private:
     // The last snapshot of the running applications.
     Snapshot known_;
     EventHandler onEvent_;
+    // Counts the stops, so that a diff in progress notices one made by a handler.
+    std::uint64_t session_ = 0;
 };
 
 } // namespace pellacor::system

@@ -153,6 +153,25 @@ TEST_F(AppActivityWatcherTest, AHandlerThatStopsTheWatcherEndsTheDelivery) {
     EXPECT_EQ(events, (Events{AppActivity::terminated("com.example.a")}));
 }
 
+TEST_F(AppActivityWatcherTest, AHandlerThatRestartsTheWatcherGetsNoEventsOfTheOldDiff) {
+    Events second;
+    watcher->start([this, &second](const AppActivity& event) {
+        events.push_back(event);
+        watcher->stop();
+        // The fresh snapshot already holds every change of the diff in progress.
+        watcher->start([&second](const AppActivity& later) { second.push_back(later); });
+    });
+    workspace->change({running(12, "com.example.c")});
+    executor.runUntilIdle();
+    EXPECT_EQ(events, (Events{AppActivity::terminated("com.example.a")}));
+    EXPECT_TRUE(second.empty());
+    EXPECT_EQ(watcher->runningBundleIDs(), (std::set<std::string>{"com.example.c"}));
+
+    workspace->change({running(12, "com.example.c"), running(13, "com.example.d")});
+    executor.runUntilIdle();
+    EXPECT_EQ(second, (Events{AppActivity::launched("com.example.d")}));
+}
+
 TEST_F(AppActivityWatcherTest, AReleasedWatcherIgnoresReportsStillOnTheirWay) {
     start();
     workspace->change({});

@@ -121,6 +121,8 @@ TEST_F(CaptureUseWatcherTest, MeasuresEachKindAndCountsWhatCannotBeReadAsInUse) 
         {"second camera running", two, none, {{{Kind::camera, 2}, true}}, {true, false}},
         {"one camera unreadable", two, none, {{{Kind::camera, 1}, std::nullopt}}, {true, false}},
         {"microphone running", none, two, {{{Kind::microphone, 1}, true}}, {false, true}},
+        {"one microphone unreadable", none, two, {{{Kind::microphone, 2}, std::nullopt}}, {false, true}},
+        {"everything unreadable", std::nullopt, std::nullopt, {}, {true, true}},
         {"same id, other kind", two, two, {{{Kind::microphone, 2}, true}}, {false, true}},
     };
     for (const auto& c : cases) {
