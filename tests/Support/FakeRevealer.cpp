@@ -1,13 +1,33 @@
 #include "Support/FakeRevealer.h"
 
 #include "Concurrency/Sleep.h"
+#include "MenuBarCore/Support/Log.h"
 
 #include <algorithm>
+#include <fmt/format.h>
 
 namespace pellacor::testing {
 
 using system::RevealPurpose;
 using system::RevealTicket;
+
+namespace {
+
+// The coordinator's log, where its reveal lines go.
+const core::Log& coordinatorLog() {
+    static const core::Log shared = core::Log::app();
+    return shared;
+}
+
+long long wholeSeconds(concurrency::Duration duration) {
+    return std::chrono::duration_cast<std::chrono::seconds>(duration).count();
+}
+
+std::string milliseconds(concurrency::Duration duration) {
+    return fmt::format("{} ms", std::chrono::round<std::chrono::milliseconds>(duration).count());
+}
+
+} // namespace
 
 FakeRevealer::~FakeRevealer() {
     for (auto& [id, task] : deadlines_) {
@@ -46,15 +66,21 @@ concurrency::Task<std::optional<RevealTicket>> FakeRevealer::beginReveal(std::st
     }
     const int id = ++serial_;
     reveals_.emplace(id, bundleID);
+    coordinatorLog().info("押すために一時的に見せます（{}）", bundleID);
+    const concurrency::Instant start = executor_.now();
     if (revealDelay_ > concurrency::Duration::zero()) {
         co_await concurrency::sleep(revealDelay_);
     }
-    if (revealFails_) {
-        drop(id);
+    RevealTicket ticket{id, bundleID};
+    // Ended while it was being applied, or refused: no reveal to hand out.
+    if (revealFails_ || !reveals_.contains(id)) {
+        coordinatorLog().notice("一時的に見せられませんでした（{}）", bundleID);
+        end(ticket);
         record({Call::Kind::beginReveal, bundleID, purpose, std::nullopt, false, executor_.now()});
         co_return std::nullopt;
     }
-    RevealTicket ticket{id, bundleID};
+    coordinatorLog().info("一時的に見せました（{}・待ち {}）", bundleID,
+                          milliseconds(executor_.now() - start));
     startDeadline(ticket, purpose == RevealPurpose::press ? pressDeadline : leaveShownDeadline);
     record({Call::Kind::beginReveal, bundleID, purpose, ticket, false, executor_.now()});
     co_return ticket;
@@ -68,22 +94,24 @@ concurrency::Task<std::optional<RevealTicket>> FakeRevealer::beginLift() {
     }
     const int id = ++serial_;
     lifts_.insert(id);
+    coordinatorLog().info("本物を押すために、一時的に制限を外します");
     if (liftDelay_ > concurrency::Duration::zero()) {
         co_await concurrency::sleep(liftDelay_);
     }
+    RevealTicket ticket{id, {}};
     if (shutDown_ || !lifts_.contains(id) || liftFails_) {
-        drop(id);
+        coordinatorLog().notice("一時的に制限を外せませんでした");
+        end(ticket);
         record({Call::Kind::beginLift, {}, std::nullopt, std::nullopt, false, executor_.now()});
         co_return std::nullopt;
     }
-    RevealTicket ticket{id, {}};
     startDeadline(ticket, liftDeadline);
     record({Call::Kind::beginLift, {}, std::nullopt, ticket, false, executor_.now()});
     co_return ticket;
 }
 
 void FakeRevealer::endReveal(const RevealTicket& ticket) {
-    bool held = drop(ticket.id);
+    bool held = end(ticket);
     record({Call::Kind::endReveal, ticket.bundleID, std::nullopt, ticket, held, executor_.now()});
 }
 
@@ -144,11 +172,20 @@ concurrency::Task<void> FakeRevealer::deadline(std::weak_ptr<FakeRevealer> weak,
     if (!self || concurrency::isCancelled()) {
         co_return;
     }
+    // This task is over: ending the ticket below must not cancel it.
     self->deadlines_.erase(ticket.id);
-    if (self->drop(ticket.id)) {
-        self->record(
-            {Call::Kind::expired, ticket.bundleID, std::nullopt, ticket, true, self->executor_.now()});
+    const bool isLift = self->lifts_.contains(ticket.id);
+    if (!isLift && !self->reveals_.contains(ticket.id)) {
+        co_return;
     }
+    if (isLift) {
+        coordinatorLog().notice("一時的に外した制限を、{} 秒で戻します", wholeSeconds(delay));
+    } else {
+        coordinatorLog().notice("一時的に見せたのを、{} 秒で戻します（{}）", wholeSeconds(delay),
+                                ticket.bundleID);
+    }
+    self->record({Call::Kind::expired, ticket.bundleID, std::nullopt, ticket, true, self->executor_.now()});
+    self->end(ticket);
 }
 
 void FakeRevealer::startDeadline(const RevealTicket& ticket, concurrency::Duration delay) {
@@ -156,13 +193,21 @@ void FakeRevealer::startDeadline(const RevealTicket& ticket, concurrency::Durati
                                 concurrency::spawn(executor_, deadline(weak_from_this(), ticket, delay)));
 }
 
-bool FakeRevealer::drop(int id) {
+bool FakeRevealer::end(const RevealTicket& ticket) {
     // Ending a reveal or lift also ends its deadline task.
-    if (auto task = deadlines_.find(id); task != deadlines_.end()) {
+    if (auto task = deadlines_.find(ticket.id); task != deadlines_.end()) {
         task->second.cancel();
         deadlines_.erase(task);
     }
-    return reveals_.erase(id) > 0 || lifts_.erase(id) > 0;
+    if (lifts_.erase(ticket.id) > 0) {
+        coordinatorLog().info("一時的に外した制限を戻します");
+        return true;
+    }
+    if (reveals_.erase(ticket.id) > 0) {
+        coordinatorLog().info("一時的に見せたのを戻します（{}）", ticket.bundleID);
+        return true;
+    }
+    return false;
 }
 
 void FakeRevealer::record(Call call) {

@@ -20,7 +20,9 @@ namespace pellacor::testing {
 // reveal, 100 s for a leave-shown one, 40 s for a lift) run as tasks on the
 // executor, an `endReveal` that does nothing for a ticket no longer held, and
 // `isHidden` answering from a settable restriction plus the reveals and lifts in
-// force. Every call is recorded, and reveals and lifts can be made to fail.
+// force. It writes the coordinator's log lines (category "app") as it begins,
+// ends and times out reveals and lifts. Every call is recorded, and reveals and
+// lifts can be made to fail.
 //
 // Hold it in a std::shared_ptr (its deadline tasks and suspended calls hold it
 // weakly or strongly through it); the executor must outlive it.
@@ -100,8 +102,9 @@ private:
     static concurrency::Task<void> deadline(std::weak_ptr<FakeRevealer> weak, system::RevealTicket ticket,
                                             concurrency::Duration delay);
     void startDeadline(const system::RevealTicket& ticket, concurrency::Duration delay);
-    // Forgets the reveal or lift with this id; true when there was one.
-    bool drop(int id);
+    // Ends the reveal or lift the ticket's id names, with its deadline, as
+    // `endReveal` does; true when there was one.
+    bool end(const system::RevealTicket& ticket);
     void record(Call call);
 
     concurrency::MainExecutor& executor_;

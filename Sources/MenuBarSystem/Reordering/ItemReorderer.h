@@ -13,8 +13,8 @@
 namespace pellacor::system {
 
 // The layout table service: each call runs as one block on the reorderer queue,
-// so the read, compare and write of one call never interleave with another.
-// Copies share the queue; the application makes one reorderer.
+// so the read, compare and write of one call never interleave with another. The
+// queue is one for the whole process, so this holds across every reorderer.
 class ItemReorderer final : public ItemReordering {
 public:
     // Appended to the bundle identifier to label the queue.
@@ -36,17 +36,15 @@ public:
                                                     const core::LayoutTable& entries,
                                                     const core::LayoutTable& expected);
 
-    const concurrency::SerialQueue& queue() const { return *queue_; }
+    // The reorderer queue, shared by all reorderers and made on first use.
+    static concurrency::SerialQueue& queue();
 
 private:
+    static concurrency::Task<SystemResult<core::LayoutTable>> runRead(MenuBarLayoutShim shim);
     static concurrency::Task<SystemResult<core::LayoutTable>>
-    runRead(std::shared_ptr<concurrency::SerialQueue> queue, MenuBarLayoutShim shim);
-    static concurrency::Task<SystemResult<core::LayoutTable>>
-    runWrite(std::shared_ptr<concurrency::SerialQueue> queue, MenuBarLayoutShim shim,
-             core::LayoutTable entries, core::LayoutTable expected);
+    runWrite(MenuBarLayoutShim shim, core::LayoutTable entries, core::LayoutTable expected);
 
     MenuBarLayoutShim shim_;
-    std::shared_ptr<concurrency::SerialQueue> queue_;
 };
 
 } // namespace pellacor::system

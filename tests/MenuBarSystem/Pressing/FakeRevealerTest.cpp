@@ -2,6 +2,7 @@
 
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/TaskHandle.h"
+#include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,14 @@ using namespace std::chrono_literals;
 using pellacor::concurrency::Instant;
 using pellacor::concurrency::ManualExecutor;
 using pellacor::concurrency::Task;
+using pellacor::core::LogLevel;
 using pellacor::system::PressRevealing;
 using pellacor::system::RevealPurpose;
 using pellacor::system::RevealTicket;
 using pellacor::testing::FakeRevealer;
 using Kind = FakeRevealer::Call::Kind;
 using Ticket = std::optional<RevealTicket>;
+using Line = std::pair<LogLevel, std::string>;
 
 class FakeRevealerTest : public ::testing::Test {
 protected:
@@ -38,6 +41,19 @@ protected:
     }
     Ticket lift() { return run(revealer->beginLift()); }
 
+    // The coordinator's log lines since the last call, with their levels.
+    std::vector<Line> takeLines() {
+        std::vector<Line> lines;
+        for (const auto& record : logs.records()) {
+            if (record.category == "app") {
+                lines.emplace_back(record.level, record.message);
+            }
+        }
+        logs.clear();
+        return lines;
+    }
+
+    pellacor::testing::LogCapture logs;
     ManualExecutor executor;
     std::shared_ptr<FakeRevealer> revealer = std::make_shared<FakeRevealer>(executor);
 };
@@ -227,6 +243,80 @@ TEST_F(FakeRevealerTest, DeadlinesOutliveNoRevealer) {
     executor.advanceBy(FakeRevealer::pressDeadline);
     executor.runUntilIdle();
     EXPECT_EQ(executor.pendingTimerCount(), 0u);
+}
+
+TEST_F(FakeRevealerTest, LogsAsTheCoordinatorDoes) {
+    const LogLevel info = LogLevel::info;
+    const LogLevel notice = LogLevel::defaultLevel;
+
+    // A reveal that takes a while to apply, given back by the presser, twice.
+    revealer->setRevealDelay(300ms);
+    auto revealing = pellacor::concurrency::spawn(executor, revealer->beginReveal("com.example.a"));
+    executor.runUntilIdle();
+    executor.advanceBy(300ms);
+    ASSERT_TRUE(revealing.isFinished());
+    Ticket a = revealing.result().value();
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(takeLines(), (std::vector<Line>{{info, "押すために一時的に見せます（com.example.a）"},
+                                              {info, "一時的に見せました（com.example.a・待ち 300 ms）"}}));
+    revealer->setRevealDelay(0ms);
+    revealer->endReveal(*a);
+    revealer->endReveal(*a);
+    EXPECT_EQ(takeLines(), (std::vector<Line>{{info, "一時的に見せたのを戻します（com.example.a）"}}));
+
+    // Reveals ended by their own deadlines, then given back: only the deadline speaks.
+    for (auto [purpose, seconds] : {std::pair{RevealPurpose::press, 15}, {RevealPurpose::leaveShown, 100}}) {
+        Ticket b = reveal("com.example.b", purpose);
+        ASSERT_TRUE(b.has_value());
+        takeLines();
+        executor.advanceBy(std::chrono::seconds(seconds));
+        revealer->endReveal(*b);
+        EXPECT_EQ(takeLines(), (std::vector<Line>{{notice, "一時的に見せたのを、" + std::to_string(seconds) +
+                                                               " 秒で戻します（com.example.b）"},
+                                                  {info, "一時的に見せたのを戻します（com.example.b）"}}));
+    }
+
+    // A lift, ended by its deadline.
+    ASSERT_TRUE(lift().has_value());
+    executor.advanceBy(FakeRevealer::liftDeadline);
+    EXPECT_EQ(takeLines(), (std::vector<Line>{{info, "本物を押すために、一時的に制限を外します"},
+                                              {notice, "一時的に外した制限を、40 秒で戻します"},
+                                              {info, "一時的に外した制限を戻します"}}));
+
+    // Refused reveals and lifts are ended as the presser would end them.
+    revealer->setRevealFails(true);
+    revealer->setLiftFails(true);
+    EXPECT_EQ(reveal("com.example.c"), std::nullopt);
+    EXPECT_EQ(lift(), std::nullopt);
+    EXPECT_EQ(takeLines(), (std::vector<Line>{{info, "押すために一時的に見せます（com.example.c）"},
+                                              {notice, "一時的に見せられませんでした（com.example.c）"},
+                                              {info, "一時的に見せたのを戻します（com.example.c）"},
+                                              {info, "本物を押すために、一時的に制限を外します"},
+                                              {notice, "一時的に制限を外せませんでした"},
+                                              {info, "一時的に外した制限を戻します"}}));
+
+    // Calls that take no serial number say nothing.
+    revealer->setShutDown(true);
+    EXPECT_EQ(reveal(""), std::nullopt);
+    EXPECT_EQ(lift(), std::nullopt);
+    EXPECT_TRUE(takeLines().empty());
+}
+
+TEST_F(FakeRevealerTest, ARevealEndedWhileItIsAppliedIsRefused) {
+    // The id is the next serial number; ending it before the reveal has taken
+    // effect leaves no reveal to hand out.
+    revealer->setRevealDelay(1s);
+    auto revealing = pellacor::concurrency::spawn(executor, revealer->beginReveal("com.example.a"));
+    executor.runUntilIdle();
+    ASSERT_EQ(revealer->temporarilyShown(), std::set<std::string>{"com.example.a"});
+    revealer->endReveal(RevealTicket{revealer->lastSerial(), "com.example.a"});
+    takeLines();
+    executor.advanceBy(1s);
+    ASSERT_TRUE(revealing.isFinished());
+    EXPECT_EQ(revealing.result().value(), std::nullopt);
+    EXPECT_EQ(revealer->pendingDeadlines(), 0u);
+    EXPECT_EQ(takeLines(),
+              (std::vector<Line>{{LogLevel::defaultLevel, "一時的に見せられませんでした（com.example.a）"}}));
 }
 
 } // namespace

@@ -144,7 +144,8 @@ TEST_F(ItemReordererTest, ANonFiniteStoredPositionDoesNotBlockLaterWrites) {
 }
 
 TEST_F(ItemReordererTest, WritesRunOneAtATimeOnTheReordererQueue) {
-    EXPECT_EQ(reorderer.queue().label(), "app.trayvane.pellacor.reorderer");
+    EXPECT_EQ(ItemReorderer::queue().label(), "app.trayvane.pellacor.reorderer");
+    EXPECT_EQ(&ItemReorderer::queue(), &ItemReorderer::queue()) << "one queue for the process";
     storeUsualTable();
     std::mutex mutex;
     std::set<std::string> threads;
@@ -155,14 +156,16 @@ TEST_F(ItemReordererTest, WritesRunOneAtATimeOnTheReordererQueue) {
         threads.insert(name);
         return value;
     };
-    // Two writers that both read the same table: the second finds it changed.
+    // Two reorderers of their own whose writers both read the same table: the
+    // second write waits for the first and then finds the table changed.
+    ItemReorderer other(layout.preferences, layout.fileManager);
     auto first = concurrency::spawn(executor, reorderer.write({{appA, 1}}, usualNumbers));
-    auto second = concurrency::spawn(executor, ItemReorderer(reorderer).write({{appB, 2}}, usualNumbers));
+    auto second = concurrency::spawn(executor, other.write({{appB, 2}}, usualNumbers));
     ASSERT_TRUE(executor.runUntil([&] { return first.isFinished() && second.isFinished(); }));
     EXPECT_TRUE(first.result()->isOk());
     EXPECT_EQ(second.result(), Result::unavailable(UnavailableReason::layoutChanged));
     EXPECT_EQ(threads,
-              std::set<std::string>{concurrency::SerialQueue::threadName(reorderer.queue().label())});
+              std::set<std::string>{concurrency::SerialQueue::threadName(ItemReorderer::queue().label())});
 }
 
 } // namespace
