@@ -1,9 +1,10 @@
 #pragma once
 
+#include "Platform/PropertyListValue.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <plist/plist.h>
 #include <string_view>
 #include <vector>
 
@@ -94,17 +95,12 @@ public:
         std::optional<EventHotKeyRef> hotKey;
     };
 
-    struct PlistFree {
-        void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-    };
-    // A property-list node owned by whoever holds it.
-    using OwnedPlist = std::unique_ptr<void, PlistFree>;
-
     struct SymbolicHotKeysResult {
         std::int32_t status = noErr;
         // As the system keeps it: an array of dictionaries with the keys above,
         // but nothing stops an entry from missing a key or holding another type.
-        OwnedPlist hotKeys;
+        // Nothing when the system hands back no list at all.
+        std::optional<PropertyListValue> hotKeys;
     };
 
     virtual ~HotkeyManager() = default;

@@ -1,6 +1,6 @@
 #include "MenuBarSystem/Input/HotkeyCenter.h"
 
-#include <plist/plist.h>
+#include <algorithm>
 #include <utility>
 
 namespace pellacor::system {
@@ -9,24 +9,18 @@ namespace {
 
 using Manager = platform::HotkeyManager;
 
-std::optional<std::uint64_t> integerMember(plist_t dictionary, const char* key) {
-    plist_t node = plist_dict_get_item(dictionary, key);
-    if (node == nullptr || plist_get_node_type(node) != PLIST_UINT) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    plist_get_uint_val(node, &value);
-    return value;
+using Value = platform::PropertyListValue;
+
+// A whole number the entry holds under the key; nothing when it is missing or
+// of another type (a boolean or a real never counts).
+std::optional<std::int64_t> integerMember(const Value::Dictionary& entry, const char* key) {
+    const auto found = entry.find(key);
+    return found == entry.end() ? std::nullopt : found->second.integerValue();
 }
 
-bool isEnabled(plist_t dictionary) {
-    plist_t node = plist_dict_get_item(dictionary, Manager::symbolicHotKeyEnabledKey);
-    if (node == nullptr || plist_get_node_type(node) != PLIST_BOOLEAN) {
-        return false;
-    }
-    std::uint8_t value = 0;
-    plist_get_bool_val(node, &value);
-    return value != 0;
+bool isEnabled(const Value::Dictionary& entry) {
+    const auto found = entry.find(Manager::symbolicHotKeyEnabledKey);
+    return found != entry.end() && found->second.booleanValue().value_or(false);
 }
 
 } // namespace
@@ -42,21 +36,21 @@ HotkeyCenter::~HotkeyCenter() {
 
 bool HotkeyCenter::isTakenBySystem(platform::HotkeyManager& manager, const Hotkey& hotkey) {
     const auto result = manager.copySymbolicHotKeys();
-    auto* list = static_cast<plist_t>(result.hotKeys.get());
-    if (result.status != Manager::noErr || list == nullptr || plist_get_node_type(list) != PLIST_ARRAY) {
+    const Value::Array* list = result.hotKeys ? result.hotKeys->arrayValue() : nullptr;
+    if (result.status != Manager::noErr || list == nullptr) {
         return false;
     }
     // The list must hold dictionaries only, or it is not what the system promises.
-    const std::uint32_t count = plist_array_get_size(list);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (plist_get_node_type(plist_array_get_item(list, i)) != PLIST_DICT) {
-            return false;
-        }
+    if (!std::all_of(list->begin(), list->end(),
+                     [](const Value& entry) { return entry.dictionaryValue() != nullptr; })) {
+        return false;
     }
-    for (std::uint32_t i = 0; i < count; ++i) {
-        plist_t entry = plist_array_get_item(list, i);
-        if (isEnabled(entry) && integerMember(entry, Manager::symbolicHotKeyCodeKey) == hotkey.keyCode &&
-            integerMember(entry, Manager::symbolicHotKeyModifiersKey) == hotkey.carbonModifiers) {
+    for (const Value& item : *list) {
+        const Value::Dictionary& entry = *item.dictionaryValue();
+        if (isEnabled(entry) &&
+            integerMember(entry, Manager::symbolicHotKeyCodeKey) == std::int64_t{hotkey.keyCode} &&
+            integerMember(entry, Manager::symbolicHotKeyModifiersKey) ==
+                std::int64_t{hotkey.carbonModifiers}) {
             return true;
         }
     }

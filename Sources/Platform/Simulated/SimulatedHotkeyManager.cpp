@@ -36,14 +36,14 @@ constexpr HotkeyManager::EventTypeSpec hotKeyPressedType{HotkeyManager::eventCla
 } // namespace
 
 void SimulatedHotkeyManager::addSymbolicHotKey(const SymbolicHotKey& hotKey) {
-    plist_t entry = plist_new_dict();
-    plist_dict_set_item(entry, symbolicHotKeyEnabledKey, plist_new_bool(hotKey.enabled ? 1 : 0));
-    plist_dict_set_item(entry, symbolicHotKeyCodeKey, plist_new_uint(hotKey.keyCode));
-    plist_dict_set_item(entry, symbolicHotKeyModifiersKey, plist_new_uint(hotKey.modifiers));
-    addSymbolicHotKeyEntry(OwnedPlist(entry));
+    addSymbolicHotKeyEntry(PropertyListValue::Dictionary{
+        {symbolicHotKeyEnabledKey, PropertyListValue::boolean(hotKey.enabled)},
+        {symbolicHotKeyCodeKey, PropertyListValue::integer(hotKey.keyCode)},
+        {symbolicHotKeyModifiersKey, PropertyListValue::integer(hotKey.modifiers)},
+    });
 }
 
-void SimulatedHotkeyManager::addSymbolicHotKeyEntry(OwnedPlist entry) {
+void SimulatedHotkeyManager::addSymbolicHotKeyEntry(PropertyListValue entry) {
     std::lock_guard lock(mutex_);
     symbolicHotKeys_.push_back(std::move(entry));
 }
@@ -213,21 +213,17 @@ std::int32_t SimulatedHotkeyManager::unregisterEventHotKey(EventHotKeyRef hotKey
 HotkeyManager::SymbolicHotKeysResult SimulatedHotkeyManager::copySymbolicHotKeys() {
     std::lock_guard lock(mutex_);
     if (symbolicHotKeysStatus_ != noErr) {
-        return SymbolicHotKeysResult{symbolicHotKeysStatus_, nullptr};
+        return SymbolicHotKeysResult{symbolicHotKeysStatus_, std::nullopt};
     }
     switch (symbolicHotKeysAnswer_) {
     case SymbolicHotKeysAnswer::nothing:
-        return SymbolicHotKeysResult{noErr, nullptr};
+        return SymbolicHotKeysResult{noErr, std::nullopt};
     case SymbolicHotKeysAnswer::notAList:
-        return SymbolicHotKeysResult{noErr, OwnedPlist(plist_new_dict())};
+        return SymbolicHotKeysResult{noErr, PropertyListValue::Dictionary{}};
     case SymbolicHotKeysAnswer::list:
         break;
     }
-    plist_t list = plist_new_array();
-    for (const auto& entry : symbolicHotKeys_) {
-        plist_array_append_item(list, plist_copy(static_cast<plist_t>(entry.get())));
-    }
-    return SymbolicHotKeysResult{noErr, OwnedPlist(list)};
+    return SymbolicHotKeysResult{noErr, PropertyListValue::Array(symbolicHotKeys_)};
 }
 
 } // namespace pellacor::platform

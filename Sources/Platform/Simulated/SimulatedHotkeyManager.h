@@ -52,7 +52,7 @@ public:
     // The system's shortcuts.
     void addSymbolicHotKey(const SymbolicHotKey& hotKey);
     // An entry as it stands, whatever its shape; the manager takes it over.
-    void addSymbolicHotKeyEntry(OwnedPlist entry);
+    void addSymbolicHotKeyEntry(PropertyListValue entry);
     void clearSymbolicHotKeys();
     // A non-zero status makes copying fail with it.
     void setSymbolicHotKeysStatus(std::int32_t status);
@@ -103,7 +103,7 @@ private:
     std::int32_t dispatch(const Event& event);
 
     mutable std::mutex mutex_;
-    std::vector<OwnedPlist> symbolicHotKeys_;
+    std::vector<PropertyListValue> symbolicHotKeys_;
     std::int32_t symbolicHotKeysStatus_ = noErr;
     SymbolicHotKeysAnswer symbolicHotKeysAnswer_ = SymbolicHotKeysAnswer::list;
     std::int32_t installStatus_ = noErr;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <plist/plist.h>
 #include <vector>
 
 namespace pellacor::system {
@@ -22,24 +21,24 @@ namespace {
 
 using Manager = HotkeyManager;
 using SymbolicHotKey = SimulatedHotkeyManager::SymbolicHotKey;
-using OwnedPlist = HotkeyManager::OwnedPlist;
+using Value = pellacor::platform::PropertyListValue;
 
 constexpr std::uint32_t controlShift = 0x1200;
 constexpr std::uint32_t trvy = 0x54525659; // "TRVY"
 
-// An entry dictionary with the given members, each a node or left out.
-OwnedPlist entry(plist_t enabled, plist_t code, plist_t modifiers) {
-    plist_t dict = plist_new_dict();
-    if (enabled != nullptr) {
-        plist_dict_set_item(dict, Manager::symbolicHotKeyEnabledKey, enabled);
+// An entry dictionary with the given members, each a value or left out.
+Value entry(std::optional<Value> enabled, std::optional<Value> code, std::optional<Value> modifiers) {
+    Value::Dictionary dict;
+    if (enabled) {
+        dict.emplace(Manager::symbolicHotKeyEnabledKey, *enabled);
     }
-    if (code != nullptr) {
-        plist_dict_set_item(dict, Manager::symbolicHotKeyCodeKey, code);
+    if (code) {
+        dict.emplace(Manager::symbolicHotKeyCodeKey, *code);
     }
-    if (modifiers != nullptr) {
-        plist_dict_set_item(dict, Manager::symbolicHotKeyModifiersKey, modifiers);
+    if (modifiers) {
+        dict.emplace(Manager::symbolicHotKeyModifiersKey, *modifiers);
     }
-    return OwnedPlist(dict);
+    return dict;
 }
 
 class HotkeyCenterTest : public ::testing::Test {
@@ -101,24 +100,23 @@ TEST_F(HotkeyCenterTest, OnlyAnEnabledWellFormedSystemShortcutWithTheSameKeyClas
          [](SimulatedHotkeyManager& m) {
              // Enabled as a number, code as text, modifiers missing: none of them counts.
              m.addSymbolicHotKeyEntry(
-                 entry(plist_new_uint(1), plist_new_uint(11), plist_new_uint(controlShift)));
-             m.addSymbolicHotKeyEntry(
-                 entry(plist_new_bool(1), plist_new_string("11"), plist_new_uint(controlShift)));
-             m.addSymbolicHotKeyEntry(entry(plist_new_bool(1), plist_new_uint(11), nullptr));
+                 entry(Value::integer(1), Value::integer(11), Value::integer(controlShift)));
+             m.addSymbolicHotKeyEntry(entry(Value::boolean(true), Value("11"), Value::integer(controlShift)));
+             m.addSymbolicHotKeyEntry(entry(Value::boolean(true), Value::integer(11), std::nullopt));
              m.addSymbolicHotKey({11, controlShift, true});
          },
          true},
         {"only malformed entries",
          [](SimulatedHotkeyManager& m) {
-             m.addSymbolicHotKeyEntry(entry(nullptr, plist_new_uint(11), plist_new_uint(controlShift)));
+             m.addSymbolicHotKeyEntry(entry(std::nullopt, Value::integer(11), Value::integer(controlShift)));
              m.addSymbolicHotKeyEntry(
-                 entry(plist_new_bool(1), plist_new_real(11), plist_new_uint(controlShift)));
+                 entry(Value::boolean(true), Value::real(11), Value::integer(controlShift)));
          },
          false},
         {"a list that holds something other than a dictionary",
          [](SimulatedHotkeyManager& m) {
              m.addSymbolicHotKey({11, controlShift, true});
-             m.addSymbolicHotKeyEntry(OwnedPlist(plist_new_string("junk")));
+             m.addSymbolicHotKeyEntry(Value("junk"));
          },
          false},
         {"the copy fails",

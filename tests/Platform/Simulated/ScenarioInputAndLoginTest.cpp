@@ -29,8 +29,8 @@ TEST(ScenarioInputAndLoginTest, UsualSystemShortcutsLeaveTheProgramsKeysFree) {
 
     SimulatedPlatform platform;
     auto copy = platform.hotkeyManager()->copySymbolicHotKeys();
-    ASSERT_NE(copy.hotKeys, nullptr);
-    EXPECT_EQ(plist_array_get_size(static_cast<plist_t>(copy.hotKeys.get())), usual.size());
+    ASSERT_TRUE(copy.hotKeys && copy.hotKeys->arrayValue());
+    EXPECT_EQ(copy.hotKeys->arrayValue()->size(), usual.size());
     EXPECT_EQ(platform.services().hotkeyManager, platform.hotkeyManager());
     EXPECT_EQ(platform.services().loginItemService, platform.loginItemService());
     // The login framework is there and its function succeeds.
@@ -67,7 +67,8 @@ TEST(ScenarioInputAndLoginTest, DecodesShortcutsLoginItemAndLoginWindow) {
     EXPECT_EQ(platform.loginWindow()->result(), -1);
     // Both keys as given; the disabled one is in the list too.
     auto copy = platform.hotkeyManager()->copySymbolicHotKeys();
-    EXPECT_EQ(plist_array_get_size(static_cast<plist_t>(copy.hotKeys.get())), 2u);
+    ASSERT_TRUE(copy.hotKeys && copy.hotKeys->arrayValue());
+    EXPECT_EQ(copy.hotKeys->arrayValue()->size(), 2u);
 }
 
 TEST(ScenarioInputAndLoginTest, MalformedPartsNameThePlace) {
