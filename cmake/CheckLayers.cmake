@@ -1,0 +1,78 @@
+# Checks the layers that linking alone cannot: every module's headers sit on one
+# include path, so an include of a higher layer (or of the simulated desktop, or
+# of Qt) would compile. Run by the build on every change (cmake -P, with
+# SOURCES set to the Sources folder); fails the build and names each offending
+# line.
+#
+# A rule: a folder below Sources, the include prefixes it may use among the
+# project's modules, and whether Qt may be included there.
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT DEFINED SOURCES)
+  message(FATAL_ERROR "CheckLayers: set SOURCES to the Sources folder")
+endif()
+
+set(project_modules MenuBarCore Concurrency Platform MenuBarSystem Trayvane)
+set(problems "")
+
+# folder, the other folders it may include (;-separated; its own always), prefixes
+# forbidden among those, a subfolder left to its own rule
+function(check_layer folder allowed forbidden excluded)
+  list(APPEND allowed "${folder}")
+  file(GLOB_RECURSE files "${SOURCES}/${folder}/*.h" "${SOURCES}/${folder}/*.cpp")
+  foreach(file IN LISTS files)
+    if(excluded AND file MATCHES "/${folder}/${excluded}/")
+      continue()
+    endif()
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include")
+    file(RELATIVE_PATH shown "${SOURCES}" "${file}")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" target "${line}")
+      if(target MATCHES "^Q[A-Za-z]*($|/)" OR target MATCHES "^Qt")
+        string(APPEND problems "\n  ${shown}: Qt (${target}) is not allowed here")
+        continue()
+      endif()
+      string(REGEX MATCH "^[A-Za-z]+" head "${target}")
+      if(NOT head IN_LIST project_modules OR NOT target MATCHES "/")
+        continue()
+      endif()
+      set(ok FALSE)
+      foreach(prefix IN LISTS allowed)
+        if(target MATCHES "^${prefix}/")
+          set(ok TRUE)
+        endif()
+      endforeach()
+      foreach(prefix IN LISTS forbidden)
+        if(target MATCHES "^${prefix}/")
+          set(ok FALSE)
+        endif()
+      endforeach()
+      if(NOT ok)
+        string(APPEND problems "\n  ${shown}: may not include ${target}")
+      endif()
+    endforeach()
+  endforeach()
+  set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+
+check_layer(MenuBarCore "MenuBarCore" "" "")
+check_layer(Concurrency "Concurrency" "" "Qt")
+check_layer(Platform "MenuBarCore;Platform" "Platform/Simulated" "Simulated")
+check_layer(Platform/Simulated "MenuBarCore;Platform" "" "")
+check_layer(MenuBarSystem "MenuBarCore;Concurrency;Platform" "Concurrency/Qt;Platform/Simulated" "")
+check_layer(Trayvane/Coordinator "MenuBarCore;Concurrency;MenuBarSystem" "Concurrency/Qt" "")
+
+# The core starts no threads: time and work come to it from its callers.
+file(GLOB_RECURSE core_files "${SOURCES}/MenuBarCore/*.h" "${SOURCES}/MenuBarCore/*.cpp")
+foreach(file IN LISTS core_files)
+  file(STRINGS "${file}" lines REGEX "std::(j?thread|async)|pthread_create|#[ \t]*include[ \t]*<thread>")
+  if(lines)
+    file(RELATIVE_PATH shown "${SOURCES}" "${file}")
+    string(APPEND problems "\n  ${shown}: the core starts no threads")
+  endif()
+endforeach()
+
+if(problems)
+  message(FATAL_ERROR "Layering broken:${problems}")
+endif()
