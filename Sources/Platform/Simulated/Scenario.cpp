@@ -40,13 +40,31 @@ public:
         return it == object.end() || it->is_null() ? nullptr : &*it;
     }
 
+    // The member, or nothing; a required one that is absent is a problem.
+    const json* present(const json& object, const char* key, const std::string& path, bool required) {
+        const json* value = member(object, key);
+        if (value == nullptr && required) {
+            fail(join(path, key), "missing");
+        }
+        return value;
+    }
+
+    // The member when it has the type `is` asks for; otherwise nothing, and a
+    // problem when it is there with another type (or required and absent).
+    const json* ofType(const json& object, const char* key, const std::string& path, bool required,
+                       bool (json::*is)() const noexcept, const char* expected) {
+        const json* value = present(object, key, path, required);
+        if (value != nullptr && !(value->*is)()) {
+            fail(join(path, key), expected);
+            return nullptr;
+        }
+        return value;
+    }
+
     std::optional<std::string> string(const json& object, const char* key, const std::string& path,
                                       bool required = false) {
-        const json* value = member(object, key);
+        const json* value = present(object, key, path, required);
         if (value == nullptr) {
-            if (required) {
-                fail(join(path, key), "missing");
-            }
             return std::nullopt;
         }
         if (!value->is_string()) {
@@ -70,11 +88,8 @@ public:
 
     std::optional<double> number(const json& object, const char* key, const std::string& path, double minimum,
                                  bool required = false) {
-        const json* value = member(object, key);
+        const json* value = present(object, key, path, required);
         if (value == nullptr) {
-            if (required) {
-                fail(join(path, key), "missing");
-            }
             return std::nullopt;
         }
         if (!value->is_number() || !std::isfinite(value->get<double>()) || value->get<double>() < minimum) {
@@ -86,11 +101,8 @@ public:
 
     std::optional<std::int64_t> integer(const json& object, const char* key, const std::string& path,
                                         std::int64_t minimum, std::int64_t maximum, bool required = false) {
-        const json* value = member(object, key);
+        const json* value = present(object, key, path, required);
         if (value == nullptr) {
-            if (required) {
-                fail(join(path, key), "missing");
-            }
             return std::nullopt;
         }
         bool inRange = false;
@@ -112,33 +124,11 @@ public:
     }
 
     const json* array(const json& object, const char* key, const std::string& path, bool required = false) {
-        const json* value = member(object, key);
-        if (value == nullptr) {
-            if (required) {
-                fail(join(path, key), "missing");
-            }
-            return nullptr;
-        }
-        if (!value->is_array()) {
-            fail(join(path, key), "expected an array");
-            return nullptr;
-        }
-        return value;
+        return ofType(object, key, path, required, &json::is_array, "expected an array");
     }
 
     const json* object(const json& parent, const char* key, const std::string& path, bool required = false) {
-        const json* value = member(parent, key);
-        if (value == nullptr) {
-            if (required) {
-                fail(join(path, key), "missing");
-            }
-            return nullptr;
-        }
-        if (!value->is_object()) {
-            fail(join(path, key), "expected an object");
-            return nullptr;
-        }
-        return value;
+        return ofType(parent, key, path, required, &json::is_object, "expected an object");
     }
 
     bool isObject(const json& value, const std::string& path) {

@@ -323,37 +323,47 @@ void SimulatedRestrictionService::waitForDeliveries() {
 
 void SimulatedRestrictionService::deliver(std::uint64_t id, const CompletionBlock& block,
                                           std::uint64_t error) {
+    const bool known = changeAssertion(id, [&](AssertionRecord& record) {
+        record.completed = true;
+        record.completionThread = std::this_thread::get_id();
+        if (error != 0 || !record.configured) {
+            record.completedWithError = true;
+            if (error == 0) {
+                error = invalidActivationError;
+            }
+            return false;
+        }
+        if (record.released || (record.invalidations != 0 && !activatesAfterInvalidation_)) {
+            return false;
+        }
+        record.active = true;
+        activationOrder_.push_back(id);
+        return true;
+    });
+    if (known) {
+        // The bar has changed before the client hears of it, as with the real service.
+        block(error, 0);
+    }
+}
+
+bool SimulatedRestrictionService::changeAssertion(std::uint64_t id,
+                                                  const std::function<bool(AssertionRecord&)>& change) {
     std::optional<MenuBarRestriction> restriction;
     std::uint64_t revision = 0;
-    bool changed = false;
     {
         std::lock_guard lock(mutex_);
         AssertionRecord* record = findLocked(id);
         if (record == nullptr) {
-            return;
+            return false;
         }
-        record->completed = true;
-        record->completionThread = std::this_thread::get_id();
-        if (error != 0 || !record->configured) {
-            record->completedWithError = true;
-            if (error == 0) {
-                error = invalidActivationError;
-            }
-        } else if (!record->released && (record->invalidations == 0 || activatesAfterInvalidation_)) {
-            record->active = true;
-            activationOrder_.push_back(id);
-            changed = true;
+        if (!change(*record)) {
+            return true;
         }
-        if (changed) {
-            restriction = effectiveLocked();
-            revision = ++revision_;
-        }
+        restriction = effectiveLocked();
+        revision = ++revision_;
     }
-    if (changed) {
-        publish(std::move(restriction), revision);
-    }
-    // The bar has changed before the client hears of it, as with the real service.
-    block(error, 0);
+    publish(std::move(restriction), revision);
+    return true;
 }
 
 bool SimulatedRestrictionService::deactivateLocked(AssertionRecord& record) {
@@ -378,48 +388,21 @@ bool SimulatedRestrictionService::deactivateLocked(AssertionRecord& record) {
 }
 
 void SimulatedRestrictionService::invalidate(std::uint64_t id) {
-    std::optional<MenuBarRestriction> restriction;
-    std::uint64_t revision = 0;
-    bool changed = false;
     {
         std::lock_guard lock(mutex_);
         ++invalidations_;
-        AssertionRecord* record = findLocked(id);
-        if (record == nullptr) {
-            return;
-        }
-        ++record->invalidations;
-        changed = deactivateLocked(*record);
-        if (changed) {
-            restriction = effectiveLocked();
-            revision = ++revision_;
-        }
     }
-    if (changed) {
-        publish(std::move(restriction), revision);
-    }
+    changeAssertion(id, [this](AssertionRecord& record) {
+        ++record.invalidations;
+        return deactivateLocked(record);
+    });
 }
 
 void SimulatedRestrictionService::released(std::uint64_t id) {
-    std::optional<MenuBarRestriction> restriction;
-    std::uint64_t revision = 0;
-    bool changed = false;
-    {
-        std::lock_guard lock(mutex_);
-        AssertionRecord* record = findLocked(id);
-        if (record == nullptr) {
-            return;
-        }
-        record->released = true;
-        changed = deactivateLocked(*record);
-        if (changed) {
-            restriction = effectiveLocked();
-            revision = ++revision_;
-        }
-    }
-    if (changed) {
-        publish(std::move(restriction), revision);
-    }
+    changeAssertion(id, [this](AssertionRecord& record) {
+        record.released = true;
+        return deactivateLocked(record);
+    });
 }
 
 std::optional<MenuBarRestriction> SimulatedRestrictionService::effectiveLocked() const {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -128,6 +129,10 @@ private:
     // Ends an active assertion, noting a gap; returns whether the bar changed.
     bool deactivateLocked(AssertionRecord& record);
     std::optional<MenuBarRestriction> effectiveLocked() const;
+    // Runs `change` on the assertion's record under the lock and, when it says
+    // the bar changed, publishes the new restriction outside it. False when
+    // there is no such assertion.
+    bool changeAssertion(std::uint64_t id, const std::function<bool(AssertionRecord&)>& change);
     // Hands the bar's restriction to the desktop, outside the lock.
     void publish(std::optional<MenuBarRestriction> restriction, std::uint64_t revision);
 

@@ -127,6 +127,18 @@ Task<void> counted(std::shared_ptr<int> inFlight, std::function<void()> job) {
     --*inFlight;
 }
 
+// The default desktop, with one application's items taking a while to be placed
+// once a restriction change lets them show.
+platform::Scenario defaultDesktopPlacingLate(const std::string& bundleID, std::chrono::milliseconds delay) {
+    auto scenario = platform::Scenario::defaultScenario();
+    for (auto& app : scenario.applications) {
+        if (app.bundleIdentifier == bundleID) {
+            app.placementDelay = delay;
+        }
+    }
+    return scenario;
+}
+
 bool onBar(const SimulatedDesktop& desktop, const std::string& bundleID) {
     for (const auto& placed : desktop.menuBarItems()) {
         if (placed.ownerBundleIdentifier == bundleID) {
@@ -140,13 +152,7 @@ TEST(PressEndToEndTest, AHiddenItemOfTheDefaultScenarioIsPressedThroughARevealAn
     ManualExecutor executor;
     pellacor::testing::LogCapture logs;
     // The default desktop, with Fernlight's items taking 150 ms to come back to the bar.
-    auto scenario = platform::Scenario::defaultScenario();
-    for (auto& app : scenario.applications) {
-        if (app.bundleIdentifier == "com.example.fernlight") {
-            app.placementDelay = 150ms;
-        }
-    }
-    platform::SimulatedPlatform simulated(scenario);
+    platform::SimulatedPlatform simulated(defaultDesktopPlacingLate("com.example.fernlight", 150ms));
     const auto desktop = simulated.desktop();
     // Read on the presser's queue; time moves only while no call is on its way there.
     desktop->setClock([&executor] { return executor.now().time_since_epoch(); });
@@ -219,13 +225,7 @@ TEST(PressEndToEndTest, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpens
     ManualExecutor executor;
     pellacor::testing::LogCapture logs;
     // The default desktop, with the menu-bar agent taking 120 ms to put its item back.
-    auto scenario = platform::Scenario::defaultScenario();
-    for (auto& app : scenario.applications) {
-        if (app.bundleIdentifier == "com.apple.MenuBarAgent") {
-            app.placementDelay = 120ms;
-        }
-    }
-    platform::SimulatedPlatform simulated(scenario);
+    platform::SimulatedPlatform simulated(defaultDesktopPlacingLate("com.apple.MenuBarAgent", 120ms));
     const auto desktop = simulated.desktop();
     desktop->setClock([&executor] { return executor.now().time_since_epoch(); });
     const auto service = simulated.restrictionService();
