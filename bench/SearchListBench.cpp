@@ -1,8 +1,7 @@
-#include <benchmark/benchmark.h>
-
-#include <fmt/format.h>
-
 #include "MenuBarCore/Planning/SearchList.h"
+
+#include <benchmark/benchmark.h>
+#include <fmt/format.h>
 
 using namespace pellacor::core;
 
@@ -12,7 +11,8 @@ static void BM_SearchFilterPerKeystroke(benchmark::State& state) {
     const auto count = static_cast<int>(state.range(0));
     std::vector<SearchCandidate> candidates;
     std::vector<std::string> names;
-    static const char* stems[] = {"Notes", "メモ帳", "Ｗｅａｔｈｅｒ", "Café Timer", "クリップボード", "Battery Pro"};
+    static const char* stems[] = {"Notes",      "メモ帳",         "Ｗｅａｔｈｅｒ",
+                                  "Café Timer", "クリップボード", "Battery Pro"};
     for (int i = 0; i < count; ++i) {
         auto id = fmt::format("com.example.app{}", i);
         candidates.push_back(SearchCandidate{BelowBarEntry{id, 0, 1, std::nullopt}, Section::hidden});

@@ -3,18 +3,18 @@
 #include "Platform/Accessibility.h"
 #include "Platform/CaptureDevices.h"
 #include "Platform/DisplayList.h"
+#include "Platform/FileManager.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/InputState.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
-#include "Platform/FileManager.h"
 #include "Platform/PreferencesDomain.h"
 #include "Platform/ProcessInfo.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 #include "Platform/StatusBar.h"
-#include "Platform/Workspace.h"
 #include "Platform/WindowList.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 

@@ -14,9 +14,13 @@ public:
     std::vector<core::LogRecord> records;
 };
 
-LogCapture::LogCapture() : sink_(std::make_shared<Sink>()) { core::Log::addSink(sink_); }
+LogCapture::LogCapture() : sink_(std::make_shared<Sink>()) {
+    core::Log::addSink(sink_);
+}
 
-LogCapture::~LogCapture() { core::Log::removeSink(sink_); }
+LogCapture::~LogCapture() {
+    core::Log::removeSink(sink_);
+}
 
 std::vector<core::LogRecord> LogCapture::records() const {
     std::lock_guard lock(sink_->mutex);

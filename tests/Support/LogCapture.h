@@ -1,11 +1,11 @@
 #pragma once
 
+#include "MenuBarCore/Support/Log.h"
+
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include "MenuBarCore/Support/Log.h"
 
 namespace pellacor::testing {
 

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-
 #include <fmt/format.h>
+#include <limits>
 
 namespace pellacor::core {
 
@@ -12,11 +11,17 @@ namespace {
 constexpr double infinity = std::numeric_limits<double>::infinity();
 }
 
-Rect Rect::null() { return Rect(infinity, infinity, 0, 0); }
+Rect Rect::null() {
+    return Rect(infinity, infinity, 0, 0);
+}
 
-bool Rect::isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
+bool Rect::isNull() const {
+    return std::isinf(origin.x) || std::isinf(origin.y);
+}
 
-bool Rect::isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
+bool Rect::isEmpty() const {
+    return isNull() || size.width == 0 || size.height == 0;
+}
 
 Rect Rect::standardized() const {
     if (isNull()) {
@@ -34,7 +39,9 @@ Rect Rect::standardized() const {
     return r;
 }
 
-double Rect::minX() const { return standardized().origin.x; }
+double Rect::minX() const {
+    return standardized().origin.x;
+}
 double Rect::maxX() const {
     auto s = standardized();
     return s.origin.x + s.size.width;
@@ -43,7 +50,9 @@ double Rect::midX() const {
     auto s = standardized();
     return s.origin.x + s.size.width / 2;
 }
-double Rect::minY() const { return standardized().origin.y; }
+double Rect::minY() const {
+    return standardized().origin.y;
+}
 double Rect::maxY() const {
     auto s = standardized();
     return s.origin.y + s.size.height;
@@ -52,8 +61,12 @@ double Rect::midY() const {
     auto s = standardized();
     return s.origin.y + s.size.height / 2;
 }
-double Rect::width() const { return std::fabs(size.width); }
-double Rect::height() const { return std::fabs(size.height); }
+double Rect::width() const {
+    return std::fabs(size.width);
+}
+double Rect::height() const {
+    return std::fabs(size.height);
+}
 
 bool Rect::contains(Point p) const {
     if (isEmpty()) {
@@ -66,10 +79,13 @@ bool Rect::contains(const Rect& other) const {
     if (isNull() || other.isNull()) {
         return false;
     }
-    return other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY() && other.maxY() <= maxY();
+    return other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY() &&
+           other.maxY() <= maxY();
 }
 
-bool Rect::intersects(const Rect& other) const { return !intersection(other).isNull(); }
+bool Rect::intersects(const Rect& other) const {
+    return !intersection(other).isNull();
+}
 
 Rect Rect::intersection(const Rect& other) const {
     if (isEmpty() || other.isEmpty()) {

@@ -1,18 +1,18 @@
 #include "MenuBarCore/Planning/BelowBarList.h"
 
+#include "MenuBarCore/Text/Text.h"
+
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "MenuBarCore/Text/Text.h"
-
 namespace pellacor::core {
 
-std::vector<ItemSnapshot> BelowBarList::withRemembered(const std::vector<ItemSnapshot>& items,
-                                                       const std::map<AppKey, std::vector<ItemSnapshot>>& remembered,
-                                                       const std::set<AppKey>& tableApps,
-                                                       const std::set<std::string>& running) {
+std::vector<ItemSnapshot>
+BelowBarList::withRemembered(const std::vector<ItemSnapshot>& items,
+                             const std::map<AppKey, std::vector<ItemSnapshot>>& remembered,
+                             const std::set<AppKey>& tableApps, const std::set<std::string>& running) {
     std::set<AppKey> present;
     for (auto& item : items) {
         present.insert(item.owner());
@@ -58,7 +58,8 @@ std::vector<ItemSnapshot> BelowBarList::stableOrder(const std::vector<ItemSnapsh
         auto& item = items[i];
         auto r = rank.find(item.ownerBundleID());
         auto f = firstSeen.find(item.owner());
-        keyed.push_back({r == rank.end() ? last : r->second, f == firstSeen.end() ? last : f->second, i, &item});
+        keyed.push_back(
+            {r == rank.end() ? last : r->second, f == firstSeen.end() ? last : f->second, i, &item});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.r != b.r) {
@@ -85,8 +86,8 @@ std::vector<ItemSnapshot> BelowBarList::stableOrder(const std::vector<ItemSnapsh
     return out;
 }
 
-std::vector<BelowBarEntry> BelowBarList::entries(const std::vector<ItemSnapshot>& items, const Profile& profile,
-                                                 std::string_view selfBundleID,
+std::vector<BelowBarEntry> BelowBarList::entries(const std::vector<ItemSnapshot>& items,
+                                                 const Profile& profile, std::string_view selfBundleID,
                                                  const std::set<AppKey>& notchOverflow) {
     return numbered(items, selfBundleID, [&](const AppKey& owner) {
         auto section = profile.section(owner);

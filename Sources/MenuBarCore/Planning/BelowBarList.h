@@ -1,16 +1,16 @@
 #pragma once
 
+#include "MenuBarCore/Model/AppKey.h"
+#include "MenuBarCore/Model/ItemSnapshot.h"
+#include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Planning/BelowBarEntry.h"
+
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "MenuBarCore/Model/AppKey.h"
-#include "MenuBarCore/Model/ItemSnapshot.h"
-#include "MenuBarCore/Model/Profile.h"
-#include "MenuBarCore/Planning/BelowBarEntry.h"
 
 namespace pellacor::core {
 
@@ -21,10 +21,10 @@ public:
 
     // Adds, before `items`, the remembered snapshots (or one placeholder) of every
     // running application that is known to own items but is missing from the read.
-    static std::vector<ItemSnapshot> withRemembered(const std::vector<ItemSnapshot>& items,
-                                                    const std::map<AppKey, std::vector<ItemSnapshot>>& remembered,
-                                                    const std::set<AppKey>& tableApps,
-                                                    const std::set<std::string>& running);
+    static std::vector<ItemSnapshot>
+    withRemembered(const std::vector<ItemSnapshot>& items,
+                   const std::map<AppKey, std::vector<ItemSnapshot>>& remembered,
+                   const std::set<AppKey>& tableApps, const std::set<std::string>& running);
 
     // Profile order first, then first-seen rank, then bundle identifier; within an
     // application by its item index. Stable.

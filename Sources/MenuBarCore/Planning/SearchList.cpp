@@ -1,9 +1,9 @@
 #include "MenuBarCore/Planning/SearchList.h"
 
-#include <algorithm>
-
 #include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Text/Text.h"
+
+#include <algorithm>
 
 namespace pellacor::core {
 
@@ -18,8 +18,10 @@ bool isLetterOrNumber(char32_t c) {
     case Text::Category::otherLetter:
     case Text::Category::decimalNumber:
     case Text::Category::letterNumber:
-    case Text::Category::otherNumber: return true;
-    default: return false;
+    case Text::Category::otherNumber:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -38,8 +40,10 @@ bool startsWord(char32_t before) {
     case Text::Category::mathSymbol:
     case Text::Category::currencySymbol:
     case Text::Category::modifierSymbol:
-    case Text::Category::otherSymbol: return true;
-    default: return false;
+    case Text::Category::otherSymbol:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -66,8 +70,8 @@ int rankOf(const std::u32string& term, const std::u32string& name, const std::u3
 
 } // namespace
 
-std::vector<SearchCandidate> SearchList::candidates(const std::vector<ItemSnapshot>& items, const Profile& profile,
-                                                    std::string_view selfBundleID) {
+std::vector<SearchCandidate> SearchList::candidates(const std::vector<ItemSnapshot>& items,
+                                                    const Profile& profile, std::string_view selfBundleID) {
     auto rows = BelowBarList::numbered(items, selfBundleID, [](const AppKey&) { return true; });
     std::vector<SearchCandidate> out;
     out.reserve(rows.size());
@@ -129,7 +133,8 @@ std::vector<SearchCandidate> SearchList::filter(const std::vector<SearchCandidat
             kept.push_back({worst, i});
         }
     }
-    std::stable_sort(kept.begin(), kept.end(), [](const Ranked& a, const Ranked& b) { return a.rank < b.rank; });
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const Ranked& a, const Ranked& b) { return a.rank < b.rank; });
     std::vector<SearchCandidate> out;
     out.reserve(kept.size());
     for (auto& k : kept) {

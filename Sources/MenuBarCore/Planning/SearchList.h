@@ -1,13 +1,13 @@
 #pragma once
 
+#include "MenuBarCore/Model/ItemSnapshot.h"
+#include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Planning/SearchCandidate.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "MenuBarCore/Model/ItemSnapshot.h"
-#include "MenuBarCore/Model/Profile.h"
-#include "MenuBarCore/Planning/SearchCandidate.h"
 
 namespace pellacor::core {
 
@@ -19,8 +19,8 @@ public:
 
     using NameFunction = std::function<std::string(const std::string& bundleID)>;
 
-    static std::vector<SearchCandidate> candidates(const std::vector<ItemSnapshot>& items, const Profile& profile,
-                                                   std::string_view selfBundleID);
+    static std::vector<SearchCandidate> candidates(const std::vector<ItemSnapshot>& items,
+                                                   const Profile& profile, std::string_view selfBundleID);
 
     // Keeps the candidates that match every term of the query and orders them by
     // their weakest term: name prefix (0), word start in the name (1), inside the

@@ -2,7 +2,8 @@
 
 namespace pellacor::core {
 
-OSVersionCheck OSVersionCheck::compare(const std::optional<std::string>& confirmed, const std::string& current) {
+OSVersionCheck OSVersionCheck::compare(const std::optional<std::string>& confirmed,
+                                       const std::string& current) {
     if (!confirmed || confirmed->empty()) {
         return firstRun();
     }

@@ -2,6 +2,8 @@
 
 namespace pellacor::core {
 
-std::string localized(std::string_view japaneseKey) { return std::string(japaneseKey); }
+std::string localized(std::string_view japaneseKey) {
+    return std::string(japaneseKey);
+}
 
 } // namespace pellacor::core

@@ -1,24 +1,28 @@
 #include "MenuBarCore/Support/Log.h"
 
+#include "MenuBarCore/Support/AppIdentity.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <dlfcn.h>
 #include <mutex>
 #include <sys/uio.h>
 #include <unistd.h>
-
-#include <dlfcn.h>
-
-#include "MenuBarCore/Support/AppIdentity.h"
 
 namespace pellacor::core {
 
 std::string_view toString(LogLevel level) {
     switch (level) {
-    case LogLevel::debug: return "debug";
-    case LogLevel::info: return "info";
-    case LogLevel::defaultLevel: return "default";
-    case LogLevel::error: return "error";
-    case LogLevel::fault: return "fault";
+    case LogLevel::debug:
+        return "debug";
+    case LogLevel::info:
+        return "info";
+    case LogLevel::defaultLevel:
+        return "default";
+    case LogLevel::error:
+        return "error";
+    case LogLevel::fault:
+        return "fault";
     }
     return "default";
 }
@@ -32,7 +36,9 @@ void StandardErrorSink::write(const LogRecord& record) {
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-void StandardErrorSink::flush() { std::fflush(stderr); }
+void StandardErrorSink::flush() {
+    std::fflush(stderr);
+}
 
 JournalSink::JournalSink() {
     if (access("/run/systemd/journal/socket", W_OK) != 0) {
@@ -52,11 +58,21 @@ void JournalSink::write(const LogRecord& record) {
     }
     int priority = 5;
     switch (record.level) {
-    case LogLevel::debug: priority = 7; break;
-    case LogLevel::info: priority = 6; break;
-    case LogLevel::defaultLevel: priority = 5; break;
-    case LogLevel::error: priority = 3; break;
-    case LogLevel::fault: priority = 2; break;
+    case LogLevel::debug:
+        priority = 7;
+        break;
+    case LogLevel::info:
+        priority = 6;
+        break;
+    case LogLevel::defaultLevel:
+        priority = 5;
+        break;
+    case LogLevel::error:
+        priority = 3;
+        break;
+    case LogLevel::fault:
+        priority = 2;
+        break;
     }
     std::string fields[] = {
         "MESSAGE=" + record.message,
@@ -104,7 +120,9 @@ SinkRegistry& registry() {
 Log::Log(std::string category, std::string subsystem)
     : category_(std::move(category)), subsystem_(std::move(subsystem)) {}
 
-std::string_view Log::defaultSubsystem() { return bundleIdentifier; }
+std::string_view Log::defaultSubsystem() {
+    return bundleIdentifier;
+}
 
 void Log::write(LogLevel level, std::string message) const {
     LogRecord record{subsystem_, category_, level, std::move(message)};

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <fmt/format.h>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <fmt/format.h>
 
 namespace pellacor::core {
 

@@ -1,4 +1,5 @@
 #include "MenuBarSystem/Reordering/LayoutFolder.h"
+
 #include "MenuBarCore/Support/FilePath.h"
 
 namespace pellacor::system {

@@ -1,6 +1,6 @@
 #include "MenuBarSystem/Safety/HealthCheck.h"
-#include "MenuBarCore/Support/FilePath.h"
 
+#include "MenuBarCore/Support/FilePath.h"
 #include "MenuBarCore/Text/Text.h"
 
 #include <algorithm>

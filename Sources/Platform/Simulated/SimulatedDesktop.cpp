@@ -1,6 +1,6 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
-#include "MenuBarCore/Support/FilePath.h"
 
+#include "MenuBarCore/Support/FilePath.h"
 #include "Platform/Simulated/MenuBarLayout.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "MenuBarCore/Safety/OSVersionCheck.h"
+
+#include <gtest/gtest.h>
 
 using pellacor::core::OSVersionCheck;
 

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "MenuBarCore/Support/Uuid.h"
 
+#include <gtest/gtest.h>
 #include <set>
 #include <unordered_set>
-
-#include "MenuBarCore/Support/Uuid.h"
 
 using pellacor::core::Uuid;
 
@@ -17,11 +16,11 @@ TEST(UuidTest, TextIsUpperCaseAndParsesInAnyCase) {
 }
 
 TEST(UuidTest, RefusesMalformedText) {
-    for (const char* bad : {
-             "", "E621E1F8C36C495A93FC0C247A3E6E5F", "E621E1F8-C36C-495A-93FC-0C247A3E6E5",
-             "E621E1F8-C36C-495A-93FC-0C247A3E6E5FF", "G621E1F8-C36C-495A-93FC-0C247A3E6E5F",
-             "E621E1F8-C36C-495A-93FC+0C247A3E6E5F", "{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}",
-             "E621E1F-8C36C-495A-93FC-0C247A3E6E5F", " E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}) {
+    for (const char* bad :
+         {"", "E621E1F8C36C495A93FC0C247A3E6E5F", "E621E1F8-C36C-495A-93FC-0C247A3E6E5",
+          "E621E1F8-C36C-495A-93FC-0C247A3E6E5FF", "G621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+          "E621E1F8-C36C-495A-93FC+0C247A3E6E5F", "{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}",
+          "E621E1F-8C36C-495A-93FC-0C247A3E6E5F", " E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}) {
         EXPECT_FALSE(Uuid::parse(bad)) << bad;
     }
 }
