@@ -1,6 +1,8 @@
 #include "Concurrency/TaskContext.h"
 
 #include <cassert>
+#include <cstdio>
+#include <stdexcept>
 
 namespace pellacor::concurrency {
 
@@ -16,7 +18,8 @@ bool isCancelled() noexcept {
 
 namespace detail {
 
-TaskContext::TaskContext(MainExecutor& executor) : executor_(&executor) {}
+TaskContext::TaskContext(MainExecutor& executor, std::string name)
+    : executor_(&executor), name_(std::move(name)) {}
 
 TaskContext::~TaskContext() {
     unlink();
@@ -28,6 +31,7 @@ TaskContext* TaskContext::current() noexcept {
 }
 
 void TaskContext::cancel() {
+    executor_->assertOnExecutorThread();
     if (finished_ || isAbandoned()) {
         return;
     }
@@ -52,8 +56,10 @@ void TaskContext::rootFinished() {
     unlink();
     std::vector<Joiner> joiners = std::move(joiners_);
     joiners_.clear();
+    // The joiners hold this task only weakly; it stays until they have read
+    // its result.
     for (Joiner& joiner : joiners) {
-        joiner.context->resumeLater(joiner.handle);
+        joiner.context->resumeLater(joiner.handle, shared_from_this());
     }
 }
 
@@ -72,8 +78,8 @@ void TaskContext::resumeNow(std::coroutine_handle<> h) {
     }
 }
 
-void TaskContext::resumeLater(std::coroutine_handle<> h) {
-    executor_->post([self = shared_from_this(), h] { self->resumeNow(h); });
+void TaskContext::resumeLater(std::coroutine_handle<> h, std::shared_ptr<const void> keep) {
+    executor_->post([self = shared_from_this(), h, keep = std::move(keep)] { self->resumeNow(h); });
 }
 
 void TaskContext::resumeFromAnyThread(std::coroutine_handle<> h) {
@@ -117,6 +123,21 @@ void TaskContext::abandon() noexcept {
     joiners_.clear();
     joiners.clear();
     destroyRoot();
+}
+
+void TaskContext::uncaughtException(std::exception_ptr exception) const noexcept {
+    std::string what = "an exception that is not a std::exception";
+    try {
+        std::rethrow_exception(std::move(exception));
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+    }
+    const std::string name = name_.empty() ? std::string("(unnamed)") : name_;
+    std::fprintf(stderr, "[concurrency] fault: the task \"%s\" ended with an uncaught exception: %s\n",
+                 name.c_str(), what.c_str());
+    std::fflush(stderr);
+    std::terminate();
 }
 
 void TaskContext::link() noexcept {

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <coroutine>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,13 +28,16 @@ namespace detail {
 // coroutine frame until the task finishes.
 //
 // Ownership: whatever will resume the task (a posted job, a timer, a stored
-// continuation) holds the context strongly, and so do the handles. When the
-// last of them goes, an unfinished frame is destroyed with the context.
+// continuation, the task it joins) holds the context strongly, and so do the
+// handles. When the last of them goes, an unfinished frame is destroyed with
+// the context. A frame that joins another task holds that task only weakly
+// while it waits, so a task that can never finish frees itself and every task
+// that waits on it, instead of the two keeping each other alive.
 // Everything here runs on the executor's thread except isCancelled(),
 // executor(), isAbandoned() and resumeFromAnyThread().
 class TaskContext : public std::enable_shared_from_this<TaskContext> {
 public:
-    explicit TaskContext(MainExecutor& executor);
+    TaskContext(MainExecutor& executor, std::string name);
     TaskContext(const TaskContext&) = delete;
     TaskContext& operator=(const TaskContext&) = delete;
     virtual ~TaskContext();
@@ -41,6 +46,8 @@ public:
     bool isCancelled() const noexcept { return cancelled_.load(std::memory_order_acquire); }
     bool isFinished() const noexcept { return finished_; }
     bool isAbandoned() const noexcept { return abandoned_.load(std::memory_order_acquire); }
+    // The name given to spawn(), for fault lines; may be empty.
+    const std::string& name() const noexcept { return name_; }
 
     // Sets the flag and wakes a pending sleep (on a later turn). Does nothing
     // once the task has finished.
@@ -53,8 +60,9 @@ public:
 
     // Resumes h (a frame of this task) now, with this task as the current one.
     void resumeNow(std::coroutine_handle<> h);
-    // Posts the resumption of h on the executor.
-    void resumeLater(std::coroutine_handle<> h);
+    // Posts the resumption of h on the executor; `keep` stays alive until it
+    // has run.
+    void resumeLater(std::coroutine_handle<> h, std::shared_ptr<const void> keep = nullptr);
     // Thread-safe: posts the resumption of h through postFromAnyThread.
     void resumeFromAnyThread(std::coroutine_handle<> h);
 
@@ -67,6 +75,11 @@ public:
 
     // Executor teardown: forget everything and destroy the frame.
     void abandon() noexcept;
+
+    // An exception left the task: writes a fault line that names the task and
+    // ends the process. Failures are values in this program, so an exception
+    // reaching a task's root is a bug nobody could handle.
+    [[noreturn]] void uncaughtException(std::exception_ptr exception) const noexcept;
 
     static TaskContext* current() noexcept;
 
@@ -87,6 +100,7 @@ private:
     void destroyRoot() noexcept;
 
     MainExecutor* executor_;
+    const std::string name_;
     std::coroutine_handle<> root_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> abandoned_{false};

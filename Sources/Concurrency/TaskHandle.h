@@ -7,8 +7,10 @@
 #include <cassert>
 #include <concepts>
 #include <coroutine>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -16,7 +18,7 @@ namespace pellacor::concurrency {
 
 template <typename T> class TaskHandle;
 
-template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task);
+template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, std::string name = {});
 
 // A spawned task: shared state (finished, result, cancelled, joiners). Copies
 // refer to the same task. Dropping every handle does not cancel the task; it
@@ -54,8 +56,13 @@ public:
     // An empty TaskHandle<void> counts as finished, so awaiting it goes on at
     // once; an empty handle with a value has none to give and must not be
     // awaited.
+    //
+    // While it waits, the joining frame holds the task weakly: a task that can
+    // never finish (nothing will resume it) is freed once its handles are gone,
+    // and the joining frame with it, unless something else holds that one.
     struct Awaiter {
         std::shared_ptr<detail::TaskState<T>> state;
+        std::weak_ptr<detail::TaskState<T>> joined = {};
 
         bool await_ready() const noexcept {
             assert(std::is_void_v<T> || state != nullptr);
@@ -63,11 +70,17 @@ public:
         }
         template <std::derived_from<detail::PromiseBase> P>
         void await_suspend(std::coroutine_handle<P> self) {
-            state->addJoiner(self.promise().context().shared_from_this(), self);
+            joined = state;
+            std::shared_ptr<detail::TaskState<T>> waitedOn = std::move(state);
+            waitedOn->addJoiner(self.promise().context().shared_from_this(), self);
         }
         T await_resume() const {
             if constexpr (!std::is_void_v<T>) {
-                return *state->result();
+                // Finished at once, or kept alive by the resumption that runs
+                // this.
+                std::shared_ptr<detail::TaskState<T>> finished = state ? state : joined.lock();
+                assert(finished && finished->result());
+                return *finished->result();
             }
         }
     };
@@ -76,7 +89,7 @@ public:
     friend bool operator==(const TaskHandle& a, const TaskHandle& b) noexcept { return a.state_ == b.state_; }
 
 private:
-    template <typename U> friend TaskHandle<U> spawn(MainExecutor& executor, Task<U> task);
+    template <typename U> friend TaskHandle<U> spawn(MainExecutor& executor, Task<U> task, std::string name);
 
     explicit TaskHandle(std::shared_ptr<detail::TaskState<T>> state) noexcept : state_(std::move(state)) {}
 
@@ -86,14 +99,23 @@ private:
 namespace detail {
 
 // The root frame of a spawned task: runs the task and stores its value. The
-// state outlives the frame (it owns it), so a plain pointer is safe here.
+// state outlives the frame (it owns it), so a plain pointer is safe here. An
+// exception that leaves the task ends here, with a fault line naming it.
 template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
-    if constexpr (std::is_void_v<T>) {
-        co_await std::move(task);
-        state->setResult();
-    } else {
-        auto value = co_await std::move(task);
-        state->setResult(std::move(value));
+    std::exception_ptr escaped;
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await std::move(task);
+            state->setResult();
+        } else {
+            auto value = co_await std::move(task);
+            state->setResult(std::move(value));
+        }
+    } catch (...) {
+        escaped = std::current_exception();
+    }
+    if (escaped) {
+        state->uncaughtException(std::move(escaped));
     }
 }
 
@@ -101,8 +123,9 @@ template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
 
 // Starts task on executor. It begins on a later turn, after the code that
 // spawned it returns; tasks spawned one after another begin in that order.
-template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task) {
-    auto state = std::make_shared<detail::TaskState<T>>(executor);
+// `name` says which task it is in a fault line (an exception that escapes it).
+template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, std::string name) {
+    auto state = std::make_shared<detail::TaskState<T>>(executor, std::move(name));
     state->start(detail::releaseRoot(detail::runRoot<T>(std::move(task), state.get()), state.get()));
     return TaskHandle<T>(std::move(state));
 }
