@@ -22,9 +22,12 @@ template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, 
 
 // A spawned task: shared state (finished, result, cancelled, joiners). Copies
 // refer to the same task. Dropping every handle does not cancel the task; it
-// runs on to its end. Use on the executor's thread only (isCancelled() may be
-// read anywhere). A default-constructed handle refers to no task: cancel() does
-// nothing and it counts as finished.
+// runs on to its end, as long as something can still resume it: a handle does
+// not keep a task's frame alive, so a task that nothing will ever resume is
+// freed (and never finishes) even while handles to it remain. Use on the
+// executor's thread only (isCancelled() may be read anywhere). A
+// default-constructed handle refers to no task: cancel() does nothing and it
+// counts as finished.
 template <typename T> class TaskHandle {
 public:
     TaskHandle() noexcept = default;
@@ -56,13 +59,8 @@ public:
     // An empty TaskHandle<void> counts as finished, so awaiting it goes on at
     // once; an empty handle with a value has none to give and must not be
     // awaited.
-    //
-    // While it waits, the joining frame holds the task weakly: a task that can
-    // never finish (nothing will resume it) is freed once its handles are gone,
-    // and the joining frame with it, unless something else holds that one.
     struct Awaiter {
         std::shared_ptr<detail::TaskState<T>> state;
-        std::weak_ptr<detail::TaskState<T>> joined = {};
 
         bool await_ready() const noexcept {
             assert(std::is_void_v<T> || state != nullptr);
@@ -70,17 +68,11 @@ public:
         }
         template <std::derived_from<detail::PromiseBase> P>
         void await_suspend(std::coroutine_handle<P> self) {
-            joined = state;
-            std::shared_ptr<detail::TaskState<T>> waitedOn = std::move(state);
-            waitedOn->addJoiner(self.promise().context().shared_from_this(), self);
+            state->addJoiner(self.promise().context().shared_from_this(), self);
         }
         T await_resume() const {
             if constexpr (!std::is_void_v<T>) {
-                // Finished at once, or kept alive by the resumption that runs
-                // this.
-                std::shared_ptr<detail::TaskState<T>> finished = state ? state : joined.lock();
-                assert(finished && finished->result());
-                return *finished->result();
+                return *state->result();
             }
         }
     };
@@ -99,7 +91,8 @@ private:
 namespace detail {
 
 // The root frame of a spawned task: runs the task and stores its value. The
-// state outlives the frame (it owns it), so a plain pointer is safe here. An
+// state outlives the frame (its context owns both), so a plain pointer is safe
+// here. An
 // exception that leaves the task ends here, with a fault line naming it.
 template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
     std::exception_ptr escaped;
@@ -125,8 +118,10 @@ template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
 // spawned it returns; tasks spawned one after another begin in that order.
 // `name` says which task it is in a fault line (an exception that escapes it).
 template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, std::string name) {
-    auto state = std::make_shared<detail::TaskState<T>>(executor, std::move(name));
-    state->start(detail::releaseRoot(detail::runRoot<T>(std::move(task), state.get()), state.get()));
+    auto state = std::make_shared<detail::TaskState<T>>(std::move(name));
+    auto context = std::make_shared<detail::TaskContext>(executor, state);
+    // From here on only what resumes the task holds its context.
+    context->start(detail::releaseRoot(detail::runRoot<T>(std::move(task), state.get()), context.get()));
     return TaskHandle<T>(std::move(state));
 }
 
