@@ -254,7 +254,8 @@ struct Park {
 };
 
 Task<int> parkThenAnswer([[maybe_unused]] std::shared_ptr<int> token, std::shared_ptr<Parking> parking) {
-    co_await Park{parking};
+    Park park{std::move(parking)}; // not a temporary in the co_await: g++ 12 would destroy it twice
+    co_await park;
     co_return 42;
 }
 
