@@ -6,11 +6,10 @@
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
+#include "Support/ThreadNames.h"
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -26,14 +25,8 @@ namespace {
 
 // The names of the process's threads, one entry per thread.
 std::multiset<std::string> threadNames() {
-    std::multiset<std::string> names;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream comm(task.path() / "comm");
-        std::string name;
-        std::getline(comm, name);
-        names.insert(name);
-    }
-    return names;
+    const auto names = pellacor::testing::threadNames();
+    return {names.begin(), names.end()};
 }
 
 std::multiset<std::string> added(const std::multiset<std::string>& now,
