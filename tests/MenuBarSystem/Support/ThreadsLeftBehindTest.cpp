@@ -53,6 +53,9 @@ TEST(ThreadsLeftBehindTest, AUserSwitchAndAHoverCheckRunOnTheirQueuesAndLeaveNoT
     auto loader = std::make_shared<platform::SimulatedRuntimeLoader>();
     auto loginWindow = platform::SimulatedLoginWindow::create();
     loginWindow->install(*loader);
+    // A sanitizer's runtime starts a helper thread with the first thread of the
+    // process; let it start before counting.
+    std::thread([] {}).join();
     const auto before = threadNames();
     {
         concurrency::ManualExecutor executor;
