@@ -51,7 +51,11 @@ public:
     void resume() && {
         if (context_) {
             std::shared_ptr<detail::TaskContext> context = std::move(context_);
-            context->resumeFromAnyThread(std::exchange(handle_, {}));
+            std::coroutine_handle<> handle = std::exchange(handle_, {});
+            // With its executor gone there is nothing to run it on.
+            if (!context->isAbandoned()) {
+                context->resumeFromAnyThread(handle);
+            }
         }
     }
 
