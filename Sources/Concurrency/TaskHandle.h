@@ -92,8 +92,8 @@ namespace detail {
 
 // The root frame of a spawned task: runs the task and stores its value. The
 // state outlives the frame (its context owns both), so a plain pointer is safe
-// here. An
-// exception that leaves the task ends here, with a fault line naming it.
+// here. An exception that leaves the task ends here, with a fault line naming
+// it.
 template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
     std::exception_ptr escaped;
     try {
