@@ -1,5 +1,7 @@
 # Shared settings for every target of our own: warnings as errors and, in the
-# sanitizer build, ASan and UBSan on both compile and link.
+# sanitizer builds, ASan and UBSan or TSan on both compile and link.
+option(PELLACOR_TSAN "Build with ThreadSanitizer" OFF)
+
 function(pellacor_settings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
   target_compile_features(${target} PUBLIC cxx_std_20)
@@ -7,6 +9,10 @@ function(pellacor_settings target)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                              -fno-sanitize-recover=undefined)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+  if(PELLACOR_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=thread)
   endif()
 endfunction()
 

@@ -22,7 +22,7 @@ namespace pellacor::concurrency {
 // resume() may be called from any thread: the frame always resumes on its
 // task's executor, never on the calling thread. A continuation dropped without
 // being resumed leaves its task suspended; the task's frame is freed once
-// nothing else refers to the task.
+// nothing else can resume it (handles to it do not count).
 class Continuation {
 public:
     Continuation() noexcept = default;
@@ -51,7 +51,11 @@ public:
     void resume() && {
         if (context_) {
             std::shared_ptr<detail::TaskContext> context = std::move(context_);
-            context->resumeFromAnyThread(std::exchange(handle_, {}));
+            std::coroutine_handle<> handle = std::exchange(handle_, {});
+            // With its executor gone there is nothing to run it on.
+            if (!context->isAbandoned()) {
+                context->resumeFromAnyThread(handle);
+            }
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "Concurrency/TaskContext.h"
 
+#include <cassert>
 #include <memory>
 
 namespace pellacor::concurrency {
@@ -10,6 +11,10 @@ MainExecutor::~MainExecutor() {
     // Normally already done by the concrete executor; here only as a last
     // resort so that no frame outlives the executor.
     destroyUnfinishedTasks();
+}
+
+void MainExecutor::assertOnExecutorThread() const noexcept {
+    assert(isOnExecutorThread() && "an executor-only call from another thread");
 }
 
 void MainExecutor::destroyUnfinishedTasks() noexcept {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <thread>
 
 namespace pellacor::concurrency {
 
@@ -47,6 +48,13 @@ public:
     // thread, posts from one thread in order.
     virtual void postFromAnyThread(Job job) = 0;
 
+    // Whether the caller runs on the executor's thread (the one that created it).
+    bool isOnExecutorThread() const noexcept { return std::this_thread::get_id() == thread_; }
+    // Debug builds stop at a call meant for the executor's thread that comes
+    // from another one (a service calling back on its own thread, say); such a
+    // call races with everything the executor runs.
+    void assertOnExecutorThread() const noexcept;
+
 protected:
     MainExecutor() = default;
     // Destroys the frames of every task that has not finished. A concrete
@@ -60,6 +68,7 @@ private:
     // thread only). Suspended tasks can keep each other alive (one awaits
     // another's handle); this list lets the executor end them all.
     detail::TaskContext* tasks_ = nullptr;
+    const std::thread::id thread_ = std::this_thread::get_id();
 };
 
 // The injected clocks of the given executor. The executor must outlive them.

@@ -15,10 +15,8 @@ ManualExecutor::~ManualExecutor() {
     destroyUnfinishedTasks();
     // Jobs may own what other jobs refer to; drop them in a fixed order, while
     // the executor is still whole.
-    std::map<TimerKey, Job> timers = std::move(timers_);
-    timers_.clear();
-    deadlines_.clear();
-    timers.clear();
+    DeadlineQueue timers = timers_.takeAll();
+    timers = DeadlineQueue{};
     std::deque<Job> ready = std::move(ready_);
     ready_.clear();
     ready.clear();
@@ -31,6 +29,7 @@ ManualExecutor::~ManualExecutor() {
 }
 
 void ManualExecutor::post(Job job) {
+    assertOnExecutorThread();
     // The same queue as postFromAnyThread: a continuation resumed on this
     // thread (which posts through postFromAnyThread) keeps its place among
     // plain posts, as it does on the Qt executor.
@@ -38,23 +37,15 @@ void ManualExecutor::post(Job job) {
 }
 
 TimerId ManualExecutor::postAt(Instant deadline, Job job) {
-    std::uint64_t id = nextTimer_++;
-    timers_.emplace(TimerKey{deadline, id}, std::move(job));
-    deadlines_.emplace(id, deadline);
-    return TimerId{id};
+    assertOnExecutorThread();
+    return TimerId{timers_.add(deadline, std::move(job))};
 }
 
 void ManualExecutor::cancelTimer(TimerId id) {
-    auto found = deadlines_.find(static_cast<std::uint64_t>(id));
-    if (found == deadlines_.end()) {
-        return;
-    }
-    // Keep the job alive until the maps are consistent again: its destructor
-    // may reach the executor.
-    auto timer = timers_.find(TimerKey{found->second, found->first});
-    Job job = std::move(timer->second);
-    timers_.erase(timer);
-    deadlines_.erase(found);
+    assertOnExecutorThread();
+    // The job goes once the queue is consistent again: its destructor may
+    // reach the executor.
+    std::optional<Job> job = timers_.remove(static_cast<std::uint64_t>(id));
 }
 
 WallTime ManualExecutor::wallNow() const {
@@ -62,10 +53,11 @@ WallTime ManualExecutor::wallNow() const {
 }
 
 void ManualExecutor::postFromAnyThread(Job job) {
-    {
-        std::lock_guard lock(foreignMutex_);
-        foreign_.push_back(std::move(job));
-    }
+    // Notified under the lock: once the driving thread has seen the job it may
+    // run it and destroy the executor, condition variable and all, which it
+    // cannot do while this thread still holds the lock.
+    std::lock_guard lock(foreignMutex_);
+    foreign_.push_back(std::move(job));
     foreignArrived_.notify_all();
 }
 
@@ -78,6 +70,7 @@ void ManualExecutor::collectForeign() {
 }
 
 std::size_t ManualExecutor::runUntilIdle() {
+    assertOnExecutorThread();
     assert(!running_ && "the manual executor is driven from outside its jobs");
     running_ = true;
     std::size_t ran = 0;
@@ -90,12 +83,8 @@ std::size_t ManualExecutor::runUntilIdle() {
             ++ran;
             continue;
         }
-        auto first = timers_.begin();
-        if (first != timers_.end() && first->first.first <= now_) {
-            Job job = std::move(first->second);
-            deadlines_.erase(first->first.second);
-            timers_.erase(first);
-            job();
+        if (std::optional<DeadlineQueue::Due> due = timers_.takeDue(now_)) {
+            due->job();
             ++ran;
             continue;
         }
@@ -108,12 +97,12 @@ std::size_t ManualExecutor::runUntilIdle() {
 void ManualExecutor::advanceTo(Instant t) {
     runUntilIdle();
     for (;;) {
-        auto first = timers_.begin();
-        if (first == timers_.end() || first->first.first > t) {
+        std::optional<Instant> next = timers_.nextDeadline();
+        if (!next || *next > t) {
             break;
         }
-        if (first->first.first > now_) {
-            now_ = first->first.first;
+        if (*next > now_) {
+            now_ = *next;
         }
         runUntilIdle();
     }
@@ -149,10 +138,7 @@ bool ManualExecutor::runUntil(const std::function<bool()>& condition, std::chron
 }
 
 std::optional<Instant> ManualExecutor::nextDeadline() const {
-    if (timers_.empty()) {
-        return std::nullopt;
-    }
-    return timers_.begin()->first.first;
+    return timers_.nextDeadline();
 }
 
 } // namespace pellacor::concurrency

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Concurrency/DeadlineQueue.h"
 #include "Concurrency/MainExecutor.h"
 
 #include <chrono>
@@ -8,10 +9,8 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 namespace pellacor::concurrency {
@@ -64,17 +63,12 @@ public:
     std::optional<Instant> nextDeadline() const;
 
 private:
-    using TimerKey = std::pair<Instant, std::uint64_t>;
-
     void collectForeign();
 
     Instant now_{};
     WallTime wallStart_;
     std::deque<Job> ready_;
-    // Keyed by (deadline, id): ids grow, so ties run in the order they were set.
-    std::map<TimerKey, Job> timers_;
-    std::unordered_map<std::uint64_t, Instant> deadlines_;
-    std::uint64_t nextTimer_ = 1;
+    DeadlineQueue timers_;
     bool running_ = false;
 
     // Posted jobs not yet taken into ready_, from this thread and others.

@@ -5,13 +5,13 @@ namespace pellacor::concurrency {
 ManualTimerQueue::ManualTimerQueue(std::string label) : label_(std::move(label)) {}
 
 ManualTimerQueue::~ManualTimerQueue() {
-    std::map<Key, Job> dropped;
+    DeadlineQueue dropped;
     {
         std::lock_guard lock(mutex_);
-        dropped.swap(jobs_);
+        dropped = jobs_.takeAll();
     }
     // Outside the lock: a job's captures may reach back into the queue.
-    dropped.clear();
+    dropped = DeadlineQueue{};
 }
 
 Instant ManualTimerQueue::now() const {
@@ -21,21 +21,19 @@ Instant ManualTimerQueue::now() const {
 
 void ManualTimerQueue::asyncAt(Instant deadline, Job job) {
     std::lock_guard lock(mutex_);
-    jobs_.emplace(Key{deadline, nextSequence_++}, std::move(job));
+    jobs_.add(deadline, std::move(job));
 }
 
 std::optional<Job> ManualTimerQueue::takeDue(Instant limit) {
     std::lock_guard lock(mutex_);
-    auto first = jobs_.begin();
-    if (first == jobs_.end() || first->first.first > limit) {
+    std::optional<DeadlineQueue::Due> due = jobs_.takeDue(limit);
+    if (!due) {
         return std::nullopt;
     }
-    if (first->first.first > now_) {
-        now_ = first->first.first;
+    if (due->deadline > now_) {
+        now_ = due->deadline;
     }
-    Job job = std::move(first->second);
-    jobs_.erase(first);
-    return job;
+    return std::move(due->job);
 }
 
 std::size_t ManualTimerQueue::runUntilIdle() {
@@ -66,10 +64,7 @@ std::size_t ManualTimerQueue::pendingCount() const {
 
 std::optional<Instant> ManualTimerQueue::nextDeadline() const {
     std::lock_guard lock(mutex_);
-    if (jobs_.empty()) {
-        return std::nullopt;
-    }
-    return jobs_.begin()->first.first;
+    return jobs_.nextDeadline();
 }
 
 } // namespace pellacor::concurrency

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Concurrency/DeadlineQueue.h"
 #include "Concurrency/TimerQueue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -38,8 +38,6 @@ public:
     std::optional<Instant> nextDeadline() const;
 
 private:
-    using Key = std::pair<Instant, std::uint64_t>;
-
     // Takes the first job due at or before `limit`, setting the time to its
     // deadline when that is later than now.
     std::optional<Job> takeDue(Instant limit);
@@ -47,8 +45,7 @@ private:
     const std::string label_;
     mutable std::mutex mutex_;
     Instant now_{};
-    std::map<Key, Job> jobs_;
-    std::uint64_t nextSequence_ = 0;
+    DeadlineQueue jobs_;
 };
 
 } // namespace pellacor::concurrency

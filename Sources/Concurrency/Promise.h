@@ -10,13 +10,15 @@ namespace pellacor::concurrency {
 
 // The sending end of a Future, completed from any thread. Copies share the
 // one value: the first setValue() counts, later ones return false. When the
-// last copy goes without a value, the awaiting task is never resumed (its frame
-// is freed once nothing refers to it); complete every promise.
+// last copy goes without a value, the promise is broken: the awaiting task
+// resumes with `FutureStatus::broken` instead of a value.
 //
 //     Promise<int> promise;
 //     Future<int> future = promise.future();   // once
-//     std::thread([promise] { promise.setValue(42); }).detach();
-//     int value = co_await std::move(future);
+//     queue.async([promise] { promise.setValue(42); });
+//     auto result = co_await std::move(future);
+//     if (!result) { ... }                      // broken
+//     int value = *result;
 template <typename T> class Promise {
 public:
     Promise() : keeper_(std::make_shared<Keeper>(std::make_shared<detail::FutureState<T>>())) {}

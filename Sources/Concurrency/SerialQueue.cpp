@@ -1,5 +1,7 @@
 #include "Concurrency/SerialQueue.h"
 
+#include <cstdio>
+#include <exception>
 #include <pthread.h>
 
 namespace pellacor::concurrency {
@@ -33,6 +35,13 @@ void SerialQueue::async(std::function<void()> job) {
         }
     }
     wake_.notify_one();
+}
+
+void SerialQueue::lostJob(const std::string& label) {
+    std::fprintf(stderr, "[concurrency] fault: a job of the queue \"%s\" was dropped without running\n",
+                 label.c_str());
+    std::fflush(stderr);
+    std::terminate();
 }
 
 std::string SerialQueue::threadName(std::string_view label) {

@@ -33,10 +33,13 @@ public:
     void async(std::function<void()> job);
 
     // Runs fn on the queue and gives its result to the task that awaits the
-    // future, which resumes on its own executor:
+    // returned task, which resumes on its own executor:
     //     auto items = co_await queue.run([reader] { return reader->read(); });
-    // fn starts as soon as the queue gets to it, awaited or not.
-    template <typename F> Future<std::invoke_result_t<F&>> run(F fn) {
+    // fn is queued by this call and starts as soon as the queue gets to it,
+    // awaited or not; cancelling the awaiting task does not stop it. The queue
+    // runs every job it was given, even while it is being destroyed, so the
+    // value always comes.
+    template <typename F> Task<std::invoke_result_t<F&>> run(F fn) {
         using R = std::invoke_result_t<F&>;
         Promise<R> promise;
         Future<R> future = promise.future();
@@ -49,7 +52,7 @@ public:
                 promise.setValue((*shared)());
             }
         });
-        return future;
+        return valueOf<R>(std::move(future), label_);
     }
 
     // The name the worker thread gets: Linux allows 15 bytes, so a longer
@@ -59,6 +62,19 @@ public:
     static std::string threadName(std::string_view label);
 
 private:
+    template <typename R> static Task<R> valueOf(Future<R> future, std::string label) {
+        auto result = co_await std::move(future);
+        if (!result) {
+            lostJob(label);
+        }
+        if constexpr (!std::is_void_v<R>) {
+            co_return std::move(result).value();
+        }
+    }
+    // A job of the queue was dropped without running, which its destructor
+    // rules out: a fault, and the end of the process.
+    [[noreturn]] static void lostJob(const std::string& label);
+
     void work();
 
     std::string label_;

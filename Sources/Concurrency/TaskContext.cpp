@@ -1,6 +1,8 @@
 #include "Concurrency/TaskContext.h"
 
 #include <cassert>
+#include <cstdio>
+#include <stdexcept>
 
 namespace pellacor::concurrency {
 
@@ -16,45 +18,95 @@ bool isCancelled() noexcept {
 
 namespace detail {
 
-TaskContext::TaskContext(MainExecutor& executor) : executor_(&executor) {}
+void TaskStateBase::cancel() {
+    if (finished_) {
+        return;
+    }
+    std::shared_ptr<TaskContext> runner = runner_.lock();
+    if (runner) {
+        // Its executor is gone once it is abandoned.
+        if (runner->isAbandoned()) {
+            return;
+        }
+        runner->executor().assertOnExecutorThread();
+    }
+    cancelled_.store(true, std::memory_order_release);
+    if (runner) {
+        runner->wakeSleep();
+    }
+}
+
+void TaskStateBase::addJoiner(std::shared_ptr<TaskContext> joiner, std::coroutine_handle<> h) {
+    if (finished_) {
+        joiner->resumeLater(h);
+        return;
+    }
+    if (runner_.expired()) {
+        // The task can never end; the joiner is held by nothing of it.
+        return;
+    }
+    joiners_.push_back(Joiner{std::move(joiner), h});
+}
+
+void TaskStateBase::finish() {
+    finished_ = true;
+    std::vector<Joiner> joiners = std::move(joiners_);
+    joiners_.clear();
+    for (Joiner& joiner : joiners) {
+        joiner.context->resumeLater(joiner.handle);
+    }
+}
+
+void TaskStateBase::releaseJoiners() noexcept {
+    // Moved out first: releasing a joiner can destroy its frame, which may
+    // drop the last handle to this very state.
+    std::shared_ptr<TaskStateBase> keep = weak_from_this().lock();
+    std::vector<Joiner> joiners = std::move(joiners_);
+    joiners_.clear();
+    joiners.clear();
+}
+
+void TaskStateBase::uncaughtException(std::exception_ptr exception) const noexcept {
+    std::string what = "an exception that is not a std::exception";
+    try {
+        std::rethrow_exception(std::move(exception));
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+    }
+    const std::string name = name_.empty() ? std::string("(unnamed)") : name_;
+    std::fprintf(stderr, "[concurrency] fault: the task \"%s\" ended with an uncaught exception: %s\n",
+                 name.c_str(), what.c_str());
+    std::fflush(stderr);
+    std::terminate();
+}
+
+TaskContext::TaskContext(MainExecutor& executor, std::shared_ptr<TaskStateBase> state)
+    : executor_(&executor), state_(std::move(state)) {}
 
 TaskContext::~TaskContext() {
     unlink();
     destroyRoot();
+    if (!state_->isFinished()) {
+        state_->releaseJoiners();
+    }
 }
 
 TaskContext* TaskContext::current() noexcept {
     return currentTask;
 }
 
-void TaskContext::cancel() {
-    if (finished_ || isAbandoned()) {
-        return;
-    }
-    cancelled_.store(true, std::memory_order_release);
-    if (sleep_) {
-        ParkedSleep parked = *sleep_;
-        sleep_.reset();
-        executor_->cancelTimer(parked.timer);
-        resumeLater(parked.handle);
-    }
-}
-
 void TaskContext::start(std::coroutine_handle<> root) {
     assert(!root_ && root);
     root_ = root;
+    state_->runner_ = weak_from_this();
     link();
     resumeLater(root);
 }
 
 void TaskContext::rootFinished() {
-    finished_ = true;
     unlink();
-    std::vector<Joiner> joiners = std::move(joiners_);
-    joiners_.clear();
-    for (Joiner& joiner : joiners) {
-        joiner.context->resumeLater(joiner.handle);
-    }
+    state_->finish();
 }
 
 void TaskContext::resumeNow(std::coroutine_handle<> h) {
@@ -67,7 +119,7 @@ void TaskContext::resumeNow(std::coroutine_handle<> h) {
     TaskContext* previous = std::exchange(currentTask, this);
     h.resume();
     currentTask = previous;
-    if (finished_) {
+    if (isFinished()) {
         destroyRoot();
     }
 }
@@ -80,14 +132,6 @@ void TaskContext::resumeFromAnyThread(std::coroutine_handle<> h) {
     executor_->postFromAnyThread([self = shared_from_this(), h] { self->resumeNow(h); });
 }
 
-void TaskContext::addJoiner(std::shared_ptr<TaskContext> joiner, std::coroutine_handle<> h) {
-    if (finished_) {
-        joiner->resumeLater(h);
-        return;
-    }
-    joiners_.push_back(Joiner{std::move(joiner), h});
-}
-
 bool TaskContext::parkSleep(Duration delay, std::coroutine_handle<> h) {
     if (isCancelled()) {
         return false;
@@ -98,6 +142,15 @@ bool TaskContext::parkSleep(Duration delay, std::coroutine_handle<> h) {
                                       [self = shared_from_this(), token] { self->sleepTimerFired(token); });
     sleep_ = ParkedSleep{timer, token, h};
     return true;
+}
+
+void TaskContext::wakeSleep() {
+    if (sleep_) {
+        ParkedSleep parked = *sleep_;
+        sleep_.reset();
+        executor_->cancelTimer(parked.timer);
+        resumeLater(parked.handle);
+    }
 }
 
 void TaskContext::sleepTimerFired(std::uint64_t token) {
@@ -113,9 +166,7 @@ void TaskContext::abandon() noexcept {
     abandoned_.store(true, std::memory_order_release);
     unlink();
     sleep_.reset();
-    std::vector<Joiner> joiners = std::move(joiners_);
-    joiners_.clear();
-    joiners.clear();
+    state_->releaseJoiners();
     destroyRoot();
 }
 

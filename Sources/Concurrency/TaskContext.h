@@ -6,8 +6,10 @@
 #include <atomic>
 #include <coroutine>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,30 +23,96 @@ bool isCancelled() noexcept;
 
 namespace detail {
 
-// The shared state of one spawned task: its executor, cancellation flag,
-// finished flag, the tasks joining it and its pending sleep. It owns the root
-// coroutine frame until the task finishes.
-//
-// Ownership: whatever will resume the task (a posted job, a timer, a stored
-// continuation) holds the context strongly, and so do the handles. When the
-// last of them goes, an unfinished frame is destroyed with the context.
-// Everything here runs on the executor's thread except isCancelled(),
-// executor(), isAbandoned() and resumeFromAnyThread().
-class TaskContext : public std::enable_shared_from_this<TaskContext> {
-public:
-    explicit TaskContext(MainExecutor& executor);
-    TaskContext(const TaskContext&) = delete;
-    TaskContext& operator=(const TaskContext&) = delete;
-    virtual ~TaskContext();
+class TaskContext;
 
-    MainExecutor& executor() const noexcept { return *executor_; }
+// What the handles of one spawned task see: its cancellation flag, whether it
+// finished, its result and the tasks joining it. It does not own the task's
+// frame, so a handle (even one held by the frame of a task that joins it) never
+// keeps a task alive that nothing can resume any more.
+class TaskStateBase : public std::enable_shared_from_this<TaskStateBase> {
+public:
+    explicit TaskStateBase(std::string name) : name_(std::move(name)) {}
+    TaskStateBase(const TaskStateBase&) = delete;
+    TaskStateBase& operator=(const TaskStateBase&) = delete;
+    virtual ~TaskStateBase() = default;
+
     bool isCancelled() const noexcept { return cancelled_.load(std::memory_order_acquire); }
     bool isFinished() const noexcept { return finished_; }
-    bool isAbandoned() const noexcept { return abandoned_.load(std::memory_order_acquire); }
+    // The name given to spawn(), for fault lines; may be empty.
+    const std::string& name() const noexcept { return name_; }
 
     // Sets the flag and wakes a pending sleep (on a later turn). Does nothing
     // once the task has finished.
     void cancel();
+
+    // h (a frame of the joiner) resumes on a later turn after this task ends.
+    // A task that can no longer end (its frame is gone) keeps no joiner.
+    void addJoiner(std::shared_ptr<TaskContext> joiner, std::coroutine_handle<> h);
+
+    // An exception left the task: writes a fault line that names the task and
+    // ends the process. Failures are values in this program, so an exception
+    // reaching a task's root is a bug nobody could handle.
+    [[noreturn]] void uncaughtException(std::exception_ptr exception) const noexcept;
+
+private:
+    friend class TaskContext;
+
+    struct Joiner {
+        std::shared_ptr<TaskContext> context;
+        std::coroutine_handle<> handle;
+    };
+
+    // Called by the runner when the root frame finished.
+    void finish();
+    // Called by the runner whose frame goes without finishing: nothing will
+    // resume the joiners through this task any more.
+    void releaseJoiners() noexcept;
+
+    const std::string name_;
+    std::weak_ptr<TaskContext> runner_;
+    std::atomic<bool> cancelled_{false};
+    bool finished_ = false;
+    std::vector<Joiner> joiners_;
+};
+
+// The result of a spawned Task<T>, stored by the root frame before it ends.
+template <typename T> class TaskState final : public TaskStateBase {
+public:
+    using TaskStateBase::TaskStateBase;
+    template <typename U> void setResult(U&& value) { result_.emplace(std::forward<U>(value)); }
+    const std::optional<T>& result() const noexcept { return result_; }
+
+private:
+    std::optional<T> result_;
+};
+
+template <> class TaskState<void> final : public TaskStateBase {
+public:
+    using TaskStateBase::TaskStateBase;
+    void setResult() noexcept {}
+};
+
+// What runs one spawned task: its executor, its root coroutine frame (owned
+// until the task finishes) and its pending sleep.
+//
+// Ownership: whatever will resume the task (a posted job, a timer, a stored
+// continuation, the joiners list of a task it awaits) holds the context
+// strongly, and nothing else does. When the last of them goes, an unfinished
+// frame is destroyed with the context: nothing could ever run it again. Its
+// state lives on while handles refer to it.
+// Everything here runs on the executor's thread except isCancelled(),
+// executor(), isAbandoned() and resumeFromAnyThread().
+class TaskContext : public std::enable_shared_from_this<TaskContext> {
+public:
+    TaskContext(MainExecutor& executor, std::shared_ptr<TaskStateBase> state);
+    TaskContext(const TaskContext&) = delete;
+    TaskContext& operator=(const TaskContext&) = delete;
+    ~TaskContext();
+
+    MainExecutor& executor() const noexcept { return *executor_; }
+    bool isCancelled() const noexcept { return state_->isCancelled(); }
+    bool isFinished() const noexcept { return state_->isFinished(); }
+    bool isAbandoned() const noexcept { return abandoned_.load(std::memory_order_acquire); }
 
     // Takes the root frame and posts its first resumption.
     void start(std::coroutine_handle<> root);
@@ -58,12 +126,11 @@ public:
     // Thread-safe: posts the resumption of h through postFromAnyThread.
     void resumeFromAnyThread(std::coroutine_handle<> h);
 
-    // h (a frame of the joiner) resumes on a later turn after this task ends.
-    void addJoiner(std::shared_ptr<TaskContext> joiner, std::coroutine_handle<> h);
-
     // Suspends h for delay, or returns false (do not suspend) when the task is
     // already cancelled.
     bool parkSleep(Duration delay, std::coroutine_handle<> h);
+    // Cancellation: ends the pending sleep on a later turn.
+    void wakeSleep();
 
     // Executor teardown: forget everything and destroy the frame.
     void abandon() noexcept;
@@ -76,10 +143,6 @@ private:
         std::uint64_t token;
         std::coroutine_handle<> handle;
     };
-    struct Joiner {
-        std::shared_ptr<TaskContext> context;
-        std::coroutine_handle<> handle;
-    };
 
     void sleepTimerFired(std::uint64_t token);
     void link() noexcept;
@@ -87,36 +150,17 @@ private:
     void destroyRoot() noexcept;
 
     MainExecutor* executor_;
+    const std::shared_ptr<TaskStateBase> state_;
     std::coroutine_handle<> root_;
-    std::atomic<bool> cancelled_{false};
     std::atomic<bool> abandoned_{false};
-    bool finished_ = false;
     std::optional<ParkedSleep> sleep_;
     std::uint64_t sleepToken_ = 0;
-    std::vector<Joiner> joiners_;
     // The executor's list of unfinished tasks.
     bool linked_ = false;
     TaskContext* previous_ = nullptr;
     TaskContext* next_ = nullptr;
 
     friend class pellacor::concurrency::MainExecutor;
-};
-
-// The result of a spawned Task<T>, stored by the root frame before it ends.
-template <typename T> class TaskState final : public TaskContext {
-public:
-    using TaskContext::TaskContext;
-    template <typename U> void setResult(U&& value) { result_.emplace(std::forward<U>(value)); }
-    const std::optional<T>& result() const noexcept { return result_; }
-
-private:
-    std::optional<T> result_;
-};
-
-template <> class TaskState<void> final : public TaskContext {
-public:
-    using TaskContext::TaskContext;
-    void setResult() noexcept {}
 };
 
 } // namespace detail

@@ -7,8 +7,10 @@
 #include <cassert>
 #include <concepts>
 #include <coroutine>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -16,13 +18,16 @@ namespace pellacor::concurrency {
 
 template <typename T> class TaskHandle;
 
-template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task);
+template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, std::string name = {});
 
 // A spawned task: shared state (finished, result, cancelled, joiners). Copies
 // refer to the same task. Dropping every handle does not cancel the task; it
-// runs on to its end. Use on the executor's thread only (isCancelled() may be
-// read anywhere). A default-constructed handle refers to no task: cancel() does
-// nothing and it counts as finished.
+// runs on to its end, as long as something can still resume it: a handle does
+// not keep a task's frame alive, so a task that nothing will ever resume is
+// freed (and never finishes) even while handles to it remain. Use on the
+// executor's thread only (isCancelled() may be read anywhere). A
+// default-constructed handle refers to no task: cancel() does nothing and it
+// counts as finished.
 template <typename T> class TaskHandle {
 public:
     TaskHandle() noexcept = default;
@@ -76,7 +81,7 @@ public:
     friend bool operator==(const TaskHandle& a, const TaskHandle& b) noexcept { return a.state_ == b.state_; }
 
 private:
-    template <typename U> friend TaskHandle<U> spawn(MainExecutor& executor, Task<U> task);
+    template <typename U> friend TaskHandle<U> spawn(MainExecutor& executor, Task<U> task, std::string name);
 
     explicit TaskHandle(std::shared_ptr<detail::TaskState<T>> state) noexcept : state_(std::move(state)) {}
 
@@ -86,14 +91,24 @@ private:
 namespace detail {
 
 // The root frame of a spawned task: runs the task and stores its value. The
-// state outlives the frame (it owns it), so a plain pointer is safe here.
+// state outlives the frame (its context owns both), so a plain pointer is safe
+// here. An exception that leaves the task ends here, with a fault line naming
+// it.
 template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
-    if constexpr (std::is_void_v<T>) {
-        co_await std::move(task);
-        state->setResult();
-    } else {
-        auto value = co_await std::move(task);
-        state->setResult(std::move(value));
+    std::exception_ptr escaped;
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await std::move(task);
+            state->setResult();
+        } else {
+            auto value = co_await std::move(task);
+            state->setResult(std::move(value));
+        }
+    } catch (...) {
+        escaped = std::current_exception();
+    }
+    if (escaped) {
+        state->uncaughtException(std::move(escaped));
     }
 }
 
@@ -101,9 +116,12 @@ template <typename T> Task<void> runRoot(Task<T> task, TaskState<T>* state) {
 
 // Starts task on executor. It begins on a later turn, after the code that
 // spawned it returns; tasks spawned one after another begin in that order.
-template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task) {
-    auto state = std::make_shared<detail::TaskState<T>>(executor);
-    state->start(detail::releaseRoot(detail::runRoot<T>(std::move(task), state.get()), state.get()));
+// `name` says which task it is in a fault line (an exception that escapes it).
+template <typename T> TaskHandle<T> spawn(MainExecutor& executor, Task<T> task, std::string name) {
+    auto state = std::make_shared<detail::TaskState<T>>(std::move(name));
+    auto context = std::make_shared<detail::TaskContext>(executor, state);
+    // From here on only what resumes the task holds its context.
+    context->start(detail::releaseRoot(detail::runRoot<T>(std::move(task), state.get()), context.get()));
     return TaskHandle<T>(std::move(state));
 }
 

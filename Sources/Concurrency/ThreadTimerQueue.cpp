@@ -1,10 +1,10 @@
 #include "Concurrency/ThreadTimerQueue.h"
 
+#include "Concurrency/DeadlineQueue.h"
 #include "Concurrency/SerialQueue.h"
 
 #include <condition_variable>
 #include <cstdint>
-#include <map>
 #include <pthread.h>
 #include <utility>
 
@@ -16,9 +16,7 @@ struct ThreadTimerQueue::Shared {
     const std::chrono::steady_clock::time_point origin;
     std::mutex mutex;
     std::condition_variable wake;
-    // Keyed by (deadline, sequence): ties run in the order they were queued.
-    std::map<std::pair<Instant, std::uint64_t>, Job> jobs;
-    std::uint64_t nextSequence = 0;
+    DeadlineQueue jobs;
     bool stopping = false;
 
     std::chrono::steady_clock::time_point wallOf(Instant instant) const {
@@ -32,16 +30,16 @@ ThreadTimerQueue::ThreadTimerQueue(std::string label)
       shared_(std::make_shared<Shared>(origin_)) {}
 
 ThreadTimerQueue::~ThreadTimerQueue() {
-    std::map<std::pair<Instant, std::uint64_t>, Job> dropped;
+    DeadlineQueue dropped;
     {
         std::lock_guard lock(shared_->mutex);
         shared_->stopping = true;
-        dropped.swap(shared_->jobs);
+        dropped = shared_->jobs.takeAll();
     }
     shared_->wake.notify_all();
     // The jobs' captures are let go here, outside the lock: they may own
     // whatever reaches back into a queue.
-    dropped.clear();
+    dropped = DeadlineQueue{};
     if (!worker_.joinable()) {
         return;
     }
@@ -66,7 +64,7 @@ void ThreadTimerQueue::asyncAt(Instant deadline, Job job) {
         if (shared_->stopping) {
             return;
         }
-        shared_->jobs.emplace(std::pair{deadline, shared_->nextSequence++}, std::move(job));
+        shared_->jobs.add(deadline, std::move(job));
     }
     shared_->wake.notify_all();
 }
@@ -78,14 +76,12 @@ void ThreadTimerQueue::work(const std::shared_ptr<Shared>& shared) {
             shared->wake.wait(lock);
             continue;
         }
-        auto first = shared->jobs.begin();
-        const auto due = shared->wallOf(first->first.first);
+        const auto due = shared->wallOf(*shared->jobs.nextDeadline());
         if (std::chrono::steady_clock::now() < due) {
             shared->wake.wait_until(lock, due);
             continue;
         }
-        Job job = std::move(first->second);
-        shared->jobs.erase(first);
+        Job job = std::move(shared->jobs.takeDue(Instant::max())->job);
         lock.unlock();
         job();
         // Its captures go before the lock is taken again.

@@ -112,4 +112,30 @@ TEST(ManualExecutorTest, WorkFromOtherThreadsRunsOnTheDrivingThread) {
     EXPECT_FALSE(executor.runUntil([] { return false; }, 1ms));
 }
 
+TEST(ManualExecutorTest, MayBeDestroyedAsSoonAsWorkFromAnotherThreadHasRun) {
+    // The poster may still be inside postFromAnyThread when its job has run and
+    // the executor goes; ThreadSanitizer watches the overlap.
+    for (int round = 0; round < 100; ++round) {
+        std::thread poster;
+        {
+            ManualExecutor executor;
+            bool ran = false;
+            poster = std::thread([&executor, &ran] { executor.postFromAnyThread([&ran] { ran = true; }); });
+            ASSERT_TRUE(executor.runUntil([&ran] { return ran; }));
+        }
+        poster.join();
+    }
+}
+
+#ifndef NDEBUG
+TEST(ManualExecutorDeathTest, ExecutorOnlyCallsFromAnotherThreadStopADebugBuild) {
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            std::thread([&executor] { executor.post([] {}); }).join();
+        },
+        "an executor-only call from another thread");
+}
+#endif
+
 } // namespace

@@ -3,6 +3,8 @@
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/TaskHandle.h"
 
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -10,6 +12,7 @@
 #include <thread>
 
 using namespace pellacor::concurrency;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -18,11 +21,17 @@ struct Resumed {
     std::thread::id thread;
 };
 
+// The value, or what became of the wait.
 Task<std::string> awaitValue(Future<std::string> future, std::shared_ptr<Resumed> resumed) {
-    auto value = co_await std::move(future);
+    auto result = co_await std::move(future);
     ++resumed->count;
     resumed->thread = std::this_thread::get_id();
-    co_return value;
+    co_return result.hasValue() ? *std::move(result) : result.isBroken() ? "broken" : "timed out";
+}
+
+Task<std::string> awaitWithin(Future<std::string> future, Duration timeout) {
+    auto result = co_await std::move(future).waitFor(timeout);
+    co_return result.hasValue() ? *std::move(result) : result.isBroken() ? "broken" : "timed out";
 }
 
 class PromiseTest : public ::testing::Test {
@@ -60,8 +69,8 @@ TEST_F(PromiseTest, CompletedOnAnotherThreadAfterTheAwait) {
 }
 
 Task<int> awaitVoid(Future<void> future) {
-    co_await std::move(future);
-    co_return 1;
+    auto result = co_await std::move(future);
+    co_return result.hasValue() ? 1 : 0;
 }
 
 TEST_F(PromiseTest, VoidPromisesCarryOnlyTheCompletion) {
@@ -74,16 +83,85 @@ TEST_F(PromiseTest, VoidPromisesCarryOnlyTheCompletion) {
     EXPECT_EQ(task.result(), 1);
 }
 
-TEST_F(PromiseTest, ATaskWaitingOnAnAbandonedPromiseIsFreed) {
+TEST_F(PromiseTest, APromiseDroppedWithoutAValueResumesItsAwaiterAsBroken) {
+    // Before and after the await, and from another thread, as the last copy of
+    // a promise may go wherever the work that held it ends.
     {
         std::optional<Promise<std::string>> promise(std::in_place);
-        spawn(executor, awaitValue(promise->future(), resumed));
+        auto task = spawn(executor, awaitValue(promise->future(), resumed));
         executor.runUntilIdle();
+        ASSERT_FALSE(task.isFinished());
         std::thread([p = std::move(promise)]() mutable { p.reset(); }).join();
+        ASSERT_TRUE(executor.runUntil([&] { return task.isFinished(); }));
+        EXPECT_EQ(task.result(), "broken");
+        EXPECT_EQ(resumed->thread, std::this_thread::get_id());
     }
+    {
+        Future<std::string> future = Promise<std::string>().future();
+        auto task = spawn(executor, awaitValue(std::move(future), resumed));
+        executor.runUntilIdle();
+        EXPECT_EQ(task.result(), "broken");
+    }
+    {
+        Future<void> future = Promise<void>().future();
+        auto task = spawn(executor, awaitVoid(std::move(future)));
+        executor.runUntilIdle();
+        EXPECT_EQ(task.result(), 0);
+    }
+    EXPECT_EQ(resumed->count, 2);
+    EXPECT_EQ(executor.pendingTimerCount(), 0U);
+}
+
+TEST_F(PromiseTest, WaitForEndsAtItsTimeLimitOnTheExecutorClock) {
+    Promise<std::string> promise;
+    auto task = spawn(executor, awaitWithin(promise.future(), 2s));
+    executor.advanceBy(2s - 1ns);
+    EXPECT_FALSE(task.isFinished());
+    executor.advanceBy(1ns);
+    EXPECT_EQ(task.result(), "timed out");
+    EXPECT_TRUE(promise.setValue("late")) << "nobody waits any more, but the value is still taken";
+}
+
+TEST_F(PromiseTest, WaitForGivesTheValueOrTheBreakAndDropsItsTimer) {
+    struct Case {
+        const char* name;
+        std::function<void(std::optional<Promise<std::string>>&)> settle;
+        std::string expected;
+    };
+    const Case cases[]{
+        {"value", [](auto& p) { p->setValue("value"); }, "value"},
+        {"broken", [](auto& p) { p.reset(); }, "broken"},
+    };
+    for (const Case& c : cases) {
+        std::optional<Promise<std::string>> promise(std::in_place);
+        const Instant start = executor.now();
+        auto task = spawn(executor, awaitWithin(promise->future(), 2s));
+        executor.advanceBy(1s);
+        c.settle(promise);
+        executor.runUntilIdle();
+        EXPECT_EQ(task.result(), c.expected) << c.name;
+        EXPECT_EQ(executor.pendingTimerCount(), 0U) << c.name;
+        EXPECT_EQ(executor.now(), start + 1s) << c.name;
+    }
+    // Settled before the await: no timer at all.
+    Promise<std::string> early;
+    early.setValue("early");
+    auto task = spawn(executor, awaitWithin(early.future(), 2s));
     executor.runUntilIdle();
-    EXPECT_EQ(resumed->count, 0);
-    EXPECT_EQ(resumed.use_count(), 1) << "the waiting frame was destroyed";
+    EXPECT_EQ(task.result(), "early");
+    EXPECT_EQ(executor.pendingTimerCount(), 0U);
+}
+
+TEST_F(PromiseTest, CancellingTheAwaitingTaskDoesNotEndTheWait) {
+    Promise<std::string> promise;
+    auto task = spawn(executor, awaitWithin(promise.future(), 5s));
+    executor.runUntilIdle();
+    task.cancel();
+    executor.advanceBy(1s);
+    EXPECT_FALSE(task.isFinished());
+    promise.setValue("kept");
+    executor.runUntilIdle();
+    EXPECT_EQ(task.result(), "kept");
 }
 
 } // namespace

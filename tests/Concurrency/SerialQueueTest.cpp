@@ -1,11 +1,13 @@
 #include "Concurrency/SerialQueue.h"
 
 #include "Concurrency/ManualExecutor.h"
+#include "Concurrency/OffMain.h"
 #include "Concurrency/TaskHandle.h"
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -124,6 +126,55 @@ TEST(SerialQueueTest, StartsItsThreadOnFirstUseRunsInOrderAndDrainsOnDestruction
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
     }
+}
+
+Task<void> runInline(std::function<void()> job) {
+    job();
+    co_return;
+}
+
+Task<std::vector<int>> throughRunner(OffMain runner, std::shared_ptr<std::vector<int>> order) {
+    std::vector<int> values;
+    for (int i = 0; i < 3; ++i) {
+        auto work = [order, i] {
+            order->push_back(i);
+            return i * 10;
+        };
+        auto value = co_await offMain(runner, std::move(work));
+        values.push_back(value);
+    }
+    auto last = [order] { order->push_back(99); };
+    co_await offMain(runner, std::move(last));
+    co_return values;
+}
+
+TEST(SerialQueueTest, OffMainRunsEachCallThroughItsRunnerAndGivesItsValueBack) {
+    ManualExecutor executor;
+    auto order = std::make_shared<std::vector<int>>();
+    // The program's runner: the calls go to the queue it was given.
+    auto queue = std::make_shared<SerialQueue>("off-main");
+    auto task = spawn(executor, throughRunner(offMainOn(queue), order));
+    ASSERT_TRUE(executor.runUntil([&] { return task.isFinished(); }));
+    EXPECT_EQ(task.result(), (std::vector<int>{0, 10, 20}));
+    EXPECT_EQ(*order, (std::vector<int>{0, 1, 2, 99}));
+    EXPECT_EQ(threadsNamed("off-main"), 1U);
+
+    // A test's runner: the calls run inline on the executor.
+    order->clear();
+    OffMain inlineRunner = [](std::function<void()> job) { return runInline(std::move(job)); };
+    auto inlineTask = spawn(executor, throughRunner(inlineRunner, order));
+    executor.runUntilIdle();
+    EXPECT_EQ(inlineTask.result(), (std::vector<int>{0, 10, 20}));
+}
+
+TEST(SerialQueueTest, RunQueuesItsJobAtOnceWhetherOrNotTheTaskIsAwaited) {
+    std::atomic<int> ran{0};
+    {
+        SerialQueue queue("eager");
+        Task<void> unawaited = queue.run([&ran] { ++ran; });
+        auto value = queue.run([&ran] { return ++ran; });
+    }
+    EXPECT_EQ(ran.load(), 2) << "both ran before the queue was gone";
 }
 
 } // namespace

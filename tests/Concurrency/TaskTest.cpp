@@ -1,10 +1,12 @@
 #include "Concurrency/Task.h"
 
+#include "Concurrency/Continuation.h"
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/TaskHandle.h"
 
 #include <chrono>
+#include <coroutine>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
@@ -236,6 +238,85 @@ TEST(TaskTest, FramesAreFreedWhenTasksFinishOrTheExecutorGoes) {
         EXPECT_EQ(token.use_count(), 5);
     }
     EXPECT_EQ(token.use_count(), 1);
+}
+
+// Parks the task until the test resumes or drops its continuation.
+struct Parking {
+    Continuation continuation;
+};
+struct Park {
+    std::shared_ptr<Parking> parking;
+    bool await_ready() const noexcept { return false; }
+    template <typename P> void await_suspend(std::coroutine_handle<P> self) {
+        parking->continuation = Continuation::of(self);
+    }
+    void await_resume() const noexcept {}
+};
+
+Task<int> parkThenAnswer([[maybe_unused]] std::shared_ptr<int> token, std::shared_ptr<Parking> parking) {
+    Park park{std::move(parking)}; // not a temporary in the co_await: g++ 12 would destroy it twice
+    co_await park;
+    co_return 42;
+}
+
+Task<int> joinAndAdd([[maybe_unused]] std::shared_ptr<int> token, TaskHandle<int> other) {
+    auto value = co_await other;
+    co_return value + 1;
+}
+
+TEST(TaskTest, AnOrphanedTaskFreesItselfAndItsJoinerWhileTheExecutorLives) {
+    ManualExecutor executor;
+    auto token = std::make_shared<int>(0);
+    auto parking = std::make_shared<Parking>();
+    {
+        auto joined = spawn(executor, parkThenAnswer(token, parking));
+        spawn(executor, joinAndAdd(token, joined));
+    }
+    executor.runUntilIdle();
+    EXPECT_EQ(token.use_count(), 3) << "both frames wait";
+
+    // Nothing can resume the parked task any more: it and the task joining it
+    // are gone at once, not when the executor goes.
+    parking->continuation = Continuation();
+    executor.runUntilIdle();
+    EXPECT_EQ(token.use_count(), 1);
+
+    // Resumed instead, the joined task finishes and the joiner reads its value,
+    // handles or not.
+    auto joined = spawn(executor, parkThenAnswer(token, parking));
+    auto joiner = spawn(executor, joinAndAdd(token, joined));
+    joined = {};
+    executor.runUntilIdle();
+    std::move(parking->continuation).resume();
+    executor.runUntilIdle();
+    EXPECT_EQ(joiner.result(), 43);
+    EXPECT_EQ(token.use_count(), 1);
+}
+
+Task<void> failDeepInside() {
+    throw std::runtime_error("the layout file vanished");
+    co_return;
+}
+
+Task<void> awaitFailure() {
+    co_await failDeepInside();
+}
+
+TEST(TaskDeathTest, AnExceptionLeavingANamedTaskWritesAFaultLineAndEndsTheProcess) {
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            spawn(executor, awaitFailure(), "layout refresh");
+            executor.runUntilIdle();
+        },
+        "fault: the task \"layout refresh\" ended with an uncaught exception: the layout file vanished");
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            spawn(executor, awaitFailure());
+            executor.runUntilIdle();
+        },
+        "fault: the task \"\\(unnamed\\)\"");
 }
 
 TEST(TaskTest, HandlesMayOutliveTheirExecutor) {

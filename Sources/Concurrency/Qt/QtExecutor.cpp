@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
+#include <optional>
 #include <time.h>
 
 namespace pellacor::concurrency {
@@ -27,15 +28,14 @@ QtExecutor::QtExecutor() : origin_(continuousNow()), receiver_(std::make_unique<
 QtExecutor::~QtExecutor() {
     destroyUnfinishedTasks();
     timer_->stop();
-    std::map<TimerKey, Job> timers = std::move(timers_);
-    timers_.clear();
-    deadlines_.clear();
-    timers.clear();
+    DeadlineQueue timers = timers_.takeAll();
+    timers = DeadlineQueue{};
     // Queued invocations for the receiver are discarded with it.
     receiver_.reset();
 }
 
 void QtExecutor::post(Job job) {
+    assertOnExecutorThread();
     postFromAnyThread(std::move(job));
 }
 
@@ -44,22 +44,16 @@ void QtExecutor::postFromAnyThread(Job job) {
 }
 
 TimerId QtExecutor::postAt(Instant deadline, Job job) {
-    std::uint64_t id = nextTimer_++;
-    timers_.emplace(TimerKey{deadline, id}, std::move(job));
-    deadlines_.emplace(id, deadline);
+    assertOnExecutorThread();
+    const TimerId id{timers_.add(deadline, std::move(job))};
     arm();
-    return TimerId{id};
+    return id;
 }
 
 void QtExecutor::cancelTimer(TimerId id) {
-    auto found = deadlines_.find(static_cast<std::uint64_t>(id));
-    if (found == deadlines_.end()) {
-        return;
-    }
-    auto timer = timers_.find(TimerKey{found->second, found->first});
-    Job job = std::move(timer->second);
-    timers_.erase(timer);
-    deadlines_.erase(found);
+    assertOnExecutorThread();
+    // The job goes once the timers are consistent again.
+    std::optional<Job> job = timers_.remove(static_cast<std::uint64_t>(id));
     arm();
 }
 
@@ -74,13 +68,9 @@ WallTime QtExecutor::wallNow() const {
 void QtExecutor::timerFired() {
     // One timer per wake-up, so that work it posts runs before the next one;
     // a wake-up that came early (millisecond rounding) just re-arms.
-    auto first = timers_.begin();
-    if (first != timers_.end() && first->first.first <= now()) {
-        Job job = std::move(first->second);
-        deadlines_.erase(first->first.second);
-        timers_.erase(first);
+    if (std::optional<DeadlineQueue::Due> due = timers_.takeDue(now())) {
         arm();
-        job();
+        due->job();
         return;
     }
     arm();
@@ -91,7 +81,7 @@ void QtExecutor::arm() {
         timer_->stop();
         return;
     }
-    Duration left = timers_.begin()->first.first - now();
+    Duration left = *timers_.nextDeadline() - now();
     // Round up: firing early only costs a re-arm, but rounding down would spin.
     auto wait = std::chrono::ceil<std::chrono::milliseconds>(left);
     if (wait < std::chrono::milliseconds::zero()) {

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "Concurrency/DeadlineQueue.h"
 #include "Concurrency/MainExecutor.h"
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <unordered_map>
 #include <utility>
 
 class QObject;
@@ -39,17 +38,13 @@ public:
     void postFromAnyThread(Job job) override;
 
 private:
-    using TimerKey = std::pair<Instant, std::uint64_t>;
-
     void timerFired();
     void arm();
 
     Duration origin_;
     std::unique_ptr<QObject> receiver_;
     QTimer* timer_ = nullptr; // owned by receiver_
-    std::map<TimerKey, Job> timers_;
-    std::unordered_map<std::uint64_t, Instant> deadlines_;
-    std::uint64_t nextTimer_ = 1;
+    DeadlineQueue timers_;
 };
 
 } // namespace pellacor::concurrency

@@ -1,9 +1,9 @@
 #include "MenuBarCore/Text/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <stdexcept>
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -19,10 +19,8 @@ constexpr char32_t replacementCharacter = 0xFFFD;
 
 // UTF-8 to UTF-16 for ICU. Ill-formed sequences become U+FFFD with the same
 // "maximal subpart" rule as codePoints(), so every function agrees on them.
+// Given one of the pieces of icuPieces(), so always short enough for ICU.
 icu::UnicodeString toUnicode(std::string_view text) {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-        throw std::length_error("Text: string too long for ICU");
-    }
     return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
 }
 
@@ -32,35 +30,60 @@ std::string toUtf8(const icu::UnicodeString& text) {
     return out;
 }
 
-const icu::Normalizer2& normalizer(const icu::Normalizer2* (*instance)(UErrorCode&)) {
+// ICU holds at most 2^31 - 1 UTF-16 units and a folding may triple a text, so
+// text goes to ICU in pieces of at most this many bytes.
+constexpr std::size_t icuPieceLimit = std::size_t{1} << 28;
+
+// Null only when ICU's normalization data is missing, which the linked data
+// rules out; the functions then leave the text as it is rather than fail.
+const icu::Normalizer2* normalizer(const icu::Normalizer2* (*instance)(UErrorCode&)) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* n = instance(status);
-    if (U_FAILURE(status) || n == nullptr) {
-        throw std::runtime_error("Text: ICU normalization data is missing");
+    return U_FAILURE(status) ? nullptr : n;
+}
+
+const icu::Normalizer2* nfc() {
+    static const icu::Normalizer2* n = normalizer(&icu::Normalizer2::getNFCInstance);
+    return n;
+}
+const icu::Normalizer2* nfd() {
+    static const icu::Normalizer2* n = normalizer(&icu::Normalizer2::getNFDInstance);
+    return n;
+}
+const icu::Normalizer2* nfkc() {
+    static const icu::Normalizer2* n = normalizer(&icu::Normalizer2::getNFKCInstance);
+    return n;
+}
+
+// The text in the normalizer's form; as it is when there is no normalizer or
+// normalizing fails.
+icu::UnicodeString normalized(const icu::Normalizer2* n, const icu::UnicodeString& text) {
+    if (n == nullptr) {
+        return text;
     }
-    return *n;
-}
-
-const icu::Normalizer2& nfc() {
-    static const icu::Normalizer2& n = normalizer(&icu::Normalizer2::getNFCInstance);
-    return n;
-}
-const icu::Normalizer2& nfd() {
-    static const icu::Normalizer2& n = normalizer(&icu::Normalizer2::getNFDInstance);
-    return n;
-}
-const icu::Normalizer2& nfkc() {
-    static const icu::Normalizer2& n = normalizer(&icu::Normalizer2::getNFKCInstance);
-    return n;
-}
-
-icu::UnicodeString normalized(const icu::Normalizer2& n, const icu::UnicodeString& text) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString out = n.normalize(text, status);
-    if (U_FAILURE(status)) {
-        throw std::runtime_error("Text: normalization failed");
+    icu::UnicodeString out = n->normalize(text, status);
+    return U_FAILURE(status) ? text : out;
+}
+
+// Whether a piece may end right before byte `at` of the text: at an ASCII
+// character, which no normalization segment or grapheme cluster joins to what
+// precedes it, unless it is the LF of a CR LF or follows a prepended
+// concatenation mark (which joins the character after it).
+bool isPieceBoundary(std::string_view text, std::size_t at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x80 || at == 0) {
+        return false;
     }
-    return out;
+    if (byte == '\n' && text[at - 1] == '\r') {
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t index = static_cast<int32_t>(std::min<std::size_t>(at, 4));
+    const uint8_t* tail = bytes + at - static_cast<std::size_t>(index);
+    UChar32 previous = 0;
+    U8_PREV(tail, 0, index, previous);
+    return previous < 0 || u_getIntPropertyValue(previous, UCHAR_GRAPHEME_CLUSTER_BREAK) != U_GCB_PREPEND;
 }
 
 // A character break iterator per thread: creating one is far more expensive
@@ -133,29 +156,77 @@ constexpr char32_t spacingSemiVoicedMark = 0x309C;
 
 } // namespace
 
-std::size_t Text::graphemeCount(std::string_view text) {
-    if (text.empty()) {
-        return 0;
+std::vector<std::string_view> Text::icuPieces(std::string_view text, std::size_t limit) {
+    std::vector<std::string_view> pieces;
+    limit = std::max<std::size_t>(limit, 4);
+    while (text.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && !isPieceBoundary(text, cut)) {
+            --cut;
+        }
+        if (cut == 0) {
+            // No ASCII character to cut at: at least never inside a code point.
+            cut = limit;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
+                --cut;
+            }
+            if (cut == 0) {
+                cut = limit;
+            }
+        }
+        pieces.push_back(text.substr(0, cut));
+        text.remove_prefix(cut);
     }
-    return clusterEnd(toUnicode(text), std::numeric_limits<std::size_t>::max()).second;
+    if (!text.empty() || pieces.empty()) {
+        pieces.push_back(text);
+    }
+    return pieces;
+}
+
+std::size_t Text::graphemeCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::string_view piece : icuPieces(text, icuPieceLimit)) {
+        if (!piece.empty()) {
+            count += clusterEnd(toUnicode(piece), std::numeric_limits<std::size_t>::max()).second;
+        }
+    }
+    return count;
 }
 
 std::string Text::graphemePrefix(std::string_view text, std::size_t count) {
-    if (count == 0 || text.empty()) {
-        return {};
+    std::string out;
+    for (std::string_view piece : icuPieces(text, icuPieceLimit)) {
+        if (count == 0 || piece.empty()) {
+            break;
+        }
+        icu::UnicodeString unicode = toUnicode(piece);
+        const auto [end, seen] = clusterEnd(unicode, count);
+        unicode.truncate(end);
+        out += toUtf8(unicode);
+        count -= seen;
     }
-    icu::UnicodeString unicode = toUnicode(text);
-    unicode.truncate(clusterEnd(unicode, count).first);
-    return toUtf8(unicode);
+    return out;
 }
 
 std::string Text::caseFolded(std::string_view text) {
-    icu::UnicodeString unicode = toUnicode(text);
-    unicode.foldCase(U_FOLD_CASE_DEFAULT);
-    return toUtf8(unicode);
+    std::string out;
+    for (std::string_view piece : icuPieces(text, icuPieceLimit)) {
+        icu::UnicodeString unicode = toUnicode(piece);
+        unicode.foldCase(U_FOLD_CASE_DEFAULT);
+        out += toUtf8(unicode);
+    }
+    return out;
 }
 
 std::string Text::diacriticFolded(std::string_view text) {
+    std::string out;
+    for (std::string_view piece : icuPieces(text, icuPieceLimit)) {
+        out += diacriticFoldedPiece(piece);
+    }
+    return out;
+}
+
+std::string Text::diacriticFoldedPiece(std::string_view text) {
     icu::UnicodeString decomposed = normalized(nfd(), toUnicode(text));
     icu::UnicodeString kept;
     for (int32_t i = 0; i < decomposed.length(); i = decomposed.moveIndex32(i, 1)) {
@@ -168,8 +239,13 @@ std::string Text::diacriticFolded(std::string_view text) {
 }
 
 std::string Text::widthFolded(std::string_view text) {
-    const icu::Normalizer2& compatibility = nfkc();
-    const icu::Normalizer2& composition = nfc();
+    const icu::Normalizer2* compatibilityData = nfkc();
+    const icu::Normalizer2* compositionData = nfc();
+    if (compatibilityData == nullptr || compositionData == nullptr) {
+        return utf8(codePoints(text));
+    }
+    const icu::Normalizer2& compatibility = *compatibilityData;
+    const icu::Normalizer2& composition = *compositionData;
     std::string out;
     out.reserve(text.size());
     // The previous code point is held back so that a following half-width
@@ -325,9 +401,14 @@ std::string Text::trimmed(std::string_view text) {
 
 bool Text::sameIgnoringCaseAndWidth(std::string_view a, std::string_view b) {
     auto fold = [](std::string_view s) {
-        icu::UnicodeString unicode = toUnicode(widthFolded(s));
-        unicode.foldCase(U_FOLD_CASE_DEFAULT);
-        return normalized(nfc(), unicode);
+        const std::string width = widthFolded(s);
+        std::string out;
+        for (std::string_view piece : icuPieces(width, icuPieceLimit)) {
+            icu::UnicodeString unicode = toUnicode(piece);
+            unicode.foldCase(U_FOLD_CASE_DEFAULT);
+            out += toUtf8(normalized(nfc(), unicode));
+        }
+        return out;
     };
     return fold(a) == fold(b);
 }

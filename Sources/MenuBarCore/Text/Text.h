@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor::core {
 
@@ -12,9 +13,9 @@ namespace pellacor::core {
 //
 // Input may be malformed UTF-8: each ill-formed sequence reads as U+FFFD (one per
 // maximal subpart, as ICU, Swift and the WHATWG decoder do), and every returned
-// string is well-formed UTF-8. None of the foldings is locale-specific. The
-// grapheme functions, caseFolded, diacriticFolded and sameIgnoringCaseAndWidth
-// throw std::length_error for text of 2^31 bytes or more (ICU's string limit).
+// string is well-formed UTF-8. None of the foldings is locale-specific. None
+// fails: text of any length is handed to ICU in pieces it can hold
+// (`icuPieces`).
 class Text {
 public:
     Text() = delete;
@@ -84,6 +85,17 @@ public:
     // values above U+10FFFF are written as U+FFFD.
     static std::u32string codePoints(std::string_view text);
     static std::string utf8(std::u32string_view codePoints);
+
+    // The text cut into pieces of at most `limit` bytes (at least 4), each cut
+    // right before an ASCII character that nothing before it joins: not the
+    // LF of a CR LF, not after a prepended mark. No grapheme cluster and no
+    // normalization segment spans such a cut, so folding or counting piece by
+    // piece gives what the whole text would. Only text without ASCII
+    // characters over `limit` bytes is cut elsewhere, between code points.
+    static std::vector<std::string_view> icuPieces(std::string_view text, std::size_t limit);
+
+private:
+    static std::string diacriticFoldedPiece(std::string_view text);
 };
 
 } // namespace pellacor::core

@@ -4,6 +4,7 @@
 #include "MenuBarSystem/Pressing/PressLog.h"
 
 #include <algorithm>
+#include <cassert>
 #include <fmt/format.h>
 
 namespace pellacor::system {
@@ -13,6 +14,7 @@ namespace {
 using concurrency::Duration;
 using concurrency::Instant;
 using concurrency::isCancelled;
+using concurrency::offMain;
 using concurrency::Task;
 using core::PressMethod;
 
@@ -37,12 +39,20 @@ ItemPresser::ItemPresser(concurrency::MainExecutor& executor,
     : executor_(executor), accessibility_(std::move(accessibility)), revealer_(std::move(revealer)),
       sleep_(sleep ? std::move(sleep) : concurrency::defaultSleep()),
       now_(now ? std::move(now) : concurrency::nowOf(executor)), settings_(settings),
-      offMain_(offMain ? std::move(offMain) : queueRunner()) {}
+      offMain_(std::move(offMain)) {
+    assert(offMain_ && "the presser's blocking calls need somewhere to run");
+}
+
+std::string ItemPresser::queueLabel() {
+    return std::string(core::bundleIdentifier) + std::string(queueSuffix);
+}
 
 std::shared_ptr<ItemPresser> ItemPresser::create(concurrency::MainExecutor& executor,
+                                                 std::shared_ptr<concurrency::SerialQueue> queue,
                                                  std::shared_ptr<PressAccessibility> accessibility,
                                                  std::weak_ptr<PressRevealing> revealer) {
-    return create(executor, std::move(accessibility), std::move(revealer), Settings{}, {}, {}, {});
+    return create(executor, std::move(accessibility), std::move(revealer), Settings{}, {}, {},
+                  concurrency::offMainOn(std::move(queue)));
 }
 
 std::shared_ptr<ItemPresser> ItemPresser::create(concurrency::MainExecutor& executor,
@@ -53,19 +63,6 @@ std::shared_ptr<ItemPresser> ItemPresser::create(concurrency::MainExecutor& exec
     return std::shared_ptr<ItemPresser>(new ItemPresser(executor, std::move(accessibility),
                                                         std::move(revealer), settings, std::move(now),
                                                         std::move(sleep), std::move(offMain)));
-}
-
-concurrency::SerialQueue& ItemPresser::queue() {
-    static concurrency::SerialQueue shared(std::string(core::bundleIdentifier) + std::string(queueSuffix));
-    return shared;
-}
-
-ItemPresser::OffMain ItemPresser::queueRunner() {
-    return [](std::function<void()> job) { return runOnQueue(std::move(job)); };
-}
-
-Task<void> ItemPresser::runOnQueue(std::function<void()> job) {
-    co_await queue().run(std::move(job));
 }
 
 std::optional<WindowNumbers> ItemPresser::windows(PressAccessibility& accessibility,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Concurrency/MainExecutor.h"
+#include "Concurrency/OffMain.h"
 #include "Concurrency/SerialQueue.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/Task.h"
@@ -38,7 +39,9 @@ namespace pellacor::system {
 // while its menu (possibly a window of another process) stays open.
 //
 // Everything runs on the main executor; every blocking call (accessibility, the
-// window server) goes through `offMain` to the presser's serial queue. The
+// window server) goes through `offMain` to the presser's serial queue, one for
+// the whole process, which whoever composes the program makes (labelled
+// `queueLabel()`) and hands in. The
 // revealer is held weakly and looked up at each use. Hold it in a
 // std::shared_ptr (`create`): its hold and leave-shown tasks refer to it weakly.
 // A press keeps the presser alive until it has finished, as its caller awaits it.
@@ -87,15 +90,20 @@ public:
 
     // Runs a blocking job somewhere other than the main executor and finishes,
     // back on the task's executor, once the job has run. Never cancelled.
-    using OffMain = std::function<concurrency::Task<void>(std::function<void()>)>;
+    using OffMain = concurrency::OffMain;
+
+    // The label of the presser's queue.
+    static std::string queueLabel();
 
     // The presser of the program: the usual timings, the executor's clock and
-    // sleep, blocking calls on the presser's queue.
+    // sleep, blocking calls on `queue` (the process's presser queue).
     static std::shared_ptr<ItemPresser> create(concurrency::MainExecutor& executor,
+                                               std::shared_ptr<concurrency::SerialQueue> queue,
                                                std::shared_ptr<PressAccessibility> accessibility,
                                                std::weak_ptr<PressRevealing> revealer);
-    // Every value given; an empty `now`, `sleep` or `offMain` takes the default
-    // above. The executor must outlive the presser and its tasks.
+    // Every value given; an empty `now` or `sleep` takes the default above;
+    // `offMain` runs the blocking calls. The executor must outlive the presser
+    // and its tasks.
     static std::shared_ptr<ItemPresser> create(concurrency::MainExecutor& executor,
                                                std::shared_ptr<PressAccessibility> accessibility,
                                                std::weak_ptr<PressRevealing> revealer, Settings settings,
@@ -116,27 +124,6 @@ public:
     std::map<std::string, RevealTicket> leftShownTickets() const;
     // The ids of the reveals (or lifts) held while their menus are open.
     std::vector<int> heldTicketIds() const;
-
-    // The presser's serial queue: one for the whole process, made on first use.
-    // Every blocking call of every press goes there, one after another.
-    static concurrency::SerialQueue& queue();
-    // Runs each job on `queue()`.
-    static OffMain queueRunner();
-
-    // Runs `work` through `runner` and gives its value back on the caller's
-    // executor. The work never throws and always runs to its end: cancelling the
-    // caller does not stop it, and its value is dropped if nobody waits any more.
-    template <typename F> static concurrency::Task<std::invoke_result_t<F&>> offMain(OffMain runner, F work) {
-        using Result = std::invoke_result_t<F&>;
-        auto result = std::make_shared<std::optional<Result>>();
-        std::function<void()> job = [result, work = std::move(work)]() mutable { result->emplace(work()); };
-        co_await runner(std::move(job));
-        co_return std::move(**result);
-    }
-    // The same on `queue()`.
-    template <typename F> static concurrency::Task<std::invoke_result_t<F&>> offMain(F work) {
-        return offMain(queueRunner(), std::move(work));
-    }
 
     // The windows of several processes together; unknown as soon as one is unknown.
     static std::optional<WindowNumbers> windows(PressAccessibility& accessibility,
@@ -210,8 +197,6 @@ private:
 
     // Records the method when `remember` and logs the success.
     PressOutcome opened(core::PressMethod method, const PressTarget& target, bool remember);
-
-    static concurrency::Task<void> runOnQueue(std::function<void()> job);
 
     concurrency::MainExecutor& executor_;
     std::shared_ptr<PressAccessibility> accessibility_;

@@ -9,21 +9,21 @@ namespace pellacor::system {
 
 using Result = SystemResult<core::LayoutTable>;
 
-ItemReorderer::ItemReorderer(std::shared_ptr<platform::PreferencesDomain> preferences,
+ItemReorderer::ItemReorderer(std::shared_ptr<concurrency::SerialQueue> queue,
+                             std::shared_ptr<platform::PreferencesDomain> preferences,
                              std::shared_ptr<platform::FileManager> fileManager)
-    : shim_(std::move(preferences), std::move(fileManager)) {}
+    : queue_(std::move(queue)), shim_(std::move(preferences), std::move(fileManager)) {}
 
-concurrency::SerialQueue& ItemReorderer::queue() {
-    static concurrency::SerialQueue shared(std::string(core::bundleIdentifier) + std::string(queueSuffix));
-    return shared;
+std::string ItemReorderer::queueLabel() {
+    return std::string(core::bundleIdentifier) + std::string(queueSuffix);
 }
 
 concurrency::Task<Result> ItemReorderer::readTable() {
-    return runRead(shim_);
+    return runRead(queue_, shim_);
 }
 
 concurrency::Task<Result> ItemReorderer::write(core::LayoutTable entries, core::LayoutTable expected) {
-    return runWrite(shim_, std::move(entries), std::move(expected));
+    return runWrite(queue_, shim_, std::move(entries), std::move(expected));
 }
 
 Result ItemReorderer::readNow(const MenuBarLayoutShim& shim) {
@@ -65,16 +65,18 @@ Result ItemReorderer::writeNow(const MenuBarLayoutShim& shim, const core::Layout
     return Result::ok(readBack);
 }
 
-concurrency::Task<Result> ItemReorderer::runRead(MenuBarLayoutShim shim) {
+concurrency::Task<Result> ItemReorderer::runRead(std::shared_ptr<concurrency::SerialQueue> queue,
+                                                 MenuBarLayoutShim shim) {
     auto job = [shim] { return readNow(shim); };
-    auto result = co_await queue().run(std::move(job));
+    auto result = co_await queue->run(std::move(job));
     co_return result;
 }
 
-concurrency::Task<Result> ItemReorderer::runWrite(MenuBarLayoutShim shim, core::LayoutTable entries,
+concurrency::Task<Result> ItemReorderer::runWrite(std::shared_ptr<concurrency::SerialQueue> queue,
+                                                  MenuBarLayoutShim shim, core::LayoutTable entries,
                                                   core::LayoutTable expected) {
     auto job = [shim, entries, expected] { return writeNow(shim, entries, expected); };
-    auto result = co_await queue().run(std::move(job));
+    auto result = co_await queue->run(std::move(job));
     co_return result;
 }
 

@@ -14,14 +14,20 @@ namespace pellacor::system {
 
 // The layout table service: each call runs as one block on the reorderer queue,
 // so the read, compare and write of one call never interleave with another. The
-// queue is one for the whole process, so this holds across every reorderer.
+// queue is one for the whole process (labelled `queueLabel()`, made by whoever
+// composes the program and handed to every reorderer), so this holds across
+// every reorderer.
 class ItemReorderer final : public ItemReordering {
 public:
     // Appended to the bundle identifier to label the queue.
     static constexpr std::string_view queueSuffix = ".reorderer";
 
-    ItemReorderer(std::shared_ptr<platform::PreferencesDomain> preferences,
+    ItemReorderer(std::shared_ptr<concurrency::SerialQueue> queue,
+                  std::shared_ptr<platform::PreferencesDomain> preferences,
                   std::shared_ptr<platform::FileManager> fileManager);
+
+    // The label of the reorderer queue.
+    static std::string queueLabel();
 
     concurrency::Task<SystemResult<core::LayoutTable>> readTable() override;
     // Entries whose position is not finite are refused as
@@ -36,14 +42,16 @@ public:
                                                     const core::LayoutTable& entries,
                                                     const core::LayoutTable& expected);
 
-    // The reorderer queue, shared by all reorderers and made on first use.
-    static concurrency::SerialQueue& queue();
+    const std::shared_ptr<concurrency::SerialQueue>& queue() const noexcept { return queue_; }
 
 private:
-    static concurrency::Task<SystemResult<core::LayoutTable>> runRead(MenuBarLayoutShim shim);
     static concurrency::Task<SystemResult<core::LayoutTable>>
-    runWrite(MenuBarLayoutShim shim, core::LayoutTable entries, core::LayoutTable expected);
+    runRead(std::shared_ptr<concurrency::SerialQueue> queue, MenuBarLayoutShim shim);
+    static concurrency::Task<SystemResult<core::LayoutTable>>
+    runWrite(std::shared_ptr<concurrency::SerialQueue> queue, MenuBarLayoutShim shim,
+             core::LayoutTable entries, core::LayoutTable expected);
 
+    std::shared_ptr<concurrency::SerialQueue> queue_;
     MenuBarLayoutShim shim_;
 };
 

@@ -1,36 +1,40 @@
 #include "MenuBarSystem/Session/UserSwitch.h"
 
-#include "Concurrency/Future.h"
-#include "Concurrency/Promise.h"
+#include "MenuBarCore/Support/AppIdentity.h"
 
 #include <cstdint>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 namespace pellacor::system {
 
-UserSwitch::UserSwitch(const std::shared_ptr<platform::RuntimeLoader>& runtime)
-    : shim_(LoginWindowShim::load(runtime)) {}
-
-concurrency::Task<SystemResult<>> UserSwitch::switchToLoginWindow() {
-    return run(shim_);
+std::string UserSwitch::queueLabel() {
+    return std::string(core::bundleIdentifier) + std::string(queueSuffix);
 }
 
-concurrency::Task<SystemResult<>> UserSwitch::run(std::optional<LoginWindowShim> shim) {
+UserSwitch::UserSwitch(const std::shared_ptr<platform::RuntimeLoader>& runtime,
+                       std::shared_ptr<concurrency::SerialQueue> queue)
+    : shim_(LoginWindowShim::load(runtime)), queue_(std::move(queue)) {}
+
+concurrency::Task<SystemResult<>> UserSwitch::switchToLoginWindow() {
+    return run(shim_, queue_);
+}
+
+concurrency::Task<SystemResult<>> UserSwitch::run(std::optional<LoginWindowShim> shim,
+                                                  std::shared_ptr<concurrency::SerialQueue> queue) {
     if (!shim) {
         co_return SystemResult<>::unavailable(UnavailableReason::userSwitchComponentMissing);
     }
-    concurrency::Promise<std::int32_t> promise;
-    auto future = promise.future();
-    auto job = [promise, switchFn = std::move(shim->switchFn)] { promise.setValue(switchFn()); };
+    auto job = [switchFn = std::move(shim->switchFn)] { return switchFn(); };
+    concurrency::Task<std::int32_t> call;
     try {
-        std::thread(std::move(job)).detach();
+        call = queue->run(std::move(job));
     } catch (const std::system_error& error) {
-        // No thread to be had: report it rather than let the exception end the task.
+        // The queue could not start its thread: report it rather than let the
+        // exception end the task.
         co_return SystemResult<>::unavailable(UnavailableReason::systemError(error.code().value()));
     }
-    const std::int32_t status = co_await std::move(future);
+    const std::int32_t status = co_await std::move(call);
     if (status != 0) {
         co_return SystemResult<>::unavailable(UnavailableReason::systemError(status));
     }

@@ -1,39 +1,34 @@
 #include "MenuBarSystem/Support/OneShotSignal.h"
 
+#include "Concurrency/Future.h"
+#include "Concurrency/Promise.h"
+
 #include <mutex>
+#include <optional>
 #include <utility>
-#include <variant>
 
 namespace pellacor::system {
 
-using concurrency::Continuation;
-
+// Shared by the signal and its waiter, so that a wait outlives the signal.
 struct OneShotSignal::State {
-    struct Waiting {
-        Continuation continuation;
-    };
-    struct Done {
-        bool value;
-    };
-    struct Idle {};
-
-    // Non-recursive, and held only to look at and change `state`.
+    // Held only to look at and change the fields, never while resuming.
     std::mutex mutex;
-    std::variant<Waiting, Done, Idle> state{Idle{}};
+    std::optional<bool> fired;
+    concurrency::Promise<bool> promise;
+    // Until the first waiter takes it.
+    std::optional<concurrency::Future<bool>> future{promise.future()};
 
-    void fire(bool value) {
-        Continuation waiter;
+    // The value that counts: `value` when this is the first firing.
+    bool fire(bool value) {
         {
             std::lock_guard lock(mutex);
-            if (auto* waiting = std::get_if<Waiting>(&state)) {
-                waiter = std::move(waiting->continuation);
-                state = Done{value};
-            } else if (std::holds_alternative<Idle>(state)) {
-                state = Done{value};
+            if (fired) {
+                return *fired;
             }
+            fired = value;
         }
-        // Resumes on the waiter's executor, after the lock is released.
-        std::move(waiter).resume();
+        promise.setValue(value);
+        return value;
     }
 };
 
@@ -45,69 +40,30 @@ void OneShotSignal::fire(bool value) {
     state_->fire(value);
 }
 
-OneShotSignal::Wait OneShotSignal::wait(concurrency::Duration timeout) {
-    return Wait(state_, timeout);
+concurrency::Task<bool> OneShotSignal::wait(concurrency::Duration timeout) {
+    return waitOn(state_, timeout);
 }
 
-OneShotSignal::Wait::Wait(std::shared_ptr<State> state, concurrency::Duration timeout) noexcept
-    : state_(std::move(state)), timeout_(timeout) {}
-
-OneShotSignal::Wait::~Wait() {
-    if (!waiting_) {
-        return;
-    }
-    // The waiting frame is being destroyed while still suspended (its executor
-    // is going away): forget it, so the signal holds nothing of it.
-    Continuation forgotten;
-    std::lock_guard lock(state_->mutex);
-    if (auto* waiting = std::get_if<State::Waiting>(&state_->state)) {
-        forgotten = std::move(waiting->continuation);
-        state_->state = State::Idle{};
-    }
-}
-
-bool OneShotSignal::Wait::suspend(Continuation continuation) {
-    concurrency::MainExecutor& executor = continuation.executor();
-    executor_ = &executor;
-    // The time-out holds the signal weakly: once the signal is gone there is
-    // nothing to fire.
-    std::weak_ptr<State> weak = state_;
-    timer_ = executor.postAt(concurrency::deadlineAfter(executor.now(), timeout_), [weak] {
-        if (std::shared_ptr<State> state = weak.lock()) {
-            state->fire(false);
-        }
-    });
+concurrency::Task<bool> OneShotSignal::waitOn(std::shared_ptr<State> state, concurrency::Duration timeout) {
+    concurrency::Future<bool> future;
     {
-        std::lock_guard lock(state_->mutex);
-        if (std::holds_alternative<State::Idle>(state_->state)) {
-            state_->state = State::Waiting{std::move(continuation)};
-            waiting_ = true;
-            return true;
+        std::lock_guard lock(state->mutex);
+        if (state->fired) {
+            co_return *state->fired;
         }
-        if (auto* done = std::get_if<State::Done>(&state_->state)) {
-            answer_ = done->value;
-        } else {
+        if (!state->future) {
             // Someone else is waiting already; they keep the signal.
-            answer_ = false;
+            co_return false;
         }
+        future = std::move(*std::exchange(state->future, std::nullopt));
     }
-    executor.cancelTimer(std::exchange(timer_, concurrency::TimerId::none));
-    return false;
-}
-
-bool OneShotSignal::Wait::await_resume() {
-    waiting_ = false;
-    if (timer_ != concurrency::TimerId::none) {
-        executor_->cancelTimer(std::exchange(timer_, concurrency::TimerId::none));
+    auto result = co_await std::move(future).waitFor(timeout);
+    if (result.hasValue()) {
+        co_return *result;
     }
-    if (answer_) {
-        return *answer_;
-    }
-    std::lock_guard lock(state_->mutex);
-    if (const auto* done = std::get_if<State::Done>(&state_->state)) {
-        return done->value;
-    }
-    return false;
+    // Timed out (the state holds the promise, so it cannot break): a fire
+    // racing with the time-out may still have come first.
+    co_return state->fire(false);
 }
 
 } // namespace pellacor::system

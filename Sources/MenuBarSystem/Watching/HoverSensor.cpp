@@ -1,13 +1,11 @@
 #include "MenuBarSystem/Watching/HoverSensor.h"
 
-#include "Concurrency/Future.h"
-#include "Concurrency/Promise.h"
+#include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/AccessibilityError.h"
 #include "Platform/AccessibilityName.h"
 #include "Platform/NotificationNames.h"
 
 #include <system_error>
-#include <thread>
 
 namespace pellacor::system {
 
@@ -29,20 +27,26 @@ HoverSpaceCheck elsewhere(const std::optional<std::string>& role) {
 
 } // namespace
 
+std::string HoverSensor::queueLabel() {
+    return std::string(core::bundleIdentifier) + std::string(queueSuffix);
+}
+
 std::shared_ptr<HoverSensor> HoverSensor::create(ControlFrame controlFrame,
-                                                 const platform::PlatformServices& services) {
-    std::shared_ptr<HoverSensor> sensor(new HoverSensor(std::move(controlFrame), services));
+                                                 const platform::PlatformServices& services,
+                                                 std::shared_ptr<concurrency::SerialQueue> queue) {
+    std::shared_ptr<HoverSensor> sensor(new HoverSensor(std::move(controlFrame), services, std::move(queue)));
     sensor->refreshScreens();
     sensor->observe(sensor->defaultCenter_, NotificationNames::applicationDidChangeScreenParameters);
     sensor->observe(sensor->workspaceCenter_, NotificationNames::workspaceActiveSpaceDidChange);
     return sensor;
 }
 
-HoverSensor::HoverSensor(ControlFrame controlFrame, const platform::PlatformServices& services)
+HoverSensor::HoverSensor(ControlFrame controlFrame, const platform::PlatformServices& services,
+                         std::shared_ptr<concurrency::SerialQueue> queue)
     : controlFrame_(std::move(controlFrame)), platformScreens_(services.screens),
       defaultCenter_(services.notificationCenter), workspaceCenter_(services.workspace->notificationCenter()),
       input_(services.inputState), statusBar_(services.statusBar), windowList_(services.windowList),
-      accessibility_(services.accessibility), processInfo_(services.processInfo) {}
+      accessibility_(services.accessibility), processInfo_(services.processInfo), queue_(std::move(queue)) {}
 
 HoverSensor::~HoverSensor() {
     for (const auto& [center, token] : observers_) {
@@ -177,7 +181,7 @@ concurrency::Task<HoverSpaceCheck> HoverSensor::checkEmptySpace(core::Point poin
         return answer(HoverSpaceCheck{false, std::string(unknownControlNote)});
     }
     const core::Point controlPoint{control->midX(), primaryTop - control->midY()};
-    return hitTests(accessibility_, controlPoint, probePoints(point, primaryTop),
+    return hitTests(queue_, accessibility_, controlPoint, probePoints(point, primaryTop),
                     processInfo_->processIdentifier());
 }
 
@@ -186,22 +190,23 @@ concurrency::Task<HoverSpaceCheck> HoverSensor::answer(HoverSpaceCheck check) {
 }
 
 concurrency::Task<HoverSpaceCheck>
-HoverSensor::hitTests(std::shared_ptr<platform::Accessibility> accessibility, core::Point controlPoint,
+HoverSensor::hitTests(std::shared_ptr<concurrency::SerialQueue> queue,
+                      std::shared_ptr<platform::Accessibility> accessibility, core::Point controlPoint,
                       std::array<core::Point, 3> probes, std::int32_t self) {
     // A hit test may wait up to its time-out for a slow application, so the
     // tests leave the main thread.
-    concurrency::Promise<HoverSpaceCheck> promise;
-    auto future = promise.future();
-    auto job = [promise, accessibility, controlPoint, probes, self] {
-        promise.setValue(judge(*accessibility, controlPoint, probes, self));
+    auto job = [accessibility, controlPoint, probes, self] {
+        return judge(*accessibility, controlPoint, probes, self);
     };
+    concurrency::Task<HoverSpaceCheck> tests;
     try {
-        std::thread(std::move(job)).detach();
+        tests = queue->run(std::move(job));
     } catch (const std::system_error&) {
-        // No thread to be had: nothing could be hit, as when every hit fails.
+        // The queue could not start its thread: nothing could be hit, as when
+        // every hit fails.
         co_return elsewhere(std::nullopt);
     }
-    auto check = co_await std::move(future);
+    auto check = co_await std::move(tests);
     co_return check;
 }
 

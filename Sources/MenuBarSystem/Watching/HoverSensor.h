@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Concurrency/SerialQueue.h"
 #include "Concurrency/Task.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Planning/HoverZone.h"
@@ -34,8 +35,8 @@ namespace pellacor::system {
 // `sample` reads only the pointer, the control item's frame and the screens
 // kept from the last screen-parameter or Space change, so it is cheap enough
 // for every hover tick. Main thread only, apart from the hit tests of
-// `checkEmptySpace`, which run on a thread of their own while the caller awaits
-// them. The observation blocks hold the sensor weakly, so it is always owned by
+// `checkEmptySpace`, which run on the process's hit-test queue (handed in)
+// while the caller awaits them. The observation blocks hold the sensor weakly, so it is always owned by
 // a shared pointer (`create`); releasing it removes both observations.
 class HoverSensor final : public HoverSensing, public std::enable_shared_from_this<HoverSensor> {
 public:
@@ -79,8 +80,14 @@ public:
     // and the process information of `services`. Reads the screens, then
     // observes screen-parameter changes on the default center and Space changes
     // on the workspace's.
+    // The hit tests run on `queue` (labelled `queueLabel()`).
     static std::shared_ptr<HoverSensor> create(ControlFrame controlFrame,
-                                               const platform::PlatformServices& services);
+                                               const platform::PlatformServices& services,
+                                               std::shared_ptr<concurrency::SerialQueue> queue);
+
+    // Appended to the bundle identifier to label the hit-test queue.
+    static constexpr std::string_view queueSuffix = ".hover-hit-test";
+    static std::string queueLabel();
 
     HoverSensor(const HoverSensor&) = delete;
     HoverSensor& operator=(const HoverSensor&) = delete;
@@ -116,13 +123,15 @@ public:
     const std::vector<Observation>& observers() const { return observers_; }
 
 private:
-    HoverSensor(ControlFrame controlFrame, const platform::PlatformServices& services);
+    HoverSensor(ControlFrame controlFrame, const platform::PlatformServices& services,
+                std::shared_ptr<concurrency::SerialQueue> queue);
 
     void observe(const std::shared_ptr<platform::NotificationCenter>& center, std::string_view name);
     void refreshScreens();
 
     static concurrency::Task<HoverSpaceCheck> answer(HoverSpaceCheck check);
-    static concurrency::Task<HoverSpaceCheck> hitTests(std::shared_ptr<platform::Accessibility> accessibility,
+    static concurrency::Task<HoverSpaceCheck> hitTests(std::shared_ptr<concurrency::SerialQueue> queue,
+                                                       std::shared_ptr<platform::Accessibility> accessibility,
                                                        core::Point controlPoint,
                                                        std::array<core::Point, 3> probes, std::int32_t self);
     // The verdict from the hits, hitting the probes only when the control hit allows.
@@ -141,6 +150,7 @@ private:
     std::shared_ptr<platform::WindowList> windowList_;
     std::shared_ptr<platform::Accessibility> accessibility_;
     std::shared_ptr<const platform::ProcessInfo> processInfo_;
+    std::shared_ptr<concurrency::SerialQueue> queue_;
 };
 
 } // namespace pellacor::system

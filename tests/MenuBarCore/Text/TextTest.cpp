@@ -375,3 +375,55 @@ TEST(TextSweepTest, ArbitraryBytesGiveWellFormedText) {
 }
 
 } // namespace
+
+// Text too long for ICU goes to it in pieces; counting and folding piece by
+// piece must give what the whole text gives, wherever the pieces are cut.
+TEST(TextPiecesTest, PiecesNeverCutAClusterOrANormalizationSegment) {
+    const std::string samples[]{
+        "e\xCC\x81tude Stra\xC3\x9F"
+        "e \xF0\x9F\x87\xAF\xF0\x9F\x87\xB5 flag", // é, ß, a flag
+        "a\r\nb\r\n\r\nc",                         // CR LF pairs
+        "\xD8\x80"
+        "1\xD8\x80"
+        "23 \xD9\x85\xD8\xAD",                                                     // prepended marks
+        "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB x \xE3\x82\xAB\xE3\x82\x99", // ZWJ, カ + ゛
+        "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A",            // no ASCII at all
+        "A\xCC\x8A\xCC\x81ngstr\xC3\xB6m \xC4\xB0 \xFF\xFE bad",                   // marks, İ, ill-formed
+    };
+    for (const std::string& text : samples) {
+        for (std::size_t limit = 4; limit <= text.size() + 1; ++limit) {
+            const auto pieces = Text::icuPieces(text, limit);
+            std::string joined;
+            bool cutAtAscii = true;
+            std::size_t graphemes = 0;
+            std::string caseFolded;
+            std::string diacriticFolded;
+            for (std::string_view piece : pieces) {
+                EXPECT_LE(piece.size(), limit);
+                if (!joined.empty()) {
+                    // Never inside a code point, whatever the text.
+                    EXPECT_NE(static_cast<unsigned char>(piece.front()) & 0xC0U, 0x80U);
+                    // A cut the rule allows: before ASCII, not inside CR LF,
+                    // not after the prepended mark U+0600.
+                    cutAtAscii = cutAtAscii && static_cast<unsigned char>(piece.front()) < 0x80U &&
+                                 !(piece.front() == '\n' && joined.back() == '\r') &&
+                                 !joined.ends_with("\xD8\x80");
+                }
+                joined += piece;
+                graphemes += Text::graphemeCount(piece);
+                caseFolded += Text::caseFolded(piece);
+                diacriticFolded += Text::diacriticFolded(piece);
+            }
+            const auto where = fmt::format("{:?} cut at {}", text, limit);
+            EXPECT_EQ(joined, text) << where;
+            // Text with no such place within `limit` bytes has to be cut
+            // elsewhere; where the rule allows, the pieces add up to the whole.
+            if (cutAtAscii) {
+                EXPECT_EQ(graphemes, Text::graphemeCount(text)) << where;
+                EXPECT_EQ(caseFolded, Text::caseFolded(text)) << where;
+                EXPECT_EQ(diacriticFolded, Text::diacriticFolded(text)) << where;
+            }
+        }
+    }
+    EXPECT_EQ(Text::icuPieces("", 16), std::vector<std::string_view>{""});
+}

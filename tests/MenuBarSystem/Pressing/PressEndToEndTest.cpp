@@ -121,9 +121,10 @@ private:
 
 // The presser's own queue, counting the calls on their way so that the test
 // moves virtual time only while none is.
-Task<void> counted(std::shared_ptr<int> inFlight, std::function<void()> job) {
+Task<void> counted(std::shared_ptr<concurrency::SerialQueue> queue, std::shared_ptr<int> inFlight,
+                   std::function<void()> job) {
     ++*inFlight;
-    co_await ItemPresser::queue().run(std::move(job));
+    co_await queue->run(std::move(job));
     --*inFlight;
 }
 
@@ -164,8 +165,9 @@ TEST(PressEndToEndTest, AHiddenItemOfTheDefaultScenarioIsPressedThroughARevealAn
     ASSERT_FALSE(onBar(*desktop, fernlight));
 
     auto inFlight = std::make_shared<int>(0);
-    ItemPresser::OffMain runner = [inFlight](std::function<void()> job) {
-        return counted(inFlight, std::move(job));
+    auto queue = std::make_shared<concurrency::SerialQueue>(ItemPresser::queueLabel());
+    ItemPresser::OffMain runner = [queue, inFlight](std::function<void()> job) {
+        return counted(queue, inFlight, std::move(job));
     };
     auto presser =
         ItemPresser::create(executor, std::make_shared<SystemPressAccessibility>(simulated.services()),
@@ -239,8 +241,9 @@ TEST(PressEndToEndTest, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpens
         executor, controller, VisibilityPlan::allow({self, "com.example.murmurtask"}));
 
     auto inFlight = std::make_shared<int>(0);
-    ItemPresser::OffMain runner = [inFlight](std::function<void()> job) {
-        return counted(inFlight, std::move(job));
+    auto queue = std::make_shared<concurrency::SerialQueue>(ItemPresser::queueLabel());
+    ItemPresser::OffMain runner = [queue, inFlight](std::function<void()> job) {
+        return counted(queue, inFlight, std::move(job));
     };
     auto presser =
         ItemPresser::create(executor, std::make_shared<SystemPressAccessibility>(simulated.services()),

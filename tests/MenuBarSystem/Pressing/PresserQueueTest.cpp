@@ -18,7 +18,6 @@
 using namespace pellacor;
 using namespace pellacor::system;
 using concurrency::ManualExecutor;
-using concurrency::Task;
 using namespace std::chrono_literals;
 
 namespace {
@@ -29,33 +28,9 @@ std::string currentThreadName() {
     return name;
 }
 
-// Three calls in a row, each noting where it ran and when, in the order they finished.
-Task<std::vector<std::string>> threeCalls(std::shared_ptr<std::vector<int>> order) {
-    std::vector<std::string> threads;
-    for (int i = 0; i < 3; ++i) {
-        auto work = [order, i] {
-            order->push_back(i);
-            return currentThreadName();
-        };
-        auto thread = co_await ItemPresser::offMain(std::move(work));
-        threads.push_back(thread);
-    }
-    co_return threads;
-}
-
-TEST(PresserQueueTest, BlockingCallsRunOneByOneOnThePressersOwnQueue) {
-    EXPECT_EQ(ItemPresser::queue().label(), "app.trayvane.pellacor.item-presser");
-    EXPECT_EQ(&ItemPresser::queue(), &ItemPresser::queue()) << "one queue for the process";
-
-    ManualExecutor executor;
-    auto order = std::make_shared<std::vector<int>>();
-    auto handle = concurrency::spawn(executor, threeCalls(order));
-    ASSERT_TRUE(executor.runUntil([&] { return handle.isFinished(); }));
-    const std::string queueThread = concurrency::SerialQueue::threadName(ItemPresser::queue().label());
-    EXPECT_EQ(queueThread, "or.item-presser");
-    EXPECT_EQ(*handle.result(), (std::vector<std::string>{queueThread, queueThread, queueThread}));
-    EXPECT_EQ(*order, (std::vector<int>{0, 1, 2}));
-    EXPECT_NE(currentThreadName(), queueThread);
+TEST(PresserQueueTest, ThePressersQueueFollowsTheBundleIdentifier) {
+    EXPECT_EQ(ItemPresser::queueLabel(), "app.trayvane.pellacor.item-presser");
+    EXPECT_EQ(concurrency::SerialQueue::threadName(ItemPresser::queueLabel()), "or.item-presser");
 }
 
 TEST(PresserQueueTest, ThePressLogWritesUnderTheBundleIdentifierInCategoryPress) {
@@ -70,6 +45,7 @@ TEST(PresserQueueTest, ThePressLogWritesUnderTheBundleIdentifierInCategoryPress)
 
 TEST(PresserQueueTest, TheProgramsPresserHasTheUsualTimingsAndPressesFromItsQueue) {
     ManualExecutor executor;
+    auto queue = std::make_shared<concurrency::SerialQueue>(ItemPresser::queueLabel());
     auto accessibility =
         std::make_shared<pellacor::testing::FakePressAccessibility>(concurrency::nowOf(executor));
     auto revealer = std::make_shared<pellacor::testing::FakeRevealer>(executor);
@@ -91,7 +67,7 @@ TEST(PresserQueueTest, TheProgramsPresserHasTheUsualTimingsAndPressesFromItsQueu
         return PressCall::sent(0);
     });
 
-    const auto presser = ItemPresser::create(executor, accessibility, revealer);
+    const auto presser = ItemPresser::create(executor, queue, accessibility, revealer);
     const ItemPresser::Settings& settings = presser->settings();
     EXPECT_EQ(settings.openWait, 1500ms);
     EXPECT_EQ(settings.revealHold, 10s);
@@ -109,7 +85,7 @@ TEST(PresserQueueTest, TheProgramsPresserHasTheUsualTimingsAndPressesFromItsQueu
     auto handle = concurrency::spawn(executor, presser->press(PressTarget("com.example.a", 0, 10)));
     ASSERT_TRUE(executor.runUntil([&] { return handle.isFinished(); }));
     EXPECT_EQ(handle.result(), PressOutcome::opened(core::PressMethod::direct));
-    const std::string queueThread = concurrency::SerialQueue::threadName(ItemPresser::queue().label());
+    const std::string queueThread = concurrency::SerialQueue::threadName(ItemPresser::queueLabel());
     std::lock_guard lock(mutex);
     EXPECT_EQ(threads, (std::vector<std::string>{queueThread, queueThread, queueThread}))
         << "baseline, press, first look";

@@ -68,7 +68,9 @@ protected:
             file, {{std::string(MenuBarLayoutFile::positionsKey), PropertyListValue(table)}}));
         platform = std::make_unique<platform::SimulatedPlatform>(scenario);
         auto services = platform->services();
-        reorderer = std::make_unique<ItemReorderer>(services.preferencesDomain, services.fileManager);
+        reorderer = std::make_unique<ItemReorderer>(
+            std::make_shared<concurrency::SerialQueue>(ItemReorderer::queueLabel()),
+            services.preferencesDomain, services.fileManager);
     }
 
     std::optional<Result> run(concurrency::Task<Result> task) {

@@ -2,6 +2,7 @@
 
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/SerialQueue.h"
+#include "Support/ThreadNames.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +10,6 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
@@ -143,17 +143,7 @@ private:
     std::vector<pid_t> threads_;
 };
 
-// Names of this process's threads.
-std::vector<std::string> threadNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream comm(entry.path() / "comm");
-        std::string name;
-        std::getline(comm, name);
-        names.push_back(name);
-    }
-    return names;
-}
+using pellacor::testing::threadNames;
 
 class HangWatchdogTest : public ::testing::Test {
 protected:

@@ -82,6 +82,8 @@ protected:
     }
 
     concurrency::ManualExecutor executor;
+    std::shared_ptr<concurrency::SerialQueue> queue =
+        std::make_shared<concurrency::SerialQueue>(UserSwitch::queueLabel());
     std::shared_ptr<SimulatedRuntimeLoader> loader = std::make_shared<SimulatedRuntimeLoader>();
     std::shared_ptr<SimulatedLoginWindow> loginWindow = SimulatedLoginWindow::create();
 };
@@ -95,7 +97,7 @@ TEST_F(UserSwitchTest, SwitchesOffTheCallersThreadAndReportsSuccess) {
         ranElsewhere = std::this_thread::get_id() != mainThread;
         return 0;
     });
-    UserSwitch userSwitch(loader);
+    UserSwitch userSwitch(loader, queue);
     ASSERT_TRUE(userSwitch.isAvailable());
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
     EXPECT_TRUE(ranElsewhere);
@@ -104,7 +106,7 @@ TEST_F(UserSwitchTest, SwitchesOffTheCallersThreadAndReportsSuccess) {
 
 TEST_F(UserSwitchTest, OpensTheLoginFrameworkOnceWithImmediateBinding) {
     auto recording = std::make_shared<OpenRecordingLoader>(loader);
-    UserSwitch userSwitch(recording);
+    UserSwitch userSwitch(recording, queue);
     ASSERT_TRUE(userSwitch.isAvailable());
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
@@ -115,7 +117,7 @@ TEST_F(UserSwitchTest, OpensTheLoginFrameworkOnceWithImmediateBinding) {
 }
 
 TEST_F(UserSwitchTest, ANonZeroResultIsASystemError) {
-    UserSwitch userSwitch(loader);
+    UserSwitch userSwitch(loader, queue);
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok());
     EXPECT_EQ(loginWindow->switchCount(), 1);
 
@@ -138,13 +140,13 @@ TEST_F(UserSwitchTest, AMissingFrameworkOrFunctionLeavesSwitchingUnavailable) {
         auto broken = std::make_shared<SimulatedRuntimeLoader>();
         loginWindow->install(*broken);
         c.breakIt(*broken);
-        UserSwitch userSwitch(broken);
+        UserSwitch userSwitch(broken, queue);
         EXPECT_FALSE(userSwitch.isAvailable()) << c.name;
         EXPECT_EQ(switchNow(userSwitch),
                   SystemResult<>::unavailable(UnavailableReason::userSwitchComponentMissing))
             << c.name;
     }
-    UserSwitch withoutLoader(nullptr);
+    UserSwitch withoutLoader(nullptr, queue);
     EXPECT_FALSE(withoutLoader.isAvailable());
     EXPECT_EQ(switchNow(withoutLoader),
               SystemResult<>::unavailable(UnavailableReason::userSwitchComponentMissing));
@@ -152,7 +154,7 @@ TEST_F(UserSwitchTest, AMissingFrameworkOrFunctionLeavesSwitchingUnavailable) {
 }
 
 TEST_F(UserSwitchTest, AvailabilityIsFixedAtConstruction) {
-    UserSwitch userSwitch(loader);
+    UserSwitch userSwitch(loader, queue);
     loader->setLibraryMissing(library);
     EXPECT_TRUE(userSwitch.isAvailable());
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok()) << "the bound function stays callable";

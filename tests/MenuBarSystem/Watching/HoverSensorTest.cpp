@@ -134,6 +134,8 @@ private:
 // control item at x 1000 to 1028 across the bar.
 struct HoverSensorTest : ::testing::Test {
     concurrency::ManualExecutor executor;
+    std::shared_ptr<concurrency::SerialQueue> queue =
+        std::make_shared<concurrency::SerialQueue>(HoverSensor::queueLabel());
     std::shared_ptr<FakeScreens> screens = std::make_shared<FakeScreens>();
     std::shared_ptr<FakeInputState> input = std::make_shared<FakeInputState>();
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
@@ -160,7 +162,7 @@ struct HoverSensorTest : ::testing::Test {
         auto workspace = std::make_shared<pellacor::testing::FakeWorkspace>();
         workspace->center = workspaceCenter;
         services.workspace = workspace;
-        return HoverSensor::create([this] { return control; }, services);
+        return HoverSensor::create([this] { return control; }, services, queue);
     }
 
     std::optional<HoverSpaceCheck> check(HoverSensor& sensor, core::Point point) {
@@ -426,7 +428,8 @@ TEST(HoverSensorDesktopTest, OverTheSimulatedDesktopTheBareBarIsEmptyAndItemsAre
         }
     }
     ASSERT_TRUE(control) << "the program's control item is on the bar";
-    auto sensor = HoverSensor::create([control] { return control; }, platform.services());
+    auto queue = std::make_shared<concurrency::SerialQueue>(HoverSensor::queueLabel());
+    auto sensor = HoverSensor::create([control] { return control; }, platform.services(), queue);
 
     platform.input()->moveMouse({control->midX(), control->midY()});
     EXPECT_EQ(sensor->sample().zone, HoverZone::control);
