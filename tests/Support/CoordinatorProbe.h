@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Trayvane/Coordinator/Coordinator.h"
+
+#include <optional>
+
+namespace pellacor::coordinator {
+
+// The tests' window onto the coordinator's private model and operations, so a
+// test can set up a state directly and read what a step changed.
+class CoordinatorProbe {
+public:
+    using State = core::MenuBarState;
+
+    static void setBase(Coordinator& c, State state, std::optional<PauseReason> reason) {
+        c.setBase(state, std::move(reason));
+    }
+    static void beginStarting(Coordinator& c) { c.beginStarting(); }
+
+    static State& base(Coordinator& c) { return c.base; }
+    static bool captureInUse(Coordinator& c) { return c.captureInUse; }
+    static const std::optional<PauseReason>& pauseReason(Coordinator& c) { return c.pauseReason; }
+    static int startGeneration(Coordinator& c) { return c.startGeneration; }
+    static const concurrency::TaskHandle<void>& startTask(Coordinator& c) { return c.startTask; }
+    static std::optional<concurrency::Instant> startedAt(Coordinator& c) { return c.startedAt; }
+    static bool isShutDown(Coordinator& c) { return c.isShutDown; }
+    static bool hasStarted(Coordinator& c) { return c.hasStarted; }
+
+    static core::Profile& profile(Coordinator& c) { return c.profile; }
+    static std::set<core::AppKey>& knownOwners(Coordinator& c) { return c.knownOwners; }
+    static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }
+    static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
+    static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
+    static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
+    static std::optional<bool>& revealAfterStart(Coordinator& c) { return c.revealAfterStart; }
+    static std::optional<bool>& deferredOrder(Coordinator& c) { return c.deferredOrder; }
+    static bool isBelowBarShown(Coordinator& c) { return c.isBelowBarShown; }
+
+    static const std::optional<core::VisibilityPlan>& requestedPlan(Coordinator& c) {
+        return c.requestedPlan;
+    }
+    static int restrictGeneration(Coordinator& c) { return c.restrictGeneration; }
+    static const concurrency::TaskHandle<void>& applyTask(Coordinator& c) { return c.applyTask; }
+    static std::optional<concurrency::Instant> unrestrictedSince(Coordinator& c) {
+        return c.unrestrictedSince;
+    }
+    static bool hasRequestedRestriction(Coordinator& c) { return c.hasRequestedRestriction; }
+    static std::set<core::AppKey> notchPlanOverflow(Coordinator& c) { return c.notchPlanOverflow(); }
+
+    static int placeShownGeneration(Coordinator& c) { return c.placeShownGeneration; }
+    static const concurrency::TaskHandle<void>& placeShownTask(Coordinator& c) { return c.placeShownTask; }
+};
+
+} // namespace pellacor::coordinator
