@@ -30,8 +30,9 @@ TEST_F(Lifecycle, StartWithoutReasonBeginsStartingAndLiftsEverything) {
     EXPECT_EQ(Probe::startGeneration(c), 1);
     // Nothing may be hidden while starting: the first request is a removal.
     EXPECT_EQ(visibility->log.calls(), std::vector<std::string>{"removeRestriction"});
-    // Starting from the built state is no change: nothing to log or tell.
-    EXPECT_THAT(events, IsEmpty());
+    // Starting from the built state is no change: nothing to log or tell but the
+    // first trust check's answer.
+    EXPECT_THAT(events, ElementsAre("trust(true)"));
 }
 
 TEST_F(Lifecycle, LaunchPauseStaysPausedReadsNothingAndStartsNoAttempt) {
@@ -43,7 +44,12 @@ TEST_F(Lifecycle, LaunchPauseStaysPausedReadsNothingAndStartsNoAttempt) {
     EXPECT_EQ(health->log.callCount(), 0U);
     EXPECT_TRUE(apps->isWatching());
     EXPECT_TRUE(capture->isWatching());
-    EXPECT_THAT(events, ElementsAre("log(default) 状態 starting → paused", "state(paused)"));
+    EXPECT_THAT(events, ElementsAre("log(default) 状態 starting → paused", "state(paused)", "trust(true)"));
+    // The trust checks run all the same, one per tick.
+    EXPECT_EQ(trust->log.count("isTrusted"), 1U);
+    executor.advanceBy(2s);
+    EXPECT_EQ(trust->log.count("isTrusted"), 2U);
+    EXPECT_EQ(reader->log.callCount(), 0U);
 }
 
 TEST_F(Lifecycle, StartIsOnceOnlyAndNeverAfterShutdown) {
@@ -69,7 +75,8 @@ TEST_F(Lifecycle, TheFirstCaptureReadingIsStoredWithoutAHubRun) {
     executor.runUntilIdle();
     EXPECT_TRUE(Probe::captureInUse(c));
     // The first state change is judged from the overridden start, and a pause wins.
-    EXPECT_THAT(take(), ElementsAre("log(default) 状態 privacyOverride → paused", "state(paused)"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(default) 状態 privacyOverride → paused", "state(paused)", "trust(true)"));
 }
 
 TEST_F(Lifecycle, CameraWhilePausedIsSilent) {
@@ -180,6 +187,7 @@ TEST_F(Lifecycle, PauseReasonEqualityComparesTheProblems) {
 
 TEST_F(Lifecycle, PermissionWaitIsToldAfterTheStateAndOnlyWhenEnteredOrLeft) {
     Coordinator& c = start();
+    take();
     Probe::setBase(c, State::needsPermission, std::nullopt);
     EXPECT_THAT(take(), ElementsAre("log(default) 状態 starting → needsPermission", "state(needsPermission)",
                                     "permissionWait(true)"));

@@ -21,6 +21,9 @@
 #include <vector>
 
 namespace pellacor::core {
+inline void PrintTo(MenuBarState state, std::ostream* out) {
+    *out << rawValue(state);
+}
 inline void PrintTo(const VisibilityPlan& plan, std::ostream* out) {
     *out << plan.description();
 }

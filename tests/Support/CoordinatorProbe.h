@@ -26,6 +26,12 @@ public:
     static bool isShutDown(Coordinator& c) { return c.isShutDown; }
     static bool hasStarted(Coordinator& c) { return c.hasStarted; }
 
+    static int grantRetriesLeft(Coordinator& c) { return c.grantRetriesLeft; }
+    static int offBarStreak(Coordinator& c) { return c.offBarStreak; }
+    static std::optional<bool> accessibilityTrusted(Coordinator& c) { return c.accessibilityTrusted; }
+    static const concurrency::TaskHandle<void>& trustTask(Coordinator& c) { return c.trustTask; }
+    static bool knownUntrusted(Coordinator& c) { return c.knownUntrusted(); }
+
     static core::Profile& profile(Coordinator& c) { return c.profile; }
     static std::set<core::AppKey>& knownOwners(Coordinator& c) { return c.knownOwners; }
     static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }

@@ -227,8 +227,16 @@ private:
 
     // -- Trust (CoordinatorTrust.cpp) ---------------------------------------------
 
-    // The periodic trust and own-item checks (filled with the trust work).
+    // The periodic trust and own-item checks, from `start` until shutdown.
     void startTrustChecks();
+    static concurrency::Task<void> trustLoop(std::weak_ptr<Coordinator> weak, Duration interval);
+    // One tick: the permission, then the control item.
+    void checkPermission();
+    void checkOwnItemOnBar();
+    // Asks for the trust, stores it and tells a change; the answer.
+    bool refreshTrust();
+    // Whether the process is known to lack the permission (refreshing the trust).
+    bool knownUntrusted();
 
     // -- Reading (CoordinatorReading.cpp) -----------------------------------------
 
