@@ -38,25 +38,9 @@ public:
 
     // Answers the oldest held call that is waiting; false when none waits. The
     // caller resumes on a later turn of the executor.
-    bool release(T value) {
-        if (waiting_.empty()) {
-            return false;
-        }
-        auto promise = std::move(waiting_.front());
-        waiting_.pop_front();
-        promise.setValue(std::move(value));
-        return true;
-    }
+    bool release(T value) { return answerWaiting(true, std::move(value)); }
     // Answers the newest held call that is waiting; false when none waits.
-    bool releaseNewest(T value) {
-        if (waiting_.empty()) {
-            return false;
-        }
-        auto promise = std::move(waiting_.back());
-        waiting_.pop_back();
-        promise.setValue(std::move(value));
-        return true;
-    }
+    bool releaseNewest(T value) { return answerWaiting(false, std::move(value)); }
     // Held calls that wait for their answer.
     std::size_t waitingCount() const { return waiting_.size(); }
     // Scripted answers no call has taken yet.
@@ -90,6 +74,20 @@ private:
         std::optional<T> value;
         concurrency::Instant at;
     };
+
+    bool answerWaiting(bool oldest, T value) {
+        if (waiting_.empty()) {
+            return false;
+        }
+        auto promise = std::move(oldest ? waiting_.front() : waiting_.back());
+        if (oldest) {
+            waiting_.pop_front();
+        } else {
+            waiting_.pop_back();
+        }
+        promise.setValue(std::move(value));
+        return true;
+    }
 
     static concurrency::Task<T> answer(T value) { co_return value; }
     static concurrency::Task<T> answerAt(T value, concurrency::Duration delay) {
