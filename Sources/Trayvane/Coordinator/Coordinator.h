@@ -156,7 +156,8 @@ public:
 
     // -- Later concerns the hub and the entry points call ----------------------
 
-    // Toggle, reveal and collapse (filled with the toggle and hover-reveal work).
+    // Reveals the hidden (or every) section, opens the below-bar panel instead, or
+    // remembers the wish while starting.
     void reveal(bool all);
     // Below-bar panel state: shown on request, and closed from outside.
     void setBelowBar(bool show);
