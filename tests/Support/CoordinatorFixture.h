@@ -80,6 +80,20 @@ protected:
         return core::Profile(core::Uuid(), "ふだん", std::move(sections), {}, newItemSection);
     }
 
+    // One status item of `owner`, its `index`-th, with a frame when given.
+    static core::ItemSnapshot item(const std::string& owner, int index = 0,
+                                   std::optional<core::Rect> frame = std::nullopt) {
+        return core::ItemSnapshot(owner, 100, std::nullopt, std::nullopt, std::nullopt, index, frame);
+    }
+    static system::ItemReading::Result readOf(std::vector<core::ItemSnapshot> snapshots) {
+        return system::ItemReading::Result::ok(std::move(snapshots));
+    }
+    // The application launches, as the workspace tells it.
+    void launch(const std::string& bundleID) {
+        apps->running.insert(bundleID);
+        apps->emit(system::AppActivity::launched(bundleID));
+    }
+
     Coordinator::Services services() {
         return Coordinator::Services{
             .reader = reader,

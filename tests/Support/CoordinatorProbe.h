@@ -2,7 +2,11 @@
 
 #include "Trayvane/Coordinator/Coordinator.h"
 
+#include <map>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace pellacor::coordinator {
 
@@ -34,6 +38,32 @@ public:
 
     static core::Profile& profile(Coordinator& c) { return c.profile; }
     static std::set<core::AppKey>& knownOwners(Coordinator& c) { return c.knownOwners; }
+
+    static std::vector<core::ItemSnapshot>& items(Coordinator& c) { return c.items; }
+    static int itemsGeneration(Coordinator& c) { return c.itemsGeneration; }
+    static const std::map<core::AppKey, std::vector<core::ItemSnapshot>>& rememberedItems(Coordinator& c) {
+        return c.rememberedItems;
+    }
+    static const std::map<core::AppKey, int>& firstSeenRank(Coordinator& c) { return c.firstSeenRank; }
+    static const std::map<std::string, int>& quickFound(Coordinator& c) { return c.quickFound; }
+    static std::set<std::string> quickReads(Coordinator& c) {
+        std::set<std::string> owners;
+        for (const auto& [bundleID, task] : c.quickReadTasks) {
+            owners.insert(bundleID);
+        }
+        return owners;
+    }
+    static const concurrency::TaskHandle<void>& rereadTask(Coordinator& c) { return c.rereadTask; }
+    static int rereadRequests(Coordinator& c) { return c.rereadRequests; }
+    static const concurrency::TaskHandle<void>& refreshTask(Coordinator& c) { return c.refreshTask; }
+    static std::optional<int> readMark(Coordinator& c) { return c.readMark(); }
+    static bool absorbItems(Coordinator& c, std::vector<core::ItemSnapshot> read) {
+        return c.absorbItems(std::move(read));
+    }
+    static void absorbReread(Coordinator& c, const system::ItemReading::Result& result,
+                             std::optional<int> startedAt) {
+        c.absorbReread(result, startedAt);
+    }
     static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }
     static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
     static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }

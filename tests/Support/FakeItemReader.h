@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,14 +16,27 @@ namespace pellacor::testing {
 
 // The item reader the coordinator reads through. Unscripted reads answer
 // `items` (a read by owners keeps only theirs).
+//
+// Full reads and reads by owners are scripted apart, and reads by owners once per
+// owner set: several quick reads in flight for different applications each take
+// their own scripts and can be held and released in any order.
 class FakeItemReader final : public system::ItemReading {
 public:
-    explicit FakeItemReader(concurrency::MainExecutor& executor) : allReads(executor), ownerReads(executor) {}
+    explicit FakeItemReader(concurrency::MainExecutor& executor) : allReads(executor), executor_(executor) {}
 
     std::vector<core::ItemSnapshot> items;
     ScriptedReplies<Result> allReads;
-    ScriptedReplies<Result> ownerReads;
     FakeCallLog log;
+
+    // The replies to reads of exactly these owners.
+    ScriptedReplies<Result>& ownerReads(const std::set<std::string>& owners) {
+        auto& replies = ownerReads_[owners];
+        if (!replies) {
+            replies = std::make_unique<ScriptedReplies<Result>>(executor_);
+        }
+        return *replies;
+    }
+    ScriptedReplies<Result>& ownerReads(const std::string& owner) { return ownerReads(std::set{owner}); }
 
     concurrency::Task<Result> readItems() override {
         log.note("readItems");
@@ -29,8 +44,12 @@ public:
     }
     concurrency::Task<Result> readItems(std::set<std::string> owners) override {
         log.note(fmt::format("readItems({})", fmt::join(owners, ", ")));
-        return ownerReads.next(keepingOwners(Result::ok(items), owners));
+        return ownerReads(owners).next(keepingOwners(Result::ok(items), owners));
     }
+
+private:
+    concurrency::MainExecutor& executor_;
+    std::map<std::set<std::string>, std::unique_ptr<ScriptedReplies<Result>>> ownerReads_;
 };
 
 } // namespace pellacor::testing

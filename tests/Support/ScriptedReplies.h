@@ -38,9 +38,22 @@ public:
 
     // Answers the oldest held call that is waiting; false when none waits. The
     // caller resumes on a later turn of the executor.
-    bool release(T value) { return answerWaiting(true, std::move(value)); }
+    bool release(T value) { return releaseAt(0, std::move(value)); }
     // Answers the newest held call that is waiting; false when none waits.
-    bool releaseNewest(T value) { return answerWaiting(false, std::move(value)); }
+    bool releaseNewest(T value) {
+        return !waiting_.empty() && releaseAt(waiting_.size() - 1, std::move(value));
+    }
+    // Answers the held call at this place among those waiting (0 = the oldest),
+    // so that calls can be answered in any order; false when there is none.
+    bool releaseAt(std::size_t position, T value) {
+        if (position >= waiting_.size()) {
+            return false;
+        }
+        auto promise = std::move(waiting_[position]);
+        waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(position));
+        promise.setValue(std::move(value));
+        return true;
+    }
     // Held calls that wait for their answer.
     std::size_t waitingCount() const { return waiting_.size(); }
     // Scripted answers no call has taken yet.
@@ -74,20 +87,6 @@ private:
         std::optional<T> value;
         concurrency::Instant at;
     };
-
-    bool answerWaiting(bool oldest, T value) {
-        if (waiting_.empty()) {
-            return false;
-        }
-        auto promise = std::move(oldest ? waiting_.front() : waiting_.back());
-        if (oldest) {
-            waiting_.pop_front();
-        } else {
-            waiting_.pop_back();
-        }
-        promise.setValue(std::move(value));
-        return true;
-    }
 
     static concurrency::Task<T> answer(T value) { co_return value; }
     static concurrency::Task<T> answerAt(T value, concurrency::Duration delay) {

@@ -1,5 +1,6 @@
 #include "Trayvane/Coordinator/Coordinator.h"
 
+#include "Concurrency/TaskContext.h"
 #include "MenuBarCore/Support/Log.h"
 
 #include <utility>
@@ -20,12 +21,16 @@ bool isWritableState(MenuBarState state) {
            state == MenuBarState::revealedAll || state == MenuBarState::privacyOverride;
 }
 
-bool isShowingState(MenuBarState state) {
+} // namespace
+
+bool Coordinator::isShowingState(MenuBarState state) {
     return state == MenuBarState::collapsed || state == MenuBarState::revealed ||
            state == MenuBarState::revealedAll;
 }
 
-} // namespace
+bool Coordinator::isGoneOrStopped(const std::shared_ptr<Coordinator>& self) {
+    return !self || concurrency::isCancelled() || self->isShutDown;
+}
 
 std::vector<concurrency::Duration> Coordinator::quickReadDelays() {
     return {300ms, 400ms, 500ms, 800ms, 1000ms, 1500ms};

@@ -154,6 +154,12 @@ public:
     // that can alter what may be shown ends here.
     void enforce();
 
+    // -- Reading -----------------------------------------------------------------
+
+    // A full read at once, for a panel that opens or a settings page that wants
+    // fresh items. Dropped while one is in flight.
+    void refreshItems();
+
     // -- Later concerns the hub and the entry points call ----------------------
 
     // Reveals the hidden (or every) section, opens the below-bar panel instead, or
@@ -216,6 +222,11 @@ private:
     void captureUseChanged(const system::CaptureUse& use);
     void appActivity(const system::AppActivity& event);
     core::MenuBarState effectiveState(bool inUse) const;
+    // The states in which something may be hidden: collapsed, revealed, revealedAll.
+    static bool isShowingState(core::MenuBarState state);
+    // The three checks a task makes after every suspension: the coordinator is
+    // gone, the task is cancelled, or the coordinator is shut down.
+    static bool isGoneOrStopped(const std::shared_ptr<Coordinator>& self);
     // Whether a line written now belongs to the start-up period (the first 300 s).
     bool isEarlyInRun() const;
     core::LogLevel progressLevel() const;
@@ -241,9 +252,24 @@ private:
 
     // -- Reading (CoordinatorReading.cpp) -----------------------------------------
 
-    // Reads after a launch (filled with the reading work).
-    void scheduleQuickRead(const std::string& bundleID);
+    // The restriction generation, when the bar has been without restriction for
+    // long enough that a read now shows every item; nothing otherwise.
+    std::optional<int> readMark() const;
+    static concurrency::Task<void> refreshRead(std::weak_ptr<Coordinator> weak,
+                                               std::shared_ptr<system::ItemReading> reader,
+                                               std::optional<int> mark, int generation);
+    // Full reads after launches, coalesced into one task.
     void scheduleReread();
+    static concurrency::Task<void> runReread(std::weak_ptr<Coordinator> weak);
+    static concurrency::Task<void> rereadLoop(std::weak_ptr<Coordinator> weak);
+    // Reads of one launched owner over short delays, until its items show up.
+    void scheduleQuickRead(const std::string& bundleID);
+    static concurrency::Task<void> runQuickRead(std::weak_ptr<Coordinator> weak, std::string bundleID);
+    static concurrency::Task<void> quickReadLoop(std::weak_ptr<Coordinator> weak, std::string bundleID);
+    // A full read's answer, keeping what quick reads found after it began.
+    void absorbReread(const system::ItemReading::Result& result, std::optional<int> startedAt);
+    // Merges a read into the model; whether the set of applications changed.
+    bool absorbItems(std::vector<core::ItemSnapshot> read);
 
     // -- Visibility (CoordinatorVisibility.cpp) -----------------------------------
 
@@ -296,6 +322,9 @@ private:
 
     // Shows or hides the user-switcher stand-in (filled with the stand-in work).
     void updateStandIn();
+    // Learns about the real user switcher from a full read (filled with the
+    // stand-in work).
+    void noteUserSwitcher(const system::ItemReading::Result& result, std::optional<int> mark);
 
     // -- Services ----------------------------------------------------------------
 

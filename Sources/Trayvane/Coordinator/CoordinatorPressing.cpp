@@ -12,7 +12,10 @@ void Coordinator::setBelowBar(bool show) {
     if (onBelowBar) {
         onBelowBar(show);
     }
-    // A fresh read for the panel once it shows comes with the reading work.
+    // The panel soon gets a fresh read.
+    if (show) {
+        refreshItems();
+    }
     updateHoverWatch();
 }
 

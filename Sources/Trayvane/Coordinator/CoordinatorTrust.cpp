@@ -1,4 +1,3 @@
-#include "Concurrency/TaskContext.h"
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 
@@ -7,11 +6,6 @@ namespace pellacor::coordinator {
 using core::MenuBarState;
 
 namespace {
-
-bool isHidingState(MenuBarState state) {
-    return state == MenuBarState::collapsed || state == MenuBarState::revealed ||
-           state == MenuBarState::revealedAll;
-}
 
 // Two ticks in a row must see the control item off the bar before hiding stops.
 constexpr int offBarTicksToPause = 2;
@@ -32,7 +26,7 @@ concurrency::Task<void> Coordinator::trustLoop(std::weak_ptr<Coordinator> weak, 
         concurrency::Sleep sleep;
         {
             auto self = weak.lock();
-            if (!self || concurrency::isCancelled() || self->isShutDown) {
+            if (isGoneOrStopped(self)) {
                 co_return;
             }
             self->checkPermission();
@@ -63,7 +57,7 @@ void Coordinator::checkPermission() {
     }
     const bool trusted = refreshTrust();
     if (!trusted) {
-        if (isHidingState(base)) {
+        if (isShowingState(base)) {
             core::Log::app().error("アクセシビリティの許可が外れました。何も隠しません");
             setBase(MenuBarState::needsPermission, std::nullopt);
         }
@@ -101,7 +95,7 @@ void Coordinator::checkOwnItemOnBar() {
         }
         return;
     }
-    if (!isHidingState(base)) {
+    if (!isShowingState(base)) {
         offBarStreak = 0;
         return;
     }
