@@ -143,7 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OwnItemCase{"oneTickOff", State::collapsed, {false}, State::collapsed, 1},
         OwnItemCase{"offThenBack", State::collapsed, {false, true}, State::collapsed, 0},
-        OwnItemCase{"twoTicksOff", State::revealed, {false, false}, State::paused, 0},
+        OwnItemCase{"twoTicksOffCollapsed", State::collapsed, {false, false}, State::paused, 0},
+        OwnItemCase{"twoTicksOffRevealed", State::revealed, {false, false}, State::paused, 0},
+        OwnItemCase{"twoTicksOffRevealedAll", State::revealedAll, {false, false}, State::paused, 0},
+        OwnItemCase{"offWhilePaused", State::paused, {false, false, false}, State::paused, 0},
         OwnItemCase{"unknownKeepsTheStreak", State::collapsed, {false, std::nullopt}, State::collapsed, 1},
         OwnItemCase{"unknownBetween", State::collapsed, {false, std::nullopt, false}, State::paused, 0},
         OwnItemCase{"offWhileStarting", State::starting, {false, false, false}, State::starting, 0},

@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pellacor::testing {
@@ -38,17 +39,35 @@ public:
     }
     ScriptedReplies<Result>& ownerReads(const std::string& owner) { return ownerReads(std::set{owner}); }
 
+    // When the calls with this text ("readItems", "readItems(com.example.app)")
+    // were made, in virtual time.
+    std::vector<concurrency::Duration> timesOf(const std::string& call) const {
+        std::vector<concurrency::Duration> times;
+        for (const auto& [text, at] : timeline_) {
+            if (text == call) {
+                times.push_back(at.time_since_epoch());
+            }
+        }
+        return times;
+    }
+
     concurrency::Task<Result> readItems() override {
-        log.note("readItems");
+        note("readItems");
         return allReads.next(Result::ok(items));
     }
     concurrency::Task<Result> readItems(std::set<std::string> owners) override {
-        log.note(fmt::format("readItems({})", fmt::join(owners, ", ")));
+        note(fmt::format("readItems({})", fmt::join(owners, ", ")));
         return ownerReads(owners).next(keepingOwners(Result::ok(items), owners));
     }
 
 private:
+    void note(std::string call) {
+        timeline_.emplace_back(call, executor_.now());
+        log.note(std::move(call));
+    }
+
     concurrency::MainExecutor& executor_;
+    std::vector<std::pair<std::string, concurrency::Instant>> timeline_;
     std::map<std::set<std::string>, std::unique_ptr<ScriptedReplies<Result>>> ownerReads_;
 };
 
