@@ -70,6 +70,22 @@ TEST_F(ScriptedRepliesTest, HeldCallsCanBeAnsweredNewestFirst) {
     EXPECT_EQ(answers, (std::vector<int>{20, 10}));
 }
 
+TEST_F(ScriptedRepliesTest, HeldCallsCanBeAnsweredInAnyOrder) {
+    for (int i = 0; i < 3; ++i) {
+        replies.hold();
+        spawnCall();
+    }
+    executor.runUntilIdle();
+    // The waiting calls close up after each answer: the third call is then second.
+    EXPECT_TRUE(replies.releaseAt(1, 2));
+    EXPECT_TRUE(replies.releaseAt(1, 3));
+    EXPECT_FALSE(replies.releaseAt(1, 9));
+    EXPECT_TRUE(replies.releaseAt(0, 1));
+    executor.runUntilIdle();
+    EXPECT_EQ(answers, (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(replies.waitingCount(), 0U);
+}
+
 TEST_F(ScriptedRepliesTest, AHeldCallNeverReleasedIsFreedWithTheReplies) {
     auto held = std::make_unique<ScriptedReplies<int>>(executor);
     held->hold();
