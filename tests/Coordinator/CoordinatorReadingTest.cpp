@@ -208,6 +208,24 @@ TEST_F(Reading, QuickReadsOfTwoApplicationsAnsweredInEitherOrderKeepBoth) {
 
 // -- Absorbing ------------------------------------------------------------------------
 
+TEST_F(Reading, ANewOwnerReadIsEnforcedAtOnce) {
+    // New applications are shown; these two are not among the running ones the
+    // watcher lists, so only a read makes them current owners.
+    timings.profile = makeProfile({}, Section::shown);
+    collapsed();
+    visibility->applied.clear();
+    reader->ownerReads(alpha).immediate(readOf({item(alpha)}));
+    apps->emit(system::AppActivity::launched(alpha));
+    executor.advanceBy(300ms);
+    EXPECT_THAT(visibility->applied, ElementsAre(core::VisibilityPlan::allow({selfID, alpha})));
+
+    reader->items = {item(alpha), item(beta)};
+    coordinator->refreshItems();
+    executor.runUntilIdle();
+    EXPECT_THAT(visibility->applied, ElementsAre(core::VisibilityPlan::allow({selfID, alpha}),
+                                                 core::VisibilityPlan::allow({selfID, alpha, beta})));
+}
+
 TEST_F(Reading, EqualReadsFireNothingAndAMovedFrameFiresItemsChange) {
     Coordinator& c = collapsed();
     const std::vector<ItemSnapshot> first{item(alpha, 0, Rect(100, 0, 22, 24)), item(beta)};
