@@ -1,0 +1,447 @@
+#pragma once
+
+#include "Concurrency/MainExecutor.h"
+#include "Concurrency/Sleep.h"
+#include "Concurrency/Task.h"
+#include "Concurrency/TaskHandle.h"
+#include "Concurrency/Time.h"
+#include "MenuBarCore/Model/AppKey.h"
+#include "MenuBarCore/Model/ItemSnapshot.h"
+#include "MenuBarCore/Model/MenuBarState.h"
+#include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Planning/NotchPlanner.h"
+#include "MenuBarCore/Planning/VisibilityPlan.h"
+#include "MenuBarCore/Support/Log.h"
+#include "MenuBarSystem/Pressing/ItemPressing.h"
+#include "MenuBarSystem/Pressing/PressRevealing.h"
+#include "MenuBarSystem/Reading/ItemReading.h"
+#include "MenuBarSystem/Reordering/ItemReordering.h"
+#include "MenuBarSystem/Safety/AccessibilityTrustChecking.h"
+#include "MenuBarSystem/Safety/HealthChecking.h"
+#include "MenuBarSystem/Support/SystemResult.h"
+#include "MenuBarSystem/Visibility/VisibilityControlling.h"
+#include "MenuBarSystem/Watching/AppActivity.h"
+#include "MenuBarSystem/Watching/AppActivityWatching.h"
+#include "MenuBarSystem/Watching/CaptureUse.h"
+#include "MenuBarSystem/Watching/CaptureUseWatching.h"
+#include "MenuBarSystem/Watching/HoverSensing.h"
+#include "MenuBarSystem/Watching/MenuBarDragWatching.h"
+#include "MenuBarSystem/Watching/PointerSensing.h"
+#include "MenuBarSystem/Watching/ScreenSensing.h"
+#include "Trayvane/Coordinator/OrderOutcome.h"
+#include "Trayvane/Coordinator/PauseReason.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pellacor::coordinator {
+
+// The program's engine: owns the menu-bar state machine, the model read from the
+// bar and every task that keeps the system in line with the user's plan. It lives
+// on the main executor; every field is touched there only. The application
+// delegate holds the one strong reference; tasks and watcher handlers hold it
+// weakly, so dropping it ends them at their next check.
+//
+// Its member functions are spread over one file per concern (Coordinator.cpp for
+// the lifecycle and the state hub, CoordinatorVisibility.cpp for enforcement, …).
+class Coordinator final : public system::PressRevealing, public std::enable_shared_from_this<Coordinator> {
+public:
+    using Duration = concurrency::Duration;
+    using Instant = concurrency::Instant;
+
+    // The services the coordinator talks to. The first five are required; an
+    // absent optional one switches its feature off.
+    struct Services {
+        std::shared_ptr<system::ItemReading> reader;
+        std::shared_ptr<system::VisibilityControlling> visibility;
+        std::shared_ptr<system::AppActivityWatching> appWatcher;
+        std::shared_ptr<system::CaptureUseWatching> captureWatcher;
+        std::shared_ptr<system::HealthChecking> health;
+        std::shared_ptr<system::PointerSensing> pointer;
+        std::shared_ptr<system::HoverSensing> hover;
+        std::shared_ptr<system::AccessibilityTrustChecking> trust;
+        std::shared_ptr<system::MenuBarDragWatching> dragWatcher;
+        std::shared_ptr<system::ScreenSensing> screens;
+        std::shared_ptr<system::ItemReordering> reorderer;
+        // The control item has a place on screen.
+        std::function<bool()> ownItemPlaced;
+        // The control item is on the menu bar; nothing = unknown.
+        std::function<std::optional<bool>()> ownItemOnBar;
+    };
+
+    // The fixed values: timings, limits, the own identifier and the profile the
+    // coordinator starts from.
+    struct Timings {
+        core::Profile profile;
+        std::string selfBundleID;
+        std::optional<Duration> autoCollapseAfter = std::chrono::seconds(10);
+        std::optional<Duration> trustCheckInterval = std::chrono::seconds(2);
+        Duration hoverTick = std::chrono::milliseconds(50);
+        Duration hoverIdleTick = std::chrono::milliseconds(150);
+        Duration autoCollapseTick = std::chrono::milliseconds(500);
+        std::vector<Duration> rereadDelays{std::chrono::milliseconds(1500), std::chrono::seconds(5)};
+        std::vector<Duration> quickReadDelays = Coordinator::quickReadDelays();
+        std::vector<Duration> startRetryDelays{std::chrono::seconds(1), std::chrono::seconds(2)};
+        std::vector<Duration> foldedCheckDelays{std::chrono::seconds(1), std::chrono::seconds(2),
+                                                std::chrono::seconds(3)};
+        std::vector<Duration> hiddenBarPollDelays{std::chrono::seconds(1), std::chrono::seconds(1),
+                                                  std::chrono::seconds(2), std::chrono::seconds(2),
+                                                  std::chrono::seconds(3)};
+        Duration temporaryRevealLimit = std::chrono::seconds(15);
+        Duration temporaryLiftLimit = std::chrono::seconds(40);
+        Duration temporaryLeaveLimit = std::chrono::seconds(100);
+        std::optional<Duration> notchTick = std::chrono::milliseconds(2500);
+    };
+
+    // The executor all work runs on and the clocks and sleeps every timing uses.
+    // Made from the executor, they are its clocks and the runtime's sleep.
+    struct Clocks {
+        explicit Clocks(concurrency::MainExecutor& executor)
+            : executor(&executor), now(concurrency::nowOf(executor)), sleep(concurrency::defaultSleep()),
+              revealSleep(concurrency::defaultSleep()), wallClock(concurrency::wallClockOf(executor)) {}
+
+        concurrency::MainExecutor* executor;
+        // The clock of every elapsed-time test.
+        concurrency::Now now;
+        // Every wait of every task but the temporary reveals'.
+        concurrency::Sleep sleep;
+        // The waits of the temporary reveals.
+        concurrency::Sleep revealSleep;
+        // The date, for the notch planner.
+        concurrency::WallClock wallClock;
+    };
+
+    // Nothing when a required service or clock is missing.
+    static std::shared_ptr<Coordinator> create(Services services, Timings timings, Clocks clocks);
+
+    // The quick reads after an application launch: 0.3, 0.4, 0.5, 0.8, 1.0, 1.5 s.
+    static std::vector<Duration> quickReadDelays();
+    // The attempts to place the stand-in item: at once, then after 1, 2 and 3 s.
+    static std::vector<Duration> standInPlacementDelays();
+
+    ~Coordinator() override;
+    Coordinator(const Coordinator&) = delete;
+    Coordinator& operator=(const Coordinator&) = delete;
+
+    // -- Lifecycle and entry points --------------------------------------------
+
+    // Once, after wiring: starts the watchers and the trust checks, then either
+    // begins starting or stays paused for the given reason.
+    void start(std::optional<PauseReason> pauseAtLaunch);
+    // At termination: lifts the restriction first, then stops every task and
+    // watch. Final; a second call does nothing.
+    void shutdown();
+    // The user's or an external command's pause.
+    void pause();
+    // The user's resume; only while paused.
+    void resume();
+
+    // What the callbacks and the planner see: the privacy override while a camera
+    // is in use and hiding is not paused, else the base state.
+    core::MenuBarState effectiveState() const;
+    core::MenuBarState baseState() const { return base; }
+    const std::optional<PauseReason>& currentPauseReason() const { return pauseReason; }
+
+    // -- Enforcement -----------------------------------------------------------
+
+    // Plans what may be shown from the model now and asks for it. Every change
+    // that can alter what may be shown ends here.
+    void enforce();
+
+    // -- Reading -----------------------------------------------------------------
+
+    // A full read at once, for a panel that opens or a settings page that wants
+    // fresh items. Dropped while one is in flight.
+    void refreshItems();
+
+    // -- Later concerns the hub and the entry points call ----------------------
+
+    // Reveals the hidden (or every) section, opens the below-bar panel instead, or
+    // remembers the wish while starting.
+    void reveal(bool all);
+    // Below-bar panel state: shown on request, and closed from outside.
+    void setBelowBar(bool show);
+    void belowBarDidClose();
+    // Notch switches changed (filled with the notch work).
+    void notchSettingChanged();
+
+    // -- PressRevealing (filled with the pressing work) -------------------------
+
+    using system::PressRevealing::beginReveal;
+    bool isHidden(const std::string& bundleID) override;
+    concurrency::Task<std::optional<system::RevealTicket>>
+    beginReveal(std::string bundleID, system::RevealPurpose purpose) override;
+    concurrency::Task<std::optional<system::RevealTicket>> beginLift() override;
+    void endReveal(const system::RevealTicket& ticket) override;
+
+    // -- Settable by the shell --------------------------------------------------
+
+    std::shared_ptr<system::ItemPressing> presser;
+    // The below-bar panel is on screen.
+    std::function<bool()> belowBarVisible;
+
+    bool hoverRevealEnabled = false;
+    bool belowBarEnabled = false;
+    bool dragSortEnabled = false;
+    bool notchOverflowEnabled = false;
+    bool userSwitcherStandInEnabled = false;
+
+    std::function<void(core::MenuBarState)> onStateChange;
+    std::function<void(const std::vector<core::ItemSnapshot>&)> onItemsChange;
+    std::function<void(const core::Profile&)> onProfileChange;
+    std::function<void(bool)> onTrustChange;
+    std::function<void(bool)> onPermissionWaitChange;
+    std::function<void()> onRestrictionConfirmed;
+    std::function<void(bool)> onBelowBar;
+    std::function<void(bool)> onUserSwitcherStandIn;
+    std::function<void(const std::set<core::AppKey>&)> onNotchOverflowChange;
+    std::function<void(const std::optional<std::vector<core::AppKey>>&)> onLayoutOrder;
+    std::function<void(bool)> onUserSwitcherAnswer;
+    std::function<void(double)> onUserSwitcherWidth;
+
+private:
+    friend class CoordinatorProbe; // the tests' window onto the model
+
+    Coordinator(Services services, Timings timings, Clocks clocks);
+
+    // -- State machine (Coordinator.cpp) ----------------------------------------
+
+    // The only writer of `base` and `pauseReason`.
+    void setBase(core::MenuBarState state, std::optional<PauseReason> reason);
+    // Enters `starting` and launches a start attempt.
+    void beginStarting();
+    // The hub: run after every `setBase` and every change of `captureInUse`, with
+    // the effective state from before.
+    void stateDidChange(core::MenuBarState previous);
+    void captureUseChanged(const system::CaptureUse& use);
+    void appActivity(const system::AppActivity& event);
+    core::MenuBarState effectiveState(bool inUse) const;
+    // The states in which something may be hidden: collapsed, revealed, revealedAll.
+    static bool isShowingState(core::MenuBarState state);
+    // The three checks a task makes after every suspension: the coordinator is
+    // gone, the task is cancelled, or the coordinator is shut down.
+    static bool isGoneOrStopped(const std::shared_ptr<Coordinator>& self);
+    // Whether a line written now belongs to the start-up period (the first 300 s).
+    bool isEarlyInRun() const;
+    core::LogLevel progressLevel() const;
+
+    // -- Start-up (CoordinatorStart.cpp) -----------------------------------------
+
+    // The start attempt (filled with the start-up work).
+    static concurrency::Task<void> startAttempt(std::weak_ptr<Coordinator> weak,
+                                                std::shared_ptr<system::ItemReading> reader, int generation);
+
+    // -- Trust (CoordinatorTrust.cpp) ---------------------------------------------
+
+    // The periodic trust and own-item checks, from `start` until shutdown.
+    void startTrustChecks();
+    static concurrency::Task<void> trustLoop(std::weak_ptr<Coordinator> weak, Duration interval);
+    // One tick: the permission, then the control item.
+    void checkPermission();
+    void checkOwnItemOnBar();
+    // Asks for the trust, stores it and tells a change; the answer.
+    bool refreshTrust();
+    // Whether the process is known to lack the permission (refreshing the trust).
+    bool knownUntrusted();
+
+    // -- Reading (CoordinatorReading.cpp) -----------------------------------------
+
+    // The restriction generation, when the bar has been without restriction for
+    // long enough that a read now shows every item; nothing otherwise.
+    std::optional<int> readMark() const;
+    static concurrency::Task<void> refreshRead(std::weak_ptr<Coordinator> weak,
+                                               std::shared_ptr<system::ItemReading> reader,
+                                               std::optional<int> mark, int generation);
+    // Full reads after launches, coalesced into one task.
+    void scheduleReread();
+    static concurrency::Task<void> runReread(std::weak_ptr<Coordinator> weak);
+    static concurrency::Task<void> rereadLoop(std::weak_ptr<Coordinator> weak);
+    // Reads of one launched owner over short delays, until its items show up.
+    void scheduleQuickRead(const std::string& bundleID);
+    static concurrency::Task<void> runQuickRead(std::weak_ptr<Coordinator> weak, std::string bundleID);
+    static concurrency::Task<void> quickReadLoop(std::weak_ptr<Coordinator> weak, std::string bundleID);
+    // A full read's answer, keeping what quick reads found after it began.
+    void absorbReread(const system::ItemReading::Result& result, std::optional<int> startedAt);
+    // Merges a read into the model; whether the set of applications changed.
+    bool absorbItems(std::vector<core::ItemSnapshot> read);
+
+    // -- Visibility (CoordinatorVisibility.cpp) -----------------------------------
+
+    // The applications the notch handling keeps off the bar now.
+    std::set<core::AppKey> notchPlanOverflow() const;
+    // Running applications and every owner seen so far.
+    std::set<core::AppKey> currentOwners() const;
+    void restrict(core::VisibilityPlan plan);
+    static concurrency::Task<void> applyPlan(std::weak_ptr<Coordinator> weak, int generation,
+                                             std::shared_ptr<system::VisibilityControlling> visibility,
+                                             core::VisibilityPlan plan);
+    void restrictionFinished(const system::SystemResult<core::VisibilityPlan>& result);
+
+    // -- Reveal (CoordinatorReveal.cpp) ------------------------------------------
+
+    // Auto-collapse and hover watches (filled with the toggle and hover-reveal work).
+    void updateAutoCollapse();
+    void updateHoverWatch();
+    void stopAutoCollapse();
+    void stopHoverWatch();
+
+    // -- Pressing (CoordinatorPressing.cpp) --------------------------------------
+
+    // Closes the record of an open panel that was closed from outside.
+    void syncBelowBar();
+
+    // -- Notch (CoordinatorNotch.cpp) --------------------------------------------
+
+    // The notch watch (filled with the notch work).
+    void updateNotchWatch();
+
+    // -- Order (CoordinatorOrder.cpp) --------------------------------------------
+
+    // Places shown applications missing from the layout table after a delay.
+    void schedulePlaceShown(Duration after);
+    static concurrency::Task<void> placeShown(std::weak_ptr<Coordinator> weak, int generation,
+                                              Duration after);
+    // Adds the layout keys shown applications lack (filled with the order work).
+    concurrency::Task<OrderOutcome> placeMissingShown();
+    // Replays an order request deferred until the state allowed writing (filled
+    // with the order work).
+    static concurrency::Task<void> flushDeferredOrder(std::weak_ptr<Coordinator> weak, bool reordered);
+
+    // -- Drag (CoordinatorDrag.cpp) ----------------------------------------------
+
+    // The Command-drag watch (filled with the drag-sorting work).
+    void updateDragWatch();
+
+    // -- Stand-in (CoordinatorStandIn.cpp) ---------------------------------------
+
+    // Shows or hides the user-switcher stand-in (filled with the stand-in work).
+    void updateStandIn();
+    // Learns about the real user switcher from a full read (filled with the
+    // stand-in work).
+    void noteUserSwitcher(const system::ItemReading::Result& result, std::optional<int> mark);
+
+    // -- Services ----------------------------------------------------------------
+
+    const std::shared_ptr<system::ItemReading> reader;
+    const std::shared_ptr<system::VisibilityControlling> visibility;
+    const std::shared_ptr<system::AppActivityWatching> appWatcher;
+    const std::shared_ptr<system::CaptureUseWatching> captureWatcher;
+    const std::shared_ptr<system::HealthChecking> health;
+    const std::shared_ptr<system::PointerSensing> pointer;
+    const std::shared_ptr<system::HoverSensing> hover;
+    const std::shared_ptr<system::AccessibilityTrustChecking> trust;
+    const std::shared_ptr<system::MenuBarDragWatching> dragWatcher;
+    const std::shared_ptr<system::ScreenSensing> screens;
+    const std::shared_ptr<system::ItemReordering> reorderer;
+
+    // -- Injected closures -------------------------------------------------------
+
+    concurrency::MainExecutor& executor;
+    const concurrency::Now now;
+    const std::function<bool()> ownItemPlaced;
+    const std::function<std::optional<bool>()> ownItemOnBar;
+    const concurrency::Sleep sleep;
+    const concurrency::Sleep revealSleep;
+    const concurrency::WallClock wallClock;
+
+    // -- Timing values and limits ------------------------------------------------
+
+    const Duration hoverTick;
+    const Duration hoverIdleTick;
+    const std::optional<Duration> trustCheckInterval;
+    const std::optional<Duration> autoCollapseAfter;
+    const Duration autoCollapseTick;
+    const std::string selfBundleID;
+    const std::vector<Duration> rereadDelays;
+    const std::vector<Duration> quickReadDelayList;
+    const std::vector<Duration> startRetryDelays;
+    const std::vector<Duration> foldedCheckDelays;
+    const std::vector<Duration> hiddenBarPollDelays;
+    const Duration temporaryRevealLimit;
+    const Duration temporaryLiftLimit;
+    const Duration temporaryLeaveLimit;
+    const std::optional<Duration> notchTick;
+
+    // -- Model -------------------------------------------------------------------
+
+    int offBarStreak = 0;
+    core::MenuBarState base = core::MenuBarState::starting;
+    bool captureInUse = false;
+    std::optional<PauseReason> pauseReason;
+    core::Profile profile;
+    std::set<core::AppKey> knownOwners;
+    std::vector<core::ItemSnapshot> items;
+    std::map<std::string, int> quickFound;
+    std::optional<core::VisibilityPlan> requestedPlan;
+    std::optional<bool> accessibilityTrusted;
+    std::map<int, core::AppKey> temporaryReveals;
+    int revealSerial = 0;
+    std::set<int> temporaryLifts;
+    std::optional<bool> realUserSwitcherInBar;
+    bool userSwitcherUnreachable = false;
+    std::map<core::AppKey, std::vector<core::ItemSnapshot>> rememberedItems;
+    std::map<core::AppKey, int> firstSeenRank;
+    std::optional<double> realUserSwitcherWidth;
+    std::optional<Instant> unrestrictedSince;
+    bool hasRequestedRestriction = false;
+    std::optional<Instant> startedAt;
+    int grantRetriesLeft = 0;
+    core::NotchPlanner::State notchState;
+    int notchChangeCount = 0;
+    std::optional<Instant> lastNotchNotice;
+    std::optional<bool> lastActiveNotched;
+    int notchPlainStreak = 0;
+    std::optional<bool> revealAfterStart;
+
+    // -- Switches of the coordinator's own ---------------------------------------
+
+    bool foldRescue = false;
+
+    // -- Flags -------------------------------------------------------------------
+
+    bool hasStarted = false;
+    bool isShutDown = false;
+    bool isBelowBarShown = false;
+    bool isPressingItem = false;
+    bool isUserSwitcherStandInShown = false;
+    bool isDragWatchRunning = false;
+    bool isCheckingNotch = false;
+    bool isScreenWatchRunning = false;
+    bool isApplyingOrder = false;
+    bool reorderWaitingForFolder = false;
+    std::optional<bool> pendingOrder;
+    std::optional<bool> deferredOrder;
+
+    // -- Tasks and their counters ------------------------------------------------
+
+    concurrency::TaskHandle<void> startTask;
+    int startGeneration = 0;
+    concurrency::TaskHandle<void> rereadTask;
+    int rereadRequests = 0;
+    concurrency::TaskHandle<void> refreshTask;
+    std::map<std::string, concurrency::TaskHandle<void>> quickReadTasks;
+    int itemsGeneration = 0;
+    concurrency::TaskHandle<void> applyTask;
+    int restrictGeneration = 0;
+    concurrency::TaskHandle<void> collapseTask;
+    int collapseGeneration = 0;
+    concurrency::TaskHandle<void> hoverTask;
+    int hoverGeneration = 0;
+    concurrency::TaskHandle<void> trustTask;
+    std::map<int, concurrency::TaskHandle<void>> revealDeadlines;
+    concurrency::TaskHandle<void> dragTask;
+    int dragGeneration = 0;
+    concurrency::TaskHandle<void> notchTask;
+    int notchGeneration = 0;
+    concurrency::TaskHandle<void> placeShownTask;
+    int placeShownGeneration = 0;
+    concurrency::TaskHandle<OrderOutcome> standInPlacement;
+};
+
+} // namespace pellacor::coordinator

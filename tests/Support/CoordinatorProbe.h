@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Trayvane/Coordinator/Coordinator.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pellacor::coordinator {
+
+// The tests' window onto the coordinator's private model and operations, so a
+// test can set up a state directly and read what a step changed.
+class CoordinatorProbe {
+public:
+    using State = core::MenuBarState;
+
+    static void setBase(Coordinator& c, State state, std::optional<PauseReason> reason) {
+        c.setBase(state, std::move(reason));
+    }
+    static void beginStarting(Coordinator& c) { c.beginStarting(); }
+
+    static State& base(Coordinator& c) { return c.base; }
+    static bool captureInUse(Coordinator& c) { return c.captureInUse; }
+    static const std::optional<PauseReason>& pauseReason(Coordinator& c) { return c.pauseReason; }
+    static int startGeneration(Coordinator& c) { return c.startGeneration; }
+    static const concurrency::TaskHandle<void>& startTask(Coordinator& c) { return c.startTask; }
+    static std::optional<concurrency::Instant> startedAt(Coordinator& c) { return c.startedAt; }
+    static bool isShutDown(Coordinator& c) { return c.isShutDown; }
+    static bool hasStarted(Coordinator& c) { return c.hasStarted; }
+
+    static int grantRetriesLeft(Coordinator& c) { return c.grantRetriesLeft; }
+    static int offBarStreak(Coordinator& c) { return c.offBarStreak; }
+    static std::optional<bool> accessibilityTrusted(Coordinator& c) { return c.accessibilityTrusted; }
+    static const concurrency::TaskHandle<void>& trustTask(Coordinator& c) { return c.trustTask; }
+    static bool knownUntrusted(Coordinator& c) { return c.knownUntrusted(); }
+
+    static core::Profile& profile(Coordinator& c) { return c.profile; }
+    static std::set<core::AppKey>& knownOwners(Coordinator& c) { return c.knownOwners; }
+
+    static std::vector<core::ItemSnapshot>& items(Coordinator& c) { return c.items; }
+    static int itemsGeneration(Coordinator& c) { return c.itemsGeneration; }
+    static const std::map<core::AppKey, std::vector<core::ItemSnapshot>>& rememberedItems(Coordinator& c) {
+        return c.rememberedItems;
+    }
+    static const std::map<core::AppKey, int>& firstSeenRank(Coordinator& c) { return c.firstSeenRank; }
+    static const std::map<std::string, int>& quickFound(Coordinator& c) { return c.quickFound; }
+    static std::set<std::string> quickReads(Coordinator& c) {
+        std::set<std::string> owners;
+        for (const auto& [bundleID, task] : c.quickReadTasks) {
+            owners.insert(bundleID);
+        }
+        return owners;
+    }
+    static const concurrency::TaskHandle<void>& rereadTask(Coordinator& c) { return c.rereadTask; }
+    static int rereadRequests(Coordinator& c) { return c.rereadRequests; }
+    static const concurrency::TaskHandle<void>& refreshTask(Coordinator& c) { return c.refreshTask; }
+    static std::optional<int> readMark(Coordinator& c) { return c.readMark(); }
+    static bool absorbItems(Coordinator& c, std::vector<core::ItemSnapshot> read) {
+        return c.absorbItems(std::move(read));
+    }
+    static void absorbReread(Coordinator& c, const system::ItemReading::Result& result,
+                             std::optional<int> startedAt) {
+        c.absorbReread(result, startedAt);
+    }
+    static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }
+    static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
+    static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
+    static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
+    static std::optional<bool>& revealAfterStart(Coordinator& c) { return c.revealAfterStart; }
+    static std::optional<bool>& deferredOrder(Coordinator& c) { return c.deferredOrder; }
+    static bool isBelowBarShown(Coordinator& c) { return c.isBelowBarShown; }
+
+    static const std::optional<core::VisibilityPlan>& requestedPlan(Coordinator& c) {
+        return c.requestedPlan;
+    }
+    static int restrictGeneration(Coordinator& c) { return c.restrictGeneration; }
+    static const concurrency::TaskHandle<void>& applyTask(Coordinator& c) { return c.applyTask; }
+    static std::optional<concurrency::Instant> unrestrictedSince(Coordinator& c) {
+        return c.unrestrictedSince;
+    }
+    static bool hasRequestedRestriction(Coordinator& c) { return c.hasRequestedRestriction; }
+    static std::set<core::AppKey> notchPlanOverflow(Coordinator& c) { return c.notchPlanOverflow(); }
+
+    static int placeShownGeneration(Coordinator& c) { return c.placeShownGeneration; }
+    static const concurrency::TaskHandle<void>& placeShownTask(Coordinator& c) { return c.placeShownTask; }
+};
+
+} // namespace pellacor::coordinator

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MenuBarSystem/Reordering/ItemReordering.h"
+#include "Support/FakeCallLog.h"
+#include "Support/ScriptedReplies.h"
+
+#include <utility>
+#include <vector>
+
+namespace pellacor::testing {
+
+// The layout-table service over an in-memory `table`. Unscripted reads answer
+// the table; an unscripted write merges its entries and answers the table read
+// back, or `layoutChanged` when the table is no longer the one expected.
+class FakeItemReorderer final : public system::ItemReordering {
+public:
+    using Result = system::SystemResult<core::LayoutTable>;
+
+    explicit FakeItemReorderer(concurrency::MainExecutor& executor) : reads(executor), writes(executor) {}
+
+    core::LayoutTable table;
+    ScriptedReplies<Result> reads;
+    ScriptedReplies<Result> writes;
+    // The entries of every write, in order.
+    std::vector<core::LayoutTable> written;
+    FakeCallLog log;
+
+    concurrency::Task<Result> readTable() override {
+        log.note("readTable");
+        return reads.next(Result::ok(table));
+    }
+    concurrency::Task<Result> write(core::LayoutTable entries, core::LayoutTable expected) override {
+        log.note("write(" + std::to_string(entries.size()) + ")");
+        written.push_back(entries);
+        if (expected != table) {
+            return writes.next(Result::unavailable(system::UnavailableReason::layoutChanged));
+        }
+        core::LayoutTable merged = table;
+        for (auto& [key, value] : entries) {
+            merged[key] = value;
+        }
+        if (writes.scriptedCount() == 0) {
+            table = merged;
+        }
+        return writes.next(Result::ok(merged));
+    }
+};
+
+} // namespace pellacor::testing
