@@ -86,14 +86,17 @@ TEST_F(ScriptedRepliesTest, HeldCallsCanBeAnsweredInAnyOrder) {
     EXPECT_EQ(replies.waitingCount(), 0U);
 }
 
-TEST_F(ScriptedRepliesTest, AHeldCallNeverReleasedIsFreedWithTheReplies) {
+// A fake that goes away with a call still held must not leave its caller
+// waiting for ever: the call answers the fallback, as an unscripted one would.
+TEST_F(ScriptedRepliesTest, AHeldCallNeverReleasedAnswersTheFallbackWhenTheRepliesGoAway) {
     auto held = std::make_unique<ScriptedReplies<int>>(executor);
     held->hold();
-    concurrency::spawn(executor, call(held.get(), 0, &answers));
-    executor.runUntilIdle();
-    held.reset();
+    concurrency::spawn(executor, call(held.get(), 5, &answers));
     executor.runUntilIdle();
     EXPECT_TRUE(answers.empty());
+    held.reset();
+    executor.runUntilIdle();
+    EXPECT_EQ(answers, std::vector<int>{5});
 }
 
 } // namespace

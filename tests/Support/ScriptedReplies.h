@@ -77,7 +77,7 @@ public:
         concurrency::Promise<T> promise;
         auto future = promise.future();
         waiting_.push_back(std::move(promise));
-        return answerLater(std::move(future));
+        return answerLater(std::move(future), std::move(fallback));
     }
 
 private:
@@ -95,9 +95,11 @@ private:
         }
         co_return value;
     }
-    static concurrency::Task<T> answerLater(concurrency::Future<T> future) {
-        auto value = co_await std::move(future);
-        co_return value;
+    // A held reply the test never released (the fake went away first) answers
+    // the fallback, as an unscripted call would.
+    static concurrency::Task<T> answerLater(concurrency::Future<T> future, T fallback) {
+        auto result = co_await std::move(future);
+        co_return std::move(result).valueOr(std::move(fallback));
     }
 
     concurrency::MainExecutor& executor_;
