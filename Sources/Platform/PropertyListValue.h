@@ -64,6 +64,12 @@ public:
     const Array* arrayValue() const;
     const Dictionary* dictionaryValue() const;
 
+    // Whether every text in it (strings and dictionary keys, at any depth) is
+    // valid UTF-8 without a NUL: what a property-list file stores and reads back
+    // unchanged. A value read from a hostile file may hold other bytes, which
+    // no write could keep.
+    bool isStorable() const;
+
     bool operator==(const PropertyListValue& other) const;
 
 private:

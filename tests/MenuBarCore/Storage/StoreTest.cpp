@@ -340,11 +340,15 @@ public:
     bool fileExists(const fs::path& file) override { return real_->fileExists(file); }
     std::optional<std::string> readFile(const fs::path& file) override { return real_->readFile(file); }
     bool createDirectories(const fs::path& folder) override { return real_->createDirectories(folder); }
-    std::optional<TemporaryFile> createTemporary(const fs::path& folder, std::string_view stem) override {
+    std::optional<TemporaryFile> createTemporary(const fs::path& folder, std::string_view prefix) override {
         if (failing_ == Step::createTemporary) {
             return std::nullopt;
         }
-        return real_->createTemporary(folder, stem);
+        return real_->createTemporary(folder, prefix);
+    }
+    bool copyMode(int descriptor, const fs::path& file) override { return real_->copyMode(descriptor, file); }
+    void removeStaleTemporaries(const fs::path& folder, std::string_view prefix) override {
+        real_->removeStaleTemporaries(folder, prefix);
     }
     bool write(int descriptor, std::string_view bytes) override {
         if (failing_ == Step::write) {
