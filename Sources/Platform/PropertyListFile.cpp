@@ -175,13 +175,13 @@ plist_t toNode(const PropertyListValue& value) {
     return plist_new_dict();
 }
 
-// The deepest element nesting of an XML document, found before the library
-// parses it: its parser and its tree walks recurse without a bound. Comments,
-// character data, processing instructions and declarations are skipped;
-// anything else in angle brackets counts, which can only overstate the depth.
-std::size_t xmlDepth(std::string_view xml) {
+// Whether an XML document nests its elements deeper than `limit`, found before
+// the library parses it: its parser and its tree walks recurse without a bound.
+// Comments, character data, processing instructions and declarations are
+// skipped; anything else in angle brackets counts, which can only overstate
+// the depth.
+bool nestsDeeperThan(std::string_view xml, std::size_t limit) {
     std::size_t depth = 0;
-    std::size_t deepest = 0;
     std::size_t at = 0;
     auto skipPast = [&](std::string_view end) {
         const auto found = xml.find(end, at);
@@ -202,12 +202,12 @@ std::size_t xmlDepth(std::string_view xml) {
             skipPast(">");
         } else {
             skipPast(">");
-            if (xml[at - 1] != '/') {
-                deepest = std::max(deepest, ++depth);
+            if (xml[at - 1] != '/' && ++depth > limit) {
+                return true;
             }
         }
     }
-    return deepest;
+    return false;
 }
 
 std::optional<PropertyListValue> decodeXml(std::string_view bytes) {
@@ -215,7 +215,7 @@ std::optional<PropertyListValue> decodeXml(std::string_view bytes) {
     // key as the key's end and then stop on its own assertion.
     if (bytes.find('\0') != std::string_view::npos ||
         bytes.size() > std::numeric_limits<std::uint32_t>::max() ||
-        xmlDepth(bytes) > PropertyListFile::maximumDepth + 1) {
+        nestsDeeperThan(bytes, PropertyListFile::maximumDepth + 1)) {
         return std::nullopt;
     }
     plist_t raw = nullptr;
