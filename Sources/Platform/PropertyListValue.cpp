@@ -101,6 +101,9 @@ bool PropertyListValue::isStorable() const {
     if (const auto* text = stringValue()) {
         return isStorableText(*text);
     }
+    if (auto uid = uidValue()) {
+        return uid->value <= 0xFFFF'FFFFU;
+    }
     if (const auto* array = arrayValue()) {
         return std::all_of(array->begin(), array->end(),
                            [](const auto& element) { return element.isStorable(); });

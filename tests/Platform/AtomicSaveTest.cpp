@@ -39,8 +39,8 @@ struct Saver {
 
 core::StoredState stateDocument(int which) {
     auto state = core::StoredState::initial();
-    // The second document is much longer, so that writing it takes a while.
-    for (int i = 0; i < (which == 0 ? 1 : 200); ++i) {
+    // The second document is the longer one.
+    for (int i = 0; i < (which == 0 ? 1 : 10); ++i) {
         state.replaceActive(core::Profile(core::Uuid::random(), "profile " + std::to_string(i), {}, {},
                                           core::Section::hidden));
     }
@@ -49,7 +49,7 @@ core::StoredState stateDocument(int which) {
 
 PropertyListValue::Dictionary propertyList(int which) {
     PropertyListValue::Dictionary table;
-    for (int i = 0; i < (which == 0 ? 2 : 300); ++i) {
+    for (int i = 0; i < (which == 0 ? 2 : 30); ++i) {
         table.emplace("status:com.example." + std::to_string(i) + "::Item-0", PropertyListValue::real(i));
     }
     return {{"TrailingItemPreferredPositions", PropertyListValue(table)},
@@ -88,15 +88,6 @@ std::vector<Saver> savers() {
     };
 }
 
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 fs::perms modeOf(const fs::path& file) {
     return fs::status(file).permissions();
 }
@@ -110,8 +101,7 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
         SCOPED_TRACE(saver.name);
         TempDir dir;
         const auto file = dir / saver.fileName;
-        // Kills fall within the first few saves of the child, whatever this
-        // build's speed.
+        // Kills fall within the child's first few saves, whatever this build's speed.
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(saver.save(file, 1));
         ASSERT_TRUE(saver.save(file, 0));
@@ -121,15 +111,25 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
             2;
         int leftovers = 0;
         for (int trial = 0; trial < trials; ++trial) {
+            int ready[2];
+            ASSERT_EQ(::pipe(ready), 0);
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
             if (child == 0) {
-                // Saves the two documents by turns until it is killed.
+                // Says it has started (a fork can take long), then saves the two
+                // documents by turns until it is killed.
+                ::close(ready[0]);
+                const char started = 1;
+                (void)!::write(ready[1], &started, 1);
                 for (int i = 0; i < 100'000; ++i) {
                     saver.save(file, (i + 1) % 2);
                 }
                 ::_exit(0);
             }
+            ::close(ready[1]);
+            char started = 0;
+            ASSERT_EQ(::read(ready[0], &started, 1), 1);
+            ::close(ready[0]);
             std::this_thread::sleep_for(std::chrono::microseconds(
                 std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 5000))(random)));
             ::kill(child, SIGKILL);
@@ -138,9 +138,9 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
 
             const int found = saver.stored(file);
             ASSERT_TRUE(found == 0 || found == 1) << "trial " << trial << ": neither document";
-            leftovers += folderEntries(dir.path()).size() > 1 ? 1 : 0;
+            leftovers += TempDir::entries(dir.path()).size() > 1 ? 1 : 0;
             ASSERT_TRUE(saver.save(file, found));
-            ASSERT_EQ(folderEntries(dir.path()), std::vector<std::string>{saver.fileName})
+            ASSERT_EQ(TempDir::entries(dir.path()), std::vector<std::string>{saver.fileName})
                 << "trial " << trial << ": a temporary is left after the next save";
             ASSERT_EQ(saver.stored(file), found);
         }
@@ -176,7 +176,7 @@ TEST(AtomicSaveTest, OnlyTheSaversOwnStaleTemporariesAreRemoved) {
         auto expected = kept;
         expected.push_back(saver.fileName);
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(folderEntries(dir.path()), expected);
+        EXPECT_EQ(TempDir::entries(dir.path()), expected);
     }
 }
 

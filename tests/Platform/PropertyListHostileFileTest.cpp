@@ -149,6 +149,8 @@ TEST(PropertyListHostileFileTest, TextThatIsNotUtf8ReadsByteForByteButIsNeverWri
         {"a string with a NUL", Dictionary{{"a", PropertyListValue(std::string("x\0y", 3))}}},
         {"a lone surrogate", Dictionary{{"a", PropertyListValue("\xed\xa0\x80")}}},
         {"an overlong form", Dictionary{{"a", PropertyListValue("\xc0\xaf")}}},
+        {"a reference beyond 32 bits",
+         Dictionary{{"a", PropertyListValue(PropertyListValue::Uid{1ULL << 32})}}},
         {"a cut sequence deep inside",
          Dictionary{{"a", PropertyListValue(PropertyListValue::Array{
                               PropertyListValue(Dictionary{{"\xe6\x99", PropertyListValue::integer(1)}})})}}},
