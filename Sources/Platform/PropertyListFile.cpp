@@ -1,15 +1,14 @@
 #include "Platform/PropertyListFile.h"
 
-#include <cerrno>
+#include "MenuBarCore/Storage/StoreFileSystem.h"
+#include "Platform/BinaryPropertyListReader.h"
+
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
 #include <sstream>
-#include <unistd.h>
-#include <vector>
 
 namespace pellacor::platform {
 
@@ -20,7 +19,25 @@ struct PlistFree {
 };
 using Node = std::unique_ptr<void, PlistFree>;
 
-std::optional<PropertyListValue> fromNode(plist_t node) {
+// What is left of the limits while a parsed XML tree is converted.
+struct Budget {
+    std::size_t values = PropertyListFile::maximumValues;
+    std::size_t bytes = PropertyListFile::maximumBytes;
+
+    bool spend(std::size_t valueCount, std::size_t byteCount) {
+        if (valueCount > values || byteCount > bytes) {
+            return false;
+        }
+        values -= valueCount;
+        bytes -= byteCount;
+        return true;
+    }
+};
+
+std::optional<PropertyListValue> fromNode(plist_t node, std::size_t depth, Budget& budget) {
+    if (!budget.spend(1, 0)) {
+        return std::nullopt;
+    }
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         std::uint8_t value = 0;
@@ -41,6 +58,9 @@ std::optional<PropertyListValue> fromNode(plist_t node) {
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
+        if (!budget.spend(0, length)) {
+            return std::nullopt;
+        }
         return PropertyListValue(text == nullptr ? std::string() : std::string(text, length));
     }
     case PLIST_DATE: {
@@ -52,6 +72,9 @@ std::optional<PropertyListValue> fromNode(plist_t node) {
     case PLIST_DATA: {
         std::uint64_t length = 0;
         const char* bytes = plist_get_data_ptr(node, &length);
+        if (!budget.spend(0, length)) {
+            return std::nullopt;
+        }
         PropertyListValue::Data data;
         if (bytes != nullptr) {
             data.assign(reinterpret_cast<const std::uint8_t*>(bytes),
@@ -65,10 +88,13 @@ std::optional<PropertyListValue> fromNode(plist_t node) {
         return PropertyListValue(PropertyListValue::Uid{value});
     }
     case PLIST_ARRAY: {
+        if (depth >= PropertyListFile::maximumDepth) {
+            return std::nullopt;
+        }
         PropertyListValue::Array array;
         const std::uint32_t count = plist_array_get_size(node);
         for (std::uint32_t i = 0; i < count; ++i) {
-            auto element = fromNode(plist_array_get_item(node, i));
+            auto element = fromNode(plist_array_get_item(node, i), depth + 1, budget);
             if (!element) {
                 return std::nullopt;
             }
@@ -77,6 +103,9 @@ std::optional<PropertyListValue> fromNode(plist_t node) {
         return PropertyListValue(std::move(array));
     }
     case PLIST_DICT: {
+        if (depth >= PropertyListFile::maximumDepth) {
+            return std::nullopt;
+        }
         PropertyListValue::Dictionary dictionary;
         plist_dict_iter iterator = nullptr;
         plist_dict_new_iter(node, &iterator);
@@ -91,8 +120,8 @@ std::optional<PropertyListValue> fromNode(plist_t node) {
             }
             std::string name = key == nullptr ? std::string() : std::string(key);
             std::free(key);
-            auto converted = fromNode(value);
-            if (!converted) {
+            auto converted = fromNode(value, depth + 1, budget);
+            if (!converted || !budget.spend(1, name.size())) {
                 complete = false;
                 break;
             }
@@ -146,56 +175,90 @@ plist_t toNode(const PropertyListValue& value) {
     return plist_new_dict();
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
+// Whether an XML document nests its elements deeper than `limit`, found before
+// the library parses it: its parser and its tree walks recurse without a bound.
+// Comments, character data, processing instructions and declarations are
+// skipped; anything else in angle brackets counts, which can only overstate
+// the depth.
+bool nestsDeeperThan(std::string_view xml, std::size_t limit) {
+    std::size_t depth = 0;
+    std::size_t at = 0;
+    auto skipPast = [&](std::string_view end) {
+        const auto found = xml.find(end, at);
+        at = found == std::string_view::npos ? xml.size() : found + end.size();
+    };
+    while ((at = xml.find('<', at)) != std::string_view::npos) {
+        const std::string_view rest = xml.substr(at);
+        if (rest.starts_with("<!--")) {
+            skipPast("-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (rest.starts_with("<?")) {
+            skipPast("?>");
+        } else if (rest.starts_with("<!")) {
+            skipPast(">");
+        } else if (rest.starts_with("</")) {
+            depth = depth == 0 ? 0 : depth - 1;
+            skipPast(">");
+        } else {
+            skipPast(">");
+            if (xml[at - 1] != '/' && ++depth > limit) {
+                return true;
             }
-            return false;
         }
-        done += static_cast<std::size_t>(written);
     }
-    return true;
+    return false;
 }
 
-// Makes the rename itself durable; a failure here does not undo the write.
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+std::optional<PropertyListValue> decodeXml(std::string_view bytes) {
+    // XML cannot hold a NUL in any form; the library would take one inside a
+    // key as the key's end and then stop on its own assertion.
+    if (bytes.find('\0') != std::string_view::npos ||
+        bytes.size() > std::numeric_limits<std::uint32_t>::max() ||
+        nestsDeeperThan(bytes, PropertyListFile::maximumDepth + 1)) {
+        return std::nullopt;
     }
+    plist_t raw = nullptr;
+    plist_from_xml(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
+    Node root(raw);
+    if (!root) {
+        return std::nullopt;
+    }
+    Budget budget;
+    return fromNode(root.get(), 0, budget);
 }
 
 } // namespace
 
 std::optional<PropertyListValue::Dictionary> PropertyListFile::decode(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
-        return std::nullopt;
+    std::optional<PropertyListValue> value;
+    if (BinaryPropertyListReader::looksBinary(bytes)) {
+        value = BinaryPropertyListReader::read(bytes, {maximumDepth, maximumValues, maximumBytes});
+    } else {
+        value = decodeXml(bytes);
     }
-    plist_t raw = nullptr;
-    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
-    Node root(raw);
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
-        return std::nullopt;
-    }
-    auto value = fromNode(root.get());
-    if (!value) {
+    if (!value || value->dictionaryValue() == nullptr) {
         return std::nullopt;
     }
     return *value->dictionaryValue();
 }
 
 std::string PropertyListFile::encodeBinary(const PropertyListValue::Dictionary& dictionary) {
-    Node root(toNode(PropertyListValue(dictionary)));
+    const PropertyListValue value(dictionary);
+    if (!value.isStorable()) {
+        return {};
+    }
+    Node root(toNode(value));
     char* bytes = nullptr;
     std::uint32_t length = 0;
     plist_to_bin(root.get(), &bytes, &length);
     std::string result = bytes == nullptr ? std::string() : std::string(bytes, length);
     plist_to_bin_free(bytes);
+    // Only bytes that read back as the very same dictionary are a faithful
+    // encoding; anything the library would change refuses the whole write.
+    if (decode(result) != dictionary) {
+        return {};
+    }
     return result;
 }
 
@@ -233,22 +296,9 @@ bool PropertyListFile::write(const std::filesystem::path& file,
     if (bytes.empty()) {
         return false;
     }
-    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-    std::string pattern = (folder / (file.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool stored = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!stored || !closed || ::rename(name.data(), file.c_str()) != 0) {
-        ::unlink(name.data());
-        return false;
-    }
-    syncFolder(folder);
-    return true;
+    // A killed write leaves "<file name>.XXXXXX" behind; the next write clears it.
+    auto fileSystem = core::StoreFileSystem::standard();
+    return !fileSystem->replace(file, bytes, file.filename().string() + ".");
 }
 
 } // namespace pellacor::platform

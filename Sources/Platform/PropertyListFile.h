@@ -2,6 +2,7 @@
 
 #include "Platform/PropertyListValue.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,9 +13,21 @@ namespace pellacor::platform {
 // Property-list files whose top level is a dictionary, read in the binary or the
 // XML form and written in the binary form. A write replaces the file atomically
 // (a temporary file in the same folder, flushed to disk, then renamed over it),
-// so a reader sees the old file or the new one, never a part.
+// so a reader sees the old file or the new one, never a part; the file keeps its
+// mode, and temporaries a killed write left behind are removed by the next one.
+//
+// The files can come from anyone, so reading is bounded: a file nested deeper,
+// or asking for more values or bytes of text and data (a value referred to from
+// several places counting once per reference), is unreadable. The bounds lie
+// far above any real preference file (which holds a few hundred values at a
+// depth of three or four). A write stores every entry exactly as given or not
+// at all: text that is not valid UTF-8 or holds a NUL refuses the write.
 class PropertyListFile {
 public:
+    static constexpr std::size_t maximumDepth = 256;
+    static constexpr std::size_t maximumValues = 262'144;
+    static constexpr std::size_t maximumBytes = 32 * 1024 * 1024;
+
     struct ReadResult {
         enum class Status {
             ok,         // `dictionary` holds the file's contents
@@ -26,13 +39,16 @@ public:
     };
 
     static ReadResult read(const std::filesystem::path& file);
-    // False when the file could not be written; the old file is then untouched.
-    // Creates no folders.
+    // False when the file could not be written, or `dictionary` could not be
+    // stored exactly (see `PropertyListValue::isStorable`); the old file is
+    // then untouched. Creates no folders.
     static bool write(const std::filesystem::path& file, const PropertyListValue::Dictionary& dictionary);
 
-    // The contents of a property list in either form; nothing when it is not one
-    // or its top level is not a dictionary.
+    // The contents of a property list in either form; nothing when it is not one,
+    // passes a bound, or its top level is not a dictionary.
     static std::optional<PropertyListValue::Dictionary> decode(std::string_view bytes);
+    // The binary form, which `decode` reads back as the same dictionary; empty
+    // when the dictionary cannot be stored exactly.
     static std::string encodeBinary(const PropertyListValue::Dictionary& dictionary);
 };
 

@@ -1,5 +1,8 @@
 #include "Platform/PropertyListValue.h"
 
+#include "MenuBarCore/Text/Text.h"
+
+#include <algorithm>
 #include <bit>
 
 namespace pellacor::platform {
@@ -84,6 +87,33 @@ const PropertyListValue::Dictionary* PropertyListValue::dictionaryValue() const 
         return value->value.get();
     }
     return nullptr;
+}
+
+namespace {
+
+bool isStorableText(const std::string& text) {
+    return text.find('\0') == std::string::npos && core::Text::utf8(core::Text::codePoints(text)) == text;
+}
+
+} // namespace
+
+bool PropertyListValue::isStorable() const {
+    if (const auto* text = stringValue()) {
+        return isStorableText(*text);
+    }
+    if (auto uid = uidValue()) {
+        return uid->value <= 0xFFFF'FFFFU;
+    }
+    if (const auto* array = arrayValue()) {
+        return std::all_of(array->begin(), array->end(),
+                           [](const auto& element) { return element.isStorable(); });
+    }
+    if (const auto* dictionary = dictionaryValue()) {
+        return std::all_of(dictionary->begin(), dictionary->end(), [](const auto& entry) {
+            return isStorableText(entry.first) && entry.second.isStorable();
+        });
+    }
+    return true;
 }
 
 bool PropertyListValue::operator==(const PropertyListValue& other) const {

@@ -64,6 +64,13 @@ public:
     const Array* arrayValue() const;
     const Dictionary* dictionaryValue() const;
 
+    // Whether a property-list file can store it and read it back unchanged:
+    // every text in it (strings and dictionary keys, at any depth) is valid
+    // UTF-8 without a NUL, and every keyed-archive reference fits the 32 bits
+    // the writer keeps. A value read from a hostile file may hold other bytes,
+    // which no write could keep.
+    bool isStorable() const;
+
     bool operator==(const PropertyListValue& other) const;
 
 private:

@@ -3,6 +3,7 @@
 #include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 
+#include <fstream>
 #include <stdexcept>
 
 namespace pellacor::testing {
@@ -41,6 +42,12 @@ std::optional<PropertyListValue::Dictionary> LayoutHome::storedTable() const {
         return std::nullopt;
     }
     return *value->second.dictionaryValue();
+}
+
+void LayoutHome::storeFileBytes(const std::string& bytes) const {
+    std::filesystem::create_directories(layoutFile().parent_path());
+    std::ofstream(layoutFile(), std::ios::binary | std::ios::trunc) << bytes;
+    desktop->reloadLayoutTable();
 }
 
 std::string LayoutHome::fileBytes() const {

@@ -32,6 +32,8 @@ public:
     void storeValue(const platform::PropertyListValue& value) const;
     // The stored table's dictionary; nothing when absent or not a dictionary.
     std::optional<platform::PropertyListValue::Dictionary> storedTable() const;
+    // Puts these bytes in place of the preference file and lets the desktop read it.
+    void storeFileBytes(const std::string& bytes) const;
     // The preference file's bytes.
     std::string fileBytes() const;
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pellacor::testing {
 
@@ -21,6 +22,8 @@ public:
     std::filesystem::path write(const std::string& relative, const std::string& contents) const;
     // Reads a whole file as bytes; empty when it cannot be read.
     static std::string read(const std::filesystem::path& file);
+    // The names of everything directly inside a folder, sorted.
+    static std::vector<std::string> entries(const std::filesystem::path& folder);
 
 private:
     std::filesystem::path path_;

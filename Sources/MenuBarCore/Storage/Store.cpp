@@ -40,6 +40,20 @@ std::variant<std::string, Store::Error> encode(const StoredState& state) {
     }
 }
 
+Store::Error replaceError(StoreFileSystem::ReplaceFailure failure) {
+    switch (failure) {
+    case StoreFileSystem::ReplaceFailure::temporaryFile:
+        return Store::Error::temporaryFile;
+    case StoreFileSystem::ReplaceFailure::write:
+        return Store::Error::write;
+    case StoreFileSystem::ReplaceFailure::sync:
+        return Store::Error::sync;
+    case StoreFileSystem::ReplaceFailure::rename:
+        return Store::Error::rename;
+    }
+    return Store::Error::write;
+}
+
 std::string environmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
@@ -104,7 +118,11 @@ Store::LoadResult Store::load() const {
     if (!bytes) {
         return LoadResult::unreadable("読めない（" + errorName(Error::read) + "）");
     }
-    auto document = parseJson(*bytes);
+    return decode(*bytes);
+}
+
+Store::LoadResult Store::decode(std::string_view bytes) {
+    auto document = parseJson(bytes);
     auto version = document ? versionOf(*document) : std::nullopt;
     if (!version) {
         return LoadResult::unreadable("version が無い・JSON ではない");
@@ -141,35 +159,11 @@ Store::SaveResult Store::save(const StoredState& state) const {
         return SaveResult::failed(errorName(Error::folderCreation));
     }
 
-    // The new document goes to a temporary file in the same folder (so the
-    // rename stays on one file system and is atomic), reaches the disk, and
-    // only then replaces the old one. Until the rename the old document is
-    // untouched; on any failure the temporary file is removed again.
-    auto temporary = fileSystem_->createTemporary(folder, fileURL_.filename().string());
-    if (!temporary) {
-        return SaveResult::failed(errorName(Error::temporaryFile));
+    // A killed save leaves ".state.json.XXXXXX" behind; the next save clears it.
+    const auto failure = fileSystem_->replace(fileURL_, bytes, "." + fileURL_.filename().string() + ".");
+    if (failure) {
+        return SaveResult::failed(errorName(replaceError(*failure)));
     }
-    auto abandon = [&](Error error, bool open) {
-        if (open) {
-            fileSystem_->close(temporary->descriptor);
-        }
-        fileSystem_->remove(temporary->path);
-        return SaveResult::failed(errorName(error));
-    };
-    if (!fileSystem_->write(temporary->descriptor, bytes)) {
-        return abandon(Error::write, true);
-    }
-    if (!fileSystem_->sync(temporary->descriptor)) {
-        return abandon(Error::sync, true);
-    }
-    // Closing can report a write that failed late, so it counts as part of writing.
-    if (!fileSystem_->close(temporary->descriptor)) {
-        return abandon(Error::write, false);
-    }
-    if (!fileSystem_->rename(temporary->path, fileURL_)) {
-        return abandon(Error::rename, false);
-    }
-    fileSystem_->syncFolder(folder);
     return SaveResult::saved();
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace pellacor::core {
 
@@ -96,6 +97,8 @@ public:
 
     // Reads only; never writes, renames or deletes anything.
     LoadResult load() const;
+    // What `load` makes of a document's bytes once they are read.
+    static LoadResult decode(std::string_view bytes);
     // Replaces the document as a whole: a reader, or a crash at any moment,
     // sees either the old document or the new one, never a mix.
     SaveResult save(const StoredState& state) const;

@@ -1,7 +1,10 @@
 #include "MenuBarCore/Storage/StoreFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -10,6 +13,19 @@ namespace pellacor::core {
 
 namespace {
 
+// The six characters mkstemp puts in place of "XXXXXX".
+bool isTemporaryName(std::string_view name, std::string_view prefix) {
+    constexpr std::size_t randomPart = 6;
+    if (name.size() != prefix.size() + randomPart || !name.starts_with(prefix)) {
+        return false;
+    }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+// A temporary is held by an exclusive lock on it for as long as its save has
+// it open; the lock goes with the process, so a killed save's file is free.
 class PosixFileSystem final : public StoreFileSystem {
 public:
     bool fileExists(const std::filesystem::path& file) override {
@@ -58,15 +74,65 @@ public:
     }
 
     std::optional<TemporaryFile> createTemporary(const std::filesystem::path& folder,
-                                                 std::string_view stem) override {
-        std::string pattern = (folder / ("." + std::string(stem) + ".XXXXXX")).string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
-        if (descriptor < 0) {
-            return std::nullopt;
+                                                 std::string_view prefix) override {
+        const std::string pattern = (folder / (std::string(prefix) + "XXXXXX")).string();
+        // A cleaner can remove the new file between its creation and the lock;
+        // then it is gone from the folder and another one is made.
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            std::vector<char> buffer(pattern.begin(), pattern.end());
+            buffer.push_back('\0');
+            int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
+            if (descriptor < 0) {
+                return std::nullopt;
+            }
+            struct stat info {};
+            while (::flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            if (::fstat(descriptor, &info) == 0 && info.st_nlink > 0) {
+                return TemporaryFile{std::filesystem::path(buffer.data()), descriptor};
+            }
+            ::close(descriptor);
         }
-        return TemporaryFile{std::filesystem::path(buffer.data()), descriptor};
+        return std::nullopt;
+    }
+
+    bool copyMode(int descriptor, const std::filesystem::path& file) override {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0) {
+            return errno == ENOENT;
+        }
+        return ::fchmod(descriptor, info.st_mode & 07777) == 0;
+    }
+
+    void removeStaleTemporaries(const std::filesystem::path& folder, std::string_view prefix) override {
+        DIR* listing = ::opendir(folder.c_str());
+        if (listing == nullptr) {
+            return;
+        }
+        std::vector<std::string> candidates;
+        while (const dirent* entry = ::readdir(listing)) {
+            if (isTemporaryName(entry->d_name, prefix)) {
+                candidates.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(listing);
+        for (const auto& name : candidates) {
+            const auto path = folder / name;
+            const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (descriptor < 0) {
+                continue;
+            }
+            // Removed only while this lock is held, and only when the name
+            // still leads to the locked file; a live save's lock keeps its file.
+            struct stat held {};
+            struct stat named {};
+            if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &held) == 0 &&
+                S_ISREG(held.st_mode) && ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+                named.st_ino == held.st_ino) {
+                ::unlink(path.c_str());
+            }
+            ::close(descriptor);
+        }
     }
 
     bool write(int descriptor, std::string_view bytes) override {
@@ -103,6 +169,42 @@ public:
 };
 
 } // namespace
+
+std::optional<StoreFileSystem::ReplaceFailure> StoreFileSystem::replace(const std::filesystem::path& file,
+                                                                        std::string_view bytes,
+                                                                        std::string_view temporaryPrefix) {
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    removeStaleTemporaries(folder, temporaryPrefix);
+    auto temporary = createTemporary(folder, temporaryPrefix);
+    if (!temporary) {
+        return ReplaceFailure::temporaryFile;
+    }
+    auto abandon = [&](ReplaceFailure failure, bool open) {
+        if (open) {
+            close(temporary->descriptor);
+        }
+        remove(temporary->path);
+        return failure;
+    };
+    if (!copyMode(temporary->descriptor, file)) {
+        return abandon(ReplaceFailure::temporaryFile, true);
+    }
+    if (!write(temporary->descriptor, bytes)) {
+        return abandon(ReplaceFailure::write, true);
+    }
+    if (!sync(temporary->descriptor)) {
+        return abandon(ReplaceFailure::sync, true);
+    }
+    // Closing can report a write that failed late, so it counts as part of writing.
+    if (!close(temporary->descriptor)) {
+        return abandon(ReplaceFailure::write, false);
+    }
+    if (!rename(temporary->path, file)) {
+        return abandon(ReplaceFailure::rename, false);
+    }
+    syncFolder(folder);
+    return std::nullopt;
+}
 
 std::shared_ptr<StoreFileSystem> StoreFileSystem::standard() {
     return std::make_shared<PosixFileSystem>();

@@ -19,7 +19,22 @@ public:
         int descriptor = -1;
     };
 
+    // The step at which a replace stopped.
+    enum class ReplaceFailure { temporaryFile, write, sync, rename };
+
     virtual ~StoreFileSystem() = default;
+
+    // Replaces `file` with `bytes` so that a reader, or a crash at any moment,
+    // sees the old content or the new one, never a mix: the bytes go to a
+    // temporary file in the same folder (so the rename stays on one file
+    // system), named `temporaryPrefix` and six random letters or digits, with
+    // the mode of the file it replaces; they reach the disk, and only then the
+    // temporary replaces the file. On any failure the temporary is removed and
+    // the file is untouched. Temporaries of the same prefix that earlier saves
+    // left behind (a process killed mid-save) are removed first. Creates no
+    // folders.
+    std::optional<ReplaceFailure> replace(const std::filesystem::path& file, std::string_view bytes,
+                                          std::string_view temporaryPrefix);
 
     // False only when nothing is at the path (a dangling link counts as nothing).
     virtual bool fileExists(const std::filesystem::path& file) = 0;
@@ -27,9 +42,18 @@ public:
     virtual std::optional<std::string> readFile(const std::filesystem::path& file) = 0;
     // Creates the folder and every missing parent; an existing folder is fine.
     virtual bool createDirectories(const std::filesystem::path& folder) = 0;
-    // A new file with a unique name inside `folder`, readable and writable by the user only.
+    // A new file inside `folder` named `prefix` and six random letters or
+    // digits, readable and writable by the user only. While it is open, no
+    // `removeStaleTemporaries` (of this process or another) removes it.
     virtual std::optional<TemporaryFile> createTemporary(const std::filesystem::path& folder,
-                                                         std::string_view stem) = 0;
+                                                         std::string_view prefix) = 0;
+    // Gives the open file the permission bits of `file`, so that replacing it
+    // keeps its mode; nothing to do when there is no such file.
+    virtual bool copyMode(int descriptor, const std::filesystem::path& file) = 0;
+    // Removes the regular files in `folder` named as `createTemporary` names
+    // them with this prefix that no open temporary holds: leftovers of saves
+    // whose process died. Best effort.
+    virtual void removeStaleTemporaries(const std::filesystem::path& folder, std::string_view prefix) = 0;
     // Writes every byte (retrying short writes).
     virtual bool write(int descriptor, std::string_view bytes) = 0;
     // Forces the written bytes to the disk.

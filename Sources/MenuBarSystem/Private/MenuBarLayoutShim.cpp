@@ -58,8 +58,12 @@ MenuBarLayoutShim::WriteResult MenuBarLayoutShim::write(const core::LayoutTable&
     for (const auto& [key, position] : entries) {
         stored->insert_or_assign(key, PropertyListValue::real(position));
     }
+    PropertyListValue merged(std::move(*stored));
+    if (!merged.isStorable()) {
+        return WriteResult::refused();
+    }
     const std::string domain = applicationID();
-    preferences_->setValue(std::string(preferencesKey), PropertyListValue(std::move(*stored)), domain);
+    preferences_->setValue(std::string(preferencesKey), std::move(merged), domain);
     if (!preferences_->synchronize(domain)) {
         return WriteResult::tableMissing();
     }

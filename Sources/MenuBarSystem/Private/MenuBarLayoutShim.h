@@ -30,6 +30,8 @@ public:
             written,      // stored; `readBack()` is the table read after the write
             tableChanged, // the stored table is not the expected one; nothing was written
             tableMissing, // no table stored, synchronising failed, or nothing read back
+            refused,      // the stored dictionary holds text no write could keep (not
+                          // UTF-8, or a NUL); nothing was written
         };
 
         static WriteResult written(core::LayoutTable readBack) {
@@ -37,6 +39,7 @@ public:
         }
         static WriteResult tableChanged() { return {Kind::tableChanged, {}}; }
         static WriteResult tableMissing() { return {Kind::tableMissing, {}}; }
+        static WriteResult refused() { return {Kind::refused, {}}; }
 
         Kind kind() const { return kind_; }
         // Empty unless `written`.
@@ -69,7 +72,9 @@ public:
     static core::LayoutTable numbers(const platform::PropertyListValue::Dictionary& dictionary);
     // Sets `entries` (as reals) in the stored dictionary, keeping every other
     // entry as it is, provided the stored table still equals `expected`
-    // position for position; then synchronises and reads the table back.
+    // position for position; then synchronises and reads the table back. When
+    // some key or text of the result could not be stored byte for byte, the
+    // write is refused instead, since it would rename or cut the system's entry.
     WriteResult write(const core::LayoutTable& entries, const core::LayoutTable& expected) const;
 
 private:

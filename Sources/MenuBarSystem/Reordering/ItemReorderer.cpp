@@ -52,6 +52,8 @@ Result ItemReorderer::writeNow(const MenuBarLayoutShim& shim, const core::Layout
         return Result::unavailable(UnavailableReason::layoutChanged);
     case MenuBarLayoutShim::WriteResult::Kind::tableMissing:
         return Result::unavailable(UnavailableReason::layoutTableMissing);
+    case MenuBarLayoutShim::WriteResult::Kind::refused:
+        return Result::unavailable(UnavailableReason::layoutWriteRejected);
     case MenuBarLayoutShim::WriteResult::Kind::written:
         break;
     }

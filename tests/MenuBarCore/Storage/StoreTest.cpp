@@ -64,15 +64,6 @@ StoredState oneProfile(std::optional<Uuid> active = std::nullopt,
     return StoredState{1, {Profile(*Uuid::parse(P1), "n", {}, {}, Section::hidden)}, {}, active, tracker};
 }
 
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const std::string noVersion = "version が無い・JSON ではない";
 const std::string badShape = "形が合わない（DecodeError）";
 
@@ -132,7 +123,7 @@ TEST(StoreTest, LoadReportsEveryOutcome) {
         auto file = temp.write("Trayvane/state.json", c.contents);
         EXPECT_EQ(Store(file).load(), c.expected) << c.name;
         EXPECT_EQ(TempDir::read(file), c.contents) << c.name << ": load must not touch the file";
-        EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{"state.json"}) << c.name;
+        EXPECT_EQ(TempDir::entries(file.parent_path()), std::vector<std::string>{"state.json"}) << c.name;
     }
 }
 
@@ -172,7 +163,7 @@ TEST(StoreTest, SaveThenLoadGivesTheSameDocument) {
     for (const auto& state : states) {
         ASSERT_EQ(store.save(state), Store::SaveResult::saved());
         EXPECT_EQ(store.load(), Store::LoadResult::loaded(state));
-        EXPECT_EQ(folderEntries(temp / "deep/er/Trayvane"), std::vector<std::string>{"state.json"});
+        EXPECT_EQ(TempDir::entries(temp / "deep/er/Trayvane"), std::vector<std::string>{"state.json"});
     }
 }
 
@@ -251,7 +242,7 @@ TEST(StoreTest, SaveOverAFolderFailsAtTheRenameAndCleansUp) {
     fs::create_directories(temp / "state.json/inside");
     EXPECT_EQ(Store(temp / "state.json").save(goodState()), Store::SaveResult::failed("RenameError"));
     EXPECT_TRUE(fs::is_directory(temp / "state.json/inside"));
-    EXPECT_EQ(folderEntries(temp.path()), std::vector<std::string>{"state.json"});
+    EXPECT_EQ(TempDir::entries(temp.path()), std::vector<std::string>{"state.json"});
 }
 
 TEST(StoreTest, TextThatIsNotUtf8IsNotWritten) {
@@ -261,7 +252,7 @@ TEST(StoreTest, TextThatIsNotUtf8IsNotWritten) {
     state.profiles.front().name = "bad \xff byte";
     EXPECT_EQ(Store(file).save(state), Store::SaveResult::failed("EncodingError"));
     EXPECT_EQ(TempDir::read(file), "old");
-    EXPECT_EQ(folderEntries(temp.path()), std::vector<std::string>{"state.json"});
+    EXPECT_EQ(TempDir::entries(temp.path()), std::vector<std::string>{"state.json"});
 }
 
 namespace {
@@ -323,7 +314,7 @@ TEST(StoreTest, SaveIntoAFolderThatCannotBeWrittenFailsAndKeepsTheOldDocument) {
 
     EXPECT_EQ(answer, "failed(TemporaryFileError)");
     EXPECT_EQ(TempDir::read(file), old);
-    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"state.json"});
+    EXPECT_EQ(TempDir::entries(folder), std::vector<std::string>{"state.json"});
     EXPECT_EQ(Store(file).load(), Store::LoadResult::loaded(oneProfile()));
 }
 
@@ -340,11 +331,15 @@ public:
     bool fileExists(const fs::path& file) override { return real_->fileExists(file); }
     std::optional<std::string> readFile(const fs::path& file) override { return real_->readFile(file); }
     bool createDirectories(const fs::path& folder) override { return real_->createDirectories(folder); }
-    std::optional<TemporaryFile> createTemporary(const fs::path& folder, std::string_view stem) override {
+    std::optional<TemporaryFile> createTemporary(const fs::path& folder, std::string_view prefix) override {
         if (failing_ == Step::createTemporary) {
             return std::nullopt;
         }
-        return real_->createTemporary(folder, stem);
+        return real_->createTemporary(folder, prefix);
+    }
+    bool copyMode(int descriptor, const fs::path& file) override { return real_->copyMode(descriptor, file); }
+    void removeStaleTemporaries(const fs::path& folder, std::string_view prefix) override {
+        real_->removeStaleTemporaries(folder, prefix);
     }
     bool write(int descriptor, std::string_view bytes) override {
         if (failing_ == Step::write) {
@@ -394,7 +389,7 @@ TEST(StoreTest, AnInterruptedSaveKeepsTheOldDocumentByteForByte) {
         Store failing(file, std::make_shared<FailingFileSystem>(c.step));
         EXPECT_EQ(failing.save(goodState()), Store::SaveResult::failed(c.reason));
         EXPECT_EQ(TempDir::read(file), old);
-        EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{"state.json"})
+        EXPECT_EQ(TempDir::entries(file.parent_path()), std::vector<std::string>{"state.json"})
             << "the temporary file is removed";
         EXPECT_EQ(Store(file).load(), Store::LoadResult::loaded(oneProfile()));
     }
@@ -407,7 +402,7 @@ TEST(StoreTest, AnInterruptedFirstSaveLeavesNoDocument) {
         const auto file = temp / "Trayvane/state.json";
         Store failing(file, std::make_shared<FailingFileSystem>(step));
         EXPECT_EQ(failing.save(goodState()).kind(), Store::SaveResult::Kind::failed);
-        EXPECT_TRUE(folderEntries(file.parent_path()).empty());
+        EXPECT_TRUE(TempDir::entries(file.parent_path()).empty());
         EXPECT_EQ(Store(file).load(), Store::LoadResult::missing());
     }
 }

@@ -2,6 +2,7 @@
 
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/TaskHandle.h"
+#include "Support/BinaryPlistBuilder.h"
 #include "Support/LayoutHome.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,38 @@ TEST_F(ItemReordererTest, ANonFiniteStoredPositionDoesNotBlockLaterWrites) {
     const auto first = run(reorderer.write({{appA, 7}}, usualNumbers));
     ASSERT_TRUE(first && first->isOk());
     EXPECT_TRUE(run(reorderer.write({{appA, 8}}, *first->value()))->isOk());
+}
+
+// The system's file, with one key beside the planned ones made as the test says.
+std::string layoutFileWithKey(const std::string& odd, bool utf16) {
+    pellacor::testing::BinaryPlistBuilder plist;
+    const auto oddKey = utf16 ? plist.utf16(std::u16string(odd.begin(), odd.end())) : plist.ascii(odd);
+    const auto table = plist.dictionary(
+        {{oddKey, plist.real(9)}, {plist.ascii(appA), plist.real(6)}, {plist.ascii(appB), plist.real(4)}});
+    return plist.bytes(plist.dictionary({{plist.ascii("TrailingItemPreferredPositions"), table},
+                                         {plist.ascii("OtherSetting"), plist.ascii("kept")}}));
+}
+
+TEST_F(ItemReordererTest, AHostileKeyNeitherStopsTheProgramNorGetsRewritten) {
+    // A NUL inside a key makes the whole file unreadable: the table is missing.
+    layout.storeFileBytes(layoutFileWithKey(std::string("status:a\0b::x", 14), true));
+    EXPECT_EQ(run(reorderer.readTable()), Result::unavailable(UnavailableReason::layoutTableMissing));
+    EXPECT_EQ(run(reorderer.write({{appA, 1}}, {})),
+              Result::unavailable(UnavailableReason::layoutTableMissing));
+
+    // A key that is not UTF-8 reads whole, but writing it back would cut it
+    // ("status:caf"): the write is refused and the file stays as it was.
+    const std::string latin1 = "status:caf\xe9::x";
+    const auto bytes = layoutFileWithKey(latin1, false);
+    layout.storeFileBytes(bytes);
+    const core::LayoutTable stored{{latin1, 9}, {appA, 6}, {appB, 4}};
+    EXPECT_EQ(run(reorderer.readTable()), Result::ok(stored));
+    EXPECT_EQ(run(reorderer.write({{appA, 1}, {appB, 2}}, stored)),
+              Result::unavailable(UnavailableReason::layoutWriteRejected));
+    EXPECT_EQ(layout.fileBytes(), bytes);
+    MenuBarLayoutShim shim(layout.preferences, layout.fileManager);
+    EXPECT_EQ(shim.write({{appA, 1}}, stored), MenuBarLayoutShim::WriteResult::refused());
+    EXPECT_EQ(run(reorderer.readTable()), Result::ok(stored)) << "nothing is left pending either";
 }
 
 TEST_F(ItemReordererTest, WritesRunOneAtATimeOnTheReordererQueue) {
