@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -59,7 +60,7 @@ public:
 
     std::optional<TemporaryFile> createTemporary(const std::filesystem::path& folder,
                                                  std::string_view stem) override {
-        std::string pattern = (folder / ("." + std::string(stem) + ".XXXXXX")).string();
+        std::string pattern = (folder / fmt::format(".{}.XXXXXX", stem)).string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
