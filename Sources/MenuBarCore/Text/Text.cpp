@@ -332,6 +332,10 @@ bool Text::sameIgnoringCaseAndWidth(std::string_view a, std::string_view b) {
     return fold(a) == fold(b);
 }
 
+bool Text::canonicallyEqual(std::string_view a, std::string_view b) {
+    return a == b || normalized(nfc(), toUnicode(a)) == normalized(nfc(), toUnicode(b));
+}
+
 std::u32string Text::codePoints(std::string_view text) {
     std::u32string out;
     out.reserve(text.size());

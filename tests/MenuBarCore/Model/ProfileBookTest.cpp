@@ -263,6 +263,11 @@ TEST(ProfileBookTest, RenameProfile) {
     expectRefused(base, rename(2, defaultName), "another profile's shown name");
     expectRefused(base, rename(2, "Work"), "its own name");
     expectRefused(base, rename(2, "  Work\t"), "its own name once normalized");
+    // "ガ" precomposed (U+30AC) and "カ" + the combining voiced mark (U+3099) are one name.
+    const StoredState kana{1, {profile(1, "Default"), profile(2, "\u30AC\u30A4\u30C9")}, {}, id(1)};
+    expectRefused(kana, rename(2, "\u30AB\u3099\u30A4\u30C9"), "its own name, composed otherwise");
+    const StoredState decomposed{1, {profile(1, "Default"), profile(2, "\u30AB\u3099")}, {}, id(1)};
+    expectRefused(decomposed, rename(2, "\u30AC"), "its own name, precomposed");
 
     struct Case {
         const char* name;
