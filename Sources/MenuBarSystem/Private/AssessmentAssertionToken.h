@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MenuBarSystem/Visibility/RestrictionToken.h"
+#include "MenuBarSystem/Private/RestrictionToken.h"
 #include "Platform/RuntimeLoader.h"
 
 #include <memory>

@@ -3,9 +3,9 @@
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/Task.h"
 #include "Concurrency/Time.h"
+#include "MenuBarSystem/Private/RestrictionBackend.h"
+#include "MenuBarSystem/Private/RestrictionToken.h"
 #include "MenuBarSystem/Visibility/RestrictionAttempt.h"
-#include "MenuBarSystem/Visibility/RestrictionBackend.h"
-#include "MenuBarSystem/Visibility/RestrictionToken.h"
 #include "MenuBarSystem/Visibility/VisibilityControlling.h"
 #include "Platform/RuntimeLoader.h"
 
