@@ -33,6 +33,7 @@ public:
     // Why no plan could be made.
     enum class Refusal {
         noControl, // the program's control item cannot be identified in the table
+        noRoom,    // positions so near the end of the finite range that the wanted order cannot be written
     };
 
     // The changed entries (key to new position; empty when the bar already has
@@ -79,7 +80,10 @@ public:
 
     // The new positions that put hidden applications left of the control item and
     // shown ones (and `appleKeys`, rightmost) right of it, each side in profile
-    // order, moving as few keys as possible. `newKeys` are added first at the far
+    // order, moving as few keys as possible. Planned positions never tie: where
+    // positions are too large for quarter steps, keys are a double apart, and a
+    // run of keys that finds no room between its neighbours moves them along.
+    // `newKeys` are added first at the far
     // left; `movableApps` (nothing = all) limits which applications move. With a
     // `followName`, the follower is also placed right next to the control item.
     // `keepNames` and the follower's name are own items that are not the control.
