@@ -66,8 +66,5 @@ private:
 inline Now nowOf(const MainExecutor& executor) {
     return [&executor] { return executor.now(); };
 }
-inline WallClock wallClockOf(const MainExecutor& executor) {
-    return [&executor] { return executor.wallNow(); };
-}
 
 } // namespace pellacor::concurrency

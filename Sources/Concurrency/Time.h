@@ -29,8 +29,8 @@ using Instant = MonotonicClock::time_point;
 using WallTime = std::chrono::system_clock::time_point;
 
 // The injected clocks. A service that measures elapsed time takes a Now; one
-// that needs the date takes a WallClock. nowOf() and wallClockOf() in
-// MainExecutor.h make them from the executor.
+// that needs the date takes a WallClock. nowOf() in MainExecutor.h makes a
+// Now from the executor.
 using Now = std::function<Instant()>;
 using WallClock = std::function<WallTime()>;
 

@@ -20,8 +20,6 @@ public:
     void invalidateOnce() override;
     void invalidateAgain() override;
 
-    bool isInvalidated() const { return invalidated_; }
-
 private:
     void send();
 
