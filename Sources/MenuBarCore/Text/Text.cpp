@@ -186,8 +186,9 @@ std::string Text::widthFolded(std::string_view text) {
         if (c == halfwidthVoicedMark || c == halfwidthSemiVoicedMark) {
             const bool voiced = c == halfwidthVoicedMark;
             UChar32 composed =
-                hasPending ? composition.composePair(static_cast<UChar32>(pending),
-                                                     voiced ? combiningVoicedMark : combiningSemiVoicedMark)
+                hasPending ? composition.composePair(
+                                 static_cast<UChar32>(pending),
+                                 static_cast<UChar32>(voiced ? combiningVoicedMark : combiningSemiVoicedMark))
                            : U_SENTINEL;
             if (composed >= 0) {
                 pending = static_cast<char32_t>(composed);

@@ -26,7 +26,8 @@ VisibilityController::create(concurrency::MainExecutor& executor, std::shared_pt
 
 VisibilityController::VisibilityController(concurrency::MainExecutor& executor,
                                            std::shared_ptr<RestrictionBackend> backend,
-                                           std::string selfBundleID, concurrency::Duration completionTimeout)
+                                           const std::string& selfBundleID,
+                                           concurrency::Duration completionTimeout)
     : executor_(executor), backend_(std::move(backend)), selfBundleID_(core::Text::trimmed(selfBundleID)),
       completionTimeout_(completionTimeout) {}
 

@@ -56,7 +56,7 @@ public:
 
 private:
     VisibilityController(concurrency::MainExecutor& executor, std::shared_ptr<RestrictionBackend> backend,
-                         std::string selfBundleID, concurrency::Duration completionTimeout);
+                         const std::string& selfBundleID, concurrency::Duration completionTimeout);
 
     static concurrency::Task<SystemResult<core::VisibilityPlan>> run(std::weak_ptr<VisibilityController> weak,
                                                                      core::VisibilityPlan plan);

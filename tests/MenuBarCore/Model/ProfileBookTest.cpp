@@ -241,7 +241,7 @@ TEST(ProfileBookTest, AddProfileWithoutProfilesStartsBlank) {
 
 TEST(ProfileBookTest, AddProfileRefusals) {
     const StoredState base{1, {profile(1, "Default"), profile(2, "Work")}, {}, id(1)};
-    auto add = [](std::string name) {
+    auto add = [](const std::string& name) {
         return [name](StoredState& s) { return s.addProfile(name).has_value(); };
     };
     expectRefused(base, add("ＷＯＲＫ"), "taken ignoring case and width");
@@ -253,7 +253,7 @@ TEST(ProfileBookTest, AddProfileRefusals) {
 
 TEST(ProfileBookTest, RenameProfile) {
     const StoredState base{1, {profile(1, "Default"), profile(2, "Work"), profile(3, "Home")}, {}, id(1)};
-    auto rename = [](int n, std::string name) {
+    auto rename = [](int n, const std::string& name) {
         return [n, name](StoredState& s) { return s.renameProfile(id(n), name); };
     };
     expectRefused(base, rename(9, "Other"), "no such profile");
@@ -369,7 +369,7 @@ TEST(ProfileBookTest, AddRule) {
     EXPECT_EQ(state.rules, (std::vector<AppRule>{*first, *second, *third})) << "appended in order";
     EXPECT_NE(first->id(), second->id());
 
-    auto add = [](std::string app, C condition, Uuid profileID) {
+    auto add = [](const std::string& app, C condition, Uuid profileID) {
         return [=](StoredState& s) { return s.addRule(app, condition, profileID).has_value(); };
     };
     expectRefused(state, add("com.example.mail", C::running, id(1)), "the same pair");
