@@ -80,13 +80,18 @@ public:
 
     // The new positions that put hidden applications left of the control item and
     // shown ones (and `appleKeys`, rightmost) right of it, each side in profile
-    // order, moving as few keys as possible. Planned positions never tie: where
-    // positions are too large for quarter steps, keys are a double apart, and a
-    // run of keys that finds no room between its neighbours moves them along.
-    // `newKeys` are added first at the far
-    // left; `movableApps` (nothing = all) limits which applications move. With a
-    // `followName`, the follower is also placed right next to the control item.
-    // `keepNames` and the follower's name are own items that are not the control.
+    // order, moving as few keys as possible. `newKeys` are added first at the
+    // far left; `movableApps` (nothing = all) limits which applications move.
+    // With a `followName`, the follower is also placed right next to the control
+    // item. `keepNames` and the follower's name are own items that are not the
+    // control.
+    //
+    // Planned positions never tie, so an empty result always means the order
+    // is reached: where positions are too large for quarter steps (beyond about
+    // 2^51) a moved key takes the next double past its neighbour; a run of moved
+    // keys with no double to spare between its neighbours also moves the
+    // neighbour on the far side from the control item; and when even that
+    // cannot be written (the end of the finite range), the plan is `noRoom`.
     static PlanResult plan(const LayoutTable& table, const Profile& profile, std::string_view selfBundleID,
                            const std::set<std::string>& keepNames,
                            const std::optional<std::string>& followName,
