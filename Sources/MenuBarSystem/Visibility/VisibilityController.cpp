@@ -12,16 +12,17 @@ using Result = SystemResult<core::VisibilityPlan>;
 
 std::shared_ptr<VisibilityController>
 VisibilityController::create(concurrency::MainExecutor& executor,
-                             std::shared_ptr<platform::RuntimeLoader> runtime, std::string selfBundleID) {
-    return create(executor, MenuBarClientCoreShim::load(std::move(runtime)), std::move(selfBundleID),
+                             std::shared_ptr<platform::RuntimeLoader> runtime,
+                             const std::string& selfBundleID) {
+    return create(executor, MenuBarClientCoreShim::load(std::move(runtime)), selfBundleID,
                   defaultCompletionTimeout);
 }
 
 std::shared_ptr<VisibilityController>
 VisibilityController::create(concurrency::MainExecutor& executor, std::shared_ptr<RestrictionBackend> backend,
-                             std::string selfBundleID, concurrency::Duration completionTimeout) {
+                             const std::string& selfBundleID, concurrency::Duration completionTimeout) {
     return std::shared_ptr<VisibilityController>(
-        new VisibilityController(executor, std::move(backend), std::move(selfBundleID), completionTimeout));
+        new VisibilityController(executor, std::move(backend), selfBundleID, completionTimeout));
 }
 
 VisibilityController::VisibilityController(concurrency::MainExecutor& executor,

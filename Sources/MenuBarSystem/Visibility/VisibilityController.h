@@ -33,11 +33,11 @@ public:
     // Binds the framework through the run-time loader; a completion time-out of 1 s.
     static std::shared_ptr<VisibilityController> create(concurrency::MainExecutor& executor,
                                                         std::shared_ptr<platform::RuntimeLoader> runtime,
-                                                        std::string selfBundleID);
+                                                        const std::string& selfBundleID);
     // The general form; a null backend means hiding is unavailable.
     static std::shared_ptr<VisibilityController> create(concurrency::MainExecutor& executor,
                                                         std::shared_ptr<RestrictionBackend> backend,
-                                                        std::string selfBundleID,
+                                                        const std::string& selfBundleID,
                                                         concurrency::Duration completionTimeout);
     VisibilityController(const VisibilityController&) = delete;
     VisibilityController& operator=(const VisibilityController&) = delete;
