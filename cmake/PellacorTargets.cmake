@@ -5,6 +5,11 @@ option(PELLACOR_TSAN "Build with ThreadSanitizer" OFF)
 function(pellacor_settings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
   target_compile_features(${target} PUBLIC cxx_std_20)
+  # The layer check runs before any of our targets builds, also for a build of
+  # one target alone.
+  if(TARGET layers)
+    add_dependencies(${target} layers)
+  endif()
   if(PELLACOR_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                              -fno-sanitize-recover=undefined)

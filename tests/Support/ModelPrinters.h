@@ -54,8 +54,8 @@ inline void PrintTo(const ItemMatch& match, std::ostream* os) {
 inline void PrintTo(const OrderPlanner::Key& key, std::ostream* os) {
     *os << "Key(\"" << key.bundleID << "\", \"" << key.name << "\")";
 }
-inline void PrintTo(OrderPlanner::Refusal, std::ostream* os) {
-    *os << "noControl";
+inline void PrintTo(OrderPlanner::Refusal refusal, std::ostream* os) {
+    *os << (refusal == OrderPlanner::Refusal::noRoom ? "noRoom" : "noControl");
 }
 
 inline void PrintTo(const Profile& profile, std::ostream* os) {

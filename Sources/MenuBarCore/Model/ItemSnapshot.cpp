@@ -5,8 +5,9 @@
 namespace pellacor::core {
 
 ItemSnapshot::ItemSnapshot(std::string ownerBundleID, std::int32_t ownerPID,
-                           std::optional<std::string> axIdentifier, std::optional<std::string> axDescription,
-                           std::optional<std::string> axTitle, int indexInOwner, std::optional<Rect> frame)
+                           const std::optional<std::string>& axIdentifier,
+                           std::optional<std::string> axDescription, std::optional<std::string> axTitle,
+                           int indexInOwner, std::optional<Rect> frame)
     : ownerBundleID_(std::move(ownerBundleID)), ownerPID_(ownerPID),
       axIdentifier_(IdentityName::usableIdentifier(axIdentifier)), axDescription_(std::move(axDescription)),
       axTitle_(std::move(axTitle)), indexInOwner_(indexInOwner), frame_(frame),

@@ -15,9 +15,9 @@ class ItemSnapshot {
 public:
     // `axIdentifier` is kept only when usable as a stable name (see
     // `IdentityName::usableIdentifier`); the other texts are kept as read.
-    ItemSnapshot(std::string ownerBundleID, std::int32_t ownerPID, std::optional<std::string> axIdentifier,
-                 std::optional<std::string> axDescription, std::optional<std::string> axTitle,
-                 int indexInOwner, std::optional<Rect> frame);
+    ItemSnapshot(std::string ownerBundleID, std::int32_t ownerPID,
+                 const std::optional<std::string>& axIdentifier, std::optional<std::string> axDescription,
+                 std::optional<std::string> axTitle, int indexInOwner, std::optional<Rect> frame);
 
     const std::string& ownerBundleID() const { return ownerBundleID_; }
     std::int32_t ownerPID() const { return ownerPID_; }

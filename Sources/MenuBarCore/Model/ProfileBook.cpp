@@ -6,6 +6,7 @@
 #include "MenuBarCore/Text/Text.h"
 
 #include <algorithm>
+#include <fmt/format.h>
 #include <iterator>
 
 namespace pellacor::core {
@@ -62,7 +63,7 @@ std::string StoredState::uniqueProfileName(std::string_view base) const {
     // Every candidate ends in a different number, so each profile (a stored
     // and a shown name) can block at most two of them: this ends.
     for (std::size_t n = 2;; ++n) {
-        std::string suffix = " " + std::to_string(n);
+        std::string suffix = fmt::format(" {}", n);
         std::string candidate = Text::graphemePrefix(name, profileNameLimit - suffix.size()) + suffix;
         if (!isProfileNameTaken(candidate)) {
             return candidate;
@@ -110,7 +111,10 @@ bool StoredState::renameProfile(const Uuid& profileID, std::string_view name) {
     }
     auto normalized = normalizedProfileName(name);
     // The profile itself is excepted, so that only its letter case can change.
-    if (!normalized || isProfileNameTaken(*normalized, profileID) || *normalized == profile->name) {
+    // "Unchanged" is judged in canonical form, as "taken" is: a name that only
+    // differs in how its characters are composed is the same name.
+    if (!normalized || isProfileNameTaken(*normalized, profileID) ||
+        Text::canonicallyEqual(*normalized, profile->name)) {
         return false;
     }
     profile->name = std::move(*normalized);

@@ -69,7 +69,6 @@ public:
         static Grab app(AppKey key) { return Grab(std::move(key)); }
         static Grab divider() { return Grab(Divider{}); }
 
-        bool isDivider() const { return std::holds_alternative<Divider>(content_); }
         // The grabbed application; null for the divider.
         const AppKey* appKey() const { return std::get_if<AppKey>(&content_); }
 
@@ -117,7 +116,6 @@ public:
         static Outcome notAtDrop() { return Outcome(Kind::notAtDrop, {}); }
 
         Kind kind() const { return kind_; }
-        bool isRefusal() const { return kind_ != Kind::changes; }
         // The changes to apply; always empty for a refusal.
         const std::vector<Change>& changeList() const { return changeList_; }
 

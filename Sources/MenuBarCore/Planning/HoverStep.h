@@ -14,7 +14,6 @@ public:
     static HoverStep check(HoverZone zone) { return HoverStep(Check{zone}); }
     static HoverStep wait() { return HoverStep(Wait{}); }
 
-    bool isWait() const { return std::holds_alternative<Wait>(content_); }
     // The zone to check; absent for `wait`.
     std::optional<HoverZone> checkZone() const {
         const auto* check = std::get_if<Check>(&content_);

@@ -27,6 +27,149 @@ bool ownedByChevronOwner(const ItemSnapshot& item) {
     return item.ownerBundleID() == NotchPlanner::chevronOwner;
 }
 
+using State = NotchPlanner::State;
+using Input = NotchPlanner::Input;
+
+// Off, or no notch: everything comes back (a change only when something was taken off).
+State lettingEverythingBack(const State& state, NotchPlanner::Date now) {
+    if (state.overflow.empty()) {
+        return state;
+    }
+    State reset;
+    reset.changedAt = now;
+    return reset;
+}
+
+// Nothing moves while the bar is revealed or within the hold after a change.
+bool isWaiting(const State& state, const Input& input) {
+    return !input.collapsed || (state.changedAt && input.now - *state.changedAt < NotchPlanner::hold);
+}
+
+// The running applications; when not known, the owners of the items read.
+std::set<AppKey> runningApps(const Input& input) {
+    if (input.running) {
+        return *input.running;
+    }
+    std::set<AppKey> running;
+    for (const auto& item : input.items) {
+        running.insert(item.owner());
+    }
+    return running;
+}
+
+// The state without applications that are no longer shown or running, and
+// without restore times older than the refold window.
+State cleanedUp(const State& state, const Input& input, const std::set<AppKey>& running) {
+    State working = state;
+    std::erase_if(working.overflow, [&](const AppKey& app) {
+        return input.profile.section(app) != Section::shown || !running.contains(app);
+    });
+    std::erase_if(working.sticky, [&](const AppKey& app) { return !contains(working.overflow, app); });
+    std::erase_if(working.widths,
+                  [&](const auto& entry) { return !contains(working.overflow, entry.first); });
+    std::erase_if(working.restoredAt, [&](const auto& entry) {
+        return !(input.now - entry.second < NotchPlanner::refoldWindow);
+    });
+    return working;
+}
+
+// The items on the bar (Apple's, the program's and those of visible
+// applications, with a usable frame), in the reader's order.
+std::vector<ItemSnapshot> itemsOnBar(const Input& input) {
+    std::vector<ItemSnapshot> onBar;
+    for (const auto& item : input.items) {
+        if (hasUsableFrame(item) && (item.isApple() || item.ownerBundleID() == input.selfBundleID ||
+                                     input.visible.contains(item.owner()))) {
+            onBar.push_back(item);
+        }
+    }
+    return onBar;
+}
+
+// Room may have come back: only the most recently taken application is
+// examined, and put back when its recorded width plus the margin fits between
+// the notch and the leftmost item. Whether it was.
+bool putBackLast(State& working, const std::vector<ItemSnapshot>& onBar, double notchRight,
+                 NotchPlanner::Date now) {
+    if (working.overflow.empty() || working.sticky.contains(working.overflow.back())) {
+        return false;
+    }
+    std::optional<double> leftmost;
+    for (const auto& item : onBar) {
+        if (!ownedByChevronOwner(item)) {
+            double left = item.frame()->minX();
+            leftmost = leftmost ? std::min(*leftmost, left) : left;
+        }
+    }
+    if (!leftmost) {
+        return false;
+    }
+    const double room = *leftmost - notchRight;
+    const AppKey last = working.overflow.back();
+    auto recorded = working.widths.find(last);
+    const double needed =
+        recorded == working.widths.end() ? std::numeric_limits<double>::infinity() : recorded->second;
+    if (needed + NotchPlanner::restoreMargin > room) {
+        return false;
+    }
+    working.overflow.pop_back();
+    working.widths.erase(last);
+    working.restoredAt.insert_or_assign(last, now);
+    working.changedAt = now;
+    return true;
+}
+
+// The application to take off: one near the notch or under the chevron; else
+// a shown application that should be on the bar but has no item there; else
+// the one with the leftmost item. Only shown applications not yet taken off,
+// neither Apple's nor the program's.
+std::optional<AppKey> toTakeOff(const State& working, const Input& input,
+                                const std::vector<ItemSnapshot>& onBar, const Rect& chevronFrame,
+                                double notchRight) {
+    auto eligible = [&](const ItemSnapshot& item) {
+        return !item.isApple() && item.ownerBundleID() != input.selfBundleID &&
+               !item.ownerBundleID().empty() && input.profile.section(item.owner()) == Section::shown &&
+               !contains(working.overflow, item.owner());
+    };
+    const Rect widened = chevronFrame.insetBy(-1, 0);
+    for (const auto& item : onBar) {
+        if (ownedByChevronOwner(item)) {
+            continue;
+        }
+        const Rect& frame = *item.frame();
+        if ((frame.midX() < notchRight || frame.intersects(widened)) && eligible(item)) {
+            return item.owner();
+        }
+    }
+    auto absent = NotchPlanner::absentShown(input, working.overflow);
+    if (!absent.empty()) {
+        return absent.front();
+    }
+    const ItemSnapshot* leftmost = nullptr;
+    for (const auto& item : onBar) {
+        if (eligible(item) && (leftmost == nullptr || item.frame()->minX() < leftmost->frame()->minX())) {
+            leftmost = &item;
+        }
+    }
+    if (leftmost != nullptr) {
+        return leftmost->owner();
+    }
+    return std::nullopt;
+}
+
+// Takes the application off with its width; taken off again within the refold
+// window after being put back (as the state before the step recorded it), it
+// stays off for good.
+void takeOff(State& working, const State& before, const AppKey& app, double width, NotchPlanner::Date now) {
+    working.overflow.push_back(app);
+    working.widths.insert_or_assign(app, width);
+    auto restored = before.restoredAt.find(app);
+    if (restored != before.restoredAt.end() && now - restored->second < NotchPlanner::refoldWindow) {
+        working.sticky.insert(app);
+    }
+    working.changedAt = now;
+}
+
 } // namespace
 
 std::string NotchPlanner::ActiveScreen::description() const {
@@ -135,137 +278,26 @@ std::vector<AppKey> NotchPlanner::absentShown(const Input& input, const std::vec
 }
 
 NotchPlanner::State NotchPlanner::step(const State& state, const Input& input) {
-    const Date now = input.now;
-
-    // 1. Off, or no notch: let everything back.
     if (!input.enabled || !input.notchRight) {
-        if (state.overflow.empty()) {
-            return state;
-        }
-        State reset;
-        reset.changedAt = now;
-        return reset;
+        return lettingEverythingBack(state, input.now);
     }
-    const double notchRight = *input.notchRight;
-
-    // 2. Waiting: nothing moves while revealed or within the hold after a change.
-    if (!input.collapsed || (state.changedAt && now - *state.changedAt < hold)) {
+    if (isWaiting(state, input)) {
         return state;
     }
-
-    // 3. The running set.
-    std::set<AppKey> running;
-    if (input.running) {
-        running = *input.running;
-    } else {
-        for (const auto& item : input.items) {
-            running.insert(item.owner());
-        }
-    }
-
-    // 4. Clean-up of a working copy.
-    State working = state;
-    std::erase_if(working.overflow, [&](const AppKey& app) {
-        return input.profile.section(app) != Section::shown || !running.contains(app);
-    });
-    std::erase_if(working.sticky, [&](const AppKey& app) { return !contains(working.overflow, app); });
-    std::erase_if(working.widths,
-                  [&](const auto& entry) { return !contains(working.overflow, entry.first); });
-    std::erase_if(working.restoredAt,
-                  [&](const auto& entry) { return !(now - entry.second < refoldWindow); });
-
-    // 5. The items on the bar, in the reader's order.
-    std::vector<ItemSnapshot> onBar;
-    for (const auto& item : input.items) {
-        if (hasUsableFrame(item) && (item.isApple() || item.ownerBundleID() == input.selfBundleID ||
-                                     input.visible.contains(item.owner()))) {
-            onBar.push_back(item);
-        }
-    }
-
-    // 6.
-    std::optional<Rect> chevronFrame = chevron(input.items);
-
-    if (!chevronFrame) {
-        // 7. Room may have come back: examine only the most recently taken application.
-        if (!working.overflow.empty() && !working.sticky.contains(working.overflow.back())) {
-            std::optional<double> leftmost;
-            for (const auto& item : onBar) {
-                if (!ownedByChevronOwner(item)) {
-                    double left = item.frame()->minX();
-                    leftmost = leftmost ? std::min(*leftmost, left) : left;
-                }
-            }
-            if (leftmost) {
-                double room = *leftmost - notchRight;
-                const AppKey last = working.overflow.back();
-                auto recorded = working.widths.find(last);
-                double needed = recorded == working.widths.end() ? std::numeric_limits<double>::infinity()
-                                                                 : recorded->second;
-                if (needed + restoreMargin <= room) {
-                    working.overflow.pop_back();
-                    working.widths.erase(last);
-                    working.restoredAt.insert_or_assign(last, now);
-                    working.changedAt = now;
-                    return working;
-                }
-            }
-        }
-    } else {
-        // 8. Something is under the chevron: take one application off.
-        auto eligible = [&](const ItemSnapshot& item) {
-            return !item.isApple() && item.ownerBundleID() != input.selfBundleID &&
-                   !item.ownerBundleID().empty() && input.profile.section(item.owner()) == Section::shown &&
-                   !contains(working.overflow, item.owner());
-        };
-        std::optional<AppKey> chosen;
-        // a. Near the notch, or under the chevron.
-        const Rect widened = chevronFrame->insetBy(-1, 0);
-        for (const auto& item : onBar) {
-            if (ownedByChevronOwner(item)) {
-                continue;
-            }
-            const Rect& frame = *item.frame();
-            if ((frame.midX() < notchRight || frame.intersects(widened)) && eligible(item)) {
-                chosen = item.owner();
-                break;
-            }
-        }
-        // b. A shown application that should be on the bar but has no item there.
-        if (!chosen) {
-            auto absent = absentShown(input, working.overflow);
-            if (!absent.empty()) {
-                chosen = absent.front();
-            }
-        }
-        // c. The leftmost eligible item.
-        if (!chosen) {
-            const ItemSnapshot* leftmost = nullptr;
-            for (const auto& item : onBar) {
-                if (eligible(item) &&
-                    (leftmost == nullptr || item.frame()->minX() < leftmost->frame()->minX())) {
-                    leftmost = &item;
-                }
-            }
-            if (leftmost != nullptr) {
-                chosen = leftmost->owner();
-            }
-        }
-        if (chosen) {
-            working.overflow.push_back(*chosen);
-            working.widths.insert_or_assign(*chosen, width(*chosen, onBar));
-            auto restored = state.restoredAt.find(*chosen);
-            if (restored != state.restoredAt.end() && now - restored->second < refoldWindow) {
-                working.sticky.insert(*chosen);
-            }
-            working.changedAt = now;
+    State working = cleanedUp(state, input, runningApps(input));
+    const std::vector<ItemSnapshot> onBar = itemsOnBar(input);
+    if (auto chevronFrame = chevron(input.items)) {
+        // Something is under the chevron: take one application off.
+        if (auto chosen = toTakeOff(working, input, onBar, *chevronFrame, *input.notchRight)) {
+            takeOff(working, state, *chosen, width(*chosen, onBar), input.now);
             return working;
         }
+    } else if (putBackLast(working, onBar, *input.notchRight, input.now)) {
+        return working;
     }
-
-    // 9. Only the clean-up may have changed something; only a changed overflow counts as a change.
+    // Only the clean-up may have changed something; only a changed overflow counts as a change.
     if (working.overflow != state.overflow) {
-        working.changedAt = now;
+        working.changedAt = input.now;
     }
     return working;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <limits>
 #include <tuple>
+#include <variant>
 
 namespace pellacor::core {
 
@@ -14,6 +15,7 @@ constexpr std::string_view keyPrefix = "status:";
 constexpr std::string_view nameSeparator = "::";
 // The room given to each moved key when there is plenty.
 constexpr double slot = 0.25;
+constexpr double infinity = std::numeric_limits<double>::infinity();
 
 // Only finite positions can be ordered; anything else is treated as absent.
 bool isPosition(double value) {
@@ -26,6 +28,290 @@ std::optional<double> positionOf(const LayoutTable& table, const std::string& ke
         return std::nullopt;
     }
     return entry->second;
+}
+
+// Which part of the bar a key belongs to, left to right.
+enum class Side {
+    hidden,  // left of the control item
+    control, // the control item itself
+    shown,   // right of the control item
+};
+
+// A key that may move, with what orders it.
+struct Mover {
+    const std::string* key;
+    double position;
+    Side side;
+    bool isAppleKey;         // one of the Apple keys asked to move to the shown side, rightmost there
+    std::size_t profileRank; // the application's first place in the profile's order
+    std::size_t currentRank; // its place on the bar now, leftmost first
+};
+
+// The keys that may move, with their applications (none for the control item),
+// and which of them are the Apple keys asked for.
+struct Movers {
+    std::map<std::string, std::optional<AppKey>> owners;
+    std::set<std::string> appleKeys;
+};
+
+// The table's usable entries plus the new keys, each new one further left than
+// everything before it.
+LayoutTable withNewKeysAtFarLeft(const LayoutTable& table, const std::vector<std::string>& newKeys) {
+    LayoutTable working;
+    for (const auto& [key, position] : table) {
+        if (isPosition(position)) {
+            working.emplace_hint(working.end(), key, position);
+        }
+    }
+    double farLeft = 0;
+    if (!working.empty()) {
+        farLeft = std::max_element(working.begin(), working.end(), [](const auto& a, const auto& b) {
+                      return a.second < b.second;
+                  })->second;
+    }
+    for (const auto& key : newKeys) {
+        if (!working.contains(key)) {
+            // Where a step of 1 is lost in rounding, the next double still keeps the keys apart.
+            farLeft = std::max(farLeft + 1, std::nextafter(farLeft, infinity));
+            working.emplace(key, farLeft);
+        }
+    }
+    return working;
+}
+
+// What may move: the control item, the keys of the movable applications (not
+// the program's, not Apple's) and the Apple keys asked for that the table holds.
+Movers moversOf(const LayoutTable& working, const std::string& control, std::string_view selfBundleID,
+                const std::optional<std::set<AppKey>>& movableApps,
+                const std::vector<std::string>& appleKeys) {
+    Movers movers;
+    movers.owners.emplace(control, std::nullopt);
+    for (const auto& [key, position] : working) {
+        auto parsed = OrderPlanner::parse(key);
+        if (!parsed || parsed->bundleID == selfBundleID || AppKey::isAppleBundleID(parsed->bundleID)) {
+            continue;
+        }
+        AppKey app(parsed->bundleID);
+        if (movableApps && !movableApps->contains(app)) {
+            continue;
+        }
+        movers.owners.insert_or_assign(key, std::move(app));
+    }
+    for (const auto& key : appleKeys) {
+        if (!working.contains(key)) {
+            continue;
+        }
+        if (auto parsed = OrderPlanner::parse(key)) {
+            movers.owners.insert_or_assign(key, AppKey(parsed->bundleID));
+            movers.appleKeys.insert(key);
+        } else {
+            movers.owners.erase(key);
+            movers.appleKeys.erase(key);
+        }
+    }
+    return movers;
+}
+
+Side sideOf(const Movers& movers, const std::string& key, const std::optional<AppKey>& owner,
+            const Profile& profile) {
+    if (movers.appleKeys.contains(key)) {
+        return Side::shown;
+    }
+    if (!owner) {
+        return Side::control;
+    }
+    return profile.section(*owner) == Section::shown ? Side::shown : Side::hidden;
+}
+
+// The movers in the order the profile wants, left to right: hidden, the
+// control item, shown (the Apple keys last); each side by profile order, then
+// as they stand now.
+std::vector<Mover> wantedSequence(const Movers& movers, const LayoutTable& working, const Profile& profile) {
+    std::vector<Mover> sequence;
+    sequence.reserve(movers.owners.size());
+    const std::size_t unranked = profile.order.size();
+    for (const auto& [key, owner] : movers.owners) {
+        Mover mover{&key,
+                    working.at(key),
+                    sideOf(movers, key, owner, profile),
+                    movers.appleKeys.contains(key),
+                    unranked,
+                    0};
+        if (owner) {
+            auto first = std::find(profile.order.begin(), profile.order.end(), *owner);
+            mover.profileRank = static_cast<std::size_t>(first - profile.order.begin());
+        }
+        sequence.push_back(mover);
+    }
+    // The bar now: leftmost first, ties by key.
+    std::sort(sequence.begin(), sequence.end(), [](const Mover& a, const Mover& b) {
+        if (a.position != b.position) {
+            return a.position > b.position;
+        }
+        return *a.key < *b.key;
+    });
+    for (std::size_t rank = 0; rank < sequence.size(); ++rank) {
+        sequence[rank].currentRank = rank;
+    }
+    std::sort(sequence.begin(), sequence.end(), [](const Mover& a, const Mover& b) {
+        return std::tie(a.side, a.isAppleKey, a.profileRank, a.currentRank) <
+               std::tie(b.side, b.isAppleKey, b.profileRank, b.currentRank);
+    });
+    return sequence;
+}
+
+std::size_t indexOf(const std::vector<Mover>& sequence, const std::string& key) {
+    return static_cast<std::size_t>(
+        std::find_if(sequence.begin(), sequence.end(), [&](const Mover& m) { return *m.key == key; }) -
+        sequence.begin());
+}
+
+// The keys that keep their positions: the control item and, on either side of
+// it, the longest run already on its side and in the wanted order.
+std::set<std::string> keysInPlace(const std::vector<Mover>& sequence, const std::string& control,
+                                  const LayoutTable& working) {
+    const std::size_t controlAt = indexOf(sequence, control);
+    const double c = sequence[controlAt].position;
+    std::vector<std::string> leftCandidates;
+    std::vector<std::string> rightCandidates;
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        if (i < controlAt && sequence[i].position > c) {
+            leftCandidates.push_back(*sequence[i].key);
+        } else if (i > controlAt && sequence[i].position < c) {
+            rightCandidates.push_back(*sequence[i].key);
+        }
+    }
+    std::set<std::string> stable{control};
+    for (auto& key : OrderPlanner::longestDecreasing(leftCandidates, working)) {
+        stable.insert(std::move(key));
+    }
+    for (auto& key : OrderPlanner::longestDecreasing(rightCandidates, working)) {
+        stable.insert(std::move(key));
+    }
+    return stable;
+}
+
+// Positions for a run of `count` moved keys below `hi` and above `lo` (either
+// may be absent, not both), from the left: steps of a quarter, narrower where
+// the gap is narrow. Where a quarter is lost in rounding (positions beyond
+// about 2^51) each key takes the next double past its neighbour instead, so no
+// two positions tie. Nothing when the doubles between the anchors cannot hold
+// the run, or it would leave the finite range.
+std::optional<std::vector<double>> spreadRun(std::optional<double> hi, std::optional<double> lo,
+                                             std::size_t count) {
+    std::vector<double> positions(count);
+    if (hi) {
+        const double step = lo ? std::min((*hi - *lo) / static_cast<double>(count + 1), slot) : slot;
+        double previous = *hi;
+        for (std::size_t t = 1; t <= count; ++t) {
+            previous = std::min(*hi - step * static_cast<double>(t), std::nextafter(previous, -infinity));
+            positions[t - 1] = previous;
+        }
+    } else {
+        double next = *lo;
+        for (std::size_t t = count; t >= 1; --t) {
+            next = std::max(*lo + slot * static_cast<double>(count + 1 - t), std::nextafter(next, infinity));
+            positions[t - 1] = next;
+        }
+    }
+    const bool fits = std::all_of(positions.begin(), positions.end(), [&](double position) {
+        return isPosition(position) && (!lo || position > *lo) && (!hi || position < *hi);
+    });
+    if (!fits) {
+        return std::nullopt;
+    }
+    return positions;
+}
+
+// The new position of every key of the wanted sequence: stable keys keep theirs,
+// each run of moved keys is spread between its stable neighbours; or the first
+// run that does not fit there.
+struct RunAt {
+    std::size_t start;
+    std::size_t end;
+};
+using Spread = std::variant<std::vector<double>, RunAt>;
+
+Spread spreadOnce(const std::vector<Mover>& sequence, const std::set<std::string>& stable) {
+    std::vector<double> assigned(sequence.size());
+    std::size_t at = 0;
+    while (at < sequence.size()) {
+        if (stable.contains(*sequence[at].key)) {
+            assigned[at] = sequence[at].position;
+            ++at;
+            continue;
+        }
+        std::size_t runEnd = at;
+        while (runEnd < sequence.size() && !stable.contains(*sequence[runEnd].key)) {
+            ++runEnd;
+        }
+        const bool hasHi = at > 0;
+        const bool hasLo = runEnd < sequence.size();
+        if (!hasHi && !hasLo) {
+            // Nothing to anchor to: nothing moves.
+            for (std::size_t i = at; i < runEnd; ++i) {
+                assigned[i] = sequence[i].position;
+            }
+        } else if (auto run = spreadRun(hasHi ? std::optional(assigned[at - 1]) : std::nullopt,
+                                        hasLo ? std::optional(sequence[runEnd].position) : std::nullopt,
+                                        runEnd - at)) {
+            std::copy(run->begin(), run->end(), assigned.begin() + static_cast<std::ptrdiff_t>(at));
+        } else {
+            return RunAt{at, runEnd};
+        }
+        at = runEnd;
+    }
+    return assigned;
+}
+
+// Spreads the moved keys; a run that does not fit between its stable
+// neighbours takes in the neighbour away from the control item (which never
+// moves), so that it grows towards the open end of the bar, and all is spread
+// again. Nothing when even a run open to the end does not fit (positions at the
+// edge of the finite range).
+std::optional<std::vector<double>> spreadMovedKeys(const std::vector<Mover>& sequence,
+                                                   std::set<std::string> stable) {
+    for (;;) {
+        Spread spread = spreadOnce(sequence, stable);
+        if (auto* assigned = std::get_if<std::vector<double>>(&spread)) {
+            return std::move(*assigned);
+        }
+        const RunAt run = std::get<RunAt>(spread);
+        const bool leftOfControl =
+            run.end < sequence.size() &&
+            std::any_of(sequence.begin() + static_cast<std::ptrdiff_t>(run.end), sequence.end(),
+                        [](const Mover& m) { return m.side == Side::control; });
+        if (leftOfControl && run.start > 0) {
+            stable.erase(*sequence[run.start - 1].key);
+        } else if (!leftOfControl && run.end < sequence.size()) {
+            stable.erase(*sequence[run.end].key);
+        } else {
+            return std::nullopt;
+        }
+    }
+}
+
+// Only what changed; keys outside the movers are never in it.
+LayoutTable changedEntries(const std::vector<Mover>& sequence, const std::vector<double>& assigned) {
+    LayoutTable result;
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        if (assigned[i] != sequence[i].position) {
+            result.emplace(*sequence[i].key, assigned[i]);
+        }
+    }
+    return result;
+}
+
+// The follower goes right next to the control item in the planned table.
+void placeFollower(LayoutTable& result, const LayoutTable& working, std::string_view selfBundleID,
+                   const std::string& followName, const std::set<std::string>& keepNames) {
+    LayoutTable merged = working;
+    for (const auto& [key, position] : result) {
+        merged.insert_or_assign(key, position);
+    }
+    if (auto follower = OrderPlanner::followerValue(merged, selfBundleID, followName, keepNames)) {
+        result.insert_or_assign(OrderPlanner::followerKey(selfBundleID, followName), *follower);
+    }
 }
 
 } // namespace
@@ -194,27 +480,7 @@ OrderPlanner::plan(const LayoutTable& table, const Profile& profile, std::string
                    const std::set<std::string>& keepNames, const std::optional<std::string>& followName,
                    const std::optional<std::set<AppKey>>& movableApps,
                    const std::vector<std::string>& newKeys, const std::vector<std::string>& appleKeys) {
-    // 1. New keys start at the far left, one step apart.
-    LayoutTable working;
-    for (const auto& [key, position] : table) {
-        if (isPosition(position)) {
-            working.emplace_hint(working.end(), key, position);
-        }
-    }
-    double farLeft = 0;
-    if (!working.empty()) {
-        farLeft = std::max_element(working.begin(), working.end(), [](const auto& a, const auto& b) {
-                      return a.second < b.second;
-                  })->second;
-    }
-    for (const auto& key : newKeys) {
-        if (!working.contains(key)) {
-            farLeft += 1;
-            working.emplace(key, farLeft);
-        }
-    }
-
-    // 2.–4. The control item, told apart from the program's other items.
+    const LayoutTable working = withNewKeysAtFarLeft(table, newKeys);
     std::set<std::string> ownNames = keepNames;
     if (followName) {
         ownNames.insert(*followName);
@@ -223,155 +489,15 @@ OrderPlanner::plan(const LayoutTable& table, const Profile& profile, std::string
     if (!control) {
         return Refusal::noControl;
     }
-
-    // 3., 5. What may move: the control item, the movable applications' keys and
-    // the given Apple keys.
-    std::map<std::string, std::optional<AppKey>> movers;
-    movers.emplace(*control, std::nullopt);
-    for (const auto& [key, position] : working) {
-        auto parsed = parse(key);
-        if (!parsed || parsed->bundleID == selfBundleID || AppKey::isAppleBundleID(parsed->bundleID)) {
-            continue;
-        }
-        AppKey app(parsed->bundleID);
-        if (movableApps && !movableApps->contains(app)) {
-            continue;
-        }
-        movers.insert_or_assign(key, std::move(app));
+    const Movers movers = moversOf(working, *control, selfBundleID, movableApps, appleKeys);
+    const std::vector<Mover> sequence = wantedSequence(movers, working, profile);
+    auto assigned = spreadMovedKeys(sequence, keysInPlace(sequence, *control, working));
+    if (!assigned) {
+        return Refusal::noRoom;
     }
-    std::set<std::string> appleMovers;
-    for (const auto& key : appleKeys) {
-        if (!working.contains(key)) {
-            continue;
-        }
-        if (auto parsed = parse(key)) {
-            movers.insert_or_assign(key, AppKey(parsed->bundleID));
-            appleMovers.insert(key);
-        } else {
-            movers.erase(key);
-            appleMovers.erase(key);
-        }
-    }
-
-    struct Mover {
-        const std::string* key;
-        double position;
-        int side;
-        bool isAppleKey;
-        std::size_t profileRank;
-        std::size_t currentRank;
-    };
-    std::vector<Mover> sequence;
-    sequence.reserve(movers.size());
-    const std::size_t unranked = profile.order.size();
-    for (const auto& [key, owner] : movers) {
-        Mover mover{&key, working.at(key), 0, appleMovers.contains(key), unranked, 0};
-        // 8. Shown keys right of the control item, the rest left of it.
-        if (mover.isAppleKey) {
-            mover.side = 2;
-        } else if (!owner) {
-            mover.side = 1;
-        } else {
-            mover.side = profile.section(*owner) == Section::shown ? 2 : 0;
-        }
-        // 7. An application's first place in the profile's order.
-        if (owner) {
-            auto first = std::find(profile.order.begin(), profile.order.end(), *owner);
-            mover.profileRank = static_cast<std::size_t>(first - profile.order.begin());
-        }
-        sequence.push_back(mover);
-    }
-
-    // 6. Current order: leftmost first, ties by key.
-    std::sort(sequence.begin(), sequence.end(), [](const Mover& a, const Mover& b) {
-        if (a.position != b.position) {
-            return a.position > b.position;
-        }
-        return *a.key < *b.key;
-    });
-    for (std::size_t rank = 0; rank < sequence.size(); ++rank) {
-        sequence[rank].currentRank = rank;
-    }
-
-    // 9. Wanted order, left to right.
-    std::sort(sequence.begin(), sequence.end(), [](const Mover& a, const Mover& b) {
-        return std::tie(a.side, a.isAppleKey, a.profileRank, a.currentRank) <
-               std::tie(b.side, b.isAppleKey, b.profileRank, b.currentRank);
-    });
-
-    // 10. The keys that keep their positions: the control item and the longest
-    // runs on either side of it that are already in order.
-    const auto controlAt = static_cast<std::size_t>(
-        std::find_if(sequence.begin(), sequence.end(), [&](const Mover& m) { return *m.key == *control; }) -
-        sequence.begin());
-    const double c = sequence[controlAt].position;
-    std::vector<std::string> leftCandidates;
-    std::vector<std::string> rightCandidates;
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        if (i < controlAt && sequence[i].position > c) {
-            leftCandidates.push_back(*sequence[i].key);
-        } else if (i > controlAt && sequence[i].position < c) {
-            rightCandidates.push_back(*sequence[i].key);
-        }
-    }
-    std::set<std::string> stable{*control};
-    for (auto& key : longestDecreasing(leftCandidates, working)) {
-        stable.insert(std::move(key));
-    }
-    for (auto& key : longestDecreasing(rightCandidates, working)) {
-        stable.insert(std::move(key));
-    }
-
-    // 11. Runs of moved keys are spread between their stable neighbours.
-    std::vector<double> assigned(sequence.size());
-    std::size_t at = 0;
-    while (at < sequence.size()) {
-        if (stable.contains(*sequence[at].key)) {
-            assigned[at] = sequence[at].position;
-            ++at;
-            continue;
-        }
-        const std::size_t runStart = at;
-        std::size_t runEnd = at;
-        while (runEnd < sequence.size() && !stable.contains(*sequence[runEnd].key)) {
-            ++runEnd;
-        }
-        const std::size_t k = runEnd - runStart;
-        const bool hasHi = runStart > 0;
-        const bool hasLo = runEnd < sequence.size();
-        const double hi = hasHi ? assigned[runStart - 1] : 0;
-        const double lo = hasLo ? sequence[runEnd].position : 0;
-        const double step = hasHi && hasLo ? std::min((hi - lo) / static_cast<double>(k + 1), slot) : slot;
-        for (std::size_t t = 1; t <= k; ++t) {
-            const std::size_t index = runStart + t - 1;
-            if (hasHi) {
-                assigned[index] = hi - step * static_cast<double>(t);
-            } else if (hasLo) {
-                assigned[index] = lo + slot * static_cast<double>(k + 1 - t);
-            } else {
-                assigned[index] = sequence[index].position;
-            }
-        }
-        at = runEnd;
-    }
-
-    // 12. Only what changed.
-    LayoutTable result;
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        if (assigned[i] != sequence[i].position) {
-            result.emplace(*sequence[i].key, assigned[i]);
-        }
-    }
-
-    // 13. The follower goes right next to the control item in the planned table.
+    LayoutTable result = changedEntries(sequence, *assigned);
     if (followName) {
-        LayoutTable merged = working;
-        for (const auto& [key, position] : result) {
-            merged.insert_or_assign(key, position);
-        }
-        if (auto follower = followerValue(merged, selfBundleID, *followName, keepNames)) {
-            result.insert_or_assign(followerKey(selfBundleID, *followName), *follower);
-        }
+        placeFollower(result, working, selfBundleID, *followName, keepNames);
     }
     return result;
 }

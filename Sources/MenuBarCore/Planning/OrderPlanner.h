@@ -33,6 +33,7 @@ public:
     // Why no plan could be made.
     enum class Refusal {
         noControl, // the program's control item cannot be identified in the table
+        noRoom,    // positions so near the end of the finite range that the wanted order cannot be written
     };
 
     // The changed entries (key to new position; empty when the bar already has
@@ -79,10 +80,18 @@ public:
 
     // The new positions that put hidden applications left of the control item and
     // shown ones (and `appleKeys`, rightmost) right of it, each side in profile
-    // order, moving as few keys as possible. `newKeys` are added first at the far
-    // left; `movableApps` (nothing = all) limits which applications move. With a
-    // `followName`, the follower is also placed right next to the control item.
-    // `keepNames` and the follower's name are own items that are not the control.
+    // order, moving as few keys as possible. `newKeys` are added first at the
+    // far left; `movableApps` (nothing = all) limits which applications move.
+    // With a `followName`, the follower is also placed right next to the control
+    // item. `keepNames` and the follower's name are own items that are not the
+    // control.
+    //
+    // Planned positions never tie, so an empty result always means the order
+    // is reached: where positions are too large for quarter steps (beyond about
+    // 2^51) a moved key takes the next double past its neighbour; a run of moved
+    // keys with no double to spare between its neighbours also moves the
+    // neighbour on the far side from the control item; and when even that
+    // cannot be written (the end of the finite range), the plan is `noRoom`.
     static PlanResult plan(const LayoutTable& table, const Profile& profile, std::string_view selfBundleID,
                            const std::set<std::string>& keepNames,
                            const std::optional<std::string>& followName,

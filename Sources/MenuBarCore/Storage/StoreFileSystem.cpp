@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,7 +76,7 @@ public:
 
     std::optional<TemporaryFile> createTemporary(const std::filesystem::path& folder,
                                                  std::string_view prefix) override {
-        const std::string pattern = (folder / (std::string(prefix) + "XXXXXX")).string();
+        const std::string pattern = (folder / fmt::format("{}XXXXXX", prefix)).string();
         // A cleaner can remove the new file between its creation and the lock;
         // then it is gone from the folder and another one is made.
         for (int attempt = 0; attempt < 8; ++attempt) {

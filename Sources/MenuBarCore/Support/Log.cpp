@@ -157,12 +157,4 @@ void Log::removeSink(const std::shared_ptr<LogSink>& sink) {
     std::erase(reg.sinks, sink);
 }
 
-void Log::flushAll() {
-    auto& reg = registry();
-    std::lock_guard lock(reg.mutex);
-    for (auto& sink : reg.sinks) {
-        sink->flush();
-    }
-}
-
 } // namespace pellacor::core

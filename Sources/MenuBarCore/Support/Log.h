@@ -89,7 +89,6 @@ public:
     static void setSinks(std::vector<std::shared_ptr<LogSink>> sinks);
     static void addSink(std::shared_ptr<LogSink> sink);
     static void removeSink(const std::shared_ptr<LogSink>& sink);
-    static void flushAll();
 
     static std::string_view defaultSubsystem();
 

@@ -262,8 +262,9 @@ std::string Text::widthFolded(std::string_view text) {
         if (c == halfwidthVoicedMark || c == halfwidthSemiVoicedMark) {
             const bool voiced = c == halfwidthVoicedMark;
             UChar32 composed =
-                hasPending ? composition.composePair(static_cast<UChar32>(pending),
-                                                     voiced ? combiningVoicedMark : combiningSemiVoicedMark)
+                hasPending ? composition.composePair(
+                                 static_cast<UChar32>(pending),
+                                 static_cast<UChar32>(voiced ? combiningVoicedMark : combiningSemiVoicedMark))
                            : U_SENTINEL;
             if (composed >= 0) {
                 pending = static_cast<char32_t>(composed);
@@ -411,6 +412,10 @@ bool Text::sameIgnoringCaseAndWidth(std::string_view a, std::string_view b) {
         return out;
     };
     return fold(a) == fold(b);
+}
+
+bool Text::canonicallyEqual(std::string_view a, std::string_view b) {
+    return a == b || normalized(nfc(), toUnicode(a)) == normalized(nfc(), toUnicode(b));
 }
 
 std::u32string Text::codePoints(std::string_view text) {

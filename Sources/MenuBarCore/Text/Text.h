@@ -80,6 +80,9 @@ public:
     // Equal after width folding and case folding of both sides, up to canonical
     // equivalence (so "é" and "e" + U+0301 are the same, as in Swift).
     static bool sameIgnoringCaseAndWidth(std::string_view a, std::string_view b);
+    // The same characters up to canonical equivalence, nothing folded: "ガ"
+    // precomposed equals "カ" + U+3099, but "A" differs from "a".
+    static bool canonicallyEqual(std::string_view a, std::string_view b);
 
     // UTF-8 <-> code points. Malformed UTF-8 turns into U+FFFD; surrogates and
     // values above U+10FFFF are written as U+FFFD.

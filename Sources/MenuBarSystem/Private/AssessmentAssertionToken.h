@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MenuBarSystem/Visibility/RestrictionToken.h"
+#include "MenuBarSystem/Private/RestrictionToken.h"
 #include "Platform/RuntimeLoader.h"
 
 #include <memory>
@@ -19,8 +19,6 @@ public:
 
     void invalidateOnce() override;
     void invalidateAgain() override;
-
-    bool isInvalidated() const { return invalidated_; }
 
 private:
     void send();

@@ -72,8 +72,7 @@ MenuBarClientCoreShim::makeConfiguration(const std::vector<std::string>& allowed
 }
 
 std::shared_ptr<RestrictionToken>
-MenuBarClientCoreShim::activate(const std::vector<std::string>& allowedBundleIDs,
-                                std::function<void()> onCompletion) {
+MenuBarClientCoreShim::activate(const std::vector<std::string>& allowedBundleIDs, Completion onCompletion) {
     auto configuration = makeConfiguration(allowedBundleIDs);
     if (!configuration) {
         return nullptr;
@@ -82,10 +81,13 @@ MenuBarClientCoreShim::activate(const std::vector<std::string>& allowedBundleIDs
     if (!assertion) {
         return nullptr;
     }
-    // The block's two word-sized arguments carry nothing the program relies on.
-    platform::CompletionBlock block = [onCompletion = std::move(onCompletion)](std::uint64_t, std::uint64_t) {
+    // The block's first word is the activation's error (0 when the assertion
+    // took effect); a failed activation must not pass for a restriction in
+    // force. The second word carries nothing the program relies on.
+    platform::CompletionBlock block = [onCompletion = std::move(onCompletion)](std::uint64_t error,
+                                                                               std::uint64_t) {
         if (onCompletion) {
-            onCompletion();
+            onCompletion(error);
         }
     };
     activateIMP_(assertion, activateSelector_, {configuration, std::move(block)});

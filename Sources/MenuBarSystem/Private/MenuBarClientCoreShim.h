@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MenuBarSystem/Visibility/RestrictionBackend.h"
+#include "MenuBarSystem/Private/RestrictionBackend.h"
 #include "Platform/RuntimeLoader.h"
 
 #include <memory>
@@ -18,7 +18,7 @@ public:
     static std::shared_ptr<MenuBarClientCoreShim> load(std::shared_ptr<platform::RuntimeLoader> runtime);
 
     std::shared_ptr<RestrictionToken> activate(const std::vector<std::string>& allowedBundleIDs,
-                                               std::function<void()> onCompletion) override;
+                                               Completion onCompletion) override;
 
 private:
     MenuBarClientCoreShim() = default;

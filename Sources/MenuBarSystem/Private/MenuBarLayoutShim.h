@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MenuBarCore/Planning/LayoutTable.h"
-#include "MenuBarSystem/Reordering/LayoutFolder.h"
+#include "MenuBarSystem/Private/LayoutFolder.h"
 #include "Platform/FileManager.h"
 #include "Platform/PreferencesDomain.h"
 #include "Platform/PropertyListValue.h"

@@ -9,7 +9,7 @@
 namespace pellacor::system {
 
 HealthCheck::HealthCheck(std::shared_ptr<ItemReading> reader, bool hidingAvailable,
-                         std::filesystem::path bundleURL, std::string selfBundleID,
+                         std::filesystem::path bundleURL, const std::string& selfBundleID,
                          std::filesystem::path applicationsFolder)
     : reader_(std::move(reader)), hidingAvailable_(hidingAvailable), bundleURL_(std::move(bundleURL)),
       selfBundleID_(core::Text::trimmed(selfBundleID)), applicationsFolder_(std::move(applicationsFolder)) {}

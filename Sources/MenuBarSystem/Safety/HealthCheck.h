@@ -27,7 +27,8 @@ public:
     // line breaks. `applicationsFolder` is the folder that stands for
     // "/Applications" (another one on the simulated desktop).
     HealthCheck(std::shared_ptr<ItemReading> reader, bool hidingAvailable, std::filesystem::path bundleURL,
-                std::string selfBundleID, std::filesystem::path applicationsFolder = applicationsFolderPath);
+                const std::string& selfBundleID,
+                std::filesystem::path applicationsFolder = applicationsFolderPath);
 
     const std::shared_ptr<ItemReading>& reader() const { return reader_; }
     bool hidingAvailable() const { return hidingAvailable_; }

@@ -36,8 +36,8 @@ public:
 
     Kind kind() const { return static_cast<Kind>(content_.index()); }
     bool isOk() const { return kind() == Kind::ok; }
-    bool isUnavailable() const { return kind() == Kind::unavailable; }
     bool isTimeout() const { return kind() == Kind::timeout; }
+    bool isUnavailable() const { return kind() == Kind::unavailable; }
 
     // The payload of `ok`; nothing for `unavailable` and `timeout`.
     std::optional<Value> value() const& {

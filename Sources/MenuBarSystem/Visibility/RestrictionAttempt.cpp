@@ -23,12 +23,18 @@ bool RestrictionAttempt::isCancelledEarly() const {
     return phase_ == Phase::cancelledEarly;
 }
 
-void RestrictionAttempt::completed() {
+std::uint64_t RestrictionAttempt::completionError() const {
+    std::lock_guard lock(mutex_);
+    return error_;
+}
+
+void RestrictionAttempt::completed(std::uint64_t error) {
     Phase old;
     {
         std::lock_guard lock(mutex_);
         old = phase_;
         phase_ = Phase::completed;
+        error_ = error;
     }
     if (old != Phase::cancelledEarly) {
         return;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Concurrency/MainExecutor.h"
-#include "MenuBarSystem/Visibility/RestrictionToken.h"
+#include "MenuBarSystem/Private/RestrictionToken.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -28,9 +29,12 @@ public:
     void cancel();
     // Whether it was cancelled before its completion came.
     bool isCancelledEarly() const;
-    // Any thread: the completion came. After an early cancel, the main thread
-    // then ends the token again, logs it and runs `onSettled`.
-    void completed();
+    // Any thread: the completion came, with the framework's error code (0: the
+    // assertion is active). After an early cancel, the main thread then ends the
+    // token again, logs it and runs `onSettled`.
+    void completed(std::uint64_t error);
+    // The error code the completion reported; 0 before it came or when it succeeded.
+    std::uint64_t completionError() const;
 
 private:
     enum class Phase { waiting, cancelledEarly, completed };
@@ -38,6 +42,7 @@ private:
     concurrency::MainExecutor& executor_;
     mutable std::mutex mutex_;
     Phase phase_ = Phase::waiting;
+    std::uint64_t error_ = 0;
 };
 
 } // namespace pellacor::system

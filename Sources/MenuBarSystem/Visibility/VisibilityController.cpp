@@ -12,21 +12,23 @@ using Result = SystemResult<core::VisibilityPlan>;
 
 std::shared_ptr<VisibilityController>
 VisibilityController::create(concurrency::MainExecutor& executor,
-                             std::shared_ptr<platform::RuntimeLoader> runtime, std::string selfBundleID) {
-    return create(executor, MenuBarClientCoreShim::load(std::move(runtime)), std::move(selfBundleID),
+                             std::shared_ptr<platform::RuntimeLoader> runtime,
+                             const std::string& selfBundleID) {
+    return create(executor, MenuBarClientCoreShim::load(std::move(runtime)), selfBundleID,
                   defaultCompletionTimeout);
 }
 
 std::shared_ptr<VisibilityController>
 VisibilityController::create(concurrency::MainExecutor& executor, std::shared_ptr<RestrictionBackend> backend,
-                             std::string selfBundleID, concurrency::Duration completionTimeout) {
+                             const std::string& selfBundleID, concurrency::Duration completionTimeout) {
     return std::shared_ptr<VisibilityController>(
-        new VisibilityController(executor, std::move(backend), std::move(selfBundleID), completionTimeout));
+        new VisibilityController(executor, std::move(backend), selfBundleID, completionTimeout));
 }
 
 VisibilityController::VisibilityController(concurrency::MainExecutor& executor,
                                            std::shared_ptr<RestrictionBackend> backend,
-                                           std::string selfBundleID, concurrency::Duration completionTimeout)
+                                           const std::string& selfBundleID,
+                                           concurrency::Duration completionTimeout)
     : executor_(executor), backend_(std::move(backend)), selfBundleID_(core::Text::trimmed(selfBundleID)),
       completionTimeout_(completionTimeout) {}
 
@@ -82,9 +84,10 @@ concurrency::Task<Result> VisibilityController::run(std::weak_ptr<VisibilityCont
         // Runs on the framework's thread: it only touches the attempt's lock and
         // the signal. The attempt is held weakly so that it (and its token) is
         // always released on the main thread.
-        auto onCompletion = [weakAttempt = std::weak_ptr<RestrictionAttempt>(attempt), signal] {
+        auto onCompletion = [weakAttempt = std::weak_ptr<RestrictionAttempt>(attempt),
+                             signal](std::uint64_t error) {
             if (auto completedAttempt = weakAttempt.lock()) {
-                completedAttempt->completed();
+                completedAttempt->completed(error);
             }
             signal->fire(true);
         };
@@ -113,6 +116,14 @@ concurrency::Task<Result> VisibilityController::run(std::weak_ptr<VisibilityCont
         co_return Result::ok(self->currentPlan_);
     }
     self->inFlight_ = nullptr;
+    if (const std::uint64_t error = attempt->completionError(); confirmed && error != 0) {
+        // The framework answered, but with an error: nothing is restricted by
+        // this assertion, so it is no confirmation. Like every failed apply,
+        // it leaves nothing hidden.
+        self->cancel(attempt);
+        self->removeRestriction();
+        co_return Result::unavailable(UnavailableReason::systemError(static_cast<std::int32_t>(error)));
+    }
     if (confirmed) {
         // The previous assertion ends only now that its successor is in force.
         auto previous = std::exchange(self->token_, attempt->token);

@@ -3,9 +3,9 @@
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/Task.h"
 #include "Concurrency/Time.h"
+#include "MenuBarSystem/Private/RestrictionBackend.h"
+#include "MenuBarSystem/Private/RestrictionToken.h"
 #include "MenuBarSystem/Visibility/RestrictionAttempt.h"
-#include "MenuBarSystem/Visibility/RestrictionBackend.h"
-#include "MenuBarSystem/Visibility/RestrictionToken.h"
 #include "MenuBarSystem/Visibility/VisibilityControlling.h"
 #include "Platform/RuntimeLoader.h"
 
@@ -33,11 +33,11 @@ public:
     // Binds the framework through the run-time loader; a completion time-out of 1 s.
     static std::shared_ptr<VisibilityController> create(concurrency::MainExecutor& executor,
                                                         std::shared_ptr<platform::RuntimeLoader> runtime,
-                                                        std::string selfBundleID);
+                                                        const std::string& selfBundleID);
     // The general form; a null backend means hiding is unavailable.
     static std::shared_ptr<VisibilityController> create(concurrency::MainExecutor& executor,
                                                         std::shared_ptr<RestrictionBackend> backend,
-                                                        std::string selfBundleID,
+                                                        const std::string& selfBundleID,
                                                         concurrency::Duration completionTimeout);
     VisibilityController(const VisibilityController&) = delete;
     VisibilityController& operator=(const VisibilityController&) = delete;
@@ -56,7 +56,7 @@ public:
 
 private:
     VisibilityController(concurrency::MainExecutor& executor, std::shared_ptr<RestrictionBackend> backend,
-                         std::string selfBundleID, concurrency::Duration completionTimeout);
+                         const std::string& selfBundleID, concurrency::Duration completionTimeout);
 
     static concurrency::Task<SystemResult<core::VisibilityPlan>> run(std::weak_ptr<VisibilityController> weak,
                                                                      core::VisibilityPlan plan);

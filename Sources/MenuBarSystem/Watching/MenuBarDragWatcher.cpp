@@ -159,17 +159,16 @@ bool MenuBarDragWatcher::isInMenuBar(TopDownPoint point, platform::DisplayList& 
 
 DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibility& accessibility,
                                          const platform::Workspace& workspace) {
-    const auto none = DragSorting::Hit::none();
     const auto systemWide = accessibility.createSystemWide();
     accessibility.setMessagingTimeout(systemWide, messagingTimeout);
     const auto found = accessibility.copyElementAtPosition(systemWide, static_cast<float>(point.x),
                                                            static_cast<float>(point.y));
     if (found.error != AccessibilityError::success || !found.element) {
-        return none;
+        return DragSorting::Hit::none();
     }
     const auto process = accessibility.getPid(found.element);
     if (process.error != AccessibilityError::success || process.processIdentifier < 1) {
-        return none;
+        return DragSorting::Hit::none();
     }
     std::optional<std::string> bundleIdentifier;
     for (const auto& application : workspace.runningApplications()) {
@@ -179,7 +178,7 @@ DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibi
         }
     }
     if (!bundleIdentifier) {
-        return none;
+        return DragSorting::Hit::none();
     }
 
     const auto applicationElement = accessibility.createApplication(process.processIdentifier);
@@ -189,7 +188,7 @@ DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibi
     const auto* extrasMenuBar =
         extras.error == AccessibilityError::success && extras.value ? extras.value->element() : nullptr;
     if (extrasMenuBar == nullptr || !*extrasMenuBar) {
-        return none;
+        return DragSorting::Hit::none();
     }
 
     platform::AccessibilityElement current = found.element;
@@ -198,7 +197,7 @@ DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibi
         const auto* parentElement =
             parent.error == AccessibilityError::success && parent.value ? parent.value->element() : nullptr;
         if (parentElement == nullptr || !*parentElement) {
-            return none;
+            return DragSorting::Hit::none();
         }
         if (accessibility.isEqual(*parentElement, *extrasMenuBar)) {
             const auto identifier = accessibility.copyAttributeValue(current, AccessibilityName::identifier);
@@ -211,7 +210,7 @@ DragSorting::Hit MenuBarDragWatcher::hit(TopDownPoint point, platform::Accessibi
         }
         current = *parentElement;
     }
-    return none;
+    return DragSorting::Hit::none();
 }
 
 } // namespace pellacor::system

@@ -82,6 +82,7 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
         return pa.has_value() && !pb.has_value();
     });
     std::vector<PlacedStatusItem> standard;
+    standard.reserve(order.size());
     for (std::size_t i : order) {
         standard.push_back(std::move(rightToLeft[systemCount + i]));
     }

@@ -48,11 +48,6 @@ void SimulatedHotkeyManager::addSymbolicHotKeyEntry(PropertyListValue entry) {
     symbolicHotKeys_.push_back(std::move(entry));
 }
 
-void SimulatedHotkeyManager::clearSymbolicHotKeys() {
-    std::lock_guard lock(mutex_);
-    symbolicHotKeys_.clear();
-}
-
 void SimulatedHotkeyManager::setSymbolicHotKeysStatus(std::int32_t status) {
     std::lock_guard lock(mutex_);
     symbolicHotKeysStatus_ = status;

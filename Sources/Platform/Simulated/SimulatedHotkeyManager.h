@@ -53,7 +53,6 @@ public:
     void addSymbolicHotKey(const SymbolicHotKey& hotKey);
     // An entry as it stands, whatever its shape; the manager takes it over.
     void addSymbolicHotKeyEntry(PropertyListValue entry);
-    void clearSymbolicHotKeys();
     // A non-zero status makes copying fail with it.
     void setSymbolicHotKeysStatus(std::int32_t status);
     void setSymbolicHotKeysAnswer(SymbolicHotKeysAnswer answer);

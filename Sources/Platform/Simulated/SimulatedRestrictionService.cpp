@@ -146,11 +146,6 @@ void SimulatedRestrictionService::setCompletionMode(CompletionMode mode, std::ch
     delay_ = delay;
 }
 
-SimulatedRestrictionService::CompletionMode SimulatedRestrictionService::completionMode() const {
-    std::lock_guard lock(mutex_);
-    return mode_;
-}
-
 void SimulatedRestrictionService::setCompletionError(std::uint64_t code) {
     std::lock_guard lock(mutex_);
     completionError_ = code;
@@ -464,11 +459,6 @@ std::size_t SimulatedRestrictionService::gapCount() const {
 std::vector<SimulatedRestrictionService::Gap> SimulatedRestrictionService::gaps() const {
     std::lock_guard lock(mutex_);
     return gaps_;
-}
-
-std::optional<MenuBarRestriction> SimulatedRestrictionService::effectiveRestriction() const {
-    std::lock_guard lock(mutex_);
-    return effectiveLocked();
 }
 
 } // namespace pellacor::platform

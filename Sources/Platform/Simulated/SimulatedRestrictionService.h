@@ -72,7 +72,6 @@ public:
     // How later activations complete. `delay` is a real duration, used by `delayed`.
     void setCompletionMode(CompletionMode mode,
                            std::chrono::milliseconds delay = std::chrono::milliseconds(0));
-    CompletionMode completionMode() const;
     // Non-zero: later activations complete with this error and do not take effect.
     void setCompletionError(std::uint64_t code);
     // The configuration class refuses to make configurations ("alloc" answers nil).
@@ -99,8 +98,6 @@ public:
     std::optional<AssertionRecord> assertion(std::uint64_t id) const;
     std::size_t gapCount() const;
     std::vector<Gap> gaps() const;
-    // What the bar is restricted to now; nothing when no assertion is active.
-    std::optional<MenuBarRestriction> effectiveRestriction() const;
 
 private:
     class Configuration;

@@ -241,7 +241,7 @@ TEST(ProfileBookTest, AddProfileWithoutProfilesStartsBlank) {
 
 TEST(ProfileBookTest, AddProfileRefusals) {
     const StoredState base{1, {profile(1, "Default"), profile(2, "Work")}, {}, id(1)};
-    auto add = [](std::string name) {
+    auto add = [](const std::string& name) {
         return [name](StoredState& s) { return s.addProfile(name).has_value(); };
     };
     expectRefused(base, add("ＷＯＲＫ"), "taken ignoring case and width");
@@ -253,7 +253,7 @@ TEST(ProfileBookTest, AddProfileRefusals) {
 
 TEST(ProfileBookTest, RenameProfile) {
     const StoredState base{1, {profile(1, "Default"), profile(2, "Work"), profile(3, "Home")}, {}, id(1)};
-    auto rename = [](int n, std::string name) {
+    auto rename = [](int n, const std::string& name) {
         return [n, name](StoredState& s) { return s.renameProfile(id(n), name); };
     };
     expectRefused(base, rename(9, "Other"), "no such profile");
@@ -263,6 +263,11 @@ TEST(ProfileBookTest, RenameProfile) {
     expectRefused(base, rename(2, defaultName), "another profile's shown name");
     expectRefused(base, rename(2, "Work"), "its own name");
     expectRefused(base, rename(2, "  Work\t"), "its own name once normalized");
+    // "ガ" precomposed (U+30AC) and "カ" + the combining voiced mark (U+3099) are one name.
+    const StoredState kana{1, {profile(1, "Default"), profile(2, "\u30AC\u30A4\u30C9")}, {}, id(1)};
+    expectRefused(kana, rename(2, "\u30AB\u3099\u30A4\u30C9"), "its own name, composed otherwise");
+    const StoredState decomposed{1, {profile(1, "Default"), profile(2, "\u30AB\u3099")}, {}, id(1)};
+    expectRefused(decomposed, rename(2, "\u30AC"), "its own name, precomposed");
 
     struct Case {
         const char* name;
@@ -364,7 +369,7 @@ TEST(ProfileBookTest, AddRule) {
     EXPECT_EQ(state.rules, (std::vector<AppRule>{*first, *second, *third})) << "appended in order";
     EXPECT_NE(first->id(), second->id());
 
-    auto add = [](std::string app, C condition, Uuid profileID) {
+    auto add = [](const std::string& app, C condition, Uuid profileID) {
         return [=](StoredState& s) { return s.addRule(app, condition, profileID).has_value(); };
     };
     expectRefused(state, add("com.example.mail", C::running, id(1)), "the same pair");

@@ -2,10 +2,15 @@
 
 #include "Support/ModelPrinters.h"
 
+#include <algorithm>
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 using namespace pellacor::core;
@@ -235,7 +240,7 @@ TEST(OrderPlannerTest, LongestDecreasingTakesTheEarliestLongestRun) {
         LayoutTable table;
         std::vector<std::string> keys;
         for (std::size_t i = 0; i < c.positions.size(); ++i) {
-            keys.push_back("k" + std::to_string(i));
+            keys.push_back(fmt::format("k{}", i));
             table[keys.back()] = c.positions[i];
         }
         EXPECT_EQ(OrderPlanner::longestDecreasing(keys, table), c.expected) << c.label;
@@ -416,6 +421,85 @@ TEST(OrderPlannerTest, PlanMovesTheFewestKeysIntoProfileOrder) {
         ASSERT_TRUE(std::holds_alternative<LayoutTable>(result)) << c.label;
         expectTable(std::get<LayoutTable>(result), c.expected, c.label);
     }
+}
+
+// Beyond about 2^51 a quarter is lost in rounding: the planned positions must
+// still be apart and in the wanted order, so that planning again finds nothing
+// to do only once the bar is in order.
+TEST(OrderPlannerTest, PlanAtHugePositionsNeverTiesAndReachesTheOrder) {
+    const std::string a = key("com.example.a");
+    const std::string b = key("com.example.b");
+    const std::string h = key("com.example.h");
+    const std::string h2 = key("com.example.h2");
+    const AppKey A("com.example.a"), B("com.example.b"), H("com.example.h"), H2("com.example.h2");
+    const Profile p =
+        profile({{A, Section::shown}, {B, Section::shown}, {H, Section::hidden}, {H2, Section::hidden}},
+                {H, H2, A, B});
+    constexpr double huge = 1e17; // doubles there are 16 apart
+    struct Case {
+        const char* label;
+        LayoutTable table;
+        std::vector<std::string> newKeys;
+    };
+    const std::vector<Case> cases{
+        {"hidden right of the control, shown left of it",
+         {{a, huge + 64}, {control, huge}, {h, huge - 64}},
+         {}},
+        {"a run between neighbours one double apart moves a neighbour along",
+         {{h, huge + 16}, {control, huge}, {a, huge - 16}, {h2, huge - 32}, {b, huge - 48}},
+         {}},
+        {"no double left between the control and its left neighbour",
+         {{h2, huge + 16}, {control, huge}, {h, huge - 16}},
+         {}},
+        {"new keys at the far left", {{control, huge}, {a, huge - 16}}, {b}},
+    };
+    for (const auto& c : cases) {
+        auto result =
+            OrderPlanner::plan(c.table, p, self, {standIn}, std::nullopt, std::nullopt, c.newKeys, {});
+        ASSERT_TRUE(std::holds_alternative<LayoutTable>(result)) << c.label;
+        const auto& changes = std::get<LayoutTable>(result);
+        EXPECT_FALSE(changes.empty()) << c.label << ": the bar is not in order yet";
+        EXPECT_FALSE(changes.contains(control)) << c.label;
+
+        LayoutTable merged = c.table;
+        for (const auto& newKey : c.newKeys) {
+            merged.emplace(newKey, 0); // stands for where it was added, moved by the plan
+        }
+        for (const auto& [k, position] : changes) {
+            merged.insert_or_assign(k, position);
+        }
+        std::set<double> distinct;
+        for (const auto& [k, position] : merged) {
+            distinct.insert(position);
+        }
+        EXPECT_EQ(distinct.size(), merged.size()) << c.label << ": no two positions tie";
+        // Left to right as the profile wants: h, h2, the control item, a, b.
+        std::vector<std::pair<double, std::string>> bar;
+        for (const auto& [k, position] : merged) {
+            bar.emplace_back(-position, k);
+        }
+        std::sort(bar.begin(), bar.end());
+        std::vector<std::string> order;
+        for (const auto& entry : bar) {
+            order.push_back(entry.second);
+        }
+        std::vector<std::string> wanted;
+        for (const auto& k : {h, h2, control, a, b}) {
+            if (merged.contains(k)) {
+                wanted.push_back(k);
+            }
+        }
+        EXPECT_EQ(order, wanted) << c.label;
+        auto again = OrderPlanner::plan(merged, p, self, {standIn}, std::nullopt, std::nullopt, {}, {});
+        ASSERT_TRUE(std::holds_alternative<LayoutTable>(again)) << c.label;
+        EXPECT_TRUE(std::get<LayoutTable>(again).empty()) << c.label << ": the planned order holds";
+    }
+
+    // At the very end of the finite range the wanted order cannot be written: a refusal, not "in order".
+    constexpr double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(OrderPlanner::plan({{control, largest}, {h, 1}}, p, self, {standIn}, std::nullopt, std::nullopt,
+                                 {}, {}),
+              OrderPlanner::PlanResult(OrderPlanner::Refusal::noRoom));
 }
 
 TEST(OrderPlannerTest, PlanRefusesWithoutAControlItem) {

@@ -4,6 +4,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 
 #include <atomic>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -102,7 +103,11 @@ TEST(MenuBarClientCoreShimTest, ActivatesWithEverySystemItemAndInvalidatesOnceUn
     ASSERT_NE(shim, nullptr);
 
     std::atomic<int> completions{0};
-    auto token = shim->activate({"app.trayvane.pellacor", "com.example.a"}, [&] { ++completions; });
+    std::atomic<std::uint64_t> reported{99};
+    auto token = shim->activate({"app.trayvane.pellacor", "com.example.a"}, [&](std::uint64_t error) {
+        reported = error;
+        ++completions;
+    });
     ASSERT_NE(token, nullptr);
     ASSERT_EQ(service.assertions().size(), 1u);
     auto record = service.assertions()[0];
@@ -113,6 +118,7 @@ TEST(MenuBarClientCoreShimTest, ActivatesWithEverySystemItemAndInvalidatesOnceUn
     EXPECT_EQ(record.allowedSystemItems.back(), 63);
     EXPECT_EQ(service.releasePendingCompletions(), 1u);
     EXPECT_EQ(completions.load(), 1);
+    EXPECT_EQ(reported.load(), 0u) << "an activation that took effect reports no error";
     EXPECT_EQ(service.activeAssertionCount(), 1u);
 
     token->invalidateOnce();
@@ -123,15 +129,24 @@ TEST(MenuBarClientCoreShimTest, ActivatesWithEverySystemItemAndInvalidatesOnceUn
     EXPECT_EQ(service.invalidationCount(), 2);
 
     // Releasing a token that was never invalidated ends its assertion once.
-    auto second = shim->activate({"com.example.a"}, [] {});
+    auto second = shim->activate({"com.example.a"}, [](std::uint64_t) {});
     service.releasePendingCompletions();
     EXPECT_EQ(service.activeAssertionCount(), 1u);
     second.reset();
     EXPECT_EQ(service.invalidationCount(), 3);
     EXPECT_EQ(service.activeAssertionCount(), 0u);
 
+    // The framework's error reaches the caller: the assertion never took effect.
+    service.setCompletionError(7);
+    auto failed = shim->activate({"com.example.a"}, [&](std::uint64_t error) { reported = error; });
+    ASSERT_NE(failed, nullptr);
+    service.releasePendingCompletions();
+    EXPECT_EQ(reported.load(), 7u);
+    EXPECT_EQ(service.activeAssertionCount(), 0u);
+
+    service.setCompletionError(0);
     service.setRefusesConfiguration(true);
-    EXPECT_EQ(shim->activate({"com.example.a"}, [] {}), nullptr);
+    EXPECT_EQ(shim->activate({"com.example.a"}, [](std::uint64_t) {}), nullptr);
 }
 
 } // namespace

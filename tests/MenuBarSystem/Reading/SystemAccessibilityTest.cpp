@@ -82,7 +82,7 @@ CopyResult element(const std::shared_ptr<FakeAccessibility::Node>& node) {
 CopyResult elements(const std::vector<std::shared_ptr<FakeAccessibility::Node>>& nodes) {
     AccessibilityValue::Array array;
     for (const auto& node : nodes) {
-        array.push_back(AccessibilityValue{AccessibilityElement(node)});
+        array.emplace_back().content.emplace<AccessibilityElement>(node);
     }
     return ok(std::move(array));
 }

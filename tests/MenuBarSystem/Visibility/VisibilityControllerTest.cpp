@@ -335,6 +335,23 @@ TEST_F(VisibilityControllerTest, RefusedConfigurationIsARejectedRestriction) {
     EXPECT_FALSE(controller->isRestricting());
 }
 
+TEST_F(VisibilityControllerTest, ACompletionReportingAnErrorIsAFailureThatLeavesNothingHidden) {
+    applyAndComplete(allow({"com.example.a"}));
+    service().setCompletionError(5);
+    EXPECT_EQ(applyAndComplete(allow({"com.example.b"})),
+              Result::unavailable(UnavailableReason::systemError(5)))
+        << "the framework answered, but nothing was restricted";
+    EXPECT_EQ(controller->currentPlan(), VisibilityPlan::noRestriction());
+    EXPECT_EQ(shown(), everyone) << "the restriction in force was lifted as with every failure";
+    EXPECT_FALSE(controller->isRestricting());
+    EXPECT_EQ(service().activeAssertionCount(), 0u);
+
+    // Once the framework works again the same plan is sent anew, not taken as in force.
+    service().setCompletionError(0);
+    EXPECT_EQ(applyAndComplete(allow({"com.example.b"})), Result::ok(allow({"com.example.b"})));
+    EXPECT_EQ(shown(), (std::set<std::string>{self, "com.example.b"}));
+}
+
 TEST_F(VisibilityControllerTest, CompletionOnTheFrameworksOwnThreadResumesOnTheMainExecutor) {
     service().setCompletionMode(Mode::immediate);
     auto handle = start(allow({"com.example.b"}));

@@ -1,4 +1,4 @@
-#include "MenuBarSystem/Reordering/LayoutFolder.h"
+#include "MenuBarSystem/Private/LayoutFolder.h"
 
 #include "Support/LayoutHome.h"
 
