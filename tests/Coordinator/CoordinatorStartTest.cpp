@@ -406,14 +406,8 @@ TEST_F(Starting, APauseDuringTheHiddenBarWaitEndsItSilently) {
 // -- The fold rescue ----------------------------------------------------------------
 
 TEST_F(Starting, AMissingButPlacedOwnItemCollapsesAndEndsTheRescueWhenItAppears) {
-    reader->items = {item(otherApp)};
-    health->report = reportOf({HealthProblem::ownItemMissing});
-    ownItemPlaced = true;
-    Coordinator& c = start();
-    executor.advanceBy(1s + 2s);
-    EXPECT_EQ(c.baseState(), State::collapsed);
-    EXPECT_TRUE(Probe::foldRescue(c));
-    EXPECT_TRUE(Probe::startTask(c));
+    Coordinator& c = startFoldRescue();
+    EXPECT_FALSE(Probe::startTask(c).isFinished());
     EXPECT_THAT(
         linesWith("操作口"),
         ElementsAre("log(default) 操作口が一覧にありません（「≪」の後ろに畳まれたかもしれません）。"
