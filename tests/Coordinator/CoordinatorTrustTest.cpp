@@ -73,6 +73,8 @@ TEST_F(Trust, AGrantGivesThreeFreshStartsUntilTheNextGrant) {
     for (int attempt = 1; attempt <= 3; ++attempt) {
         SCOPED_TRACE(attempt);
         const int generation = Probe::startGeneration(c);
+        // The fresh attempt's read waits, so the attempt stays under way.
+        reader->allReads.hold();
         tick();
         EXPECT_EQ(c.effectiveState(), State::starting);
         EXPECT_GT(Probe::startGeneration(c), generation);
@@ -91,6 +93,7 @@ TEST_F(Trust, AGrantGivesThreeFreshStartsUntilTheNextGrant) {
     trust->trusted = false;
     tick();
     trust->trusted = true;
+    reader->allReads.hold();
     tick();
     EXPECT_EQ(c.effectiveState(), State::starting);
     EXPECT_EQ(Probe::grantRetriesLeft(c), 2);
@@ -161,6 +164,7 @@ TEST_F(Trust, TheControlItemBackEndsOnlyItsOwnPause) {
     ASSERT_EQ(c.currentPauseReason(), PauseReason::controlRemoved());
     take();
     ownItemOnBar = true;
+    reader->allReads.hold();
     tick();
     EXPECT_EQ(c.effectiveState(), State::starting);
     EXPECT_EQ(logLines().front(), "log(default) 操作口がメニューバーに戻りました。点検からやり直します");

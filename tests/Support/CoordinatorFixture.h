@@ -45,7 +45,9 @@ namespace pellacor::testing {
 // and every duration handed to its sleep in `sleeps`.
 //
 // Adjust `timings` or the services before `build()`; `start()` builds when
-// needed, starts and runs the executor until idle.
+// needed, starts and runs the executor until idle. Unless `holdStartRead` is
+// turned off, the start attempt's first read is held and never answered, so the
+// coordinator stays `starting` until the test sets a state itself.
 class CoordinatorFixture : public ::testing::Test {
 protected:
     using Coordinator = coordinator::Coordinator;
@@ -146,6 +148,9 @@ protected:
         if (!coordinator) {
             build();
         }
+        if (holdStartRead && !pauseAtLaunch && !Probe::hasStarted(*coordinator)) {
+            reader->allReads.hold();
+        }
         coordinator->start(std::move(pauseAtLaunch));
         executor.runUntilIdle();
         return *coordinator;
@@ -197,6 +202,7 @@ protected:
     std::shared_ptr<FakeScreenSensor> screens;
     std::shared_ptr<FakeItemReorderer> reorderer;
 
+    bool holdStartRead = true;
     bool ownItemPlaced = true;
     std::optional<bool> ownItemOnBar = true;
     bool belowBarVisible = true;

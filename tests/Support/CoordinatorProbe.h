@@ -68,6 +68,18 @@ public:
     static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
     static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
     static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
+    static int& notchChangeCount(Coordinator& c) { return c.notchChangeCount; }
+
+    static std::string describe(const system::ItemReading::Result& result) {
+        return Coordinator::describe(result);
+    }
+    static bool menuBarLooksHidden(const system::ItemReading::Result& result,
+                                   const std::string& selfBundleID) {
+        return Coordinator::menuBarLooksHidden(result, selfBundleID);
+    }
+    static bool isWorthRetrying(const system::HealthReport& report) {
+        return Coordinator::isWorthRetrying(report);
+    }
     static std::optional<bool>& revealAfterStart(Coordinator& c) { return c.revealAfterStart; }
     static std::optional<bool>& deferredOrder(Coordinator& c) { return c.deferredOrder; }
     static bool isBelowBarShown(Coordinator& c) { return c.isBelowBarShown; }

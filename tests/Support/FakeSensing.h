@@ -7,22 +7,30 @@
 #include "Support/FakeCallLog.h"
 #include "Support/ScriptedReplies.h"
 
+#include <deque>
 #include <fmt/format.h>
 #include <vector>
 
 namespace pellacor::testing {
 
-// The health check: answers `report`, and keeps every read it judged.
+// The health check: answers the next of `reports`, then `report`, and keeps
+// every read it judged.
 class FakeHealthCheck final : public system::HealthChecking {
 public:
     system::HealthReport report;
+    mutable std::deque<system::HealthReport> reports;
     mutable std::vector<system::ItemReading::Result> judged;
     FakeCallLog log;
 
     system::HealthReport evaluate(const system::ItemReading::Result& read) const override {
         log.note("evaluate(" + system::toString(read) + ")");
         judged.push_back(read);
-        return report;
+        if (reports.empty()) {
+            return report;
+        }
+        auto next = std::move(reports.front());
+        reports.pop_front();
+        return next;
     }
 };
 

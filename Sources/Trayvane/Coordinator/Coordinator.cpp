@@ -49,6 +49,10 @@ std::shared_ptr<Coordinator> Coordinator::create(Services services, Timings timi
         !clocks.wallClock) {
         return nullptr;
     }
+    // The hidden-bar wait repeats its last delay; without one it would poll without pause.
+    if (timings.hiddenBarPollDelays.empty()) {
+        return nullptr;
+    }
     return std::shared_ptr<Coordinator>(
         new Coordinator(std::move(services), std::move(timings), std::move(clocks)));
 }
@@ -198,10 +202,7 @@ void Coordinator::setBase(MenuBarState state, std::optional<PauseReason> reason)
 
 void Coordinator::beginStarting() {
     const int generation = ++startGeneration;
-    if (foldRescue) {
-        foldRescue = false;
-        notchSettingChanged();
-    }
+    setFoldRescue(false);
     setBase(MenuBarState::starting, std::nullopt);
     // An earlier attempt is not cancelled: its generation makes it stale.
     startTask = concurrency::spawn(executor, startAttempt(weak_from_this(), reader, generation));

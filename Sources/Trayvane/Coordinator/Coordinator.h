@@ -117,7 +117,8 @@ public:
         concurrency::WallClock wallClock;
     };
 
-    // Nothing when a required service or clock is missing.
+    // Nothing when a required service or clock is missing, or the hidden-bar
+    // wait has no delay.
     static std::shared_ptr<Coordinator> create(Services services, Timings timings, Clocks clocks);
 
     // The quick reads after an application launch: 0.3, 0.4, 0.5, 0.8, 1.0, 1.5 s.
@@ -233,9 +234,31 @@ private:
 
     // -- Start-up (CoordinatorStart.cpp) -----------------------------------------
 
-    // The start attempt (filled with the start-up work).
+    // The start attempt: reads, judges the read, retries passing problems, waits
+    // while the bar looks hidden, then decides through `finishStarting`.
     static concurrency::Task<void> startAttempt(std::weak_ptr<Coordinator> weak,
                                                 std::shared_ptr<system::ItemReading> reader, int generation);
+    // Polls for the own item while only Apple's items can be read; true when the
+    // attempt should read again, false when it has become stale.
+    static concurrency::Task<bool> waitForMenuBarToShow(std::weak_ptr<Coordinator> weak,
+                                                        std::shared_ptr<system::ItemReading> reader,
+                                                        int generation);
+    // The decision after the last read of an attempt.
+    void finishStarting(const system::ItemReading::Result& result, const system::HealthReport& report);
+    // Starts the fold rescue: hiding goes on while it watches for the control item.
+    void checkOwnItemAppears();
+    static concurrency::Task<void> foldRescueTask(std::weak_ptr<Coordinator> weak,
+                                                  std::shared_ptr<system::ItemReading> reader, int generation,
+                                                  std::string selfBundleID, std::vector<Duration> delays);
+    // Whether a start attempt of this generation may still act.
+    bool isStartCurrent(int generation) const;
+    // A read's summary for the log: count, owners and whether the chevron is there.
+    static std::string describe(const system::ItemReading::Result& result);
+    // Only Apple's items were read, none of them the own: the bar itself seems hidden.
+    static bool menuBarLooksHidden(const system::ItemReading::Result& result,
+                                   const std::string& selfBundleID);
+    // Only passing problems (a time-out, no items, no own item) are worth another read.
+    static bool isWorthRetrying(const system::HealthReport& report);
 
     // -- Trust (CoordinatorTrust.cpp) ---------------------------------------------
 
@@ -300,6 +323,8 @@ private:
 
     // The notch watch (filled with the notch work).
     void updateNotchWatch();
+    // Asks the notch handling to make room for a folded control item, or stops asking.
+    void setFoldRescue(bool on);
 
     // -- Order (CoordinatorOrder.cpp) --------------------------------------------
 
