@@ -1,6 +1,7 @@
 #include "MenuBarCore/Storage/Store.h"
 
 #include <cstdlib>
+#include <fmt/format.h>
 #include <pwd.h>
 #include <unistd.h>
 #include <variant>
@@ -160,7 +161,8 @@ Store::SaveResult Store::save(const StoredState& state) const {
     }
 
     // A killed save leaves ".state.json.XXXXXX" behind; the next save clears it.
-    const auto failure = fileSystem_->replace(fileURL_, bytes, "." + fileURL_.filename().string() + ".");
+    const auto failure =
+        fileSystem_->replace(fileURL_, bytes, fmt::format(".{}.", fileURL_.filename().string()));
     if (failure) {
         return SaveResult::failed(errorName(replaceError(*failure)));
     }
