@@ -164,7 +164,7 @@ void Coordinator::appActivity(const system::AppActivity& event) {
     }
     enforce();
     // Copied: the calls below may reach back into the model.
-    const std::string bundleID = event.bundleID();
+    const std::string bundleID = event.bundleID(); // NOLINT(performance-unnecessary-copy-initialization)
     const core::AppKey app(bundleID);
     if (bundleID != selfBundleID && (app.isApple() || profile.section(app) == core::Section::shown)) {
         schedulePlaceShown(2s);

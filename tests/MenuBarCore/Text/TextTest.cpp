@@ -379,6 +379,9 @@ TEST(TextSweepTest, ArbitraryBytesGiveWellFormedText) {
 // Text too long for ICU goes to it in pieces; counting and folding piece by
 // piece must give what the whole text gives, wherever the pieces are cut.
 TEST(TextPiecesTest, PiecesNeverCutAClusterOrANormalizationSegment) {
+    // The literals are split after hexadecimal escapes on purpose, not for
+    // want of a comma.
+    // NOLINTBEGIN(bugprone-suspicious-missing-comma)
     const std::string samples[]{
         "e\xCC\x81tude Stra\xC3\x9F"
         "e \xF0\x9F\x87\xAF\xF0\x9F\x87\xB5 flag", // é, ß, a flag
@@ -390,6 +393,7 @@ TEST(TextPiecesTest, PiecesNeverCutAClusterOrANormalizationSegment) {
         "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A",            // no ASCII at all
         "A\xCC\x8A\xCC\x81ngstr\xC3\xB6m \xC4\xB0 \xFF\xFE bad",                   // marks, İ, ill-formed
     };
+    // NOLINTEND(bugprone-suspicious-missing-comma)
     for (const std::string& text : samples) {
         for (std::size_t limit = 4; limit <= text.size() + 1; ++limit) {
             const auto pieces = Text::icuPieces(text, limit);

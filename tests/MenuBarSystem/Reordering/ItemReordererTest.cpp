@@ -160,7 +160,7 @@ std::string layoutFileWithKey(const std::string& odd, bool utf16) {
 
 TEST_F(ItemReordererTest, AHostileKeyNeitherStopsTheProgramNorGetsRewritten) {
     // A NUL inside a key makes the whole file unreadable: the table is missing.
-    layout.storeFileBytes(layoutFileWithKey(std::string("status:a\0b::x", 14), true));
+    layout.storeFileBytes(layoutFileWithKey(std::string("status:a\0b::x", 13), true));
     EXPECT_EQ(run(reorderer.readTable()), Result::unavailable(UnavailableReason::layoutTableMissing));
     EXPECT_EQ(run(reorderer.write({{appA, 1}}, {})),
               Result::unavailable(UnavailableReason::layoutTableMissing));
