@@ -31,13 +31,14 @@ const std::string hiddenBarLine =
     "出るまで待ちます（何も隠しません）";
 
 // A coordinator whose start attempt runs against the fakes (its reads are not
-// held). The periodic trust
-// checks are off, so that `sleeps` holds only the start-up's waits.
+// held). The periodic trust checks and the automatic collapse are off, so that
+// `sleeps` holds only the start-up's waits.
 class Starting : public CoordinatorFixture {
 protected:
     Starting() {
         holdStartRead = false;
         timings.trustCheckInterval = std::nullopt;
+        timings.autoCollapseAfter = std::nullopt;
     }
 
     static core::ItemSnapshot chevronItem() {

@@ -83,6 +83,12 @@ public:
     static std::optional<bool>& revealAfterStart(Coordinator& c) { return c.revealAfterStart; }
     static std::optional<bool>& deferredOrder(Coordinator& c) { return c.deferredOrder; }
     static bool isBelowBarShown(Coordinator& c) { return c.isBelowBarShown; }
+    static void hoverReveal(Coordinator& c) { c.hoverReveal(); }
+    static void autoCollapse(Coordinator& c) { c.autoCollapse(); }
+    static const concurrency::TaskHandle<void>& collapseTask(Coordinator& c) { return c.collapseTask; }
+    static int collapseGeneration(Coordinator& c) { return c.collapseGeneration; }
+    static const concurrency::TaskHandle<void>& hoverTask(Coordinator& c) { return c.hoverTask; }
+    static int hoverGeneration(Coordinator& c) { return c.hoverGeneration; }
 
     static const std::optional<core::VisibilityPlan>& requestedPlan(Coordinator& c) {
         return c.requestedPlan;

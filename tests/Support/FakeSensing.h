@@ -7,8 +7,10 @@
 #include "Support/FakeCallLog.h"
 #include "Support/ScriptedReplies.h"
 
+#include <cstddef>
 #include <deque>
 #include <fmt/format.h>
+#include <initializer_list>
 #include <vector>
 
 namespace pellacor::testing {
@@ -45,23 +47,49 @@ public:
     }
 };
 
+// The samples a sensor fake gives, one per call in the order they were
+// scripted; once they are used up, every call answers `next`.
+template <typename Sample> class ScriptedSamples {
+public:
+    Sample next;
+
+    // The next calls answer these, in order.
+    void then(std::initializer_list<Sample> samples) { scripted_.insert(scripted_.end(), samples); }
+    // The next `count` calls answer `sample`.
+    void then(Sample sample, std::size_t count) { scripted_.insert(scripted_.end(), count, sample); }
+    std::size_t scriptedCount() const { return scripted_.size(); }
+
+    Sample take() {
+        if (scripted_.empty()) {
+            return next;
+        }
+        Sample sample = std::move(scripted_.front());
+        scripted_.pop_front();
+        return sample;
+    }
+
+private:
+    std::deque<Sample> scripted_;
+};
+
 class FakePointerSensor final : public system::PointerSensing {
 public:
-    system::PointerSample next;
+    ScriptedSamples<system::PointerSample> samples;
     FakeCallLog log;
 
     system::PointerSample sample() override {
         log.note("sample");
-        return next;
+        return samples.take();
     }
 };
 
-// Unscripted checks of the bar answer `space`.
+// Unscripted checks of the bar answer `space`; `menuOpen` is read at every call,
+// so a test (or a check it holds) can open a menu at any moment.
 class FakeHoverSensor final : public system::HoverSensing {
 public:
     explicit FakeHoverSensor(concurrency::MainExecutor& executor) : spaceChecks(executor) {}
 
-    system::HoverSample next;
+    ScriptedSamples<system::HoverSample> samples;
     bool menuOpen = false;
     system::HoverSpaceCheck space{true, ""};
     ScriptedReplies<system::HoverSpaceCheck> spaceChecks;
@@ -69,7 +97,7 @@ public:
 
     system::HoverSample sample() override {
         log.note("sample");
-        return next;
+        return samples.take();
     }
     bool menuIsOpen() override {
         log.note("menuIsOpen");

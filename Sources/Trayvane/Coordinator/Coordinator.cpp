@@ -53,6 +53,12 @@ std::shared_ptr<Coordinator> Coordinator::create(Services services, Timings timi
     if (timings.hiddenBarPollDelays.empty()) {
         return nullptr;
     }
+    // The auto-collapse and hover loops step by these; a step of no time would
+    // spin on the main executor and never count any time away.
+    if (timings.autoCollapseTick <= Duration::zero() || timings.hoverTick <= Duration::zero() ||
+        timings.hoverIdleTick <= Duration::zero()) {
+        return nullptr;
+    }
     return std::shared_ptr<Coordinator>(
         new Coordinator(std::move(services), std::move(timings), std::move(clocks)));
 }

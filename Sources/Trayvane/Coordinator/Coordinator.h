@@ -117,8 +117,8 @@ public:
         concurrency::WallClock wallClock;
     };
 
-    // Nothing when a required service or clock is missing, or the hidden-bar
-    // wait has no delay.
+    // Nothing when a required service or clock is missing, the hidden-bar wait
+    // has no delay, or a loop's step is not positive.
     static std::shared_ptr<Coordinator> create(Services services, Timings timings, Clocks clocks);
 
     // The quick reads after an application launch: 0.3, 0.4, 0.5, 0.8, 1.0, 1.5 s.
@@ -161,11 +161,24 @@ public:
     // fresh items. Dropped while one is in flight.
     void refreshItems();
 
-    // -- Later concerns the hub and the entry points call ----------------------
+    // -- Toggle, reveal, collapse -------------------------------------------------
 
+    // The click on the control item and the reveal hot key: reveals (everything
+    // with `option`) or collapses; with the below-bar panel switched on, a plain
+    // toggle while collapsed opens or closes the panel instead.
+    void toggle(bool option);
     // Reveals the hidden (or every) section, opens the below-bar panel instead, or
     // remembers the wish while starting.
     void reveal(bool all);
+    // Back to collapsed from a revealed state; closes the panel and forgets a
+    // reveal wished for while starting.
+    void collapse();
+    // Starts or stops the hover-reveal watch to suit the state, the switch and the
+    // panel; the shell calls it at launch and when the hover switch changes.
+    void updateHoverWatch();
+
+    // -- Later concerns the hub and the entry points call ----------------------
+
     // Below-bar panel state: shown on request, and closed from outside.
     void setBelowBar(bool show);
     void belowBarDidClose();
@@ -308,9 +321,26 @@ private:
 
     // -- Reveal (CoordinatorReveal.cpp) ------------------------------------------
 
-    // Auto-collapse and hover watches (filled with the toggle and hover-reveal work).
+    // Reveals because the pointer rested on the control item or the empty band
+    // right of it (the hover loop's verdict).
+    void hoverReveal();
+    // Collapses because the pointer stayed away long enough (the auto-collapse loop's).
+    void autoCollapse();
+    // Starts or stops the auto-collapse watch to suit the state.
     void updateAutoCollapse();
-    void updateHoverWatch();
+    // Counts the time the pointer spends away from the menu bar, in ticks, and
+    // collapses once it reaches the limit.
+    static concurrency::Task<void> autoCollapseLoop(std::weak_ptr<Coordinator> weak, int generation,
+                                                    Duration limit, Duration tick,
+                                                    std::shared_ptr<system::PointerSensing> pointer,
+                                                    concurrency::Sleep sleep);
+    // Feeds the hover dwell with samples and checks a completed dwell: no menu
+    // open, and for the right-hand band that it really is empty space.
+    static concurrency::Task<void> hoverLoop(std::weak_ptr<Coordinator> weak, int generation,
+                                             std::shared_ptr<system::HoverSensing> hover);
+    // Whether a hover loop of this generation may still act.
+    static bool isHoverCurrent(const std::shared_ptr<Coordinator>& self, int generation);
+    // Each bumps its loop's generation, cancels the task and forgets it.
     void stopAutoCollapse();
     void stopHoverWatch();
 
