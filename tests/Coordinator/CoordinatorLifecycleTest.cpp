@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace pellacor::testing {
 namespace {
@@ -236,6 +237,9 @@ struct RevealWishCase {
     State endsIn;
     State then;
 };
+void PrintTo(const RevealWishCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RevealAfterStart : public CoordinatorFixture, public ::testing::WithParamInterface<RevealWishCase> {};
 
@@ -300,6 +304,9 @@ struct LaunchCase {
     bool known;
     bool placed; // a placement after 2 s
 };
+void PrintTo(const LaunchCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LaunchEvents : public CoordinatorFixture, public ::testing::WithParamInterface<LaunchCase> {};
 
@@ -366,6 +373,9 @@ struct LevelCase {
     concurrency::Duration after;
     const char* level;
 };
+void PrintTo(const LevelCase& c, std::ostream* os) {
+    *os << std::chrono::duration<double>(c.after).count() << " s: " << c.level;
+}
 
 class StateLogLevel : public CoordinatorFixture, public ::testing::WithParamInterface<LevelCase> {};
 

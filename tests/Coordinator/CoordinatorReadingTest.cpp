@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace pellacor::testing {
 namespace {
@@ -266,6 +267,9 @@ struct AdoptCase {
     std::vector<std::string> events;
     bool placed; // a placement of shown applications at once
 };
+void PrintTo(const AdoptCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Adoption : public Reading, public ::testing::WithParamInterface<AdoptCase> {};
 
@@ -352,6 +356,9 @@ struct FailureCase {
     State state;
     State then;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReadFailure : public Reading, public ::testing::WithParamInterface<FailureCase> {};
 

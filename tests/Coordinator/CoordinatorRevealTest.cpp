@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,9 @@ struct MoveCase {
     State expected; // base state afterwards
     bool panelShown;
 };
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::string nameOf(State state) {
     return std::string(core::rawValue(state));
@@ -569,6 +573,9 @@ struct ClosedOutsideCase {
     bool panelMode;
     std::vector<std::string> after; // what the move does once the panel is known closed
 };
+void PrintTo(const ClosedOutsideCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ClosedOutside : public RevealFixture, public ::testing::WithParamInterface<ClosedOutsideCase> {};
 

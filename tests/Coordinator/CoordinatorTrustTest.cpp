@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace pellacor::testing {
 namespace {
@@ -119,6 +120,9 @@ struct OwnItemCase {
     State then;
     int streak;
 };
+void PrintTo(const OwnItemCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OwnItemOnBar : public Trust, public ::testing::WithParamInterface<OwnItemCase> {};
 

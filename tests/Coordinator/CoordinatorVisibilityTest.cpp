@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace pellacor::testing {
 namespace {
@@ -120,6 +121,9 @@ struct SupersededCase {
     bool newerFirst;
     bool newerFails;
 };
+void PrintTo(const SupersededCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SupersededAnswer : public Visibility, public ::testing::WithParamInterface<SupersededCase> {};
 
@@ -176,6 +180,9 @@ struct FailureCase {
     Result answer;
     system::HealthProblem problem;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FailedRestriction : public Visibility, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -277,6 +284,9 @@ struct OverflowCase {
     std::vector<std::string> revealed;
     std::set<std::string> expected;
 };
+void PrintTo(const OverflowCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class NotchPlanOverflow : public Visibility, public ::testing::WithParamInterface<OverflowCase> {};
 
