@@ -37,6 +37,11 @@ public:
     // Where a top-down point of the simulated desktop lies in the view, and back.
     QPointF viewPoint(const core::Point& topDown) const;
     core::Point topDownPoint(const QPointF& view) const;
+    // Where a top-down point of the simulated desktop lies on the real screen:
+    // what the program places in points (a menu, a panel) goes there.
+    QPoint globalPosition(const core::Point& topDown) const {
+        return mapToGlobal(viewPoint(topDown).toPoint());
+    }
 
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }

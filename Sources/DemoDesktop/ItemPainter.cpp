@@ -158,7 +158,9 @@ void ItemPainter::paintWindow(QPainter& painter, const QRectF& bounds, const std
     painter.drawRoundedRect(bounds, 10, 10);
     const QRectF title(bounds.left(), bounds.top(), bounds.width(), titleBarHeight);
     painter.setBrush(dark_ ? QColor(58, 58, 62) : QColor(232, 232, 234));
+    // Rounded at the top only: the lower half squared off by a rectangle over it.
     QPainterPath top;
+    top.setFillRule(Qt::WindingFill);
     top.addRoundedRect(title, 10, 10);
     top.addRect(title.adjusted(0, titleBarHeight / 2, 0, 0));
     painter.drawPath(top.simplified());

@@ -1,8 +1,10 @@
 #include "DemoDesktop/DesktopView.h"
 
+#include "DemoDesktop/OffscreenApplication.h"
 #include "MenuBarSystem/Watching/DragTracker.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/DesktopBuilders.h"
 #include "Support/TempDir.h"
 
 #include <QApplication>
@@ -23,27 +25,13 @@ QT_END_NAMESPACE
 
 namespace {
 
-// One application object for every test of the executable, on the offscreen
-// platform. It is never destroyed: Qt's own statics are gone by the time a
-// static object's destructor would run.
-QApplication& application() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "DemoDesktopTests";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
-
 // The default desktop with a home folder (its seeded layout table written
 // there), on a virtual clock, shown in a view.
 struct DesktopViewTest : ::testing::Test {
     pellacor::testing::TempDir home;
     std::shared_ptr<std::chrono::nanoseconds> clock = std::make_shared<std::chrono::nanoseconds>(1s);
     std::shared_ptr<SimulatedPlatform> platform = [this] {
-        application();
+        pellacor::testing::offscreenApplication();
         Scenario scenario = Scenario::defaultScenario();
         scenario.home.folder = home.path();
         auto made = std::make_shared<SimulatedPlatform>(scenario);
@@ -207,16 +195,10 @@ TEST_F(DesktopViewTest, ACommandDragInTheStripReachesTheDragWatchersInputAndMove
 }
 
 TEST_F(DesktopViewTest, AKeyChordReachesARegisteredHotKey) {
-    struct Counter {
-        static std::int32_t handle(const HotkeyManager::Event*, void* data) {
-            ++*static_cast<int*>(data);
-            return HotkeyManager::noErr;
-        }
-    };
     int pressed = 0;
     auto& manager = *platform->hotkeyManager();
-    manager.installApplicationEventHandler(
-        &Counter::handle, {{HotkeyManager::eventClassKeyboard, HotkeyManager::eventHotKeyPressed}}, &pressed);
+    manager.installApplicationEventHandler(&pellacor::testing::HotKeyCounter::handle,
+                                           pellacor::testing::HotKeyCounter::pressedEvents(), &pressed);
     // ⌘⇧P: P is key code 0x23, Command and Shift are 0x100 and 0x200.
     ASSERT_EQ(manager.registerApplicationHotKey(0x23, 0x0300, {1, 1}, 0).status, HotkeyManager::noErr);
 

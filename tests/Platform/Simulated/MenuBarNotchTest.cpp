@@ -2,43 +2,24 @@
 #include "Platform/Simulated/MenuBarLayout.h"
 #include "Platform/Simulated/SimulatedAccessibility.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Support/DesktopBuilders.h"
 
 #include <gtest/gtest.h>
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::application;
+using pellacor::testing::identifiers;
+using pellacor::testing::statusItem;
 
 namespace {
 
-SimulatedStatusItem item(std::string id, double width) {
-    SimulatedStatusItem result;
-    result.identifier = std::move(id);
-    result.width = width;
-    return result;
-}
-
-SimulatedApplication app(std::string bundle, std::int32_t pid, std::vector<SimulatedStatusItem> items) {
-    SimulatedApplication result;
-    result.bundleIdentifier = std::move(bundle);
-    result.processIdentifier = pid;
-    result.statusItems = std::move(items);
-    return result;
-}
-
 SimulatedStatusItem chevron() {
-    SimulatedStatusItem result = item("chevron", 16);
+    SimulatedStatusItem result = statusItem("chevron", 16);
     result.kind = SimulatedStatusItem::Kind::system;
     result.systemItemNumber = 5;
     result.isOverflowChevron = true;
     return result;
-}
-
-std::vector<std::string> identifiers(const std::vector<PlacedStatusItem>& placed) {
-    std::vector<std::string> ids;
-    for (const auto& p : placed) {
-        ids.push_back(p.item.identifier.value_or("?"));
-    }
-    return ids;
 }
 
 // A 1000-point screen whose housing covers 400 to 600: the items have the 400
@@ -47,9 +28,9 @@ struct MenuBarNotchTest : ::testing::Test {
     SimulatedScreen notched{core::Rect(0, 0, 1000, 800), 24, 200};
     SimulatedScreen plain{core::Rect(0, 0, 1000, 800), 24};
     std::vector<SimulatedApplication> apps{
-        app("com.apple.MenuBarAgent", 10, {chevron()}),
-        app("com.example.a", 11, {item("a1", 100), item("a2", 150)}),
-        app("com.example.b", 12, {item("b1", 140), item("b2", 30)}),
+        application("com.apple.MenuBarAgent", 10, {chevron()}),
+        application("com.example.a", 11, {statusItem("a1", 100), statusItem("a2", 150)}),
+        application("com.example.b", 12, {statusItem("b1", 140), statusItem("b2", 30)}),
     };
 };
 
@@ -63,7 +44,7 @@ TEST_F(MenuBarNotchTest, ItemsThatDoNotFitRightOfTheHousingFoldUnderTheChevron) 
     EXPECT_EQ(placed.front().frame, core::Rect(734, 0, 16, 24));
     EXPECT_EQ(placed.front().ownerBundleIdentifier, std::optional<std::string>("com.apple.MenuBarAgent"));
 
-    apps[2].statusItems = {item("b1", 100)};
+    apps[2].statusItems = {statusItem("b1", 100)};
     EXPECT_EQ(identifiers(MenuBarLayout::place(notched, notched.frame, apps, std::nullopt)),
               (std::vector<std::string>{"b1", "a2", "a1"}))
         << "everything fits (650 to 1000): no chevron";
@@ -76,7 +57,7 @@ TEST_F(MenuBarNotchTest, WithoutAHousingTheBarFoldsOnlyAtTheLeftEdgeAndShowsNoCh
 
 TEST_F(MenuBarNotchTest, NoRestrictionTakesTheChevronAway) {
     const MenuBarRestriction onlyA{{}, {"com.example.a"}};
-    apps[1].statusItems.push_back(item("a3", 200));
+    apps[1].statusItems.push_back(statusItem("a3", 200));
     EXPECT_EQ(identifiers(MenuBarLayout::place(notched, notched.frame, apps, onlyA)),
               (std::vector<std::string>{"chevron", "a2", "a1"}));
 }
@@ -96,6 +77,6 @@ TEST_F(MenuBarNotchTest, AccessibilityListsTheChevronOnlyWhileItStandsOnTheBar) 
                                                             : std::size_t{0};
     };
     EXPECT_EQ(childCount(), 1U);
-    desktop->setStatusItems(12, {item("b1", 100)});
+    desktop->setStatusItems(12, {statusItem("b1", 100)});
     EXPECT_EQ(childCount(), 0U) << "nothing folds, so there is no chevron to read";
 }

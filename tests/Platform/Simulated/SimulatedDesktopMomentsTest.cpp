@@ -1,5 +1,6 @@
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/DesktopBuilders.h"
 #include "Support/TempDir.h"
 
 #include <atomic>
@@ -7,24 +8,11 @@
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::application;
+using pellacor::testing::statusItem;
 using namespace std::chrono_literals;
 
 namespace {
-
-SimulatedStatusItem item(std::string id, double width) {
-    SimulatedStatusItem result;
-    result.identifier = std::move(id);
-    result.width = width;
-    return result;
-}
-
-SimulatedApplication app(std::string bundle, std::int32_t pid, std::vector<SimulatedStatusItem> items) {
-    SimulatedApplication result;
-    result.bundleIdentifier = std::move(bundle);
-    result.processIdentifier = pid;
-    result.statusItems = std::move(items);
-    return result;
-}
 
 // Two applications on a 1000-point screen (a1 960-1000, b1 930-960, b2
 // 900-930), a home folder, and a virtual clock on the desktop.
@@ -34,8 +22,8 @@ struct SimulatedDesktopMomentsTest : ::testing::Test {
     std::unique_ptr<SimulatedPlatform> platform = [this] {
         Scenario s;
         s.screens = {SimulatedScreen{core::Rect(0, 0, 1000, 800)}};
-        s.applications = {app("com.example.a", 11, {item("a1", 40)}),
-                          app("com.example.b", 12, {item("b1", 30), item("b2", 30)})};
+        s.applications = {application("com.example.a", 11, {statusItem("a1", 40)}),
+                          application("com.example.b", 12, {statusItem("b1", 30), statusItem("b2", 30)})};
         s.home.folder = home.path();
         auto made = std::make_unique<SimulatedPlatform>(s);
         made->desktop()->setClock([c = clock] { return std::chrono::nanoseconds(c->load()); });
@@ -83,7 +71,7 @@ TEST_F(SimulatedDesktopMomentsTest, ADelayedPlacementIsAnnouncedAsAMenuBarChange
     auto& desktop = *platform->desktop();
     auto apps = desktop.applications();
     desktop.setRestriction(MenuBarRestriction{{}, {"com.example.a"}});
-    SimulatedApplication late = app("com.example.late", 13, {item("l1", 20)});
+    SimulatedApplication late = application("com.example.late", 13, {statusItem("l1", 20)});
     late.placementDelay = 300ms;
     desktop.addApplication(late);
     desktop.setRestriction(MenuBarRestriction{{}, {"com.example.a", "com.example.late"}});
@@ -114,16 +102,10 @@ TEST_F(SimulatedDesktopMomentsTest, ACommandDragMovesTheItemThroughTheLayoutTabl
 }
 
 TEST_F(SimulatedDesktopMomentsTest, KeyPressesReachTheHotKeyManagerAndMonitorsSeePressesAnywhere) {
-    struct Seen {
-        static std::int32_t handle(const HotkeyManager::Event*, void* data) {
-            ++*static_cast<int*>(data);
-            return HotkeyManager::noErr;
-        }
-    };
     int pressed = 0;
     auto& manager = *platform->hotkeyManager();
-    manager.installApplicationEventHandler(
-        &Seen::handle, {{HotkeyManager::eventClassKeyboard, HotkeyManager::eventHotKeyPressed}}, &pressed);
+    manager.installApplicationEventHandler(&pellacor::testing::HotKeyCounter::handle,
+                                           pellacor::testing::HotKeyCounter::pressedEvents(), &pressed);
     ASSERT_EQ(manager.registerApplicationHotKey(11, 0x0900, {1, 1}, 0).status, HotkeyManager::noErr);
 
     std::vector<GlobalEventMonitor::Event> seen;

@@ -3,24 +3,19 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/DesktopBuilders.h"
 #include "Support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace pellacor;
 using namespace pellacor::platform;
+using pellacor::testing::application;
+using pellacor::testing::statusItem;
 
 namespace {
 
 const std::string self(core::bundleIdentifier);
-
-SimulatedApplication app(std::string bundle, std::int32_t pid, std::vector<SimulatedStatusItem> items) {
-    SimulatedApplication result;
-    result.bundleIdentifier = std::move(bundle);
-    result.processIdentifier = pid;
-    result.statusItems = std::move(items);
-    return result;
-}
 
 // The program (pid 520, no items of its own yet) beside one other application's
 // 40-point item, on a 1000-point screen without a housing, with a home folder.
@@ -32,7 +27,7 @@ struct SimulatedStatusBarTest : ::testing::Test {
         SimulatedStatusItem other;
         other.identifier = "other";
         other.width = 40;
-        s.applications = {app(self, 520, {}), app("com.example.other", 530, {other})};
+        s.applications = {application(self, 520, {}), application("com.example.other", 530, {other})};
         s.home.folder = home.path();
         s.home.menuBarContainerGranted = true;
         return s;
