@@ -125,7 +125,8 @@ void DesktopView::armMomentTimer() {
         return;
     }
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - desktop.now());
-    momentTimer_.start(static_cast<int>(std::clamp<std::int64_t>(wait.count(), 0, 24 * 3600 * 1000)));
+    momentTimer_.start(
+        static_cast<int>(std::clamp<std::int64_t>(wait.count(), 0, std::int64_t{24} * 3600 * 1000)));
 }
 
 std::optional<std::pair<platform::PlacedStatusItem, std::size_t>>

@@ -4,7 +4,7 @@
 
 namespace pellacor::demo {
 
-DesktopWindow::DesktopWindow(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent)
+DesktopWindow::DesktopWindow(const std::shared_ptr<platform::SimulatedPlatform>& platform, QWidget* parent)
     : QWidget(parent), view_(new DesktopView(platform, this)), controls_(new ControlsPanel(platform, this)) {
     setObjectName("desktop-window");
     auto* layout = new QHBoxLayout(this);

@@ -13,7 +13,8 @@ class DesktopWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit DesktopWindow(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent = nullptr);
+    explicit DesktopWindow(const std::shared_ptr<platform::SimulatedPlatform>& platform,
+                           QWidget* parent = nullptr);
 
     DesktopView& view() { return *view_; }
     ControlsPanel& controls() { return *controls_; }

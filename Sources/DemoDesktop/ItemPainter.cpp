@@ -33,7 +33,8 @@ QImage ItemPainter::imageOf(const platform::StatusItemImage& image, const QColor
     if (!image.isWellFormed()) {
         return {};
     }
-    QImage pixels(image.rgba.data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888);
+    QImage pixels(image.rgba.data(), image.width, image.height, qsizetype{image.width} * 4,
+                  QImage::Format_RGBA8888);
     QImage copy = pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image.isTemplate) {
         QPainter tinting(&copy);

@@ -26,7 +26,7 @@ class PropertyListFile {
 public:
     static constexpr std::size_t maximumDepth = 256;
     static constexpr std::size_t maximumValues = 262'144;
-    static constexpr std::size_t maximumBytes = 32 * 1024 * 1024;
+    static constexpr std::size_t maximumBytes = std::size_t{32} * 1024 * 1024;
 
     struct ReadResult {
         enum class Status {

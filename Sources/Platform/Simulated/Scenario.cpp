@@ -525,7 +525,9 @@ Scenario::HomeBehaviour decodeHome(Reader& reader, const json& value, const std:
     if (const json* table = reader.object(value, "layoutTable", path)) {
         for (const auto& [key, position] : table->items()) {
             if (!position.is_number() || !std::isfinite(position.get<double>())) {
-                reader.fail(path + ".layoutTable." + key, "expected a number");
+                std::string where = path + ".layoutTable.";
+                where += key;
+                reader.fail(where, "expected a number");
                 continue;
             }
             behaviour.layoutTable.emplace(key, position.get<double>());

@@ -652,8 +652,9 @@ std::optional<std::chrono::nanoseconds> SimulatedDesktop::nextMoment() const {
         }
     }
     for (const auto& [key, since] : placingSince_) {
+        const std::int32_t owner = key.first;
         if (auto app = std::find_if(applications_.begin(), applications_.end(),
-                                    [&](const auto& a) { return a.processIdentifier == key.first; });
+                                    [owner](const auto& a) { return a.processIdentifier == owner; });
             app != applications_.end()) {
             consider(since + app->placementDelay);
         }

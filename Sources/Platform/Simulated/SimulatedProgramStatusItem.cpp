@@ -23,34 +23,86 @@ SimulatedProgramStatusItem::SimulatedProgramStatusItem(std::weak_ptr<SimulatedSt
                                                        std::uint32_t windowNumber)
     : bar_(std::move(bar)), windowNumber_(windowNumber), length_(length) {}
 
-#define PELLACOR_ITEM_PROPERTY(Type, getter, setter, member)                                                 \
-    Type SimulatedProgramStatusItem::getter() const {                                                        \
-        std::lock_guard lock(mutex_);                                                                        \
-        return member;                                                                                       \
-    }                                                                                                        \
-    void SimulatedProgramStatusItem::setter(Type value) {                                                    \
-        {                                                                                                    \
-            std::lock_guard lock(mutex_);                                                                    \
-            if (member == value) {                                                                           \
-                return;                                                                                      \
-            }                                                                                                \
-            member = std::move(value);                                                                       \
-        }                                                                                                    \
-        changed();                                                                                           \
+template <typename Value> Value SimulatedProgramStatusItem::read(const Value& member) const {
+    std::lock_guard lock(mutex_);
+    return member;
+}
+
+// Stores a changed property and has the bar put the item on the desktop anew.
+template <typename Value> void SimulatedProgramStatusItem::store(Value& member, Value value) {
+    {
+        std::lock_guard lock(mutex_);
+        if (member == value) {
+            return;
+        }
+        member = std::move(value);
     }
+    changed();
+}
 
-PELLACOR_ITEM_PROPERTY(double, length, setLength, length_)
-PELLACOR_ITEM_PROPERTY(std::optional<std::string>, autosaveName, setAutosaveName, autosaveName_)
-PELLACOR_ITEM_PROPERTY(bool, isVisible, setVisible, visible_)
-PELLACOR_ITEM_PROPERTY(std::optional<StatusItemImage>, image, setImage, image_)
-PELLACOR_ITEM_PROPERTY(std::string, title, setTitle, title_)
-PELLACOR_ITEM_PROPERTY(std::string, toolTip, setToolTip, toolTip_)
-PELLACOR_ITEM_PROPERTY(std::optional<std::string>, accessibilityIdentifier, setAccessibilityIdentifier,
-                       accessibilityIdentifier_)
-PELLACOR_ITEM_PROPERTY(std::optional<std::string>, accessibilityLabel, setAccessibilityLabel,
-                       accessibilityLabel_)
+double SimulatedProgramStatusItem::length() const {
+    return read(length_);
+}
 
-#undef PELLACOR_ITEM_PROPERTY
+void SimulatedProgramStatusItem::setLength(double value) {
+    store(length_, value);
+}
+
+std::optional<std::string> SimulatedProgramStatusItem::autosaveName() const {
+    return read(autosaveName_);
+}
+
+void SimulatedProgramStatusItem::setAutosaveName(std::optional<std::string> value) {
+    store(autosaveName_, std::move(value));
+}
+
+bool SimulatedProgramStatusItem::isVisible() const {
+    return read(visible_);
+}
+
+void SimulatedProgramStatusItem::setVisible(bool value) {
+    store(visible_, value);
+}
+
+std::optional<StatusItemImage> SimulatedProgramStatusItem::image() const {
+    return read(image_);
+}
+
+void SimulatedProgramStatusItem::setImage(std::optional<StatusItemImage> value) {
+    store(image_, std::move(value));
+}
+
+std::string SimulatedProgramStatusItem::title() const {
+    return read(title_);
+}
+
+void SimulatedProgramStatusItem::setTitle(std::string value) {
+    store(title_, std::move(value));
+}
+
+std::string SimulatedProgramStatusItem::toolTip() const {
+    return read(toolTip_);
+}
+
+void SimulatedProgramStatusItem::setToolTip(std::string value) {
+    store(toolTip_, std::move(value));
+}
+
+std::optional<std::string> SimulatedProgramStatusItem::accessibilityIdentifier() const {
+    return read(accessibilityIdentifier_);
+}
+
+void SimulatedProgramStatusItem::setAccessibilityIdentifier(std::optional<std::string> value) {
+    store(accessibilityIdentifier_, std::move(value));
+}
+
+std::optional<std::string> SimulatedProgramStatusItem::accessibilityLabel() const {
+    return read(accessibilityLabel_);
+}
+
+void SimulatedProgramStatusItem::setAccessibilityLabel(std::optional<std::string> value) {
+    store(accessibilityLabel_, std::move(value));
+}
 
 void SimulatedProgramStatusItem::setAction(Action action) {
     std::lock_guard lock(mutex_);

@@ -47,6 +47,8 @@ public:
     void click(const ClickEvent& event);
 
 private:
+    template <typename Value> Value read(const Value& member) const;
+    template <typename Value> void store(Value& member, Value value);
     void changed();
 
     std::weak_ptr<SimulatedStatusBar> bar_;
