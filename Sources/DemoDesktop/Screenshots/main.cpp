@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -55,6 +56,28 @@ void openAMenu(platform::SimulatedPlatform& platform) {
     }
 }
 
+// Gives the program a control item drawn from its own pixels: a template ring
+// (drawn in the bar's text colour) at twice the pixels per point.
+void ownItemFromPixels(platform::SimulatedPlatform& platform) {
+    constexpr int size = 32;
+    platform::StatusItemImage image{size, size, 2, std::vector<std::uint8_t>(size * size * 4, 0), true};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double dx = x - size / 2.0 + 0.5;
+            const double dy = y - size / 2.0 + 0.5;
+            const double distance = std::sqrt(dx * dx + dy * dy);
+            if (distance > 9 && distance < 13) {
+                image.rgba[static_cast<std::size_t>((y * size + x) * 4 + 3)] = 255;
+            }
+        }
+    }
+    // The bar keeps the item for as long as the platform lives.
+    const auto item = platform.statusBar()->statusItem(platform::StatusItem::squareLength);
+    item->setAutosaveName("Item-0");
+    item->setAccessibilityIdentifier("trv-control");
+    item->setImage(std::move(image));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +102,7 @@ int main(int argc, char** argv) {
              p.desktop()->setScreens({platform::SimulatedScreen{core::Rect(0, 0, 1280, 800), 32, 200}});
          }},
         {"dark-appearance", [](platform::SimulatedPlatform&) {}},
+        {"own-item-pixels", ownItemFromPixels},
     };
     int failures = 0;
     for (const auto& state : states) {
