@@ -60,14 +60,15 @@ void openAMenu(platform::SimulatedPlatform& platform) {
 // (drawn in the bar's text colour) at twice the pixels per point.
 void ownItemFromPixels(platform::SimulatedPlatform& platform) {
     constexpr int size = 32;
-    platform::StatusItemImage image{size, size, 2, std::vector<std::uint8_t>(size * size * 4, 0), true};
+    platform::StatusItemImage image{size, size, 2, std::vector<std::uint8_t>(std::size_t{size} * size * 4, 0),
+                                    true};
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const double dx = x - size / 2.0 + 0.5;
             const double dy = y - size / 2.0 + 0.5;
             const double distance = std::sqrt(dx * dx + dy * dy);
             if (distance > 9 && distance < 13) {
-                image.rgba[static_cast<std::size_t>((y * size + x) * 4 + 3)] = 255;
+                image.rgba[(static_cast<std::size_t>(y) * size + static_cast<std::size_t>(x)) * 4 + 3] = 255;
             }
         }
     }
