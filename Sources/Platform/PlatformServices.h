@@ -4,12 +4,15 @@
 #include "Platform/CaptureDevices.h"
 #include "Platform/DisplayList.h"
 #include "Platform/FileManager.h"
+#include "Platform/GlobalEventMonitor.h"
+#include "Platform/HostInfo.h"
 #include "Platform/HotkeyManager.h"
 #include "Platform/InputState.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/PreferencesDomain.h"
 #include "Platform/ProcessInfo.h"
+#include "Platform/ProgramWindows.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 #include "Platform/StatusBar.h"
@@ -42,6 +45,11 @@ struct PlatformServices {
     std::shared_ptr<InputState> inputState;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<ProcessInfo> processInfo;
+    // The program's own windows in the window list; input anywhere on the
+    // desktop; the computer's system version and model.
+    std::shared_ptr<ProgramWindows> programWindows;
+    std::shared_ptr<GlobalEventMonitor> globalEventMonitor;
+    std::shared_ptr<HostInfo> hostInfo;
 };
 
 } // namespace pellacor::platform

@@ -57,6 +57,8 @@ class FakeStatusBar final : public platform::StatusBar {
 public:
     double value = 24;
     double thickness() const override { return value; }
+    std::shared_ptr<platform::StatusItem> statusItem(double /*length*/) override { return nullptr; }
+    void removeStatusItem(const std::shared_ptr<platform::StatusItem>& /*item*/) override {}
 };
 
 class FakeWindowList final : public platform::WindowList {

@@ -1,7 +1,9 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/Scenario.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 namespace pellacor::platform {
 
@@ -62,8 +64,13 @@ Scenario Scenario::defaultScenario() {
     SimulatedStatusItem user = systemItem("com.apple.menuextra.user", "User", 28, 4);
     user.hiddenWhileRestricted = true;
     user.menu.ownerBundleIdentifier = "com.apple.controlcenter";
+    // The agent also owns the overflow chevron, its last item, which shows only
+    // while items do not fit right of the camera housing.
+    SimulatedStatusItem chevron = systemItem("", "Hidden items", 16, 5);
+    chevron.isOverflowChevron = true;
+    chevron.menu.opens = SimulatedMenu::Opening::never;
     apps.push_back(app("com.apple.MenuBarAgent", 312, "MenuBarAgent",
-                       "/System/Library/CoreServices/MenuBarAgent.app", Policy::prohibited, {user}));
+                       "/System/Library/CoreServices/MenuBarAgent.app", Policy::prohibited, {user, chevron}));
 
     std::string self(core::bundleIdentifier);
     apps.push_back(app(self, 520, "Pellacor", "/Applications/Pellacor.app", Policy::accessory,
@@ -118,6 +125,40 @@ Scenario Scenario::defaultScenario() {
     mail.isRunning = false;
     apps.push_back(std::move(mail));
 
+    // The icons a view draws for them.
+    const std::map<std::string, std::pair<std::string, std::string>> icons{
+        {"com.example.fernlight", {"F", "#3f9b5b"}},
+        {"com.example.cobaltide", {"C", "#2f5fb3"}},
+        {"com.example.murmurtask", {"M", "#c0504d"}},
+        {"com.example.zephyrin", {"Z", "#4aa3c9"}},
+        {"com.example.vellumpad", {"V", "#c49a3a"}},
+        {"com.example.quillowsync", {"Q", "#6a5acd"}},
+        {"com.example.brambleclip", {"B", "#8b5a2b"}},
+        {"com.example.orbitab", {"O", "#d2691e"}},
+        {"com.example.lanternmeter", {"L", "#b8860b"}},
+        {"com.example.tinderbell", {"T", "#cd5c5c"}},
+        {"com.example.saffrontunnel", {"S", "#e0a030"}},
+        {"com.example.driftkey", {"D", "#708090"}},
+        {"com.example.quartzpen", {"Q", "#9370db"}},
+        {"com.example.pebblemail", {"P", "#4682b4"}},
+        {self, {"P", "#2e8b57"}}};
+    for (auto& application : apps) {
+        if (application.bundleIdentifier) {
+            if (auto found = icons.find(*application.bundleIdentifier); found != icons.end()) {
+                application.iconGlyph = found->second.first;
+                application.iconColor = found->second.second;
+            }
+        }
+    }
+
+    // The menu bar's layout table as a new home folder finds it: the clock
+    // item's neighbours as the user once left them.
+    scenario.home.layoutTable = {
+        {"status:com.example.zephyrin::Item-0", 0},
+        {"status:com.example.lanternmeter::Item-0", 1},
+        {"status:com.example.lanternmeter::Item-1", 2},
+        {"status:com.example.fernlight::Item-1", 3},
+    };
     return scenario;
 }
 

@@ -13,6 +13,9 @@ bool MenuBarLayout::isAllowed(const SimulatedStatusItem& item,
     if (!restriction) {
         return true;
     }
+    if (item.isOverflowChevron) {
+        return true;
+    }
     if (item.hiddenWhileRestricted) {
         return false;
     }
@@ -46,7 +49,8 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
             }
             for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
                 const auto& item = app.statusItems[i];
-                if (item.kind != kind || !isAllowed(item, app.bundleIdentifier, restriction)) {
+                if (item.kind != kind || item.isOverflowChevron ||
+                    !isAllowed(item, app.bundleIdentifier, restriction)) {
                     continue;
                 }
                 rightToLeft.push_back({app.bundleIdentifier, app.processIdentifier, item, {}});
@@ -58,6 +62,9 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
                         if (found != positions.end()) {
                             position = found->second;
                         }
+                    }
+                    if (!position) {
+                        position = item.preferredPosition;
                     }
                     standardPositions.push_back(position);
                 }
@@ -90,19 +97,55 @@ std::vector<PlacedStatusItem> MenuBarLayout::place(const SimulatedScreen& screen
     std::move(standard.begin(), standard.end(), std::back_inserter(rightToLeft));
 
     const core::Rect topDownScreen = core::convertScreenSpace(screen.frame.standardized(), firstScreenFrame);
+    // A camera housing takes the middle of the bar: the items stand right of it.
+    const bool notched = screen.cameraHousingWidth && *screen.cameraHousingWidth > 0;
+    const double leftEnd =
+        notched ? topDownScreen.midX() + *screen.cameraHousingWidth / 2 : topDownScreen.minX();
     double right = topDownScreen.maxX();
     std::vector<PlacedStatusItem> placed;
+    bool folded = false;
     for (auto& entry : rightToLeft) {
         const double width = std::max(0.0, entry.item.width);
-        if (right - width < topDownScreen.minX()) {
+        if (right - width < leftEnd) {
+            folded = true;
             break;
         }
         right -= width;
         entry.frame = core::Rect(right, topDownScreen.minY(), width, screen.menuBarHeight);
         placed.push_back(std::move(entry));
     }
+    if (folded && notched) {
+        placeChevron(applications, leftEnd, topDownScreen.minY(), screen.menuBarHeight, right, placed);
+    }
     std::reverse(placed.begin(), placed.end());
     return placed;
+}
+
+void MenuBarLayout::placeChevron(const std::vector<SimulatedApplication>& applications, double leftEnd,
+                                 double top, double height, double right,
+                                 std::vector<PlacedStatusItem>& placed) {
+    for (const auto& app : applications) {
+        if (!app.isRunning) {
+            continue;
+        }
+        for (const auto& item : app.statusItems) {
+            if (!item.isOverflowChevron) {
+                continue;
+            }
+            const double width = std::max(0.0, item.width);
+            // The chevron takes the place of as many items as it needs.
+            while (right - width < leftEnd && !placed.empty()) {
+                right += placed.back().frame.width();
+                placed.pop_back();
+            }
+            if (right - width < leftEnd) {
+                return;
+            }
+            placed.push_back({app.bundleIdentifier, app.processIdentifier, item,
+                              core::Rect(right - width, top, width, height)});
+            return;
+        }
+    }
 }
 
 std::optional<core::Rect> MenuBarLayout::frameOf(const std::vector<PlacedStatusItem>& placed,

@@ -21,7 +21,11 @@ namespace pellacor::platform {
 // below. The items without a position follow further left, in the order the
 // applications are listed, each application's items in their own order. A
 // restriction leaves out what it does not allow; an item that would reach past
-// the screen's left edge folds away, and so does everything left of it.
+// the screen's left edge folds away, and so does everything left of it. On a
+// screen with a camera housing the items stand right of the housing and fold
+// at its right edge; while any item folds there, the system's overflow chevron
+// stands leftmost (taking the place of the items it needs room for). An item
+// without a position in the table falls back on its preferred position.
 class MenuBarLayout {
 public:
     // The placed items from left to right. `firstScreenFrame` anchors the top-down coordinates.
@@ -46,6 +50,12 @@ public:
     static bool isAllowed(const SimulatedStatusItem& item,
                           const std::optional<std::string>& ownerBundleIdentifier,
                           const std::optional<MenuBarRestriction>& restriction);
+
+private:
+    // Adds the first running overflow chevron at the left of `placed` (right to
+    // left; `right` is where the leftmost placed item begins).
+    static void placeChevron(const std::vector<SimulatedApplication>& applications, double leftEnd,
+                             double top, double height, double right, std::vector<PlacedStatusItem>& placed);
 };
 
 } // namespace pellacor::platform

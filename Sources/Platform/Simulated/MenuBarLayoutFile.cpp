@@ -34,6 +34,21 @@ MenuBarLayoutFile::Positions MenuBarLayoutFile::read(const std::filesystem::path
     return positions(PropertyListFile::read(file).dictionary);
 }
 
+bool MenuBarLayoutFile::write(const std::filesystem::path& file, const Positions& positions) {
+    auto current = PropertyListFile::read(file);
+    if (current.status == PropertyListFile::ReadResult::Status::unreadable) {
+        return false;
+    }
+    PropertyListValue::Dictionary table;
+    for (const auto& [key, position] : positions) {
+        table.emplace(key, PropertyListValue::real(position));
+    }
+    current.dictionary[std::string(positionsKey)] = PropertyListValue(std::move(table));
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    return !error && PropertyListFile::write(file, current.dictionary);
+}
+
 std::string MenuBarLayoutFile::key(std::string_view ownerBundleIdentifier, std::string_view itemName) {
     return "status:" + std::string(ownerBundleIdentifier) + "::" + std::string(itemName);
 }

@@ -32,6 +32,11 @@ public:
     // The positions stored in the file; none when it is missing or unreadable.
     static Positions read(const std::filesystem::path& file);
 
+    // Stores these positions as the table, the way the menu bar itself does after
+    // a Command-drag: the file's other settings kept, its folders created. False
+    // when the file exists but cannot be read (it is left alone) or the write fails.
+    static bool write(const std::filesystem::path& file, const Positions& positions);
+
     // The key of an item in the table.
     static std::string key(std::string_view ownerBundleIdentifier, std::string_view itemName);
 };

@@ -1,6 +1,7 @@
 #include "Platform/Simulated/Scenario.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
+#include "Platform/InputState.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
 #include <algorithm>
@@ -16,6 +17,12 @@
 namespace pellacor::platform {
 
 namespace {
+
+bool isColour(const std::string& text) {
+    return text.size() == 7 && text[0] == '#' && std::all_of(text.begin() + 1, text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+           });
+}
 
 using nlohmann::json;
 
@@ -314,6 +321,7 @@ SimulatedStatusItem decodeItem(Reader& reader, const json& value, const std::str
     item.kind = kind == 1 ? SimulatedStatusItem::Kind::system : SimulatedStatusItem::Kind::standard;
     item.name = reader.string(value, "name", path);
     item.hiddenWhileRestricted = reader.boolean(value, "hiddenWhileRestricted", path, false);
+    item.isOverflowChevron = reader.boolean(value, "overflowChevron", path, false);
     if (item.kind == SimulatedStatusItem::Kind::system) {
         if (auto number = reader.integer(value, "systemItemNumber", path, 0, systemItemCount - 1, true)) {
             item.systemItemNumber = static_cast<int>(*number);
@@ -361,6 +369,14 @@ SimulatedApplication decodeApplication(Reader& reader, const json& value, const 
     app.accessibility = decodeAccessibility(reader, value, path);
     if (auto delay = reader.integer(value, "placementDelayMilliseconds", path, 0, 600'000)) {
         app.placementDelay = std::chrono::milliseconds(*delay);
+    }
+    if (const json* icon = reader.object(value, "icon", path)) {
+        const std::string iconPath = path + ".icon";
+        app.iconGlyph = reader.string(*icon, "glyph", iconPath);
+        app.iconColor = reader.string(*icon, "color", iconPath);
+        if (app.iconColor && !isColour(*app.iconColor)) {
+            reader.fail(iconPath + ".color", "expected a colour written #RRGGBB");
+        }
     }
     if (const json* windows = reader.array(value, "windows", path)) {
         for (std::size_t i = 0; i < windows->size(); ++i) {
@@ -506,6 +522,46 @@ Scenario::HomeBehaviour decodeHome(Reader& reader, const json& value, const std:
         }
     }
     behaviour.menuBarContainerGranted = reader.boolean(value, "menuBarContainerGranted", path, false);
+    if (const json* table = reader.object(value, "layoutTable", path)) {
+        for (const auto& [key, position] : table->items()) {
+            if (!position.is_number() || !std::isfinite(position.get<double>())) {
+                std::string where = path + ".layoutTable.";
+                where += key;
+                reader.fail(where, "expected a number");
+                continue;
+            }
+            behaviour.layoutTable.emplace(key, position.get<double>());
+        }
+    }
+    return behaviour;
+}
+
+Scenario::SystemBehaviour decodeSystem(Reader& reader, const json& value, const std::string& path) {
+    Scenario::SystemBehaviour behaviour;
+    if (auto version = reader.string(value, "osVersion", path)) {
+        std::array<int, 3> parts{0, 0, 0};
+        std::size_t count = 0;
+        std::size_t start = 0;
+        bool ok = !version->empty();
+        while (ok && start <= version->size()) {
+            const std::size_t dot = std::min(version->find('.', start), version->size());
+            const std::string part = version->substr(start, dot - start);
+            ok = count < parts.size() && !part.empty() && part.size() <= 4 &&
+                 std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (ok) {
+                parts[count++] = std::stoi(part);
+            }
+            start = dot + 1;
+        }
+        if (!ok || count < 2) {
+            reader.fail(path + ".osVersion", "expected a version such as \"15.1\" or \"15.1.2\"");
+        } else {
+            behaviour.version = {parts[0], parts[1], parts[2]};
+        }
+    }
+    if (auto model = reader.string(value, "machineModel", path)) {
+        behaviour.machineModel = *model;
+    }
     return behaviour;
 }
 
@@ -625,6 +681,26 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
         scenario.root = *folder;
     }
     scenario.ownBundlePath = absolutePath(reader, root, "ownBundlePath", path);
+    if (const json* system = reader.object(root, "system", path)) {
+        scenario.system = decodeSystem(reader, *system, "system");
+    }
+    if (const json* modifiers = reader.array(root, "launchModifiers", path)) {
+        constexpr std::array flags{InputState::shiftFlag, InputState::optionFlag, InputState::controlFlag,
+                                   InputState::commandFlag};
+        for (std::size_t i = 0; i < modifiers->size(); ++i) {
+            const std::string itemPath = "launchModifiers[" + std::to_string(i) + "]";
+            constexpr std::array names{"shift", "option", "control", "command"};
+            const json& name = (*modifiers)[i];
+            const auto found = std::find_if(names.begin(), names.end(), [&](const char* word) {
+                return name.is_string() && name.get<std::string>() == word;
+            });
+            if (found == names.end()) {
+                reader.fail(itemPath, R"(expected one of "shift", "option", "control", "command")");
+                continue;
+            }
+            scenario.launchModifierFlags |= flags[static_cast<std::size_t>(found - names.begin())];
+        }
+    }
     if (!reader.error) {
         completeApplications(reader, scenario.applications);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/HostInfo.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/Simulated/ScenarioError.h"
 #include "Platform/Simulated/SimulatedApplication.h"
@@ -12,7 +13,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -29,11 +32,11 @@ namespace pellacor::platform {
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
-//                     "placementDelayMilliseconds",
+//                     "placementDelayMilliseconds", "icon": {"glyph", "color": "#RRGGBB"},
 //                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
 //                                      "kind": "standard" | "system", "systemItemNumber", "name",
-//                                      "hiddenWhileRestricted",
+//                                      "hiddenWhileRestricted", "overflowChevron",
 //                                      "accessibility": <behaviour>,
 //                                      "menu": {"opens": "always" | "whenPlaced" | "never",
 //                                               "openDelayMilliseconds", "openForMilliseconds",
@@ -51,7 +54,11 @@ namespace pellacor::platform {
 //   "accessibilityTrusted": true | false   (optional; true by default)
 //   "captureDevices": [{"kind": "camera" | "audio", "id", "name", "inputStreams", "outputStreams",
 //                       "running"}]   (optional; a built-in camera, microphone and speakers by default)
-//   "home":         {"folder": absolute path, "menuBarContainerGranted"}   (optional; no home by default)
+//   "home":         {"folder": absolute path, "menuBarContainerGranted",
+//                    "layoutTable": {"<item key>": <position>}}   (optional; no home by default; the
+//                   table is written to the menu bar's file when the home has none yet)
+//   "system":       {"osVersion": "15.1" | "15.1.2", "machineModel"}   (optional; "15.1.0", "Mac15,3")
+//   "launchModifiers": ["shift" | "option" | "control" | "command"]   (optional): held as the program starts
 //   "root":         absolute path   (optional; "/" by default): the folder that stands for the
 //                   simulated computer's "/", so its "Applications" folder stands for "/Applications"
 //   "ownBundlePath": absolute path of the simulated computer, below the root   (optional; by default
@@ -94,7 +101,15 @@ struct Scenario {
     struct HomeBehaviour {
         std::filesystem::path folder;
         bool menuBarContainerGranted = false;
+        std::map<std::string, double> layoutTable;
         bool operator==(const HomeBehaviour&) const = default;
+    };
+
+    // The operating system's version and the machine's model.
+    struct SystemBehaviour {
+        HostInfo::OperatingSystemVersion version{15, 1, 0};
+        std::string machineModel = "Mac15,3";
+        bool operator==(const SystemBehaviour&) const = default;
     };
 
     std::vector<SimulatedScreen> screens{SimulatedScreen{}};
@@ -112,6 +127,9 @@ struct Scenario {
     std::filesystem::path root{"/"};
     // Where the program's own bundle lies, as a path of the simulated computer.
     std::optional<std::filesystem::path> ownBundlePath;
+    SystemBehaviour system;
+    // Modifier keys (InputState flags) held as the program starts.
+    std::uint64_t launchModifierFlags = 0;
 
     // `ownBundlePath` when given; otherwise the bundle path of the application
     // with the program's bundle identifier, or "/Applications/Pellacor.app".

@@ -392,7 +392,17 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
         }
         if (attribute == Name::children) {
             AccessibilityValue::Array children;
+            std::optional<std::vector<PlacedStatusItem>> placed;
             for (std::size_t i = 0; i < app->statusItems.size(); ++i) {
+                // The overflow chevron exists only while it stands on the bar.
+                if (app->statusItems[i].isOverflowChevron) {
+                    if (!placed) {
+                        placed = desktop_->menuBarItems();
+                    }
+                    if (!MenuBarLayout::frameOf(*placed, *app, i)) {
+                        continue;
+                    }
+                }
                 children.push_back(AccessibilityValue{ElementReference::make(this, pid, Kind::item, i)});
             }
             return value(std::move(children));

@@ -30,6 +30,10 @@ struct SimulatedApplication {
     // How long the menu bar takes to place the application's items once a
     // restriction change lets them show.
     std::chrono::milliseconds placementDelay{0};
+    // Its icon as a view draws it: a short text and a colour ("#RRGGBB"); a
+    // view makes up what is missing.
+    std::optional<std::string> iconGlyph;
+    std::optional<std::string> iconColor;
     // The windows it has open when it joins the desktop.
     std::vector<SimulatedWindow> windows;
 

@@ -434,53 +434,109 @@ std::vector<SimulatedDesktop::Window> SimulatedDesktop::windows() const {
 
 std::optional<std::uint32_t> SimulatedDesktop::openWindow(std::int32_t processIdentifier, std::int64_t layer,
                                                           core::Rect bounds, bool isOnScreen) {
-    std::lock_guard lock(mutex_);
-    auto it = findLocked(processIdentifier);
-    if (it == applications_.end() || !it->isRunning) {
-        return std::nullopt;
+    std::uint32_t number = 0;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = findLocked(processIdentifier);
+        if (it == applications_.end() || !it->isRunning) {
+            return std::nullopt;
+        }
+        number = nextWindowNumber_++;
+        windows_.push_back(
+            {Window{number, processIdentifier, layer, bounds, isOnScreen}, nowLocked(), std::nullopt});
     }
-    const std::uint32_t number = nextWindowNumber_++;
-    windows_.push_back(
-        {Window{number, processIdentifier, layer, bounds, isOnScreen}, nowLocked(), std::nullopt});
+    notify(Change::windows);
     return number;
 }
 
+bool SimulatedDesktop::moveWindow(std::uint32_t number, core::Rect bounds) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = nowLocked();
+        auto it = std::find_if(windows_.begin(), windows_.end(),
+                               [&](const WindowRecord& record) { return record.window.number == number; });
+        if (it == windows_.end() || !isOpenLocked(*it, now)) {
+            return false;
+        }
+        it->window.bounds = bounds;
+    }
+    notify(Change::windows);
+    return true;
+}
+
 bool SimulatedDesktop::closeWindow(std::uint32_t number) {
-    std::lock_guard lock(mutex_);
-    const auto now = nowLocked();
-    for (auto& record : windows_) {
-        if (record.window.number == number && (!record.closesAt || *record.closesAt > now)) {
-            record.closesAt = now;
-            return true;
+    bool closed = false;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = nowLocked();
+        for (auto& record : windows_) {
+            if (record.window.number == number && (!record.closesAt || *record.closesAt > now)) {
+                record.closesAt = now;
+                closed = true;
+                break;
+            }
         }
     }
-    return false;
+    if (closed) {
+        notify(Change::windows);
+    }
+    return closed;
 }
 
 void SimulatedDesktop::closeMenus() {
-    std::lock_guard lock(mutex_);
-    const auto now = nowLocked();
-    for (auto& record : windows_) {
-        if (record.window.layer == menuLayer && (!record.closesAt || *record.closesAt > now)) {
-            record.closesAt = now;
+    bool closed = false;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = nowLocked();
+        for (auto& record : windows_) {
+            if (record.window.layer == menuLayer && (!record.closesAt || *record.closesAt > now)) {
+                closed = closed || isOpenLocked(record, now);
+                record.closesAt = now;
+            }
         }
+    }
+    if (closed) {
+        notify(Change::windows);
     }
 }
 
-std::optional<std::uint32_t> SimulatedDesktop::pressItem(std::int32_t processIdentifier, std::size_t index,
-                                                         std::chrono::nanoseconds late) {
+void SimulatedDesktop::setPressObserver(PressObserver observer) {
     std::lock_guard lock(mutex_);
+    pressObserver_ = std::move(observer);
+}
+
+std::optional<std::uint32_t> SimulatedDesktop::pressItem(std::int32_t processIdentifier, std::size_t index,
+                                                         std::chrono::nanoseconds late,
+                                                         std::uint32_t button) {
+    std::optional<Press> press;
+    PressObserver observer;
+    std::optional<std::uint32_t> menu;
+    {
+        std::lock_guard lock(mutex_);
+        menu = pressLocked(processIdentifier, index, late, button, press);
+        observer = pressObserver_;
+    }
+    if (press && observer) {
+        observer(*press);
+    }
+    return menu;
+}
+
+std::optional<std::uint32_t> SimulatedDesktop::pressLocked(std::int32_t processIdentifier, std::size_t index,
+                                                           std::chrono::nanoseconds late,
+                                                           std::uint32_t button, std::optional<Press>& made) {
     const auto now = nowLocked();
     auto app = findLocked(processIdentifier);
     if (app == applications_.end() || !app->isRunning || index >= app->statusItems.size()) {
         return std::nullopt;
     }
-    Press press{processIdentifier, index, now, std::nullopt};
+    Press press{processIdentifier, index, now, std::nullopt, button};
     const SimulatedMenu& menu = app->statusItems[index].menu;
     const auto frame = MenuBarLayout::frameOf(placeLocked(), *app, index);
     if (menu.opens == SimulatedMenu::Opening::never ||
         (menu.opens == SimulatedMenu::Opening::whenPlaced && !frame)) {
         presses_.push_back(press);
+        made = press;
         return std::nullopt;
     }
 
@@ -516,7 +572,138 @@ std::optional<std::uint32_t> SimulatedDesktop::pressItem(std::int32_t processIde
     windows_.push_back({Window{number, owner, menuLayer, bounds, true}, opensAt, closesAt});
     press.menu = number;
     presses_.push_back(press);
+    made = press;
     return number;
+}
+
+bool SimulatedDesktop::commandDragItem(core::Point from, core::Point to) {
+    const auto placed = menuBarItems();
+    const auto dragged = std::find_if(placed.begin(), placed.end(), [&](const PlacedStatusItem& entry) {
+        return entry.item.kind == SimulatedStatusItem::Kind::standard && entry.ownerBundleIdentifier &&
+               entry.frame.contains(from);
+    });
+    const auto home = homeFolder();
+    if (dragged == placed.end() || home.empty()) {
+        return false;
+    }
+    // The application items on the bar, right to left, by their keys in the table.
+    const auto apps = applications();
+    const auto keyOf = [&](const PlacedStatusItem& entry) -> std::optional<std::string> {
+        for (const auto& app : apps) {
+            if (app.processIdentifier != entry.ownerProcessIdentifier || !app.bundleIdentifier) {
+                continue;
+            }
+            for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+                if (MenuBarLayout::frameOf(placed, app, i) == entry.frame) {
+                    return MenuBarLayoutFile::key(*app.bundleIdentifier,
+                                                  MenuBarLayout::itemName(app.statusItems, i));
+                }
+            }
+        }
+        return std::nullopt;
+    };
+    const auto draggedKey = keyOf(*dragged);
+    if (!draggedKey) {
+        return false;
+    }
+    std::vector<std::string> order; // right to left, without the dragged item
+    std::size_t insertAt = 0;
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+        if (it->item.kind != SimulatedStatusItem::Kind::standard || &*it == &*dragged) {
+            continue;
+        }
+        if (auto key = keyOf(*it)) {
+            order.push_back(*key);
+            if (it->frame.midX() > to.x) {
+                insertAt = order.size();
+            }
+        }
+    }
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(insertAt), *draggedKey);
+    // The items on the bar take the first positions; the table's other entries
+    // keep their order further left.
+    auto table = layoutTable();
+    const double shift = static_cast<double>(order.size());
+    for (auto& [key, position] : table) {
+        position += shift;
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        table[order[i]] = static_cast<double>(i);
+    }
+    if (!MenuBarLayoutFile::write(MenuBarLayoutFile::location(home), table)) {
+        return false;
+    }
+    reloadLayoutTable();
+    return true;
+}
+
+std::optional<std::chrono::nanoseconds> SimulatedDesktop::nextMoment() const {
+    std::lock_guard lock(mutex_);
+    std::optional<std::chrono::nanoseconds> next;
+    const auto consider = [&](std::chrono::nanoseconds moment) {
+        if (moment > passedUpTo_ && (!next || moment < *next)) {
+            next = moment;
+        }
+    };
+    for (const auto& record : windows_) {
+        consider(record.opensAt);
+        if (record.closesAt) {
+            consider(*record.closesAt);
+        }
+    }
+    for (const auto& [key, since] : placingSince_) {
+        const std::int32_t owner = key.first;
+        if (auto app = std::find_if(applications_.begin(), applications_.end(),
+                                    [owner](const auto& a) { return a.processIdentifier == owner; });
+            app != applications_.end()) {
+            consider(since + app->placementDelay);
+        }
+    }
+    for (const auto& [at, action] : scheduled_) {
+        consider(at);
+    }
+    return next;
+}
+
+void SimulatedDesktop::passTime() {
+    bool windowsChanged = false;
+    bool placed = false;
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = nowLocked();
+        const auto fell = [&](std::chrono::nanoseconds moment) {
+            return moment > passedUpTo_ && moment <= now;
+        };
+        for (const auto& record : windows_) {
+            windowsChanged =
+                windowsChanged || fell(record.opensAt) || (record.closesAt && fell(*record.closesAt));
+        }
+        for (const auto& [key, since] : placingSince_) {
+            for (const auto& app : applications_) {
+                placed = placed || (app.processIdentifier == key.first && fell(since + app.placementDelay));
+            }
+        }
+        for (auto it = scheduled_.begin(); it != scheduled_.end() && it->first <= now;) {
+            due.push_back(std::move(it->second));
+            it = scheduled_.erase(it);
+        }
+        passedUpTo_ = std::max(passedUpTo_, now);
+    }
+    if (windowsChanged) {
+        notify(Change::windows);
+    }
+    if (placed) {
+        notify(Change::menuBar);
+    }
+    for (auto& action : due) {
+        action();
+    }
+}
+
+void SimulatedDesktop::scheduleAt(std::chrono::nanoseconds at, std::function<void()> action) {
+    std::lock_guard lock(mutex_);
+    scheduled_.emplace(at, std::move(action));
 }
 
 std::vector<SimulatedDesktop::Press> SimulatedDesktop::presses() const {

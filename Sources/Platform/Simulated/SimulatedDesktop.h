@@ -28,8 +28,10 @@ namespace pellacor::platform {
 // (see SimulatedMenu), and an application that a restriction change lets show
 // has its items placed after its `placementDelay`. Both are worked out from the
 // desktop's clock whenever the windows or the bar are asked for, so a test that
-// sets a virtual clock moves them with it; nothing sleeps and nothing is
-// announced when such a moment passes.
+// sets a virtual clock moves them with it; nothing sleeps. Whoever drives the
+// desktop (a view's timer, a test) asks for `nextMoment` and calls `passTime`
+// once it has come: the moments that fell due are then announced as changes,
+// and actions scheduled for them run.
 //
 // Thread-safe: every call takes an internal lock for a copy or a store only.
 // Observers are called after the change, outside the lock, on the thread that
@@ -37,7 +39,7 @@ namespace pellacor::platform {
 // its own thread.
 class SimulatedDesktop {
 public:
-    enum class Change { screens, applications, menuBar, activeSpace };
+    enum class Change { screens, applications, menuBar, activeSpace, windows };
     using Observer = std::function<void(Change)>;
     using ObserverId = std::uint64_t;
     // Monotonic time since an origin of the clock's choosing. Read from any thread.
@@ -62,8 +64,12 @@ public:
         std::size_t index = 0;
         std::chrono::nanoseconds at{0};
         std::optional<std::uint32_t> menu;
+        // The mouse button that pressed it (0 left, 1 right).
+        std::uint32_t button = 0;
         bool operator==(const Press&) const = default;
     };
+    // Told of every press, after it, outside the lock.
+    using PressObserver = std::function<void(const Press&)>;
 
     // Where the program's bundle lies unless told otherwise.
     static constexpr const char* defaultOwnBundlePath = "/Applications/Pellacor.app";
@@ -168,7 +174,27 @@ public:
     // (no such item, no menu, or a menu that opens only on the bar for an item
     // kept off it). A press that reaches the item `late` opens its menu that much later.
     std::optional<std::uint32_t> pressItem(std::int32_t processIdentifier, std::size_t index,
-                                           std::chrono::nanoseconds late = std::chrono::nanoseconds::zero());
+                                           std::chrono::nanoseconds late = std::chrono::nanoseconds::zero(),
+                                           std::uint32_t button = 0);
+    void setPressObserver(PressObserver observer);
+    // Moves an open window now; false when there is none with that number.
+    bool moveWindow(std::uint32_t number, core::Rect bounds);
+
+    // The menu bar's answer to a finished Command-drag from `from` to `to`
+    // (top-down points): the application item under `from` moves to where `to`
+    // falls among the others, written to the layout table in the home folder
+    // and read back, as the system does. False when no movable item lies under
+    // `from`, there is no home folder, or the table cannot be written.
+    bool commandDragItem(core::Point from, core::Point to);
+
+    // The earliest moment after the last `passTime` at which a window opens or
+    // closes, an item is placed or a scheduled action falls due; nothing when none lies ahead.
+    std::optional<std::chrono::nanoseconds> nextMoment() const;
+    // Announces what fell due up to now (`windows`, `menuBar`) and runs the
+    // actions scheduled up to now, in time order, outside the lock.
+    void passTime();
+    // Runs `action` at the first `passTime` at or after `at`.
+    void scheduleAt(std::chrono::nanoseconds at, std::function<void()> action);
     // Every press so far, oldest first.
     std::vector<Press> presses() const;
 
@@ -186,6 +212,9 @@ private:
     std::vector<PlacedStatusItem> placeLocked() const;
     void addInitialWindowsLocked(const SimulatedApplication& application);
     bool isOpenLocked(const WindowRecord& record, std::chrono::nanoseconds now) const;
+    std::optional<std::uint32_t> pressLocked(std::int32_t processIdentifier, std::size_t index,
+                                             std::chrono::nanoseconds late, std::uint32_t button,
+                                             std::optional<Press>& made);
 
     mutable std::mutex mutex_;
     std::mutex reloadMutex_; // taken before mutex_, never while observers run
@@ -205,6 +234,9 @@ private:
     std::vector<WindowRecord> windows_;
     std::uint32_t nextWindowNumber_ = 100;
     std::vector<Press> presses_;
+    PressObserver pressObserver_;
+    std::chrono::nanoseconds passedUpTo_ = std::chrono::nanoseconds::min();
+    std::multimap<std::chrono::nanoseconds, std::function<void()>> scheduled_;
     // Items (process, index) that a restriction change let show, and when.
     std::map<std::pair<std::int32_t, std::size_t>, std::chrono::nanoseconds> placingSince_;
 };

@@ -1,5 +1,7 @@
 #include "Platform/Simulated/SimulatedInput.h"
 
+#include "Platform/Simulated/SimulatedHotkeyManager.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -113,14 +115,23 @@ void SimulatedInput::pressMouseButton(std::uint32_t button) {
         return;
     }
     const auto current = now();
-    std::lock_guard lock(mutex_);
-    catchUpLocked(current);
-    const std::uint64_t bit = std::uint64_t{1} << button;
-    if ((buttons_ & bit) != 0) {
-        return;
+    Event event;
+    {
+        std::lock_guard lock(mutex_);
+        catchUpLocked(current);
+        const std::uint64_t bit = std::uint64_t{1} << button;
+        if ((buttons_ & bit) != 0) {
+            return;
+        }
+        buttons_ |= bit;
+        recordLocked(downType(button));
+        event.kind = button == leftButton    ? EventKind::leftMouseDown
+                     : button == rightButton ? EventKind::rightMouseDown
+                                             : EventKind::otherMouseDown;
+        event.location = location_;
+        event.modifierFlags = flags_;
     }
-    buttons_ |= bit;
-    recordLocked(downType(button));
+    deliver(event);
 }
 
 void SimulatedInput::releaseMouseButton(std::uint32_t button) {
@@ -144,6 +155,60 @@ void SimulatedInput::typeKey() {
     catchUpLocked(current);
     recordLocked(keyDown);
     recordLocked(keyUp);
+}
+
+std::optional<std::int32_t> SimulatedInput::pressKey(std::uint32_t keyCode, std::uint32_t hotKeyModifiers) {
+    const auto current = now();
+    Event event;
+    std::shared_ptr<SimulatedHotkeyManager> manager;
+    {
+        std::lock_guard lock(mutex_);
+        catchUpLocked(current);
+        recordLocked(keyDown);
+        recordLocked(keyUp);
+        event.kind = EventKind::keyDown;
+        event.location = location_;
+        event.modifierFlags = flags_;
+        event.keyCode = keyCode;
+        manager = hotkeyManager_;
+    }
+    deliver(event);
+    return manager ? manager->pressKey(keyCode, hotKeyModifiers) : std::nullopt;
+}
+
+void SimulatedInput::setHotkeyManager(std::shared_ptr<SimulatedHotkeyManager> manager) {
+    std::lock_guard lock(mutex_);
+    hotkeyManager_ = std::move(manager);
+}
+
+GlobalEventMonitor::MonitorId SimulatedInput::addGlobalMonitor(std::uint32_t eventMask, Handler handler) {
+    if (!handler || eventMask == 0) {
+        return 0;
+    }
+    std::lock_guard lock(mutex_);
+    const MonitorId id = nextMonitor_++;
+    monitors_.emplace(id, std::make_pair(eventMask, std::move(handler)));
+    return id;
+}
+
+void SimulatedInput::removeMonitor(MonitorId id) {
+    std::lock_guard lock(mutex_);
+    monitors_.erase(id);
+}
+
+void SimulatedInput::deliver(const Event& event) {
+    std::vector<Handler> handlers;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [id, monitor] : monitors_) {
+            if ((monitor.first & mask(event.kind)) != 0) {
+                handlers.push_back(monitor.second);
+            }
+        }
+    }
+    for (const auto& handler : handlers) {
+        handler(event);
+    }
 }
 
 void SimulatedInput::setModifierFlags(std::uint64_t flags) {

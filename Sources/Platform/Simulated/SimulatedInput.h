@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MenuBarCore/Geometry/Geometry.h"
+#include "Platform/GlobalEventMonitor.h"
 #include "Platform/InputState.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace pellacor::platform {
 
@@ -24,8 +26,14 @@ namespace pellacor::platform {
 // The pointer's top-down location is worked out against the desktop's first
 // screen.
 //
+// It is also where global event monitors listen: every mouse-down and key
+// press made here reaches them (outside the lock, on the calling thread), and a
+// key press reaches the hot-key manager it is joined to, as the system's does.
+//
 // Thread-safe.
-class SimulatedInput final : public InputState {
+class SimulatedHotkeyManager;
+
+class SimulatedInput final : public InputState, public GlobalEventMonitor {
 public:
     // Monotonic time since an origin of the clock's choosing. Read from any thread.
     using Clock = std::function<std::chrono::nanoseconds()>;
@@ -52,6 +60,15 @@ public:
     void releaseMouseButton(std::uint32_t button);
     // Presses a key and lets it go now: a key-down and a key-up event.
     void typeKey();
+    // Presses this key with these modifiers (the hot-key manager's modifier
+    // bits) and lets it go now: the key events, the monitors' key-down, and
+    // the hot-key manager's answer (nothing when no hot key has the chord).
+    std::optional<std::int32_t> pressKey(std::uint32_t keyCode, std::uint32_t hotKeyModifiers);
+    // Where key presses go besides the monitors.
+    void setHotkeyManager(std::shared_ptr<SimulatedHotkeyManager> manager);
+
+    MonitorId addGlobalMonitor(std::uint32_t eventMask, Handler handler) override;
+    void removeMonitor(MonitorId id) override;
     // Holds exactly these modifier keys from now: a flags-changed event when they change.
     void setModifierFlags(std::uint64_t flags);
     // While set, no event can be made, so `currentEventLocation` answers nothing.
@@ -82,6 +99,7 @@ private:
     };
 
     void recordLocked(std::uint32_t eventType);
+    void deliver(const Event& event);
     std::chrono::nanoseconds now() const;
     // Brings a drag under way up to `now`: moves the pointer along it, or ends
     // it when its time is up. Reads call it too, as the input moves on with the
@@ -101,6 +119,9 @@ private:
     bool eventCreationFails_ = false;
     mutable std::map<std::uint32_t, std::chrono::nanoseconds> lastEvent_;
     mutable std::optional<Drag> drag_;
+    std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
+    std::map<MonitorId, std::pair<std::uint32_t, Handler>> monitors_;
+    MonitorId nextMonitor_ = 1;
 };
 
 } // namespace pellacor::platform

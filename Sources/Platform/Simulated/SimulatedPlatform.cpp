@@ -1,6 +1,10 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
+#include "Platform/Simulated/MenuBarLayoutFile.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace pellacor::platform {
 
@@ -22,8 +26,14 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       fileManager_(std::make_shared<SimulatedFileManager>(desktop_)),
       windowServer_(std::make_shared<SimulatedWindowServer>(desktop_)),
       input_(std::make_shared<SimulatedInput>(desktop_, [desktop = desktop_] { return desktop->now(); })),
-      statusBar_(std::make_shared<SimulatedStatusBar>()),
-      processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))) {
+      statusBar_(SimulatedStatusBar::create(desktop_, input_, preferencesDomain_,
+                                            std::string(core::bundleIdentifier))),
+      processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))),
+      programWindows_(
+          std::make_shared<SimulatedProgramWindows>(desktop_, std::string(core::bundleIdentifier))),
+      hostInfo_(std::make_shared<SimulatedHostInfo>(scenario.system.version, scenario.system.machineModel)) {
+    input_->setHotkeyManager(hotkeyManager_);
+    input_->setModifierFlags(scenario.launchModifierFlags);
     restrictionService_->install(*runtimeLoader_);
     for (const auto& fault : scenario.loaderFaults) {
         runtimeLoader_->apply(fault);
@@ -51,6 +61,13 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
         runtimeLoader_->setLibraryMissing(std::string(SimulatedLoginWindow::libraryPath));
     }
     desktop_->setMenuBarContainerGranted(scenario.home.menuBarContainerGranted);
+    if (!scenario.home.folder.empty() && !scenario.home.layoutTable.empty()) {
+        const auto file = MenuBarLayoutFile::location(scenario.home.folder);
+        std::error_code error;
+        if (!std::filesystem::exists(file, error) && !error) {
+            MenuBarLayoutFile::write(file, scenario.home.layoutTable);
+        }
+    }
     desktop_->setHomeFolder(scenario.home.folder);
     desktop_->setRootFolder(scenario.root);
     desktop_->setOwnBundlePath(scenario.effectiveOwnBundlePath());
@@ -78,7 +95,25 @@ PlatformServices SimulatedPlatform::services() const {
     services.inputState = input_;
     services.statusBar = statusBar_;
     services.processInfo = processInfo_;
+    services.programWindows = programWindows_;
+    services.globalEventMonitor = input_;
+    services.hostInfo = hostInfo_;
     return services;
+}
+
+void SimulatedPlatform::performCommandDrag(core::Point from, core::Point to,
+                                           std::chrono::nanoseconds duration) {
+    const core::Rect first = desktop_->screens().front().frame.standardized();
+    input_->performCommandDrag(from, to, duration);
+    std::weak_ptr<SimulatedDesktop> weak = desktop_;
+    const core::Point start = core::convertScreenSpace(from, first);
+    const core::Point end = core::convertScreenSpace(to, first);
+    desktop_->scheduleAt(desktop_->now() + std::max(duration, std::chrono::nanoseconds::zero()),
+                         [weak, start, end] {
+                             if (auto desktop = weak.lock()) {
+                                 desktop->commandDragItem(start, end);
+                             }
+                         });
 }
 
 } // namespace pellacor::platform

@@ -7,6 +7,7 @@
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedDesktopNotifications.h"
 #include "Platform/Simulated/SimulatedFileManager.h"
+#include "Platform/Simulated/SimulatedHostInfo.h"
 #include "Platform/Simulated/SimulatedHotkeyManager.h"
 #include "Platform/Simulated/SimulatedInput.h"
 #include "Platform/Simulated/SimulatedLoginItemService.h"
@@ -14,6 +15,7 @@
 #include "Platform/Simulated/SimulatedNotificationCenter.h"
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
 #include "Platform/Simulated/SimulatedProcessInfo.h"
+#include "Platform/Simulated/SimulatedProgramWindows.h"
 #include "Platform/Simulated/SimulatedRestrictionService.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
@@ -21,6 +23,7 @@
 #include "Platform/Simulated/SimulatedWindowServer.h"
 #include "Platform/Simulated/SimulatedWorkspace.h"
 
+#include <chrono>
 #include <memory>
 
 namespace pellacor::platform {
@@ -65,6 +68,15 @@ public:
     const std::shared_ptr<SimulatedInput>& input() const { return input_; }
     const std::shared_ptr<SimulatedStatusBar>& statusBar() const { return statusBar_; }
     const std::shared_ptr<SimulatedProcessInfo>& processInfo() const { return processInfo_; }
+    const std::shared_ptr<SimulatedProgramWindows>& programWindows() const { return programWindows_; }
+    const std::shared_ptr<SimulatedHostInfo>& hostInfo() const { return hostInfo_; }
+
+    // The simulated user Command-drags from `from` to `to` (screen coordinates)
+    // over `duration` on the desktop's clock: the input moves as
+    // SimulatedInput::performCommandDrag says, and once the drag is over (at the
+    // desktop's next `passTime` from then on) the menu bar moves the dragged
+    // item, as SimulatedDesktop::commandDragItem does.
+    void performCommandDrag(core::Point from, core::Point to, std::chrono::nanoseconds duration);
 
     // The window list and the active displays.
     const std::shared_ptr<SimulatedWindowServer>& windowServer() const { return windowServer_; }
@@ -92,6 +104,8 @@ private:
     std::shared_ptr<SimulatedInput> input_;
     std::shared_ptr<SimulatedStatusBar> statusBar_;
     std::shared_ptr<SimulatedProcessInfo> processInfo_;
+    std::shared_ptr<SimulatedProgramWindows> programWindows_;
+    std::shared_ptr<SimulatedHostInfo> hostInfo_;
 };
 
 } // namespace pellacor::platform

@@ -2,6 +2,7 @@
 
 #include "Platform/Simulated/SimulatedElementBehaviour.h"
 #include "Platform/Simulated/SimulatedMenu.h"
+#include "Platform/StatusItemImage.h"
 
 #include <optional>
 #include <string>
@@ -40,6 +41,15 @@ struct SimulatedStatusItem {
     std::optional<std::string> name;
     // What pressing the item opens.
     SimulatedMenu menu;
+    // The system's overflow item: on a screen with a camera housing it stands
+    // leftmost of the items right of the housing while any item does not fit
+    // there, and is off the bar otherwise. No restriction takes it away.
+    bool isOverflowChevron = false;
+    // The pixels its owner gave its button, if any (the program's own items).
+    std::optional<StatusItemImage> image;
+    // Where its owner asked it to stand when the layout table has no position for
+    // it ("NSStatusItem Preferred Position <name>" in the owner's defaults).
+    std::optional<double> preferredPosition;
 
     bool operator==(const SimulatedStatusItem&) const = default;
 };

@@ -296,7 +296,10 @@ TEST(ItemReaderDeadlineTest, OneApplicationWithEveryItemTimingOutEndsTheReadNear
 }
 
 TEST(ItemReaderDefaultScenarioTest, ReadsEveryItemOfTheDefaultDesktopWithOwnersIndicesAndFrames) {
-    platform::SimulatedPlatform platform;
+    // Without a camera housing every item of the default desktop stands on the bar.
+    auto scenario = platform::Scenario::defaultScenario();
+    scenario.screens = {platform::SimulatedScreen{core::Rect(0, 0, 1512, 982)}};
+    platform::SimulatedPlatform platform(scenario);
     auto accessibility =
         std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
     ManualExecutor executor;
@@ -381,6 +384,8 @@ TEST(ItemReaderDefaultScenarioTest, ReadsEveryItemOfTheDefaultDesktopWithOwnersI
 TEST(ItemReaderDefaultScenarioTest, AProcessOutsideAnApplicationBundleIsNeverRead) {
     // A command-line tool with a bundle identifier and an item on the bar.
     auto scenario = platform::Scenario::defaultScenario();
+    // Without a camera housing every item of the default desktop stands on the bar.
+    scenario.screens = {platform::SimulatedScreen{core::Rect(0, 0, 1512, 982)}};
     platform::SimulatedApplication tool;
     tool.bundleIdentifier = "com.example.gaugectl";
     tool.processIdentifier = 600;

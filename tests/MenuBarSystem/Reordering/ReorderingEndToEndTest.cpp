@@ -36,6 +36,8 @@ class ReorderingEndToEndTest : public ::testing::Test {
 protected:
     ReorderingEndToEndTest() {
         platform::Scenario scenario = platform::Scenario::defaultScenario();
+        // Without a camera housing every item stands on the bar, so the whole order shows.
+        scenario.screens = {platform::SimulatedScreen{core::Rect(0, 0, 1512, 982)}};
         scenario.home.folder = home.path();
         scenario.home.menuBarContainerGranted = true;
         // The table as the system left it: the control item, hidden and shown

@@ -1,0 +1,145 @@
+#include "DemoDesktop/ControlsPanel.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace pellacor::demo {
+
+namespace {
+
+QCheckBox* checkBox(const char* name, const QString& title, QWidget* parent) {
+    auto* box = new QCheckBox(title, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+} // namespace
+
+ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent)
+    : QWidget(parent), platform_(std::move(platform)), applications_(new QComboBox(this)),
+      launch_(new QPushButton(tr("Launch"), this)), quit_(new QPushButton(tr("Quit"), this)),
+      camera_(checkBox("controls-camera", tr("Camera on"), this)),
+      microphone_(checkBox("controls-microphone", tr("Microphone on"), this)),
+      accessibility_(checkBox("controls-accessibility", tr("Accessibility granted"), this)),
+      layoutFolder_(checkBox("controls-layout-folder", tr("Layout folder granted"), this)),
+      notch_(checkBox("controls-notch", tr("Screen with a notch"), this)),
+      dark_(checkBox("controls-dark", tr("Dark appearance"), this)) {
+    setObjectName("controls-panel");
+    applications_->setObjectName("controls-applications");
+    launch_->setObjectName("controls-launch");
+    quit_->setObjectName("controls-quit");
+    if (auto width = platform_->desktop()->mainScreen().cameraHousingWidth) {
+        housingWidth_ = *width;
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    auto* title = new QLabel(tr("<b>The outside world</b>"), this);
+    layout->addWidget(title);
+    layout->addWidget(applications_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(launch_);
+    buttons->addWidget(quit_);
+    layout->addLayout(buttons);
+    for (QCheckBox* box : {camera_, microphone_, accessibility_, layoutFolder_, notch_, dark_}) {
+        layout->addWidget(box);
+    }
+    auto* keys = new QLabel(tr("Ctrl stands for ⌘ Command, Alt for ⌥ Option.\n"
+                               "Ctrl-drag an item in the bar to move it."),
+                            this);
+    keys->setWordWrap(true);
+    layout->addWidget(keys);
+    layout->addStretch();
+    setFixedWidth(240);
+
+    connect(launch_, &QPushButton::clicked, this, [this] { launchOrQuit(true); });
+    connect(quit_, &QPushButton::clicked, this, [this] { launchOrQuit(false); });
+    connect(applications_, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+    connect(camera_, &QCheckBox::toggled, this,
+            [this](bool on) { platform_->captureDevices()->setCameraRunning(on); });
+    connect(microphone_, &QCheckBox::toggled, this, [this](bool on) { setMicrophone(on); });
+    connect(accessibility_, &QCheckBox::toggled, this,
+            [this](bool on) { platform_->accessibility()->setTrusted(on); });
+    connect(layoutFolder_, &QCheckBox::toggled, this,
+            [this](bool on) { platform_->desktop()->setMenuBarContainerGranted(on); });
+    connect(notch_, &QCheckBox::toggled, this, [this](bool on) { setNotch(on); });
+    connect(dark_, &QCheckBox::toggled, this, &ControlsPanel::darkAppearanceChanged);
+
+    for (const auto& app : platform_->desktop()->applications()) {
+        applications_->addItem(QString::fromStdString(app.localizedName), app.processIdentifier);
+    }
+    refresh();
+}
+
+void ControlsPanel::refresh() {
+    const auto& desktop = *platform_->desktop();
+    const auto apps = desktop.applications();
+    // Launching gives an application a fresh process identifier: the list follows by position.
+    for (int i = 0; i < applications_->count() && i < static_cast<int>(apps.size()); ++i) {
+        const auto& app = apps[static_cast<std::size_t>(i)];
+        applications_->setItemData(i, app.processIdentifier);
+        applications_->setItemText(i, QString::fromStdString(app.localizedName) +
+                                          (app.isRunning ? QString() : tr(" (not running)")));
+    }
+    const int current = applications_->currentIndex();
+    const bool running = current >= 0 && current < static_cast<int>(apps.size()) &&
+                         apps[static_cast<std::size_t>(current)].isRunning;
+    launch_->setEnabled(current >= 0 && !running);
+    quit_->setEnabled(running);
+
+    const QSignalBlocker blocks[] = {QSignalBlocker(camera_), QSignalBlocker(microphone_),
+                                     QSignalBlocker(accessibility_), QSignalBlocker(layoutFolder_),
+                                     QSignalBlocker(notch_)};
+    const auto devices = platform_->captureDevices()->devices();
+    bool cameraOn = false;
+    bool microphoneOn = false;
+    for (const auto& device : devices) {
+        if (device.framework == platform::CaptureDevices::Framework::coreMediaIO) {
+            cameraOn = cameraOn || device.runningSomewhere;
+        } else if (device.inputStreams > 0) {
+            microphoneOn = microphoneOn || device.runningSomewhere;
+        }
+    }
+    camera_->setChecked(cameraOn);
+    microphone_->setChecked(microphoneOn);
+    accessibility_->setChecked(platform_->accessibility()->isProcessTrusted());
+    layoutFolder_->setChecked(desktop.isMenuBarContainerGranted());
+    notch_->setChecked(desktop.mainScreen().cameraHousingWidth.has_value());
+}
+
+void ControlsPanel::launchOrQuit(bool launch) {
+    const QVariant pid = applications_->currentData();
+    if (!pid.isValid()) {
+        return;
+    }
+    auto& desktop = *platform_->desktop();
+    if (launch) {
+        desktop.launch(pid.toInt());
+    } else {
+        desktop.setRunning(pid.toInt(), false);
+    }
+    refresh();
+}
+
+void ControlsPanel::setNotch(bool notched) {
+    auto screens = platform_->desktop()->screens();
+    if (notched) {
+        screens.front().cameraHousingWidth = housingWidth_;
+    } else {
+        screens.front().cameraHousingWidth.reset();
+    }
+    platform_->desktop()->setScreens(std::move(screens));
+}
+
+void ControlsPanel::setMicrophone(bool on) {
+    auto& devices = *platform_->captureDevices();
+    for (const auto& device : devices.devices(platform::CaptureDevices::Framework::coreAudio)) {
+        if (device.inputStreams > 0) {
+            devices.setRunningSomewhere(device.framework, device.objectID, on);
+            return;
+        }
+    }
+}
+
+} // namespace pellacor::demo

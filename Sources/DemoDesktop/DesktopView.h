@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Platform/Simulated/SimulatedPlatform.h"
+
+#include <QRectF>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pellacor::demo {
+
+// The simulated main screen in one widget: the menu-bar strip with every item
+// where the simulated bar places it (the notch gap and the chevron included)
+// and below it the open windows and menus of the simulated applications.
+// Simulated points map 1:1 onto the widget's logical pixels, the main screen's
+// top left at the widget's top left.
+//
+// Real input over the view becomes the simulated user's: the pointer, buttons
+// and modifier keys (Ctrl stands for Command, Alt for Option, Meta for
+// Control) feed the simulated input; a press on an item presses it; a
+// Command-drag in the strip moves the dragged item as the menu bar would; a
+// key press goes to the simulated hot-key manager. The view repaints on every
+// change the desktop reports and wakes itself for the moments the desktop
+// says lie ahead, so it never polls.
+class DesktopView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit DesktopView(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent = nullptr);
+    ~DesktopView() override;
+
+    // The rectangles the view draws the bar's items in, in view pixels, left to
+    // right, as `SimulatedDesktop::menuBarItems()` stood at the last refresh.
+    const std::vector<QRectF>& itemRects() const { return itemRects_; }
+    // Where a top-down point of the simulated desktop lies in the view, and back.
+    QPointF viewPoint(const core::Point& topDown) const;
+    core::Point topDownPoint(const QPointF& view) const;
+    // Where a top-down point of the simulated desktop lies on the real screen:
+    // what the program places in points (a menu, a panel) goes there.
+    QPoint globalPosition(const core::Point& topDown) const {
+        return mapToGlobal(viewPoint(topDown).toPoint());
+    }
+
+    void setDarkAppearance(bool dark);
+    bool isDarkAppearance() const { return dark_; }
+
+    // Reads the desktop again and repaints (also what each reported change does).
+    void refresh();
+
+    QSize sizeHint() const override;
+
+signals:
+    // After each refresh.
+    void refreshed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    struct Relay;
+
+    core::Rect mainScreenTopDown() const;
+    void armMomentTimer();
+    void feedModifiers(Qt::KeyboardModifiers modifiers);
+    core::Point screenPoint(const QPointF& view) const;
+    bool isInStrip(const QPointF& view) const;
+    // The placed item under a view point, with its index among its owner's items.
+    std::optional<std::pair<platform::PlacedStatusItem, std::size_t>> itemAt(const QPointF& view) const;
+
+    std::shared_ptr<platform::SimulatedPlatform> platform_;
+    std::shared_ptr<Relay> relay_;
+    platform::SimulatedDesktop::ObserverId observer_ = 0;
+    QTimer momentTimer_;
+    bool dark_ = false;
+    std::vector<platform::PlacedStatusItem> items_;
+    std::vector<QRectF> itemRects_;
+    std::vector<platform::SimulatedDesktop::Window> windows_;
+    std::optional<QPointF> dragStart_;
+};
+
+} // namespace pellacor::demo

@@ -1,0 +1,25 @@
+#include "DemoDesktop/DesktopWindow.h"
+
+#include <QHBoxLayout>
+
+namespace pellacor::demo {
+
+DesktopWindow::DesktopWindow(const std::shared_ptr<platform::SimulatedPlatform>& platform, QWidget* parent)
+    : QWidget(parent), view_(new DesktopView(platform, this)), controls_(new ControlsPanel(platform, this)) {
+    setObjectName("desktop-window");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    view_->setFixedSize(view_->sizeHint());
+    layout->addWidget(view_);
+    layout->addWidget(controls_);
+    connect(controls_, &ControlsPanel::darkAppearanceChanged, view_, &DesktopView::setDarkAppearance);
+    // The panel's switches and the view's size follow the desktop (a quit from
+    // elsewhere, a screen change).
+    connect(view_, &DesktopView::refreshed, this, [this] {
+        controls_->refresh();
+        view_->setFixedSize(view_->sizeHint());
+    });
+}
+
+} // namespace pellacor::demo

@@ -1,0 +1,130 @@
+// Renders the named states of the demo desktop to PNG files, one per state,
+// for a person to look at: pellacor-screenshots OUTPUT-FOLDER.
+#include "DemoDesktop/DesktopView.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace pellacor;
+
+namespace {
+
+struct State {
+    const char* name;
+    std::function<void(platform::SimulatedPlatform&)> arrange;
+};
+
+// The first half of the running applications that own items, allowed with every system item.
+platform::MenuBarRestriction halfTheApplications(const platform::SimulatedDesktop& desktop) {
+    platform::MenuBarRestriction restriction;
+    for (int number = 0; number < 8; ++number) {
+        restriction.allowedSystemItems.insert(number);
+    }
+    std::vector<std::string> owners;
+    for (const auto& app : desktop.runningApplications()) {
+        if (app.bundleIdentifier && !app.statusItems.empty() &&
+            app.statusItems.front().kind == platform::SimulatedStatusItem::Kind::standard) {
+            owners.push_back(*app.bundleIdentifier);
+        }
+    }
+    for (std::size_t i = 0; i < owners.size(); i += 2) {
+        restriction.allowedBundleIdentifiers.insert(owners[i]);
+    }
+    return restriction;
+}
+
+// Presses the first application item on the bar and lets its menu open.
+void openAMenu(platform::SimulatedPlatform& platform) {
+    auto& desktop = *platform.desktop();
+    for (const auto& placed : desktop.menuBarItems()) {
+        if (placed.item.kind != platform::SimulatedStatusItem::Kind::standard || !placed.item.title) {
+            continue;
+        }
+        const auto app = desktop.application(placed.ownerProcessIdentifier);
+        for (std::size_t i = 0; app && i < app->statusItems.size(); ++i) {
+            if (app->statusItems[i] == placed.item) {
+                desktop.pressItem(placed.ownerProcessIdentifier, i);
+                return;
+            }
+        }
+    }
+}
+
+// Gives the program a control item drawn from its own pixels: a template ring
+// (drawn in the bar's text colour) at twice the pixels per point.
+void ownItemFromPixels(platform::SimulatedPlatform& platform) {
+    constexpr int size = 32;
+    platform::StatusItemImage image{size, size, 2, std::vector<std::uint8_t>(std::size_t{size} * size * 4, 0),
+                                    true};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double dx = x - size / 2.0 + 0.5;
+            const double dy = y - size / 2.0 + 0.5;
+            const double distance = std::sqrt(dx * dx + dy * dy);
+            if (distance > 9 && distance < 13) {
+                image.rgba[(static_cast<std::size_t>(y) * size + static_cast<std::size_t>(x)) * 4 + 3] = 255;
+            }
+        }
+    }
+    // The bar keeps the item for as long as the platform lives.
+    const auto item = platform.statusBar()->statusItem(platform::StatusItem::squareLength);
+    item->setAutosaveName("Item-0");
+    item->setAccessibilityIdentifier("trv-control");
+    item->setImage(std::move(image));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pellacor-screenshots OUTPUT-FOLDER\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+
+    const std::vector<State> states{
+        {"default-desktop", [](platform::SimulatedPlatform&) {}},
+        {"restricted-half",
+         [](platform::SimulatedPlatform& p) {
+             p.desktop()->setRestriction(halfTheApplications(*p.desktop()));
+         }},
+        {"pressed-item-menu", openAMenu},
+        {"notch-folded",
+         [](platform::SimulatedPlatform& p) {
+             // A smaller laptop screen: more of the items fold under the chevron.
+             p.desktop()->setScreens({platform::SimulatedScreen{core::Rect(0, 0, 1280, 800), 32, 200}});
+         }},
+        {"dark-appearance", [](platform::SimulatedPlatform&) {}},
+        {"own-item-pixels", ownItemFromPixels},
+    };
+    int failures = 0;
+    for (const auto& state : states) {
+        auto platform = std::make_shared<platform::SimulatedPlatform>();
+        // A clock that stands still, so a pressed menu is open when it is drawn.
+        std::chrono::nanoseconds now{1'000'000'000};
+        platform->desktop()->setClock([&now] { return now; });
+        state.arrange(*platform);
+        now += std::chrono::seconds(1);
+        platform->desktop()->passTime();
+        demo::DesktopView view(platform);
+        view.setDarkAppearance(std::string(state.name) == "dark-appearance");
+        view.refresh();
+        view.resize(view.sizeHint());
+        const QString file = folder + "/" + state.name + ".png";
+        if (!view.grab().save(file)) {
+            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
+            ++failures;
+        } else {
+            std::printf("%s\n", file.toLocal8Bit().constData());
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}

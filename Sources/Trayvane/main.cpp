@@ -1,0 +1,118 @@
+// The program on the demo desktop. This is the one place that knows the
+// platform is simulated: it builds the simulated computer (kept between runs
+// under $XDG_STATE_HOME/pellacor/desktop) and the window that shows it. Until
+// the application delegate joins, the window shows the desktop alone.
+//
+//   pellacor [--scenario FILE]
+#include "DemoDesktop/DesktopStateFolder.h"
+#include "DemoDesktop/DesktopWindow.h"
+#include "Platform/Simulated/Scenario.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <variant>
+
+using namespace pellacor;
+
+namespace {
+
+constexpr int usageStatus = 2;
+int signalPipe[2] = {-1, -1};
+
+// SIGINT and SIGTERM end the program through its normal termination: the
+// handler only wakes the event loop.
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+bool installTerminationSignals() {
+    if (::pipe(signalPipe) != 0) {
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+void printUsage(std::FILE* to) {
+    std::fprintf(
+        to,
+        "usage: pellacor [--scenario FILE]\n"
+        "  --scenario FILE  start the demo desktop from this scenario (JSON) instead of the built-in one\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The scenario comes first, so a bad file is refused before anything is made.
+    std::optional<std::string> scenarioFile;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--scenario" && i + 1 < argc) {
+            scenarioFile = argv[++i];
+        } else if (argument == "--help" || argument == "-h") {
+            printUsage(stdout);
+            return 0;
+        } else if (argument.starts_with("--scenario=")) {
+            scenarioFile = argument.substr(std::strlen("--scenario="));
+        } else if (!argument.starts_with("-") || argument == "--scenario") {
+            printUsage(stderr);
+            return usageStatus;
+        }
+        // Other options (Qt's own, such as -platform) are Qt's to read.
+    }
+    platform::Scenario scenario = platform::Scenario::defaultScenario();
+    if (scenarioFile) {
+        auto loaded = platform::Scenario::load(*scenarioFile);
+        if (const auto* error = std::get_if<platform::ScenarioError>(&loaded)) {
+            std::fprintf(stderr, "pellacor: %s\n", error->message.c_str());
+            return usageStatus;
+        }
+        scenario = std::get<platform::Scenario>(std::move(loaded));
+    }
+    const auto location = demo::DesktopStateFolder::location();
+    if (!location) {
+        std::fprintf(stderr, "pellacor: neither XDG_STATE_HOME nor HOME is an absolute path\n");
+        return 1;
+    }
+    const demo::DesktopStateFolder state(*location);
+    if (!state.prepare(scenario)) {
+        std::fprintf(stderr, "pellacor: cannot make the desktop's folders under %s\n", location->c_str());
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Pellacor");
+    if (!installTerminationSignals()) {
+        std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
+        return 1;
+    }
+    QSocketNotifier terminationNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&terminationNotifier, &QSocketNotifier::activated, &application, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(signalPipe[0], &byte, 1);
+        QApplication::quit();
+    });
+
+    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
+    demo::DesktopWindow window(platform);
+    window.setWindowTitle(
+        QStringLiteral("Pellacor — demo desktop (the application is not built yet: the desktop alone)"));
+    window.show();
+    const int status = QApplication::exec();
+    if (!state.save(*platform)) {
+        std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");
+    }
+    return status;
+}

@@ -1,0 +1,67 @@
+#include "DemoDesktop/ControlsPanel.h"
+
+#include "DemoDesktop/OffscreenApplication.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace pellacor;
+using namespace pellacor::platform;
+
+namespace {
+
+struct ControlsPanelTest : ::testing::Test {
+    std::shared_ptr<SimulatedPlatform> platform = [] {
+        pellacor::testing::offscreenApplication();
+        return std::make_shared<SimulatedPlatform>();
+    }();
+    demo::ControlsPanel panel{platform};
+
+    template <typename Widget> Widget& find(const char* name) {
+        auto* widget = panel.findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return *widget;
+    }
+};
+
+} // namespace
+
+TEST_F(ControlsPanelTest, TheSwitchesChangeTheOutsideWorldOfTheDesktop) {
+    auto& notch = find<QCheckBox>("controls-notch");
+    EXPECT_TRUE(notch.isChecked()) << "the default laptop screen has a housing";
+    notch.setChecked(false);
+    EXPECT_FALSE(platform->desktop()->mainScreen().cameraHousingWidth);
+    notch.setChecked(true);
+    EXPECT_EQ(platform->desktop()->mainScreen().cameraHousingWidth, std::optional<double>(180));
+
+    find<QCheckBox>("controls-accessibility").setChecked(false);
+    EXPECT_FALSE(platform->accessibility()->isProcessTrusted());
+    find<QCheckBox>("controls-layout-folder").setChecked(true);
+    EXPECT_TRUE(platform->desktop()->isMenuBarContainerGranted());
+    find<QCheckBox>("controls-camera").setChecked(true);
+    find<QCheckBox>("controls-microphone").setChecked(true);
+    int running = 0;
+    for (const auto& device : platform->captureDevices()->devices()) {
+        running += device.runningSomewhere ? 1 : 0;
+    }
+    EXPECT_EQ(running, 2) << "the camera and the microphone, not the speakers";
+}
+
+TEST_F(ControlsPanelTest, LaunchesAndQuitsTheChosenApplication) {
+    auto& list = find<QComboBox>("controls-applications");
+    const auto apps = platform->desktop()->applications();
+    const auto mail = std::find_if(apps.begin(), apps.end(), [](const auto& app) { return !app.isRunning; });
+    ASSERT_NE(mail, apps.end());
+    list.setCurrentIndex(static_cast<int>(mail - apps.begin()));
+    EXPECT_FALSE(find<QPushButton>("controls-quit").isEnabled());
+    find<QPushButton>("controls-launch").click();
+    EXPECT_TRUE(platform->desktop()->runningApplication(*mail->bundleIdentifier));
+    EXPECT_TRUE(find<QPushButton>("controls-quit").isEnabled());
+    find<QPushButton>("controls-quit").click();
+    EXPECT_FALSE(platform->desktop()->runningApplication(*mail->bundleIdentifier))
+        << "its fresh process quit";
+}

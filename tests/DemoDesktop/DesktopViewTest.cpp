@@ -1,0 +1,214 @@
+#include "DemoDesktop/DesktopView.h"
+
+#include "DemoDesktop/OffscreenApplication.h"
+#include "MenuBarSystem/Watching/DragTracker.h"
+#include "Platform/Simulated/MenuBarLayoutFile.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/DesktopBuilders.h"
+#include "Support/TempDir.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace pellacor;
+using namespace pellacor::platform;
+using namespace std::chrono_literals;
+
+QT_BEGIN_NAMESPACE
+void PrintTo(const QRectF& rect, std::ostream* out) {
+    *out << "(" << rect.x() << ", " << rect.y() << ", " << rect.width() << ", " << rect.height() << ")";
+}
+QT_END_NAMESPACE
+
+namespace {
+
+// The default desktop with a home folder (its seeded layout table written
+// there), on a virtual clock, shown in a view.
+struct DesktopViewTest : ::testing::Test {
+    pellacor::testing::TempDir home;
+    std::shared_ptr<std::chrono::nanoseconds> clock = std::make_shared<std::chrono::nanoseconds>(1s);
+    std::shared_ptr<SimulatedPlatform> platform = [this] {
+        pellacor::testing::offscreenApplication();
+        Scenario scenario = Scenario::defaultScenario();
+        scenario.home.folder = home.path();
+        auto made = std::make_shared<SimulatedPlatform>(scenario);
+        made->desktop()->setClock([c = clock] { return *c; });
+        return made;
+    }();
+    demo::DesktopView view{platform};
+
+    DesktopViewTest() { view.resize(view.sizeHint()); }
+
+    // Lets the view take in what the desktop reported.
+    static void settle() { QCoreApplication::processEvents(); }
+    void advance(std::chrono::nanoseconds time) {
+        *clock += time;
+        platform->desktop()->passTime();
+        settle();
+    }
+
+    // The bar's frames as the view should draw them (the main screen is the first).
+    std::vector<QRectF> expectedRects() const {
+        std::vector<QRectF> rects;
+        for (const auto& placed : platform->desktop()->menuBarItems()) {
+            rects.emplace_back(placed.frame.minX(), placed.frame.minY(), placed.frame.width(),
+                               placed.frame.height());
+        }
+        return rects;
+    }
+    QPointF centreOf(const std::string& identifier) const {
+        const auto placed = platform->desktop()->menuBarItems();
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            if (placed[i].item.identifier == identifier) {
+                return view.itemRects().at(i).center();
+            }
+        }
+        ADD_FAILURE() << identifier << " is not on the bar";
+        return {};
+    }
+    void mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent event(type, at, view.mapToGlobal(at), button, held, modifiers);
+        QApplication::sendEvent(&view, &event);
+    }
+};
+
+} // namespace
+
+TEST_F(DesktopViewTest, TheDrawnItemsFollowTheBarThroughEveryKindOfChange) {
+    const auto layoutFile = MenuBarLayoutFile::location(home.path());
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+    };
+    const std::vector<Step> steps{
+        {"a restriction",
+         [&] {
+             platform->desktop()->setRestriction(MenuBarRestriction{{0, 1, 2, 3}, {"com.example.zephyrin"}});
+         }},
+        {"the restriction lifted", [&] { platform->desktop()->setRestriction(std::nullopt); }},
+        {"a screen without a notch",
+         [&] { platform->desktop()->setScreens({SimulatedScreen{core::Rect(0, 0, 1512, 982)}}); }},
+        // Without the housing everything fits, so a launched application's item shows.
+        {"a launch", [&] { ASSERT_TRUE(platform->desktop()->launch(590)); }},
+        {"a quit", [&] { ASSERT_TRUE(platform->desktop()->setRunning(557, false)); }},
+        {"a layout-table change",
+         [&] {
+             ASSERT_TRUE(MenuBarLayoutFile::write(layoutFile, {{"status:com.example.driftkey::Item-0", -1}}));
+             platform->desktop()->reloadLayoutTable();
+         }},
+        {"a smaller notched screen",
+         [&] {
+             platform->desktop()->setScreens({SimulatedScreen{core::Rect(0, 0, 1280, 800), 32, 200}});
+         }},
+    };
+    settle();
+    ASSERT_EQ(view.itemRects(), expectedRects());
+    for (const auto& step : steps) {
+        const auto before = view.itemRects();
+        step.change();
+        settle();
+        EXPECT_NE(view.itemRects(), before) << step.name << " changed what the bar shows";
+        EXPECT_EQ(view.itemRects(), expectedRects()) << "after " << step.name;
+    }
+    EXPECT_EQ(view.sizeHint(), QSize(1280, 800)) << "the view is the main screen, point for pixel";
+}
+
+TEST_F(DesktopViewTest, AClickAtAnItemsCentrePressesThatItemAndItsMenuOpensInTime) {
+    settle();
+    const QPointF weather = centreOf("zephyrin.weather");
+    mouse(QEvent::MouseButtonPress, weather, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, weather, Qt::LeftButton);
+    const auto presses = platform->desktop()->presses();
+    ASSERT_EQ(presses.size(), 1U);
+    EXPECT_EQ(presses[0].processIdentifier, 541);
+    EXPECT_EQ(presses[0].index, 0U);
+    EXPECT_TRUE(platform->desktop()->windows().size() == 1U) << "only the editor's window so far";
+    advance(80ms);
+    ASSERT_EQ(platform->desktop()->windows().size(), 2U);
+    EXPECT_EQ(platform->desktop()->windows()[0].layer, SimulatedDesktop::menuLayer);
+    EXPECT_EQ(platform->input()->mouseLocation(), (core::Point{weather.x(), 982 - weather.y()}))
+        << "the simulated pointer followed the real one";
+
+    mouse(QEvent::MouseButtonPress, QPointF(100, 500), Qt::LeftButton);
+    EXPECT_EQ(platform->desktop()->windows().size(), 1U) << "a click elsewhere closes the menu";
+}
+
+TEST_F(DesktopViewTest, AClickOnTheProgramsOwnItemReachesItsAction) {
+    auto item = platform->statusBar()->statusItem(StatusItem::squareLength);
+    item->setAccessibilityIdentifier("trv-control");
+    std::vector<StatusItem::ClickEvent> clicks;
+    item->setAction([&](const StatusItem::ClickEvent& event) { clicks.push_back(event); });
+    settle();
+    const QPointF control = centreOf("trv-control");
+    mouse(QEvent::MouseButtonPress, control, Qt::RightButton, Qt::ShiftModifier);
+    ASSERT_EQ(clicks.size(), 1U);
+    EXPECT_EQ(clicks[0].kind, StatusItem::ClickEvent::Kind::rightMouseUp);
+    EXPECT_EQ(clicks[0].modifierFlags, InputState::shiftFlag);
+}
+
+TEST_F(DesktopViewTest, ACommandDragInTheStripReachesTheDragWatchersInputAndMovesTheItem) {
+    settle();
+    const QPointF from = centreOf("zephyrin.weather");
+    const QPointF to(view.itemRects().back().left() - 2, 10); // just left of the clock
+    const auto& input = *platform->input();
+    system::DragTracker tracker;
+    std::vector<system::DragTracker::Event> seen;
+    const auto sample = [&] {
+        const bool down = input.buttonState(InputState::combinedSessionState, InputState::leftButton);
+        const bool command =
+            (input.flagsState(InputState::combinedSessionState) & InputState::commandFlag) != 0;
+        if (auto event = tracker.step(down, command, *input.currentEventLocation())) {
+            seen.push_back(*event);
+        }
+    };
+    sample();
+    mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::ControlModifier);
+    sample();
+    mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::ControlModifier);
+    sample();
+    mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::ControlModifier);
+    sample();
+    ASSERT_EQ(seen.size(), 2U);
+    EXPECT_EQ(seen[0],
+              system::DragTracker::Event(system::DragTracker::Pressed{core::Point{from.x(), from.y()}}));
+    EXPECT_EQ(seen[1], system::DragTracker::Event(system::DragTracker::Released{
+                           core::Point{from.x(), from.y()}, core::Point{to.x(), to.y()}}));
+    EXPECT_TRUE(platform->desktop()->presses().empty()) << "a drag presses nothing";
+
+    settle();
+    const auto placed = platform->desktop()->menuBarItems();
+    std::size_t firstApplicationItem = placed.size();
+    for (std::size_t i = placed.size(); i-- > 0;) {
+        if (placed[i].item.kind == SimulatedStatusItem::Kind::standard) {
+            firstApplicationItem = i;
+            break;
+        }
+    }
+    ASSERT_LT(firstApplicationItem, placed.size());
+    EXPECT_EQ(placed[firstApplicationItem].item.identifier, std::optional<std::string>("zephyrin.weather"))
+        << "now the application item nearest the system's";
+}
+
+TEST_F(DesktopViewTest, AKeyChordReachesARegisteredHotKey) {
+    int pressed = 0;
+    auto& manager = *platform->hotkeyManager();
+    manager.installApplicationEventHandler(&pellacor::testing::HotKeyCounter::handle,
+                                           pellacor::testing::HotKeyCounter::pressedEvents(), &pressed);
+    // ⌘⇧P: P is key code 0x23, Command and Shift are 0x100 and 0x200.
+    ASSERT_EQ(manager.registerApplicationHotKey(0x23, 0x0300, {1, 1}, 0).status, HotkeyManager::noErr);
+
+    QKeyEvent plain(QEvent::KeyPress, Qt::Key_P, Qt::ShiftModifier);
+    QApplication::sendEvent(&view, &plain);
+    EXPECT_EQ(pressed, 0) << "without Command it is another chord";
+    QKeyEvent chord(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    QApplication::sendEvent(&view, &chord);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_LT(
+        platform->input()->secondsSinceLastEventType(InputState::combinedSessionState, InputState::keyDown),
+        0.001);
+}
