@@ -10,6 +10,9 @@ if [ "${1:-}" = "--inside" ]; then
   binary=$2
   scenario=$3
   log="$(dirname "$scenario")/pellacor.log"
+  # The test runner may have chosen the offscreen platform for the widget
+  # tests; this program must open a real window on the virtual display.
+  unset QT_QPA_PLATFORM
   "$binary" --scenario "$scenario" >"$log" 2>&1 &
   pid=$!
   for _ in $(seq 1 200); do
