@@ -18,7 +18,7 @@ set(project_modules MenuBarCore Concurrency Platform MenuBarSystem DemoDesktop T
 set(problems "")
 
 # folder, the other folders it may include (;-separated; its own always), prefixes
-# forbidden among those, a subfolder left to its own rule
+# forbidden among those, the subfolders or files left to their own rule
 function(check_layer folder allowed forbidden excluded)
   set(qt_allowed FALSE)
   if("QT" IN_LIST ARGN)
@@ -27,7 +27,13 @@ function(check_layer folder allowed forbidden excluded)
   list(APPEND allowed "${folder}")
   file(GLOB_RECURSE files "${SOURCES}/${folder}/*.h" "${SOURCES}/${folder}/*.cpp")
   foreach(file IN LISTS files)
-    if(excluded AND file MATCHES "/${folder}/${excluded}/")
+    set(skip FALSE)
+    foreach(left IN LISTS excluded)
+      if(file MATCHES "/${folder}/${left}(/|$)")
+        set(skip TRUE)
+      endif()
+    endforeach()
+    if(skip)
       continue()
     endif()
     file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include")
@@ -80,6 +86,10 @@ check_layer(MenuBarSystem "MenuBarCore;Concurrency;Platform" "Concurrency/Qt;Pla
 check_layer(Trayvane/Coordinator "MenuBarCore;Concurrency;MenuBarSystem" "Concurrency/Qt" "")
 # The desktop view draws the simulated desktop and knows nothing of the program.
 check_layer(DemoDesktop "MenuBarCore;Platform" "" "" QT)
+# The application is written against the platform's interfaces; only main.cpp
+# knows that the platform is simulated and shows the desktop view.
+check_layer(Trayvane "MenuBarCore;Concurrency;Platform;MenuBarSystem"
+            "Platform/Simulated;DemoDesktop" "Coordinator;main\\.cpp" QT)
 
 # The core starts no threads: time and work come to it from its callers.
 file(GLOB_RECURSE core_files "${SOURCES}/MenuBarCore/*.h" "${SOURCES}/MenuBarCore/*.cpp")
