@@ -178,12 +178,13 @@ TEST(ItemReaderTest, AnOwnerLimitedReadReadsOnlyThoseOwnersApplicationBundles) {
 
 // A simulated desktop without applications whose accessibility tree answers on a virtual clock.
 struct SlowDesktop {
-    platform::SimulatedPlatform platform;
+    const platform::Scenario empty;
+    platform::SimulatedPlatform platform{empty};
     pellacor::testing::VirtualClock virtualTime;
     std::shared_ptr<SystemAccessibility> accessibility =
         std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
 
-    SlowDesktop() : platform(platform::Scenario{}) {
+    SlowDesktop() {
         platform.accessibility()->setSpend(virtualTime.spendFunction());
     }
 

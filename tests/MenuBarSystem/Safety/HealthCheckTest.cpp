@@ -296,7 +296,8 @@ TEST_F(SimulatedHealthTest, ABundleOutsideTheFolderAndAnUntrustedProcessAreFound
 }
 
 TEST(AccessibilityTrustTest, AsksThePlatformEveryTime) {
-    platform::SimulatedPlatform platform(platform::Scenario{});
+    const platform::Scenario empty;
+    platform::SimulatedPlatform platform(empty);
     const AccessibilityTrust trust(platform.accessibility());
     EXPECT_TRUE(trust.isTrusted());
     platform.accessibility()->setTrusted(false);
