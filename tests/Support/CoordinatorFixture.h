@@ -42,7 +42,8 @@ namespace pellacor::testing {
 // in the order they happened:
 //     "state(collapsed)", "permissionWait(true)", "restrictionConfirmed",
 //     "belowBar(false)", "log(default) 状態 starting → collapsed", …
-// and every duration handed to its sleep in `sleeps`.
+// and every duration handed to its sleep in `sleeps` (to the reveals' sleep in
+// `revealSleeps`).
 //
 // Adjust `timings` or the services before `build()`; `start()` builds when
 // needed, starts and runs the executor until idle. Unless `holdStartRead` is
@@ -118,6 +119,10 @@ protected:
         Coordinator::Clocks clocks(executor);
         clocks.sleep = [this](concurrency::Duration d) {
             sleeps.push_back(d);
+            return concurrency::sleep(d);
+        };
+        clocks.revealSleep = [this](concurrency::Duration d) {
+            revealSleeps.push_back(d);
             return concurrency::sleep(d);
         };
         return clocks;
@@ -210,6 +215,7 @@ protected:
     Coordinator::Timings timings;
     std::vector<std::string> events;
     std::vector<concurrency::Duration> sleeps;
+    std::vector<concurrency::Duration> revealSleeps;
     std::shared_ptr<Coordinator> coordinator;
 
 private:
