@@ -100,7 +100,7 @@ protected:
     Coordinator::Services services() {
         return Coordinator::Services{
             .reader = reader,
-            .visibility = visibility,
+            .visibility = realVisibility ? realVisibility : visibility,
             .appWatcher = apps,
             .captureWatcher = capture,
             .health = health,
@@ -206,6 +206,9 @@ protected:
     std::shared_ptr<FakeDragWatcher> drag;
     std::shared_ptr<FakeScreenSensor> screens;
     std::shared_ptr<FakeItemReorderer> reorderer;
+
+    // When set, the coordinator restricts through this service instead of the fake.
+    std::shared_ptr<system::VisibilityControlling> realVisibility;
 
     bool holdStartRead = true;
     bool ownItemPlaced = true;
