@@ -7,14 +7,9 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/CoordinatorFixture.h"
 #include "Support/LogCapture.h"
+#include "Support/PressPrinters.h"
 
 #include <gtest/gtest.h>
-
-namespace pellacor::system {
-inline void PrintTo(const PressOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-} // namespace pellacor::system
 
 namespace pellacor::testing {
 namespace {
@@ -129,6 +124,30 @@ protected:
         return std::nullopt;
     }
 
+    // The one press made, of `pid`'s item `index`, once it was placed (not before
+    // `notBefore`); the window number of the menu it opened, which is on screen
+    // and belongs to `menuOwner`. Nothing (and a failure) otherwise.
+    std::optional<std::uint32_t> onlyPressOpenedMenu(std::int32_t pid, std::size_t index,
+                                                     concurrency::Instant notBefore, std::int32_t menuOwner) {
+        const auto presses = desktop->presses();
+        EXPECT_EQ(presses.size(), 1u);
+        if (presses.size() != 1 || !presses[0].menu) {
+            ADD_FAILURE() << "not one press that opened a menu";
+            return std::nullopt;
+        }
+        EXPECT_EQ(presses[0].processIdentifier, pid);
+        EXPECT_EQ(presses[0].index, index);
+        EXPECT_GE(presses[0].at, notBefore.time_since_epoch()) << "pressed once placed";
+        const auto menu = window(*presses[0].menu);
+        if (!menu) {
+            ADD_FAILURE() << "the menu is not open";
+            return std::nullopt;
+        }
+        EXPECT_EQ(menu->ownerProcessIdentifier, menuOwner);
+        EXPECT_EQ(menu->layer, SimulatedDesktop::menuLayer);
+        return presses[0].menu;
+    }
+
     LogCapture logs;
     std::unique_ptr<platform::SimulatedPlatform> simulated;
     std::shared_ptr<SimulatedDesktop> desktop;
@@ -153,24 +172,16 @@ TEST_F(DesktopPress, AHiddenItemPressedFromThePanelIsRevealedPressedAndHiddenAga
 
     // Revealed, pressed on the bar, and its menu is a window of its process.
     EXPECT_TRUE(onBar(*desktop, fernlight));
-    const auto presses = desktop->presses();
-    ASSERT_EQ(presses.size(), 1u);
-    EXPECT_EQ(presses[0].processIdentifier, fernlightPid);
-    EXPECT_EQ(presses[0].index, 1u);
-    EXPECT_GE(presses[0].at, started.time_since_epoch() + 150ms) << "pressed once placed";
+    const auto menu = onlyPressOpenedMenu(fernlightPid, 1, started + 150ms, fernlightPid);
+    ASSERT_TRUE(menu.has_value());
     EXPECT_EQ(logs.matching("アイコンが置かれるのを待ちました（com.example.fernlight・").size(), 1u);
-    ASSERT_TRUE(presses[0].menu.has_value());
-    const auto menu = window(*presses[0].menu);
-    ASSERT_TRUE(menu.has_value()) << "the menu is open";
-    EXPECT_EQ(menu->ownerProcessIdentifier, fernlightPid);
-    EXPECT_EQ(menu->layer, SimulatedDesktop::menuLayer);
 
     // The reveal lasts while the menu is open (4 s by default) and ends soon
     // after, long before the coordinator's own deadline; the restriction hides
     // Fernlight again.
     drive([&] { return Probe::temporaryReveals(c).empty() && Probe::applyTask(c).isFinished(); });
     EXPECT_FALSE(onBar(*desktop, fernlight));
-    EXPECT_FALSE(window(*presses[0].menu).has_value());
+    EXPECT_FALSE(window(*menu).has_value());
     EXPECT_GE(executor.now() - started, 4s);
     EXPECT_LE(executor.now() - started, 4500ms);
     EXPECT_TRUE(c.isHidden(fernlight));
@@ -201,25 +212,16 @@ TEST_F(DesktopPress, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpensInT
     EXPECT_EQ(Probe::temporaryLifts(c).size(), 1u);
     EXPECT_FALSE(desktop->restriction().has_value());
     EXPECT_TRUE(onBar(*desktop, agent));
-    const auto presses = desktop->presses();
-    ASSERT_EQ(presses.size(), 1u);
-    EXPECT_EQ(presses[0].processIdentifier, agentPid);
-    EXPECT_EQ(presses[0].index, 0u);
-    EXPECT_GE(presses[0].at, started.time_since_epoch() + 120ms) << "pressed once placed";
+    // Its menu is a window of the control centre, not of the agent.
+    const auto menu = onlyPressOpenedMenu(agentPid, 0, started + 120ms, controlCenterPid);
+    ASSERT_TRUE(menu.has_value());
     EXPECT_EQ(logs.matching("制限を外して、本物が置かれました（com.apple.menuextra.user・待ち ").size(), 1u);
     EXPECT_TRUE(logs.contains("press", "本物のメニューが開きました（com.apple.menuextra.user）"));
-
-    // Its menu is a window of the control centre, not of the agent.
-    ASSERT_TRUE(presses[0].menu.has_value());
-    const auto menu = window(*presses[0].menu);
-    ASSERT_TRUE(menu.has_value()) << "the menu is open";
-    EXPECT_EQ(menu->ownerProcessIdentifier, controlCenterPid);
-    EXPECT_EQ(menu->layer, SimulatedDesktop::menuLayer);
 
     // The lift lasts while the menu is open (4 s by default) and is given back
     // soon after; the restriction is in force again and the item leaves the bar.
     drive([&] { return Probe::temporaryLifts(c).empty() && Probe::applyTask(c).isFinished(); });
-    const auto menuCloses = concurrency::Instant{} + presses[0].at + 80ms + 4s;
+    const auto menuCloses = concurrency::Instant{} + desktop->presses().at(0).at + 80ms + 4s;
     EXPECT_GE(executor.now(), menuCloses);
     EXPECT_LE(executor.now(), menuCloses + 200ms);
     EXPECT_TRUE(logs.contains("app", "一時的に外した制限を戻します"));

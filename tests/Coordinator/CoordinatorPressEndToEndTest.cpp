@@ -1,15 +1,10 @@
 #include "MenuBarSystem/Pressing/ItemPresser.h"
 #include "Support/CoordinatorFixture.h"
 #include "Support/FakePressAccessibility.h"
+#include "Support/PressPrinters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-namespace pellacor::system {
-inline void PrintTo(const PressOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-} // namespace pellacor::system
 
 namespace pellacor::testing {
 namespace {

@@ -1,16 +1,8 @@
 #include "Support/CoordinatorFixture.h"
+#include "Support/PressPrinters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-namespace pellacor::system {
-inline void PrintTo(const RevealTicket& ticket, std::ostream* out) {
-    *out << toString(ticket);
-}
-inline void PrintTo(const PressOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-} // namespace pellacor::system
 
 namespace pellacor::testing {
 namespace {
@@ -39,17 +31,7 @@ protected:
     static constexpr const char* shown = "com.example.shown";
     static constexpr const char* hidden = "com.example.hidden";
 
-    Coordinator& collapsed() {
-        timings.profile = makeProfile({{AppKey(shown), Section::shown}, {AppKey(hidden), Section::hidden}});
-        apps->running = {shown, hidden, "com.apple.Music"};
-        Coordinator& c = start();
-        Probe::setBase(c, State::collapsed, std::nullopt);
-        executor.runUntilIdle();
-        take();
-        visibility->log.clearCalls();
-        visibility->applied.clear();
-        return c;
-    }
+    Coordinator& collapsed() { return startCollapsed(shown, hidden); }
 
     static VisibilityPlan collapsedPlan() {
         return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", shown});

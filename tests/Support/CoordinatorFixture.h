@@ -161,6 +161,22 @@ protected:
         return *coordinator;
     }
 
+    // Started and collapsed with `shown` and `hidden` running beside Apple's
+    // music player, in those sections; the restriction is in force and the
+    // events and restriction calls so far are forgotten.
+    Coordinator& startCollapsed(const std::string& shown, const std::string& hidden) {
+        timings.profile = makeProfile(
+            {{core::AppKey(shown), core::Section::shown}, {core::AppKey(hidden), core::Section::hidden}});
+        apps->running = {shown, hidden, "com.apple.Music"};
+        Coordinator& c = start();
+        Probe::setBase(c, State::collapsed, std::nullopt);
+        executor.runUntilIdle();
+        take();
+        visibility->log.clearCalls();
+        visibility->applied.clear();
+        return c;
+    }
+
     // The events so far, forgotten afterwards.
     std::vector<std::string> take() {
         auto taken = std::move(events);

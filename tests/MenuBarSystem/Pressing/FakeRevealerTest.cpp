@@ -2,14 +2,9 @@
 
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/TaskHandle.h"
+#include "Support/PressPrinters.h"
 
 #include <gtest/gtest.h>
-
-namespace pellacor::system {
-void PrintTo(const RevealTicket& ticket, std::ostream* out) {
-    *out << toString(ticket);
-}
-} // namespace pellacor::system
 
 namespace {
 
