@@ -55,7 +55,7 @@ namespace {
 concurrency::Task<void> runPress(std::shared_ptr<system::ItemPressing> presser, system::PressTarget target,
                                  concurrency::Promise<system::PressOutcome> promise) {
     auto outcome = co_await presser->press(std::move(target));
-    promise.setValue(std::move(outcome));
+    promise.setValue(outcome);
 }
 
 } // namespace
