@@ -24,17 +24,7 @@ protected:
     static constexpr const char* shown = "com.example.shown";
     static constexpr const char* hidden = "com.example.hidden";
 
-    Coordinator& collapsed() {
-        timings.profile = makeProfile({{AppKey(shown), Section::shown}, {AppKey(hidden), Section::hidden}});
-        apps->running = {shown, hidden, "com.apple.Music"};
-        Coordinator& c = start();
-        Probe::setBase(c, State::collapsed, std::nullopt);
-        executor.runUntilIdle();
-        take();
-        visibility->log.clearCalls();
-        visibility->applied.clear();
-        return c;
-    }
+    Coordinator& collapsed() { return startCollapsed(shown, hidden); }
 
     static VisibilityPlan collapsedPlan() {
         return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", shown});

@@ -42,7 +42,8 @@ namespace pellacor::testing {
 // in the order they happened:
 //     "state(collapsed)", "permissionWait(true)", "restrictionConfirmed",
 //     "belowBar(false)", "log(default) 状態 starting → collapsed", …
-// and every duration handed to its sleep in `sleeps`.
+// and every duration handed to its sleep in `sleeps` (to the reveals' sleep in
+// `revealSleeps`).
 //
 // Adjust `timings` or the services before `build()`; `start()` builds when
 // needed, starts and runs the executor until idle. Unless `holdStartRead` is
@@ -99,7 +100,7 @@ protected:
     Coordinator::Services services() {
         return Coordinator::Services{
             .reader = reader,
-            .visibility = visibility,
+            .visibility = realVisibility ? realVisibility : visibility,
             .appWatcher = apps,
             .captureWatcher = capture,
             .health = health,
@@ -118,6 +119,10 @@ protected:
         Coordinator::Clocks clocks(executor);
         clocks.sleep = [this](concurrency::Duration d) {
             sleeps.push_back(d);
+            return concurrency::sleep(d);
+        };
+        clocks.revealSleep = [this](concurrency::Duration d) {
+            revealSleeps.push_back(d);
             return concurrency::sleep(d);
         };
         return clocks;
@@ -154,6 +159,22 @@ protected:
         coordinator->start(std::move(pauseAtLaunch));
         executor.runUntilIdle();
         return *coordinator;
+    }
+
+    // Started and collapsed with `shown` and `hidden` running beside Apple's
+    // music player, in those sections; the restriction is in force and the
+    // events and restriction calls so far are forgotten.
+    Coordinator& startCollapsed(const std::string& shown, const std::string& hidden) {
+        timings.profile = makeProfile(
+            {{core::AppKey(shown), core::Section::shown}, {core::AppKey(hidden), core::Section::hidden}});
+        apps->running = {shown, hidden, "com.apple.Music"};
+        Coordinator& c = start();
+        Probe::setBase(c, State::collapsed, std::nullopt);
+        executor.runUntilIdle();
+        take();
+        visibility->log.clearCalls();
+        visibility->applied.clear();
+        return c;
     }
 
     // The events so far, forgotten afterwards.
@@ -202,6 +223,9 @@ protected:
     std::shared_ptr<FakeScreenSensor> screens;
     std::shared_ptr<FakeItemReorderer> reorderer;
 
+    // When set, the coordinator restricts through this service instead of the fake.
+    std::shared_ptr<system::VisibilityControlling> realVisibility;
+
     bool holdStartRead = true;
     bool ownItemPlaced = true;
     std::optional<bool> ownItemOnBar = true;
@@ -210,6 +234,7 @@ protected:
     Coordinator::Timings timings;
     std::vector<std::string> events;
     std::vector<concurrency::Duration> sleeps;
+    std::vector<concurrency::Duration> revealSleeps;
     std::shared_ptr<Coordinator> coordinator;
 
 private:

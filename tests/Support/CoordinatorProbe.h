@@ -66,6 +66,15 @@ public:
     }
     static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }
     static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
+    static int revealSerial(Coordinator& c) { return c.revealSerial; }
+    static std::set<int> revealDeadlines(Coordinator& c) {
+        std::set<int> ids;
+        for (const auto& [id, task] : c.revealDeadlines) {
+            ids.insert(id);
+        }
+        return ids;
+    }
+    static bool isPressingItem(Coordinator& c) { return c.isPressingItem; }
     static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
     static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
     static int& notchChangeCount(Coordinator& c) { return c.notchChangeCount; }

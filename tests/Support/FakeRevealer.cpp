@@ -1,39 +1,13 @@
 #include "Support/FakeRevealer.h"
 
 #include "Concurrency/Sleep.h"
-#include "MenuBarCore/Support/Log.h"
 
 #include <algorithm>
-#include <fmt/format.h>
 
 namespace pellacor::testing {
 
 using system::RevealPurpose;
 using system::RevealTicket;
-
-namespace {
-
-// The coordinator's log, where its reveal lines go.
-const core::Log& coordinatorLog() {
-    static const core::Log shared = core::Log::app();
-    return shared;
-}
-
-long long wholeSeconds(concurrency::Duration duration) {
-    return std::chrono::duration_cast<std::chrono::seconds>(duration).count();
-}
-
-std::string milliseconds(concurrency::Duration duration) {
-    return fmt::format("{} ms", std::chrono::round<std::chrono::milliseconds>(duration).count());
-}
-
-} // namespace
-
-FakeRevealer::~FakeRevealer() {
-    for (auto& [id, task] : deadlines_) {
-        task.cancel();
-    }
-}
 
 bool FakeRevealer::isHidden(const std::string& bundleID) {
     // As the coordinator answers from the plan it applies: no restriction while
@@ -66,22 +40,16 @@ concurrency::Task<std::optional<RevealTicket>> FakeRevealer::beginReveal(std::st
     }
     const int id = ++serial_;
     reveals_.emplace(id, bundleID);
-    coordinatorLog().info("押すために一時的に見せます（{}）", bundleID);
-    const concurrency::Instant start = executor_.now();
     if (revealDelay_ > concurrency::Duration::zero()) {
         co_await concurrency::sleep(revealDelay_);
     }
     RevealTicket ticket{id, bundleID};
     // Ended while it was being applied, or refused: no reveal to hand out.
     if (revealFails_ || !reveals_.contains(id)) {
-        coordinatorLog().notice("一時的に見せられませんでした（{}）", bundleID);
         end(ticket);
         record({Call::Kind::beginReveal, bundleID, purpose, std::nullopt, false, executor_.now()});
         co_return std::nullopt;
     }
-    coordinatorLog().info("一時的に見せました（{}・待ち {}）", bundleID,
-                          milliseconds(executor_.now() - start));
-    startDeadline(ticket, purpose == RevealPurpose::press ? pressDeadline : leaveShownDeadline);
     record({Call::Kind::beginReveal, bundleID, purpose, ticket, false, executor_.now()});
     co_return ticket;
 }
@@ -94,18 +62,15 @@ concurrency::Task<std::optional<RevealTicket>> FakeRevealer::beginLift() {
     }
     const int id = ++serial_;
     lifts_.insert(id);
-    coordinatorLog().info("本物を押すために、一時的に制限を外します");
     if (liftDelay_ > concurrency::Duration::zero()) {
         co_await concurrency::sleep(liftDelay_);
     }
     RevealTicket ticket{id, {}};
     if (shutDown_ || !lifts_.contains(id) || liftFails_) {
-        coordinatorLog().notice("一時的に制限を外せませんでした");
         end(ticket);
         record({Call::Kind::beginLift, {}, std::nullopt, std::nullopt, false, executor_.now()});
         co_return std::nullopt;
     }
-    startDeadline(ticket, liftDeadline);
     record({Call::Kind::beginLift, {}, std::nullopt, ticket, false, executor_.now()});
     co_return ticket;
 }
@@ -165,49 +130,8 @@ std::vector<FakeRevealer::Call> FakeRevealer::calls(Call::Kind kind) const {
     return result;
 }
 
-concurrency::Task<void> FakeRevealer::deadline(std::weak_ptr<FakeRevealer> weak, RevealTicket ticket,
-                                               concurrency::Duration delay) {
-    co_await concurrency::sleep(delay);
-    auto self = weak.lock();
-    if (!self || concurrency::isCancelled()) {
-        co_return;
-    }
-    // This task is over: ending the ticket below must not cancel it.
-    self->deadlines_.erase(ticket.id);
-    const bool isLift = self->lifts_.contains(ticket.id);
-    if (!isLift && !self->reveals_.contains(ticket.id)) {
-        co_return;
-    }
-    if (isLift) {
-        coordinatorLog().notice("一時的に外した制限を、{} 秒で戻します", wholeSeconds(delay));
-    } else {
-        coordinatorLog().notice("一時的に見せたのを、{} 秒で戻します（{}）", wholeSeconds(delay),
-                                ticket.bundleID);
-    }
-    self->record({Call::Kind::expired, ticket.bundleID, std::nullopt, ticket, true, self->executor_.now()});
-    self->end(ticket);
-}
-
-void FakeRevealer::startDeadline(const RevealTicket& ticket, concurrency::Duration delay) {
-    deadlines_.insert_or_assign(ticket.id,
-                                concurrency::spawn(executor_, deadline(weak_from_this(), ticket, delay)));
-}
-
 bool FakeRevealer::end(const RevealTicket& ticket) {
-    // Ending a reveal or lift also ends its deadline task.
-    if (auto task = deadlines_.find(ticket.id); task != deadlines_.end()) {
-        task->second.cancel();
-        deadlines_.erase(task);
-    }
-    if (lifts_.erase(ticket.id) > 0) {
-        coordinatorLog().info("一時的に外した制限を戻します");
-        return true;
-    }
-    if (reveals_.erase(ticket.id) > 0) {
-        coordinatorLog().info("一時的に見せたのを戻します（{}）", ticket.bundleID);
-        return true;
-    }
-    return false;
+    return lifts_.erase(ticket.id) > 0 || reveals_.erase(ticket.id) > 0;
 }
 
 void FakeRevealer::record(Call call) {

@@ -2,7 +2,6 @@
 
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/Task.h"
-#include "Concurrency/TaskHandle.h"
 #include "MenuBarSystem/Pressing/PressRevealing.h"
 
 #include <chrono>
@@ -15,33 +14,27 @@
 
 namespace pellacor::testing {
 
-// A revealer that behaves as the coordinator does towards the presser: serial
-// numbers shared by reveals and lifts, its own deadlines (15 s for a press
-// reveal, 100 s for a leave-shown one, 40 s for a lift) run as tasks on the
-// executor, an `endReveal` that does nothing for a ticket no longer held, and
-// `isHidden` answering from a settable restriction plus the reveals and lifts in
-// force. It writes the coordinator's log lines (category "app") as it begins,
-// ends and times out reveals and lifts. Every call is recorded, and reveals and
-// lifts can be made to fail.
+// A plain scriptable revealer for the presser's tests: serial numbers shared by
+// reveals and lifts, an `endReveal` that does nothing for a ticket no longer
+// held, and `isHidden` answering from a settable restriction plus the reveals
+// and lifts in force. Every call is recorded; reveals and lifts can be made to
+// fail or to take a while. It has no deadlines and writes no log lines: the
+// coordinator is the revealer that does, and it is tested with the real presser.
 //
-// Hold it in a std::shared_ptr (its deadline tasks and suspended calls hold it
-// weakly or strongly through it); the executor must outlive it.
+// Hold it in a std::shared_ptr (a suspended call holds it through it); the
+// executor must outlive it.
 class FakeRevealer : public system::PressRevealing, public std::enable_shared_from_this<FakeRevealer> {
 public:
-    static constexpr concurrency::Duration pressDeadline = std::chrono::seconds(15);
-    static constexpr concurrency::Duration leaveShownDeadline = std::chrono::seconds(100);
-    static constexpr concurrency::Duration liftDeadline = std::chrono::seconds(40);
-
-    // One call to the revealer, or one end by its own deadline.
+    // One call to the revealer.
     struct Call {
-        enum class Kind { isHidden, beginReveal, beginLift, endReveal, expired };
+        enum class Kind { isHidden, beginReveal, beginLift, endReveal };
         Kind kind;
-        // The application asked about or revealed; the ended ticket's for `endReveal` and `expired`.
+        // The application asked about or revealed; the ended ticket's for `endReveal`.
         std::string bundleID;
         // `beginReveal` only.
         std::optional<system::RevealPurpose> purpose;
         // The ticket given (`beginReveal`, `beginLift`; absent when refused) or ended
-        // (`endReveal`, `expired`).
+        // (`endReveal`).
         std::optional<system::RevealTicket> ticket;
         // `isHidden`: the answer. `endReveal`: whether the ticket was still held.
         bool result = false;
@@ -52,7 +45,7 @@ public:
     };
 
     explicit FakeRevealer(concurrency::MainExecutor& executor) : executor_(executor) {}
-    ~FakeRevealer() override;
+    ~FakeRevealer() override = default;
     FakeRevealer(const FakeRevealer&) = delete;
     FakeRevealer& operator=(const FakeRevealer&) = delete;
 
@@ -87,8 +80,6 @@ public:
     std::set<std::string> temporarilyShown() const;
     // Whether a lift is in force.
     bool isLifted() const { return !lifts_.empty(); }
-    // Deadline tasks not yet ended or cancelled.
-    std::size_t pendingDeadlines() const { return deadlines_.size(); }
     // The last serial number taken (0 before the first).
     int lastSerial() const { return serial_; }
 
@@ -99,11 +90,7 @@ public:
 private:
     enum class Plan { unrestricted, allowing, hiding };
 
-    static concurrency::Task<void> deadline(std::weak_ptr<FakeRevealer> weak, system::RevealTicket ticket,
-                                            concurrency::Duration delay);
-    void startDeadline(const system::RevealTicket& ticket, concurrency::Duration delay);
-    // Ends the reveal or lift the ticket's id names, with its deadline, as
-    // `endReveal` does; true when there was one.
+    // Ends the reveal or lift the ticket's id names; true when there was one.
     bool end(const system::RevealTicket& ticket);
     void record(Call call);
 
@@ -114,7 +101,6 @@ private:
     // Temporary reveals by serial number, and the serial numbers of lifts.
     std::map<int, std::string> reveals_;
     std::set<int> lifts_;
-    std::map<int, concurrency::TaskHandle<void>> deadlines_;
     bool revealFails_ = false;
     bool liftFails_ = false;
     bool shutDown_ = false;

@@ -7,25 +7,14 @@
 #include "Support/FakePressAccessibility.h"
 #include "Support/FakeRevealer.h"
 #include "Support/LogCapture.h"
+#include "Support/PressPrinters.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
 
-namespace pellacor::system {
-inline void PrintTo(const PressOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-inline void PrintTo(const RevealTicket& ticket, std::ostream* out) {
-    *out << toString(ticket);
-}
-inline void PrintTo(const PressCall& call, std::ostream* out) {
-    *out << toString(call);
-}
-} // namespace pellacor::system
-
 namespace pellacor::testing {
 
-// A presser over scripted system operations and a fake revealer, all in virtual
+// A presser over scripted system operations and a plain fake revealer, all in virtual
 // time on a manual executor; its blocking calls run inline, taking no time.
 // Application "com.example.a" runs as process 10 and its items are placed.
 class PresserFixture : public ::testing::Test {

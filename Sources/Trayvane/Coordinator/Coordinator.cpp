@@ -81,8 +81,8 @@ Coordinator::Coordinator(Services services, Timings timings, Clocks clocks)
       foldedCheckDelays(std::move(timings.foldedCheckDelays)),
       hiddenBarPollDelays(std::move(timings.hiddenBarPollDelays)),
       temporaryRevealLimit(timings.temporaryRevealLimit), temporaryLiftLimit(timings.temporaryLiftLimit),
-      temporaryLeaveLimit(timings.temporaryLeaveLimit), notchTick(timings.notchTick),
-      profile(std::move(timings.profile)) {}
+      temporaryLeaveLimit(timings.temporaryLeaveLimit), pressLimit(timings.pressLimit),
+      notchTick(timings.notchTick), profile(std::move(timings.profile)) {}
 
 // Only releases the fields: the tasks hold the coordinator weakly and end on their own.
 Coordinator::~Coordinator() = default;

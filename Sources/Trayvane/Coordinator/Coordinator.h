@@ -9,6 +9,7 @@
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Planning/BelowBarEntry.h"
 #include "MenuBarCore/Planning/NotchPlanner.h"
 #include "MenuBarCore/Planning/VisibilityPlan.h"
 #include "MenuBarCore/Support/Log.h"
@@ -30,6 +31,7 @@
 #include "MenuBarSystem/Watching/ScreenSensing.h"
 #include "Trayvane/Coordinator/OrderOutcome.h"
 #include "Trayvane/Coordinator/PauseReason.h"
+#include "Trayvane/Coordinator/PressSource.h"
 
 #include <chrono>
 #include <functional>
@@ -96,6 +98,9 @@ public:
         Duration temporaryRevealLimit = std::chrono::seconds(15);
         Duration temporaryLiftLimit = std::chrono::seconds(40);
         Duration temporaryLeaveLimit = std::chrono::seconds(100);
+        // The longest a panel press is waited for, so that a press that never
+        // ends cannot refuse every later one.
+        Duration pressLimit = std::chrono::seconds(30);
         std::optional<Duration> notchTick = std::chrono::milliseconds(2500);
     };
 
@@ -185,7 +190,18 @@ public:
     // Notch switches changed (filled with the notch work).
     void notchSettingChanged();
 
-    // -- PressRevealing (filled with the pressing work) -------------------------
+    // -- Pressing ----------------------------------------------------------------
+
+    // Presses a hidden item for one of the panels, closing the below-bar panel
+    // first. Nothing when nothing was pressed: no presser, shut down, another
+    // press under way, or the press outlasted `pressLimit`.
+    concurrency::Task<std::optional<system::PressOutcome>> pressItem(core::BelowBarEntry entry,
+                                                                     PressSource source);
+    // What both panels offer: the items read, the remembered ones of running
+    // applications missing from the read (or a placeholder), in a stable order.
+    std::vector<core::ItemSnapshot> pressableItems() const;
+
+    // -- PressRevealing ----------------------------------------------------------
 
     using system::PressRevealing::beginReveal;
     bool isHidden(const std::string& bundleID) override;
@@ -348,6 +364,19 @@ private:
 
     // Closes the record of an open panel that was closed from outside.
     void syncBelowBar();
+    static concurrency::Task<std::optional<system::PressOutcome>>
+    pressItemBody(std::shared_ptr<Coordinator> self, core::BelowBarEntry entry, PressSource source);
+    static concurrency::Task<std::optional<system::RevealTicket>>
+    beginRevealBody(std::shared_ptr<Coordinator> self, std::string bundleID, system::RevealPurpose purpose);
+    static concurrency::Task<std::optional<system::RevealTicket>>
+    beginLiftBody(std::shared_ptr<Coordinator> self);
+    // Ends the ticket after `limit` unless it has been ended before.
+    void startRevealDeadline(const system::RevealTicket& ticket, Duration limit);
+    static concurrency::Task<void> revealDeadline(std::weak_ptr<Coordinator> weak,
+                                                  system::RevealTicket ticket, Duration limit,
+                                                  concurrency::Sleep revealSleep);
+    // "1234 ms": whole milliseconds, as the log lines give waits.
+    static std::string milliseconds(Duration duration);
 
     // -- Notch (CoordinatorNotch.cpp) --------------------------------------------
 
@@ -421,6 +450,7 @@ private:
     const Duration temporaryRevealLimit;
     const Duration temporaryLiftLimit;
     const Duration temporaryLeaveLimit;
+    const Duration pressLimit;
     const std::optional<Duration> notchTick;
 
     // -- Model -------------------------------------------------------------------

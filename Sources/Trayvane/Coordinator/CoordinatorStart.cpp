@@ -32,10 +32,6 @@ bool readHoldsOwner(const Result& result, const std::string& owner) {
     return items && ownsAnItem(*items, owner);
 }
 
-std::string milliseconds(concurrency::Duration duration) {
-    return fmt::format("{} ms", std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
-}
-
 bool isRevealedState(MenuBarState state) {
     return state == MenuBarState::revealed || state == MenuBarState::revealedAll;
 }

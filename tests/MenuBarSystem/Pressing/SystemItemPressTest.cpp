@@ -122,7 +122,6 @@ TEST_F(SystemItemPressTest, TheRealItemIsPressedWhileLiftedAndAMenuOfAnotherProc
     EXPECT_GE(ends[0].at, at(5140ms));
     EXPECT_LE(ends[0].at, at(5340ms));
     EXPECT_TRUE(presser->heldTicketIds().empty());
-    EXPECT_TRUE(revealerCalls(Kind::expired).empty());
 
     const std::string placed = "制限を外して、本物が置かれました（com.apple.menuextra.user・待ち 40 ms）";
     const std::string opened = "本物のメニューが開きました（com.apple.menuextra.user）";
@@ -347,7 +346,6 @@ TEST_F(SystemItemPressTest, AMenuLeftOpenKeepsTheLiftForLiftHoldAtMost) {
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_EQ(ends[0].at, at(holdStart + 30s));
     EXPECT_TRUE(ends[0].result) << "given back before the revealer's own 40 s deadline";
-    EXPECT_TRUE(revealerCalls(Kind::expired).empty());
 }
 
 TEST_F(SystemItemPressTest, CancellingTheCallerEndsThePlacementLoopAtOnce) {
