@@ -242,7 +242,9 @@ void ControlItem::openMenu() {
     }
     statusItem_->performClickWithMenu([this](const core::Rect& frame) {
         // While it is open the menu is one of the program's windows, as the
-        // window list would show it: below the button, in top-down bounds.
+        // window list would show it: below the button, in top-down bounds. The
+        // bar stands at the top of the first screen, so the button's bottom
+        // lies its height down.
         std::optional<std::uint32_t> window;
         if (programWindows_) {
             const QSize size = menu_->sizeHint();
