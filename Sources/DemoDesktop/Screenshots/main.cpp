@@ -2,9 +2,13 @@
 // for a person to look at: pellacor-screenshots OUTPUT-FOLDER.
 #include "DemoDesktop/DesktopView.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Trayvane/StatusItem/ControlItem.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QStyle>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -79,6 +83,79 @@ void ownItemFromPixels(platform::SimulatedPlatform& platform) {
     item->setImage(std::move(image));
 }
 
+// The program's control item in a state, in the light or the dark appearance,
+// its menu open when asked: the right-hand part of the desktop where it stands.
+struct ControlState {
+    const char* name;
+    core::MenuBarState state;
+    std::optional<coordinator::PauseReason> reason;
+    bool dark;
+    bool menuOpen;
+};
+
+QPalette appearancePalette(bool dark) {
+    QPalette palette = QApplication::style()->standardPalette();
+    if (!dark) {
+        return palette;
+    }
+    const QColor window(0x2B, 0x2B, 0x2E);
+    const QColor text(0xEE, 0xEE, 0xEE);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
+    palette.setColor(QPalette::Button, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Highlight, QColor(0x2F, 0x6F, 0xD0));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    return palette;
+}
+
+QImage renderControl(const ControlState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    demo::DesktopView view(platform);
+    view.setDarkAppearance(shot.dark);
+    QImage menuImage;
+    QPointF menuAt;
+    app::ControlItem item(platform->statusBar(), platform->input(),
+                          [&](QMenu& menu, const core::Rect& frame) {
+                              // Drawn where the program would open it: below the item.
+                              const auto first = platform->desktop()->screens().front().frame.standardized();
+                              const auto topDown = core::convertScreenSpace(frame, first);
+                              menuAt = view.viewPoint({topDown.minX(), topDown.maxY()});
+                              menu.ensurePolished();
+                              menu.resize(menu.sizeHint());
+                              menuImage = menu.grab().toImage();
+                          });
+    item.userSwitchAvailable = true;
+    item.profileChoices = [] {
+        return std::vector<app::ProfileChoice>{{core::Uuid::random(), "仕事", true},
+                                               {core::Uuid::random(), "家", false}};
+    };
+    item.show(shot.state, shot.reason);
+    if (shot.menuOpen) {
+        item.buttonPressed(
+            platform::StatusItem::ClickEvent{platform::StatusItem::ClickEvent::Kind::rightMouseUp, 0});
+    }
+    view.refresh();
+    view.resize(view.sizeHint());
+    QImage image = view.grab().toImage();
+    if (!menuImage.isNull()) {
+        QPainter painter(&image);
+        // Keep the whole menu on the screen, as the system would.
+        const double x =
+            std::min(menuAt.x(), image.width() - menuImage.width() / menuImage.devicePixelRatio());
+        painter.drawImage(QPointF(x, menuAt.y()), menuImage);
+    }
+    constexpr int width = 720;
+    constexpr int height = 460;
+    return image.copy(image.width() - width, 0, width, height);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,5 +203,29 @@ int main(int argc, char** argv) {
             std::printf("%s\n", file.toLocal8Bit().constData());
         }
     }
+    using coordinator::PauseReason;
+    using core::MenuBarState;
+    const std::vector<ControlState> controls{
+        {"control-collapsed-light", MenuBarState::collapsed, std::nullopt, false, false},
+        {"control-revealed-light", MenuBarState::revealed, std::nullopt, false, false},
+        {"control-paused-light", MenuBarState::paused, PauseReason::manual(), false, false},
+        {"control-menu-light", MenuBarState::collapsed, std::nullopt, false, true},
+        {"control-collapsed-dark", MenuBarState::collapsed, std::nullopt, true, false},
+        {"control-revealed-dark", MenuBarState::revealed, std::nullopt, true, false},
+        {"control-paused-dark", MenuBarState::paused, PauseReason::manual(), true, false},
+        {"control-menu-dark", MenuBarState::collapsed, std::nullopt, true, true},
+        {"control-menu-paused-light", MenuBarState::paused, PauseReason::optionKeyAtLaunch(), false, true},
+    };
+    const QPalette original = QApplication::palette();
+    for (const auto& shot : controls) {
+        const QString file = folder + "/" + shot.name + ".png";
+        if (!renderControl(shot).save(file)) {
+            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
+            ++failures;
+        } else {
+            std::printf("%s\n", file.toLocal8Bit().constData());
+        }
+    }
+    QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }

@@ -1,6 +1,0 @@
-// Keeps this library non-empty until its first real file arrives; delete it then.
-namespace pellacor::app {
-int placeholder() {
-    return 0;
-}
-} // namespace pellacor::app
