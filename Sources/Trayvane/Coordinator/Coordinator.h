@@ -377,6 +377,10 @@ private:
     static bool isWritableState(core::MenuBarState state);
     // Stores a request into a pending or deferred slot: a reorder if any merged one was.
     static void mergeRequest(std::optional<bool>& stored, bool reordered);
+    // The coordinator after an await when it may still write; else nothing, and
+    // the request is deferred until the state allows writing.
+    static std::shared_ptr<Coordinator> lockForWriting(const std::weak_ptr<Coordinator>& weak,
+                                                       bool reordered);
     std::set<core::AppKey> runningApps() const;
     // The running applications of the shown section with their number of items.
     std::map<core::AppKey, int> shownIconCounts() const;

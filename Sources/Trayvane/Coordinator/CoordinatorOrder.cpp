@@ -50,6 +50,16 @@ void Coordinator::mergeRequest(std::optional<bool>& stored, bool reordered) {
     stored = stored.value_or(false) || reordered;
 }
 
+std::shared_ptr<Coordinator> Coordinator::lockForWriting(const std::weak_ptr<Coordinator>& weak,
+                                                         bool reordered) {
+    auto self = weak.lock();
+    if (self && !self->canWriteNow()) {
+        mergeRequest(self->deferredOrder, reordered);
+        return nullptr;
+    }
+    return self;
+}
+
 bool Coordinator::canWriteNow() const {
     return !isShutDown && reorderer && isWritableState(effectiveState());
 }
@@ -148,15 +158,9 @@ concurrency::Task<OrderOutcome> Coordinator::applyOrderOnce(std::weak_ptr<Coordi
                                                             std::shared_ptr<system::ItemReordering> service) {
     OrderOutcome outcome = co_await applyOrderAttempt(weak, reordered, service);
     if (outcome.kind() == OrderOutcome::Kind::changedBeforeWrite) {
-        auto self = weak.lock();
-        if (!self) {
+        if (!lockForWriting(weak, reordered)) {
             co_return OrderOutcome::skipped();
         }
-        if (!self->canWriteNow()) {
-            mergeRequest(self->deferredOrder, reordered);
-            co_return OrderOutcome::skipped();
-        }
-        self.reset();
         outcome = co_await applyOrderAttempt(weak, reordered, service);
         if (outcome.kind() == OrderOutcome::Kind::changedBeforeWrite) {
             outcome = OrderOutcome::failed();
@@ -186,12 +190,8 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
 
     const auto read = co_await service->readTable();
 
-    auto self = weak.lock();
+    auto self = lockForWriting(weak, reordered);
     if (!self) {
-        co_return OrderOutcome::skipped();
-    }
-    if (!self->canWriteNow()) {
-        mergeRequest(self->deferredOrder, reordered);
         co_return OrderOutcome::skipped();
     }
     const core::Log log = core::Log::app();
