@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <fmt/format.h>
 #include <fmt/ranges.h>
-#include <ranges>
 #include <utility>
 #include <variant>
 
@@ -225,7 +224,10 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
     if (!reordered) {
         // The bar's order, the missing applications at the far left, each further left than the one before.
         core::LayoutTable extended = table;
-        const double largest = table.empty() ? 0.0 : std::ranges::max(table | std::views::values);
+        double largest = table.empty() ? 0.0 : table.begin()->second;
+        for (const auto& [key, value] : table) {
+            largest = std::max(largest, value);
+        }
         double step = 0;
         for (const auto& key : missing) {
             extended[key] = largest + ++step;
