@@ -37,6 +37,9 @@ protected:
 TEST_F(Visibility, TheFirstAllowPlanIsConfirmedWithItsCountAndTheOthers) {
     timings.profile = makeProfile({{AppKey(shown), Section::shown}});
     apps->running = {shown, "com.apple.Music", "com.apple.Safari"};
+    // The layout table already places the shown application, so the placement on collapse stays quiet.
+    reorderer->table = {{"status:app.trayvane.pellacor::Item-0", 100},
+                        {"status:com.example.shown::Item-0", 50}};
     Coordinator& c = start();
     take();
     Probe::setBase(c, State::collapsed, std::nullopt);

@@ -143,7 +143,9 @@ protected:
         c.onBelowBar = [this](bool b) { note("belowBar({})", b); };
         c.onUserSwitcherStandIn = [this](bool b) { note("standIn({})", b); };
         c.onNotchOverflowChange = [this](const auto& set) { note("notchOverflow({})", set.size()); };
-        c.onLayoutOrder = [this](const auto& order) { note("layoutOrder({})", order ? order->size() : -1); };
+        c.onLayoutOrder = [this](const auto& order) {
+            note("layoutOrder({})", order ? static_cast<long long>(order->size()) : -1LL);
+        };
         c.onUserSwitcherAnswer = [this](bool b) { note("userSwitcherAnswer({})", b); };
         c.onUserSwitcherWidth = [this](double w) { note("userSwitcherWidth({})", w); };
         return c;

@@ -112,6 +112,9 @@ public:
 
     static int placeShownGeneration(Coordinator& c) { return c.placeShownGeneration; }
     static const concurrency::TaskHandle<void>& placeShownTask(Coordinator& c) { return c.placeShownTask; }
+    static bool reorderWaitingForFolder(Coordinator& c) { return c.reorderWaitingForFolder; }
+    static concurrency::Task<OrderOutcome> placeMissingShown(Coordinator& c) { return c.placeMissingShown(); }
+    static std::map<core::AppKey, int> shownIconCounts(Coordinator& c) { return c.shownIconCounts(); }
 };
 
 } // namespace pellacor::coordinator

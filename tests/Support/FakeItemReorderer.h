@@ -11,7 +11,8 @@ namespace pellacor::testing {
 
 // The layout-table service over an in-memory `table`. Unscripted reads answer
 // the table; an unscripted write merges its entries and answers the table read
-// back, or `layoutChanged` when the table is no longer the one expected.
+// back, or `layoutChanged` when the table is no longer the one expected. With
+// `folderGranted` false every unscripted call answers `layoutFolderNotGranted`.
 class FakeItemReorderer final : public system::ItemReordering {
 public:
     using Result = system::SystemResult<core::LayoutTable>;
@@ -19,6 +20,7 @@ public:
     explicit FakeItemReorderer(concurrency::MainExecutor& executor) : reads(executor), writes(executor) {}
 
     core::LayoutTable table;
+    bool folderGranted = true;
     ScriptedReplies<Result> reads;
     ScriptedReplies<Result> writes;
     // The entries of every write, in order.
@@ -27,11 +29,17 @@ public:
 
     concurrency::Task<Result> readTable() override {
         log.note("readTable");
+        if (!folderGranted) {
+            return reads.next(notGranted());
+        }
         return reads.next(Result::ok(table));
     }
     concurrency::Task<Result> write(core::LayoutTable entries, core::LayoutTable expected) override {
         log.note("write(" + std::to_string(entries.size()) + ")");
         written.push_back(entries);
+        if (!folderGranted) {
+            return writes.next(notGranted());
+        }
         if (expected != table) {
             return writes.next(Result::unavailable(system::UnavailableReason::layoutChanged));
         }
@@ -43,6 +51,11 @@ public:
             table = merged;
         }
         return writes.next(Result::ok(merged));
+    }
+
+private:
+    static Result notGranted() {
+        return Result::unavailable(system::UnavailableReason::layoutFolderNotGranted);
     }
 };
 

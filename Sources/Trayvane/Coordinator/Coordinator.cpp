@@ -15,13 +15,12 @@ namespace {
 // Lines written in the first minutes of a run are progress; later ones are routine.
 constexpr concurrency::Duration startUpPeriod = 300s;
 
-// The states in which the layout order may be written.
-bool isWritableState(MenuBarState state) {
+} // namespace
+
+bool Coordinator::isWritableState(MenuBarState state) {
     return state == MenuBarState::collapsed || state == MenuBarState::revealed ||
            state == MenuBarState::revealedAll || state == MenuBarState::privacyOverride;
 }
-
-} // namespace
 
 bool Coordinator::isShowingState(MenuBarState state) {
     return state == MenuBarState::collapsed || state == MenuBarState::revealed ||

@@ -210,6 +210,19 @@ public:
     concurrency::Task<std::optional<system::RevealTicket>> beginLift() override;
     void endReveal(const system::RevealTicket& ticket) override;
 
+    // -- Layout order ---------------------------------------------------------------
+
+    // Makes the profile the active one and enforces again; another profile's id
+    // forgets a reorder that waits for the layout folder.
+    void setProfile(core::Profile next);
+    // Writes the order the active profile asks for into the layout table;
+    // `reordered` when the user changed the order itself, so the profile's order
+    // is imposed on the bar instead of taken from it.
+    concurrency::Task<OrderOutcome> applyOrder(bool reordered);
+    // Reads the table and tells the bar's order of applications (nothing when the
+    // layout folder is not granted) through `onLayoutOrder`.
+    concurrency::Task<void> refreshLayoutOrder();
+
     // -- Settable by the shell --------------------------------------------------
 
     std::shared_ptr<system::ItemPressing> presser;
@@ -387,14 +400,39 @@ private:
 
     // -- Order (CoordinatorOrder.cpp) --------------------------------------------
 
+    // Not shut down, a layout service, and a state in which the table may be written.
+    bool canWriteNow() const;
+    // The states in which the layout order may be written.
+    static bool isWritableState(core::MenuBarState state);
+    // Stores a request into a pending or deferred slot: a reorder if any merged one was.
+    static void mergeRequest(std::optional<bool>& stored, bool reordered);
+    // The coordinator after an await when it may still write; else nothing, and
+    // the request is deferred until the state allows writing.
+    static std::shared_ptr<Coordinator> lockForWriting(const std::weak_ptr<Coordinator>& weak,
+                                                       bool reordered);
+    std::set<core::AppKey> runningApps() const;
+    // The running applications of the shown section with their number of items.
+    std::map<core::AppKey, int> shownIconCounts() const;
+    static concurrency::Task<OrderOutcome> runApplyOrder(std::weak_ptr<Coordinator> weak, bool reordered);
+    // One attempt and, when the table moved before the write, one more at once.
+    static concurrency::Task<OrderOutcome> applyOrderOnce(std::weak_ptr<Coordinator> weak, bool reordered,
+                                                          std::shared_ptr<system::ItemReordering> service);
+    static concurrency::Task<OrderOutcome> applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
+                                                             std::shared_ptr<system::ItemReordering> service);
+    // Tells the bar's order and lets the profile follow it, unless the profile
+    // changed since the attempt began.
+    void reportAndAdopt(const std::vector<core::AppKey>& barOrder,
+                        const std::vector<core::AppKey>& startOrder, const core::Uuid& startID);
+    static concurrency::Task<void> runRefreshLayoutOrder(std::weak_ptr<Coordinator> weak);
+    static concurrency::Task<OrderOutcome> runPlaceMissingShown(std::weak_ptr<Coordinator> weak);
     // Places shown applications missing from the layout table after a delay.
     void schedulePlaceShown(Duration after);
     static concurrency::Task<void> placeShown(std::weak_ptr<Coordinator> weak, int generation,
                                               Duration after);
-    // Adds the layout keys shown applications lack (filled with the order work).
+    // Adds the layout keys shown applications lack, and moves Apple's keys right
+    // of the control item.
     concurrency::Task<OrderOutcome> placeMissingShown();
-    // Replays an order request deferred until the state allowed writing (filled
-    // with the order work).
+    // Replays an order request deferred until the state allowed writing.
     static concurrency::Task<void> flushDeferredOrder(std::weak_ptr<Coordinator> weak, bool reordered);
 
     // -- Drag (CoordinatorDrag.cpp) ----------------------------------------------
