@@ -99,7 +99,7 @@ protected:
 
     Coordinator::Services services() {
         return Coordinator::Services{
-            .reader = reader,
+            .reader = realReader ? realReader : reader,
             .visibility = realVisibility ? realVisibility : visibility,
             .appWatcher = apps,
             .captureWatcher = capture,
@@ -108,7 +108,7 @@ protected:
             .hover = hover,
             .trust = trust,
             .dragWatcher = drag,
-            .screens = screens,
+            .screens = realScreens ? realScreens : screens,
             .reorderer = reorderer,
             .ownItemPlaced = [this] { return ownItemPlaced; },
             .ownItemOnBar = [this] { return ownItemOnBar; },
@@ -225,8 +225,11 @@ protected:
     std::shared_ptr<FakeScreenSensor> screens;
     std::shared_ptr<FakeItemReorderer> reorderer;
 
-    // When set, the coordinator restricts through this service instead of the fake.
+    // When set, the coordinator restricts, reads or watches the screens through
+    // these services instead of the fakes.
     std::shared_ptr<system::VisibilityControlling> realVisibility;
+    std::shared_ptr<system::ItemReading> realReader;
+    std::shared_ptr<system::ScreenSensing> realScreens;
 
     bool holdStartRead = true;
     bool ownItemPlaced = true;

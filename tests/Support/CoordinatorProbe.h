@@ -78,6 +78,24 @@ public:
     static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
     static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
     static int& notchChangeCount(Coordinator& c) { return c.notchChangeCount; }
+    static bool applyNotch(Coordinator& c, core::NotchPlanner::State state) {
+        return c.applyNotch(std::move(state));
+    }
+    static void noteActiveScreen(Coordinator& c, const core::NotchPlanner::ActiveScreen& active) {
+        c.noteActiveScreen(active);
+    }
+    static core::NotchPlanner::Input notchInput(Coordinator& c, std::vector<core::ItemSnapshot> items,
+                                                std::set<core::AppKey> visible, std::optional<double> right) {
+        return c.notchInput(std::move(items), std::move(visible), right);
+    }
+    static void setFoldRescue(Coordinator& c, bool on) { c.setFoldRescue(on); }
+    static bool isCheckingNotch(Coordinator& c) { return c.isCheckingNotch; }
+    static bool isScreenWatchRunning(Coordinator& c) { return c.isScreenWatchRunning; }
+    static int notchPlainStreak(Coordinator& c) { return c.notchPlainStreak; }
+    static int notchGeneration(Coordinator& c) { return c.notchGeneration; }
+    static const concurrency::TaskHandle<void>& notchTask(Coordinator& c) { return c.notchTask; }
+    static void setBelowBarShown(Coordinator& c, bool shown) { c.isBelowBarShown = shown; }
+    static void setPressingItem(Coordinator& c, bool pressing) { c.isPressingItem = pressing; }
 
     static std::string describe(const system::ItemReading::Result& result) {
         return Coordinator::describe(result);

@@ -394,8 +394,12 @@ Accessibility::CopyResult SimulatedAccessibility::copyAttributeValue(const Acces
             AccessibilityValue::Array children;
             std::optional<std::vector<PlacedStatusItem>> placed;
             for (std::size_t i = 0; i < app->statusItems.size(); ++i) {
-                // The overflow chevron exists only while it stands on the bar.
-                if (app->statusItems[i].isOverflowChevron) {
+                // The overflow chevron exists only while it stands on the bar, and an
+                // item that leaves the bar under a restriction is gone with it: the
+                // system removes both, so neither has a place off the bar that a
+                // reader could mistake for the leftmost of the owner's items.
+                const auto& statusItem = app->statusItems[i];
+                if (statusItem.isOverflowChevron || statusItem.hiddenWhileRestricted) {
                     if (!placed) {
                         placed = desktop_->menuBarItems();
                     }

@@ -187,8 +187,18 @@ public:
     // Below-bar panel state: shown on request, and closed from outside.
     void setBelowBar(bool show);
     void belowBarDidClose();
-    // Notch switches changed (filled with the notch work).
+    // A notch or fold-rescue switch changed: starts or stops the watch, and
+    // brings every overflowed application back once the handling is off.
     void notchSettingChanged();
+
+    // -- Notch -------------------------------------------------------------------
+
+    // The screen sensor's change notice: a check, at most one a second.
+    void screenMayHaveChanged();
+    // Reads the bar and takes one notch planner step; true when the overflow changed.
+    concurrency::Task<bool> checkNotch();
+    // Nothing is revealed, pressed or open, the bar is collapsed and the handling on.
+    bool canCheckNotch() const;
 
     // -- Pressing ----------------------------------------------------------------
 
@@ -393,8 +403,25 @@ private:
 
     // -- Notch (CoordinatorNotch.cpp) --------------------------------------------
 
-    // The notch watch (filled with the notch work).
+    // Switched on, and the below-bar panel or the fold rescue makes use of it.
+    bool isNotchHandlingActive() const;
+    // Starts or stops the screen notices and the backing-off watch task to suit
+    // the state and the switches.
     void updateNotchWatch();
+    // Checks after 2.5 s, 5 s, then every 10 s while nothing changes; a change
+    // brings the rhythm back to the first interval.
+    static concurrency::Task<void> notchWatch(std::weak_ptr<Coordinator> weak, int generation, Duration tick,
+                                              concurrency::Sleep sleep);
+    static concurrency::Task<void> checkNotchFromNotice(std::weak_ptr<Coordinator> weak);
+    // The planner's input from a read and the model.
+    core::NotchPlanner::Input notchInput(std::vector<core::ItemSnapshot> readItems,
+                                         std::set<core::AppKey> visible,
+                                         std::optional<double> notchRight) const;
+    // Stores the planner's state; true, with a log line, an enforce and the
+    // callback, when the overflow set changed.
+    bool applyNotch(core::NotchPlanner::State state);
+    // Logs when the screen in use turns notched or plain.
+    void noteActiveScreen(const core::NotchPlanner::ActiveScreen& active);
     // Asks the notch handling to make room for a folded control item, or stops asking.
     void setFoldRescue(bool on);
 

@@ -1,10 +1,45 @@
+#include "Concurrency/TaskContext.h"
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 
+#include <algorithm>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+#include <utility>
+
 namespace pellacor::coordinator {
 
-// Filled in by the notch work: reacts to a changed notch or fold-rescue switch.
-void Coordinator::notchSettingChanged() {}
+using core::AppKey;
+using core::NotchPlanner;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The longest the watch backs off to while nothing changes.
+constexpr concurrency::Duration notchTickCeiling = 10s;
+// Screen notices closer together than this are one change.
+constexpr concurrency::Duration notchNoticeDebounce = 1s;
+// A notched screen seen plain this many checks in a row is believed plain.
+constexpr int plainChecksNeeded = 2;
+
+} // namespace
+
+bool Coordinator::isNotchHandlingActive() const {
+    return notchOverflowEnabled && (belowBarEnabled || foldRescue);
+}
+
+bool Coordinator::canCheckNotch() const {
+    return !isShutDown && isNotchHandlingActive() && !captureInUse && base == core::MenuBarState::collapsed &&
+           temporaryReveals.empty() && temporaryLifts.empty() && !isPressingItem && !isBelowBarShown;
+}
+
+void Coordinator::notchSettingChanged() {
+    if (!isNotchHandlingActive()) {
+        // Every overflowed application comes back at once.
+        applyNotch(NotchPlanner::State{});
+    }
+    updateNotchWatch();
+}
 
 void Coordinator::setFoldRescue(bool on) {
     if (foldRescue == on) {
@@ -19,7 +54,239 @@ void Coordinator::setFoldRescue(bool on) {
     notchSettingChanged();
 }
 
-// Filled in by the notch work: starts or stops the screen watch and the notch task.
-void Coordinator::updateNotchWatch() {}
+void Coordinator::updateNotchWatch() {
+    if (!screens) {
+        return;
+    }
+    const bool runs =
+        !isShutDown && isNotchHandlingActive() && !captureInUse && base == core::MenuBarState::collapsed;
+    if (!runs) {
+        if (isScreenWatchRunning) {
+            isScreenWatchRunning = false;
+            screens->stop();
+        }
+        ++notchGeneration;
+        notchTask.cancel();
+        notchTask = {};
+        return;
+    }
+    if (!isScreenWatchRunning) {
+        isScreenWatchRunning = true;
+        std::weak_ptr<Coordinator> weak = weak_from_this();
+        screens->start([weak] {
+            if (auto self = weak.lock()) {
+                self->screenMayHaveChanged();
+            }
+        });
+    }
+    if (notchTask || !notchTick) {
+        return;
+    }
+    const int generation = ++notchGeneration;
+    notchTask = concurrency::spawn(executor, notchWatch(weak_from_this(), generation, *notchTick, sleep));
+}
+
+concurrency::Task<void> Coordinator::notchWatch(std::weak_ptr<Coordinator> weak, int generation,
+                                                Duration tick, concurrency::Sleep sleep) {
+    Duration interval = tick;
+    while (true) {
+        co_await sleep(interval);
+        {
+            auto self = weak.lock();
+            if (isGoneOrStopped(self) || self->notchGeneration != generation) {
+                co_return;
+            }
+        }
+        // Only the check's own guards hold the coordinator across its reads.
+        auto check = weak.lock()->checkNotch();
+        const bool changed = co_await std::move(check);
+        interval = changed ? tick : std::min(interval * 2, notchTickCeiling);
+    }
+}
+
+void Coordinator::screenMayHaveChanged() {
+    if (!canCheckNotch()) {
+        return;
+    }
+    const Instant at = now();
+    if (lastNotchNotice && at - *lastNotchNotice < notchNoticeDebounce) {
+        return;
+    }
+    lastNotchNotice = at;
+    concurrency::spawn(executor, checkNotchFromNotice(weak_from_this()));
+}
+
+concurrency::Task<void> Coordinator::checkNotchFromNotice(std::weak_ptr<Coordinator> weak) {
+    auto self = weak.lock();
+    if (!self) {
+        co_return;
+    }
+    auto check = self->checkNotch();
+    self.reset();
+    co_await std::move(check);
+}
+
+concurrency::Task<bool> Coordinator::checkNotch() {
+    if (!canCheckNotch() || isCheckingNotch || !screens) {
+        co_return false;
+    }
+    const std::vector<NotchPlanner::Screen> attached = screens->screens();
+    const bool anyNotch = std::any_of(attached.begin(), attached.end(),
+                                      [](const NotchPlanner::Screen& s) { return s.notchRight.has_value(); });
+    if (!anyNotch) {
+        noteActiveScreen(NotchPlanner::ActiveScreen::plain());
+        co_return applyNotch(NotchPlanner::step(notchState, notchInput({}, {}, std::nullopt)));
+    }
+
+    if (!requestedPlan || requestedPlan->isNoRestriction() || visibility->currentPlan() != *requestedPlan) {
+        co_return false;
+    }
+    const core::VisibilityPlan plan = *requestedPlan;
+    // The coordinator may go away during a read; the check then ends unnoticed.
+    std::weak_ptr<Coordinator> weak = weak_from_this();
+    const std::shared_ptr<system::ItemReading> itemReader = reader;
+    isCheckingNotch = true;
+    const auto stillHolds = [&plan](const std::shared_ptr<Coordinator>& self,
+                                    const system::ItemReading::Result& result) {
+        return result.isOk() && self->canCheckNotch() && self->requestedPlan == plan &&
+               self->visibility->currentPlan() == plan;
+    };
+
+    const std::set<std::string> ownAndChevron{selfBundleID, std::string(NotchPlanner::chevronOwner)};
+    const auto first = co_await itemReader->readItems(ownAndChevron);
+    auto self = weak.lock();
+    if (!self) {
+        co_return false;
+    }
+    self->isCheckingNotch = false;
+    if (!stillHolds(self, first)) {
+        co_return false;
+    }
+    const std::vector<core::ItemSnapshot> firstItems = *first.value();
+    const auto active = NotchPlanner::activeScreen(firstItems, attached, self->selfBundleID);
+    self->noteActiveScreen(active);
+    switch (active.kind()) {
+    case NotchPlanner::ActiveScreen::Kind::unknown:
+        co_return false;
+    case NotchPlanner::ActiveScreen::Kind::plain:
+        ++self->notchPlainStreak;
+        if (self->notchPlainStreak < plainChecksNeeded) {
+            co_return false;
+        }
+        co_return self->applyNotch(
+            NotchPlanner::step(self->notchState, self->notchInput({}, {}, std::nullopt)));
+    case NotchPlanner::ActiveScreen::Kind::notch:
+        self->notchPlainStreak = 0;
+        break;
+    }
+    if (!NotchPlanner::chevron(firstItems) && self->notchState.overflow.empty()) {
+        co_return false;
+    }
+
+    const auto& allowed = *plan.allowedBundleIDs();
+    const std::set<std::string> allowedSet(allowed.begin(), allowed.end());
+    std::set<std::string> owners = ownAndChevron;
+    for (const auto& snapshot : self->items) {
+        if (allowedSet.contains(snapshot.ownerBundleID())) {
+            owners.insert(snapshot.ownerBundleID());
+        }
+    }
+    for (const auto& bundleID : self->appWatcher->runningBundleIDs()) {
+        if (allowedSet.contains(bundleID) &&
+            self->profile.section(AppKey(bundleID)) == core::Section::shown) {
+            owners.insert(bundleID);
+        }
+    }
+    for (const auto& app : self->notchState.overflow) {
+        owners.insert(app.bundleID());
+    }
+
+    self->isCheckingNotch = true;
+    self.reset();
+    const auto second = co_await itemReader->readItems(std::move(owners));
+    self = weak.lock();
+    if (!self) {
+        co_return false;
+    }
+    self->isCheckingNotch = false;
+    if (!stillHolds(self, second)) {
+        co_return false;
+    }
+    std::vector<core::ItemSnapshot> secondItems = *second.value();
+    if (NotchPlanner::activeScreen(secondItems, attached, self->selfBundleID) != active) {
+        co_return false;
+    }
+    std::set<AppKey> visible;
+    for (const auto& bundleID : allowed) {
+        visible.insert(AppKey(bundleID));
+    }
+    co_return self->applyNotch(NotchPlanner::step(
+        self->notchState, self->notchInput(std::move(secondItems), std::move(visible), active.notchRight())));
+}
+
+NotchPlanner::Input Coordinator::notchInput(std::vector<core::ItemSnapshot> readItems,
+                                            std::set<AppKey> visible,
+                                            std::optional<double> notchRight) const {
+    std::set<AppKey> running;
+    for (const auto& bundleID : appWatcher->runningBundleIDs()) {
+        running.insert(AppKey(bundleID));
+    }
+    return NotchPlanner::Input{
+        .items = std::move(readItems),
+        .profile = profile,
+        .visible = std::move(visible),
+        .selfBundleID = selfBundleID,
+        .notchRight = notchRight,
+        .collapsed = !captureInUse && base == core::MenuBarState::collapsed,
+        .enabled = isNotchHandlingActive(),
+        .now = wallClock(),
+        .running = std::move(running),
+    };
+}
+
+bool Coordinator::applyNotch(NotchPlanner::State state) {
+    if (state == notchState) {
+        return false;
+    }
+    const std::set<AppKey> before = notchState.hidden();
+    notchState = std::move(state);
+    const std::set<AppKey> after = notchState.hidden();
+    if (after == before) {
+        return false;
+    }
+    ++notchChangeCount;
+    std::vector<std::string> hidden;
+    for (const auto& app : notchState.overflow) {
+        if (!before.contains(app)) {
+            hidden.push_back(app.bundleID());
+        }
+    }
+    std::vector<std::string> restored;
+    for (const auto& app : before) {
+        if (!after.contains(app)) {
+            restored.push_back(app.bundleID());
+        }
+    }
+    std::sort(restored.begin(), restored.end());
+    core::Log::app().info("ノッチで一時的に隠すアプリを変えました（隠す：{}・戻す：{}・いま {} 個）",
+                          fmt::join(hidden, ","), fmt::join(restored, ","), notchState.overflow.size());
+    enforce();
+    if (onNotchOverflowChange) {
+        onNotchOverflowChange(after);
+    }
+    return true;
+}
+
+void Coordinator::noteActiveScreen(const NotchPlanner::ActiveScreen& active) {
+    if (active.kind() == NotchPlanner::ActiveScreen::Kind::unknown) {
+        return;
+    }
+    const bool notched = active.kind() == NotchPlanner::ActiveScreen::Kind::notch;
+    if (lastActiveNotched == notched) {
+        return;
+    }
+    lastActiveNotched = notched;
+    core::Log::app().info("いま使っている画面は、ノッチの{}画面です", notched ? "ある" : "無い");
+}
 
 } // namespace pellacor::coordinator

@@ -123,6 +123,24 @@ TEST_F(SimulatedAccessibilityTest, ApplicationsExtrasBarsAndItemsAnswerTypedValu
     EXPECT_EQ(virtualTime.elapsed(), 0ns) << "no latency, no time";
 }
 
+// An item that leaves the bar under a restriction is not read at all then, as
+// the system removes it: its place off the bar would otherwise stand left of
+// every other item of its owner.
+TEST_F(SimulatedAccessibilityTest, AnItemHiddenWhileRestrictedIsReadOnlyWithoutARestriction) {
+    SimulatedStatusItem user = item("a.user", "User", 28);
+    user.hiddenWhileRestricted = true;
+    ASSERT_TRUE(desktop->setStatusItems(10, {user, item("a.one", "One", 30)}));
+    ASSERT_EQ(itemsOf(10).size(), 2U);
+
+    desktop->setRestriction(MenuBarRestriction{{}, {"com.example.a"}});
+    const auto restricted = itemsOf(10);
+    ASSERT_EQ(restricted.size(), 1U);
+    EXPECT_EQ(text(restricted[0], Name::identifier), "a.one");
+
+    desktop->setRestriction(std::nullopt);
+    EXPECT_EQ(itemsOf(10).size(), 2U);
+}
+
 TEST_F(SimulatedAccessibilityTest, ItemsOffTheBarStandOutsideEveryScreenAndGoneItemsAreInvalid) {
     const auto before = itemsOf(10);
     desktop->setRestriction(MenuBarRestriction{{}, {"com.example.c"}});
