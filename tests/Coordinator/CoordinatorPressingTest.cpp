@@ -24,22 +24,9 @@ using ::testing::IsEmpty;
 using Result = system::SystemResult<VisibilityPlan>;
 using Ticket = std::optional<RevealTicket>;
 
-// A coordinator started and collapsed, one shown and one hidden application
-// running, its restriction in force.
-class Pressing : public CoordinatorFixture {
+// The collapsed coordinator with the calls a press test makes of it.
+class Pressing : public CollapsedCoordinatorFixture {
 protected:
-    static constexpr const char* shown = "com.example.shown";
-    static constexpr const char* hidden = "com.example.hidden";
-
-    Coordinator& collapsed() { return startCollapsed(shown, hidden); }
-
-    static VisibilityPlan collapsedPlan() {
-        return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", shown});
-    }
-    static VisibilityPlan revealedPlan() {
-        return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", hidden, shown});
-    }
-
     template <typename T> TaskHandle<T> spawn(concurrency::Task<T> task) {
         auto handle = concurrency::spawn(executor, std::move(task));
         executor.runUntilIdle();

@@ -17,22 +17,7 @@ using Result = system::SystemResult<VisibilityPlan>;
 using State = core::MenuBarState;
 using PauseReason = coordinator::PauseReason;
 
-// A coordinator started and collapsed, with one shown and one hidden
-// application running, its first restriction confirmed.
-class Visibility : public CoordinatorFixture {
-protected:
-    static constexpr const char* shown = "com.example.shown";
-    static constexpr const char* hidden = "com.example.hidden";
-
-    Coordinator& collapsed() { return startCollapsed(shown, hidden); }
-
-    static VisibilityPlan collapsedPlan() {
-        return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", shown});
-    }
-    static VisibilityPlan revealedPlan() {
-        return VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", hidden, shown});
-    }
-};
+class Visibility : public CollapsedCoordinatorFixture {};
 
 TEST_F(Visibility, TheFirstAllowPlanIsConfirmedWithItsCountAndTheOthers) {
     timings.profile = makeProfile({{AppKey(shown), Section::shown}});

@@ -264,4 +264,22 @@ private:
     std::shared_ptr<EventSink> sink_;
 };
 
+// A coordinator started and collapsed, one shown and one hidden application
+// running, its first restriction confirmed; with the plans it sends collapsed
+// and revealed.
+class CollapsedCoordinatorFixture : public CoordinatorFixture {
+protected:
+    static constexpr const char* shown = "com.example.shown";
+    static constexpr const char* hidden = "com.example.hidden";
+
+    Coordinator& collapsed() { return startCollapsed(shown, hidden); }
+
+    static core::VisibilityPlan collapsedPlan() {
+        return core::VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", shown});
+    }
+    static core::VisibilityPlan revealedPlan() {
+        return core::VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", hidden, shown});
+    }
+};
+
 } // namespace pellacor::testing
