@@ -184,9 +184,7 @@ struct SlowDesktop {
     std::shared_ptr<SystemAccessibility> accessibility =
         std::make_shared<SystemAccessibility>(platform.accessibility(), platform.workspace());
 
-    SlowDesktop() {
-        platform.accessibility()->setSpend(virtualTime.spendFunction());
-    }
+    SlowDesktop() { platform.accessibility()->setSpend(virtualTime.spendFunction()); }
 
     void addApp(std::int32_t pid, std::chrono::milliseconds appLatency, std::size_t itemCount,
                 std::chrono::milliseconds itemLatency) {
