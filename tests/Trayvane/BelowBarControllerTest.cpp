@@ -3,6 +3,7 @@
 #include "Concurrency/ManualExecutor.h"
 #include "DemoDesktop/OffscreenApplication.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "ProgramOnDesktop.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
@@ -21,14 +22,6 @@ using core::BelowBarEntry;
 using core::Rect;
 
 namespace {
-
-// Runs every render at once, on the calling thread.
-concurrency::OffMain inlineRenders() {
-    return [](std::function<void()> work) -> concurrency::Task<void> {
-        work();
-        co_return;
-    };
-}
 
 class NoScreens final : public platform::Screens {
 public:
@@ -62,7 +55,7 @@ struct BelowBarControllerTest : ::testing::Test {
     }();
     concurrency::ManualExecutor executor;
     std::shared_ptr<app::IconStore> icons =
-        app::IconStore::create(executor, platform->workspace(), inlineRenders());
+        app::IconStore::create(executor, platform->workspace(), pellacor::testing::inlineRuns());
     std::unique_ptr<BelowBarController> controller = make(platform->screens());
     std::vector<BelowBarEntry> pressed;
     int closedByUser = 0;

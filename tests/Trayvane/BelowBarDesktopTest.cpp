@@ -5,6 +5,7 @@
 #include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "ProgramOnDesktop.h"
 #include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
@@ -20,21 +21,14 @@ using core::BelowBarEntry;
 
 namespace {
 
-concurrency::OffMain inlineRenders() {
-    return [](std::function<void()> work) -> concurrency::Task<void> {
-        work();
-        co_return;
-    };
-}
-
 // Every item of the running applications as a read would give it, without frames.
 std::vector<core::ItemSnapshot> snapshots(const platform::SimulatedDesktop& desktop) {
     std::vector<core::ItemSnapshot> result;
     for (const auto& app : desktop.runningApplications()) {
         for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
             const auto& item = app.statusItems[i];
-            result.emplace_back(*app.bundleIdentifier, app.processIdentifier, item.identifier, item.description,
-                                item.title, static_cast<int>(i), std::nullopt);
+            result.emplace_back(*app.bundleIdentifier, app.processIdentifier, item.identifier,
+                                item.description, item.title, static_cast<int>(i), std::nullopt);
         }
     }
     return result;
@@ -53,11 +47,12 @@ struct BelowBarDesktopTest : ::testing::Test {
     concurrency::ManualExecutor executor;
     std::shared_ptr<app::AppLookup> names =
         std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
-    app::BelowBarController controller{{platform->screens(), platform->input(), platform->statusBar(),
-                                        platform->input(), platform->programWindows(),
-                                        app::IconStore::create(executor, platform->workspace(), inlineRenders()),
-                                        [this](const std::string& id) { return names->name(id); },
-                                        [this](core::Point topDown) { return view.globalPosition(topDown); }}};
+    app::BelowBarController controller{
+        {platform->screens(), platform->input(), platform->statusBar(), platform->input(),
+         platform->programWindows(),
+         app::IconStore::create(executor, platform->workspace(), pellacor::testing::inlineRuns()),
+         [this](const std::string& id) { return names->name(id); },
+         [this](core::Point topDown) { return view.globalPosition(topDown); }}};
     std::vector<BelowBarEntry> pressed;
     int closedByUser = 0;
     std::vector<BelowBarEntry> hidden;
@@ -73,7 +68,8 @@ struct BelowBarDesktopTest : ::testing::Test {
                                     {{core::AppKey("com.example.zephyrin"), core::Section::shown},
                                      {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
                                     {}, core::Section::hidden);
-        hidden = core::BelowBarList::entries(snapshots(*platform->desktop()), profile, core::bundleIdentifier, {});
+        hidden =
+            core::BelowBarList::entries(snapshots(*platform->desktop()), profile, core::bundleIdentifier, {});
         QCoreApplication::processEvents();
     }
 
@@ -81,20 +77,12 @@ struct BelowBarDesktopTest : ::testing::Test {
         const auto window = item.statusItem()->buttonWindow();
         return window ? std::optional(window->frame) : std::nullopt;
     }
-    QRectF controlRect() const {
-        const auto placed = platform->desktop()->menuBarItems();
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (placed[i].item.identifier == "trv-control") {
-                return view.itemRects().at(i);
-            }
-        }
-        ADD_FAILURE() << "the control item is not on the bar";
-        return {};
-    }
+    QRectF controlRect() const { return pellacor::testing::controlItemRect(*platform, view); }
     void clickView(QPointF at) {
         for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
             QApplication::sendEvent(&view, &event);
         }
     }
@@ -120,7 +108,8 @@ TEST_F(BelowBarDesktopTest, OpensUnderTheControlItemWithTheHiddenApplications) {
             controller.panel()->findChild<app::BelowBarCell*>(QString::fromStdString("belowbar:" + e.id()));
         ASSERT_NE(cell, nullptr) << e.id();
     }
-    const auto* quillow = controller.panel()->findChild<app::BelowBarCell*>("belowbar:com.example.quillowsync#1");
+    const auto* quillow =
+        controller.panel()->findChild<app::BelowBarCell*>("belowbar:com.example.quillowsync#1");
     ASSERT_NE(quillow, nullptr);
     EXPECT_EQ(quillow->accessibleName(), "Quillow Sync 2");
     executor.runUntilIdle();
@@ -140,7 +129,8 @@ TEST_F(BelowBarDesktopTest, OpensUnderTheControlItemWithTheHiddenApplications) {
 TEST_F(BelowBarDesktopTest, AClickOnACellReachesOnPressWithItsEntry) {
     controller.show(hidden, controlFrame());
     const BelowBarEntry& chosen = hidden.at(3);
-    auto* cell = controller.panel()->findChild<app::BelowBarCell*>(QString::fromStdString("belowbar:" + chosen.id()));
+    auto* cell =
+        controller.panel()->findChild<app::BelowBarCell*>(QString::fromStdString("belowbar:" + chosen.id()));
     ASSERT_NE(cell, nullptr);
     const QPointF centre = QRectF(cell->rect()).center();
     for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {

@@ -298,27 +298,24 @@ int main(int argc, char** argv) {
         {"control-menu-paused-light", MenuBarState::paused, PauseReason::optionKeyAtLaunch(), false, true},
     };
     const QPalette original = QApplication::palette();
-    for (const auto& shot : controls) {
-        const QString file = folder + "/" + shot.name + ".png";
-        if (!renderControl(shot).save(file)) {
+    const auto save = [&folder, &failures](const QImage& image, const char* name) {
+        const QString file = folder + "/" + name + ".png";
+        if (!image.save(file)) {
             std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
             ++failures;
         } else {
             std::printf("%s\n", file.toLocal8Bit().constData());
         }
+    };
+    for (const auto& shot : controls) {
+        save(renderControl(shot), shot.name);
     }
     const std::vector<PanelState> panels{
         {"belowbar-3-light", 3, false}, {"belowbar-3-dark", 3, true},       {"belowbar-12-light", 12, false},
         {"belowbar-12-dark", 12, true}, {"belowbar-empty-light", 0, false},
     };
     for (const auto& shot : panels) {
-        const QString file = folder + "/" + shot.name + ".png";
-        if (!renderPanel(shot).save(file)) {
-            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
-            ++failures;
-        } else {
-            std::printf("%s\n", file.toLocal8Bit().constData());
-        }
+        save(renderPanel(shot), shot.name);
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;

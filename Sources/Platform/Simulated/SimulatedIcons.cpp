@@ -189,34 +189,36 @@ ApplicationIcon SimulatedIcons::generated(const SimulatedApplication& applicatio
     paintBody(canvas, colour);
 
     // A 5 × 5 pattern, mirrored about its middle column: 15 bits of the hash.
-    constexpr int cells = 5;
+    constexpr std::size_t cells = 5;
     constexpr double tile = 14;
     constexpr double gap = 3;
     constexpr double span = cells * tile + (cells - 1) * gap;
     constexpr double origin = (side - span) / 2;
     std::array<bool, cells * cells> on{};
     bool any = false;
-    for (int row = 0; row < cells; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const bool bit = ((hash >> static_cast<unsigned>(row * 3 + column)) & 1U) != 0;
-            on[static_cast<std::size_t>(row * cells + column)] = bit;
-            on[static_cast<std::size_t>(row * cells + (cells - 1 - column))] = bit;
+    for (std::size_t row = 0; row < cells; ++row) {
+        for (std::size_t column = 0; column < 3; ++column) {
+            const bool bit = ((hash >> (row * 3 + column)) & 1U) != 0;
+            on.at(row * cells + column) = bit;
+            on.at(row * cells + (cells - 1 - column)) = bit;
             any = any || bit;
         }
     }
     if (!any) {
-        on[static_cast<std::size_t>(2 * cells + 2)] = true;
+        on.at(2 * cells + 2) = true;
     }
     canvas.fill(
         [&](double x, double y) {
-            const int column = static_cast<int>((x - origin) / (tile + gap));
-            const int row = static_cast<int>((y - origin) / (tile + gap));
-            if (x < origin || y < origin || column >= cells || row >= cells ||
-                !on[static_cast<std::size_t>(row * cells + column)]) {
+            if (x < origin || y < origin) {
                 return 0.0;
             }
-            const double cx = origin + column * (tile + gap) + tile / 2;
-            const double cy = origin + row * (tile + gap) + tile / 2;
+            const auto column = static_cast<std::size_t>((x - origin) / (tile + gap));
+            const auto row = static_cast<std::size_t>((y - origin) / (tile + gap));
+            if (column >= cells || row >= cells || !on.at(row * cells + column)) {
+                return 0.0;
+            }
+            const double cx = origin + static_cast<double>(column) * (tile + gap) + tile / 2;
+            const double cy = origin + static_cast<double>(row) * (tile + gap) + tile / 2;
             return roundedRectCoverage(x, y, cx, cy, tile / 2, 3);
         },
         [](double, double) {

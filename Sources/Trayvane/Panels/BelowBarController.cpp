@@ -45,6 +45,7 @@ void BelowBarController::show(std::vector<core::BelowBarEntry> entries, std::opt
     std::vector<platform::Screen> screens =
         services_.screens ? services_.screens->screens() : std::vector<platform::Screen>{};
     std::vector<core::Rect> frames;
+    frames.reserve(screens.size());
     for (const auto& screen : screens) {
         frames.push_back(screen.frame);
     }
