@@ -332,3 +332,33 @@ TEST_F(BelowBarControllerTest, TheControlItemOnAnotherScreenThanThePointerIsIgno
     EXPECT_EQ(controller->frame()->maxX(), 1512 + 1920 - 8);
     EXPECT_EQ(controller->frame()->maxY(), 1080 - 24 - 4);
 }
+
+TEST_F(BelowBarControllerTest, AHoveredCellIsTintedAndAPressedOneMoreStrongly) {
+    controller->show(entries(1), control);
+    auto* target = cell(controller->entries()[0]);
+    ASSERT_NE(target, nullptr);
+    // A point of the cell's fill, clear of the icon and the label.
+    const QPoint fill(4, target->height() / 2);
+    const auto colourAt = [&] { return target->grab().toImage().pixelColor(fill); };
+    // How far the fill leans to blue: none on the panel's grey background.
+    const auto tint = [&] {
+        const QColor colour = colourAt();
+        return colour.blue() - colour.red();
+    };
+    EXPECT_EQ(tint(), 0) << "no fill: the grey background shows through";
+
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)));
+    QApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(target->isHovering());
+    const int hovered = tint();
+    EXPECT_GT(hovered, 0) << "the accent colour";
+
+    target->setDown(true);
+    EXPECT_GT(tint(), hovered) << "pressed wins over hovering, and is stronger";
+
+    target->setDown(false);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(target, &leave);
+    EXPECT_FALSE(target->isHovering());
+    EXPECT_EQ(tint(), 0);
+}
