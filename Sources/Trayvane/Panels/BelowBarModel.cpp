@@ -1,15 +1,17 @@
 #include "Trayvane/Panels/BelowBarModel.h"
 
 #include <algorithm>
+#include <fmt/format.h>
 
 namespace pellacor::app {
 
 std::string BelowBarModel::label(const core::BelowBarEntry& entry, const NameFunction& name) {
     std::string text = name ? name(entry.bundleID) : entry.bundleID;
-    if (entry.ordinal) {
-        text += " " + std::to_string(*entry.ordinal);
+    if (!entry.ordinal) {
+        return text;
     }
-    return text;
+    // Formatted whole: GCC 12 at -O3 misreads an appended number as an overlapping copy.
+    return fmt::format("{} {}", text, *entry.ordinal);
 }
 
 int BelowBarModel::columns(std::size_t count) {
