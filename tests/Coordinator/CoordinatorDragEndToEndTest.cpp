@@ -14,6 +14,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/CoordinatorFixture.h"
 #include "Support/DesktopBuilders.h"
+#include "Support/DesktopDrive.h"
 #include "Support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -84,36 +85,23 @@ protected:
     // something due; not while a read after a drag is on its way on the reader's
     // queue or a restriction change is being delivered; at most `limit` of it.
     void drive(const std::function<bool()>& done, concurrency::Duration limit = 30s) {
-        const auto service = simulated->restrictionService();
-        const auto until = executor.now() + limit;
-        for (;;) {
-            executor.runUntilIdle();
-            service->waitForDeliveries();
-            executor.runUntilIdle();
-            if (done()) {
-                return;
-            }
+        DesktopDrive drive{executor, *simulated->restrictionService()};
+        drive.busy = [this] {
             const auto& reading = Probe::dragTask(*coordinator);
-            if (reading && !reading.isFinished()) {
-                ASSERT_TRUE(executor.waitForForeignWork(10s)) << "a read never came back";
-                continue;
+            return reading && !reading.isFinished();
+        };
+        drive.otherMoment = [this] {
+            std::optional<concurrency::Instant> next = queue->nextDeadline();
+            if (const auto at = desktop->nextMoment(); at && (!next || concurrency::Instant(*at) < *next)) {
+                next = concurrency::Instant(*at);
             }
-            std::optional<concurrency::Instant> next = executor.nextDeadline();
-            std::optional<concurrency::Instant> moment;
-            if (const auto at = desktop->nextMoment()) {
-                moment = concurrency::Instant(*at);
-            }
-            for (const auto& candidate : {queue->nextDeadline(), moment}) {
-                if (candidate && (!next || *candidate < *next)) {
-                    next = candidate;
-                }
-            }
-            ASSERT_TRUE(next.has_value()) << "nothing left to wait for";
-            ASSERT_LE(*next, until) << "not done in time";
-            queue->advanceTo(*next);
+            return next;
+        };
+        drive.moveOthers = [this](concurrency::Instant to) {
+            queue->advanceTo(to);
             desktop->passTime();
-            executor.advanceTo(*next);
-        }
+        };
+        drive.until(done, limit);
     }
 
     // The middle of an item on the bar, top-down.

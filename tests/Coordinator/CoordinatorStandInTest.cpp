@@ -6,12 +6,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-namespace pellacor::coordinator {
-inline void PrintTo(const OrderOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-} // namespace pellacor::coordinator
-
 namespace pellacor::testing {
 namespace {
 

@@ -33,6 +33,9 @@ namespace pellacor::coordinator {
 inline void PrintTo(const PauseReason& reason, std::ostream* out) {
     *out << toString(reason);
 }
+inline void PrintTo(const OrderOutcome& outcome, std::ostream* out) {
+    *out << toString(outcome);
+}
 } // namespace pellacor::coordinator
 
 namespace pellacor::testing {
