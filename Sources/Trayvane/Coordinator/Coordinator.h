@@ -525,8 +525,7 @@ private:
     // Puts the stand-in right of the control item in the layout table: up to four
     // attempts, at once and after 1, 2 and 3 s more, while the system has not
     // listed it yet or the table moves under the write.
-    concurrency::Task<OrderOutcome> placeStandInNextToControl();
-    static concurrency::Task<OrderOutcome> runPlaceStandIn(std::weak_ptr<Coordinator> weak);
+    static concurrency::Task<OrderOutcome> placeStandInNextToControl(std::weak_ptr<Coordinator> weak);
     // The placement task: places, then logs the outcome.
     static concurrency::Task<OrderOutcome> standInPlacementTask(std::weak_ptr<Coordinator> weak);
     // The coordinator when a placement attempt may go on; nothing otherwise.

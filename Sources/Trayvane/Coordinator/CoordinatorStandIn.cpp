@@ -115,13 +115,9 @@ void Coordinator::updateStandIn() {
 }
 
 concurrency::Task<OrderOutcome> Coordinator::standInPlacementTask(std::weak_ptr<Coordinator> weak) {
-    OrderOutcome outcome = co_await runPlaceStandIn(std::move(weak));
+    OrderOutcome outcome = co_await placeStandInNextToControl(std::move(weak));
     logStandInPlacement(outcome);
     co_return outcome;
-}
-
-concurrency::Task<OrderOutcome> Coordinator::placeStandInNextToControl() {
-    return runPlaceStandIn(weak_from_this());
 }
 
 std::shared_ptr<Coordinator> Coordinator::lockForStandIn(const std::weak_ptr<Coordinator>& weak) {
@@ -133,7 +129,7 @@ std::shared_ptr<Coordinator> Coordinator::lockForStandIn(const std::weak_ptr<Coo
     return self;
 }
 
-concurrency::Task<OrderOutcome> Coordinator::runPlaceStandIn(std::weak_ptr<Coordinator> weak) {
+concurrency::Task<OrderOutcome> Coordinator::placeStandInNextToControl(std::weak_ptr<Coordinator> weak) {
     std::shared_ptr<system::ItemReordering> service;
     std::string selfID;
     concurrency::Sleep sleep;
