@@ -113,13 +113,13 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
             // The child saves the two documents by turns until it is killed.
             const auto delay = std::chrono::microseconds(
                 std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 5000))(random));
-            ASSERT_TRUE(ForkedChild::killAfter(
-                [&] {
-                    for (int i = 0; i < 100'000; ++i) {
-                        saver.save(file, (i + 1) % 2);
-                    }
-                },
-                delay));
+            ASSERT_TRUE(ForkedChild::killAfter([&] { saver.save(file, 1); },
+                                               [&] {
+                                                   for (int i = 0; i < 100'000; ++i) {
+                                                       saver.save(file, i % 2);
+                                                   }
+                                               },
+                                               delay));
 
             const int found = saver.stored(file);
             ASSERT_TRUE(found == 0 || found == 1) << "trial " << trial << ": neither document";

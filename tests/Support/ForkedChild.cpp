@@ -22,7 +22,8 @@ int ForkedChild::run(const std::function<int()>& body) {
     return WEXITSTATUS(status);
 }
 
-bool ForkedChild::killAfter(const std::function<void()>& work, std::chrono::microseconds delay) {
+bool ForkedChild::killAfter(const std::function<void()>& prepare, const std::function<void()>& work,
+                            std::chrono::microseconds delay) {
     int ready[2];
     if (::pipe(ready) != 0) {
         return false;
@@ -34,8 +35,9 @@ bool ForkedChild::killAfter(const std::function<void()>& work, std::chrono::micr
         return false;
     }
     if (child == 0) {
-        // Says it has started (a fork can take long), then works until killed.
+        // Says when it is ready (a fork can take long), then works until killed.
         ::close(ready[0]);
+        prepare();
         const char started = 1;
         (void)!::write(ready[1], &started, 1);
         work();

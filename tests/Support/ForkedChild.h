@@ -16,10 +16,15 @@ struct ForkedChild {
     // could not be started or did not end by itself.
     static int run(const std::function<int()>& body);
 
-    // Starts `work` in a child, waits until the child runs, lets it work for
-    // `delay` and kills it with SIGKILL. False when the child could not be
-    // started or reaped.
-    static bool killAfter(const std::function<void()>& work, std::chrono::microseconds delay);
+    // Starts a child that runs `prepare` and then `work`, waits until
+    // `prepare` has returned, lets the child work for `delay` and kills it
+    // with SIGKILL. What the child does first is slow (a forked process
+    // touches its memory for the first time, which a sanitizer's shadow memory
+    // makes very slow), so `prepare` does one round of the work: the delay
+    // then counts from a child working at its usual speed. False when the
+    // child could not be started, or was reaped before `prepare` ended.
+    static bool killAfter(const std::function<void()>& prepare, const std::function<void()>& work,
+                          std::chrono::microseconds delay);
 };
 
 } // namespace pellacor::testing
