@@ -2,6 +2,7 @@
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/SectionsModel.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -68,7 +69,7 @@ TEST(ModelObserversTest, AnObserverMayRemoveItselfOrAnotherWhileBeingTold) {
         observers.remove(second);
     });
     second = observers.add([&](int) { told.emplace_back("second"); });
-    observers.add([&](int p) { told.push_back("third " + std::to_string(p)); });
+    observers.add([&](int p) { told.push_back(fmt::format("third {}", p)); });
 
     observers.notify(1);
     observers.notify(2);

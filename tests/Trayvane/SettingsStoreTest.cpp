@@ -6,6 +6,7 @@
 #include "Support/TempDir.h"
 #include "Trayvane/Settings/ProfileEditor.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -156,13 +157,13 @@ TEST_F(SettingsStoreTest, ANewerOrDamagedFileStaysByteForByteThroughAnyNumberOfE
 
         for (int round = 0; round < 5; ++round) {
             EXPECT_TRUE(editor.edit(true, "追加", [&](StoredState& s) {
-                return s.addProfile("p" + std::to_string(round)).has_value();
+                return s.addProfile(fmt::format("p{}", round)).has_value();
             }));
             const Uuid first = store->state().profiles.front().id();
             EXPECT_TRUE(
                 editor.edit(true, "切り替え", [&](StoredState& s) { return s.switchProfile(first); }));
             Profile changed = store->activeProfile();
-            changed.assign(core::AppKey("com.example.app" + std::to_string(round)), Section::hidden);
+            changed.assign(core::AppKey(fmt::format("com.example.app{}", round)), Section::hidden);
             EXPECT_FALSE(store->updateActive(changed)) << "not saved";
             EXPECT_EQ(store->activeProfile(), changed) << "but in effect";
         }

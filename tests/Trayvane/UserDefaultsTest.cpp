@@ -9,6 +9,7 @@
 #include "Trayvane/Settings/RevealPreferences.h"
 
 #include <cmath>
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -111,7 +112,8 @@ TEST(UserDefaultsBooleanTest, NumbersAreTrueUnlessZeroAndTextsOnlyForYesTrueOrAN
     };
     for (const auto& c : cases) {
         const auto* text = c.value.stringValue();
-        SCOPED_TRACE(text ? "\"" + *text + "\"" : "kind " + std::to_string(static_cast<int>(c.value.kind())));
+        SCOPED_TRACE(text ? fmt::format("\"{}\"", *text)
+                          : fmt::format("kind {}", static_cast<int>(c.value.kind())));
         EXPECT_EQ(UserDefaults::booleanOf(c.value), c.expected);
     }
 }

@@ -32,10 +32,10 @@ SettingsStore::Loaded SettingsStore::load(const core::Store& store) {
     return {showEverything(), SaveBlock::unreadable()};
 }
 
-SettingsStore::SettingsStore(core::Store store) : SettingsStore(store, load(store)) {}
+SettingsStore::SettingsStore(const core::Store& store) : SettingsStore(store, load(store)) {}
 
-SettingsStore::SettingsStore(core::Store store, Loaded loaded)
-    : store_(std::move(store)), state_(std::move(loaded.state)), saveBlock_(loaded.block) {}
+SettingsStore::SettingsStore(const core::Store& store, Loaded loaded)
+    : store_(store), state_(std::move(loaded.state)), saveBlock_(loaded.block) {}
 
 core::Profile SettingsStore::fallbackProfile(core::Section newItemSection) {
     return core::Profile(core::Uuid::random(), core::localized("ふだん"), {}, {}, newItemSection);

@@ -41,7 +41,7 @@ public:
 
     // Loads the document; never saves (what loading adds reaches the file with
     // the first saved edit).
-    explicit SettingsStore(core::Store store);
+    explicit SettingsStore(const core::Store& store);
 
     const core::Store& store() const { return store_; }
     // The document in memory, the only copy the program edits.
@@ -74,7 +74,7 @@ private:
         std::optional<SaveBlock> block;
     };
     static Loaded load(const core::Store& store);
-    SettingsStore(core::Store store, Loaded loaded);
+    SettingsStore(const core::Store& store, Loaded loaded);
 
     // The guarded save: false without writing while a block stands, or when
     // the save failed (logged; `warning` then says so until a save succeeds).
