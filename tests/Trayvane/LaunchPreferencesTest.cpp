@@ -27,16 +27,7 @@ struct LaunchPreferencesTest : ::testing::Test {
     pellacor::testing::LogCapture log;
     pellacor::testing::FakeLoginItem loginItem;
 
-    // The "app" lines as "level: message".
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        for (const auto& r : log.records()) {
-            if (r.category == "app") {
-                out.push_back(std::string(core::toString(r.level)) + ": " + r.message);
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> lines() const { return log.lines("app"); }
     std::optional<PropertyListValue> applied() const {
         return home.reopened().object(DefaultsKey::loginItemDefaultApplied);
     }

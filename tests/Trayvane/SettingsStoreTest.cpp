@@ -47,15 +47,7 @@ struct SettingsStoreTest : ::testing::Test {
     std::string fileBytes() const { return pellacor::testing::TempDir::read(file); }
     std::shared_ptr<SettingsStore> open() const { return std::make_shared<SettingsStore>(core::Store(file)); }
 
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        for (const auto& r : log.records()) {
-            if (r.category == "app") {
-                out.push_back(std::string(core::toString(r.level)) + ": " + r.message);
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> lines() const { return log.lines("app"); }
     // The one profile a newer or unreadable file leaves the program with.
     static void expectShowEverything(const StoredState& state) {
         ASSERT_EQ(state.profiles.size(), 1u);
