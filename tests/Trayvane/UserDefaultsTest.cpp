@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/PropertyListFile.h"
+#include "Platform/Simulated/SimulatedStatusBar.h"
 #include "Support/DefaultsHome.h"
 #include "Support/ForkedChild.h"
 #include "Trayvane/App/DefaultsKey.h"
@@ -38,6 +39,9 @@ TEST_F(UserDefaultsTest, IsThePropertyListOfTheBundleIdentifierInTheHomeFolder) 
     EXPECT_EQ(defaults.file(), home.home.home() / "Library/Preferences/app.trayvane.pellacor.plist");
     EXPECT_EQ(UserDefaults::domainFile("/Users/me", core::bundleIdentifier),
               std::filesystem::path("/Users/me/Library/Preferences/app.trayvane.pellacor.plist"));
+    EXPECT_EQ(defaults.file(),
+              platform::SimulatedStatusBar::domainFile(home.home.home(), std::string(core::bundleIdentifier)))
+        << "the status bar reads the stand-in's position from the same file";
 }
 
 TEST_F(UserDefaultsTest, ATypedReadTakesOnlyItsOwnTypeAndTheBoolReadConverts) {
