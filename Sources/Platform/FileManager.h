@@ -20,6 +20,10 @@ public:
     // missing, not a folder, or the program has no access to it).
     virtual std::optional<std::vector<std::string>>
     contentsOfDirectory(const std::filesystem::path& folder) const = 0;
+    // The name a person sees for the file or folder at `path` (its last
+    // component, as the file browser shows it); the path's last component
+    // when the file is not known.
+    virtual std::string displayName(const std::string& path) const = 0;
 };
 
 } // namespace pellacor::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/ApplicationIcon.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +55,17 @@ public:
     // The workspace's own notification center, not the application's default
     // one: Space changes and application activations are posted here.
     virtual std::shared_ptr<NotificationCenter> notificationCenter() const = 0;
+
+    // Where the application with this bundle identifier is installed (the path
+    // of its bundle, running or not); nothing when no installed application
+    // has it. Any thread.
+    virtual std::optional<std::string> urlForApplication(const std::string& bundleIdentifier) const = 0;
+    // The icon the workspace shows for the file at `path`; for a path it does
+    // not know, the icon of its kind. Any thread.
+    virtual ApplicationIcon iconForFile(const std::string& path) const = 0;
+    // The icon of the application-bundle content type: the generic
+    // application icon. Any thread.
+    virtual ApplicationIcon iconForApplicationBundleType() const = 0;
 };
 
 } // namespace pellacor::platform

@@ -57,4 +57,43 @@ bool FakeWorkspace::isObserved() const {
     return static_cast<bool>(onChange_);
 }
 
+std::optional<std::string> FakeWorkspace::urlForApplication(const std::string& bundleIdentifier) const {
+    std::lock_guard lock(mutex_);
+    ++locationLookups_[bundleIdentifier];
+    const auto found = installed_.find(bundleIdentifier);
+    return found == installed_.end() ? std::nullopt : std::optional(found->second);
+}
+
+platform::ApplicationIcon FakeWorkspace::iconForFile(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    const auto found = icons_.find(path);
+    return found == icons_.end() ? genericIcon_ : found->second;
+}
+
+platform::ApplicationIcon FakeWorkspace::iconForApplicationBundleType() const {
+    std::lock_guard lock(mutex_);
+    return genericIcon_;
+}
+
+void FakeWorkspace::setInstalled(std::map<std::string, std::string> paths) {
+    std::lock_guard lock(mutex_);
+    installed_ = std::move(paths);
+}
+
+void FakeWorkspace::setIcon(const std::string& path, platform::ApplicationIcon icon) {
+    std::lock_guard lock(mutex_);
+    icons_[path] = std::move(icon);
+}
+
+void FakeWorkspace::setGenericIcon(platform::ApplicationIcon icon) {
+    std::lock_guard lock(mutex_);
+    genericIcon_ = std::move(icon);
+}
+
+int FakeWorkspace::locationLookups(const std::string& bundleIdentifier) const {
+    std::lock_guard lock(mutex_);
+    const auto found = locationLookups_.find(bundleIdentifier);
+    return found == locationLookups_.end() ? 0 : found->second;
+}
+
 } // namespace pellacor::testing

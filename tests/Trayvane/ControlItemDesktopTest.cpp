@@ -1,6 +1,7 @@
 #include "DemoDesktop/DesktopView.h"
 #include "DemoDesktop/OffscreenApplication.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "ProgramOnDesktop.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/Theme/AppFont.h"
 
@@ -42,16 +43,7 @@ struct ControlItemDesktopTest : ::testing::Test {
         QCoreApplication::processEvents();
     }
 
-    QRectF controlRect() const {
-        const auto placed = platform->desktop()->menuBarItems();
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (placed[i].item.identifier == "trv-control") {
-                return view.itemRects().at(i);
-            }
-        }
-        ADD_FAILURE() << "the control item is not on the bar";
-        return {};
-    }
+    QRectF controlRect() const { return pellacor::testing::controlItemRect(*platform, view); }
     void press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
         const QPointF at = controlRect().center();
         QMouseEvent down(QEvent::MouseButtonPress, at, view.mapToGlobal(at), button, button, modifiers);

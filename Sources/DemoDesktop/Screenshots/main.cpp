@@ -1,10 +1,17 @@
 // Renders the named states of the demo desktop to PNG files, one per state,
 // for a person to look at: pellacor-screenshots OUTPUT-FOLDER.
+#include "Concurrency/ManualExecutor.h"
 #include "DemoDesktop/DesktopView.h"
+#include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Onboarding/PermissionGuideWindowController.h"
+#include "Trayvane/Panels/BelowBarController.h"
+#include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
 
@@ -278,6 +285,79 @@ bool save(const QImage& image, const QString& folder, const char* name) {
     return true;
 }
 
+// The below-bar panel open under the control item with the first `count`
+// entries the default desktop would list (every application hidden but two),
+// their names and icons as the workspace gives them.
+struct PanelState {
+    const char* name;
+    std::size_t count;
+    bool dark;
+};
+
+std::vector<core::BelowBarEntry> hiddenEntries(const platform::SimulatedDesktop& desktop, std::size_t count) {
+    std::vector<core::ItemSnapshot> items;
+    for (const auto& app : desktop.runningApplications()) {
+        for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
+            const auto& item = app.statusItems[i];
+            items.emplace_back(*app.bundleIdentifier, app.processIdentifier, item.identifier,
+                               item.description, item.title, static_cast<int>(i), std::nullopt);
+        }
+    }
+    const core::Profile profile(core::Uuid::random(), "ふだん",
+                                {{core::AppKey("com.example.zephyrin"), core::Section::shown},
+                                 {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
+                                {}, core::Section::hidden);
+    auto entries = core::BelowBarList::entries(items, profile, core::bundleIdentifier, {});
+    entries.resize(std::min(entries.size(), count));
+    return entries;
+}
+
+QImage renderPanel(const PanelState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    // The bar as the program keeps it collapsed: the shown applications, the
+    // program itself and the system's items.
+    platform::MenuBarRestriction collapsed;
+    for (int number = 0; number < 8; ++number) {
+        collapsed.allowedSystemItems.insert(number);
+    }
+    collapsed.allowedBundleIdentifiers = {"com.example.zephyrin", "com.example.lanternmeter",
+                                          std::string(core::bundleIdentifier)};
+    platform->desktop()->setRestriction(collapsed);
+    demo::DesktopView view(platform);
+    view.setDarkAppearance(shot.dark);
+    view.resize(view.sizeHint());
+    app::ControlItem item(platform->statusBar(), platform->input());
+    item.show(core::MenuBarState::collapsed, std::nullopt);
+    concurrency::ManualExecutor executor;
+    auto names = std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
+    // Icons drawn at once, here, so the picture shows them.
+    auto icons = app::IconStore::create(executor, platform->workspace(),
+                                        [](std::function<void()> work) -> concurrency::Task<void> {
+                                            work();
+                                            co_return;
+                                        });
+    app::BelowBarController controller(
+        {platform->screens(), platform->input(), platform->statusBar(), platform->input(),
+         platform->programWindows(), icons, [names](const std::string& id) { return names->name(id); },
+         [&view](core::Point topDown) { return view.viewPoint(topDown).toPoint(); }});
+    const auto window = item.statusItem()->buttonWindow();
+    controller.show(hiddenEntries(*platform->desktop(), shot.count),
+                    window ? std::optional(window->frame) : std::nullopt);
+    executor.runUntilIdle();
+    view.refresh();
+    QImage image = view.grab().toImage();
+    {
+        QPainter painter(&image);
+        // The panel's position is given in the view's pixels here.
+        painter.drawImage(controller.panel()->pos(), controller.panel()->grab().toImage());
+    }
+    controller.close();
+    constexpr int width = 1200;
+    constexpr int height = 400;
+    return image.copy(image.width() - width, 0, width, height);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -355,6 +435,13 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : guides) {
         failures += save(renderGuide(shot), folder, shot.name) ? 0 : 1;
+    }
+    const std::vector<PanelState> panels{
+        {"belowbar-3-light", 3, false}, {"belowbar-3-dark", 3, true},       {"belowbar-12-light", 12, false},
+        {"belowbar-12-dark", 12, true}, {"belowbar-empty-light", 0, false},
+    };
+    for (const auto& shot : panels) {
+        failures += save(renderPanel(shot), folder, shot.name) ? 0 : 1;
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;

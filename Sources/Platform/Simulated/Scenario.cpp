@@ -377,6 +377,12 @@ SimulatedApplication decodeApplication(Reader& reader, const json& value, const 
         if (app.iconColor && !isColour(*app.iconColor)) {
             reader.fail(iconPath + ".color", "expected a colour written #RRGGBB");
         }
+        if (auto file = reader.string(*icon, "file", iconPath)) {
+            if (file->empty()) {
+                reader.fail(iconPath + ".file", "must not be empty (leave it out for a made-up icon)");
+            }
+            app.iconFile = std::filesystem::path(*file);
+        }
     }
     if (const json* windows = reader.array(value, "windows", path)) {
         for (std::size_t i = 0; i < windows->size(); ++i) {
@@ -753,6 +759,13 @@ std::variant<Scenario, ScenarioError> Scenario::load(const std::filesystem::path
     auto result = decode(contents.str());
     if (auto* error = std::get_if<ScenarioError>(&result)) {
         error->message = file.filename().string() + ": " + error->message;
+    } else {
+        // Icon files named relative to the scenario lie beside it.
+        for (auto& app : std::get<Scenario>(result).applications) {
+            if (app.iconFile && app.iconFile->is_relative()) {
+                app.iconFile = std::filesystem::absolute(file).parent_path() / *app.iconFile;
+            }
+        }
     }
     return result;
 }

@@ -32,7 +32,8 @@ namespace pellacor::platform {
 //   "applications": [{"bundleIdentifier", "processIdentifier", "localizedName", "bundlePath",
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
-//                     "placementDelayMilliseconds", "icon": {"glyph", "color": "#RRGGBB"},
+//                     "placementDelayMilliseconds",
+//                     "icon": {"glyph", "color": "#RRGGBB", "file": path of a PNG},
 //                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
 //                                      "kind": "standard" | "system", "systemItemNumber", "name",
@@ -66,6 +67,8 @@ namespace pellacor::platform {
 //                   the "bundlePath" of the program's own application, else "/Applications/Pellacor.app")
 // where <behaviour> (optional) is {"latencyMilliseconds", "attributeErrors": {"<attribute>": <code>},
 // "actions": ["<action>"], "actionErrors": {"<action>": <code>}, "actionNamesError"}.
+// An icon file's relative path is taken from the scenario file's folder when the
+// scenario is loaded from a file, else from the current folder.
 // Window bounds are top-down (origin at the top left of the first screen, y down).
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ struct SimulatedApplication {
     // view makes up what is missing.
     std::optional<std::string> iconGlyph;
     std::optional<std::string> iconColor;
+    // A picture (PNG) on the real disk that the workspace hands out as its
+    // icon; without one, or when it cannot be read, an icon is made up for it
+    // (see SimulatedIcons).
+    std::optional<std::filesystem::path> iconFile;
     // The windows it has open when it joins the desktop.
     std::vector<SimulatedWindow> windows;
 

@@ -36,4 +36,12 @@ SimulatedFileManager::contentsOfDirectory(const std::filesystem::path& folder) c
     return names;
 }
 
+std::string SimulatedFileManager::displayName(const std::string& path) const {
+    std::filesystem::path file(path);
+    if (!file.has_filename() && file.has_parent_path() && file != file.root_path()) {
+        file = file.parent_path(); // "/Applications/Notes.app/" names the bundle
+    }
+    return file.filename().string();
+}
+
 } // namespace pellacor::platform

@@ -21,6 +21,9 @@ public:
     // The entry names in ascending order.
     std::optional<std::vector<std::string>>
     contentsOfDirectory(const std::filesystem::path& folder) const override;
+    // The path's last component, extension and all: the simulated file browser
+    // shows every extension.
+    std::string displayName(const std::string& path) const override;
 
 private:
     std::shared_ptr<SimulatedDesktop> desktop_;

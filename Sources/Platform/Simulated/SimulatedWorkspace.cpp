@@ -2,6 +2,7 @@
 
 #include "Platform/NotificationNames.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
+#include "Platform/Simulated/SimulatedIcons.h"
 
 #include <algorithm>
 #include <limits>
@@ -121,6 +122,40 @@ SimulatedWorkspace::observeRunningApplications(std::function<void()> onChange) {
 
 std::shared_ptr<NotificationCenter> SimulatedWorkspace::notificationCenter() const {
     return center_;
+}
+
+namespace {
+
+// The applications the desktop knows, those running first.
+std::vector<SimulatedApplication> runningFirst(const SimulatedDesktop& desktop) {
+    std::vector<SimulatedApplication> apps = desktop.applications();
+    std::stable_partition(apps.begin(), apps.end(),
+                          [](const SimulatedApplication& app) { return app.isRunning; });
+    return apps;
+}
+
+} // namespace
+
+std::optional<std::string> SimulatedWorkspace::urlForApplication(const std::string& bundleIdentifier) const {
+    for (const auto& app : runningFirst(*desktop_)) {
+        if (app.bundleIdentifier == bundleIdentifier && !app.bundlePath.empty()) {
+            return app.bundlePath;
+        }
+    }
+    return std::nullopt;
+}
+
+ApplicationIcon SimulatedWorkspace::iconForFile(const std::string& path) const {
+    for (const auto& app : runningFirst(*desktop_)) {
+        if (!app.bundlePath.empty() && app.bundlePath == path) {
+            return SimulatedIcons::of(app);
+        }
+    }
+    return SimulatedIcons::genericApplication();
+}
+
+ApplicationIcon SimulatedWorkspace::iconForApplicationBundleType() const {
+    return SimulatedIcons::genericApplication();
 }
 
 void SimulatedWorkspace::removeRunningObserver(std::uint64_t id) {

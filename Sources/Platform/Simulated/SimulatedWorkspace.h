@@ -45,6 +45,14 @@ public:
     std::vector<RunningApplication> runningApplications() const override;
     std::unique_ptr<KeyValueObservation> observeRunningApplications(std::function<void()> onChange) override;
     std::shared_ptr<NotificationCenter> notificationCenter() const override;
+    // Every application the desktop knows is installed where its bundle path
+    // says (a running one first); one without a bundle path is not.
+    std::optional<std::string> urlForApplication(const std::string& bundleIdentifier) const override;
+    // The icon of the application installed at `path` (see SimulatedIcons);
+    // the simulated disk holds nothing but applications, so any other path
+    // shows the generic application icon.
+    ApplicationIcon iconForFile(const std::string& path) const override;
+    ApplicationIcon iconForApplicationBundleType() const override;
 
     // Launches a new application. A process identifier of 0 gets a fresh one.
     // The identifier; nothing when it is taken.

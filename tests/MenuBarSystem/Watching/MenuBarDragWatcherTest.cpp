@@ -462,6 +462,9 @@ public:
         return nullptr;
     }
     std::shared_ptr<platform::NotificationCenter> notificationCenter() const override { return nullptr; }
+    std::optional<std::string> urlForApplication(const std::string&) const override { return std::nullopt; }
+    platform::ApplicationIcon iconForFile(const std::string&) const override { return {}; }
+    platform::ApplicationIcon iconForApplicationBundleType() const override { return {}; }
 };
 
 TEST(MenuBarDragWatcherHitTest, WalksUpAtMostFiveParentsToTheStatusItem) {
