@@ -4,10 +4,14 @@
 #include "DemoDesktop/DesktopView.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
+#include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Panels/SearchController.h"
+#include "Trayvane/Panels/SearchPanel.h"
+#include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/StatusItem/ControlItem.h"
@@ -237,6 +241,68 @@ QImage renderPanel(const PanelState& shot) {
     return image.copy(image.width() - width, 0, width, height);
 }
 
+// The search panel open over the desktop with every item the default desktop
+// would list (two applications shown, the rest hidden) and a query typed.
+struct SearchState {
+    const char* name;
+    const char* query;
+    bool dark;
+};
+
+QImage renderSearch(const SearchState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    demo::DesktopView view(platform);
+    view.setDarkAppearance(shot.dark);
+    view.resize(view.sizeHint());
+    app::ControlItem item(platform->statusBar(), platform->input());
+    item.show(core::MenuBarState::collapsed, std::nullopt);
+    concurrency::ManualExecutor executor;
+    auto names = std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
+    // Icons drawn at once, here, so the picture shows them.
+    auto icons = app::IconStore::create(executor, platform->workspace(),
+                                        [](std::function<void()> work) -> concurrency::Task<void> {
+                                            work();
+                                            co_return;
+                                        });
+    auto window = std::make_shared<app::SearchWindow>(app::SearchWindow::Services{
+        platform->screens(), platform->input(), platform->programWindows(), icons,
+        [&view](core::Point topDown) { return view.viewPoint(topDown).toPoint(); }});
+    app::SearchController controller(
+        std::make_shared<app::SearchModel>([names](const std::string& id) { return names->name(id); }),
+        window, icons, [] {});
+    std::vector<core::ItemSnapshot> items;
+    for (const auto& app : platform->desktop()->runningApplications()) {
+        for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
+            const auto& status = app.statusItems[i];
+            items.emplace_back(*app.bundleIdentifier, app.processIdentifier, status.identifier,
+                               status.description, status.title, static_cast<int>(i), std::nullopt);
+        }
+    }
+    const core::Profile profile(core::Uuid::random(), "ふだん",
+                                {{core::AppKey("com.example.zephyrin"), core::Section::shown},
+                                 {core::AppKey("com.example.lanternmeter"), core::Section::shown},
+                                 {core::AppKey("com.example.driftkey"), core::Section::alwaysHidden}},
+                                {}, core::Section::hidden);
+    controller.show(core::SearchList::candidates(items, profile, core::bundleIdentifier));
+    controller.model().setQuery(shot.query);
+    executor.runUntilIdle();
+    // The scroll bar shows or hides itself a turn after the list changed.
+    QCoreApplication::processEvents();
+    view.refresh();
+    QImage image = view.grab().toImage();
+    {
+        QPainter painter(&image);
+        // The panel's position is given in the view's pixels here.
+        painter.drawImage(window->panel()->pos(), window->panel()->grab().toImage());
+    }
+    controller.close("司令塔");
+    constexpr int left = 256;
+    constexpr int width = 1000;
+    constexpr int height = 660;
+    return image.copy(left, 0, width, height);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -316,6 +382,14 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : panels) {
         save(renderPanel(shot), shot.name);
+    }
+    const std::vector<SearchState> searches{
+        {"search-all-light", "", false},      {"search-query-light", "ri", false},
+        {"search-query-dark", "ri", true},    {"search-nomatch-light", "zzz", false},
+        {"search-nomatch-dark", "zzz", true},
+    };
+    for (const auto& shot : searches) {
+        save(renderSearch(shot), shot.name);
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
