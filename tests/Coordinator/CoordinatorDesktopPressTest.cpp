@@ -6,6 +6,7 @@
 #include "MenuBarSystem/Visibility/VisibilityController.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/CoordinatorFixture.h"
+#include "Support/DesktopDrive.h"
 #include "Support/LogCapture.h"
 #include "Support/PressPrinters.h"
 
@@ -96,23 +97,8 @@ protected:
     // Time moves only while nothing is on its way: no call on the presser's
     // queue, no completion of the restriction framework.
     void drive(const std::function<bool()>& done) {
-        const auto service = simulated->restrictionService();
-        for (;;) {
-            executor.runUntilIdle();
-            service->waitForDeliveries();
-            executor.runUntilIdle();
-            if (done()) {
-                return;
-            }
-            if (*inFlight > 0) {
-                ASSERT_TRUE(executor.waitForForeignWork(10s))
-                    << "a call on the presser's queue never came back";
-                continue;
-            }
-            const auto next = executor.nextDeadline();
-            ASSERT_TRUE(next.has_value()) << "nothing left to wait for";
-            executor.advanceTo(*next);
-        }
+        DesktopDrive{executor, *simulated->restrictionService(), [this] { return *inFlight > 0; }}.until(
+            done, 10min);
     }
 
     std::optional<SimulatedDesktop::Window> window(std::uint32_t number) const {

@@ -5,6 +5,7 @@
 #include "MenuBarSystem/Watching/ScreenWatcher.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/CoordinatorFixture.h"
+#include "Support/DesktopDrive.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -57,24 +58,9 @@ protected:
     // Virtual time moves only while no read is on its way on the reader's queue
     // and no restriction change is being delivered; at most `limit` of it.
     void drive(const std::function<bool()>& done, concurrency::Duration limit = 120s) {
-        const auto service = simulated->restrictionService();
-        const auto until = executor.now() + limit;
-        for (;;) {
-            executor.runUntilIdle();
-            service->waitForDeliveries();
-            executor.runUntilIdle();
-            if (done()) {
-                return;
-            }
-            if (Probe::isCheckingNotch(*coordinator)) {
-                ASSERT_TRUE(executor.waitForForeignWork(10s)) << "a read never came back";
-                continue;
-            }
-            const auto next = executor.nextDeadline();
-            ASSERT_TRUE(next.has_value()) << "nothing left to wait for";
-            ASSERT_LE(*next, until) << "not done in time";
-            executor.advanceTo(*next);
-        }
+        DesktopDrive{executor, *simulated->restrictionService(),
+                     [this] { return Probe::isCheckingNotch(*coordinator); }}
+            .until(done, limit);
     }
 
     bool chevronOnBar() const {

@@ -3,13 +3,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <ostream>
-
-namespace pellacor::coordinator {
-inline void PrintTo(const OrderOutcome& outcome, std::ostream* out) {
-    *out << toString(outcome);
-}
-} // namespace pellacor::coordinator
 
 namespace pellacor::testing {
 namespace {

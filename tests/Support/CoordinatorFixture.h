@@ -33,6 +33,9 @@ namespace pellacor::coordinator {
 inline void PrintTo(const PauseReason& reason, std::ostream* out) {
     *out << toString(reason);
 }
+inline void PrintTo(const OrderOutcome& outcome, std::ostream* out) {
+    *out << toString(outcome);
+}
 } // namespace pellacor::coordinator
 
 namespace pellacor::testing {
@@ -107,7 +110,7 @@ protected:
             .pointer = pointer,
             .hover = hover,
             .trust = trust,
-            .dragWatcher = drag,
+            .dragWatcher = realDragWatcher ? realDragWatcher : drag,
             .screens = realScreens ? realScreens : screens,
             .reorderer = reorderer,
             .ownItemPlaced = [this] { return ownItemPlaced; },
@@ -225,11 +228,12 @@ protected:
     std::shared_ptr<FakeScreenSensor> screens;
     std::shared_ptr<FakeItemReorderer> reorderer;
 
-    // When set, the coordinator restricts, reads or watches the screens through
-    // these services instead of the fakes.
+    // When set, the coordinator restricts, reads, watches the screens or watches
+    // for Command-drags through these services instead of the fakes.
     std::shared_ptr<system::VisibilityControlling> realVisibility;
     std::shared_ptr<system::ItemReading> realReader;
     std::shared_ptr<system::ScreenSensing> realScreens;
+    std::shared_ptr<system::MenuBarDragWatching> realDragWatcher;
 
     bool holdStartRead = true;
     bool ownItemPlaced = true;

@@ -133,6 +133,22 @@ public:
     static bool reorderWaitingForFolder(Coordinator& c) { return c.reorderWaitingForFolder; }
     static concurrency::Task<OrderOutcome> placeMissingShown(Coordinator& c) { return c.placeMissingShown(); }
     static std::map<core::AppKey, int> shownIconCounts(Coordinator& c) { return c.shownIconCounts(); }
+
+    static bool isDragWatchRunning(Coordinator& c) { return c.isDragWatchRunning; }
+    static int dragGeneration(Coordinator& c) { return c.dragGeneration; }
+    static const concurrency::TaskHandle<void>& dragTask(Coordinator& c) { return c.dragTask; }
+
+    static std::optional<bool>& realUserSwitcherInBar(Coordinator& c) { return c.realUserSwitcherInBar; }
+    static bool& userSwitcherUnreachable(Coordinator& c) { return c.userSwitcherUnreachable; }
+    static bool isUserSwitcherStandInShown(Coordinator& c) { return c.isUserSwitcherStandInShown; }
+    static const concurrency::TaskHandle<OrderOutcome>& standInPlacement(Coordinator& c) {
+        return c.standInPlacement;
+    }
+    static void noteUserSwitcher(Coordinator& c, const system::ItemReading::Result& result,
+                                 std::optional<int> mark) {
+        c.noteUserSwitcher(result, mark);
+    }
+    static void setApplyingOrder(Coordinator& c, bool applying) { c.isApplyingOrder = applying; }
 };
 
 } // namespace pellacor::coordinator

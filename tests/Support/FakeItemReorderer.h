@@ -17,7 +17,8 @@ class FakeItemReorderer final : public system::ItemReordering {
 public:
     using Result = system::SystemResult<core::LayoutTable>;
 
-    explicit FakeItemReorderer(concurrency::MainExecutor& executor) : reads(executor), writes(executor) {}
+    explicit FakeItemReorderer(concurrency::MainExecutor& executor)
+        : reads(executor), writes(executor), executor_(executor) {}
 
     core::LayoutTable table;
     bool folderGranted = true;
@@ -25,10 +26,14 @@ public:
     ScriptedReplies<Result> writes;
     // The entries of every write, in order.
     std::vector<core::LayoutTable> written;
+    // When each read and each write was made, in virtual time.
+    std::vector<concurrency::Duration> readTimes;
+    std::vector<concurrency::Duration> writeTimes;
     FakeCallLog log;
 
     concurrency::Task<Result> readTable() override {
         log.note("readTable");
+        readTimes.push_back(executor_.now().time_since_epoch());
         if (!folderGranted) {
             return reads.next(notGranted());
         }
@@ -37,6 +42,7 @@ public:
     concurrency::Task<Result> write(core::LayoutTable entries, core::LayoutTable expected) override {
         log.note("write(" + std::to_string(entries.size()) + ")");
         written.push_back(entries);
+        writeTimes.push_back(executor_.now().time_since_epoch());
         if (!folderGranted) {
             return writes.next(notGranted());
         }
@@ -54,6 +60,8 @@ public:
     }
 
 private:
+    concurrency::MainExecutor& executor_;
+
     static Result notGranted() {
         return Result::unavailable(system::UnavailableReason::layoutFolderNotGranted);
     }

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "Concurrency/FutureResult.h"
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/Task.h"
 #include "Concurrency/TaskHandle.h"
 #include "Concurrency/Time.h"
+#include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/AppKey.h"
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarEntry.h"
+#include "MenuBarCore/Planning/DragSorting.h"
 #include "MenuBarCore/Planning/NotchPlanner.h"
 #include "MenuBarCore/Planning/VisibilityPlan.h"
 #include "MenuBarCore/Support/Log.h"
@@ -26,6 +29,7 @@
 #include "MenuBarSystem/Watching/CaptureUse.h"
 #include "MenuBarSystem/Watching/CaptureUseWatching.h"
 #include "MenuBarSystem/Watching/HoverSensing.h"
+#include "MenuBarSystem/Watching/MenuBarDragEvent.h"
 #include "MenuBarSystem/Watching/MenuBarDragWatching.h"
 #include "MenuBarSystem/Watching/PointerSensing.h"
 #include "MenuBarSystem/Watching/ScreenSensing.h"
@@ -233,6 +237,37 @@ public:
     // layout folder is not granted) through `onLayoutOrder`.
     concurrency::Task<void> refreshLayoutOrder();
 
+    // -- Command-drag sorting ------------------------------------------------------
+
+    // Starts or stops the Command-drag watch: it runs while the drag-sort switch is
+    // on, the coordinator is not shut down and the bar is collapsed, revealed or
+    // revealedAll. The shell calls it at launch and after changing the switch.
+    void updateDragWatch();
+    // A drag may change sections now: collapsed, revealed or revealedAll, nothing
+    // revealed for a press and no lift under way.
+    bool canSortByDrag() const;
+
+    // -- User-switcher stand-in ------------------------------------------------------
+
+    // Starts from whether the real user switcher was in the bar in the previous
+    // run; only while nothing is known yet.
+    void restoreUserSwitcherAnswer(std::optional<bool> answer);
+    // Shows or hides the stand-in to suit the switch, the state and what is known
+    // of the real user switcher; the shell calls it at launch and after changing
+    // the switch. Showing it places it right of the control item.
+    void updateStandIn();
+    // Presses the real user switcher for the stand-in, lifting the restriction
+    // for a moment. `notFound` at once when the real one is known to be out of
+    // reach; nothing when nothing was pressed (no presser, shut down, another
+    // press under way, the real menu still open, or the press outlasted
+    // `pressLimit`).
+    concurrency::Task<std::optional<system::PressOutcome>> pressUserSwitcher();
+    // The real user switcher's measured width, in points.
+    std::optional<double> userSwitcherWidth() const { return realUserSwitcherWidth; }
+    // Forgets the measured width (the system drew the real item anew); the next
+    // read that finds it measures and tells it again.
+    void forgetUserSwitcherWidth() { realUserSwitcherWidth.reset(); }
+
     // -- Settable by the shell --------------------------------------------------
 
     std::shared_ptr<system::ItemPressing> presser;
@@ -389,6 +424,10 @@ private:
     void syncBelowBar();
     static concurrency::Task<std::optional<system::PressOutcome>>
     pressItemBody(std::shared_ptr<Coordinator> self, core::BelowBarEntry entry, PressSource source);
+    // Waits for a press run as a task of its own, at most `pressLimit`; the
+    // press is cancelled when it outlasts that or goes away without an outcome.
+    static concurrency::Task<concurrency::FutureResult<system::PressOutcome>>
+    pressWithinLimit(std::shared_ptr<Coordinator> self, concurrency::Task<system::PressOutcome> press);
     static concurrency::Task<std::optional<system::RevealTicket>>
     beginRevealBody(std::shared_ptr<Coordinator> self, std::string bundleID, system::RevealPurpose purpose);
     static concurrency::Task<std::optional<system::RevealTicket>>
@@ -464,16 +503,40 @@ private:
 
     // -- Drag (CoordinatorDrag.cpp) ----------------------------------------------
 
-    // The Command-drag watch (filled with the drag-sorting work).
-    void updateDragWatch();
+    // One finished Command-drag, as the watcher reports it: what it grabbed,
+    // then a read of the bar once it has settled.
+    void menuBarDragged(const system::MenuBarDragEvent& event);
+    // The read after a drag; `owners` limits it, nothing reads every item.
+    static concurrency::Task<void>
+    readAfterDrag(std::weak_ptr<Coordinator> weak, std::shared_ptr<system::ItemReading> reader,
+                  int generation, core::DragSorting::Grab grab, std::optional<std::set<std::string>> owners,
+                  std::optional<core::VisibilityPlan> planBefore, core::Point drop);
+    // Turns the read into section changes of the active profile, unless what is
+    // shown changed during the read.
+    void finishDragSort(const core::DragSorting::Grab& grab, const system::ItemReading::Result& result,
+                        const std::optional<core::VisibilityPlan>& planBefore, core::Point drop);
 
     // -- Stand-in (CoordinatorStandIn.cpp) ---------------------------------------
 
-    // Shows or hides the user-switcher stand-in (filled with the stand-in work).
-    void updateStandIn();
-    // Learns about the real user switcher from a full read (filled with the
-    // stand-in work).
+    // Learns from a full read whether the real user switcher is in the bar, how
+    // wide it is and whether it can be reached; `mark` is the restriction
+    // generation when the read began on a bar long without restriction.
     void noteUserSwitcher(const system::ItemReading::Result& result, std::optional<int> mark);
+    // Puts the stand-in right of the control item in the layout table: up to four
+    // attempts, at once and after 1, 2 and 3 s more, while the system has not
+    // listed it yet or the table moves under the write.
+    static concurrency::Task<OrderOutcome> placeStandInNextToControl(std::weak_ptr<Coordinator> weak);
+    // The placement task: places, then logs the outcome.
+    static concurrency::Task<OrderOutcome> standInPlacementTask(std::weak_ptr<Coordinator> weak);
+    // The coordinator when a placement attempt may go on; nothing otherwise.
+    static std::shared_ptr<Coordinator> lockForStandIn(const std::weak_ptr<Coordinator>& weak);
+    static void logStandInPlacement(const OrderOutcome& outcome);
+    static concurrency::Task<std::optional<system::PressOutcome>>
+    pressUserSwitcherBody(std::shared_ptr<Coordinator> self);
+
+    // The stand-in's item name in the layout table; the order writing keeps it
+    // next to the control item.
+    static constexpr const char* standInItemName = "UserSwitcherStandIn";
 
     // -- Services ----------------------------------------------------------------
 

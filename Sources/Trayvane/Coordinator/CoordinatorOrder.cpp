@@ -15,9 +15,6 @@ using core::OrderPlanner;
 
 namespace {
 
-// The own item that stands in for the user switcher keeps its place next to the control item.
-constexpr const char* standInName = "UserSwitcherStandIn";
-
 // The distinct bundle identifiers of layout keys, sorted and joined by ","; keys
 // that do not parse are left out.
 std::string bundleList(const std::vector<std::string>& keys) {
@@ -216,7 +213,7 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
     }
     const std::set<core::AppKey> running = self->runningApps();
     const std::vector<std::string> apple =
-        OrderPlanner::appleKeysLeftOfControl(table, selfID, {standInName}, running);
+        OrderPlanner::appleKeysLeftOfControl(table, selfID, {standInItemName}, running);
     if (!apple.empty()) {
         log.info("並べ替え：操作口の左にある Apple のアイコンを右へ寄せます（{}）", bundleList(apple));
     }
@@ -242,9 +239,9 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
     std::optional<std::string> followName;
     std::set<std::string> keepNames;
     if (self->isUserSwitcherStandInShown) {
-        followName = standInName;
+        followName = standInItemName;
     } else {
-        keepNames.insert(standInName);
+        keepNames.insert(standInItemName);
     }
 
     const OrderPlanner::PlanResult plan =
@@ -392,8 +389,8 @@ concurrency::Task<OrderOutcome> Coordinator::runPlaceMissingShown(std::weak_ptr<
     const core::LayoutTable table = *read.value();
     const auto missing =
         OrderPlanner::missingShownKeys(table, self->profile, self->selfBundleID, self->shownIconCounts());
-    const auto apple =
-        OrderPlanner::appleKeysLeftOfControl(table, self->selfBundleID, {standInName}, self->runningApps());
+    const auto apple = OrderPlanner::appleKeysLeftOfControl(table, self->selfBundleID, {standInItemName},
+                                                            self->runningApps());
     if (missing.empty() && apple.empty()) {
         co_return OrderOutcome::unchanged();
     }

@@ -50,15 +50,35 @@ std::string Coordinator::milliseconds(Duration duration) {
 
 namespace {
 
-// Runs the press as a task of its own, so that the panel press can stop waiting
-// for it; the outcome goes to whoever still waits.
-concurrency::Task<void> runPress(std::shared_ptr<system::ItemPressing> presser, system::PressTarget target,
+// Runs the press as a task of its own, so that its caller can stop waiting for
+// it; the outcome goes to whoever still waits.
+concurrency::Task<void> runPress(concurrency::Task<system::PressOutcome> press,
                                  concurrency::Promise<system::PressOutcome> promise) {
-    auto outcome = co_await presser->press(std::move(target));
+    auto outcome = co_await std::move(press);
     promise.setValue(outcome);
 }
 
 } // namespace
+
+concurrency::Task<concurrency::FutureResult<system::PressOutcome>>
+Coordinator::pressWithinLimit(std::shared_ptr<Coordinator> self,
+                              concurrency::Task<system::PressOutcome> press) {
+    // The presser bounds its own waits, but not a blocking call that never
+    // returns nor a restriction that never answers, and a flag left set would
+    // refuse every later press.
+    concurrency::Promise<system::PressOutcome> promise;
+    auto future = promise.future();
+    auto pressing =
+        concurrency::spawn(self->executor, runPress(std::move(press), std::move(promise)), "press");
+    const Duration limit = self->pressLimit;
+    self.reset();
+    auto result = co_await std::move(future).waitFor(limit);
+    if (!result) {
+        // Stops the presser from trying further ways.
+        pressing.cancel();
+    }
+    co_return result;
+}
 
 concurrency::Task<std::optional<system::PressOutcome>> Coordinator::pressItem(core::BelowBarEntry entry,
                                                                               PressSource source) {
@@ -80,29 +100,17 @@ Coordinator::pressItemBody(std::shared_ptr<Coordinator> self, core::BelowBarEntr
     log.info("{}から押します（{}・{} 番目）", logWord(source), entry.bundleID, entry.index);
     const Instant start = self->now();
 
-    // The press runs apart and is waited for at most `pressLimit`: the presser
-    // bounds its own waits, but not a blocking call that never returns nor a
-    // restriction that never answers, and a flag left set would refuse every
-    // later press of either panel.
-    concurrency::Promise<system::PressOutcome> promise;
-    auto future = promise.future();
-    auto pressing = concurrency::spawn(self->executor,
-                                       runPress(self->presser,
-                                                system::PressTarget(entry.bundleID, entry.index, entry.pid),
-                                                std::move(promise)),
-                                       "press");
-    const Duration limit = self->pressLimit;
-    auto result = co_await std::move(future).waitFor(limit);
+    auto press = self->presser->press(system::PressTarget(entry.bundleID, entry.index, entry.pid));
+    auto result = co_await pressWithinLimit(self, std::move(press));
     self->isPressingItem = false;
     if (!result) {
-        // Stops the presser from trying further ways.
-        pressing.cancel();
         if (!result.isTimedOut()) {
             // The press went away without an outcome: nothing was pressed.
             co_return std::nullopt;
         }
         log.notice("{}から押したのが {} 秒で終わらないので、待つのをやめます（{}）", logWord(source),
-                   std::chrono::duration_cast<std::chrono::seconds>(limit).count(), entry.bundleID);
+                   std::chrono::duration_cast<std::chrono::seconds>(self->pressLimit).count(),
+                   entry.bundleID);
         co_return std::nullopt;
     }
     const system::PressOutcome outcome = *result;
