@@ -5,6 +5,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "ProgramOnDesktop.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Panels/SearchController.h"
 #include "Trayvane/Panels/SearchField.h"
 #include "Trayvane/Panels/SearchPanel.h"
@@ -297,17 +298,23 @@ TEST_F(SearchWindowTest, APressWhileOneIsPendingBeepsAndLeavesThePanelAsItWas) {
     EXPECT_EQ(log.matching("前に押したのを待っている").size(), 1U);
 }
 
-TEST_F(SearchWindowTest, EscapeInTheFieldOrAtThePanelClosesOnce) {
-    controller->show(five);
-    key(field(), Qt::Key_Escape);
-    key(field(), Qt::Key_Escape);
-    EXPECT_FALSE(window->panel()->isVisible());
-    controller->show(five);
-    key(window->panel(), Qt::Key_Escape);
-    key(window->panel(), Qt::Key_Escape);
-    EXPECT_FALSE(controller->isOpen());
-    EXPECT_EQ(closeLines(),
-              (std::vector<std::string>{"検索の窓を閉じました（Esc）", "検索の窓を閉じました（Esc）"}));
+TEST_F(SearchWindowTest, EscapeInTheFieldAtThePanelOrTheCloseCommandClosesOnce) {
+    app::MainMenuActions menu(app::MainMenu::make());
+    const std::vector<std::pair<const char*, std::function<void()>>> ways{
+        {"Escape in the field", [this] { key(field(), Qt::Key_Escape); }},
+        {"Escape at the panel", [this] { key(window->panel(), Qt::Key_Escape); }},
+        {"the close command", [&menu] { menu.perform("performClose:"); }},
+    };
+    for (const auto& [what, dismiss] : ways) {
+        log.clear();
+        controller->show(five);
+        ASSERT_TRUE(window->panel()->isActiveWindow()) << what;
+        dismiss();
+        dismiss();
+        EXPECT_FALSE(controller->isOpen()) << what;
+        EXPECT_FALSE(window->panel()->isVisible()) << what;
+        EXPECT_EQ(closeLines(), std::vector<std::string>{"検索の窓を閉じました（Esc）"}) << what;
+    }
 }
 
 TEST_F(SearchWindowTest, LosingTheActivationClosesWithClickedElsewhereButAProgramCloseOnlyOnce) {

@@ -1,5 +1,6 @@
 #include "Trayvane/Panels/SearchPanel.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QKeyEvent>
 
@@ -22,6 +23,13 @@ void SearchPanel::keyPressEvent(QKeyEvent* event) {
         onCancel();
     }
     event->accept();
+}
+
+void SearchPanel::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (onCancel) {
+        onCancel();
+    }
 }
 
 void SearchPanel::changeEvent(QEvent* event) {
