@@ -74,12 +74,7 @@ struct SearchControllerTest : ::testing::Test {
     }
     // The "app" lines written since the last look, as "level: message".
     std::vector<std::string> lines() {
-        std::vector<std::string> result;
-        for (const auto& record : log.records()) {
-            if (record.category == "app") {
-                result.push_back(std::string(core::toString(record.level)) + ": " + record.message);
-            }
-        }
+        auto result = log.lines("app");
         log.clear();
         return result;
     }

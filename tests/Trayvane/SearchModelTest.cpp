@@ -10,7 +10,7 @@ using app::SearchModel;
 using core::BelowBarEntry;
 using core::SearchCandidate;
 using core::Section;
-using Field = SearchModel::Field;
+using Property = SearchModel::Property;
 
 namespace {
 
@@ -34,7 +34,7 @@ struct SearchModelTest : ::testing::Test {
         return found == names.end() ? id : found->second;
     }};
     struct Seen {
-        Field field;
+        Property property;
         std::size_t results;
         int selection;
         bool operator==(const Seen&) const = default;
@@ -43,15 +43,15 @@ struct SearchModelTest : ::testing::Test {
     std::vector<BelowBarEntry> pressed;
 
     SearchModelTest() {
-        model.observe([this](Field field) {
-            seen.push_back({field, model.results().size(), model.selection()});
+        model.observers.add([this](Property property) {
+            seen.push_back({property, model.results().size(), model.selection()});
         });
         model.onPress = [this](const BelowBarEntry& entry) { pressed.push_back(entry); };
     }
-    std::vector<Field> fields() const {
-        std::vector<Field> result;
+    std::vector<Property> properties() const {
+        std::vector<Property> result;
         for (const auto& s : seen) {
-            result.push_back(s.field);
+            result.push_back(s.property);
         }
         return result;
     }
@@ -81,7 +81,7 @@ TEST_F(SearchModelTest, StartsEmptyAndLooksUpEachApplicationsNameOncePerList) {
     EXPECT_EQ(model.names().at("com.example.fern"), "フェルンライト");
     EXPECT_EQ(model.displayName("com.example.fern"), "フェルンライト");
     EXPECT_EQ(model.displayName("com.example.elsewhere"), "com.example.elsewhere") << "not a candidate";
-    EXPECT_EQ(fields(), (std::vector<Field>{Field::names, Field::candidates}));
+    EXPECT_EQ(properties(), (std::vector<Property>{Property::names, Property::candidates}));
     EXPECT_EQ(seen.front().results, 3U) << "the names observer already sees the new list";
 
     // Typing folds nothing but the query: no name is asked for again.
@@ -117,7 +117,7 @@ TEST_F(SearchModelTest, AnyChangeOfTheQueryPutsTheSelectionOnTheFirstRow) {
     // "" and "   " both list everything: the results stay, the selection still goes back.
     model.setQuery("   ");
     EXPECT_EQ(model.selection(), 0);
-    EXPECT_EQ(seen, (std::vector<Seen>{{Field::query, 4, 0}, {Field::selection, 4, 0}}))
+    EXPECT_EQ(seen, (std::vector<Seen>{{Property::query, 4, 0}, {Property::selection, 4, 0}}))
         << "the query's observers already see the selection reset";
 
     model.setSelection(3);
@@ -129,7 +129,8 @@ TEST_F(SearchModelTest, AnyChangeOfTheQueryPutsTheSelectionOnTheFirstRow) {
     model.setSelection(0);
     seen.clear();
     model.setQuery("w");
-    EXPECT_EQ(fields(), std::vector<Field>{Field::query}) << "a selection already at 0 is not announced";
+    EXPECT_EQ(properties(), std::vector<Property>{Property::query})
+        << "a selection already at 0 is not announced";
 }
 
 TEST_F(SearchModelTest, MoveStopsAtTheFirstAndTheLastRow) {
@@ -198,7 +199,8 @@ TEST_F(SearchModelTest, ReReadCandidatesKeepTheSelectedItemByBundleIdentifierAnd
     ASSERT_EQ(model.results().size(), 3U);
     EXPECT_EQ(model.results()[static_cast<std::size_t>(model.selection())].id(), "com.example.grid#0");
     EXPECT_EQ(model.selection(), 2);
-    EXPECT_EQ(fields(), (std::vector<Field>{Field::names, Field::candidates})) << "the same selection index";
+    EXPECT_EQ(properties(), (std::vector<Property>{Property::names, Property::candidates}))
+        << "the same selection index";
 
     model.setSelection(1); // Gridnotes #1
     model.update({candidate("notes"), grid0});
@@ -218,8 +220,9 @@ TEST_F(SearchModelTest, ReReadCandidatesKeepTheSelectedItemByBundleIdentifierAnd
     seen.clear();
     model.update({candidate("notes"), candidate("quick"), candidate("grid")});
     EXPECT_EQ(model.selection(), 2) << "Gridnotes moved down a row";
-    EXPECT_EQ(seen.back(), (Seen{Field::selection, 3, 2}));
-    EXPECT_EQ(fields(), (std::vector<Field>{Field::names, Field::candidates, Field::selection}));
+    EXPECT_EQ(seen.back(), (Seen{Property::selection, 3, 2}));
+    EXPECT_EQ(properties(),
+              (std::vector<Property>{Property::names, Property::candidates, Property::selection}));
     for (const auto& s : seen) {
         EXPECT_EQ(s.selection, 2) << "every observer sees the final selection";
     }

@@ -15,18 +15,14 @@ void SearchModel::setQuery(std::string query) {
     query_ = std::move(query);
     const bool selectionChanged = selection_ != 0;
     selection_ = 0;
-    notify(Field::query);
+    observers.notify(Property::query);
     if (selectionChanged) {
-        notify(Field::selection);
+        observers.notify(Property::selection);
     }
 }
 
 void SearchModel::setSelection(int selection) {
-    if (selection == selection_) {
-        return;
-    }
-    selection_ = selection;
-    notify(Field::selection);
+    observers.assign(selection_, selection, Property::selection);
 }
 
 void SearchModel::setCandidates(std::vector<core::SearchCandidate> candidates) {
@@ -57,13 +53,13 @@ void SearchModel::announce(const Changes& changes) {
     // Names first, then the candidates, then the selection; each observer
     // already sees the model as a whole.
     if (changes.names) {
-        notify(Field::names);
+        observers.notify(Property::names);
     }
     if (changes.candidates) {
-        notify(Field::candidates);
+        observers.notify(Property::candidates);
     }
     if (changes.selection) {
-        notify(Field::selection);
+        observers.notify(Property::selection);
     }
 }
 
@@ -125,26 +121,6 @@ void SearchModel::submit() {
         return;
     }
     onPress(listed[static_cast<std::size_t>(selection_)].entry);
-}
-
-SearchModel::ObserverId SearchModel::observe(Observer observer) {
-    const ObserverId id = nextObserver_++;
-    observers_.emplace(id, std::move(observer));
-    return id;
-}
-
-void SearchModel::removeObserver(ObserverId id) {
-    observers_.erase(id);
-}
-
-void SearchModel::notify(Field field) {
-    // Copied: an observer may add or remove observers.
-    const auto observers = observers_;
-    for (const auto& [id, observer] : observers) {
-        if (observers_.contains(id)) {
-            observer(field);
-        }
-    }
 }
 
 } // namespace pellacor::app

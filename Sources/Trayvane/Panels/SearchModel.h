@@ -3,8 +3,8 @@
 #include "MenuBarCore/Planning/BelowBarEntry.h"
 #include "MenuBarCore/Planning/SearchCandidate.h"
 #include "MenuBarCore/Planning/SearchList.h"
+#include "Trayvane/Settings/ModelObservers.h"
 
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -15,15 +15,13 @@ namespace pellacor::app {
 // What the search panel shows: the candidates with their applications' names,
 // the query typed so far and the selected row of the results. Plain C++ (no
 // Qt), so every rule here is tested without a display. Observers are told of
-// each field that really changed, after the model is consistent again.
+// each property that really changed, after the model is consistent again.
 // Main thread only.
 class SearchModel {
 public:
     using NameFunction = std::function<std::string(const std::string& bundleID)>;
-    // The observed fields.
-    enum class Field { query, selection, candidates, names };
-    using Observer = std::function<void(Field)>;
-    using ObserverId = std::uint64_t;
+    // The observed properties.
+    enum class Property { query, selection, candidates, names };
 
     // `name` gives an application's display name by bundle identifier; it is
     // asked once per application whenever the candidates change.
@@ -65,8 +63,7 @@ public:
     std::function<void(const core::BelowBarEntry&)> onPress;
     std::function<void()> onCancel;
 
-    ObserverId observe(Observer observer);
-    void removeObserver(ObserverId id);
+    ModelObservers<Property> observers;
 
 private:
     struct Changes {
@@ -77,7 +74,6 @@ private:
     // Stores the candidates, their names and their folded form, telling nobody.
     Changes assign(std::vector<core::SearchCandidate> candidates);
     void announce(const Changes& changes);
-    void notify(Field field);
 
     NameFunction name_;
     std::string query_;
@@ -86,8 +82,6 @@ private:
     std::map<std::string, std::string> names_;
     // The candidates with their names folded; rebuilt with them.
     core::SearchList::Prepared prepared_;
-    std::map<ObserverId, Observer> observers_;
-    ObserverId nextObserver_ = 1;
 };
 
 } // namespace pellacor::app

@@ -130,7 +130,7 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     };
     connect(scrollArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { revealVisibleRows(); });
-    observer_ = model_->observe([this](SearchModel::Field changed) { modelChanged(changed); });
+    observer_ = model_->observers.add([this](SearchModel::Property changed) { modelChanged(changed); });
 
     field_->sync(model_->query());
     showResults();
@@ -138,24 +138,24 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
 }
 
 SearchView::~SearchView() {
-    model_->removeObserver(observer_);
+    model_->observers.remove(observer_);
 }
 
 QSize SearchView::sizeHint() const {
     return {width, layout()->sizeHint().height()};
 }
 
-void SearchView::modelChanged(SearchModel::Field changed) {
+void SearchView::modelChanged(SearchModel::Property changed) {
     switch (changed) {
-    case SearchModel::Field::query:
+    case SearchModel::Property::query:
         field_->sync(model_->query());
         showResults();
         break;
-    case SearchModel::Field::candidates:
-    case SearchModel::Field::names:
+    case SearchModel::Property::candidates:
+    case SearchModel::Property::names:
         showResults();
         break;
-    case SearchModel::Field::selection:
+    case SearchModel::Property::selection:
         rows_->setSelection(model_->selection());
         scrollToSelection();
         break;

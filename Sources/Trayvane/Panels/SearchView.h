@@ -46,13 +46,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void modelChanged(SearchModel::Field field);
+    void modelChanged(SearchModel::Property changed);
     void showResults();
     void scrollToSelection();
     void revealVisibleRows();
 
     std::shared_ptr<SearchModel> model_;
-    SearchModel::ObserverId observer_ = 0;
+    ModelObservers<SearchModel::Property>::Token observer_ = 0;
     SearchField* field_ = nullptr;
     SearchRows* rows_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
