@@ -24,34 +24,14 @@ using core::BelowBarEntry;
 
 namespace {
 
-// Every item of the running applications as a read would give it, without frames.
-std::vector<core::ItemSnapshot> snapshots(const platform::SimulatedDesktop& desktop) {
-    std::vector<core::ItemSnapshot> result;
-    for (const auto& app : desktop.runningApplications()) {
-        for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
-            const auto& item = app.statusItems[i];
-            result.emplace_back(*app.bundleIdentifier, app.processIdentifier, item.identifier,
-                                item.description, item.title, static_cast<int>(i), std::nullopt);
-        }
-    }
-    return result;
-}
-
 // The search panel over the demo desktop, as the program shows it: named by
 // the workspace, placed on the real screen through the desktop view, with the
 // candidates of the default desktop's items under a profile that shows two
 // applications and hides the rest.
-struct SearchDesktopTest : ::testing::Test {
-    std::shared_ptr<platform::SimulatedPlatform> platform = [] {
-        pellacor::testing::offscreenApplication();
-        return std::make_shared<platform::SimulatedPlatform>();
-    }();
+struct SearchDesktopTest : ::testing::Test, pellacor::testing::DesktopWithIcons {
     demo::DesktopView view{platform};
-    concurrency::ManualExecutor executor;
     std::shared_ptr<app::AppLookup> names =
         std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
-    std::shared_ptr<app::IconStore> icons =
-        app::IconStore::create(executor, platform->workspace(), pellacor::testing::inlineRuns());
     std::shared_ptr<app::SearchWindow> window = std::make_shared<app::SearchWindow>(
         app::SearchWindow::Services{platform->screens(), platform->input(), platform->programWindows(), icons,
                                     [this](core::Point topDown) { return view.globalPosition(topDown); }});
@@ -69,8 +49,8 @@ struct SearchDesktopTest : ::testing::Test {
                                     {{core::AppKey("com.example.zephyrin"), core::Section::shown},
                                      {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
                                     {}, core::Section::hidden);
-        candidates =
-            core::SearchList::candidates(snapshots(*platform->desktop()), profile, core::bundleIdentifier);
+        candidates = core::SearchList::candidates(pellacor::testing::itemSnapshots(*platform->desktop()),
+                                                  profile, core::bundleIdentifier);
         controller.onPress = [this](const BelowBarEntry& e) { pressed.push_back(e); };
         QCoreApplication::processEvents();
     }

@@ -34,11 +34,6 @@ using core::Section;
 
 namespace {
 
-class NoScreens final : public platform::Screens {
-public:
-    std::vector<platform::Screen> screens() const override { return {}; }
-};
-
 SearchCandidate candidate(const std::string& app, int index = 0, Section section = Section::hidden,
                           std::optional<int> ordinal = std::nullopt) {
     return {BelowBarEntry{"com.example." + app, index, 700 + index, ordinal}, section};
@@ -54,14 +49,7 @@ const std::map<std::string, std::string> names{
 
 // The real panel over the default simulated desktop (one 1512 × 982 screen),
 // driven through its controller as the program drives it.
-struct SearchWindowTest : ::testing::Test {
-    std::shared_ptr<platform::SimulatedPlatform> platform = [] {
-        pellacor::testing::offscreenApplication();
-        return std::make_shared<platform::SimulatedPlatform>();
-    }();
-    concurrency::ManualExecutor executor;
-    std::shared_ptr<app::IconStore> icons =
-        app::IconStore::create(executor, platform->workspace(), pellacor::testing::inlineRuns());
+struct SearchWindowTest : ::testing::Test, pellacor::testing::DesktopWithIcons {
     std::shared_ptr<SearchModel> model = std::make_shared<SearchModel>([](const std::string& id) {
         const auto found = names.find(id);
         return found == names.end() ? id : found->second;
@@ -199,7 +187,7 @@ TEST_F(SearchWindowTest, OpensCentredOnThePointersScreenAsAKeyWindowOfTheProgram
 }
 
 TEST_F(SearchWindowTest, WithoutScreensThePanelKeepsItsFrameAndStillOpens) {
-    window = makeWindow(std::make_shared<NoScreens>());
+    window = makeWindow(std::make_shared<pellacor::testing::NoScreens>());
     controller = makeController();
     controller->show(five);
     EXPECT_TRUE(controller->isOpen());

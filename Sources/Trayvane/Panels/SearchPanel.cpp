@@ -2,28 +2,10 @@
 
 #include <QCloseEvent>
 #include <QEvent>
-#include <QKeyEvent>
 
 namespace pellacor::app {
 
-SearchPanel::SearchPanel() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("search:panel");
-    setAccessibleName("search:panel");
-    setAttribute(Qt::WA_TranslucentBackground);
-    // Kept for the whole run: closing only hides it.
-    setAttribute(Qt::WA_DeleteOnClose, false);
-}
-
-void SearchPanel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    if (onCancel) {
-        onCancel();
-    }
-    event->accept();
-}
+SearchPanel::SearchPanel() : FloatingPanel("search:panel") {}
 
 void SearchPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
@@ -33,7 +15,7 @@ void SearchPanel::closeEvent(QCloseEvent* event) {
 }
 
 void SearchPanel::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
+    FloatingPanel::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && onResignKey) {
         onResignKey();
     }

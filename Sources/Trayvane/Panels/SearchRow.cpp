@@ -1,6 +1,7 @@
 #include "Trayvane/Panels/SearchRow.h"
 
 #include "Trayvane/Panels/PanelColor.h"
+#include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 
@@ -46,13 +47,7 @@ void SearchRow::paintEvent(QPaintEvent*) {
     }
 
     const QRectF iconRect(horizontalPadding, (bounds.height() - iconSide) / 2, iconSide, iconSide);
-    if (icon_) {
-        painter.drawImage(iconRect, *icon_);
-    } else {
-        QPainterPath placeholder;
-        placeholder.addRoundedRect(iconRect, placeholderRadius, placeholderRadius);
-        painter.fillPath(placeholder, PanelColor::quaternaryLabel.resolved());
-    }
+    PanelPainting::icon(painter, iconRect, icon_);
 
     // The section title keeps its whole width; the label gets what is left
     // and is cut with an ellipsis when it does not fit on its line.

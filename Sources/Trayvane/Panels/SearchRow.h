@@ -25,7 +25,6 @@ public:
     static constexpr double iconSide = 28;
     static constexpr double minimumGap = 8;
     static constexpr double cornerRadius = 8;
-    static constexpr double placeholderRadius = 6;
     static constexpr double selectedOpacity = 0.2;
 
     SearchRow(core::SearchCandidate candidate, const QString& label, const QString& sectionTitle,

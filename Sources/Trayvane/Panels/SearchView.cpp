@@ -3,6 +3,7 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Panels/BelowBarModel.h"
 #include "Trayvane/Panels/PanelColor.h"
+#include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Panels/SearchField.h"
 #include "Trayvane/Panels/SearchRows.h"
 #include "Trayvane/Theme/AppColor.h"
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -206,13 +206,7 @@ void SearchView::scrollToSelection() {
 void SearchView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The inner border: the shape inset by half the line's width.
-    const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath path;
-    path.addRoundedRect(shape, cornerRadius - 0.5, cornerRadius - 0.5);
-    painter.fillPath(path, PanelColor::windowBackground.resolved());
-    painter.setPen(QPen(PanelColor::separator.resolved(), 1));
-    painter.drawPath(path);
+    PanelPainting::card(painter, rect(), cornerRadius);
 }
 
 } // namespace pellacor::app

@@ -8,22 +8,20 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace pellacor::app {
 
-SearchWindow::SearchWindow(Services services) : services_(std::move(services)) {
+SearchWindow::SearchWindow(Services services)
+    : services_(std::move(services)),
+      listed_(services_.programWindows, services_.screens, SearchPanel::level) {
     if (!services_.place) {
-        services_.place = [](core::Point point) {
-            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
-        };
+        services_.place = FloatingPanel::onScreen;
     }
 }
 
 SearchWindow::~SearchWindow() {
     presenting_ = false;
-    withdraw();
 }
 
 core::Rect SearchWindow::placement(core::Size size, const core::Rect& screen) {
@@ -62,7 +60,7 @@ void SearchWindow::dismiss() {
             handle->destroy();
         }
     }
-    withdraw();
+    listed_.withdraw();
 }
 
 std::string SearchWindow::frameDescription() const {
@@ -86,20 +84,15 @@ void SearchWindow::makePanel() {
 void SearchWindow::place(core::Size size) {
     const std::vector<platform::Screen> screens =
         services_.screens ? services_.screens->screens() : std::vector<platform::Screen>{};
-    std::vector<core::Rect> frames;
-    frames.reserve(screens.size());
-    for (const auto& screen : screens) {
-        frames.push_back(screen.frame);
-    }
     const core::Point mouse = services_.input ? services_.input->mouseLocation() : core::Point{};
-    const auto picked = BelowBarPlacement::pickScreen(mouse, frames);
-    if (!picked) {
+    const auto screen = BelowBarPlacement::screenUnder(mouse, screens);
+    if (!screen) {
         return; // no screen: the panel keeps its frame
     }
-    frame_ = placement(size, frames[*picked]);
+    frame_ = placement(size, screen->frame);
     // Screen coordinates are measured from the first screen's bottom; the real
     // screen's from its top.
-    const core::Rect topDown = core::convertScreenSpace(frame_, frames.front());
+    const core::Rect topDown = core::convertScreenSpace(frame_, screens.front().frame);
     panel_->move(services_.place({topDown.minX(), topDown.minY()}));
 }
 
@@ -122,26 +115,9 @@ bool SearchWindow::activate() {
 }
 
 void SearchWindow::announce() {
-    if (!services_.programWindows || !services_.screens || frame_.isEmpty()) {
-        return;
+    if (!frame_.isEmpty()) {
+        listed_.list(frame_);
     }
-    const auto screens = services_.screens->screens();
-    if (screens.empty()) {
-        return;
-    }
-    const core::Rect topDown = core::convertScreenSpace(frame_, screens.front().frame);
-    if (windowNumber_) {
-        services_.programWindows->windowMoved(*windowNumber_, topDown);
-    } else {
-        windowNumber_ = services_.programWindows->windowOpened(SearchPanel::level, topDown);
-    }
-}
-
-void SearchWindow::withdraw() {
-    if (windowNumber_ && services_.programWindows) {
-        services_.programWindows->windowClosed(*windowNumber_);
-    }
-    windowNumber_.reset();
 }
 
 } // namespace pellacor::app

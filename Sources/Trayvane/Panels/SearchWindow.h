@@ -4,6 +4,7 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Panels/SearchWindowing.h"
 #include "Trayvane/Settings/IconStore.h"
 
@@ -70,14 +71,13 @@ private:
     void place(core::Size size);
     bool activate();
     void announce();
-    void withdraw();
 
     Services services_;
     std::unique_ptr<SearchPanel> panel_;
     SearchView* view_ = nullptr;
     bool presenting_ = false;
     core::Rect frame_{0, 0, 0, 0};
-    std::optional<std::uint32_t> windowNumber_;
+    ListedPanel listed_;
 };
 
 } // namespace pellacor::app
