@@ -513,7 +513,7 @@ int main(int argc, char** argv) {
         {"search-nomatch-dark", "zzz", true},
     };
     for (const auto& shot : searches) {
-        save(renderSearch(shot), shot.name);
+        failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
