@@ -4,12 +4,16 @@
 #include "DemoDesktop/DesktopView.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
+#include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Onboarding/PermissionGuideWindowController.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Panels/SearchController.h"
+#include "Trayvane/Panels/SearchPanel.h"
+#include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/StatusItem/ControlItem.h"
@@ -24,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -285,16 +290,8 @@ bool save(const QImage& image, const QString& folder, const char* name) {
     return true;
 }
 
-// The below-bar panel open under the control item with the first `count`
-// entries the default desktop would list (every application hidden but two),
-// their names and icons as the workspace gives them.
-struct PanelState {
-    const char* name;
-    std::size_t count;
-    bool dark;
-};
-
-std::vector<core::BelowBarEntry> hiddenEntries(const platform::SimulatedDesktop& desktop, std::size_t count) {
+// Every item of the running applications as a read would give it, without frames.
+std::vector<core::ItemSnapshot> runningItems(const platform::SimulatedDesktop& desktop) {
     std::vector<core::ItemSnapshot> items;
     for (const auto& app : desktop.runningApplications()) {
         for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
@@ -303,17 +300,76 @@ std::vector<core::BelowBarEntry> hiddenEntries(const platform::SimulatedDesktop&
                                item.description, item.title, static_cast<int>(i), std::nullopt);
         }
     }
-    const core::Profile profile(core::Uuid::random(), "ふだん",
-                                {{core::AppKey("com.example.zephyrin"), core::Section::shown},
-                                 {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
-                                {}, core::Section::hidden);
-    auto entries = core::BelowBarList::entries(items, profile, core::bundleIdentifier, {});
-    entries.resize(std::min(entries.size(), count));
-    return entries;
+    return items;
 }
 
+// The desktop with the program's control item on it (collapsed) and the
+// names and icons the workspace gives, for a panel of the program drawn over
+// it. Icons are drawn at once, here, so the picture shows them.
+struct ProgramScene {
+    std::shared_ptr<platform::SimulatedPlatform> platform;
+    demo::DesktopView view;
+    app::ControlItem item;
+    concurrency::ManualExecutor executor;
+    std::shared_ptr<app::AppLookup> names;
+    std::shared_ptr<app::IconStore> icons;
+
+    ProgramScene(std::shared_ptr<platform::SimulatedPlatform> arranged, bool dark)
+        : platform(std::move(arranged)), view(platform), item(platform->statusBar(), platform->input()),
+          names(std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager())),
+          icons(app::IconStore::create(executor, platform->workspace(),
+                                       [](std::function<void()> work) -> concurrency::Task<void> {
+                                           work();
+                                           co_return;
+                                       })) {
+        QApplication::setPalette(appearancePalette(dark));
+        view.setDarkAppearance(dark);
+        view.resize(view.sizeHint());
+        item.show(core::MenuBarState::collapsed, std::nullopt);
+    }
+
+    std::function<std::string(const std::string&)> name() const {
+        return [lookup = names](const std::string& id) { return lookup->name(id); };
+    }
+    // The panel's position is given in the view's pixels here.
+    std::function<QPoint(core::Point)> place() {
+        return [this](core::Point topDown) { return view.viewPoint(topDown).toPoint(); };
+    }
+    // The desktop with the panel drawn where it stands.
+    QImage picture(QWidget& panel) {
+        executor.runUntilIdle();
+        // A scroll bar shows or hides itself a turn after its list changed.
+        QCoreApplication::processEvents();
+        view.refresh();
+        QImage image = view.grab().toImage();
+        QPainter painter(&image);
+        painter.drawImage(panel.pos(), panel.grab().toImage());
+        return image;
+    }
+};
+
+// The profile of the panels' pictures: every application hidden but two shown
+// ones (and one always hidden, where asked).
+core::Profile everydayProfile(bool oneAlwaysHidden) {
+    std::map<core::AppKey, core::Section> sections{
+        {core::AppKey("com.example.zephyrin"), core::Section::shown},
+        {core::AppKey("com.example.lanternmeter"), core::Section::shown}};
+    if (oneAlwaysHidden) {
+        sections.emplace(core::AppKey("com.example.driftkey"), core::Section::alwaysHidden);
+    }
+    return core::Profile(core::Uuid::random(), "ふだん", sections, {}, core::Section::hidden);
+}
+
+// The below-bar panel open under the control item with the first `count`
+// entries the default desktop would list, their names and icons as the
+// workspace gives them.
+struct PanelState {
+    const char* name;
+    std::size_t count;
+    bool dark;
+};
+
 QImage renderPanel(const PanelState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
     auto platform = std::make_shared<platform::SimulatedPlatform>();
     // The bar as the program keeps it collapsed: the shown applications, the
     // program itself and the system's items.
@@ -324,38 +380,46 @@ QImage renderPanel(const PanelState& shot) {
     collapsed.allowedBundleIdentifiers = {"com.example.zephyrin", "com.example.lanternmeter",
                                           std::string(core::bundleIdentifier)};
     platform->desktop()->setRestriction(collapsed);
-    demo::DesktopView view(platform);
-    view.setDarkAppearance(shot.dark);
-    view.resize(view.sizeHint());
-    app::ControlItem item(platform->statusBar(), platform->input());
-    item.show(core::MenuBarState::collapsed, std::nullopt);
-    concurrency::ManualExecutor executor;
-    auto names = std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
-    // Icons drawn at once, here, so the picture shows them.
-    auto icons = app::IconStore::create(executor, platform->workspace(),
-                                        [](std::function<void()> work) -> concurrency::Task<void> {
-                                            work();
-                                            co_return;
-                                        });
-    app::BelowBarController controller(
-        {platform->screens(), platform->input(), platform->statusBar(), platform->input(),
-         platform->programWindows(), icons, [names](const std::string& id) { return names->name(id); },
-         [&view](core::Point topDown) { return view.viewPoint(topDown).toPoint(); }});
-    const auto window = item.statusItem()->buttonWindow();
-    controller.show(hiddenEntries(*platform->desktop(), shot.count),
-                    window ? std::optional(window->frame) : std::nullopt);
-    executor.runUntilIdle();
-    view.refresh();
-    QImage image = view.grab().toImage();
-    {
-        QPainter painter(&image);
-        // The panel's position is given in the view's pixels here.
-        painter.drawImage(controller.panel()->pos(), controller.panel()->grab().toImage());
-    }
+    ProgramScene scene(platform, shot.dark);
+    app::BelowBarController controller({platform->screens(), platform->input(), platform->statusBar(),
+                                        platform->input(), platform->programWindows(), scene.icons,
+                                        scene.name(), scene.place()});
+    auto entries = core::BelowBarList::entries(runningItems(*platform->desktop()), everydayProfile(false),
+                                               core::bundleIdentifier, {});
+    entries.resize(std::min(entries.size(), shot.count));
+    const auto window = scene.item.statusItem()->buttonWindow();
+    controller.show(entries, window ? std::optional(window->frame) : std::nullopt);
+    const QImage image = scene.picture(*controller.panel());
     controller.close();
     constexpr int width = 1200;
     constexpr int height = 400;
     return image.copy(image.width() - width, 0, width, height);
+}
+
+// The search panel open over the desktop with every item the default desktop
+// would list and a query typed.
+struct SearchState {
+    const char* name;
+    const char* query;
+    bool dark;
+};
+
+QImage renderSearch(const SearchState& shot) {
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    ProgramScene scene(platform, shot.dark);
+    auto window = std::make_shared<app::SearchWindow>(app::SearchWindow::Services{
+        platform->screens(), platform->input(), platform->programWindows(), scene.icons, scene.place()});
+    app::SearchController controller(std::make_shared<app::SearchModel>(scene.name()), window, scene.icons,
+                                     [] {});
+    controller.show(core::SearchList::candidates(runningItems(*platform->desktop()), everydayProfile(true),
+                                                 core::bundleIdentifier));
+    controller.model().setQuery(shot.query);
+    const QImage image = scene.picture(*window->panel());
+    controller.close("司令塔");
+    constexpr int left = 256;
+    constexpr int width = 1000;
+    constexpr int height = 660;
+    return image.copy(left, 0, width, height);
 }
 
 } // namespace
@@ -442,6 +506,14 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : panels) {
         failures += save(renderPanel(shot), folder, shot.name) ? 0 : 1;
+    }
+    const std::vector<SearchState> searches{
+        {"search-all-light", "", false},      {"search-query-light", "ri", false},
+        {"search-query-dark", "ri", true},    {"search-nomatch-light", "zzz", false},
+        {"search-nomatch-dark", "zzz", true},
+    };
+    for (const auto& shot : searches) {
+        failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
