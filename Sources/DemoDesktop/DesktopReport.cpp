@@ -1,32 +1,26 @@
 #include "DemoDesktop/DesktopReport.h"
 
-#include <cmath>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+#include <vector>
 
 namespace pellacor::demo {
 
 std::string DesktopReport::of(const platform::SimulatedPlatform& platform, const DesktopView& view) {
-    std::string bar = "desktop bar:";
+    std::vector<std::string> bar;
     for (const auto& placed : platform.desktop()->menuBarItems()) {
         const QPoint at = view.globalPosition({placed.frame.midX(), placed.frame.midY()});
-        bar += " " + placed.ownerBundleIdentifier.value_or("?") + "@" + std::to_string(at.x()) + "," +
-               std::to_string(at.y());
+        bar.push_back(fmt::format("{}@{},{}", placed.ownerBundleIdentifier.value_or("?"), at.x(), at.y()));
     }
-    std::string restriction = "desktop restriction:";
+    std::string restriction = "none";
     if (const auto held = platform.desktop()->restriction()) {
-        std::string separator = " ";
-        for (const auto& bundleID : held->allowedBundleIdentifiers) {
-            restriction += separator + bundleID;
-            separator = ",";
-        }
-        if (held->allowedBundleIdentifiers.empty()) {
-            restriction += " (system items only)";
-        }
-    } else {
-        restriction += " none";
+        restriction = held->allowedBundleIdentifiers.empty()
+                          ? std::string("(system items only)")
+                          : fmt::format("{}", fmt::join(held->allowedBundleIdentifiers, ","));
     }
-    const std::string hotKeys =
-        "desktop hot keys: " + std::to_string(platform.hotkeyManager()->registeredHotKeys().size());
-    return bar + "\n" + restriction + "\n" + hotKeys + "\n";
+    return fmt::format("desktop bar: {}\ndesktop restriction: {}\ndesktop hot keys: {}\n",
+                       fmt::join(bar, " "), restriction,
+                       platform.hotkeyManager()->registeredHotKeys().size());
 }
 
 } // namespace pellacor::demo
