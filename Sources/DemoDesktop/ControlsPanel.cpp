@@ -2,8 +2,8 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
+#include <mutex>
 
 namespace pellacor::demo {
 
@@ -17,6 +17,13 @@ QCheckBox* checkBox(const char* name, const QString& title, QWidget* parent) {
 
 } // namespace
 
+// What the settings' observer reaches from whichever thread opened a page; the
+// panel leaves it when it goes.
+struct ControlsPanel::Relay {
+    std::mutex mutex;
+    ControlsPanel* panel = nullptr;
+};
+
 ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)), applications_(new QComboBox(this)),
       launch_(new QPushButton(tr("Launch"), this)), quit_(new QPushButton(tr("Quit"), this)),
@@ -25,7 +32,8 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
       accessibility_(checkBox("controls-accessibility", tr("Accessibility granted"), this)),
       layoutFolder_(checkBox("controls-layout-folder", tr("Layout folder granted"), this)),
       notch_(checkBox("controls-notch", tr("Screen with a notch"), this)),
-      dark_(checkBox("controls-dark", tr("Dark appearance"), this)) {
+      dark_(checkBox("controls-dark", tr("Dark appearance"), this)), settingsPage_(new QLabel(this)),
+      relay_(std::make_shared<Relay>()) {
     setObjectName("controls-panel");
     applications_->setObjectName("controls-applications");
     launch_->setObjectName("controls-launch");
@@ -45,6 +53,11 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
     for (QCheckBox* box : {camera_, microphone_, accessibility_, layoutFolder_, notch_, dark_}) {
         layout->addWidget(box);
     }
+    settingsPage_->setObjectName("controls-settings-page");
+    settingsPage_->setWordWrap(true);
+    settingsPage_->setFrameShape(QFrame::StyledPanel);
+    settingsPage_->hide();
+    layout->addWidget(settingsPage_);
     auto* keys = new QLabel(tr("Ctrl stands for ⌘ Command, Alt for ⌥ Option.\n"
                                "Ctrl-drag an item in the bar to move it."),
                             this);
@@ -69,7 +82,47 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
     for (const auto& app : platform_->desktop()->applications()) {
         applications_->addItem(QString::fromStdString(app.localizedName), app.processIdentifier);
     }
+    relay_->panel = this;
+    settingsObserver_ = platform_->systemSettings()->addObserver([relay = relay_] {
+        std::lock_guard lock(relay->mutex);
+        if (relay->panel != nullptr) {
+            QMetaObject::invokeMethod(relay->panel, &ControlsPanel::showSettingsPage, Qt::QueuedConnection);
+        }
+    });
     refresh();
+}
+
+ControlsPanel::~ControlsPanel() {
+    platform_->systemSettings()->removeObserver(settingsObserver_);
+    std::lock_guard lock(relay_->mutex);
+    relay_->panel = nullptr;
+}
+
+void ControlsPanel::showSettingsPage() {
+    using Settings = platform::SimulatedSystemSettings;
+    const auto page = platform_->systemSettings()->openPage();
+    if (!page) {
+        settingsPage_->hide();
+        return;
+    }
+    const bool accessibility =
+        page->pane == Settings::securityPane && page->anchor == Settings::accessibilityAnchor;
+    if (accessibility) {
+        settingsPage_->setText(tr("System Settings: Privacy & Security › Accessibility.\n"
+                                  "Switch the permission on above."));
+    } else {
+        settingsPage_->setText(
+            tr("System Settings: %1 %2")
+                .arg(QString::fromStdString(page->pane), QString::fromStdString(page->anchor)));
+    }
+    settingsPage_->show();
+    refresh();
+    // The settings come to the front, as the system brings its window forward.
+    window()->raise();
+    window()->activateWindow();
+    if (accessibility) {
+        accessibility_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void ControlsPanel::refresh() {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 #include <memory>
@@ -13,12 +14,16 @@ namespace pellacor::demo {
 // The outside world of the simulated desktop: launching and quitting its
 // applications, the camera and the microphone, the Accessibility permission,
 // the grant of the menu bar's layout folder, a main screen with or without a
-// camera housing, and the appearance of the desktop view.
+// camera housing, and the appearance of the desktop view. It also stands for
+// System Settings: a deep link opened on the desktop names the page here, and
+// the Accessibility page brings the panel forward with the permission's
+// switch focused.
 class ControlsPanel final : public QWidget {
     Q_OBJECT
 
 public:
     explicit ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent = nullptr);
+    ~ControlsPanel() override;
 
     // Reads the desktop again (the applications' running state, the switches).
     void refresh();
@@ -30,6 +35,9 @@ signals:
     void darkAppearanceChanged(bool dark);
 
 private:
+    struct Relay;
+
+    void showSettingsPage();
     void launchOrQuit(bool launch);
     void setNotch(bool notched);
     void setMicrophone(bool on);
@@ -45,6 +53,9 @@ private:
     QCheckBox* layoutFolder_;
     QCheckBox* notch_;
     QCheckBox* dark_;
+    QLabel* settingsPage_;
+    std::shared_ptr<Relay> relay_;
+    platform::SimulatedSystemSettings::ObserverId settingsObserver_ = 0;
 };
 
 } // namespace pellacor::demo

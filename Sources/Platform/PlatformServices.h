@@ -11,13 +11,16 @@
 #include "Platform/LoginItemService.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/PreferencesDomain.h"
+#include "Platform/PreferencesObserving.h"
 #include "Platform/ProcessInfo.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/RuntimeLoader.h"
 #include "Platform/Screens.h"
 #include "Platform/StatusBar.h"
+#include "Platform/UserAccount.h"
 #include "Platform/WindowList.h"
 #include "Platform/Workspace.h"
+#include "Platform/WorkspaceOpener.h"
 
 #include <memory>
 
@@ -50,6 +53,11 @@ struct PlatformServices {
     std::shared_ptr<ProgramWindows> programWindows;
     std::shared_ptr<GlobalEventMonitor> globalEventMonitor;
     std::shared_ptr<HostInfo> hostInfo;
+    // The logged-in user's names; the workspace's openings of URLs and
+    // applications; observation of preference values.
+    std::shared_ptr<UserAccount> userAccount;
+    std::shared_ptr<WorkspaceOpener> workspaceOpener;
+    std::shared_ptr<PreferencesObserving> preferencesObserving;
 };
 
 } // namespace pellacor::platform

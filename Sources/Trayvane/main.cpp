@@ -4,16 +4,25 @@
 // the application delegate joins, the window shows the desktop alone.
 //
 //   pellacor [--scenario FILE]
+//
+// SIGINT and SIGTERM end the program through its normal termination. SIGUSR1,
+// a signal of the demo stand-in, relaunches it the way the permission guide's
+// relaunch button does: a new process of the same executable with the same
+// arguments starts, then this one terminates normally.
+#include "Concurrency/Qt/QtExecutor.h"
 #include "DemoDesktop/DesktopStateFolder.h"
 #include "DemoDesktop/DesktopWindow.h"
+#include "Platform/ProcessLauncher.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Trayvane/Onboarding/SystemPlaces.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,24 +34,28 @@ using namespace pellacor;
 namespace {
 
 constexpr int usageStatus = 2;
+// What the signal handler tells the event loop.
+constexpr char terminateRequest = 1;
+constexpr char relaunchRequest = 2;
 int signalPipe[2] = {-1, -1};
 
-// SIGINT and SIGTERM end the program through its normal termination: the
-// handler only wakes the event loop.
-void onTerminationSignal(int) {
-    const char byte = 1;
+// The handler only wakes the event loop; the work is done there.
+void onSignal(int signal) {
+    const char byte = signal == SIGUSR1 ? relaunchRequest : terminateRequest;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
-bool installTerminationSignals() {
-    if (::pipe(signalPipe) != 0) {
+bool installSignals() {
+    // Not inherited by a relaunched program.
+    if (::pipe2(signalPipe, O_CLOEXEC) != 0) {
         return false;
     }
     struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGUSR1, &action, nullptr) == 0;
 }
 
 void printUsage(std::FILE* to) {
@@ -92,20 +105,49 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Taken before Qt removes its own options from the arguments.
+    const auto launcher = platform::ProcessLauncher::ownProgram(argc, argv);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pellacor");
-    if (!installTerminationSignals()) {
+    concurrency::QtExecutor executor;
+    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
+    // The program's own bundle starts anew as a new process of this executable.
+    // The grants given meanwhile are kept first, so the new process finds them.
+    platform->workspaceOpener()->setProgramStarter(
+        [&launcher, &state,
+         weak = std::weak_ptr<platform::SimulatedPlatform>(platform)]() -> std::optional<std::int64_t> {
+            if (const auto strong = weak.lock()) {
+                state.save(*strong);
+            }
+            const auto started = launcher.start();
+            if (!started.started()) {
+                return started.error;
+            }
+            return std::nullopt;
+        });
+    const app::SystemPlaces places(platform->workspaceOpener(), platform->desktop()->ownBundlePath().string(),
+                                   executor);
+
+    if (!installSignals()) {
         std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
         return 1;
     }
-    QSocketNotifier terminationNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&terminationNotifier, &QSocketNotifier::activated, &application, [] {
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    bool relaunching = false;
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&places, &relaunching] {
         char byte = 0;
-        [[maybe_unused]] const auto read = ::read(signalPipe[0], &byte, 1);
+        if (::read(signalPipe[0], &byte, 1) == 1 && byte == relaunchRequest) {
+            // One new instance, however often it is asked for before this one ends.
+            if (!relaunching) {
+                relaunching = true;
+                places.relaunch();
+            }
+            return;
+        }
         QApplication::quit();
     });
 
-    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
     demo::DesktopWindow window(platform);
     window.setWindowTitle(
         QStringLiteral("Pellacor — demo desktop (the application is not built yet: the desktop alone)"));

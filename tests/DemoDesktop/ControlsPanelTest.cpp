@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -64,4 +65,32 @@ TEST_F(ControlsPanelTest, LaunchesAndQuitsTheChosenApplication) {
     find<QPushButton>("controls-quit").click();
     EXPECT_FALSE(platform->desktop()->runningApplication(*mail->bundleIdentifier))
         << "its fresh process quit";
+}
+
+TEST_F(ControlsPanelTest, StandsForSystemSettingsWhenADeepLinkOpensThem) {
+    auto& page = find<QLabel>("controls-settings-page");
+    EXPECT_TRUE(page.isHidden()) << "the settings are closed";
+    platform->workspaceOpener()->openURL(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
+    EXPECT_TRUE(page.isHidden()) << "the change is shown on the panel's own turn";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(page.isHidden());
+    EXPECT_NE(page.text().indexOf("Accessibility"), -1) << page.text().toStdString();
+
+    platform->workspaceOpener()->openURL("x-apple.systempreferences:com.apple.LoginItems-Settings.extension");
+    QCoreApplication::processEvents();
+    EXPECT_NE(page.text().indexOf("com.apple.LoginItems-Settings.extension"), -1)
+        << page.text().toStdString();
+}
+
+TEST(ControlsPanelLifetimeTest, ASettingsPageOpenedAfterThePanelWentReachesNothing) {
+    pellacor::testing::offscreenApplication();
+    auto platform = std::make_shared<SimulatedPlatform>();
+    {
+        demo::ControlsPanel panel(platform);
+        platform->workspaceOpener()->openURL("x-apple.systempreferences:com.apple.preference.security");
+    }
+    platform->workspaceOpener()->openURL("x-apple.systempreferences:com.apple.preference.security");
+    QCoreApplication::processEvents();
+    SUCCEED() << "a queued notice for a panel that is gone is dropped";
 }

@@ -4,22 +4,21 @@
 
 #include "MenuBarCore/Storage/Store.h"
 #include "Platform/PropertyListFile.h"
+#include "Support/ForkedChild.h"
 #include "Support/TempDir.h"
 
 #include <algorithm>
-#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/file.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 using namespace pellacor;
+using pellacor::testing::ForkedChild;
 using pellacor::testing::TempDir;
 using platform::PropertyListFile;
 using platform::PropertyListValue;
@@ -111,30 +110,16 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
             2;
         int leftovers = 0;
         for (int trial = 0; trial < trials; ++trial) {
-            int ready[2];
-            ASSERT_EQ(::pipe(ready), 0);
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                // Says it has started (a fork can take long), then saves the two
-                // documents by turns until it is killed.
-                ::close(ready[0]);
-                const char started = 1;
-                (void)!::write(ready[1], &started, 1);
-                for (int i = 0; i < 100'000; ++i) {
-                    saver.save(file, (i + 1) % 2);
-                }
-                ::_exit(0);
-            }
-            ::close(ready[1]);
-            char started = 0;
-            ASSERT_EQ(::read(ready[0], &started, 1), 1);
-            ::close(ready[0]);
-            std::this_thread::sleep_for(std::chrono::microseconds(
-                std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 5000))(random)));
-            ::kill(child, SIGKILL);
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            // The child saves the two documents by turns until it is killed.
+            const auto delay = std::chrono::microseconds(
+                std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 5000))(random));
+            ASSERT_TRUE(ForkedChild::killAfter([&] { saver.save(file, 1); },
+                                               [&] {
+                                                   for (int i = 0; i < 100'000; ++i) {
+                                                       saver.save(file, i % 2);
+                                                   }
+                                               },
+                                               delay));
 
             const int found = saver.stored(file);
             ASSERT_TRUE(found == 0 || found == 1) << "trial " << trial << ": neither document";

@@ -37,6 +37,16 @@ std::vector<std::string> LogCapture::messages(const std::string& category) const
     return out;
 }
 
+std::vector<std::string> LogCapture::lines(const std::string& category) const {
+    std::vector<std::string> out;
+    for (auto& r : records()) {
+        if (r.category == category) {
+            out.push_back(std::string(core::toString(r.level)) + ": " + r.message);
+        }
+    }
+    return out;
+}
+
 bool LogCapture::contains(const std::string& category, const std::string& message) const {
     auto all = messages(category);
     return std::find(all.begin(), all.end(), message) != all.end();

@@ -20,6 +20,8 @@ public:
     std::vector<core::LogRecord> records() const;
     // Messages of one category, in the order they were written.
     std::vector<std::string> messages(const std::string& category) const;
+    // The same with each message's level before it: "info: 保存しました".
+    std::vector<std::string> lines(const std::string& category) const;
     bool contains(const std::string& category, const std::string& message) const;
     // Records whose message contains the fragment.
     std::vector<core::LogRecord> matching(const std::string& fragment) const;

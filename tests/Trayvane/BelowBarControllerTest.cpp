@@ -23,11 +23,6 @@ using core::Rect;
 
 namespace {
 
-class NoScreens final : public platform::Screens {
-public:
-    std::vector<platform::Screen> screens() const override { return {}; }
-};
-
 BelowBarEntry entry(std::string bundleID, int index, std::optional<int> ordinal = std::nullopt) {
     return {std::move(bundleID), index, 100 + index, ordinal};
 }
@@ -48,14 +43,7 @@ std::string appName(const std::string& id) {
 
 // The controller over the default simulated desktop (one 1512 × 982 screen
 // with a camera housing), its icons rendered on a manual executor.
-struct BelowBarControllerTest : ::testing::Test {
-    std::shared_ptr<platform::SimulatedPlatform> platform = [] {
-        pellacor::testing::offscreenApplication();
-        return std::make_shared<platform::SimulatedPlatform>();
-    }();
-    concurrency::ManualExecutor executor;
-    std::shared_ptr<app::IconStore> icons =
-        app::IconStore::create(executor, platform->workspace(), pellacor::testing::inlineRuns());
+struct BelowBarControllerTest : ::testing::Test, pellacor::testing::DesktopWithIcons {
     std::unique_ptr<BelowBarController> controller = make(platform->screens());
     std::vector<BelowBarEntry> pressed;
     int closedByUser = 0;
@@ -316,7 +304,7 @@ TEST_F(BelowBarControllerTest, ACellShowsAPlaceholderUntilItsIconArrives) {
 }
 
 TEST_F(BelowBarControllerTest, WithoutScreensThePanelIsNotMovedButStillShownAndWatched) {
-    controller = make(std::make_shared<NoScreens>());
+    controller = make(std::make_shared<pellacor::testing::NoScreens>());
     controller->show(entries(2), control);
     EXPECT_TRUE(controller->panel()->isVisible());
     EXPECT_EQ(controller->frame(), std::nullopt);

@@ -21,19 +21,6 @@ using core::BelowBarEntry;
 
 namespace {
 
-// Every item of the running applications as a read would give it, without frames.
-std::vector<core::ItemSnapshot> snapshots(const platform::SimulatedDesktop& desktop) {
-    std::vector<core::ItemSnapshot> result;
-    for (const auto& app : desktop.runningApplications()) {
-        for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
-            const auto& item = app.statusItems[i];
-            result.emplace_back(*app.bundleIdentifier, app.processIdentifier, item.identifier,
-                                item.description, item.title, static_cast<int>(i), std::nullopt);
-        }
-    }
-    return result;
-}
-
 // The panel over the demo desktop, as the program shows it: the control item
 // on the bar, the panel placed on the real screen through the desktop view,
 // with the default desktop's applications hidden but for two shown ones.
@@ -68,8 +55,8 @@ struct BelowBarDesktopTest : ::testing::Test {
                                     {{core::AppKey("com.example.zephyrin"), core::Section::shown},
                                      {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
                                     {}, core::Section::hidden);
-        hidden =
-            core::BelowBarList::entries(snapshots(*platform->desktop()), profile, core::bundleIdentifier, {});
+        hidden = core::BelowBarList::entries(pellacor::testing::itemSnapshots(*platform->desktop()), profile,
+                                             core::bundleIdentifier, {});
         QCoreApplication::processEvents();
     }
 

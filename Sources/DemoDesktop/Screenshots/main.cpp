@@ -4,22 +4,31 @@
 #include "DemoDesktop/DesktopView.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
+#include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Trayvane/Onboarding/PermissionGuideView.h"
+#include "Trayvane/Onboarding/PermissionGuideWindowController.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Panels/SearchController.h"
+#include "Trayvane/Panels/SearchPanel.h"
+#include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/StatusItem/ControlItem.h"
+#include "Trayvane/StatusItem/UserSwitcherItem.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -122,23 +131,47 @@ QPalette appearancePalette(bool dark) {
     return palette;
 }
 
+// A status item's menu drawn where the program would open it, below the
+// item, instead of run; and the right-hand part of the desktop where the
+// program's items stand, with that menu in it.
+struct MenuShot {
+    QImage image;
+    QPointF at;
+
+    app::StatusItemMenu::Runner runner(const demo::DesktopView& view,
+                                       const platform::SimulatedPlatform& platform) {
+        return [this, &view, &platform](QMenu& menu, const core::Rect& frame) {
+            const auto first = platform.desktop()->screens().front().frame.standardized();
+            const auto topDown = core::convertScreenSpace(frame, first);
+            at = view.viewPoint({topDown.minX(), topDown.maxY()});
+            menu.ensurePolished();
+            menu.resize(menu.sizeHint());
+            image = menu.grab().toImage();
+        };
+    }
+
+    QImage rightHandPart(demo::DesktopView& view, int height) const {
+        view.refresh();
+        view.resize(view.sizeHint());
+        QImage desktop = view.grab().toImage();
+        if (!image.isNull()) {
+            QPainter painter(&desktop);
+            // Keep the whole menu on the screen, as the system would.
+            const double x = std::min(at.x(), desktop.width() - image.width() / image.devicePixelRatio());
+            painter.drawImage(QPointF(x, at.y()), image);
+        }
+        constexpr int width = 720;
+        return desktop.copy(desktop.width() - width, 0, width, height);
+    }
+};
+
 QImage renderControl(const ControlState& shot) {
     QApplication::setPalette(appearancePalette(shot.dark));
     auto platform = std::make_shared<platform::SimulatedPlatform>();
     demo::DesktopView view(platform);
     view.setDarkAppearance(shot.dark);
-    QImage menuImage;
-    QPointF menuAt;
-    app::ControlItem item(platform->statusBar(), platform->input(),
-                          [&](QMenu& menu, const core::Rect& frame) {
-                              // Drawn where the program would open it: below the item.
-                              const auto first = platform->desktop()->screens().front().frame.standardized();
-                              const auto topDown = core::convertScreenSpace(frame, first);
-                              menuAt = view.viewPoint({topDown.minX(), topDown.maxY()});
-                              menu.ensurePolished();
-                              menu.resize(menu.sizeHint());
-                              menuImage = menu.grab().toImage();
-                          });
+    MenuShot menu;
+    app::ControlItem item(platform->statusBar(), platform->input(), menu.runner(view, *platform));
     item.userSwitchAvailable = true;
     item.profileChoices = [] {
         return std::vector<app::ProfileChoice>{{core::Uuid::random(), "仕事", true},
@@ -149,31 +182,116 @@ QImage renderControl(const ControlState& shot) {
         item.buttonPressed(
             platform::StatusItem::ClickEvent{platform::StatusItem::ClickEvent::Kind::rightMouseUp, 0});
     }
-    view.refresh();
-    view.resize(view.sizeHint());
-    QImage image = view.grab().toImage();
-    if (!menuImage.isNull()) {
-        QPainter painter(&image);
-        // Keep the whole menu on the screen, as the system would.
-        const double x =
-            std::min(menuAt.x(), image.width() - menuImage.width() / menuImage.devicePixelRatio());
-        painter.drawImage(QPointF(x, menuAt.y()), menuImage);
-    }
-    constexpr int width = 720;
-    constexpr int height = 460;
-    return image.copy(image.width() - width, 0, width, height);
+    return menu.rightHandPart(view, 460);
 }
 
-// The below-bar panel open under the control item with the first `count`
-// entries the default desktop would list (every application hidden but two),
-// their names and icons as the workspace gives them.
-struct PanelState {
+// Every running application and every system item allowed: only the system's
+// user-switching item leaves the bar, as it does under any restriction.
+platform::MenuBarRestriction everyoneAllowed(const platform::SimulatedDesktop& desktop) {
+    platform::MenuBarRestriction restriction;
+    for (int number = 0; number < 8; ++number) {
+        restriction.allowedSystemItems.insert(number);
+    }
+    for (const auto& app : desktop.runningApplications()) {
+        if (app.bundleIdentifier) {
+            restriction.allowedBundleIdentifiers.insert(*app.bundleIdentifier);
+        }
+    }
+    return restriction;
+}
+
+// The user-switcher stand-in in one look on a collapsed bar, beside the
+// system's items where the real one sat, its fallback menu open when asked:
+// the right-hand part of the desktop.
+struct StandInState {
     const char* name;
-    std::size_t count;
+    app::UserSwitcherLook look;
+    bool dark;
+    bool menuOpen;
+};
+
+QImage renderStandIn(const StandInState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    QTemporaryDir home;
+    platform::Scenario scenario = platform::Scenario::defaultScenario();
+    scenario.home.folder = home.path().toStdString();
+    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
+    platform->desktop()->setRestriction(everyoneAllowed(*platform->desktop()));
+    demo::DesktopView view(platform);
+    view.setDarkAppearance(shot.dark);
+    app::ControlItem control(platform->statusBar(), platform->input(), [](QMenu&, const core::Rect&) {});
+    control.show(core::MenuBarState::collapsed, std::nullopt);
+    MenuShot menu;
+    const app::UserSwitcherItem::Defaults defaults{
+        platform->preferencesDomain(),
+        platform::SimulatedStatusBar::domainFile(scenario.home.folder, std::string(core::bundleIdentifier))
+            .string()};
+    app::UserSwitcherItem standIn(
+        defaults, [&shot] { return shot.look; },
+        // Where the real item sat: right of every application's item.
+        [] { return std::optional<double>(-1); }, platform->statusBar(), platform->userAccount(),
+        menu.runner(view, *platform));
+    standIn.userSwitchAvailable = true;
+    standIn.setShown(true);
+    if (shot.menuOpen) {
+        standIn.showFallbackMenu();
+    }
+    return menu.rightHandPart(view, 300);
+}
+
+// The permission guide as it comes up over the desktop: placed under the
+// pointer, waiting for the permission or with it granted.
+struct GuideState {
+    const char* name;
+    std::optional<bool> trusted;
     bool dark;
 };
 
-std::vector<core::BelowBarEntry> hiddenEntries(const platform::SimulatedDesktop& desktop, std::size_t count) {
+QImage renderGuide(const GuideState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    demo::DesktopView view(platform);
+    view.setDarkAppearance(shot.dark);
+    // The pointer rests on the bar's right half, as after a click on the control item.
+    const auto screen = platform->desktop()->mainScreen().frame.standardized();
+    platform->input()->moveMouse({screen.maxX() - 300, screen.maxY() - 10});
+    app::PermissionGuideWindowController guide(
+        platform->screens(), platform->input(),
+        [&view](const core::Point& topDown) { return view.viewPoint(topDown).toPoint(); });
+    guide.model().setTrusted(shot.trusted);
+    guide.show();
+    app::PermissionGuideView& window = *guide.window();
+    const QImage content = window.grab().toImage();
+    const QPoint at = window.pos();
+    window.hide();
+    view.refresh();
+    view.resize(view.sizeHint());
+    QImage image = view.grab().toImage();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF frame(at, QSizeF(content.width() / content.devicePixelRatio(),
+                                  content.height() / content.devicePixelRatio()));
+    for (int i = 1; i <= 6; ++i) {
+        painter.setPen(QColor(0, 0, 0, 40 - 6 * i));
+        painter.drawRoundedRect(frame.adjusted(-i, -i, i, i), 6 + i, 6 + i);
+    }
+    painter.drawImage(frame.topLeft(), content);
+    return image;
+}
+
+// Writes one state's picture and names the file, or says why it could not.
+bool save(const QImage& image, const QString& folder, const char* name) {
+    const QString file = folder + "/" + name + ".png";
+    if (!image.save(file)) {
+        std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("%s\n", file.toLocal8Bit().constData());
+    return true;
+}
+
+// Every item of the running applications as a read would give it, without frames.
+std::vector<core::ItemSnapshot> runningItems(const platform::SimulatedDesktop& desktop) {
     std::vector<core::ItemSnapshot> items;
     for (const auto& app : desktop.runningApplications()) {
         for (std::size_t i = 0; i < app.statusItems.size() && app.bundleIdentifier; ++i) {
@@ -182,17 +300,76 @@ std::vector<core::BelowBarEntry> hiddenEntries(const platform::SimulatedDesktop&
                                item.description, item.title, static_cast<int>(i), std::nullopt);
         }
     }
-    const core::Profile profile(core::Uuid::random(), "ふだん",
-                                {{core::AppKey("com.example.zephyrin"), core::Section::shown},
-                                 {core::AppKey("com.example.lanternmeter"), core::Section::shown}},
-                                {}, core::Section::hidden);
-    auto entries = core::BelowBarList::entries(items, profile, core::bundleIdentifier, {});
-    entries.resize(std::min(entries.size(), count));
-    return entries;
+    return items;
 }
 
+// The desktop with the program's control item on it (collapsed) and the
+// names and icons the workspace gives, for a panel of the program drawn over
+// it. Icons are drawn at once, here, so the picture shows them.
+struct ProgramScene {
+    std::shared_ptr<platform::SimulatedPlatform> platform;
+    demo::DesktopView view;
+    app::ControlItem item;
+    concurrency::ManualExecutor executor;
+    std::shared_ptr<app::AppLookup> names;
+    std::shared_ptr<app::IconStore> icons;
+
+    ProgramScene(std::shared_ptr<platform::SimulatedPlatform> arranged, bool dark)
+        : platform(std::move(arranged)), view(platform), item(platform->statusBar(), platform->input()),
+          names(std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager())),
+          icons(app::IconStore::create(executor, platform->workspace(),
+                                       [](std::function<void()> work) -> concurrency::Task<void> {
+                                           work();
+                                           co_return;
+                                       })) {
+        QApplication::setPalette(appearancePalette(dark));
+        view.setDarkAppearance(dark);
+        view.resize(view.sizeHint());
+        item.show(core::MenuBarState::collapsed, std::nullopt);
+    }
+
+    std::function<std::string(const std::string&)> name() const {
+        return [lookup = names](const std::string& id) { return lookup->name(id); };
+    }
+    // The panel's position is given in the view's pixels here.
+    std::function<QPoint(core::Point)> place() {
+        return [this](core::Point topDown) { return view.viewPoint(topDown).toPoint(); };
+    }
+    // The desktop with the panel drawn where it stands.
+    QImage picture(QWidget& panel) {
+        executor.runUntilIdle();
+        // A scroll bar shows or hides itself a turn after its list changed.
+        QCoreApplication::processEvents();
+        view.refresh();
+        QImage image = view.grab().toImage();
+        QPainter painter(&image);
+        painter.drawImage(panel.pos(), panel.grab().toImage());
+        return image;
+    }
+};
+
+// The profile of the panels' pictures: every application hidden but two shown
+// ones (and one always hidden, where asked).
+core::Profile everydayProfile(bool oneAlwaysHidden) {
+    std::map<core::AppKey, core::Section> sections{
+        {core::AppKey("com.example.zephyrin"), core::Section::shown},
+        {core::AppKey("com.example.lanternmeter"), core::Section::shown}};
+    if (oneAlwaysHidden) {
+        sections.emplace(core::AppKey("com.example.driftkey"), core::Section::alwaysHidden);
+    }
+    return core::Profile(core::Uuid::random(), "ふだん", sections, {}, core::Section::hidden);
+}
+
+// The below-bar panel open under the control item with the first `count`
+// entries the default desktop would list, their names and icons as the
+// workspace gives them.
+struct PanelState {
+    const char* name;
+    std::size_t count;
+    bool dark;
+};
+
 QImage renderPanel(const PanelState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
     auto platform = std::make_shared<platform::SimulatedPlatform>();
     // The bar as the program keeps it collapsed: the shown applications, the
     // program itself and the system's items.
@@ -203,38 +380,46 @@ QImage renderPanel(const PanelState& shot) {
     collapsed.allowedBundleIdentifiers = {"com.example.zephyrin", "com.example.lanternmeter",
                                           std::string(core::bundleIdentifier)};
     platform->desktop()->setRestriction(collapsed);
-    demo::DesktopView view(platform);
-    view.setDarkAppearance(shot.dark);
-    view.resize(view.sizeHint());
-    app::ControlItem item(platform->statusBar(), platform->input());
-    item.show(core::MenuBarState::collapsed, std::nullopt);
-    concurrency::ManualExecutor executor;
-    auto names = std::make_shared<app::AppLookup>(platform->workspace(), platform->fileManager());
-    // Icons drawn at once, here, so the picture shows them.
-    auto icons = app::IconStore::create(executor, platform->workspace(),
-                                        [](std::function<void()> work) -> concurrency::Task<void> {
-                                            work();
-                                            co_return;
-                                        });
-    app::BelowBarController controller(
-        {platform->screens(), platform->input(), platform->statusBar(), platform->input(),
-         platform->programWindows(), icons, [names](const std::string& id) { return names->name(id); },
-         [&view](core::Point topDown) { return view.viewPoint(topDown).toPoint(); }});
-    const auto window = item.statusItem()->buttonWindow();
-    controller.show(hiddenEntries(*platform->desktop(), shot.count),
-                    window ? std::optional(window->frame) : std::nullopt);
-    executor.runUntilIdle();
-    view.refresh();
-    QImage image = view.grab().toImage();
-    {
-        QPainter painter(&image);
-        // The panel's position is given in the view's pixels here.
-        painter.drawImage(controller.panel()->pos(), controller.panel()->grab().toImage());
-    }
+    ProgramScene scene(platform, shot.dark);
+    app::BelowBarController controller({platform->screens(), platform->input(), platform->statusBar(),
+                                        platform->input(), platform->programWindows(), scene.icons,
+                                        scene.name(), scene.place()});
+    auto entries = core::BelowBarList::entries(runningItems(*platform->desktop()), everydayProfile(false),
+                                               core::bundleIdentifier, {});
+    entries.resize(std::min(entries.size(), shot.count));
+    const auto window = scene.item.statusItem()->buttonWindow();
+    controller.show(entries, window ? std::optional(window->frame) : std::nullopt);
+    const QImage image = scene.picture(*controller.panel());
     controller.close();
     constexpr int width = 1200;
     constexpr int height = 400;
     return image.copy(image.width() - width, 0, width, height);
+}
+
+// The search panel open over the desktop with every item the default desktop
+// would list and a query typed.
+struct SearchState {
+    const char* name;
+    const char* query;
+    bool dark;
+};
+
+QImage renderSearch(const SearchState& shot) {
+    auto platform = std::make_shared<platform::SimulatedPlatform>();
+    ProgramScene scene(platform, shot.dark);
+    auto window = std::make_shared<app::SearchWindow>(app::SearchWindow::Services{
+        platform->screens(), platform->input(), platform->programWindows(), scene.icons, scene.place()});
+    app::SearchController controller(std::make_shared<app::SearchModel>(scene.name()), window, scene.icons,
+                                     [] {});
+    controller.show(core::SearchList::candidates(runningItems(*platform->desktop()), everydayProfile(true),
+                                                 core::bundleIdentifier));
+    controller.model().setQuery(shot.query);
+    const QImage image = scene.picture(*window->panel());
+    controller.close("司令塔");
+    constexpr int left = 256;
+    constexpr int width = 1000;
+    constexpr int height = 660;
+    return image.copy(left, 0, width, height);
 }
 
 } // namespace
@@ -276,13 +461,7 @@ int main(int argc, char** argv) {
         view.setDarkAppearance(std::string(state.name) == "dark-appearance");
         view.refresh();
         view.resize(view.sizeHint());
-        const QString file = folder + "/" + state.name + ".png";
-        if (!view.grab().save(file)) {
-            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
-            ++failures;
-        } else {
-            std::printf("%s\n", file.toLocal8Bit().constData());
-        }
+        failures += save(view.grab().toImage(), folder, state.name) ? 0 : 1;
     }
     using coordinator::PauseReason;
     using core::MenuBarState;
@@ -298,24 +477,43 @@ int main(int argc, char** argv) {
         {"control-menu-paused-light", MenuBarState::paused, PauseReason::optionKeyAtLaunch(), false, true},
     };
     const QPalette original = QApplication::palette();
-    const auto save = [&folder, &failures](const QImage& image, const char* name) {
-        const QString file = folder + "/" + name + ".png";
-        if (!image.save(file)) {
-            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", file.toLocal8Bit().constData());
-            ++failures;
-        } else {
-            std::printf("%s\n", file.toLocal8Bit().constData());
-        }
-    };
     for (const auto& shot : controls) {
-        save(renderControl(shot), shot.name);
+        failures += save(renderControl(shot), folder, shot.name) ? 0 : 1;
+    }
+    using app::UserSwitcherLook;
+    const std::vector<StandInState> standIns{
+        {"stand-in-full-name-light", UserSwitcherLook::fullName, false, false},
+        {"stand-in-account-name-light", UserSwitcherLook::accountName, false, false},
+        {"stand-in-icon-light", UserSwitcherLook::icon, false, false},
+        {"stand-in-icon-dark", UserSwitcherLook::icon, true, false},
+        {"stand-in-fallback-menu-light", UserSwitcherLook::fullName, false, true},
+    };
+    for (const auto& shot : standIns) {
+        failures += save(renderStandIn(shot), folder, shot.name) ? 0 : 1;
+    }
+    const std::vector<GuideState> guides{
+        {"permission-guide-waiting-light", std::nullopt, false},
+        {"permission-guide-granted-light", true, false},
+        {"permission-guide-waiting-dark", false, true},
+        {"permission-guide-granted-dark", true, true},
+    };
+    for (const auto& shot : guides) {
+        failures += save(renderGuide(shot), folder, shot.name) ? 0 : 1;
     }
     const std::vector<PanelState> panels{
         {"belowbar-3-light", 3, false}, {"belowbar-3-dark", 3, true},       {"belowbar-12-light", 12, false},
         {"belowbar-12-dark", 12, true}, {"belowbar-empty-light", 0, false},
     };
     for (const auto& shot : panels) {
-        save(renderPanel(shot), shot.name);
+        failures += save(renderPanel(shot), folder, shot.name) ? 0 : 1;
+    }
+    const std::vector<SearchState> searches{
+        {"search-all-light", "", false},      {"search-query-light", "ri", false},
+        {"search-query-dark", "ri", true},    {"search-nomatch-light", "zzz", false},
+        {"search-nomatch-dark", "zzz", true},
+    };
+    for (const auto& shot : searches) {
+        failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
     }
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "MenuBarCore/Text/Text.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace pellacor::core {
 
@@ -87,9 +88,11 @@ std::u32string SearchList::folded(std::string_view text) {
     return Text::codePoints(Text::katakanaToHiragana(folded));
 }
 
-std::vector<SearchCandidate> SearchList::filter(const std::vector<SearchCandidate>& candidates,
-                                                std::string_view query, const NameFunction& name) {
-    auto foldedQuery = folded(query);
+namespace {
+
+// The folded query cut at white space, without the terms that hold no letter or digit.
+std::vector<std::u32string> termsOf(std::string_view query) {
+    auto foldedQuery = SearchList::folded(query);
     std::vector<std::u32string> terms;
     std::u32string current;
     auto flush = [&] {
@@ -106,41 +109,97 @@ std::vector<SearchCandidate> SearchList::filter(const std::vector<SearchCandidat
         }
     }
     flush();
-    if (terms.empty()) {
-        return candidates;
-    }
+    return terms;
+}
 
-    struct Ranked {
-        int rank;
-        std::size_t position;
-    };
-    std::vector<Ranked> kept;
-    // Each candidate's name and identifier are folded once per call, however many terms there are.
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        auto& bundleID = candidates[i].entry.bundleID;
-        auto foldedName = folded(name ? name(bundleID) : bundleID);
-        auto foldedID = folded(bundleID);
-        int worst = 0;
-        for (auto& term : terms) {
-            int r = rankOf(term, foldedName, foldedID);
-            if (r < 0) {
-                worst = -1;
-                break;
-            }
-            worst = std::max(worst, r);
+// The weakest rank among the terms; -1 when a term does not match at all.
+int candidateRank(const std::vector<std::u32string>& terms, const std::u32string& name,
+                  const std::u32string& bundleID) {
+    int worst = 0;
+    for (const auto& term : terms) {
+        const int r = rankOf(term, name, bundleID);
+        if (r < 0) {
+            return -1;
         }
-        if (worst >= 0) {
-            kept.push_back({worst, i});
-        }
+        worst = std::max(worst, r);
     }
+    return worst;
+}
+
+struct Ranked {
+    int rank;
+    std::size_t position;
+};
+
+std::vector<SearchCandidate> inRankOrder(const std::vector<SearchCandidate>& candidates,
+                                         std::vector<Ranked> kept) {
     std::stable_sort(kept.begin(), kept.end(),
                      [](const Ranked& a, const Ranked& b) { return a.rank < b.rank; });
     std::vector<SearchCandidate> out;
     out.reserve(kept.size());
-    for (auto& k : kept) {
+    for (const auto& k : kept) {
         out.push_back(candidates[k.position]);
     }
     return out;
+}
+
+} // namespace
+
+std::vector<SearchCandidate> SearchList::filter(const std::vector<SearchCandidate>& candidates,
+                                                std::string_view query, const NameFunction& name) {
+    const auto terms = termsOf(query);
+    if (terms.empty()) {
+        return candidates;
+    }
+    std::vector<Ranked> kept;
+    // Each candidate's name and identifier are folded once per call, however many terms there are.
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const auto& bundleID = candidates[i].entry.bundleID;
+        const int rank = candidateRank(terms, folded(name ? name(bundleID) : bundleID), folded(bundleID));
+        if (rank >= 0) {
+            kept.push_back({rank, i});
+        }
+    }
+    return inRankOrder(candidates, std::move(kept));
+}
+
+SearchList::Prepared SearchList::prepare(std::vector<SearchCandidate> candidates, const NameFunction& name) {
+    Prepared prepared;
+    prepared.names.reserve(candidates.size());
+    prepared.bundleIDs.reserve(candidates.size());
+    // One application's items share its folded texts.
+    std::unordered_map<std::string, std::size_t> firstOf;
+    for (const auto& candidate : candidates) {
+        const auto& bundleID = candidate.entry.bundleID;
+        const auto [at, added] = firstOf.try_emplace(bundleID, prepared.names.size());
+        if (added) {
+            prepared.names.push_back(folded(name ? name(bundleID) : bundleID));
+            prepared.bundleIDs.push_back(folded(bundleID));
+        } else {
+            // Copied first: a reference into the vector would not survive its growth.
+            std::u32string sameName = prepared.names[at->second];
+            std::u32string sameID = prepared.bundleIDs[at->second];
+            prepared.names.push_back(std::move(sameName));
+            prepared.bundleIDs.push_back(std::move(sameID));
+        }
+    }
+    prepared.candidates = std::move(candidates);
+    return prepared;
+}
+
+std::vector<SearchCandidate> SearchList::filter(const Prepared& prepared, std::string_view query) {
+    const auto terms = termsOf(query);
+    if (terms.empty()) {
+        return prepared.candidates;
+    }
+    std::vector<Ranked> kept;
+    for (std::size_t i = 0; i < prepared.candidates.size(); ++i) {
+        const int rank = candidateRank(terms, prepared.names[i], prepared.bundleIDs[i]);
+        if (rank >= 0) {
+            kept.push_back({rank, i});
+        }
+    }
+    return inRankOrder(prepared.candidates, std::move(kept));
 }
 
 } // namespace pellacor::core

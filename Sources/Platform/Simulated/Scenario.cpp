@@ -571,6 +571,21 @@ Scenario::SystemBehaviour decodeSystem(Reader& reader, const json& value, const 
     return behaviour;
 }
 
+Scenario::UserBehaviour decodeUser(Reader& reader, const json& value, const std::string& path) {
+    Scenario::UserBehaviour behaviour;
+    if (auto name = reader.string(value, "fullName", path)) {
+        behaviour.fullName = *name;
+    }
+    if (auto name = reader.string(value, "accountName", path)) {
+        if (name->empty()) {
+            reader.fail(path + ".accountName", "expected a name that is not empty");
+        } else {
+            behaviour.accountName = *name;
+        }
+    }
+    return behaviour;
+}
+
 std::optional<std::filesystem::path> absolutePath(Reader& reader, const json& object, const char* key,
                                                   const std::string& path) {
     auto text = reader.string(object, key, path);
@@ -689,6 +704,9 @@ std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
     scenario.ownBundlePath = absolutePath(reader, root, "ownBundlePath", path);
     if (const json* system = reader.object(root, "system", path)) {
         scenario.system = decodeSystem(reader, *system, "system");
+    }
+    if (const json* user = reader.object(root, "user", path)) {
+        scenario.user = decodeUser(reader, *user, "user");
     }
     if (const json* modifiers = reader.array(root, "launchModifiers", path)) {
         constexpr std::array flags{InputState::shiftFlag, InputState::optionFlag, InputState::controlFlag,

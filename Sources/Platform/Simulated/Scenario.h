@@ -59,6 +59,7 @@ namespace pellacor::platform {
 //                    "layoutTable": {"<item key>": <position>}}   (optional; no home by default; the
 //                   table is written to the menu bar's file when the home has none yet)
 //   "system":       {"osVersion": "15.1" | "15.1.2", "machineModel"}   (optional; "15.1.0", "Mac15,3")
+//   "user":         {"fullName", "accountName"}   (optional; "Aoi Kisaragi", "aoi"): the logged-in user
 //   "launchModifiers": ["shift" | "option" | "control" | "command"]   (optional): held as the program starts
 //   "root":         absolute path   (optional; "/" by default): the folder that stands for the
 //                   simulated computer's "/", so its "Applications" folder stands for "/Applications"
@@ -115,6 +116,13 @@ struct Scenario {
         bool operator==(const SystemBehaviour&) const = default;
     };
 
+    // The logged-in user's names in the account database; the account name is never empty.
+    struct UserBehaviour {
+        std::string fullName = "Aoi Kisaragi";
+        std::string accountName = "aoi";
+        bool operator==(const UserBehaviour&) const = default;
+    };
+
     std::vector<SimulatedScreen> screens{SimulatedScreen{}};
     std::vector<SimulatedApplication> applications;
     std::vector<SimulatedRuntimeLoader::Fault> loaderFaults;
@@ -131,6 +139,7 @@ struct Scenario {
     // Where the program's own bundle lies, as a path of the simulated computer.
     std::optional<std::filesystem::path> ownBundlePath;
     SystemBehaviour system;
+    UserBehaviour user;
     // Modifier keys (InputState flags) held as the program starts.
     std::uint64_t launchModifierFlags = 0;
 

@@ -31,7 +31,10 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
       processInfo_(std::make_shared<SimulatedProcessInfo>(desktop_, std::string(core::bundleIdentifier))),
       programWindows_(
           std::make_shared<SimulatedProgramWindows>(desktop_, std::string(core::bundleIdentifier))),
-      hostInfo_(std::make_shared<SimulatedHostInfo>(scenario.system.version, scenario.system.machineModel)) {
+      hostInfo_(std::make_shared<SimulatedHostInfo>(scenario.system.version, scenario.system.machineModel)),
+      userAccount_(std::make_shared<SimulatedUserAccount>(scenario.user.fullName, scenario.user.accountName)),
+      systemSettings_(std::make_shared<SimulatedSystemSettings>()),
+      workspaceOpener_(std::make_shared<SimulatedWorkspaceOpener>(desktop_, systemSettings_)) {
     input_->setHotkeyManager(hotkeyManager_);
     input_->setModifierFlags(scenario.launchModifierFlags);
     restrictionService_->install(*runtimeLoader_);
@@ -98,6 +101,9 @@ PlatformServices SimulatedPlatform::services() const {
     services.programWindows = programWindows_;
     services.globalEventMonitor = input_;
     services.hostInfo = hostInfo_;
+    services.userAccount = userAccount_;
+    services.workspaceOpener = workspaceOpener_;
+    services.preferencesObserving = preferencesDomain_;
     return services;
 }
 

@@ -20,8 +20,11 @@
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
 #include "Platform/Simulated/SimulatedScreens.h"
 #include "Platform/Simulated/SimulatedStatusBar.h"
+#include "Platform/Simulated/SimulatedSystemSettings.h"
+#include "Platform/Simulated/SimulatedUserAccount.h"
 #include "Platform/Simulated/SimulatedWindowServer.h"
 #include "Platform/Simulated/SimulatedWorkspace.h"
+#include "Platform/Simulated/SimulatedWorkspaceOpener.h"
 
 #include <chrono>
 #include <memory>
@@ -70,6 +73,12 @@ public:
     const std::shared_ptr<SimulatedProcessInfo>& processInfo() const { return processInfo_; }
     const std::shared_ptr<SimulatedProgramWindows>& programWindows() const { return programWindows_; }
     const std::shared_ptr<SimulatedHostInfo>& hostInfo() const { return hostInfo_; }
+    const std::shared_ptr<SimulatedUserAccount>& userAccount() const { return userAccount_; }
+    // The settings application, and the workspace's openings (a settings deep
+    // link opens the settings; the program's own bundle starts the program anew
+    // through the starter whoever runs it gives).
+    const std::shared_ptr<SimulatedSystemSettings>& systemSettings() const { return systemSettings_; }
+    const std::shared_ptr<SimulatedWorkspaceOpener>& workspaceOpener() const { return workspaceOpener_; }
 
     // The simulated user Command-drags from `from` to `to` (screen coordinates)
     // over `duration` on the desktop's clock: the input moves as
@@ -106,6 +115,9 @@ private:
     std::shared_ptr<SimulatedProcessInfo> processInfo_;
     std::shared_ptr<SimulatedProgramWindows> programWindows_;
     std::shared_ptr<SimulatedHostInfo> hostInfo_;
+    std::shared_ptr<SimulatedUserAccount> userAccount_;
+    std::shared_ptr<SimulatedSystemSettings> systemSettings_;
+    std::shared_ptr<SimulatedWorkspaceOpener> workspaceOpener_;
 };
 
 } // namespace pellacor::platform

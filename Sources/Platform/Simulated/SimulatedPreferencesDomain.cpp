@@ -2,10 +2,43 @@
 
 #include "Platform/PropertyListFile.h"
 
+#include <atomic>
+#include <vector>
+
 namespace pellacor::platform {
+
+// One observer of one key. `delivery` is held while its handler runs, so an
+// invalidation waits for a call in progress (unless the handler invalidates
+// its own observation, on the same thread).
+struct SimulatedPreferencesDomain::Observer {
+    std::string key;
+    std::string domain;
+    Handler handler;
+    std::recursive_mutex delivery;
+    std::atomic<bool> active{true};
+    std::optional<PropertyListValue> last;
+};
+
+class SimulatedPreferencesDomain::ValueObservation final : public Observation {
+public:
+    explicit ValueObservation(std::shared_ptr<Observer> observer) : observer_(std::move(observer)) {}
+    ~ValueObservation() override { invalidate(); }
+    ValueObservation(const ValueObservation&) = delete;
+    ValueObservation& operator=(const ValueObservation&) = delete;
+
+    void invalidate() override {
+        std::lock_guard lock(observer_->delivery);
+        observer_->active = false;
+    }
+
+private:
+    std::shared_ptr<Observer> observer_;
+};
 
 SimulatedPreferencesDomain::SimulatedPreferencesDomain(std::shared_ptr<SimulatedDesktop> desktop)
     : desktop_(std::move(desktop)) {}
+
+SimulatedPreferencesDomain::~SimulatedPreferencesDomain() = default;
 
 std::optional<PropertyListValue> SimulatedPreferencesDomain::copyValue(const std::string& key,
                                                                        const std::string& domain) {
@@ -35,8 +68,11 @@ std::optional<PropertyListValue> SimulatedPreferencesDomain::copyValue(const std
 
 void SimulatedPreferencesDomain::setValue(const std::string& key, std::optional<PropertyListValue> value,
                                           const std::string& domain) {
-    std::lock_guard lock(mutex_);
-    pending_[domain].insert_or_assign(key, std::move(value));
+    {
+        std::lock_guard lock(mutex_);
+        pending_[domain].insert_or_assign(key, std::move(value));
+    }
+    tellObservers(domain);
 }
 
 bool SimulatedPreferencesDomain::synchronize(const std::string& domain) {
@@ -58,7 +94,51 @@ bool SimulatedPreferencesDomain::synchronize(const std::string& domain) {
         }
     }
     desktop_->reloadLayoutTable();
+    tellObservers(domain);
     return true;
+}
+
+std::unique_ptr<PreferencesObserving::Observation>
+SimulatedPreferencesDomain::observeValue(const std::string& key, const std::string& domain,
+                                         Handler onChange) {
+    auto observer = std::make_shared<Observer>();
+    observer->key = key;
+    observer->domain = domain;
+    observer->handler = std::move(onChange);
+    observer->last = copyValue(key, domain);
+    {
+        std::lock_guard lock(observersMutex_);
+        observers_.emplace(nextObserver_++, observer);
+    }
+    return std::make_unique<ValueObservation>(std::move(observer));
+}
+
+void SimulatedPreferencesDomain::tellObservers(const std::string& domain) {
+    std::vector<std::shared_ptr<Observer>> observers;
+    {
+        std::lock_guard lock(observersMutex_);
+        for (auto it = observers_.begin(); it != observers_.end();) {
+            if (!it->second->active) {
+                it = observers_.erase(it);
+                continue;
+            }
+            if (it->second->domain == domain) {
+                observers.push_back(it->second);
+            }
+            ++it;
+        }
+    }
+    for (const auto& observer : observers) {
+        auto value = copyValue(observer->key, domain);
+        std::lock_guard delivery(observer->delivery);
+        if (!observer->active || value == observer->last) {
+            continue;
+        }
+        observer->last = std::move(value);
+        if (observer->handler) {
+            observer->handler(observer->key);
+        }
+    }
 }
 
 bool SimulatedPreferencesDomain::store(const std::filesystem::path& file, const Changes& changes) {

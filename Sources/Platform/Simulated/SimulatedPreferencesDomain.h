@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Platform/PreferencesDomain.h"
+#include "Platform/PreferencesObserving.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -23,23 +25,37 @@ namespace pellacor::platform {
 //
 // After every successful synchronise the desktop re-reads its layout table, so
 // a layout written through the menu bar's domain shows on the simulated bar.
-class SimulatedPreferencesDomain final : public PreferencesDomain {
+//
+// Observations see what reads see: after each set and each synchronise of a
+// domain, every observer of one of its keys whose value now reads differently
+// hears of it, on the thread that made the change.
+class SimulatedPreferencesDomain final : public PreferencesDomain, public PreferencesObserving {
 public:
     explicit SimulatedPreferencesDomain(std::shared_ptr<SimulatedDesktop> desktop);
+    ~SimulatedPreferencesDomain() override;
 
     std::optional<PropertyListValue> copyValue(const std::string& key, const std::string& domain) override;
     void setValue(const std::string& key, std::optional<PropertyListValue> value,
                   const std::string& domain) override;
     bool synchronize(const std::string& domain) override;
 
+    std::unique_ptr<Observation> observeValue(const std::string& key, const std::string& domain,
+                                              Handler onChange) override;
+
 private:
     using Changes = std::map<std::string, std::optional<PropertyListValue>>;
+    class ValueObservation;
+    struct Observer;
 
     bool store(const std::filesystem::path& file, const Changes& changes);
+    void tellObservers(const std::string& domain);
 
     std::shared_ptr<SimulatedDesktop> desktop_;
     std::mutex mutex_; // held across file access, so one domain call runs at a time
     std::map<std::string, Changes> pending_;
+    std::mutex observersMutex_; // never held while a handler runs or mutex_ is taken
+    std::map<std::uint64_t, std::shared_ptr<Observer>> observers_;
+    std::uint64_t nextObserver_ = 1;
 };
 
 } // namespace pellacor::platform

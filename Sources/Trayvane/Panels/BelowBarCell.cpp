@@ -2,6 +2,7 @@
 
 #include "Trayvane/Panels/BelowBarModel.h"
 #include "Trayvane/Panels/PanelColor.h"
+#include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppFont.h"
 
 #include <QPainter>
@@ -74,13 +75,7 @@ void BelowBarCell::paintEvent(QPaintEvent*) {
     }
     const QRectF iconRect((bounds.width() - BelowBarModel::iconSide) / 2, BelowBarModel::cellVerticalPadding,
                           BelowBarModel::iconSide, BelowBarModel::iconSide);
-    if (icon_) {
-        painter.drawImage(iconRect, *icon_);
-    } else {
-        QPainterPath placeholder;
-        placeholder.addRoundedRect(iconRect, placeholderRadius, placeholderRadius);
-        painter.fillPath(placeholder, PanelColor::quaternaryLabel.resolved());
-    }
+    PanelPainting::icon(painter, iconRect, icon_);
     double height = 0;
     const auto layout = wrapped(text(), height);
     painter.setPen(PanelColor::label.resolved());

@@ -22,7 +22,6 @@ public:
     static constexpr double pressedOpacity = 0.35;
     static constexpr double hoverOpacity = 0.15;
     static constexpr double cornerRadius = 8;
-    static constexpr double placeholderRadius = 6;
 
     BelowBarCell(core::BelowBarEntry entry, const QString& label, QWidget* parent = nullptr);
 

@@ -5,23 +5,20 @@
 #include "Trayvane/Panels/BelowBarPlacement.h"
 #include "Trayvane/Panels/BelowBarView.h"
 
-#include <cmath>
-
 namespace pellacor::app {
 
 using platform::GlobalEventMonitor;
 
-BelowBarController::BelowBarController(Services services) : services_(std::move(services)) {
+BelowBarController::BelowBarController(Services services)
+    : services_(std::move(services)),
+      listed_(services_.programWindows, services_.screens, BelowBarPanel::level) {
     if (!services_.place) {
-        services_.place = [](core::Point point) {
-            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
-        };
+        services_.place = FloatingPanel::onScreen;
     }
 }
 
 BelowBarController::~BelowBarController() {
     stopWatchingOutside();
-    withdraw();
 }
 
 std::vector<std::string> BelowBarController::bundleIDs() const {
@@ -42,16 +39,9 @@ void BelowBarController::show(std::vector<core::BelowBarEntry> entries, std::opt
         makePanel();
     }
     anchor_ = anchor;
-    std::vector<platform::Screen> screens =
-        services_.screens ? services_.screens->screens() : std::vector<platform::Screen>{};
-    std::vector<core::Rect> frames;
-    frames.reserve(screens.size());
-    for (const auto& screen : screens) {
-        frames.push_back(screen.frame);
-    }
     const core::Point mouse = services_.input ? services_.input->mouseLocation() : core::Point{};
-    const auto picked = BelowBarPlacement::pickScreen(mouse, frames);
-    screen_ = picked ? std::optional(screens[*picked]) : std::nullopt;
+    screen_ = BelowBarPlacement::screenUnder(mouse, services_.screens ? services_.screens->screens()
+                                                                      : std::vector<platform::Screen>{});
     layout();
     panel_->show();
     panel_->raise();
@@ -80,7 +70,7 @@ void BelowBarController::close() {
     if (panel_) {
         panel_->hide();
     }
-    withdraw();
+    listed_.withdraw();
 }
 
 void BelowBarController::closeByUser() {
@@ -90,7 +80,7 @@ void BelowBarController::closeByUser() {
     stopWatchingOutside();
     isOpen_ = false;
     panel_->hide();
-    withdraw();
+    listed_.withdraw();
     if (onClosedByUser) {
         onClosedByUser();
     }
@@ -139,26 +129,9 @@ void BelowBarController::layout() {
 }
 
 void BelowBarController::announce() {
-    if (!services_.programWindows || !frame_ || !services_.screens) {
-        return;
+    if (frame_) {
+        listed_.list(*frame_);
     }
-    const auto screens = services_.screens->screens();
-    if (screens.empty()) {
-        return;
-    }
-    const core::Rect topDown = core::convertScreenSpace(*frame_, screens.front().frame);
-    if (windowNumber_) {
-        services_.programWindows->windowMoved(*windowNumber_, topDown);
-    } else {
-        windowNumber_ = services_.programWindows->windowOpened(BelowBarPanel::level, topDown);
-    }
-}
-
-void BelowBarController::withdraw() {
-    if (windowNumber_ && services_.programWindows) {
-        services_.programWindows->windowClosed(*windowNumber_);
-    }
-    windowNumber_.reset();
 }
 
 void BelowBarController::startWatchingOutside() {

@@ -9,6 +9,7 @@
 #include "Platform/StatusBar.h"
 #include "Trayvane/Panels/BelowBarCellFrames.h"
 #include "Trayvane/Panels/BelowBarModel.h"
+#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Settings/IconStore.h"
 
 #include <QPoint>
@@ -81,7 +82,6 @@ private:
     void stopWatchingOutside();
     void closeByUser();
     void announce();
-    void withdraw();
     std::vector<std::string> bundleIDs() const;
 
     Services services_;
@@ -94,7 +94,7 @@ private:
     std::vector<core::BelowBarEntry> entries_;
     bool isOpen_ = false;
     std::optional<core::Rect> frame_;
-    std::optional<std::uint32_t> windowNumber_;
+    ListedPanel listed_;
 };
 
 } // namespace pellacor::app

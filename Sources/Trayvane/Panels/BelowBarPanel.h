@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QWidget>
-#include <functional>
+#include "Trayvane/Panels/FloatingPanel.h"
 
 namespace pellacor::app {
 
-// The below-bar panel's window: borderless, floating above other windows at
-// the status-window level, shown without taking the focus from the frontmost
-// application. Escape in it cancels. Its accessibility identifier is
-// "belowbar:panel".
-class BelowBarPanel final : public QWidget {
+// The below-bar panel's window: floating at the status-window level, shown
+// without taking the focus from the frontmost application. Escape in it
+// cancels. Its accessibility identifier is "belowbar:panel".
+class BelowBarPanel final : public FloatingPanel {
     Q_OBJECT
 
 public:
@@ -17,11 +15,6 @@ public:
     static constexpr int level = 25;
 
     BelowBarPanel();
-
-    std::function<void()> onCancel;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace pellacor::app

@@ -17,6 +17,17 @@ std::optional<std::size_t> BelowBarPlacement::pickScreen(core::Point mouse,
     return 0;
 }
 
+std::optional<platform::Screen> BelowBarPlacement::screenUnder(core::Point mouse,
+                                                               const std::vector<platform::Screen>& screens) {
+    std::vector<core::Rect> frames;
+    frames.reserve(screens.size());
+    for (const auto& screen : screens) {
+        frames.push_back(screen.frame);
+    }
+    const auto picked = pickScreen(mouse, frames);
+    return picked ? std::optional(screens[*picked]) : std::nullopt;
+}
+
 core::Rect BelowBarPlacement::frame(core::Size size, const platform::Screen& screen,
                                     double statusBarThickness, const std::optional<core::Rect>& anchor) {
     const core::Rect& full = screen.frame;

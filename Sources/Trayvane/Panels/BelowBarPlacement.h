@@ -20,6 +20,9 @@ struct BelowBarPlacement {
     // The index of the first screen whose frame holds the pointer, 0 when none
     // does, nothing when there is no screen.
     static std::optional<std::size_t> pickScreen(core::Point mouse, const std::vector<core::Rect>& screens);
+    // The screen `pickScreen` picks among these.
+    static std::optional<platform::Screen> screenUnder(core::Point mouse,
+                                                       const std::vector<platform::Screen>& screens);
 
     // The panel's frame for its size on the screen: its top 4 points under
     // the menu bar (the tallest of the camera housing's inset, the strip above

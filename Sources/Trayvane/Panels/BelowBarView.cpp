@@ -3,12 +3,12 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/PanelColor.h"
+#include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppFont.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <cmath>
 
 namespace pellacor::app {
@@ -125,13 +125,7 @@ void BelowBarView::iconArrived(const std::string& bundleID) {
 void BelowBarView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The inner border: the shape inset by half the line's width.
-    const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath path;
-    path.addRoundedRect(shape, cornerRadius - 0.5, cornerRadius - 0.5);
-    painter.fillPath(path, PanelColor::windowBackground.resolved());
-    painter.setPen(QPen(PanelColor::separator.resolved(), 1));
-    painter.drawPath(path);
+    PanelPainting::card(painter, rect(), cornerRadius);
 }
 
 // A cell ignores the right button, so its presses and releases come here.

@@ -6,14 +6,12 @@
 #include "Trayvane/StatusItem/BroomIcon.h"
 #include "Trayvane/StatusItem/ControlClick.h"
 #include "Trayvane/StatusItem/ControlMenuView.h"
+#include "Trayvane/StatusItem/StatusItemMenu.h"
 #include "Trayvane/StatusItem/SymbolImage.h"
 #include "Trayvane/Theme/AppFont.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
-#include <cmath>
 
 namespace pellacor::app {
 
@@ -22,15 +20,6 @@ using core::localized;
 using core::MenuBarState;
 
 namespace {
-
-// Without a placement of its own the menu opens below the button on the
-// primary screen, whose bottom is the screen coordinates' origin.
-void runMenuOnPrimaryScreen(QMenu& menu, const core::Rect& frame) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double height = screen != nullptr ? screen->geometry().height() : 0;
-    menu.exec(QPoint(static_cast<int>(std::lround(frame.minX())),
-                     static_cast<int>(std::lround(height - frame.minY()))));
-}
 
 void call(const std::function<void()>& callback) {
     if (callback) {
@@ -44,7 +33,7 @@ ControlItem::ControlItem(std::shared_ptr<platform::StatusBar> statusBar,
                          std::shared_ptr<platform::InputState> input, MenuRunner runMenu,
                          std::shared_ptr<platform::ProgramWindows> programWindows)
     : statusBar_(std::move(statusBar)), input_(std::move(input)),
-      runMenu_(runMenu ? std::move(runMenu) : MenuRunner(runMenuOnPrimaryScreen)),
+      runMenu_(runMenu ? std::move(runMenu) : MenuRunner(StatusItemMenu::runOnPrimaryScreen)),
       programWindows_(std::move(programWindows)), menu_(std::make_unique<QMenu>()) {
     terminate = [] { QCoreApplication::quit(); };
     if (statusBar_) {
@@ -240,23 +229,7 @@ void ControlItem::openMenu() {
     if (!statusItem_) {
         return;
     }
-    statusItem_->performClickWithMenu([this](const core::Rect& frame) {
-        // While it is open the menu is one of the program's windows, as the
-        // window list would show it: below the button, in top-down bounds. The
-        // bar stands at the top of the first screen, so the button's bottom
-        // lies its height down.
-        std::optional<std::uint32_t> window;
-        if (programWindows_) {
-            const QSize size = menu_->sizeHint();
-            window = programWindows_->windowOpened(
-                platform::ProgramWindows::menuLayer,
-                core::Rect(frame.minX(), frame.height(), size.width(), size.height()));
-        }
-        runMenu_(*menu_, frame);
-        if (window) {
-            programWindows_->windowClosed(*window);
-        }
-    });
+    StatusItemMenu::open(*statusItem_, *menu_, runMenu_, programWindows_.get());
 }
 
 void ControlItem::choose(const ControlMenuEntry& entry) {

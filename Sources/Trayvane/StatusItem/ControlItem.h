@@ -7,6 +7,7 @@
 #include "Platform/StatusBar.h"
 #include "Trayvane/Coordinator/PauseReason.h"
 #include "Trayvane/StatusItem/ControlMenu.h"
+#include "Trayvane/StatusItem/StatusItemMenu.h"
 
 #include <functional>
 #include <memory>
@@ -26,7 +27,7 @@ namespace pellacor::app {
 class ControlItem {
 public:
     // Shows the menu at the button's frame (screen coordinates) and returns once it closed.
-    using MenuRunner = std::function<void(QMenu& menu, const core::Rect& buttonFrame)>;
+    using MenuRunner = StatusItemMenu::Runner;
 
     ControlItem(std::shared_ptr<platform::StatusBar> statusBar, std::shared_ptr<platform::InputState> input,
                 MenuRunner runMenu = {}, std::shared_ptr<platform::ProgramWindows> programWindows = {});

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace pellacor::app {
@@ -32,10 +33,55 @@ constexpr std::string_view videoCircle =
     R"(<rect x="4.6" y="6.4" width="6" height="5.2" rx="1" fill="#000"/>)"
     R"(<path d="M11.2 8.4 L13.6 6.8 L13.6 11.2 L11.2 9.6 Z" fill="#000"/></svg>)";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 3> symbols{{
+// A person in a dashed circle (the stand-in's icon), and in a full circle where
+// the dashed one is missing.
+constexpr std::string_view personCropCircleDashed =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<circle cx="9" cy="9" r="7.6" fill="none" stroke="#000" stroke-width="1.4" )"
+    R"(stroke-dasharray="2.35 1.63"/>)"
+    R"(<circle cx="9" cy="7" r="2.6" fill="#000"/>)"
+    R"(<path d="M4.5 14.1 C5.3 11.5 7 10.5 9 10.5 C11 10.5 12.7 11.5 13.5 14.1 Z" fill="#000"/></svg>)";
+
+constexpr std::string_view personCropCircle =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<circle cx="9" cy="9" r="7.6" fill="none" stroke="#000" stroke-width="1.4"/>)"
+    R"(<circle cx="9" cy="7" r="2.6" fill="#000"/>)"
+    R"(<path d="M4.5 14.1 C5.3 11.5 7 10.5 9 10.5 C11 10.5 12.7 11.5 13.5 14.1 Z" fill="#000"/></svg>)";
+
+// The permission guide's raised hand and its status marks.
+constexpr std::string_view handRaised =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<rect x="5.2" y="3.0" width="1.9" height="7.5" rx="0.95" fill="#000"/>)"
+    R"(<rect x="7.5" y="1.5" width="1.9" height="9" rx="0.95" fill="#000"/>)"
+    R"(<rect x="9.8" y="2.2" width="1.9" height="8.3" rx="0.95" fill="#000"/>)"
+    R"(<rect x="12.1" y="4.0" width="1.8" height="6.5" rx="0.9" fill="#000"/>)"
+    R"(<path d="M5.2 9 H13.9 V11.6 C13.9 14.6 12 16.6 9.4 16.6 C7.6 16.6 6.5 15.8 5.6 14.4 )"
+    R"(L2.6 10.2 C2.1 9.5 2.3 8.7 2.9 8.4 C3.5 8.1 4.1 8.3 4.5 8.8 L5.2 9.8 Z" fill="#000"/></svg>)";
+
+constexpr std::string_view checkmarkCircleFill =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path fill="#000" fill-rule="evenodd" d="M9 1.2 A7.8 7.8 0 1 1 8.99 1.2 Z )"
+    R"(M4.9 9.3 L6.2 8 L8 9.8 L11.8 6 L13.1 7.3 L8 12.4 Z"/></svg>)";
+
+constexpr std::string_view circleDotted =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<circle cx="16.20" cy="9.00" r="0.85" fill="#000"/><circle cx="15.24" cy="12.60" r="0.85" fill="#000"/>)"
+    R"(<circle cx="12.60" cy="15.24" r="0.85" fill="#000"/><circle cx="9.00" cy="16.20" r="0.85" fill="#000"/>)"
+    R"(<circle cx="5.40" cy="15.24" r="0.85" fill="#000"/><circle cx="2.76" cy="12.60" r="0.85" fill="#000"/>)"
+    R"(<circle cx="1.80" cy="9.00" r="0.85" fill="#000"/><circle cx="2.76" cy="5.40" r="0.85" fill="#000"/>)"
+    R"(<circle cx="5.40" cy="2.76" r="0.85" fill="#000"/><circle cx="9.00" cy="1.80" r="0.85" fill="#000"/>)"
+    R"(<circle cx="12.60" cy="2.76" r="0.85" fill="#000"/><circle cx="15.24" cy="5.40" r="0.85" fill="#000"/>)"
+    R"(</svg>)";
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> symbols{{
     {"exclamationmark.triangle", triangle},
     {"pause.circle", pauseCircle},
     {"video.circle", videoCircle},
+    {"person.crop.circle.dashed", personCropCircleDashed},
+    {"person.crop.circle", personCropCircle},
+    {"hand.raised", handRaised},
+    {"checkmark.circle.fill", checkmarkCircleFill},
+    {"circle.dotted", circleDotted},
 }};
 
 } // namespace
@@ -47,6 +93,29 @@ std::string_view SymbolImage::svg(std::string_view name) {
         }
     }
     return {};
+}
+
+QImage SymbolImage::tinted(std::string_view name, double points, const QColor& colour, double scale) {
+    const std::string_view text = svg(name);
+    if (text.empty() || points <= 0 || scale <= 0) {
+        return {};
+    }
+    QSvgRenderer renderer(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    if (!renderer.isValid()) {
+        return {};
+    }
+    const int pixels = static_cast<int>(std::ceil(points * scale));
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    // Only the shape's coverage is kept; the colour is the one asked for.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), colour);
+    painter.end();
+    image.setDevicePixelRatio(scale);
+    return image;
 }
 
 std::optional<platform::StatusItemImage> SymbolImage::named(std::string_view name) {

@@ -27,6 +27,22 @@ std::string errorOf(const std::string& json) {
 
 } // namespace
 
+TEST(ScenarioDesktopKeysTest, ReadsTheLoggedInUsersNamesWhichThePlatformAnswers) {
+    const Scenario scenario =
+        decoded(R"({"applications": [], "user": {"fullName": "Ren Hoshino", "accountName": "ren"}})");
+    EXPECT_EQ(scenario.user, (Scenario::UserBehaviour{"Ren Hoshino", "ren"}));
+    const SimulatedPlatform platform(scenario);
+    EXPECT_EQ(platform.services().userAccount->fullUserName(), "Ren Hoshino");
+    EXPECT_EQ(platform.services().userAccount->userName(), "ren");
+
+    // Without a full name the database answers the account name for it.
+    const SimulatedPlatform unnamed(
+        decoded(R"({"applications": [], "user": {"fullName": "", "accountName": "ren"}})"));
+    EXPECT_EQ(unnamed.userAccount()->fullUserName(), "ren");
+    EXPECT_EQ(decoded(R"({"applications": []})").user, Scenario::UserBehaviour{})
+        << "a made-up user by default";
+}
+
 TEST(ScenarioDesktopKeysTest, ReadsTheSystemTheLaunchKeysTheIconsTheChevronAndTheSeededTable) {
     const Scenario scenario = decoded(R"({
         "applications": [{"bundleIdentifier": "com.example.a", "processIdentifier": 11,
@@ -65,6 +81,8 @@ TEST(ScenarioDesktopKeysTest, RefusesOutOfShapeValuesWithWhereTheyAre) {
          "applications[0].icon.color"},
         {R"({"applications": [], "home": {"folder": "/h", "layoutTable": {"k": "left"}}})",
          "home.layoutTable.k"},
+        {R"({"applications": [], "user": {"accountName": ""}})", "user.accountName"},
+        {R"({"applications": [], "user": {"fullName": 7}})", "user.fullName"},
     };
     for (const auto& c : cases) {
         EXPECT_NE(errorOf(c.json).find(c.error), std::string::npos) << c.json << " -> " << errorOf(c.json);
