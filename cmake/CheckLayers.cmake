@@ -84,6 +84,10 @@ check_layer(Platform "MenuBarCore;Platform" "Platform/Simulated" "Simulated")
 check_layer(Platform/Simulated "MenuBarCore;Platform" "" "")
 check_layer(MenuBarSystem "MenuBarCore;Concurrency;Platform" "Concurrency/Qt;Platform/Simulated" "")
 check_layer(Trayvane/Coordinator "MenuBarCore;Concurrency;MenuBarSystem" "Concurrency/Qt" "")
+# The composition of the coordinator's services: the platform's interfaces, the
+# system services and the coordinator, never Qt nor the simulated desktop.
+check_layer(Trayvane/Composition "MenuBarCore;Concurrency;Platform;MenuBarSystem;Trayvane/Coordinator"
+            "Concurrency/Qt;Platform/Simulated" "")
 # The desktop view draws the simulated desktop and knows nothing of the program.
 check_layer(DemoDesktop "MenuBarCore;Platform" "" "Screenshots" QT)
 # The screenshot tool, like the executable, puts the program on the desktop,
@@ -92,7 +96,7 @@ check_layer(DemoDesktop/Screenshots "MenuBarCore;Concurrency;Platform;DemoDeskto
 # The application is written against the platform's interfaces; only main.cpp
 # knows that the platform is simulated and shows the desktop view.
 check_layer(Trayvane "MenuBarCore;Concurrency;Platform;MenuBarSystem"
-            "Platform/Simulated;DemoDesktop" "Coordinator;main\\.cpp" QT)
+            "Platform/Simulated;DemoDesktop" "Coordinator;Composition;main\\.cpp" QT)
 
 # The core starts no threads: time and work come to it from its callers.
 file(GLOB_RECURSE core_files "${SOURCES}/MenuBarCore/*.h" "${SOURCES}/MenuBarCore/*.cpp")

@@ -132,10 +132,17 @@ protected:
     }
 
     Coordinator& build() {
-        coordinator = Coordinator::create(services(), timings, clocks());
+        Coordinator& c = adopt(Coordinator::create(services(), timings, clocks()));
+        c.presser = presser;
+        return c;
+    }
+
+    // Takes a coordinator built some other way (over real services, say) and
+    // records its callbacks in `events`.
+    Coordinator& adopt(std::shared_ptr<Coordinator> made) {
+        coordinator = std::move(made);
         EXPECT_NE(coordinator, nullptr);
         Coordinator& c = *coordinator;
-        c.presser = presser;
         c.belowBarVisible = [this] { return belowBarVisible; };
         c.onStateChange = [this](State s) { note("state({})", core::rawValue(s)); };
         c.onItemsChange = [this](const auto& list) { note("items({})", list.size()); };

@@ -34,6 +34,7 @@ inline platform::SimulatedApplication application(std::optional<std::string> bun
 // The placed items' identifiers, left to right ("?" for an item without one).
 inline std::vector<std::string> identifiers(const std::vector<platform::PlacedStatusItem>& placed) {
     std::vector<std::string> ids;
+    ids.reserve(placed.size());
     for (const auto& entry : placed) {
         ids.push_back(entry.item.identifier.value_or("?"));
     }

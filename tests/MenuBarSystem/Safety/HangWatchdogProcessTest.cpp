@@ -5,6 +5,7 @@
 #include "MenuBarSystem/Safety/HangWatchdog.h"
 #include "MenuBarSystem/Visibility/VisibilityController.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/DescriptorSink.h"
 #include "Support/TempDir.h"
 
 #include <chrono>
@@ -20,21 +21,6 @@ using namespace pellacor::system;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Writes each record as one line straight to a file descriptor, so nothing
-// waits in a buffer when the process ends.
-class DescriptorSink final : public core::LogSink {
-public:
-    explicit DescriptorSink(int fd) : fd_(fd) {}
-    void write(const core::LogRecord& record) override {
-        const std::string line = "[" + record.subsystem + ":" + record.category + "] " +
-                                 std::string(core::toString(record.level)) + ": " + record.message + "\n";
-        [[maybe_unused]] const auto written = ::write(fd_, line.data(), line.size());
-    }
-
-private:
-    int fd_;
-};
 
 // Stands for a main thread that got stuck inside the log: writing the marked
 // record never returns, and the log stays locked meanwhile.
@@ -77,7 +63,7 @@ TEST(HangWatchdogProcessTest, AMainThreadThatBlocksWhileRestrictingEndsTheProces
         if (fd < 0) {
             _exit(2);
         }
-        core::Log::setSinks({std::make_shared<DescriptorSink>(fd)});
+        core::Log::setSinks({std::make_shared<pellacor::testing::DescriptorSink>(fd)});
 
         // The program's wiring: the controller holds a restriction, the
         // watchdog reads it and pings the main executor.
