@@ -3,7 +3,6 @@
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/OffMain.h"
 #include "Concurrency/SerialQueue.h"
-#include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarSystem/Input/HotkeyCenter.h"
@@ -177,13 +176,11 @@ private:
     std::shared_ptr<UserSwitcherItem> userSwitcherItem_;
     std::unique_ptr<UserSwitcherStyleObserver> userSwitcherStyleObserver_;
     std::unique_ptr<SearchController> search_;
-    bool isRelaunching_ = false;
     LaunchPreferences launchPreferences_;
     RevealPreferences revealPreferences_;
     std::shared_ptr<system::LoginItem> loginItem_;
     bool modifierAtLaunch_;
     double launchedAt_;
-    concurrency::TaskHandle<void> pendingPermissionGuide_;
 };
 
 } // namespace pellacor::app
