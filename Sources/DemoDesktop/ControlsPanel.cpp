@@ -32,8 +32,10 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
       accessibility_(checkBox("controls-accessibility", tr("Accessibility granted"), this)),
       layoutFolder_(checkBox("controls-layout-folder", tr("Layout folder granted"), this)),
       notch_(checkBox("controls-notch", tr("Screen with a notch"), this)),
-      dark_(checkBox("controls-dark", tr("Dark appearance"), this)), settingsPage_(new QLabel(this)),
-      relay_(std::make_shared<Relay>()) {
+      dark_(checkBox("controls-dark", tr("Dark appearance"), this)),
+      shiftAtNextLaunch_(
+          checkBox("controls-shift-at-next-launch", tr("Hold ⇧ Shift at the next launch"), this)),
+      settingsPage_(new QLabel(this)), relay_(std::make_shared<Relay>()) {
     setObjectName("controls-panel");
     applications_->setObjectName("controls-applications");
     launch_->setObjectName("controls-launch");
@@ -50,7 +52,8 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
     buttons->addWidget(launch_);
     buttons->addWidget(quit_);
     layout->addLayout(buttons);
-    for (QCheckBox* box : {camera_, microphone_, accessibility_, layoutFolder_, notch_, dark_}) {
+    for (QCheckBox* box :
+         {camera_, microphone_, accessibility_, layoutFolder_, notch_, dark_, shiftAtNextLaunch_}) {
         layout->addWidget(box);
     }
     settingsPage_->setObjectName("controls-settings-page");
@@ -78,6 +81,7 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
             [this](bool on) { platform_->desktop()->setMenuBarContainerGranted(on); });
     connect(notch_, &QCheckBox::toggled, this, [this](bool on) { setNotch(on); });
     connect(dark_, &QCheckBox::toggled, this, &ControlsPanel::darkAppearanceChanged);
+    connect(shiftAtNextLaunch_, &QCheckBox::toggled, this, &ControlsPanel::shiftAtNextLaunchChanged);
 
     for (const auto& app : platform_->desktop()->applications()) {
         applications_->addItem(QString::fromStdString(app.localizedName), app.processIdentifier);

@@ -14,7 +14,8 @@ namespace pellacor::demo {
 // The outside world of the simulated desktop: launching and quitting its
 // applications, the camera and the microphone, the Accessibility permission,
 // the grant of the menu bar's layout folder, a main screen with or without a
-// camera housing, and the appearance of the desktop view. It also stands for
+// camera housing, the appearance of the desktop view, and Shift held as the
+// program next starts (a restart or a relaunch). It also stands for
 // System Settings: a deep link opened on the desktop names the page here, and
 // the Accessibility page brings the panel forward with the permission's
 // switch focused.
@@ -33,6 +34,8 @@ public:
 
 signals:
     void darkAppearanceChanged(bool dark);
+    // Whoever keeps the desktop between runs keeps the wish.
+    void shiftAtNextLaunchChanged(bool held);
 
 private:
     struct Relay;
@@ -53,6 +56,7 @@ private:
     QCheckBox* layoutFolder_;
     QCheckBox* notch_;
     QCheckBox* dark_;
+    QCheckBox* shiftAtNextLaunch_;
     QLabel* settingsPage_;
     std::shared_ptr<Relay> relay_;
     platform::SimulatedSystemSettings::ObserverId settingsObserver_ = 0;

@@ -1,5 +1,6 @@
 #include "DemoDesktop/DesktopStateFolder.h"
 
+#include "Platform/InputState.h"
 #include "Platform/PropertyListFile.h"
 
 #include <cstdlib>
@@ -46,30 +47,53 @@ bool DesktopStateFolder::prepare(platform::Scenario& scenario) const {
             return false;
         }
     }
-    const auto saved = platform::PropertyListFile::read(settingsFile());
-    if (saved.status == platform::PropertyListFile::ReadResult::Status::ok) {
-        const auto flag = [&](const char* key) -> std::optional<bool> {
-            auto found = saved.dictionary.find(key);
-            return found != saved.dictionary.end() ? found->second.booleanValue() : std::nullopt;
-        };
-        if (auto trusted = flag(accessibilityKey)) {
-            scenario.accessibilityTrusted = *trusted;
-        }
-        if (auto granted = flag(layoutFolderKey)) {
-            scenario.home.menuBarContainerGranted = *granted;
+    auto settings = saved();
+    const auto flag = [&](const char* key) -> std::optional<bool> {
+        auto found = settings.find(key);
+        return found != settings.end() ? found->second.booleanValue() : std::nullopt;
+    };
+    if (auto trusted = flag(accessibilityKey)) {
+        scenario.accessibilityTrusted = *trusted;
+    }
+    if (auto granted = flag(layoutFolderKey)) {
+        scenario.home.menuBarContainerGranted = *granted;
+    }
+    if (flag(shiftAtNextLaunchKey).value_or(false)) {
+        scenario.launchModifierFlags |= platform::InputState::shiftFlag;
+        settings.erase(shiftAtNextLaunchKey);
+        // A launch that cannot forget the wish would start paused every time.
+        if (!platform::PropertyListFile::write(settingsFile(), settings)) {
+            return false;
         }
     }
     return true;
 }
 
 bool DesktopStateFolder::save(const platform::SimulatedPlatform& platform) const {
-    platform::PropertyListValue::Dictionary settings{
-        {accessibilityKey,
-         platform::PropertyListValue::boolean(platform.accessibility()->isProcessTrusted())},
-        {layoutFolderKey,
-         platform::PropertyListValue::boolean(platform.desktop()->isMenuBarContainerGranted())},
-    };
+    auto settings = saved();
+    settings.insert_or_assign(
+        accessibilityKey, platform::PropertyListValue::boolean(platform.accessibility()->isProcessTrusted()));
+    settings.insert_or_assign(layoutFolderKey, platform::PropertyListValue::boolean(
+                                                   platform.desktop()->isMenuBarContainerGranted()));
     return platform::PropertyListFile::write(settingsFile(), settings);
+}
+
+bool DesktopStateFolder::setShiftAtNextLaunch(bool held) const {
+    auto settings = saved();
+    if (held) {
+        settings.insert_or_assign(shiftAtNextLaunchKey, platform::PropertyListValue::boolean(true));
+    } else {
+        settings.erase(shiftAtNextLaunchKey);
+    }
+    return platform::PropertyListFile::write(settingsFile(), settings);
+}
+
+platform::PropertyListValue::Dictionary DesktopStateFolder::saved() const {
+    auto read = platform::PropertyListFile::read(settingsFile());
+    if (read.status != platform::PropertyListFile::ReadResult::Status::ok) {
+        return {};
+    }
+    return std::move(read.dictionary);
 }
 
 } // namespace pellacor::demo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/PropertyListValue.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 
@@ -12,12 +13,14 @@ namespace pellacor::demo {
 // Where the demo desktop keeps the simulated computer between runs: the
 // simulated user's home folder ("home", with the menu bar's layout table and the
 // program's preference files), the simulated disk ("disk", standing for "/"),
-// and the grants the person gave through the controls panel ("desktop.plist").
+// and the grants the person gave through the controls panel ("desktop.plist"),
+// with the wish to hold Shift as the program next starts.
 class DesktopStateFolder {
 public:
     static constexpr const char* settingsFileName = "desktop.plist";
     static constexpr const char* accessibilityKey = "AccessibilityTrusted";
     static constexpr const char* layoutFolderKey = "MenuBarContainerGranted";
+    static constexpr const char* shiftAtNextLaunchKey = "ShiftHeldAtNextLaunch";
 
     explicit DesktopStateFolder(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
@@ -33,12 +36,20 @@ public:
     std::filesystem::path settingsFile() const { return folder_ / settingsFileName; }
 
     // Makes the folders and points the scenario at them (unless it names its own
-    // home or root), with the grants saved last time. False when a folder cannot be made.
+    // home or root), with the grants saved last time. Shift asked for at this
+    // launch is held as the program starts, and only this once: the wish is
+    // taken out of the file. False when a folder cannot be made.
     bool prepare(platform::Scenario& scenario) const;
-    // Keeps the grants as they stand now. False when the file cannot be written.
+    // Keeps the grants as they stand now, and any other setting of the file.
+    // False when the file cannot be written.
     bool save(const platform::SimulatedPlatform& platform) const;
+    // Asks for Shift to be held (or no longer) as the program next starts,
+    // whether that is a restart or a relaunch. False when the file cannot be written.
+    bool setShiftAtNextLaunch(bool held) const;
 
 private:
+    platform::PropertyListValue::Dictionary saved() const;
+
     std::filesystem::path folder_;
 };
 

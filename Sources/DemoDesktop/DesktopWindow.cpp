@@ -1,5 +1,6 @@
 #include "DemoDesktop/DesktopWindow.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 
 namespace pellacor::demo {
@@ -20,6 +21,13 @@ DesktopWindow::DesktopWindow(const std::shared_ptr<platform::SimulatedPlatform>&
         controls_->refresh();
         view_->setFixedSize(view_->sizeHint());
     });
+}
+
+void DesktopWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) {
+        emit closed();
+    }
 }
 
 } // namespace pellacor::demo

@@ -19,6 +19,13 @@ public:
     DesktopView& view() { return *view_; }
     ControlsPanel& controls() { return *controls_; }
 
+signals:
+    // The person closed the window: the desktop, and whatever runs on it, ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     DesktopView* view_;
     ControlsPanel* controls_;

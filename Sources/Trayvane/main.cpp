@@ -1,20 +1,29 @@
 // The program on the demo desktop. This is the one place that knows the
 // platform is simulated: it builds the simulated computer (kept between runs
-// under $XDG_STATE_HOME/pellacor/desktop) and the window that shows it. Until
-// the application delegate joins, the window shows the desktop alone.
+// under $XDG_STATE_HOME/pellacor/desktop) and the window that shows it, and
+// hands the program the platform's interfaces through its entry point.
 //
 //   pellacor [--scenario FILE]
 //
-// SIGINT and SIGTERM end the program through its normal termination. SIGUSR1,
-// a signal of the demo stand-in, relaunches it the way the permission guide's
-// relaunch button does: a new process of the same executable with the same
-// arguments starts, then this one terminates normally.
+// SIGINT and SIGTERM end the program through its normal termination, as
+// closing the desktop's window does. Two signals belong to the demo stand-in:
+// SIGUSR1 relaunches the program the way the permission guide's relaunch
+// button does (a new process of the same executable with the same arguments
+// starts, then this one terminates normally), and SIGUSR2 prints what the
+// desktop stands at (see DesktopReport), as it is printed once more at exit.
 #include "Concurrency/Qt/QtExecutor.h"
+#include "DemoDesktop/DesktopReport.h"
 #include "DemoDesktop/DesktopStateFolder.h"
 #include "DemoDesktop/DesktopWindow.h"
+#include "DemoDesktop/HotKeyRelay.h"
+#include "DemoDesktop/KeyCodes.h"
+#include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarSystem/Support/MainQueue.h"
 #include "Platform/ProcessLauncher.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
 
 #include <QApplication>
@@ -37,11 +46,14 @@ constexpr int usageStatus = 2;
 // What the signal handler tells the event loop.
 constexpr char terminateRequest = 1;
 constexpr char relaunchRequest = 2;
+constexpr char reportRequest = 3;
 int signalPipe[2] = {-1, -1};
 
 // The handler only wakes the event loop; the work is done there.
 void onSignal(int signal) {
-    const char byte = signal == SIGUSR1 ? relaunchRequest : terminateRequest;
+    const char byte = signal == SIGUSR1   ? relaunchRequest
+                      : signal == SIGUSR2 ? reportRequest
+                                          : terminateRequest;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
@@ -55,7 +67,7 @@ bool installSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0 &&
-           ::sigaction(SIGUSR1, &action, nullptr) == 0;
+           ::sigaction(SIGUSR1, &action, nullptr) == 0 && ::sigaction(SIGUSR2, &action, nullptr) == 0;
 }
 
 void printUsage(std::FILE* to) {
@@ -99,7 +111,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellacor: neither XDG_STATE_HOME nor HOME is an absolute path\n");
         return 1;
     }
-    const demo::DesktopStateFolder state(*location);
+    demo::DesktopStateFolder state(*location);
     if (!state.prepare(scenario)) {
         std::fprintf(stderr, "pellacor: cannot make the desktop's folders under %s\n", location->c_str());
         return 1;
@@ -112,6 +124,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Pellacor");
     concurrency::QtExecutor executor;
     auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
+    // The desktop's notifications are the main thread's, whichever thread changed it.
+    platform->setMainQueue(std::make_shared<system::MainQueue>(executor));
+    // Keys the person holds as the program starts are the simulated user's.
+    platform->input()->setModifierFlags(
+        platform->input()->modifierFlags() |
+        demo::KeyCodes::modifierFlags(QGuiApplication::queryKeyboardModifiers()));
     // The program's own bundle starts anew as a new process of this executable.
     // The grants given meanwhile are kept first, so the new process finds them.
     platform->workspaceOpener()->setProgramStarter(
@@ -133,26 +151,60 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
         return 1;
     }
+    demo::DesktopWindow window(platform);
+    // The desktop around the program is none of the program's windows.
+    window.setProperty(app::MainMenuActions::outsideProgramProperty, true);
+    window.setWindowTitle(QStringLiteral("Pellacor — demo desktop"));
+    QObject::connect(&window, &demo::DesktopWindow::closed, &application, [] { QApplication::quit(); });
+    // The program's hot keys work whichever window has the keyboard.
+    demo::HotKeyRelay hotKeys(platform);
+    application.installEventFilter(&hotKeys);
+    QObject::connect(&window.controls(), &demo::ControlsPanel::shiftAtNextLaunchChanged, &application,
+                     [&state](bool held) {
+                         if (!state.setShiftAtNextLaunch(held)) {
+                             std::fprintf(stderr, "pellacor: cannot keep the wish for the next launch\n");
+                         }
+                     });
+    const auto report = [&platform, &window] {
+        const std::string text = demo::DesktopReport::of(*platform, window.view());
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    };
+
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     bool relaunching = false;
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&places, &relaunching] {
-        char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) == 1 && byte == relaunchRequest) {
-            // One new instance, however often it is asked for before this one ends.
-            if (!relaunching) {
-                relaunching = true;
-                places.relaunch();
-            }
-            return;
-        }
-        QApplication::quit();
-    });
-
-    demo::DesktopWindow window(platform);
-    window.setWindowTitle(
-        QStringLiteral("Pellacor — demo desktop (the application is not built yet: the desktop alone)"));
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application,
+                     [&places, &relaunching, &report] {
+                         char byte = 0;
+                         if (::read(signalPipe[0], &byte, 1) != 1) {
+                             return;
+                         }
+                         if (byte == reportRequest) {
+                             report();
+                             return;
+                         }
+                         if (byte == relaunchRequest) {
+                             // One new instance, however often it is asked for before this one ends.
+                             if (!relaunching) {
+                                 relaunching = true;
+                                 places.relaunch();
+                             }
+                             return;
+                         }
+                         QApplication::quit();
+                     });
     window.show();
-    const int status = QApplication::exec();
+
+    const auto desktop = platform->desktop();
+    app::AppDelegate::Environment environment;
+    environment.executor = &executor;
+    environment.platform = platform->services();
+    environment.bundleIdentifier = std::string(core::bundleIdentifier);
+    environment.bundleURL = desktop->ownBundlePath();
+    environment.applicationsFolder = desktop->applicationsFolder();
+    environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
+    const int status = app::EntryPoint::run(std::move(environment));
+    report();
     if (!state.save(*platform)) {
         std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");
     }

@@ -86,8 +86,8 @@ bool measure(Steady steady, concurrency::Duration span) {
         return false;
     }
     const auto state = coordinator->effectiveState();
-    desktop.executorWakeUps = 0;
-    desktop.queueWakeUps = 0;
+    desktop.time->executorWakeUps = 0;
+    desktop.time->queueWakeUps = 0;
     *desktop.calls = {};
     waits->clear();
     if (desktop.runFor(span) != ComposedDesktop::Outcome::done) {
@@ -97,9 +97,10 @@ bool measure(Steady steady, concurrency::Duration span) {
     const double seconds = std::chrono::duration<double>(span).count();
     std::printf("%s (state %s, then %s)\n", name(steady), std::string(core::rawValue(state)).c_str(),
                 std::string(core::rawValue(coordinator->effectiveState())).c_str());
-    std::printf("  main executor wake-ups: %.2f/s\n", static_cast<double>(desktop.executorWakeUps) / seconds);
+    std::printf("  main executor wake-ups: %.2f/s\n",
+                static_cast<double>(desktop.time->executorWakeUps) / seconds);
     std::printf("  drag watcher queue wake-ups: %.2f/s\n",
-                static_cast<double>(desktop.queueWakeUps) / seconds);
+                static_cast<double>(desktop.time->queueWakeUps) / seconds);
     std::printf(
         "  item reads: %.2f/min (full %d, owner %d); layout table reads %d, writes %d; hit tests %d\n",
         desktop.calls->itemReads() / (seconds / 60), desktop.calls->fullReads, desktop.calls->ownerReads,

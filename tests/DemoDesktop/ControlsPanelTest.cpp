@@ -94,3 +94,15 @@ TEST(ControlsPanelLifetimeTest, ASettingsPageOpenedAfterThePanelWentReachesNothi
     QCoreApplication::processEvents();
     SUCCEED() << "a queued notice for a panel that is gone is dropped";
 }
+
+TEST_F(ControlsPanelTest, ShiftAtTheNextLaunchIsAWishForWhoeverKeepsTheDesktop) {
+    std::vector<bool> wishes;
+    QObject::connect(&panel, &demo::ControlsPanel::shiftAtNextLaunchChanged,
+                     [&wishes](bool held) { wishes.push_back(held); });
+    auto& box = find<QCheckBox>("controls-shift-at-next-launch");
+    EXPECT_FALSE(box.isChecked());
+    box.setChecked(true);
+    box.setChecked(false);
+    EXPECT_EQ(wishes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(platform->input()->modifierFlags(), 0U) << "nothing is held on the running desktop";
+}

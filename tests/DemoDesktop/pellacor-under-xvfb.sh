@@ -1,71 +1,205 @@
 #!/usr/bin/env bash
-# Starts the real pellacor binary under Xvfb with a scenario file, waits for its
-# window, ends it with SIGTERM and checks that it exited with status 0 and left
-# the simulated computer's folders and grants under $XDG_STATE_HOME.
+# Drives the real pellacor binary under Xvfb, as a person would, over four
+# launches that share one simulated computer (and its user defaults):
+#   1. a first run: once started, the bar is collapsed (the hidden application's
+#      item is gone); a click on the control item reveals it, a second one
+#      collapses, the reveal hot key toggles, a Shift-click reveals everything
+#      and, with the pointer away from the bar, it collapses again; SIGTERM
+#      ends it with status 0, the restriction lifted and the hot keys
+#      unregistered, and the system version is remembered as confirmed;
+#   2. Shift held at launch: it starts paused, hiding nothing;
+#   3. a plain restart under the same system version: hiding again at once;
+#   4. a newer system version: paused again, for the changed version.
+# What the desktop shows is read from the demo desktop's own report (SIGUSR2),
+# which gives every item on the bar with where it is drawn on the screen.
 #   pellacor-under-xvfb.sh PELLACOR
-# Exits 77 (skipped) when xvfb-run or xwininfo is missing.
+# Exits 77 (skipped) when xvfb-run, xwininfo or xdotool is missing.
 set -euo pipefail
+
+title="Pellacor — demo desktop"
+hidden_app="com.example.fernlight"
+self_app="app.trayvane.pellacor"
 
 if [ "${1:-}" = "--inside" ]; then
   binary=$2
-  scenario=$3
-  log="$(dirname "$scenario")/pellacor.log"
+  work=$3
   # The test runner may have chosen the offscreen platform for the widget
   # tests; this program must open a real window on the virtual display.
   unset QT_QPA_PLATFORM
-  "$binary" --scenario "$scenario" >"$log" 2>&1 &
-  pid=$!
-  for _ in $(seq 1 200); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "Pellacor — demo desktop"; then
-      break
+  pid=""
+  out=""
+  err=""
+
+  fail() {
+    echo "$*"
+    if [ -n "$err" ] && [ -f "$err" ]; then
+      echo "--- its log:"
+      cat "$err"
+      echo "--- what the desktop reported:"
+      cat "$out"
     fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-      echo "pellacor ended before its window appeared:"
-      cat "$log"
-      exit 1
-    fi
-    sleep 0.1
-  done
-  if ! xwininfo -root -tree | grep -q "Pellacor — demo desktop"; then
-    echo "no window of pellacor appeared"
-    kill -KILL "$pid"
+    if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
     exit 1
-  fi
-  kill -TERM "$pid"
-  status=0
-  wait "$pid" || status=$?
-  if [ "$status" -ne 0 ]; then
-    echo "pellacor exited with status $status after SIGTERM:"
-    cat "$log"
-    exit 1
-  fi
+  }
+
+  # start NAME SCENARIO: starts the program and waits for its window.
+  start() {
+    out="$work/$1.out"
+    err="$work/$1.err"
+    "$binary" --scenario "$2" >"$out" 2>"$err" &
+    pid=$!
+    for _ in $(seq 1 200); do
+      if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
+        return 0
+      fi
+      kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
+      sleep 0.1
+    done
+    fail "no window of pellacor appeared"
+  }
+
+  # Asks the desktop for a report and waits for it; the bar line lands in $bar.
+  report() {
+    local before
+    before=$(grep -c "^desktop hot keys:" "$out" || true)
+    kill -USR2 "$pid"
+    for _ in $(seq 1 100); do
+      if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
+        bar=$(grep "^desktop bar:" "$out" | tail -1)
+        restriction=$(grep "^desktop restriction:" "$out" | tail -1)
+        return 0
+      fi
+      sleep 0.05
+    done
+    fail "the desktop did not report"
+  }
+
+  on_bar() { [[ " ${bar#desktop bar:} " == *" $1@"* ]]; }
+  restricted() { [ "$restriction" != "desktop restriction: none" ]; }
+
+  # waits_for DESCRIPTION CONDITION...: up to 15 s.
+  waits_for() {
+    local what=$1
+    shift
+    for _ in $(seq 1 75); do
+      report
+      if "$@"; then
+        return 0
+      fi
+      sleep 0.2
+    done
+    fail "never $what; last: $bar / $restriction"
+  }
+  collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
+  revealed() { restricted && on_bar "$hidden_app"; }
+  everything() { ! restricted && on_bar "$hidden_app"; }
+
+  # Where the control item is drawn now (it moves as items come and go).
+  control_at() {
+    report
+    local at
+    at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | head -1 | cut -d@ -f2)
+    [ -n "$at" ] || fail "the control item is not on the bar: $bar"
+    x=${at%,*}
+    y=${at#*,}
+  }
+
+  # Ends the program with SIGTERM and checks its exit and what it left.
+  stop() {
+    kill -TERM "$pid"
+    local status=0
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
+    pid=""
+    # The report printed once the program had terminated.
+    [ "$(grep "^desktop restriction:" "$out" | tail -1)" = "desktop restriction: none" ] ||
+      fail "the restriction outlived the program"
+    [ "$(grep "^desktop hot keys:" "$out" | tail -1)" = "desktop hot keys: 0" ] ||
+      fail "the hot keys outlived the program"
+    [ "$(grep "app\] " "$err" | tail -1)" = "[$self_app:app] default: 終了します" ] ||
+      fail "the last line of the program was not its farewell"
+  }
+
+  logged() { grep -qF "$1" "$err" || fail "the log lacks: $1"; }
+
+  # 1. A first run.
+  start first "$work/scenario.json"
+  waits_for "collapsed after start-up" collapsed
+  logged "] default: 状態 starting → collapsed"
+  logged "] info: macOS 15.1.0 を確かめたバージョンとして覚えました"
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  waits_for "revealed by a click" revealed
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  waits_for "collapsed by a second click" collapsed
+  # The reveal hot key, ⌃⇧B, where Meta stands for Control; the desktop's
+  # view takes keys once clicked.
+  xdotool mousemove 300 400 click 1
+  xdotool key super+shift+b
+  waits_for "revealed by the hot key" revealed
+  xdotool key super+shift+b
+  waits_for "collapsed by the hot key" collapsed
+  control_at
+  xdotool mousemove "$x" "$y" keydown shift click 1 keyup shift
+  waits_for "everything shown by a Shift-click" everything
+  # Away from the bar for 10 s: collapsed again.
+  xdotool mousemove 300 400
+  waits_for "collapsed with the pointer away" collapsed
+  logged "] default: 状態 revealedAll → collapsed"
+  stop
+
+  # 2. Shift held at launch.
+  start shift "$work/shift.json"
+  waits_for "everything shown while paused" everything
+  logged "] default: 状態 starting → paused"
+  stop
+
+  # 3. The same system version again: not paused.
+  start again "$work/scenario.json"
+  waits_for "collapsed after a restart" collapsed
+  stop
+
+  # 4. A newer system version: paused for it.
+  start newer "$work/newer.json"
+  waits_for "everything shown while paused" everything
+  logged "] info: macOS のバージョンが変わりました（15.1.0 → 15.2.0）。一時停止で起動します"
+  logged "] default: 状態 starting → paused"
+  stop
   exit 0
 fi
 
 binary=$1
-if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null; then
-  echo "skipped: xvfb-run or xwininfo (x11-utils) is missing; scripts/setup installs them"
-  exit 77
-fi
+for tool in xvfb-run xwininfo xdotool; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is missing; scripts/setup installs it"
+    exit 77
+  fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
-cat >"$work/scenario.json" <<'JSON'
+export XDG_DATA_HOME="$work/data"
+scenario() {
+  cat <<JSON
 {
-  "screens": [{"frame": {"x": 0, "y": 0, "width": 1280, "height": 800}, "menuBarHeight": 32,
-               "cameraHousingWidth": 200}],
+  "screens": [{"frame": {"x": 0, "y": 0, "width": 1280, "height": 800}, "menuBarHeight": 32}],
   "applications": [
-    {"bundleIdentifier": "app.trayvane.pellacor", "processIdentifier": 520, "localizedName": "Pellacor",
+    {"bundleIdentifier": "$self_app", "processIdentifier": 520, "localizedName": "Pellacor",
      "bundlePath": "/Applications/Pellacor.app", "activationPolicy": "accessory",
      "statusItems": [{"identifier": "trv-control", "description": "Pellacor", "width": 28}]},
-    {"bundleIdentifier": "com.example.fernlight", "processIdentifier": 531, "localizedName": "Fernlight",
+    {"bundleIdentifier": "$hidden_app", "processIdentifier": 531, "localizedName": "Fernlight",
      "icon": {"glyph": "F", "color": "#3f9b5b"},
      "statusItems": [{"identifier": "fernlight.status", "description": "Fernlight"}]}
   ],
-  "accessibilityTrusted": false
+  "system": {"osVersion": "$1"}$2
 }
 JSON
-xvfb-run -a -s "-screen 0 1920x1200x24" bash "$0" --inside "$binary" "$work/scenario.json"
+}
+scenario 15.1 "" >"$work/scenario.json"
+scenario 15.1 ', "launchModifiers": ["shift"]' >"$work/shift.json"
+scenario 15.2 "" >"$work/newer.json"
+xvfb-run -a -s "-screen 0 1920x1200x24" bash "$0" --inside "$binary" "$work"
 
 desktop="$XDG_STATE_HOME/pellacor/desktop"
 for path in "$desktop/home" "$desktop/disk/Applications"; do
@@ -74,13 +208,12 @@ for path in "$desktop/home" "$desktop/disk/Applications"; do
     exit 1
   fi
 done
-if [ ! -s "$desktop/desktop.plist" ]; then
+if ! grep -q "AccessibilityTrusted" "$desktop/desktop.plist" 2>/dev/null; then
   echo "the grants were not saved in $desktop/desktop.plist"
   exit 1
 fi
-# The grant the scenario started with was kept: a binary plist's false is 0x08.
-if ! grep -q "AccessibilityTrusted" "$desktop/desktop.plist"; then
-  echo "desktop.plist does not hold the Accessibility grant"
+if ! grep -q "confirmedOSVersion" "$desktop/home/Library/Preferences/$self_app.plist" 2>/dev/null; then
+  echo "the confirmed system version is not in the program's user defaults"
   exit 1
 fi
-echo "pellacor started, showed its window, ended on SIGTERM with status 0 and kept its desktop"
+echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys"

@@ -11,7 +11,6 @@
 
 namespace pellacor::testing {
 
-using concurrency::Instant;
 using coordinator::Coordinator;
 
 namespace {
@@ -48,7 +47,7 @@ ComposedDesktop::ComposedDesktop(concurrency::ManualExecutor& executor, Options 
     simulated = std::make_unique<platform::SimulatedPlatform>(onDisk(std::move(options.scenario), folder));
     simulated->setMainQueue(std::make_shared<system::MainQueue>(executor));
     desktop = simulated->desktop();
-    desktop->setClock([clock = clock] { return clock->now().time_since_epoch(); });
+    time = std::make_unique<DesktopTime>(executor, clock, *simulated, calls);
     std::filesystem::create_directories(desktop->ownBundlePath());
 
     controlItem = simulated->statusBar()->statusItem(platform::StatusItem::squareLength);
@@ -103,88 +102,6 @@ std::shared_ptr<Coordinator> ComposedDesktop::makeCoordinator() {
         made->notchOverflowEnabled = switches.notchOverflow;
     }
     return made;
-}
-
-bool ComposedDesktop::settle() {
-    for (;;) {
-        std::size_t ran = executor.runUntilIdle();
-        simulated->restrictionService()->waitForDeliveries();
-        if (!simulated->workspace()->waitForDeliveries()) {
-            return false;
-        }
-        ran += executor.runUntilIdle();
-        if (calls->inFlight > 0) {
-            if (!executor.waitForForeignWork(std::chrono::seconds(10))) {
-                return false;
-            }
-            continue;
-        }
-        if (ran == 0) {
-            return true;
-        }
-    }
-}
-
-std::optional<Instant> ComposedDesktop::nextMoment() const {
-    std::optional<Instant> next = executor.nextDeadline();
-    const auto earlier = [&next](std::optional<Instant> other) {
-        if (other && (!next || *other < *next)) {
-            next = other;
-        }
-    };
-    earlier(clock->nextDeadline());
-    if (const auto desktopMoment = desktop->nextMoment()) {
-        earlier(Instant(*desktopMoment));
-    }
-    return next;
-}
-
-void ComposedDesktop::moveTo(Instant at) {
-    if (clock->nextDeadline() == at) {
-        ++queueWakeUps;
-    }
-    clock->advanceTo(at);
-    desktop->passTime();
-    if (executor.nextDeadline() == at) {
-        ++executorWakeUps;
-    }
-    executor.advanceTo(at);
-}
-
-ComposedDesktop::Outcome ComposedDesktop::runUntil(const std::function<bool()>& done,
-                                                   concurrency::Duration limit) {
-    const Instant end = executor.now() + limit;
-    for (;;) {
-        if (!settle()) {
-            return Outcome::stuck;
-        }
-        if (done()) {
-            return Outcome::done;
-        }
-        const auto next = nextMoment();
-        if (!next) {
-            return Outcome::nothingLeft;
-        }
-        if (*next > end) {
-            return Outcome::tooLate;
-        }
-        moveTo(std::max(*next, executor.now()));
-    }
-}
-
-ComposedDesktop::Outcome ComposedDesktop::runFor(concurrency::Duration duration) {
-    const Instant end = executor.now() + duration;
-    for (;;) {
-        if (!settle()) {
-            return Outcome::stuck;
-        }
-        const auto next = nextMoment();
-        if (!next || *next > end) {
-            moveTo(end);
-            return settle() ? Outcome::done : Outcome::stuck;
-        }
-        moveTo(std::max(*next, executor.now()));
-    }
 }
 
 std::vector<platform::PlacedStatusItem> ComposedDesktop::bar() const {

@@ -7,6 +7,7 @@
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Platform/StatusItem.h"
+#include "Support/DesktopTime.h"
 #include "Support/TempDir.h"
 #include "Support/TrackedServices.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
@@ -26,11 +27,9 @@ namespace pellacor::testing {
 // item on its bar, and the coordinator built by `app::CoordinatorComposition`
 // from the real services, on a manual executor.
 //
-// Three clocks keep step: the executor's, the Command-drag watcher's queue
-// (a manual one) and the desktop's, which reads the queue's. Virtual time moves
-// only when nothing is on its way: no call of the reader, the reorderer, the
-// hover sensor or the presser on its thread (each counted in `calls`), no
-// restriction completion and no workspace notification being delivered.
+// Virtual time runs as `DesktopTime` says: it moves only when nothing is on its
+// way, no call of the reader, the reorderer, the hover sensor or the presser
+// on its thread (each counted in `calls`) included.
 class ComposedDesktop {
 public:
     static constexpr std::string_view selfID = "app.trayvane.pellacor";
@@ -55,8 +54,7 @@ public:
         system::HangWatchdog::Environment watchdog;
     };
 
-    // How a run of virtual time ended.
-    enum class Outcome { done, nothingLeft, tooLate, stuck };
+    using Outcome = DesktopTime::Outcome;
 
     ComposedDesktop(concurrency::ManualExecutor& executor, Options options);
     ~ComposedDesktop();
@@ -67,14 +65,12 @@ public:
     // sensor counted), with the switches set; not started.
     std::shared_ptr<coordinator::Coordinator> makeCoordinator();
 
-    // Runs what is ready and waits (in real time, briefly) for everything on its
-    // way to come back, until all is quiet; false when a call never came back.
-    bool settle();
-    // Moves the clocks from one due moment to the next until `done` holds, at
-    // most `limit` of virtual time.
-    Outcome runUntil(const std::function<bool()>& done, concurrency::Duration limit);
-    // Moves the clocks by exactly `duration`, through every moment due on the way.
-    Outcome runFor(concurrency::Duration duration);
+    // Virtual time, as `DesktopTime` runs it.
+    bool settle() { return time->settle(); }
+    Outcome runUntil(const std::function<bool()>& done, concurrency::Duration limit) {
+        return time->runUntil(done, limit);
+    }
+    Outcome runFor(concurrency::Duration duration) { return time->runFor(duration); }
 
     // The items on the bar now, and whether one of an application's is among them.
     std::vector<platform::PlacedStatusItem> bar() const;
@@ -89,17 +85,10 @@ public:
     // The control item the shell puts on the bar.
     std::shared_ptr<platform::StatusItem> controlItem;
     std::shared_ptr<OffMainCalls> calls = std::make_shared<OffMainCalls>();
+    // Counts the wake-ups of the executor and of the drag watcher's queue.
+    std::unique_ptr<DesktopTime> time;
     std::unique_ptr<app::CoordinatorComposition> composition;
     Switches switches;
-
-    // How many times the executor's timers woke it, and the drag watcher's
-    // queue's timers woke that queue, while the clocks moved.
-    std::size_t executorWakeUps = 0;
-    std::size_t queueWakeUps = 0;
-
-private:
-    std::optional<concurrency::Instant> nextMoment() const;
-    void moveTo(concurrency::Instant at);
 };
 
 } // namespace pellacor::testing

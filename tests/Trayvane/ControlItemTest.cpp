@@ -316,6 +316,40 @@ TEST_F(ControlItemTest, UnsetCallbacksDoNothing) {
     SUCCEED();
 }
 
+TEST_F(ControlItemTest, EntriesNobodyActsOnShowDisabledButKeepTheirText) {
+    ControlItem bare(platform->statusBar(), platform->input(), [](QMenu&, const core::Rect&) {});
+    bare.onPause = [] {};
+    bare.show(MenuBarState::paused, PauseReason::osVersionChanged());
+    const auto titles = [](const std::vector<ControlMenuEntry>& entries, bool enabled) {
+        std::vector<std::string> found;
+        for (const auto& entry : entries) {
+            if (!entry.isSeparator && entry.isEnabled() == enabled) {
+                found.push_back(entry.title);
+            }
+        }
+        return found;
+    };
+    const auto entries = bare.menuModel();
+    // Only quitting (the application's own unless replaced) is handled: the
+    // notice, resume, settings and the help entries are greyed.
+    EXPECT_EQ(titles(entries, true), std::vector<std::string>{"Pellacor を終了"});
+    const auto disabled = titles(entries, false);
+    for (const char* title :
+         {"macOS が新しくなったので、念のため一時停止中です。下の「再開」を選んでください", "再開", "設定…",
+          "Pellacor のヘルプ"}) {
+        EXPECT_NE(std::find(disabled.begin(), disabled.end(), title), disabled.end()) << title;
+    }
+
+    bare.onResume = [] {};
+    bare.onOpenHelp = [](std::optional<HelpTopic>) {};
+    const auto wired = titles(bare.menuModel(), true);
+    for (const char* title :
+         {"macOS が新しくなったので、念のため一時停止中です。下の「再開」を選んでください", "再開",
+          "Pellacor のヘルプ"}) {
+        EXPECT_NE(std::find(wired.begin(), wired.end(), title), wired.end()) << title;
+    }
+}
+
 TEST_F(ControlItemTest, IsShownInMenuBarFromTheReplicaCount) {
     // On the bar from the start: one replica.
     EXPECT_EQ(item->isShownInMenuBar(), true);

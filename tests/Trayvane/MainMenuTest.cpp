@@ -188,6 +188,9 @@ TEST_F(MainMenuActionsTest, AKeyEquivalentWorksInWhicheverWindowOfTheProgramIsAc
 }
 
 TEST_F(MainMenuActionsTest, TheDelegatesCommandsDoNothingUntilWired) {
+    EXPECT_FALSE(actions->action("openAbout:")->isEnabled()) << "greyed while nobody handles it";
+    EXPECT_TRUE(actions->action("openSettings:")->isEnabled());
+    EXPECT_TRUE(actions->action("copy:")->isEnabled()) << "not the delegate's";
     EXPECT_FALSE(actions->perform("openAbout:"));
     EXPECT_FALSE(actions->perform("checkForUpdate:"));
     EXPECT_FALSE(actions->perform("print:"));

@@ -177,6 +177,15 @@ QImage renderControl(const ControlState& shot) {
         return std::vector<app::ProfileChoice>{{core::Uuid::random(), "仕事", true},
                                                {core::Uuid::random(), "家", false}};
     };
+    // Every entry handled, as in the finished program: an entry nobody handles shows greyed.
+    item.onToggle = [](bool) {};
+    for (auto* callback :
+         {&item.onPause, &item.onResume, &item.onOpenSettings, &item.onOpenPermissionGuide, &item.onOpenAbout,
+          &item.onSendFeedback, &item.onCheckForUpdate, &item.onSwitchUser, &item.onManageProfiles}) {
+        *callback = [] {};
+    }
+    item.onOpenHelp = [](std::optional<app::HelpTopic>) {};
+    item.onSwitchProfile = [](core::Uuid) {};
     item.show(shot.state, shot.reason);
     if (shot.menuOpen) {
         item.buttonPressed(

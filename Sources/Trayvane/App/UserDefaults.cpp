@@ -53,8 +53,32 @@ UserDefaults UserDefaults::standard(std::shared_ptr<platform::PreferencesDomain>
                         domainFile(fileManager.homeDirectory(), core::bundleIdentifier));
 }
 
+UserDefaults UserDefaults::suite(std::shared_ptr<platform::PreferencesDomain> preferences,
+                                 const platform::FileManager& fileManager, std::string_view name) {
+    return UserDefaults(std::move(preferences), domainFile(fileManager.homeDirectory(), name));
+}
+
+UserDefaults UserDefaults::global(std::shared_ptr<platform::PreferencesDomain> preferences,
+                                  const platform::FileManager& fileManager) {
+    return UserDefaults(std::move(preferences), globalDomainFile(fileManager.homeDirectory()));
+}
+
+UserDefaults UserDefaults::currentHost(std::shared_ptr<platform::PreferencesDomain> preferences,
+                                       const platform::FileManager& fileManager, std::string_view name) {
+    return UserDefaults(std::move(preferences), currentHostFile(fileManager.homeDirectory(), name));
+}
+
 std::filesystem::path UserDefaults::domainFile(const std::filesystem::path& home, std::string_view bundleID) {
     return home / "Library/Preferences" / (std::string(bundleID) + ".plist");
+}
+
+std::filesystem::path UserDefaults::globalDomainFile(const std::filesystem::path& home) {
+    return home / "Library/Preferences/.GlobalPreferences.plist";
+}
+
+std::filesystem::path UserDefaults::currentHostFile(const std::filesystem::path& home,
+                                                    std::string_view name) {
+    return home / "Library/Preferences/ByHost" / (std::string(name) + ".plist");
 }
 
 std::optional<PropertyListValue> UserDefaults::object(const std::string& key) const {

@@ -42,8 +42,21 @@ public:
     // The domain of the program's bundle identifier in the home folder the file manager gives.
     static UserDefaults standard(std::shared_ptr<platform::PreferencesDomain> preferences,
                                  const platform::FileManager& fileManager);
+    // Another application's domain, as a suite of that name reads it.
+    static UserDefaults suite(std::shared_ptr<platform::PreferencesDomain> preferences,
+                              const platform::FileManager& fileManager, std::string_view name);
+    // The global domain, whose keys every application sees.
+    static UserDefaults global(std::shared_ptr<platform::PreferencesDomain> preferences,
+                               const platform::FileManager& fileManager);
+    // A domain's values for the current user on this computer only.
+    static UserDefaults currentHost(std::shared_ptr<platform::PreferencesDomain> preferences,
+                                    const platform::FileManager& fileManager, std::string_view name);
     // "<home>/Library/Preferences/<bundleID>.plist".
     static std::filesystem::path domainFile(const std::filesystem::path& home, std::string_view bundleID);
+    // "<home>/Library/Preferences/.GlobalPreferences.plist".
+    static std::filesystem::path globalDomainFile(const std::filesystem::path& home);
+    // "<home>/Library/Preferences/ByHost/<name>.plist": one computer is all there is here.
+    static std::filesystem::path currentHostFile(const std::filesystem::path& home, std::string_view name);
 
     const std::filesystem::path& file() const { return file_; }
 

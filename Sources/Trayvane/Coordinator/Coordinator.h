@@ -157,6 +157,11 @@ public:
     core::MenuBarState effectiveState() const;
     core::MenuBarState baseState() const { return base; }
     const std::optional<PauseReason>& currentPauseReason() const { return pauseReason; }
+    // The active profile as the coordinator holds it, its own bundle identifier
+    // as given, and whether it has been shut down: what the shell reads.
+    const core::Profile& currentProfile() const { return profile; }
+    const std::string& ownBundleID() const { return selfBundleID; }
+    bool hasShutDown() const { return isShutDown; }
 
     // -- Enforcement -----------------------------------------------------------
 

@@ -20,6 +20,8 @@ MainMenuActions::MainMenuActions(const MainMenu::Menu& menu, QObject* parent) : 
             action->setShortcutContext(Qt::WindowShortcut);
             const std::string name = item.action;
             connect(action, &QAction::triggered, this, [this, name] { perform(name); });
+            // The delegate's commands are greyed until it wires them.
+            action->setEnabled(MainMenu::target(item.action) != MainMenu::Target::delegate);
             actions_.push_back(action);
             byName_.emplace(item.action, action);
         }
@@ -39,6 +41,9 @@ MainMenuActions::~MainMenuActions() {
 }
 
 void MainMenuActions::setDelegateAction(const std::string& action, std::function<void()> handler) {
+    if (QAction* command = this->action(action)) {
+        command->setEnabled(static_cast<bool>(handler));
+    }
     delegateActions_.insert_or_assign(action, std::move(handler));
 }
 

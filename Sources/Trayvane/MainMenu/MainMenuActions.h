@@ -24,7 +24,8 @@ namespace pellacor::app {
 // An action goes where the menu's responder chain would send it
 // (`MainMenu::target`): editing to the focused view, closing to the active
 // window, quitting to the application, the rest to the application delegate,
-// which wires them with `setDelegateAction`; until it does they do nothing.
+// which wires them with `setDelegateAction`; until it does they are disabled
+// and do nothing.
 // Main thread; one instance for the run.
 class MainMenuActions final : public QObject {
     Q_OBJECT

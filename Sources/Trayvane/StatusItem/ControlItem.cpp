@@ -220,7 +220,54 @@ std::vector<ControlMenuEntry> ControlItem::menuModel() const {
     }
     facts.profileIsAutomatic = profileIsAutomatic && profileIsAutomatic();
     facts.isCheckingForUpdate = isCheckingForUpdate && isCheckingForUpdate();
-    return ControlMenu::build(facts);
+    auto entries = ControlMenu::build(facts);
+    withoutUnhandled(entries);
+    return entries;
+}
+
+bool ControlItem::handles(ControlAction action) const {
+    switch (action) {
+    case ControlAction::none:
+        return false;
+    case ControlAction::revealAll:
+        return static_cast<bool>(onToggle);
+    case ControlAction::pause:
+        return static_cast<bool>(onPause);
+    case ControlAction::resume:
+        return static_cast<bool>(onResume);
+    case ControlAction::permissionGuide:
+        return static_cast<bool>(onOpenPermissionGuide);
+    case ControlAction::switchUser:
+        return static_cast<bool>(onSwitchUser);
+    case ControlAction::settings:
+        return static_cast<bool>(onOpenSettings);
+    case ControlAction::help:
+    case ControlAction::notice:
+        return static_cast<bool>(onOpenHelp);
+    case ControlAction::about:
+        return static_cast<bool>(onOpenAbout);
+    case ControlAction::feedback:
+        return static_cast<bool>(onSendFeedback);
+    case ControlAction::update:
+        return static_cast<bool>(onCheckForUpdate);
+    case ControlAction::profile:
+        return static_cast<bool>(onSwitchProfile);
+    case ControlAction::manageProfiles:
+        return static_cast<bool>(onManageProfiles);
+    case ControlAction::quit:
+        return static_cast<bool>(terminate);
+    }
+    return false;
+}
+
+void ControlItem::withoutUnhandled(std::vector<ControlMenuEntry>& entries) const {
+    for (auto& entry : entries) {
+        // An entry nobody acts on stays in the menu, greyed, so that its text still reads.
+        if (!handles(entry.action)) {
+            entry.action = ControlAction::none;
+        }
+        withoutUnhandled(entry.submenu);
+    }
 }
 
 void ControlItem::openMenu() {

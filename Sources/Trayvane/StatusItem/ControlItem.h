@@ -72,7 +72,8 @@ public:
 
     // The button's action: a click as the button sent it, or nothing when there is no current event.
     void buttonPressed(const std::optional<platform::StatusItem::ClickEvent>& event);
-    // The menu as it would be built now.
+    // The menu as it would be built now. An entry whose callback is not set
+    // shows disabled.
     std::vector<ControlMenuEntry> menuModel() const;
     // Carries out a chosen menu entry.
     void choose(const ControlMenuEntry& entry);
@@ -84,6 +85,8 @@ public:
 
 private:
     void openMenu();
+    bool handles(ControlAction action) const;
+    void withoutUnhandled(std::vector<ControlMenuEntry>& entries) const;
 
     std::shared_ptr<platform::StatusBar> statusBar_;
     std::shared_ptr<platform::InputState> input_;

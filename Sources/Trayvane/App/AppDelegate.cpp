@@ -1,0 +1,481 @@
+#include "Trayvane/App/AppDelegate.h"
+
+#include "MenuBarCore/Planning/SearchList.h"
+#include "MenuBarCore/Storage/Store.h"
+#include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarCore/Support/Localized.h"
+#include "MenuBarCore/Support/Log.h"
+#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/MainMenu/MainMenu.h"
+#include "Trayvane/Panels/SearchModel.h"
+#include "Trayvane/Panels/SearchWindow.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <chrono>
+#include <cmath>
+#include <fmt/format.h>
+#include <mutex>
+#include <utility>
+
+namespace pellacor::app {
+
+using coordinator::Coordinator;
+using coordinator::PauseReason;
+using core::MenuBarState;
+
+namespace {
+
+// The domain of the Control Center, where the system keeps its user switcher's settings.
+constexpr std::string_view controlCenterDomain = "com.apple.controlcenter";
+constexpr const char* controlCenterUserSwitcherKey = "UserSwitcher";
+constexpr const char* realUserSwitcherPositionKey = "NSStatusItem Preferred Position UserSwitcher";
+
+// What the Control Center's "UserSwitcher" bits mean for the menu bar.
+constexpr std::int64_t userSwitcherShownBit = 2;
+constexpr std::int64_t userSwitcherNotShownBit = 8;
+
+QPoint identityPlace(core::Point point) {
+    return {static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y))};
+}
+
+double secondsOf(concurrency::Instant instant) {
+    return std::chrono::duration<double>(instant.time_since_epoch()).count();
+}
+
+} // namespace
+
+// What the watchdog's thread reaches to ping the main executor; cut when the
+// delegate goes, so that a ping sent while the process ends goes nowhere.
+struct AppDelegate::Relay {
+    std::mutex mutex;
+    concurrency::MainExecutor* executor = nullptr;
+};
+
+std::shared_ptr<AppDelegate> AppDelegate::create(Environment environment, bool modifierAtLaunch) {
+    return std::shared_ptr<AppDelegate>(new AppDelegate(std::move(environment), modifierAtLaunch));
+}
+
+AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
+    : environment_(std::move(environment)), relay_(std::make_shared<Relay>()),
+      launchPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
+                                                *environment_.platform.fileManager)),
+      revealPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
+                                                *environment_.platform.fileManager)),
+      modifierAtLaunch_(modifierAtLaunch), launchedAt_(secondsOf(environment_.executor->now())) {
+    auto& executor = *environment_.executor;
+    const auto& platform = environment_.platform;
+    if (!environment_.place) {
+        environment_.place = identityPlace;
+    }
+    relay_->executor = &executor;
+    if (!environment_.watchdog.post) {
+        environment_.watchdog.post = [relay = relay_](std::function<void()> job) {
+            const std::lock_guard lock(relay->mutex);
+            if (relay->executor != nullptr) {
+                relay->executor->postFromAnyThread(std::move(job));
+            }
+        };
+    }
+
+    icons_ = IconStore::create(executor, platform.workspace,
+                               environment_.iconRuns ? environment_.iconRuns
+                                                     : concurrency::offMainOn(IconStore::utilityQueue()));
+    names_ = std::make_shared<AppLookup>(platform.workspace, platform.fileManager);
+
+    profilesModel_ = std::make_shared<ProfilesModel>();
+    permissionGuide_ = std::make_unique<PermissionGuideWindowController>(
+        platform.screens, platform.inputState,
+        [place = environment_.place](const core::Point& topDown) { return place(topDown); },
+        platform.programWindows);
+    belowBar_ = std::make_unique<BelowBarController>(BelowBarController::Services{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .statusBar = platform.statusBar,
+        .monitor = platform.globalEventMonitor,
+        .programWindows = platform.programWindows,
+        .icons = icons_,
+        .name =
+            [names = std::weak_ptr<AppLookup>(names_)](const std::string& bundleID) {
+                const auto lookup = names.lock();
+                return lookup ? lookup->name(bundleID) : bundleID;
+            },
+        .place = environment_.place,
+    });
+    search_ = std::make_unique<SearchController>(
+        std::make_shared<SearchModel>(
+            [names = std::weak_ptr<AppLookup>(names_)](const std::string& bundleID) {
+                const auto lookup = names.lock();
+                return lookup ? lookup->name(bundleID) : bundleID;
+            }),
+        std::make_shared<SearchWindow>(SearchWindow::Services{
+            .screens = platform.screens,
+            .input = platform.inputState,
+            .programWindows = platform.programWindows,
+            .icons = icons_,
+            .place = environment_.place,
+        }),
+        icons_);
+    loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
+}
+
+AppDelegate::~AppDelegate() {
+    const std::lock_guard lock(relay_->mutex);
+    relay_->executor = nullptr;
+}
+
+std::string AppDelegate::selfBundleIdentifier(const std::optional<std::string>& reported) {
+    return reported.value_or(std::string(core::bundleIdentifier));
+}
+
+// -- Start-up ------------------------------------------------------------------
+
+void AppDelegate::applicationDidFinishLaunching() {
+    if (hasLaunched_) {
+        return;
+    }
+    hasLaunched_ = true;
+    const auto& platform = environment_.platform;
+    const std::string osVersion = AppInfo::osVersion(*platform.hostInfo);
+
+    const auto reason = launchPreferences_.pauseReasonAtLaunch(modifierAtLaunch_, osVersion);
+    mainMenu_ = std::make_unique<MainMenuActions>(MainMenu::make());
+    core::Log::app().notice("起動しました（{}・macOS {}）",
+                            AppInfo::versionLine(AppInfo::version(), AppInfo::build(), false), osVersion);
+
+    controlItem_ = std::make_shared<ControlItem>(platform.statusBar, platform.inputState, menuRunner(),
+                                                 platform.programWindows);
+    if (environment_.terminate) {
+        controlItem_->terminate = environment_.terminate;
+    }
+
+    buildCoordinator();
+    if (coordinator_) {
+        readSwitches();
+    }
+    buildModels();
+    wireMainRoad();
+    registerHotkeys();
+    if (coordinator_) {
+        coordinator_->start(reason);
+    }
+    showCurrentState();
+}
+
+void AppDelegate::buildCoordinator() {
+    const auto& platform = environment_.platform;
+    const std::string selfBundleID = selfBundleIdentifier(environment_.bundleIdentifier);
+
+    // The state document first: its active profile is what the coordinator starts from.
+    settingsStore_ = std::make_shared<SettingsStore>(
+        core::Store(environment_.stateFile.empty() ? core::Store::defaultFileURL() : environment_.stateFile));
+
+    const std::weak_ptr<ControlItem> control = controlItem_;
+    CoordinatorComposition::Inputs inputs{
+        .platform = platform,
+        .selfBundleID = selfBundleID,
+        .profile = settingsStore_->activeProfile(),
+        .bundleURL = environment_.bundleURL,
+        .applicationsFolder = environment_.applicationsFolder,
+        // Screen coordinates, y up, as the button's window has them.
+        .controlFrame = [control] { return controlFrame(control); },
+        .ownItemPlaced =
+            [control] {
+                const auto item = control.lock();
+                return item && item->statusItem() && item->statusItem()->buttonWindow().has_value();
+            },
+        .ownItemOnBar = [control]() -> std::optional<bool> {
+            const auto item = control.lock();
+            return item ? item->isShownInMenuBar() : std::nullopt;
+        },
+        .queues = environment_.queues ? *environment_.queues : CoordinatorComposition::Queues::make(),
+        .presserRuns = environment_.presserRuns,
+        .watchdog = environment_.watchdog,
+        .startWatchdog = environment_.startWatchdog,
+    };
+    composition_ = std::make_unique<CoordinatorComposition>(*environment_.executor, std::move(inputs));
+    hangWatchdog_ = composition_->watchdog;
+    if (environment_.composed) {
+        environment_.composed(*composition_);
+    }
+
+    // The presser comes with it, holding the coordinator weakly as its revealer.
+    coordinator_ = composition_->makeCoordinator();
+    if (!coordinator_) {
+        core::Log::app().error("司令塔を作れませんでした（隠しません）");
+    }
+}
+
+void AppDelegate::setSwitch(Coordinator& coordinator, bool Coordinator::*field, bool value,
+                            void (*reaction)(Coordinator&)) {
+    if (coordinator.*field == value) {
+        return;
+    }
+    coordinator.*field = value;
+    reaction(coordinator);
+}
+
+void AppDelegate::readSwitches() {
+    auto& coordinator = *coordinator_;
+    const UserDefaults& defaults = revealPreferences_.defaults;
+    setSwitch(coordinator, &Coordinator::hoverRevealEnabled,
+              defaults.boolean(DefaultsKey::hoverRevealEnabled),
+              [](Coordinator& c) { c.updateHoverWatch(); });
+    setSwitch(coordinator, &Coordinator::belowBarEnabled, defaults.boolean(DefaultsKey::belowBarEnabled),
+              [](Coordinator& c) {
+                  if (!c.belowBarEnabled) {
+                      c.setBelowBar(false);
+                  }
+                  c.notchSettingChanged();
+              });
+    buildUserSwitcherItem();
+    setSwitch(coordinator, &Coordinator::userSwitcherStandInEnabled, revealPreferences_.userSwitcherStandIn(),
+              [](Coordinator& c) { c.updateStandIn(); });
+    restoreUserSwitcherAnswer();
+
+    const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
+    const auto& platform = environment_.platform;
+    userSwitcherStyleObserver_ = std::make_unique<UserSwitcherStyleObserver>(
+        platform.preferencesObserving,
+        UserDefaults::globalDomainFile(platform.fileManager->homeDirectory()).string(),
+        *environment_.executor, [weakSelf, weakCoordinator, weakItem] {
+            if (const auto coordinator = weakCoordinator.lock()) {
+                coordinator->forgetUserSwitcherWidth();
+            }
+            if (const auto self = weakSelf.lock()) {
+                self->revealPreferences_.defaults.remove(DefaultsKey::realUserSwitcherWidth);
+            }
+            if (const auto item = weakItem.lock()) {
+                item->refreshLook();
+            }
+        });
+
+    setSwitch(coordinator, &Coordinator::dragSortEnabled, revealPreferences_.dragSort(),
+              [](Coordinator& c) { c.updateDragWatch(); });
+    setSwitch(coordinator, &Coordinator::notchOverflowEnabled, revealPreferences_.notchOverflow(),
+              [](Coordinator& c) { c.notchSettingChanged(); });
+}
+
+void AppDelegate::buildUserSwitcherItem() {
+    const auto& platform = environment_.platform;
+    const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    const UserDefaults global = UserDefaults::global(platform.preferencesDomain, *platform.fileManager);
+    const UserDefaults controlCenter =
+        UserDefaults::suite(platform.preferencesDomain, *platform.fileManager, controlCenterDomain);
+    userSwitcherItem_ = std::make_shared<UserSwitcherItem>(
+        UserSwitcherItem::Defaults{platform.preferencesDomain, launchPreferences_.defaults.file().string()},
+        [global, weakSelf, weakCoordinator] {
+            const auto style = global.object(std::string(UserSwitcherStyleObserver::keyPath));
+            std::optional<double> width;
+            if (const auto coordinator = weakCoordinator.lock()) {
+                width = coordinator->userSwitcherWidth();
+            }
+            if (!width) {
+                if (const auto self = weakSelf.lock()) {
+                    width = self->revealPreferences_.realUserSwitcherWidth();
+                }
+            }
+            return UserSwitcherLook::from(style ? style->integerValue() : std::nullopt, width);
+        },
+        [controlCenter] { return controlCenter.number(realUserSwitcherPositionKey); }, platform.statusBar,
+        platform.userAccount, menuRunner(), platform.programWindows);
+}
+
+std::optional<bool>
+AppDelegate::userSwitcherAnswer(std::optional<bool> remembered,
+                                const std::optional<platform::PropertyListValue>& setting) {
+    if (remembered) {
+        return remembered;
+    }
+    const auto bits = setting ? setting->integerValue() : std::nullopt;
+    if (!bits) {
+        return std::nullopt;
+    }
+    if ((*bits & userSwitcherShownBit) != 0) {
+        return true;
+    }
+    if ((*bits & userSwitcherNotShownBit) != 0) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+void AppDelegate::restoreUserSwitcherAnswer() {
+    const auto& platform = environment_.platform;
+    const UserDefaults controlCenter =
+        UserDefaults::currentHost(platform.preferencesDomain, *platform.fileManager, controlCenterDomain);
+    coordinator_->restoreUserSwitcherAnswer(userSwitcherAnswer(
+        revealPreferences_.realUserSwitcherInBar(), controlCenter.object(controlCenterUserSwitcherKey)));
+}
+
+void AppDelegate::buildModels() {
+    const bool inApplicationsFolder =
+        system::HealthCheck::isInApplicationsFolder(environment_.bundleURL, environment_.applicationsFolder);
+    launchPreferences_.applyLoginItemDefault(*loginItem_, inApplicationsFolder);
+
+    profileEditor_ = std::make_shared<ProfileEditor>(
+        settingsStore_, profilesModel_, std::weak_ptr<SectionsModel>(), coordinator_, *environment_.executor);
+    profilesModel_->setChoices(profileEditor_->choices());
+}
+
+void AppDelegate::wireMainRoad() {
+    const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    const std::weak_ptr<ControlItem> weakControl = controlItem_;
+
+    if (coordinator_) {
+        coordinator_->onRestrictionConfirmed = [weakSelf] {
+            if (const auto self = weakSelf.lock()) {
+                self->launchPreferences_.confirmOSVersion(
+                    AppInfo::osVersion(*self->environment_.platform.hostInfo));
+            }
+        };
+        coordinator_->onStateChange = [weakControl, weakCoordinator](MenuBarState state) {
+            if (const auto control = weakControl.lock()) {
+                const auto coordinator = weakCoordinator.lock();
+                control->show(state, coordinator ? coordinator->currentPauseReason() : std::nullopt);
+            }
+        };
+    }
+    controlItem_->onToggle = [weakCoordinator](bool withAll) {
+        if (const auto coordinator = weakCoordinator.lock()) {
+            coordinator->toggle(withAll);
+        }
+    };
+    controlItem_->onPause = [weakCoordinator] {
+        if (const auto coordinator = weakCoordinator.lock()) {
+            coordinator->pause();
+        }
+    };
+    controlItem_->onResume = [weakCoordinator] {
+        if (const auto coordinator = weakCoordinator.lock()) {
+            coordinator->resume();
+        }
+    };
+
+    // Switching users is offered where the system's component for it is there.
+    userSwitch_ = std::make_shared<system::UserSwitch>(
+        environment_.platform.runtimeLoader,
+        std::make_shared<concurrency::SerialQueue>(system::UserSwitch::queueLabel()));
+    const bool available = userSwitch_->isAvailable();
+    controlItem_->userSwitchAvailable = available;
+    if (userSwitcherItem_) {
+        userSwitcherItem_->userSwitchAvailable = available;
+    }
+    if (!available) {
+        core::Log::app().error("利用者を切り替える部品が macOS に見つかりません（メニューに出しません）");
+    }
+}
+
+std::optional<std::string> AppDelegate::hotkeyNote(const system::Hotkey& hotkey,
+                                                   const std::optional<system::HotkeyProblem>& problem) {
+    if (!problem) {
+        return std::nullopt;
+    }
+    if (problem->kind() == system::HotkeyProblem::Kind::takenBySystemShortcut) {
+        return fmt::format(fmt::runtime(core::localized("{} は macOS のショートカットと重なっています")),
+                           hotkey.displayName);
+    }
+    return fmt::format(
+        fmt::runtime(core::localized("{} を登録できませんでした（ほかのアプリが使っているかもしれません）")),
+        hotkey.displayName);
+}
+
+void AppDelegate::registerHotkeys() {
+    hotkeys_ = std::make_unique<system::HotkeyCenter>(environment_.platform.hotkeyManager);
+    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    const system::Hotkey& reveal = system::Hotkey::reveal;
+    const auto revealProblem = hotkeys_->registerHotkey(reveal, [weakCoordinator] {
+        if (const auto coordinator = weakCoordinator.lock()) {
+            coordinator->toggle(false);
+        }
+    });
+    if (revealProblem) {
+        if (revealProblem->kind() == system::HotkeyProblem::Kind::takenBySystemShortcut) {
+            core::Log::app().error("ホットキー {} は macOS のショートカットが使っています",
+                                   reveal.displayName);
+        } else {
+            core::Log::app().error("ホットキー {} を登録できませんでした（{}）", reveal.displayName,
+                                   revealProblem->status());
+        }
+    }
+    controlItem_->hotkeyNote = hotkeyNote(reveal, revealProblem);
+
+    const system::Hotkey& search = system::Hotkey::search;
+    const auto searchProblem =
+        hotkeys_->registerHotkey(search, [weakSelf = weak_from_this(), weakCoordinator] {
+            const auto self = weakSelf.lock();
+            const auto coordinator = weakCoordinator.lock();
+            if (!self || !coordinator || coordinator->hasShutDown()) {
+                return;
+            }
+            if (self->search_->isOpen()) {
+                self->search_->close("ホットキー");
+                return;
+            }
+            self->search_->show(core::SearchList::candidates(
+                coordinator->pressableItems(), coordinator->currentProfile(), coordinator->ownBundleID()));
+        });
+    if (searchProblem) {
+        core::Log::app().error("ホットキー {} を登録できませんでした（{}）", search.displayName,
+                               system::toString(*searchProblem));
+    }
+}
+
+void AppDelegate::showCurrentState() {
+    if (!coordinator_) {
+        controlItem_->show(MenuBarState::paused, std::nullopt);
+        return;
+    }
+    controlItem_->show(coordinator_->effectiveState(), coordinator_->currentPauseReason());
+}
+
+// -- Reopen and termination ----------------------------------------------------
+
+bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
+    core::Log::app().notice("もう一度開かれたので、設定の窓を出します");
+    return false;
+}
+
+void AppDelegate::applicationWillTerminate() {
+    search_->close("司令塔");
+    if (coordinator_) {
+        coordinator_->shutdown();
+    }
+    if (hotkeys_) {
+        hotkeys_->unregisterAll();
+    }
+    core::Log::app().notice("終了します");
+}
+
+// -- Helpers -------------------------------------------------------------------
+
+std::optional<core::Rect> AppDelegate::controlFrame(const std::weak_ptr<ControlItem>& control) {
+    const auto item = control.lock();
+    if (!item || !item->statusItem()) {
+        return std::nullopt;
+    }
+    const auto window = item->statusItem()->buttonWindow();
+    return window ? std::optional<core::Rect>(window->frame) : std::nullopt;
+}
+
+StatusItemMenu::Runner AppDelegate::menuRunner() const {
+    return [screens = environment_.platform.screens, place = environment_.place](QMenu& menu,
+                                                                                 const core::Rect& frame) {
+        const auto all = screens ? screens->screens() : std::vector<platform::Screen>{};
+        if (all.empty()) {
+            StatusItemMenu::runOnPrimaryScreen(menu, frame);
+            return;
+        }
+        // Below the button: its bottom-left corner, top-down.
+        const auto topDown = core::convertScreenSpace(frame, all.front().frame);
+        menu.exec(place({topDown.minX(), topDown.maxY()}));
+    };
+}
+
+} // namespace pellacor::app

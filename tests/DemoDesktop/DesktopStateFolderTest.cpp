@@ -1,0 +1,101 @@
+#include "DemoDesktop/DesktopStateFolder.h"
+
+#include "DemoDesktop/DesktopReport.h"
+#include "DemoDesktop/DesktopView.h"
+#include "DemoDesktop/OffscreenApplication.h"
+#include "Platform/InputState.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
+#include "Support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace pellacor;
+using platform::InputState;
+using platform::Scenario;
+
+namespace {
+
+struct DesktopStateFolderTest : ::testing::Test {
+    pellacor::testing::TempDir folder;
+    demo::DesktopStateFolder state{folder.path()};
+
+    Scenario prepared() const {
+        Scenario scenario;
+        EXPECT_TRUE(state.prepare(scenario));
+        return scenario;
+    }
+};
+
+} // namespace
+
+TEST_F(DesktopStateFolderTest, ShiftAskedForIsHeldAtTheNextLaunchOnly) {
+    EXPECT_EQ(prepared().launchModifierFlags, 0U);
+    ASSERT_TRUE(state.setShiftAtNextLaunch(true));
+    EXPECT_EQ(prepared().launchModifierFlags, InputState::shiftFlag);
+    EXPECT_EQ(prepared().launchModifierFlags, 0U) << "the launch that held it took the wish away";
+
+    ASSERT_TRUE(state.setShiftAtNextLaunch(true));
+    ASSERT_TRUE(state.setShiftAtNextLaunch(false));
+    EXPECT_EQ(prepared().launchModifierFlags, 0U) << "taken back before the launch";
+}
+
+TEST_F(DesktopStateFolderTest, ShiftAddsToTheModifiersTheScenarioHolds) {
+    ASSERT_TRUE(state.setShiftAtNextLaunch(true));
+    Scenario scenario;
+    scenario.launchModifierFlags = InputState::optionFlag;
+    ASSERT_TRUE(state.prepare(scenario));
+    EXPECT_EQ(scenario.launchModifierFlags, InputState::optionFlag | InputState::shiftFlag);
+}
+
+TEST_F(DesktopStateFolderTest, SavingTheGrantsKeepsTheWishAndTheWishKeepsTheGrants) {
+    Scenario scenario = prepared();
+    scenario.accessibilityTrusted = false;
+    const platform::SimulatedPlatform platform(scenario);
+    platform.desktop()->setMenuBarContainerGranted(true);
+
+    ASSERT_TRUE(state.setShiftAtNextLaunch(true));
+    // A relaunch saves the grants just before the new process starts.
+    ASSERT_TRUE(state.save(platform));
+    const Scenario next = prepared();
+    EXPECT_EQ(next.launchModifierFlags, InputState::shiftFlag);
+    EXPECT_FALSE(next.accessibilityTrusted);
+    EXPECT_TRUE(next.home.menuBarContainerGranted);
+    const Scenario after = prepared();
+    EXPECT_FALSE(after.accessibilityTrusted) << "taking the wish away kept the grants";
+    EXPECT_TRUE(after.home.menuBarContainerGranted);
+}
+
+TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
+    pellacor::testing::offscreenApplication();
+    const auto platform = std::make_shared<platform::SimulatedPlatform>();
+    demo::DesktopView view(platform);
+    view.resize(view.sizeHint());
+    view.refresh();
+
+    const auto lines = [&] {
+        std::vector<std::string> found;
+        std::istringstream text(demo::DesktopReport::of(*platform, view));
+        for (std::string line; std::getline(text, line);) {
+            found.push_back(line);
+        }
+        return found;
+    };
+    auto report = lines();
+    ASSERT_EQ(report.size(), 3U);
+    const auto placed = platform->desktop()->menuBarItems();
+    ASSERT_FALSE(placed.empty());
+    // The first item, at the centre of the rectangle the view draws it in.
+    const QPoint centre = view.mapToGlobal(view.itemRects().front().center().toPoint());
+    const std::string first = *placed.front().ownerBundleIdentifier + "@" + std::to_string(centre.x()) + "," +
+                              std::to_string(centre.y());
+    EXPECT_EQ(report[0].rfind("desktop bar: " + first + " ", 0), 0U) << report[0];
+    EXPECT_EQ(report[1], "desktop restriction: none");
+    EXPECT_EQ(report[2], "desktop hot keys: 0");
+
+    platform->desktop()->setRestriction(
+        platform::MenuBarRestriction{{1}, {"com.example.b", "com.example.a"}});
+    EXPECT_EQ(lines()[1], "desktop restriction: com.example.a,com.example.b");
+    platform->desktop()->setRestriction(platform::MenuBarRestriction{{1}, {}});
+    EXPECT_EQ(lines()[1], "desktop restriction: (system items only)");
+}
