@@ -155,6 +155,7 @@ public:
     const std::shared_ptr<UserSwitcherItem>& userSwitcherItem() const { return userSwitcherItem_; }
     SearchController& search() const { return *search_; }
     GeneralModel& general() const { return *general_; }
+    const std::shared_ptr<IconStore>& icons() const { return icons_; }
     const std::shared_ptr<SectionsModel>& sectionsModel() const { return sectionsModel_; }
     const std::shared_ptr<StandInPress>& standInPress() const { return standInPress_; }
     bool isLayoutFolderPanelUp() const { return layoutFolderPanelUp_; }
