@@ -6,6 +6,7 @@
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "ProgramOnDesktop.h"
 #include "ProgramRun.h"
+#include "Support/LogCapture.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
 #include "Trayvane/Panels/BelowBarCell.h"
@@ -145,9 +146,11 @@ TEST(ProgramOnDemoDesktopTest, TheSearchHotKeyOpensThePanelAndTypingAndReturnPre
     OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
     desktop.run.time->settle();
     ASSERT_TRUE(delegate.search().isOpen());
+    const pellacor::testing::LogCapture log;
     OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
     desktop.run.time->settle();
     EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_TRUE(log.contains("app", "検索の窓を閉じました（ホットキー）"));
 }
 
 TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBarFollowTheProfile) {
