@@ -127,7 +127,7 @@ void AppDelegate::chooseLayoutFolder() {
     core::Log::app().notice("配置表のフォルダを選ぶ窓を出します");
     // No settings window yet to put a sheet on: the panel runs modally.
     environment_.layoutFolderPanel(
-        request, nullptr, [weakSelf = weak_from_this()](std::optional<std::filesystem::path> chosen) {
+        request, nullptr, [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
             if (const auto self = weakSelf.lock()) {
                 self->layoutFolderPanelEnded(chosen);
             }
