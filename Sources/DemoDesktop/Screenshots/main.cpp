@@ -508,10 +508,17 @@ public:
         }
         return true;
     }
+    // Waits for the program to collapse the bar after its start; says so when it does not.
     bool collapsed() const {
-        return waitFor(
-            [this] { return delegate_->coordinator()->effectiveState() == core::MenuBarState::collapsed; },
-            std::chrono::seconds(20));
+        if (waitFor(
+                [this] {
+                    return delegate_->coordinator()->effectiveState() == core::MenuBarState::collapsed;
+                },
+                std::chrono::seconds(20))) {
+            return true;
+        }
+        std::fprintf(stderr, "pellacor-screenshots: the program did not collapse the bar\n");
+        return false;
     }
 
     static void click(QWidget& widget, QPointF at) {
@@ -581,7 +588,6 @@ QImage underTheControlItem(const QImage& image) {
 int renderBelowBarClicks(const QString& folder) {
     RunningProgram program(true);
     if (!program.collapsed()) {
-        std::fprintf(stderr, "pellacor-screenshots: the program did not collapse the bar\n");
         return 2;
     }
     program.clickControlItem();
@@ -616,7 +622,6 @@ int renderBelowBarClicks(const QString& folder) {
 int renderSearchHotKey(const QString& folder) {
     RunningProgram program(false);
     if (!program.collapsed()) {
-        std::fprintf(stderr, "pellacor-screenshots: the program did not collapse the bar\n");
         return 2;
     }
     program.pressSearchKey();
@@ -651,7 +656,6 @@ QImage theBar(const QImage& image) {
 int renderLayoutFolderGrant(const QString& folder) {
     RunningProgram program(false);
     if (!program.collapsed()) {
-        std::fprintf(stderr, "pellacor-screenshots: the program did not collapse the bar\n");
         return 2;
     }
     auto& delegate = program.delegate();
