@@ -35,6 +35,7 @@ private:
 
 // Runs the real panel modally; while it is up, `act` gets its folder chooser.
 std::optional<std::optional<std::filesystem::path>> runPanel(const LayoutFolderPanel::Runner& runner,
+                                                             const std::filesystem::path& home,
                                                              const std::filesystem::path& directory,
                                                              const std::function<void(QFileDialog&)>& act) {
     std::optional<std::optional<std::filesystem::path>> answer;
@@ -51,6 +52,9 @@ std::optional<std::optional<std::filesystem::path>> runPanel(const LayoutFolderP
         EXPECT_EQ(chooser->labelText(QFileDialog::Accept), "開く");
         EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);
         EXPECT_TRUE(chooser->filter().testFlag(QDir::Hidden)) << "hidden folders shown";
+        EXPECT_EQ(chooser->sidebarUrls(),
+                  QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(home.string()))})
+            << "the simulated home, not this machine's";
         act(*chooser);
     });
     runner({"この窓の文", "開く", directory}, nullptr,
@@ -70,7 +74,7 @@ TEST(LayoutFolderPanelTest, TheRealPanelOpensInTheFolderAndGrantsWhatIsChosenWit
     const auto runner = LayoutFolderPanel::fileDialog(files);
 
     // "開く" in the folder it opened in: that folder is chosen, and granted.
-    const auto opened = runPanel(runner, folder, [](QFileDialog& chooser) {
+    const auto opened = runPanel(runner, home.path(), folder, [](QFileDialog& chooser) {
         for (auto* button : chooser.findChildren<QPushButton*>()) {
             if (button->text() == "開く") {
                 button->click();
@@ -85,7 +89,8 @@ TEST(LayoutFolderPanelTest, TheRealPanelOpensInTheFolderAndGrantsWhatIsChosenWit
     EXPECT_EQ(files->chosen, std::vector{folder});
 
     // Cancelled: nothing chosen, nothing granted.
-    const auto cancelled = runPanel(runner, folder, [](QFileDialog& chooser) { chooser.reject(); });
+    const auto cancelled =
+        runPanel(runner, home.path(), folder, [](QFileDialog& chooser) { chooser.reject(); });
     ASSERT_TRUE(cancelled);
     EXPECT_EQ(*cancelled, std::nullopt);
     EXPECT_EQ(files->chosen.size(), 1U);

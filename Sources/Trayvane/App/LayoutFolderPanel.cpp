@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -13,7 +14,8 @@ namespace {
 // The dialog: the message above a folder chooser.
 class PanelDialog final : public QDialog {
 public:
-    PanelDialog(const LayoutFolderPanel::Request& request, QWidget* parent) : QDialog(parent) {
+    PanelDialog(const LayoutFolderPanel::Request& request, const std::filesystem::path& home, QWidget* parent)
+        : QDialog(parent) {
         setObjectName(LayoutFolderPanel::identifier);
         // No title: the message says what the panel is for.
         setWindowTitle(QString());
@@ -32,6 +34,10 @@ public:
         chooser_->setFileMode(QFileDialog::Directory);
         chooser_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
         chooser_->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
+        // The user's home folder is the one place offered beside the folder it opens in.
+        if (!home.empty()) {
+            chooser_->setSidebarUrls({QUrl::fromLocalFile(QString::fromStdString(home.string()))});
+        }
         layout->addWidget(chooser_);
         connect(chooser_, &QFileDialog::accepted, this, &QDialog::accept);
         connect(chooser_, &QFileDialog::rejected, this, &QDialog::reject);
@@ -54,6 +60,7 @@ private:
 
 LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform::FileManager> files) {
     return [files = std::move(files)](const Request& request, QWidget* sheetParent, Completion completion) {
+        const std::filesystem::path home = files ? files->homeDirectory() : std::filesystem::path();
         auto finish = [files,
                        completion = std::move(completion)](std::optional<std::filesystem::path> folder) {
             if (folder && files) {
@@ -62,7 +69,7 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             completion(std::move(folder));
         };
         if (sheetParent != nullptr) {
-            auto* dialog = new PanelDialog(request, sheetParent);
+            auto* dialog = new PanelDialog(request, home, sheetParent);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->setWindowModality(Qt::WindowModal);
             QObject::connect(dialog, &QDialog::finished, dialog,
@@ -70,7 +77,7 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             dialog->open();
             return;
         }
-        PanelDialog dialog(request, nullptr);
+        PanelDialog dialog(request, home, nullptr);
         dialog.setWindowModality(Qt::ApplicationModal);
         dialog.show();
         dialog.raise();
