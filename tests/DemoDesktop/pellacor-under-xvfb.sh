@@ -129,6 +129,14 @@ if [ "${1:-}" = "--inside" ]; then
   }
 
   logged() { grep -qF "$1" "$err" || fail "the log lacks: $1"; }
+  # appears TEXT: waits up to 5 s for the log to hold it.
+  appears() {
+    for _ in $(seq 1 50); do
+      grep -qF "$1" "$err" && return 0
+      sleep 0.1
+    done
+    fail "the log never showed: $1"
+  }
 
   # 1. A first run.
   start first "$work/scenario.json"
@@ -191,11 +199,7 @@ EOF
   waits_for "collapsed after start-up" collapsed
   control_at
   xdotool mousemove "$x" "$y" click 1
-  for _ in $(seq 1 50); do
-    grep -qF "] info: 下の段の窓を出しました（20 個" "$err" && break
-    sleep 0.1
-  done
-  logged "] info: 下の段の窓を出しました（20 個"
+  appears "] info: 下の段の窓を出しました（20 個"
   report
   collapsed || fail "the click revealed instead of opening the panel: $bar"
   # The panel hangs 4 points under the 24-point bar, its right edge on the
@@ -207,17 +211,10 @@ EOF
   waits_for "collapsed after the press" collapsed
   xdotool mousemove 300 400 click 1
   xdotool key super+shift+f
-  for _ in $(seq 1 50); do
-    grep -qF "] info: 検索の窓を出しました" "$err" && break
-    sleep 0.1
-  done
+  appears "] info: 検索の窓を出しました"
   xdotool type fern
   xdotool key Return
-  for _ in $(seq 1 50); do
-    grep -qF "] info: 検索の窓から押します（$hidden_app・0 番目）" "$err" && break
-    sleep 0.1
-  done
-  logged "] info: 検索の窓から押します（$hidden_app・0 番目）"
+  appears "] info: 検索の窓から押します（$hidden_app・0 番目）"
   stop
   exit 0
 fi
