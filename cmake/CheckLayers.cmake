@@ -91,8 +91,9 @@ check_layer(Trayvane/Composition "MenuBarCore;Concurrency;Platform;MenuBarSystem
 # The desktop view draws the simulated desktop and knows nothing of the program.
 check_layer(DemoDesktop "MenuBarCore;Platform" "" "Screenshots" QT)
 # The screenshot tool, like the executable, puts the program on the desktop,
-# and runs the program's parts on an executor of its own.
-check_layer(DemoDesktop/Screenshots "MenuBarCore;Concurrency;Platform;DemoDesktop;Trayvane" "" "" QT)
+# and runs the program's parts on an executor of its own, or the whole program
+# on the event loop's with the main queue the executable gives it.
+check_layer(DemoDesktop/Screenshots "MenuBarCore;Concurrency;Platform;MenuBarSystem;DemoDesktop;Trayvane" "" "" QT)
 # The application is written against the platform's interfaces; only main.cpp
 # knows that the platform is simulated and shows the desktop view.
 check_layer(Trayvane "MenuBarCore;Concurrency;Platform;MenuBarSystem"

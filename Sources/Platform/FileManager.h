@@ -24,6 +24,10 @@ public:
     // component, as the file browser shows it); the path's last component
     // when the file is not known.
     virtual std::string displayName(const std::string& path) const = 0;
+    // The user chose this folder in an open panel of the program: the system
+    // lets the program reach it, and everything inside it, from now on. Where
+    // the program reaches every folder anyway, nothing changes.
+    virtual void userChoseFolder(const std::filesystem::path& folder) { (void)folder; }
 };
 
 } // namespace pellacor::platform

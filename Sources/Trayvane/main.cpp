@@ -7,10 +7,11 @@
 //
 // SIGINT and SIGTERM end the program through its normal termination, as
 // closing the desktop's window does. Two signals belong to the demo stand-in:
-// SIGUSR1 relaunches the program the way the permission guide's relaunch
-// button does (a new process of the same executable with the same arguments
-// starts, then this one terminates normally), and SIGUSR2 prints what the
-// desktop stands at (see DesktopReport), as it is printed once more at exit.
+// SIGUSR1 presses the permission guide's relaunch button from outside (the
+// program shuts down in termination's order, a new process of the same
+// executable with the same arguments starts, then this one ends normally),
+// and SIGUSR2 prints what the desktop stands at (see DesktopReport), as it is
+// printed once more at exit.
 #include "Concurrency/Qt/QtExecutor.h"
 #include "DemoDesktop/DesktopReport.h"
 #include "DemoDesktop/DesktopStateFolder.h"
@@ -24,7 +25,6 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
-#include "Trayvane/Onboarding/SystemPlaces.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -144,9 +144,6 @@ int main(int argc, char** argv) {
             }
             return std::nullopt;
         });
-    const app::SystemPlaces places(platform->workspaceOpener(), platform->desktop()->ownBundlePath().string(),
-                                   executor);
-
     if (!installSignals()) {
         std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
         return 1;
@@ -172,27 +169,25 @@ int main(int argc, char** argv) {
     };
 
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    bool relaunching = false;
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application,
-                     [&places, &relaunching, &report] {
-                         char byte = 0;
-                         if (::read(signalPipe[0], &byte, 1) != 1) {
-                             return;
-                         }
-                         if (byte == reportRequest) {
-                             report();
-                             return;
-                         }
-                         if (byte == relaunchRequest) {
-                             // One new instance, however often it is asked for before this one ends.
-                             if (!relaunching) {
-                                 relaunching = true;
-                                 places.relaunch();
-                             }
-                             return;
-                         }
-                         QApplication::quit();
-                     });
+    app::AppDelegate* program = nullptr;
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&program, &report] {
+        char byte = 0;
+        if (::read(signalPipe[0], &byte, 1) != 1) {
+            return;
+        }
+        if (byte == reportRequest) {
+            report();
+            return;
+        }
+        if (byte == relaunchRequest) {
+            // One new instance, however often it is asked for before this one ends.
+            if (program != nullptr) {
+                program->permissionGuide().model().relaunch();
+            }
+            return;
+        }
+        QApplication::quit();
+    });
     window.show();
 
     const auto desktop = platform->desktop();
@@ -203,7 +198,8 @@ int main(int argc, char** argv) {
     environment.bundleURL = desktop->ownBundlePath();
     environment.applicationsFolder = desktop->applicationsFolder();
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
-    const int status = app::EntryPoint::run(std::move(environment));
+    const int status =
+        app::EntryPoint::run(std::move(environment), [&program](app::AppDelegate* made) { program = made; });
     report();
     if (!state.save(*platform)) {
         std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");

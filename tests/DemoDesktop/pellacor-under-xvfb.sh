@@ -9,11 +9,16 @@
 #      unregistered, and the system version is remembered as confirmed;
 #   2. Shift held at launch: it starts paused, hiding nothing;
 #   3. a plain restart under the same system version: hiding again at once;
-#   4. a newer system version: paused again, for the changed version.
+#   4. a newer system version: paused again, for the changed version;
+#   5. the below-bar switch set in the user defaults before launch, as the
+#      README shows: a click on the control item opens the panel instead of
+#      revealing, and a click on the hidden application's cell presses its
+#      item; then the search hot key opens the search panel, and typing and
+#      Return press the item found.
 # What the desktop shows is read from the demo desktop's own report (SIGUSR2),
 # which gives every item on the bar with where it is drawn on the screen.
 #   pellacor-under-xvfb.sh PELLACOR
-# Exits 77 (skipped) when xvfb-run, xwininfo or xdotool is missing.
+# Exits 77 (skipped) when xvfb-run, xwininfo, xdotool or python3 is missing.
 set -euo pipefail
 
 title="Pellacor — demo desktop"
@@ -42,11 +47,12 @@ if [ "${1:-}" = "--inside" ]; then
     exit 1
   }
 
-  # start NAME SCENARIO: starts the program and waits for its window.
+  # start NAME [SCENARIO]: starts the program (on the built-in desktop without
+  # a scenario) and waits for its window.
   start() {
     out="$work/$1.out"
     err="$work/$1.err"
-    "$binary" --scenario "$2" >"$out" 2>"$err" &
+    "$binary" ${2:+--scenario "$2"} >"$out" 2>"$err" &
     pid=$!
     for _ in $(seq 1 200); do
       if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
@@ -94,11 +100,13 @@ if [ "${1:-}" = "--inside" ]; then
   revealed() { restricted && on_bar "$hidden_app"; }
   everything() { ! restricted && on_bar "$hidden_app"; }
 
-  # Where the control item is drawn now (it moves as items come and go).
+  # Where the control item is drawn now (it moves as items come and go): the
+  # program's rightmost item, as the user-switcher stand-in stays left of it
+  # until the layout folder is granted.
   control_at() {
     report
     local at
-    at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | head -1 | cut -d@ -f2)
+    at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | tail -1 | cut -d@ -f2)
     [ -n "$at" ] || fail "the control item is not on the bar: $bar"
     x=${at%,*}
     y=${at#*,}
@@ -121,6 +129,14 @@ if [ "${1:-}" = "--inside" ]; then
   }
 
   logged() { grep -qF "$1" "$err" || fail "the log lacks: $1"; }
+  # appears TEXT: waits up to 5 s for the log to hold it.
+  appears() {
+    for _ in $(seq 1 50); do
+      grep -qF "$1" "$err" && return 0
+      sleep 0.1
+    done
+    fail "the log never showed: $1"
+  }
 
   # 1. A first run.
   start first "$work/scenario.json"
@@ -166,11 +182,45 @@ if [ "${1:-}" = "--inside" ]; then
   logged "] info: macOS のバージョンが変わりました（15.1.0 → 15.2.0）。一時停止で起動します"
   logged "] default: 状態 starting → paused"
   stop
+
+  # 5. The below-bar switch on, set with the README's command, on the
+  # built-in desktop and a computer of its own.
+  export XDG_STATE_HOME="$work/below-state"
+  python3 - <<'EOF'
+import os, pathlib, plistlib
+home = pathlib.Path(os.environ.get("XDG_STATE_HOME") or pathlib.Path.home() / ".local/state")
+path = home / "pellacor/desktop/home/Library/Preferences/app.trayvane.pellacor.plist"
+path.parent.mkdir(parents=True, exist_ok=True)
+values = plistlib.loads(path.read_bytes()) if path.exists() else {}
+values["belowBarEnabled"] = True
+path.write_bytes(plistlib.dumps(values))
+EOF
+  start below
+  waits_for "collapsed after start-up" collapsed
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  appears "] info: 下の段の窓を出しました（20 個"
+  report
+  collapsed || fail "the click revealed instead of opening the panel: $bar"
+  # The panel hangs 4 points under the 24-point bar, its right edge on the
+  # control item's (24 wide); eight columns make it 876 wide, and the hidden
+  # application's first item is its first cell, about 108 by 80.
+  xdotool mousemove $((x + 12 - 876 + 58)) $((y + 12 + 4 + 40)) click 1
+  waits_for "the cell's item revealed for its press" revealed
+  logged "] info: 下の段から押します（$hidden_app・0 番目）"
+  waits_for "collapsed after the press" collapsed
+  xdotool mousemove 300 400 click 1
+  xdotool key super+shift+f
+  appears "] info: 検索の窓を出しました"
+  xdotool type fern
+  xdotool key Return
+  appears "] info: 検索の窓から押します（$hidden_app・0 番目）"
+  stop
   exit 0
 fi
 
 binary=$1
-for tool in xvfb-run xwininfo xdotool; do
+for tool in xvfb-run xwininfo xdotool python3; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is missing; scripts/setup installs it"
     exit 77
@@ -216,4 +266,4 @@ if ! grep -q "confirmedOSVersion" "$desktop/home/Library/Preferences/$self_app.p
   echo "the confirmed system version is not in the program's user defaults"
   exit 1
 fi
-echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys"
+echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys; with the below-bar switch set before launch a click opened the panel and its cell pressed the hidden item, and the search hot key, typing and Return pressed it too"

@@ -9,6 +9,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Platform/Simulated/SimulatedProgramStatusItem.h"
 #include "ProgramOnDesktop.h"
+#include "ProgramRun.h"
 #include "Support/CoordinatorProbe.h"
 #include "Support/DesktopTime.h"
 #include "Support/LogCapture.h"
@@ -36,125 +37,12 @@ using Outcome = pellacor::testing::DesktopTime::Outcome;
 
 namespace {
 
-constexpr const char* hiddenApp = "com.example.fernlight";
-// The reveal hot key, ⌃⇧B, as the hot-key manager knows it; and the search hot key, ⌃⇧F.
-constexpr std::uint32_t revealKey = 11;
-constexpr std::uint32_t searchKey = 3;
-constexpr std::uint32_t controlShift = 0x1200;
-
-// The simulated computer the program runs on, kept in a temporary folder so
-// that a second launch finds what the first one left: the home folder with
-// the program's user defaults, the disk, the state document.
-struct Computer {
-    pellacor::testing::TempDir folder;
-
-    // The default desktop on this computer, under a system version.
-    platform::Scenario scenario(std::string osVersion = "15.1") const {
-        platform::Scenario scenario = platform::Scenario::defaultScenario();
-        scenario.home.folder = folder / "home";
-        scenario.root = folder / "disk";
-        std::filesystem::create_directories(scenario.home.folder);
-        std::filesystem::create_directories(scenario.root / "Applications");
-        auto& version = scenario.system.version;
-        const auto dot = osVersion.find('.');
-        version = {std::stoi(osVersion.substr(0, dot)), std::stoi(osVersion.substr(dot + 1)), 0};
-        return scenario;
-    }
-
-    // The program's own user defaults on this computer.
-    app::UserDefaults defaults(const platform::SimulatedPlatform& simulated) const {
-        return app::UserDefaults::standard(simulated.preferencesDomain(), *simulated.fileManager());
-    }
-};
-
-// One launch of the program on the computer: the platform over its scenario,
-// the application delegate as the entry point makes it, and virtual time.
-struct ProgramRun {
-    concurrency::ManualExecutor executor;
-    std::shared_ptr<concurrency::ManualTimerQueue> clock =
-        std::make_shared<concurrency::ManualTimerQueue>("drag-watcher");
-    std::shared_ptr<platform::SimulatedPlatform> simulated;
-    std::shared_ptr<pellacor::testing::OffMainCalls> calls =
-        std::make_shared<pellacor::testing::OffMainCalls>();
-    std::unique_ptr<pellacor::testing::DesktopTime> time;
-    AppDelegate::Environment environment;
-    int quits = 0;
-    std::shared_ptr<AppDelegate> delegate;
-
-    ProgramRun(const Computer& computer, platform::Scenario scenario,
-               const std::function<void(AppDelegate::Environment&)>& adjust = {}) {
-        pellacor::testing::offscreenApplication();
-        simulated = std::make_shared<platform::SimulatedPlatform>(scenario);
-        simulated->setMainQueue(std::make_shared<system::MainQueue>(executor));
-        time = std::make_unique<pellacor::testing::DesktopTime>(executor, clock, *simulated, calls);
-        const auto desktop = simulated->desktop();
-        environment.executor = &executor;
-        environment.platform = simulated->services();
-        environment.bundleIdentifier = std::string(core::bundleIdentifier);
-        environment.bundleURL = desktop->ownBundlePath();
-        environment.applicationsFolder = desktop->applicationsFolder();
-        environment.stateFile = computer.folder / "data/Trayvane/state.json";
-        environment.terminate = [this] { ++quits; };
-        environment.startWatchdog = false;
-        environment.iconRuns = pellacor::testing::inlineRuns();
-        auto queues = app::CoordinatorComposition::Queues::make();
-        queues.dragWatcher = clock;
-        environment.presserRuns = pellacor::testing::trackedRuns(queues.presser, calls);
-        environment.queues = std::move(queues);
-        environment.composed = [calls = calls](app::CoordinatorComposition& composition) {
-            auto& services = composition.services;
-            services.reader = std::make_shared<pellacor::testing::TrackedItemReader>(services.reader, calls);
-            services.reorderer =
-                std::make_shared<pellacor::testing::TrackedItemReorderer>(services.reorderer, calls);
-            services.hover = std::make_shared<pellacor::testing::TrackedHoverSensor>(services.hover, calls);
-        };
-        if (adjust) {
-            adjust(environment);
-        }
-    }
-
-    ~ProgramRun() {
-        if (delegate) {
-            delegate->applicationWillTerminate();
-            time->settle();
-            delegate.reset();
-        }
-        time->settle();
-    }
-
-    // Makes the delegate as the entry point does, with the modifier keys the
-    // simulated user holds now, and runs start-up.
-    AppDelegate& launch() {
-        delegate = AppDelegate::create(environment,
-                                       app::EntryPoint::modifierHeld(simulated->input()->modifierFlags()));
-        delegate->applicationDidFinishLaunching();
-        return *delegate;
-    }
-
-    coordinator::Coordinator& coordinator() const { return *delegate->coordinator(); }
-    MenuBarState state() const { return coordinator().effectiveState(); }
-    bool reaches(MenuBarState wanted, concurrency::Duration limit = 30s) {
-        return time->runUntil([&] { return state() == wanted; }, limit) == Outcome::done;
-    }
-    bool onBar(const std::string& bundleID) const {
-        const auto placed = simulated->desktop()->menuBarItems();
-        return std::any_of(placed.begin(), placed.end(),
-                           [&](const auto& item) { return item.ownerBundleIdentifier == bundleID; });
-    }
-    // A click on the control item as the bar delivers it, with these modifier keys held.
-    void clickControl(std::uint64_t modifiers = 0) {
-        auto& item =
-            dynamic_cast<platform::SimulatedProgramStatusItem&>(*delegate->controlItem()->statusItem());
-        simulated->input()->setModifierFlags(modifiers);
-        item.click({StatusItem::ClickEvent::Kind::leftMouseUp, modifiers});
-        simulated->input()->setModifierFlags(0);
-        time->settle();
-    }
-    void pressKey(std::uint32_t keyCode) {
-        simulated->hotkeyManager()->pressKey(keyCode, controlShift);
-        time->settle();
-    }
-};
+using pellacor::testing::Computer;
+using pellacor::testing::controlShift;
+using pellacor::testing::hiddenApp;
+using pellacor::testing::ProgramRun;
+using pellacor::testing::revealKey;
+using pellacor::testing::searchKey;
 
 // -- The entry point ---------------------------------------------------------------
 

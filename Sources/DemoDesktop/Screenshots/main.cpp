@@ -1,14 +1,22 @@
 // Renders the named states of the demo desktop to PNG files, one per state,
 // for a person to look at: pellacor-screenshots OUTPUT-FOLDER.
 #include "Concurrency/ManualExecutor.h"
+#include "Concurrency/Qt/QtExecutor.h"
 #include "DemoDesktop/DesktopView.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarSystem/Support/MainQueue.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Onboarding/PermissionGuideWindowController.h"
+#include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 #include "Trayvane/Panels/SearchController.h"
@@ -21,10 +29,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -431,6 +445,278 @@ QImage renderSearch(const SearchState& shot) {
     return image.copy(left, 0, width, height);
 }
 
+// The program itself on the demo desktop, run as the executable runs it (the
+// Qt event loop's executor, real time) over a computer of its own in a
+// temporary folder, and used as a person uses it: clicks on the desktop and
+// the panels, keys on the desktop's keyboard, the real folder dialog.
+class RunningProgram {
+public:
+    explicit RunningProgram(bool belowBar) {
+        platform::Scenario scenario = platform::Scenario::defaultScenario();
+        const std::filesystem::path computer = folder_.path().toStdString();
+        scenario.home.folder = computer / "home";
+        scenario.root = computer / "disk";
+        std::filesystem::create_directories(scenario.home.folder);
+        std::filesystem::create_directories(scenario.root / "Applications");
+        platform_ = std::make_shared<platform::SimulatedPlatform>(scenario);
+        platform_->setMainQueue(std::make_shared<system::MainQueue>(executor_));
+        view_ = std::make_unique<demo::DesktopView>(platform_);
+        QApplication::setPalette(appearancePalette(false));
+        view_->resize(view_->sizeHint());
+        if (belowBar) {
+            // As the README tells: the switch is set in the user defaults before launch.
+            app::UserDefaults::standard(platform_->preferencesDomain(), *platform_->fileManager())
+                .setBool(app::DefaultsKey::belowBarEnabled, true);
+        }
+        app::AppDelegate::Environment environment;
+        environment.executor = &executor_;
+        environment.platform = platform_->services();
+        environment.bundleIdentifier = std::string(core::bundleIdentifier);
+        environment.bundleURL = platform_->desktop()->ownBundlePath();
+        environment.applicationsFolder = platform_->desktop()->applicationsFolder();
+        environment.stateFile = computer / "data/state.json";
+        environment.terminate = [] {};
+        environment.startWatchdog = false;
+        // The panels are placed in the view's pixels, so the picture draws them where they stand.
+        environment.place = [view = view_.get()](core::Point topDown) {
+            return view->viewPoint(topDown).toPoint();
+        };
+        delegate_ = app::AppDelegate::create(std::move(environment), false);
+        delegate_->applicationDidFinishLaunching();
+    }
+    ~RunningProgram() {
+        delegate_->applicationWillTerminate();
+        waitFor([] { return false; }, std::chrono::milliseconds(100));
+        delegate_.reset();
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    app::AppDelegate& delegate() const { return *delegate_; }
+    platform::SimulatedPlatform& simulated() const { return *platform_; }
+    demo::DesktopView& view() const { return *view_; }
+
+    // Runs the event loop until `done` holds; false when `limit` passed first.
+    static bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > limit.count()) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+    // Waits for the program to collapse the bar after its start; says so when it does not.
+    bool collapsed() const {
+        if (waitFor(
+                [this] {
+                    return delegate_->coordinator()->effectiveState() == core::MenuBarState::collapsed;
+                },
+                std::chrono::seconds(20))) {
+            return true;
+        }
+        std::fprintf(stderr, "pellacor-screenshots: the program did not collapse the bar\n");
+        return false;
+    }
+
+    static void click(QWidget& widget, QPointF at) {
+        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&widget, &event);
+        }
+    }
+    void clickControlItem() {
+        const auto placed = platform_->desktop()->menuBarItems();
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            if (placed[i].item.identifier == "trv-control") {
+                click(*view_, view_->itemRects().at(i).center());
+            }
+        }
+    }
+    // ⌃⇧F on the desktop's keyboard.
+    void pressSearchKey() const {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
+        QApplication::sendEvent(view_.get(), &press);
+    }
+    bool menuOpenOf(const std::string& bundleID) const {
+        const auto app = platform_->desktop()->runningApplication(bundleID);
+        const auto windows = platform_->desktop()->windows();
+        return app && std::any_of(windows.begin(), windows.end(), [&](const auto& window) {
+                   return window.ownerProcessIdentifier == app->processIdentifier &&
+                          window.layer == platform::SimulatedDesktop::menuLayer;
+               });
+    }
+
+    // The desktop with the program's visible panels drawn where they stand.
+    QImage picture() const {
+        view_->refresh();
+        QImage image = view_->grab().toImage();
+        QPainter painter(&image);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window != view_.get() && window->windowType() != Qt::Desktop &&
+                (qobject_cast<app::BelowBarPanel*>(window) != nullptr ||
+                 qobject_cast<app::SearchPanel*>(window) != nullptr)) {
+                painter.drawImage(window->pos(), window->grab().toImage());
+            }
+        }
+        return image;
+    }
+
+private:
+    QTemporaryDir folder_;
+    concurrency::QtExecutor executor_;
+    std::shared_ptr<platform::SimulatedPlatform> platform_;
+    std::unique_ptr<demo::DesktopView> view_;
+    std::shared_ptr<app::AppDelegate> delegate_;
+};
+
+constexpr const char* programHiddenApp = "com.example.fernlight";
+
+// The right-hand part of the desktop where the bar and the panel under the control item are.
+QImage underTheControlItem(const QImage& image) {
+    constexpr int width = 1200;
+    constexpr int height = 400;
+    return image.copy(image.width() - width, 0, width, height);
+}
+
+// With the below-bar switch set before launch: the panel after a click on the
+// control item, and the hidden item's menu after a click on its cell.
+int renderBelowBarClicks(const QString& folder) {
+    RunningProgram program(true);
+    if (!program.collapsed()) {
+        return 2;
+    }
+    program.clickControlItem();
+    auto* panel = program.delegate().belowBar().panel();
+    if (!RunningProgram::waitFor([&] { return panel != nullptr && panel->isVisible(); },
+                                 std::chrono::seconds(5))) {
+        std::fprintf(stderr, "pellacor-screenshots: a click did not open the below-bar panel\n");
+        return 2;
+    }
+    // The icons are drawn on a queue of their own.
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(300));
+    int failures =
+        save(underTheControlItem(program.picture()), folder, "program-belowbar-click-light") ? 0 : 1;
+
+    auto* cell = panel->findChild<app::BelowBarCell*>(QString("belowbar:") + programHiddenApp + "#0");
+    if (cell == nullptr) {
+        std::fprintf(stderr, "pellacor-screenshots: no cell for %s\n", programHiddenApp);
+        return failures + 1;
+    }
+    RunningProgram::click(*cell, QRectF(cell->rect()).center());
+    if (!RunningProgram::waitFor([&] { return program.menuOpenOf(programHiddenApp); },
+                                 std::chrono::seconds(15))) {
+        std::fprintf(stderr, "pellacor-screenshots: the cell did not open the item's menu\n");
+        return failures + 1;
+    }
+    failures +=
+        save(underTheControlItem(program.picture()), folder, "program-belowbar-cell-menu-light") ? 0 : 1;
+    return failures;
+}
+
+// The search panel opened with its hot key, a query typed.
+int renderSearchHotKey(const QString& folder) {
+    RunningProgram program(false);
+    if (!program.collapsed()) {
+        return 2;
+    }
+    program.pressSearchKey();
+    if (!RunningProgram::waitFor([&] { return program.delegate().search().isOpen(); },
+                                 std::chrono::seconds(5))) {
+        std::fprintf(stderr, "pellacor-screenshots: the hot key did not open the search panel\n");
+        return 2;
+    }
+    for (const QChar character : QString("fern")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(300));
+    constexpr int left = 256;
+    constexpr int width = 1000;
+    constexpr int height = 660;
+    return save(program.picture().copy(left, 0, width, height), folder, "program-search-hotkey-query-light")
+               ? 0
+               : 1;
+}
+
+// The right-hand part of the bar, twice as large so the order reads.
+QImage theBar(const QImage& image) {
+    constexpr int width = 760;
+    constexpr int height = 40;
+    return image.copy(image.width() - width, 0, width, height)
+        .scaled(width * 2, height * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The reorder that needs the layout folder: the real dialog, answered with its
+// button, and the bar before and after it follows the profile's order.
+int renderLayoutFolderGrant(const QString& folder) {
+    RunningProgram program(false);
+    if (!program.collapsed()) {
+        return 2;
+    }
+    auto& delegate = program.delegate();
+    core::Profile profile = delegate.sectionsModel()->profile();
+    const core::AppKey left("com.example.zephyrin");
+    const core::AppKey right("com.example.lanternmeter");
+    profile.assign(left, core::Section::shown);
+    profile.assign(right, core::Section::shown);
+    delegate.sectionsModel()->onChange(profile);
+    // The menu bar records the items it shows a while after they show.
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(3500));
+    int failures = save(theBar(program.picture()), folder, "program-grant-bar-before-light") ? 0 : 1;
+
+    bool answered = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != app::LayoutFolderPanel::identifier || answered) {
+            return;
+        }
+        answered = true;
+        poll.stop();
+        // The folder's list fills in from a thread of the dialog's own.
+        RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(500));
+        QImage image = program.picture();
+        {
+            QPainter painter(&image);
+            const QImage panel = dialog->grab().toImage();
+            painter.fillRect(image.rect(), QColor(0, 0, 0, 40));
+            painter.drawImage((image.width() - panel.width()) / 2, 120, panel);
+        }
+        failures += save(image, folder, "program-grant-dialog-light") ? 0 : 1;
+        for (auto* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == "開く") {
+                button->click();
+                return;
+            }
+        }
+        dialog->close();
+    });
+    poll.start(50);
+    profile.order = {left, right};
+    delegate.sectionsModel()->onReorder(profile);
+    const auto follows = [&] {
+        const auto order = delegate.sectionsModel()->layoutOrder();
+        if (!order) {
+            return false;
+        }
+        const auto l = std::find(order->begin(), order->end(), left);
+        const auto r = std::find(order->begin(), order->end(), right);
+        return l != order->end() && r != order->end() && l < r;
+    };
+    if (!RunningProgram::waitFor([&] { return answered && follows(); }, std::chrono::seconds(15))) {
+        std::fprintf(stderr, "pellacor-screenshots: the bar did not follow the profile after the grant\n");
+        return failures + 1;
+    }
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(300));
+    failures += save(theBar(program.picture()), folder, "program-grant-bar-after-light") ? 0 : 1;
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -524,6 +810,9 @@ int main(int argc, char** argv) {
     for (const auto& shot : searches) {
         failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
     }
+    failures += renderBelowBarClicks(folder);
+    failures += renderSearchHotKey(folder);
+    failures += renderLayoutFolderGrant(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace pellacor::platform {
 
@@ -16,6 +17,39 @@ namespace {
 std::chrono::nanoseconds steadyNow() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
+}
+
+// An application item on the bar under its key in the layout table.
+struct KeyedItem {
+    std::string key;
+    core::Rect frame;
+    std::optional<double> preferredPosition;
+};
+
+// The application items on the bar that the layout table can hold, right to left.
+std::vector<KeyedItem> keyedItems(const std::vector<PlacedStatusItem>& placed,
+                                  const std::vector<SimulatedApplication>& apps) {
+    std::vector<KeyedItem> keyed;
+    for (auto entry = placed.rbegin(); entry != placed.rend(); ++entry) {
+        if (entry->item.kind != SimulatedStatusItem::Kind::standard || entry->item.isOverflowChevron ||
+            !entry->ownerBundleIdentifier) {
+            continue;
+        }
+        for (const auto& app : apps) {
+            if (app.processIdentifier != entry->ownerProcessIdentifier || !app.bundleIdentifier) {
+                continue;
+            }
+            for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
+                if (MenuBarLayout::frameOf(placed, app, i) == entry->frame) {
+                    keyed.push_back({MenuBarLayoutFile::key(*app.bundleIdentifier,
+                                                            MenuBarLayout::itemName(app.statusItems, i)),
+                                     entry->frame, app.statusItems[i].preferredPosition});
+                    break;
+                }
+            }
+        }
+    }
+    return keyed;
 }
 
 } // namespace
@@ -372,7 +406,97 @@ void SimulatedDesktop::removeObserver(ObserverId id) {
     observers_.erase(id);
 }
 
+void SimulatedDesktop::noteUnrecordedItems() {
+    std::lock_guard lock(mutex_);
+    if (homeFolder_.empty()) {
+        return;
+    }
+    const auto now = nowLocked();
+    for (const auto& item : keyedItems(placeLocked(), applications_)) {
+        if (!layoutTable_.contains(item.key)) {
+            unrecordedSince_.emplace(item.key, now);
+        }
+    }
+}
+
+void SimulatedDesktop::recordNewItems() {
+    const std::filesystem::path home = homeFolder();
+    if (home.empty()) {
+        return;
+    }
+    bool moved = false;
+    {
+        std::lock_guard reloading(reloadMutex_);
+        std::vector<KeyedItem> onBar;
+        std::vector<SimulatedApplication> apps;
+        std::set<std::string> due;
+        {
+            std::lock_guard lock(mutex_);
+            const auto now = nowLocked();
+            for (const auto& [key, since] : unrecordedSince_) {
+                if (since + recordDelay <= now) {
+                    due.insert(key);
+                }
+            }
+            if (due.empty()) {
+                return;
+            }
+            onBar = keyedItems(placeLocked(), applications_);
+            apps = applications_;
+        }
+        // The file as it stands, not as last read: a write of the program's is kept.
+        const auto read = MenuBarLayoutFile::read(MenuBarLayoutFile::location(home));
+        auto table = read;
+        // The items without a key stand left of every keyed one, so a key for
+        // one of them keeps it in place only if every item right of it has one
+        // too: the bar records from the right up to the leftmost that is due.
+        std::optional<std::size_t> last;
+        for (std::size_t i = 0; i < onBar.size(); ++i) {
+            if (due.contains(onBar[i].key) && !table.contains(onBar[i].key)) {
+                last = i;
+            }
+        }
+        if (last) {
+            // An item placed by its preferred position keeps it as its key; the
+            // others get keys counted upwards from the largest, right to left.
+            double largest = 0;
+            for (const auto& [key, position] : table) {
+                largest = std::max(largest, position);
+            }
+            for (const auto& app : apps) {
+                for (const auto& item : app.statusItems) {
+                    largest = std::max(largest, item.preferredPosition.value_or(largest));
+                }
+            }
+            for (std::size_t i = 0; i <= *last; ++i) {
+                if (!table.contains(onBar[i].key)) {
+                    table[onBar[i].key] =
+                        onBar[i].preferredPosition ? *onBar[i].preferredPosition : ++largest;
+                }
+            }
+            if (!MenuBarLayoutFile::write(MenuBarLayoutFile::location(home), table)) {
+                return;
+            }
+        }
+        std::lock_guard lock(mutex_);
+        // What fell due is dealt with: recorded, or gone from the bar meanwhile.
+        for (const auto& key : due) {
+            unrecordedSince_.erase(key);
+        }
+        // The recorded items stay where they are; only a table that changed
+        // under the bar since its last read moves something.
+        moved = read != layoutTable_;
+        layoutTable_ = std::move(table);
+    }
+    if (moved) {
+        notify(Change::menuBar);
+    }
+}
+
 void SimulatedDesktop::notify(Change change) {
+    if (change == Change::menuBar || change == Change::applications) {
+        noteUnrecordedItems();
+    }
     std::vector<Observer> observers;
     {
         std::lock_guard lock(mutex_);
@@ -577,49 +701,26 @@ std::optional<std::uint32_t> SimulatedDesktop::pressLocked(std::int32_t processI
 }
 
 bool SimulatedDesktop::commandDragItem(core::Point from, core::Point to) {
-    const auto placed = menuBarItems();
-    const auto dragged = std::find_if(placed.begin(), placed.end(), [&](const PlacedStatusItem& entry) {
-        return entry.item.kind == SimulatedStatusItem::Kind::standard && entry.ownerBundleIdentifier &&
-               entry.frame.contains(from);
-    });
-    const auto home = homeFolder();
-    if (dragged == placed.end() || home.empty()) {
-        return false;
-    }
     // The application items on the bar, right to left, by their keys in the table.
-    const auto apps = applications();
-    const auto keyOf = [&](const PlacedStatusItem& entry) -> std::optional<std::string> {
-        for (const auto& app : apps) {
-            if (app.processIdentifier != entry.ownerProcessIdentifier || !app.bundleIdentifier) {
-                continue;
-            }
-            for (std::size_t i = 0; i < app.statusItems.size(); ++i) {
-                if (MenuBarLayout::frameOf(placed, app, i) == entry.frame) {
-                    return MenuBarLayoutFile::key(*app.bundleIdentifier,
-                                                  MenuBarLayout::itemName(app.statusItems, i));
-                }
-            }
-        }
-        return std::nullopt;
-    };
-    const auto draggedKey = keyOf(*dragged);
-    if (!draggedKey) {
+    const auto onBar = keyedItems(menuBarItems(), applications());
+    const auto dragged = std::find_if(onBar.begin(), onBar.end(),
+                                      [&](const KeyedItem& item) { return item.frame.contains(from); });
+    const auto home = homeFolder();
+    if (dragged == onBar.end() || home.empty()) {
         return false;
     }
     std::vector<std::string> order; // right to left, without the dragged item
     std::size_t insertAt = 0;
-    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
-        if (it->item.kind != SimulatedStatusItem::Kind::standard || &*it == &*dragged) {
+    for (const auto& item : onBar) {
+        if (&item == &*dragged) {
             continue;
         }
-        if (auto key = keyOf(*it)) {
-            order.push_back(*key);
-            if (it->frame.midX() > to.x) {
-                insertAt = order.size();
-            }
+        order.push_back(item.key);
+        if (item.frame.midX() > to.x) {
+            insertAt = order.size();
         }
     }
-    order.insert(order.begin() + static_cast<std::ptrdiff_t>(insertAt), *draggedKey);
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(insertAt), dragged->key);
     // The items on the bar take the first positions; the table's other entries
     // keep their order further left.
     auto table = layoutTable();
@@ -662,6 +763,9 @@ std::optional<std::chrono::nanoseconds> SimulatedDesktop::nextMoment() const {
     for (const auto& [at, action] : scheduled_) {
         consider(at);
     }
+    for (const auto& [key, since] : unrecordedSince_) {
+        consider(since + recordDelay);
+    }
     return next;
 }
 
@@ -696,6 +800,9 @@ void SimulatedDesktop::passTime() {
     if (placed) {
         notify(Change::menuBar);
     }
+    // A while after an item shows up without a key in the layout table, the
+    // menu bar gives it one where it stands.
+    recordNewItems();
     for (auto& action : due) {
         action();
     }

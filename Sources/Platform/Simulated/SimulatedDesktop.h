@@ -26,7 +26,9 @@ namespace pellacor::platform {
 //
 // Time: pressing an item opens its menu some time later and closes it again
 // (see SimulatedMenu), and an application that a restriction change lets show
-// has its items placed after its `placementDelay`. Both are worked out from the
+// has its items placed after its `placementDelay`; an application item that
+// stands on the bar without a key in the layout table gets one where it stands
+// `recordDelay` later. All are worked out from the
 // desktop's clock whenever the windows or the bar are asked for, so a test that
 // sets a virtual clock moves them with it; nothing sleeps. Whoever drives the
 // desktop (a view's timer, a test) asks for `nextMoment` and calls `passTime`
@@ -47,6 +49,11 @@ public:
 
     // The layer of pop-up menus.
     static constexpr std::int64_t menuLayer = 101;
+    // How long an application item stands on the bar without a key in the
+    // layout table before the menu bar records one where it stands. Later than
+    // the program's placement of a launched application (2 s after the launch),
+    // within its tries to place the user-switcher stand-in (up to 6 s).
+    static constexpr std::chrono::milliseconds recordDelay{2500};
 
     // A window of a running process, in top-down coordinates.
     struct Window {
@@ -188,7 +195,8 @@ public:
     bool commandDragItem(core::Point from, core::Point to);
 
     // The earliest moment after the last `passTime` at which a window opens or
-    // closes, an item is placed or a scheduled action falls due; nothing when none lies ahead.
+    // closes, an item is placed or recorded, or a scheduled action falls due;
+    // nothing when none lies ahead.
     std::optional<std::chrono::nanoseconds> nextMoment() const;
     // Announces what fell due up to now (`windows`, `menuBar`) and runs the
     // actions scheduled up to now, in time order, outside the lock.
@@ -206,6 +214,13 @@ private:
     };
 
     void notify(Change change);
+    // Notes when each application item on the bar without a key in the layout
+    // table was first seen so; called on every change of the bar.
+    void noteUnrecordedItems();
+    // Gives the items noted at least `recordDelay` ago keys that keep them where
+    // they stand (with every unkeyed item right of them, so nothing moves), and
+    // stores the table, telling nobody unless the file had changed under the bar.
+    void recordNewItems();
     std::vector<SimulatedApplication>::iterator findLocked(std::int32_t processIdentifier);
     std::chrono::nanoseconds nowLocked() const;
     // The bar as it stands now, leaving out items still waiting to be placed.
@@ -237,6 +252,9 @@ private:
     PressObserver pressObserver_;
     std::chrono::nanoseconds passedUpTo_ = std::chrono::nanoseconds::min();
     std::multimap<std::chrono::nanoseconds, std::function<void()>> scheduled_;
+    // Keys of application items on the bar that the layout table lacks, and
+    // since when they have been seen so.
+    std::map<std::string, std::chrono::nanoseconds> unrecordedSince_;
     // Items (process, index) that a restriction change let show, and when.
     std::map<std::pair<std::int32_t, std::size_t>, std::chrono::nanoseconds> placingSince_;
 };

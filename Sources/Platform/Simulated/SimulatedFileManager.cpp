@@ -1,5 +1,8 @@
 #include "Platform/Simulated/SimulatedFileManager.h"
 
+#include "MenuBarCore/Support/FilePath.h"
+#include "Platform/Simulated/MenuBarLayoutFile.h"
+
 #include <algorithm>
 
 namespace pellacor::platform {
@@ -42,6 +45,13 @@ std::string SimulatedFileManager::displayName(const std::string& path) const {
         file = file.parent_path(); // "/Applications/Notes.app/" names the bundle
     }
     return file.filename().string();
+}
+
+void SimulatedFileManager::userChoseFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path home = desktop_->homeFolder();
+    if (!home.empty() && core::isWithinFolder(MenuBarLayoutFile::container(home), folder)) {
+        desktop_->setMenuBarContainerGranted(true);
+    }
 }
 
 } // namespace pellacor::platform

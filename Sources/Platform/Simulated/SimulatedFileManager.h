@@ -24,6 +24,9 @@ public:
     // The path's last component, extension and all: the simulated file browser
     // shows every extension.
     std::string displayName(const std::string& path) const override;
+    // Choosing the menu bar's group container, or a folder that holds it,
+    // grants it (links resolved, as the system resolves them).
+    void userChoseFolder(const std::filesystem::path& folder) override;
 
 private:
     std::shared_ptr<SimulatedDesktop> desktop_;

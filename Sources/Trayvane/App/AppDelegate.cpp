@@ -118,7 +118,16 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
             .place = environment_.place,
         }),
         icons_);
+    general_ = std::make_unique<GeneralModel>();
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
+    places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
+                                             executor, environment_.terminate);
+    if (!environment_.layoutFolderPanel) {
+        environment_.layoutFolderPanel = LayoutFolderPanel::fileDialog(platform.fileManager);
+    }
+    if (!environment_.sleep) {
+        environment_.sleep = concurrency::defaultSleep();
+    }
 }
 
 AppDelegate::~AppDelegate() {
@@ -154,9 +163,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildCoordinator();
     if (coordinator_) {
         readSwitches();
+        wireStandIn();
     }
+    wirePanels();
+    buildSectionsModel();
     buildModels();
+    wireGeneralAndGuide();
+    wireProfiles();
     wireMainRoad();
+    wireUserSwitch();
     registerHotkeys();
     if (coordinator_) {
         coordinator_->start(reason);
@@ -208,36 +223,87 @@ void AppDelegate::buildCoordinator() {
     }
 }
 
-void AppDelegate::setSwitch(Coordinator& coordinator, bool Coordinator::*field, bool value,
-                            void (*reaction)(Coordinator&)) {
-    if (coordinator.*field == value) {
+const AppDelegate::Switch AppDelegate::hoverSwitch{
+    DefaultsKey::hoverRevealEnabled, &GeneralModel::setHoverReveal, &Coordinator::hoverRevealEnabled,
+    [](Coordinator& c) { c.updateHoverWatch(); }, "マウスを乗せて出すを{}にしました"};
+const AppDelegate::Switch AppDelegate::belowBarSwitch{
+    DefaultsKey::belowBarEnabled, &GeneralModel::setBelowBar, &Coordinator::belowBarEnabled,
+    [](Coordinator& c) {
+        // Switched off: the panel closes before the notch handling is judged again.
+        if (!c.belowBarEnabled) {
+            c.setBelowBar(false);
+        }
+        c.notchSettingChanged();
+    },
+    "下の段を{}にしました"};
+const AppDelegate::Switch AppDelegate::standInSwitch{
+    DefaultsKey::userSwitcherStandInEnabled, &GeneralModel::setUserSwitcherStandIn,
+    &Coordinator::userSwitcherStandInEnabled, [](Coordinator& c) { c.updateStandIn(); },
+    "利用者の切り替えの代わりのアイコンを{}にしました"};
+const AppDelegate::Switch AppDelegate::dragSortSwitch{
+    DefaultsKey::dragSortEnabled, &GeneralModel::setDragSort, &Coordinator::dragSortEnabled,
+    [](Coordinator& c) { c.updateDragWatch(); }, "⌘ドラッグで区画を変えるを{}にしました"};
+const AppDelegate::Switch AppDelegate::notchSwitch{
+    DefaultsKey::notchOverflowEnabled, &GeneralModel::setNotchOverflow, &Coordinator::notchOverflowEnabled,
+    [](Coordinator& c) { c.notchSettingChanged(); }, "入りきらないアプリを下の段へを{}にしました"};
+
+void AppDelegate::setSwitch(Coordinator& coordinator, const Switch& which, bool value) {
+    if (coordinator.*which.field == value) {
         return;
     }
-    coordinator.*field = value;
-    reaction(coordinator);
+    coordinator.*which.field = value;
+    which.reaction(coordinator);
+}
+
+std::function<void(bool)> AppDelegate::switchClosure(const Switch& which) {
+    return [weakSelf = weak_from_this(), weakCoordinator = std::weak_ptr<Coordinator>(coordinator_),
+            &which](bool on) {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        // Written and logged even when it holds that value already; the
+        // coordinator reacts only to a change.
+        self->revealPreferences_.defaults.setBool(which.key, on);
+        ((*self->general_).*which.setGeneral)(on);
+        if (const auto coordinator = weakCoordinator.lock()) {
+            setSwitch(*coordinator, which, on);
+        }
+        core::Log::app().info(which.logLine, std::string_view(on ? "入" : "切"));
+    };
 }
 
 void AppDelegate::readSwitches() {
     auto& coordinator = *coordinator_;
+    auto& general = *general_;
     const UserDefaults& defaults = revealPreferences_.defaults;
-    setSwitch(coordinator, &Coordinator::hoverRevealEnabled,
-              defaults.boolean(DefaultsKey::hoverRevealEnabled),
-              [](Coordinator& c) { c.updateHoverWatch(); });
-    setSwitch(coordinator, &Coordinator::belowBarEnabled, defaults.boolean(DefaultsKey::belowBarEnabled),
-              [](Coordinator& c) {
-                  if (!c.belowBarEnabled) {
-                      c.setBelowBar(false);
-                  }
-                  c.notchSettingChanged();
-              });
+    setSwitch(coordinator, hoverSwitch, defaults.boolean(DefaultsKey::hoverRevealEnabled));
+    general.setHoverReveal(defaults.boolean(DefaultsKey::hoverRevealEnabled));
+    general.onSetHoverReveal = switchClosure(hoverSwitch);
+    setSwitch(coordinator, belowBarSwitch, defaults.boolean(DefaultsKey::belowBarEnabled));
+    general.setBelowBar(defaults.boolean(DefaultsKey::belowBarEnabled));
+    general.onSetBelowBar = switchClosure(belowBarSwitch);
     buildUserSwitcherItem();
-    setSwitch(coordinator, &Coordinator::userSwitcherStandInEnabled, revealPreferences_.userSwitcherStandIn(),
-              [](Coordinator& c) { c.updateStandIn(); });
+    setSwitch(coordinator, standInSwitch, revealPreferences_.userSwitcherStandIn());
     restoreUserSwitcherAnswer();
 
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
     const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
+    coordinator.onUserSwitcherAnswer = [weakSelf](bool inBar) {
+        if (const auto self = weakSelf.lock()) {
+            self->revealPreferences_.defaults.setBool(DefaultsKey::realUserSwitcherInBar, inBar);
+        }
+    };
+    coordinator.onUserSwitcherWidth = [weakSelf, weakItem](double width) {
+        if (const auto self = weakSelf.lock()) {
+            self->revealPreferences_.defaults.setNumber(DefaultsKey::realUserSwitcherWidth, width);
+        }
+        if (const auto item = weakItem.lock()) {
+            item->refreshLook();
+        }
+    };
+
     const auto& platform = environment_.platform;
     userSwitcherStyleObserver_ = std::make_unique<UserSwitcherStyleObserver>(
         platform.preferencesObserving,
@@ -254,10 +320,14 @@ void AppDelegate::readSwitches() {
             }
         });
 
-    setSwitch(coordinator, &Coordinator::dragSortEnabled, revealPreferences_.dragSort(),
-              [](Coordinator& c) { c.updateDragWatch(); });
-    setSwitch(coordinator, &Coordinator::notchOverflowEnabled, revealPreferences_.notchOverflow(),
-              [](Coordinator& c) { c.notchSettingChanged(); });
+    general.setUserSwitcherStandIn(revealPreferences_.userSwitcherStandIn());
+    general.onSetUserSwitcherStandIn = switchClosure(standInSwitch);
+    setSwitch(coordinator, dragSortSwitch, revealPreferences_.dragSort());
+    general.setDragSort(revealPreferences_.dragSort());
+    general.onSetDragSort = switchClosure(dragSortSwitch);
+    setSwitch(coordinator, notchSwitch, revealPreferences_.notchOverflow());
+    general.setNotchOverflow(revealPreferences_.notchOverflow());
+    general.onSetNotchOverflow = switchClosure(notchSwitch);
 }
 
 void AppDelegate::buildUserSwitcherItem() {
@@ -317,10 +387,8 @@ void AppDelegate::buildModels() {
     const bool inApplicationsFolder =
         system::HealthCheck::isInApplicationsFolder(environment_.bundleURL, environment_.applicationsFolder);
     launchPreferences_.applyLoginItemDefault(*loginItem_, inApplicationsFolder);
-
-    profileEditor_ = std::make_shared<ProfileEditor>(
-        settingsStore_, profilesModel_, std::weak_ptr<SectionsModel>(), coordinator_, *environment_.executor);
-    profilesModel_->setChoices(profileEditor_->choices());
+    general_->setLoginStatus(loginItem_->status());
+    general_->setInApplicationsFolder(inApplicationsFolder);
 }
 
 void AppDelegate::wireMainRoad() {
@@ -335,10 +403,13 @@ void AppDelegate::wireMainRoad() {
                     AppInfo::osVersion(*self->environment_.platform.hostInfo));
             }
         };
-        coordinator_->onStateChange = [weakControl, weakCoordinator](MenuBarState state) {
+        coordinator_->onStateChange = [weakControl, weakCoordinator, weakSelf](MenuBarState state) {
             if (const auto control = weakControl.lock()) {
                 const auto coordinator = weakCoordinator.lock();
                 control->show(state, coordinator ? coordinator->currentPauseReason() : std::nullopt);
+            }
+            if (const auto self = weakSelf.lock()) {
+                self->stateDidChange(state);
             }
         };
     }
@@ -357,7 +428,14 @@ void AppDelegate::wireMainRoad() {
             coordinator->resume();
         }
     };
+    controlItem_->onOpenPermissionGuide = [weakSelf] {
+        if (const auto self = weakSelf.lock()) {
+            self->showPermissionGuide();
+        }
+    };
+}
 
+void AppDelegate::wireUserSwitch() {
     // Switching users is offered where the system's component for it is there.
     userSwitch_ = std::make_shared<system::UserSwitch>(
         environment_.platform.runtimeLoader,
@@ -369,6 +447,13 @@ void AppDelegate::wireMainRoad() {
     }
     if (!available) {
         core::Log::app().error("利用者を切り替える部品が macOS に見つかりません（メニューに出しません）");
+    }
+    const auto switchUser = [userSwitch = userSwitch_, &executor = *environment_.executor] {
+        concurrency::spawn(executor, switchToLoginWindow(userSwitch), "switch user");
+    };
+    controlItem_->onSwitchUser = switchUser;
+    if (userSwitcherItem_) {
+        userSwitcherItem_->onSwitchUser = switchUser;
     }
 }
 
@@ -418,8 +503,7 @@ void AppDelegate::registerHotkeys() {
                 self->search_->close("ホットキー");
                 return;
             }
-            self->search_->show(core::SearchList::candidates(
-                coordinator->pressableItems(), coordinator->currentProfile(), coordinator->ownBundleID()));
+            self->search_->show(searchCandidates(*coordinator));
         });
     if (searchProblem) {
         core::Log::app().error("ホットキー {} を登録できませんでした（{}）", search.displayName,
@@ -430,9 +514,11 @@ void AppDelegate::registerHotkeys() {
 void AppDelegate::showCurrentState() {
     if (!coordinator_) {
         controlItem_->show(MenuBarState::paused, std::nullopt);
+        stateDidChange(MenuBarState::paused);
         return;
     }
     controlItem_->show(coordinator_->effectiveState(), coordinator_->currentPauseReason());
+    stateDidChange(coordinator_->effectiveState());
 }
 
 // -- Reopen and termination ----------------------------------------------------

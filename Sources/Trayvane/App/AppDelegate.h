@@ -3,8 +3,12 @@
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/OffMain.h"
 #include "Concurrency/SerialQueue.h"
+#include "Concurrency/Sleep.h"
+#include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
+#include "MenuBarCore/Planning/BelowBarEntry.h"
+#include "MenuBarCore/Planning/SearchCandidate.h"
 #include "MenuBarSystem/Input/HotkeyCenter.h"
 #include "MenuBarSystem/Input/HotkeyProblem.h"
 #include "MenuBarSystem/Login/LoginItem.h"
@@ -12,18 +16,23 @@
 #include "MenuBarSystem/Session/UserSwitch.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/PropertyListValue.h"
+#include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/StandInPress.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Onboarding/PermissionGuideWindowController.h"
+#include "Trayvane/Onboarding/SystemPlaces.h"
 #include "Trayvane/Panels/BelowBarController.h"
 #include "Trayvane/Panels/SearchController.h"
 #include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/GeneralModel.h"
 #include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/Settings/ProfileEditor.h"
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/RevealPreferences.h"
+#include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsStore.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
@@ -32,6 +41,7 @@
 
 #include <QPoint>
 #include <filesystem>
+#include <fmt/format.h>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -83,6 +93,10 @@ public:
         std::optional<CoordinatorComposition::Queues> queues;
         concurrency::OffMain presserRuns;
         std::function<void(CoordinatorComposition&)> composed;
+        // The panel that asks for the layout folder; unset: the real file dialog.
+        LayoutFolderPanel::Runner layoutFolderPanel;
+        // The sleep of the permission guide's grace delay; the runtime's unless given.
+        concurrency::Sleep sleep;
     };
 
     // The delegate as the entry point makes it: nothing built yet.
@@ -99,6 +113,22 @@ public:
     // Shutdown: the search panel closed, the coordinator shut down (the
     // restriction lifted), the hot keys unregistered.
     void applicationWillTerminate();
+
+    // -- Actions several callers share ------------------------------------------
+
+    // The below-bar panel's entries anew, while the coordinator has it shown.
+    void refreshBelowBar();
+    // Asks the user, through the open panel, for the layout folder, unless a
+    // panel is up already; the grant then writes the order that waited for it.
+    void chooseLayoutFolder();
+    // Switches opening at login on or off and shows the outcome on the General page.
+    void setLoginItem(bool enabled);
+    // The permission guide, with the coordinator's trust as it stands.
+    void showPermissionGuide();
+    // Takes the program down in termination's order, then starts a new instance; once.
+    void relaunch();
+    // The General page follows the coordinator's state and pause reason.
+    void stateDidChange(core::MenuBarState state);
 
     // The hot-key note for a registration's outcome: nothing when it was
     // registered, else what the control item's menu says about it.
@@ -124,6 +154,17 @@ public:
     BelowBarController& belowBar() const { return *belowBar_; }
     const std::shared_ptr<UserSwitcherItem>& userSwitcherItem() const { return userSwitcherItem_; }
     SearchController& search() const { return *search_; }
+    GeneralModel& general() const { return *general_; }
+    const std::shared_ptr<IconStore>& icons() const { return icons_; }
+    const std::shared_ptr<SectionsModel>& sectionsModel() const { return sectionsModel_; }
+    const std::shared_ptr<StandInPress>& standInPress() const { return standInPress_; }
+    bool isLayoutFolderPanelUp() const { return layoutFolderPanelUp_; }
+    bool isRelaunching() const { return isRelaunching_; }
+    // The delayed permission guide is waiting.
+    bool isPermissionGuidePending() const {
+        return pendingPermissionGuide_ && !pendingPermissionGuide_.isFinished() &&
+               !pendingPermissionGuide_.isCancelled();
+    }
     const LaunchPreferences& launchPreferences() const { return launchPreferences_; }
     const RevealPreferences& revealPreferences() const { return revealPreferences_; }
     bool modifierAtLaunch() const { return modifierAtLaunch_; }
@@ -140,8 +181,14 @@ private:
     void readSwitches();
     void buildUserSwitcherItem();
     void restoreUserSwitcherAnswer();
+    void wireStandIn();
+    void wirePanels();
+    void buildSectionsModel();
     void buildModels();
+    void wireGeneralAndGuide();
+    void wireProfiles();
     void wireMainRoad();
+    void wireUserSwitch();
     void registerHotkeys();
     void showCurrentState();
 
@@ -150,9 +197,44 @@ private:
     static std::optional<core::Rect> controlFrame(const std::weak_ptr<ControlItem>& control);
     // The status items' menus open where the control item stands on the real screen.
     StatusItemMenu::Runner menuRunner() const;
+    // One feature switch: its user-defaults key, its General-page property,
+    // the coordinator's field, the reaction to a change of it and the log line.
+    struct Switch {
+        const char* key;
+        void (GeneralModel::*setGeneral)(bool);
+        bool coordinator::Coordinator::*field;
+        void (*reaction)(coordinator::Coordinator&);
+        fmt::format_string<std::string_view> logLine;
+    };
+    static const Switch hoverSwitch, belowBarSwitch, standInSwitch, dragSortSwitch, notchSwitch;
     // A new value of a coordinator switch: stored, and its reaction run only when it changed.
-    static void setSwitch(coordinator::Coordinator& coordinator, bool coordinator::Coordinator::*field,
-                          bool value, void (*reaction)(coordinator::Coordinator&));
+    static void setSwitch(coordinator::Coordinator& coordinator, const Switch& which, bool value);
+    // The General page's closure for a switch.
+    std::function<void(bool)> switchClosure(const Switch& which);
+
+    // The panels' lists from the coordinator's items and profile.
+    static std::vector<core::BelowBarEntry> belowBarEntries(const coordinator::Coordinator& coordinator);
+    static std::vector<core::SearchCandidate> searchCandidates(const coordinator::Coordinator& coordinator);
+    void refreshSearch();
+    // A press from one of the panels; the outcome is the coordinator's to tell.
+    static concurrency::Task<void> pressFromPanel(std::weak_ptr<coordinator::Coordinator> weak,
+                                                  core::BelowBarEntry entry, coordinator::PressSource source);
+    // The switch to the login window, logged as it ends.
+    static concurrency::Task<void> switchToLoginWindow(std::shared_ptr<system::UserSwitch> userSwitch);
+    // The wait for the permission: the guide at once, or after a grace delay early in the run.
+    void permissionWaitChanged(bool waiting);
+    static concurrency::Task<void> delayedPermissionGuide(std::weak_ptr<AppDelegate> weak,
+                                                          concurrency::Sleep sleep);
+    // The end of the layout-folder panel, with the folder chosen in it.
+    void layoutFolderPanelEnded(const std::optional<std::filesystem::path>& chosen);
+    static concurrency::Task<void> applyGrantedOrder(std::weak_ptr<coordinator::Coordinator> weak);
+    // Writes the order after a change on the sections page; asks for the folder when it needs it.
+    static concurrency::Task<void> applyOrderFromPage(std::weak_ptr<AppDelegate> weakSelf,
+                                                      std::weak_ptr<coordinator::Coordinator> weak,
+                                                      bool reordered);
+    // What a section change of the page or of the coordinator does, through the store.
+    void profileChanged(const core::Profile& profile, bool fromCoordinator);
+    double uptime() const;
 
     Environment environment_;
     std::shared_ptr<Relay> relay_;
@@ -162,6 +244,8 @@ private:
     std::unique_ptr<MainMenuActions> mainMenu_;
     std::shared_ptr<system::UserSwitch> userSwitch_;
     bool hasLaunched_ = false;
+    std::unique_ptr<SystemPlaces> places_;
+    std::shared_ptr<StandInPress> standInPress_;
 
     // The delegate's fields, in the order the program's design gives them.
     std::shared_ptr<ControlItem> controlItem_;
@@ -169,6 +253,7 @@ private:
     std::unique_ptr<system::HotkeyCenter> hotkeys_;
     std::shared_ptr<system::HangWatchdog> hangWatchdog_;
     std::shared_ptr<SettingsStore> settingsStore_;
+    std::shared_ptr<SectionsModel> sectionsModel_;
     std::shared_ptr<ProfilesModel> profilesModel_;
     std::shared_ptr<ProfileEditor> profileEditor_;
     std::unique_ptr<PermissionGuideWindowController> permissionGuide_;
@@ -176,11 +261,15 @@ private:
     std::shared_ptr<UserSwitcherItem> userSwitcherItem_;
     std::unique_ptr<UserSwitcherStyleObserver> userSwitcherStyleObserver_;
     std::unique_ptr<SearchController> search_;
+    bool isRelaunching_ = false;
+    std::unique_ptr<GeneralModel> general_;
     LaunchPreferences launchPreferences_;
     RevealPreferences revealPreferences_;
     std::shared_ptr<system::LoginItem> loginItem_;
     bool modifierAtLaunch_;
     double launchedAt_;
+    concurrency::TaskHandle<void> pendingPermissionGuide_;
+    bool layoutFolderPanelUp_ = false;
 };
 
 } // namespace pellacor::app

@@ -6,7 +6,7 @@
 
 namespace pellacor::app {
 
-int EntryPoint::run(AppDelegate::Environment environment) {
+int EntryPoint::run(AppDelegate::Environment environment, const std::function<void(AppDelegate*)>& running) {
     const auto& input = environment.platform.inputState;
     const bool held = modifierHeld(input ? input->modifierFlags() : 0);
     if (!environment.terminate) {
@@ -18,13 +18,19 @@ int EntryPoint::run(AppDelegate::Environment environment) {
     // window of its own keeps it running or ends it; it runs until asked to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppDelegate* running = delegate.get();
+    AppDelegate* made = delegate.get();
     const auto terminating = QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
-                                              [running] { running->applicationWillTerminate(); });
+                                              [made] { made->applicationWillTerminate(); });
     // Launching has finished once the event loop runs.
-    QTimer::singleShot(0, qApp, [running] { running->applicationDidFinishLaunching(); });
+    QTimer::singleShot(0, qApp, [made] { made->applicationDidFinishLaunching(); });
+    if (running) {
+        running(made);
+    }
     QApplication::exec();
     QObject::disconnect(terminating);
+    if (running) {
+        running(nullptr);
+    }
     delegate.reset();
     return 0;
 }

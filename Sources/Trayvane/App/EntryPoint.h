@@ -3,6 +3,7 @@
 #include "Trayvane/App/AppDelegate.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace pellacor::app {
 
@@ -22,7 +23,10 @@ struct EntryPoint {
     // must exist): start-up once the event loop runs, termination when the
     // application quits (asked for by the program, or by whoever runs it).
     // Answers 0 once the loop has ended and the delegate is released.
-    static int run(AppDelegate::Environment environment);
+    // `running` is told of the delegate once it is made, and of nothing once
+    // it is released, for whoever runs the program to reach its actions.
+    static int run(AppDelegate::Environment environment,
+                   const std::function<void(AppDelegate*)>& running = {});
 };
 
 } // namespace pellacor::app

@@ -162,6 +162,20 @@ public:
     const core::Profile& currentProfile() const { return profile; }
     const std::string& ownBundleID() const { return selfBundleID; }
     bool hasShutDown() const { return isShutDown; }
+    // What else the shell's panels, pages and guide read: whether the
+    // below-bar panel is shown and a panel's press is under way, the notch
+    // planner's state, whether the fold rescue is on, the Accessibility trust
+    // (nothing before the first check) and the applications running now.
+    bool belowBarShown() const { return isBelowBarShown; }
+    bool pressingItem() const { return isPressingItem; }
+    const core::NotchPlanner::State& currentNotchState() const { return notchState; }
+    bool foldRescueActive() const { return foldRescue; }
+    std::optional<bool> trusted() const { return accessibilityTrusted; }
+    std::set<std::string> runningBundleIDs() const { return appWatcher->runningBundleIDs(); }
+    // A reorder of the user's waits for the layout folder's grant; the grant
+    // replays it, and forgets it once it no longer needs the folder.
+    bool reorderIsWaitingForFolder() const { return reorderWaitingForFolder; }
+    void forgetReorderWaitingForFolder() { reorderWaitingForFolder = false; }
 
     // -- Enforcement -----------------------------------------------------------
 

@@ -16,4 +16,24 @@ void SectionsModel::rebuild() {
                      Property::rows);
 }
 
+void SectionsModel::update(std::vector<core::ItemSnapshot> items, std::set<std::string> running) {
+    if (items == items_ && running == running_) {
+        return;
+    }
+    items_ = std::move(items);
+    running_ = std::move(running);
+    rebuild();
+}
+
+void SectionsModel::update(std::optional<std::vector<core::AppKey>> layoutOrder) {
+    if (layoutOrder) {
+        setLayoutFolderNote(std::nullopt);
+    }
+    if (layoutOrder == layoutOrder_) {
+        return;
+    }
+    layoutOrder_ = std::move(layoutOrder);
+    rebuild();
+}
+
 } // namespace pellacor::app

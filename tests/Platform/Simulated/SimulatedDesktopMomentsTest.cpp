@@ -101,6 +101,72 @@ TEST_F(SimulatedDesktopMomentsTest, ACommandDragMovesTheItemThroughTheLayoutTabl
         << "nothing under the press";
 }
 
+TEST_F(SimulatedDesktopMomentsTest, ANewlyShownItemGetsAKeyWhereItStandsAWhileLaterAndNothingMoves) {
+    auto& desktop = *platform->desktop();
+    const auto file = MenuBarLayoutFile::location(home.path());
+    // a1 has its place in the table; b's items have none and stand left of it.
+    ASSERT_TRUE(MenuBarLayoutFile::write(file, {{"status:com.example.a::Item-0", 0.5}}));
+    desktop.reloadLayoutTable();
+
+    // Launched: the new application's items stand leftmost; one of them has a
+    // preferred position of its own that puts it right of b's.
+    SimulatedApplication launched =
+        application("com.example.new", 13, {statusItem("n1", 20), statusItem("n2", 20)});
+    launched.statusItems[1].preferredPosition = 0.75;
+    ASSERT_TRUE(desktop.addApplication(launched));
+    const auto before = order();
+    ASSERT_EQ(before, (std::vector<std::string>{"n1", "b2", "b1", "n2", "a1"}));
+    EXPECT_EQ(desktop.nextMoment(), std::optional(std::chrono::nanoseconds(SimulatedDesktop::recordDelay)));
+
+    changes.clear();
+    advance(2s);
+    desktop.passTime();
+    EXPECT_EQ(MenuBarLayoutFile::read(file).size(), 1U) << "not recorded yet";
+    advance(500ms);
+    desktop.passTime();
+    const auto table = MenuBarLayoutFile::read(file);
+    EXPECT_EQ(table, desktop.layoutTable());
+    EXPECT_EQ(table, (MenuBarLayoutFile::Positions{{"status:com.example.a::Item-0", 0.5},
+                                                   {"status:com.example.new::Item-1", 0.75},
+                                                   {"status:com.example.b::Item-0", 1.75},
+                                                   {"status:com.example.b::Item-1", 2.75},
+                                                   {"status:com.example.new::Item-0", 3.75}}))
+        << "a preferred position is kept; the others count up from the largest, right to left";
+    EXPECT_EQ(order(), before) << "nothing moved";
+    EXPECT_TRUE(changes.empty()) << "so nobody is told";
+    EXPECT_EQ(desktop.nextMoment(), std::nullopt);
+
+    // Two more launches a second apart: the first is recorded on its own, as
+    // nothing without a key stands right of it; the second a second later.
+    advance(1s);
+    ASSERT_TRUE(desktop.addApplication(application("com.example.x", 14, {statusItem("x1", 20)})));
+    advance(1s);
+    ASSERT_TRUE(desktop.addApplication(application("com.example.y", 15, {statusItem("y1", 20)})));
+    const auto withBoth = order();
+    ASSERT_EQ(withBoth.front(), "y1");
+    advance(1500ms);
+    desktop.passTime();
+    EXPECT_EQ(desktop.layoutTable().at("status:com.example.x::Item-0"), 4.75);
+    EXPECT_FALSE(desktop.layoutTable().contains("status:com.example.y::Item-0"));
+    EXPECT_EQ(order(), withBoth);
+    advance(1s);
+    desktop.passTime();
+    EXPECT_EQ(desktop.layoutTable().at("status:com.example.y::Item-0"), 5.75);
+    EXPECT_EQ(order(), withBoth);
+}
+
+TEST_F(SimulatedDesktopMomentsTest, AnItemGoneBeforeItsTimeIsNotRecorded) {
+    auto& desktop = *platform->desktop();
+    ASSERT_TRUE(desktop.addApplication(application("com.example.new", 13, {statusItem("n1", 20)})));
+    advance(1s);
+    ASSERT_TRUE(desktop.setStatusItems(13, {}));
+    advance(2s);
+    desktop.passTime();
+    EXPECT_FALSE(desktop.layoutTable().contains("status:com.example.new::Item-0"));
+    EXPECT_TRUE(desktop.layoutTable().contains("status:com.example.a::Item-0")) << "a1 stayed on the bar";
+    EXPECT_EQ(desktop.nextMoment(), std::nullopt);
+}
+
 TEST_F(SimulatedDesktopMomentsTest, KeyPressesReachTheHotKeyManagerAndMonitorsSeePressesAnywhere) {
     int pressed = 0;
     auto& manager = *platform->hotkeyManager();

@@ -1,0 +1,276 @@
+// The delegate's own actions that several closures share: the panels'
+// refreshes, the layout-folder grant, the login item, the permission guide
+// and its grace delay, the relaunch, and what a profile change made outside
+// the profile editor does.
+#include "Concurrency/TaskContext.h"
+#include "MenuBarCore/Planning/BelowBarList.h"
+#include "MenuBarCore/Planning/SearchList.h"
+#include "MenuBarCore/Support/Localized.h"
+#include "MenuBarCore/Support/Log.h"
+#include "MenuBarSystem/Private/LayoutFolder.h"
+#include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/DefaultsKey.h"
+
+#include <chrono>
+#include <cmath>
+#include <utility>
+
+namespace pellacor::app {
+
+using coordinator::Coordinator;
+using coordinator::OrderOutcome;
+
+namespace {
+
+// Within this long after launch a permission that cannot be read yet may
+// still be the system starting up: the guide waits a little before showing.
+constexpr double permissionGraceWindowSeconds = 60;
+constexpr concurrency::Duration permissionGraceDelay = std::chrono::seconds(8);
+
+bool needsTheFolder(const OrderOutcome& outcome) {
+    return outcome.kind() == OrderOutcome::Kind::needsFolder;
+}
+
+} // namespace
+
+double AppDelegate::uptime() const {
+    return std::chrono::duration<double>(environment_.executor->now().time_since_epoch()).count();
+}
+
+// -- The panels -----------------------------------------------------------------
+
+std::vector<core::BelowBarEntry> AppDelegate::belowBarEntries(const Coordinator& coordinator) {
+    // Applications moved off the bar for the notch show in the panel while the
+    // panel or the fold rescue makes use of the notch handling.
+    std::set<core::AppKey> overflow;
+    if (coordinator.notchOverflowEnabled && (coordinator.belowBarEnabled || coordinator.foldRescueActive())) {
+        overflow = coordinator.currentNotchState().hidden();
+    }
+    return core::BelowBarList::entries(coordinator.pressableItems(), coordinator.currentProfile(),
+                                       coordinator.ownBundleID(), overflow);
+}
+
+std::vector<core::SearchCandidate> AppDelegate::searchCandidates(const Coordinator& coordinator) {
+    return core::SearchList::candidates(coordinator.pressableItems(), coordinator.currentProfile(),
+                                        coordinator.ownBundleID());
+}
+
+void AppDelegate::refreshBelowBar() {
+    if (!coordinator_ || !coordinator_->belowBarShown()) {
+        return;
+    }
+    belowBar_->update(belowBarEntries(*coordinator_));
+}
+
+void AppDelegate::refreshSearch() {
+    if (!coordinator_ || !search_->isOpen()) {
+        return;
+    }
+    search_->update(searchCandidates(*coordinator_));
+}
+
+// -- Profile changes outside the editor ----------------------------------------------
+
+void AppDelegate::profileChanged(const core::Profile& profile, bool fromCoordinator) {
+    if (settingsStore_) {
+        settingsStore_->updateActive(profile);
+    }
+    if (sectionsModel_) {
+        sectionsModel_->setSaveWarning(settingsStore_ ? settingsStore_->warning() : std::nullopt);
+    }
+    if (fromCoordinator) {
+        // The coordinator changed its own profile: the page follows it.
+        if (sectionsModel_ && sectionsModel_->profile() != profile) {
+            sectionsModel_->setProfile(profile);
+            sectionsModel_->rebuild();
+        }
+    } else if (coordinator_) {
+        // The page changed it: the coordinator follows it.
+        coordinator_->setProfile(profile);
+    }
+    refreshBelowBar();
+    refreshSearch();
+}
+
+concurrency::Task<void> AppDelegate::applyOrderFromPage(std::weak_ptr<AppDelegate> weakSelf,
+                                                        std::weak_ptr<Coordinator> weak, bool reordered) {
+    auto coordinator = weak.lock();
+    if (!coordinator) {
+        co_return;
+    }
+    auto order = coordinator->applyOrder(reordered);
+    coordinator.reset();
+    const OrderOutcome outcome = co_await std::move(order);
+    if (!needsTheFolder(outcome)) {
+        co_return;
+    }
+    if (const auto self = weakSelf.lock()) {
+        self->chooseLayoutFolder();
+    }
+}
+
+// -- The layout-folder grant -------------------------------------------------------
+
+void AppDelegate::chooseLayoutFolder() {
+    if (layoutFolderPanelUp_) {
+        return;
+    }
+    layoutFolderPanelUp_ = true;
+    const system::LayoutFolder folder(environment_.platform.fileManager);
+    const LayoutFolderPanel::Request request{
+        .message = core::localized(
+            "アイコンの左右の順番をメニューバーに写すには、最初に1回だけ許可が要ります。開いているフォルダ"
+            "「com.apple.MenuBar」のまま「開く」を押してください。"),
+        .prompt = core::localized("開く"),
+        .directory = folder.url(),
+    };
+    core::Log::app().notice("配置表のフォルダを選ぶ窓を出します");
+    // No settings window yet to put a sheet on: the panel runs modally.
+    environment_.layoutFolderPanel(
+        request, nullptr, [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
+            if (const auto self = weakSelf.lock()) {
+                self->layoutFolderPanelEnded(chosen);
+            }
+        });
+}
+
+void AppDelegate::layoutFolderPanelEnded(const std::optional<std::filesystem::path>& chosen) {
+    layoutFolderPanelUp_ = false;
+    const core::Log log = core::Log::app();
+    if (!chosen) {
+        log.notice("配置表のフォルダを選ぶ窓が取り消されました");
+        if (sectionsModel_) {
+            sectionsModel_->setLayoutFolderNote(
+                core::localized("許可しなかったので、順番はメニューバーに写っていません。もう一度並べ替えると"
+                                "、また窓が出ます。"));
+        }
+        return;
+    }
+    const system::LayoutFolder folder(environment_.platform.fileManager);
+    if (!folder.isLayoutFolder(*chosen)) {
+        log.notice("配置表のフォルダとは違うフォルダが選ばれました");
+        if (sectionsModel_) {
+            sectionsModel_->setLayoutFolderNote(core::localized(
+                "違うフォルダが選ばれました。窓が開いたときのフォルダ「com.apple.MenuBar」のまま"
+                "「開く」を押してください。"));
+        }
+        return;
+    }
+    log.notice("配置表のフォルダが選ばれました");
+    concurrency::spawn(*environment_.executor, applyGrantedOrder(coordinator_), "layout folder granted");
+}
+
+concurrency::Task<void> AppDelegate::applyGrantedOrder(std::weak_ptr<Coordinator> weak) {
+    auto coordinator = weak.lock();
+    if (!coordinator) {
+        co_return;
+    }
+    auto refresh = coordinator->refreshLayoutOrder();
+    coordinator.reset();
+    co_await std::move(refresh);
+    coordinator = weak.lock();
+    if (!coordinator) {
+        co_return;
+    }
+    // The reorder that waited for the folder is carried out now.
+    auto order = coordinator->applyOrder(coordinator->reorderIsWaitingForFolder());
+    coordinator.reset();
+    const OrderOutcome outcome = co_await std::move(order);
+    coordinator = weak.lock();
+    if (coordinator && !needsTheFolder(outcome) && outcome.kind() != OrderOutcome::Kind::skipped) {
+        coordinator->forgetReorderWaitingForFolder();
+    }
+}
+
+// -- The login item ------------------------------------------------------------
+
+void AppDelegate::setLoginItem(bool enabled) {
+    const core::Log log = core::Log::app();
+    if (enabled && !general_->inApplicationsFolder()) {
+        log.error("アプリケーションフォルダの外なので、ログイン時に起動は入れません");
+        general_->setLoginStatus(loginItem_->status());
+        return;
+    }
+    const auto result = loginItem_->setEnabled(enabled);
+    if (result.isUnavailable()) {
+        log.error("ログイン時に起動を{}ませんでした（{}）", enabled ? "入れ" : "切れ",
+                  system::toString(*result.reason()));
+    } else if (result.isOk()) {
+        log.notice("ログイン時に起動を{}にしました（状態 {}）", enabled ? "入" : "切",
+                   system::toString(loginItem_->status()));
+    }
+    const system::LoginItemStatus status = loginItem_->status();
+    general_->setLoginStatus(status);
+    using Status = system::LoginItemStatus;
+    general_->setLoginChangeFailed(enabled ? status != Status::enabled && status != Status::requiresApproval
+                                           : status != Status::notRegistered);
+}
+
+// -- The permission guide --------------------------------------------------------
+
+void AppDelegate::showPermissionGuide() {
+    permissionGuide_->model().setTrusted(coordinator_ ? coordinator_->trusted() : std::nullopt);
+    permissionGuide_->show();
+}
+
+void AppDelegate::permissionWaitChanged(bool waiting) {
+    pendingPermissionGuide_.cancel();
+    pendingPermissionGuide_ = {};
+    if (!waiting) {
+        permissionGuide_->close();
+        return;
+    }
+    const double elapsed = uptime() - launchedAt_;
+    // A restriction has worked before: early in the run the permission may
+    // only not be readable yet.
+    const bool workedBefore = launchPreferences_.defaults.string(DefaultsKey::confirmedOSVersion).has_value();
+    if (workedBefore && elapsed >= 0 && elapsed < permissionGraceWindowSeconds) {
+        core::Log::app().notice("起動の {} 秒後に許可が読めませんでした。少し待ってから案内を出すか決めます",
+                                static_cast<long>(std::trunc(elapsed)));
+        pendingPermissionGuide_ = concurrency::spawn(
+            *environment_.executor, delayedPermissionGuide(weak_from_this(), environment_.sleep),
+            "permission guide");
+        return;
+    }
+    showPermissionGuide();
+}
+
+concurrency::Task<void> AppDelegate::delayedPermissionGuide(std::weak_ptr<AppDelegate> weak,
+                                                            concurrency::Sleep sleep) {
+    co_await sleep(permissionGraceDelay);
+    if (concurrency::isCancelled()) {
+        co_return;
+    }
+    const auto self = weak.lock();
+    if (!self || !self->coordinator_ ||
+        self->coordinator_->baseState() != core::MenuBarState::needsPermission) {
+        co_return;
+    }
+    core::Log::app().notice("待っても許可が読めないので、許可の案内を出します");
+    self->showPermissionGuide();
+}
+
+// -- State, relaunch -----------------------------------------------------------
+
+void AppDelegate::stateDidChange(core::MenuBarState state) {
+    general_->setState(state);
+    general_->setPauseReason(coordinator_ ? coordinator_->currentPauseReason() : std::nullopt);
+}
+
+void AppDelegate::relaunch() {
+    if (isRelaunching_) {
+        return;
+    }
+    isRelaunching_ = true;
+    // Termination's order: the restriction is lifted before the new instance starts.
+    search_->close("司令塔");
+    if (coordinator_) {
+        coordinator_->shutdown();
+    }
+    if (hotkeys_) {
+        hotkeys_->unregisterAll();
+    }
+    places_->relaunch();
+}
+
+} // namespace pellacor::app

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Platform/FileManager.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace pellacor::app {
+
+// The open panel through which the user grants the program the menu bar's
+// layout folder once: it opens in that folder, offers folders only and shows
+// hidden ones. Choosing a folder with the panel's button is the grant; what
+// the program makes of the choice is the application delegate's.
+class LayoutFolderPanel {
+public:
+    // The panel's accessibility identifier.
+    static constexpr const char* identifier = "layout-folder-panel";
+
+    struct Request {
+        std::string message;
+        std::string prompt;
+        std::filesystem::path directory;
+    };
+    // The folder chosen with the prompt button; nothing when the panel was
+    // cancelled or gave no folder.
+    using Completion = std::function<void(std::optional<std::filesystem::path>)>;
+    // Runs one panel: as a sheet on `sheetParent` when one is given (the
+    // completion comes when it ends), else modally (the completion comes
+    // before it returns).
+    using Runner = std::function<void(const Request&, QWidget* sheetParent, Completion)>;
+
+    LayoutFolderPanel() = delete;
+
+    // The real panel, a file dialog of the program's own drawing (so it runs
+    // on any display); a folder chosen in it is granted through `files`.
+    static Runner fileDialog(std::shared_ptr<platform::FileManager> files);
+};
+
+} // namespace pellacor::app

@@ -1,0 +1,567 @@
+#include "MenuBarCore/Planning/OrderPlanner.h"
+#include "ProgramRun.h"
+#include "Support/CoordinatorProbe.h"
+#include "Support/LogCapture.h"
+#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Onboarding/PermissionGuideView.h"
+#include "Trayvane/Panels/BelowBarPanel.h"
+
+#include <gtest/gtest.h>
+
+using namespace pellacor;
+using namespace std::chrono_literals;
+using app::AppDelegate;
+using coordinator::Coordinator;
+using coordinator::CoordinatorProbe;
+using core::AppKey;
+using core::MenuBarState;
+using pellacor::testing::Computer;
+using pellacor::testing::hiddenApp;
+using pellacor::testing::ProgramRun;
+using pellacor::testing::searchKey;
+using Outcome = pellacor::testing::DesktopTime::Outcome;
+
+namespace {
+
+constexpr const char* shownLeft = "com.example.zephyrin";
+constexpr const char* shownRight = "com.example.lanternmeter";
+
+bool guideShown(const AppDelegate& delegate) {
+    return delegate.permissionGuide().window() != nullptr && delegate.permissionGuide().window()->isVisible();
+}
+
+// The latest press the desktop saw of an application's item, with its menu.
+std::optional<platform::SimulatedDesktop::Press> lastPressOf(const ProgramRun& run,
+                                                             const std::string& bundleID) {
+    const auto desktop = run.simulated->desktop();
+    std::optional<platform::SimulatedDesktop::Press> found;
+    for (const auto& press : desktop->presses()) {
+        const auto app = desktop->application(press.processIdentifier);
+        if (app && app->bundleIdentifier == bundleID) {
+            found = press;
+        }
+    }
+    return found;
+}
+
+// A launch with the below-bar switch on, collapsed.
+struct BelowBarRun {
+    Computer computer;
+    ProgramRun run{computer, computer.scenario()};
+
+    BelowBarRun() {
+        computer.defaults(*run.simulated).setBool(app::DefaultsKey::belowBarEnabled, true);
+        run.launch();
+        EXPECT_TRUE(run.reaches(MenuBarState::collapsed));
+    }
+    AppDelegate& delegate() const { return *run.delegate; }
+};
+
+} // namespace
+
+// -- Feature switches ----------------------------------------------------------------
+
+TEST(AppDelegateWiringTest, EverySwitchIsWrittenShownAndLoggedAndReachesTheCoordinator) {
+    const struct {
+        const char* name;
+        std::function<void(bool)> app::GeneralModel::*closure;
+        const char* key;
+        bool (app::GeneralModel::*shown)() const;
+        bool Coordinator::*field;
+        const char* line;
+    } cases[] = {
+        {"hover", &app::GeneralModel::onSetHoverReveal, app::DefaultsKey::hoverRevealEnabled,
+         &app::GeneralModel::hoverReveal, &Coordinator::hoverRevealEnabled,
+         "マウスを乗せて出すを{}にしました"},
+        {"below bar", &app::GeneralModel::onSetBelowBar, app::DefaultsKey::belowBarEnabled,
+         &app::GeneralModel::belowBar, &Coordinator::belowBarEnabled, "下の段を{}にしました"},
+        {"stand-in", &app::GeneralModel::onSetUserSwitcherStandIn,
+         app::DefaultsKey::userSwitcherStandInEnabled, &app::GeneralModel::userSwitcherStandIn,
+         &Coordinator::userSwitcherStandInEnabled, "利用者の切り替えの代わりのアイコンを{}にしました"},
+        {"drag sort", &app::GeneralModel::onSetDragSort, app::DefaultsKey::dragSortEnabled,
+         &app::GeneralModel::dragSort, &Coordinator::dragSortEnabled,
+         "⌘ドラッグで区画を変えるを{}にしました"},
+        {"notch", &app::GeneralModel::onSetNotchOverflow, app::DefaultsKey::notchOverflowEnabled,
+         &app::GeneralModel::notchOverflow, &Coordinator::notchOverflowEnabled,
+         "入りきらないアプリを下の段へを{}にしました"},
+    };
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    auto& general = delegate.general();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool on : {true, false, false}) {
+            const pellacor::testing::LogCapture log;
+            int told = 0;
+            const auto token = general.observers.add([&](app::GeneralModel::Property) { ++told; });
+            const bool before = (general.*c.shown)();
+            (general.*c.closure)(on);
+            general.observers.remove(token);
+            EXPECT_EQ(computer.defaults(*run.simulated).boolValue(c.key), std::optional(on)) << "written";
+            EXPECT_EQ((general.*c.shown)(), on);
+            EXPECT_EQ(told, before != on ? 1 : 0) << "the page is told only of a change";
+            EXPECT_EQ(run.coordinator().*c.field, on);
+            EXPECT_TRUE(log.contains("app", fmt::format(fmt::runtime(c.line), on ? "入" : "切")))
+                << "logged, changed or not";
+        }
+    }
+}
+
+TEST(AppDelegateWiringTest, ASwitchSetToTheValueItHoldsCallsNoReaction) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    auto& coordinator = run.coordinator();
+    ASSERT_TRUE(CoordinatorProbe::isDragWatchRunning(coordinator));
+
+    // The field turned off behind the switch's back, its reaction not run:
+    // the watch still runs. Switching it off now changes no field, so the
+    // watch is not stopped either; switching it on and off again does.
+    coordinator.dragSortEnabled = false;
+    delegate.general().onSetDragSort(false);
+    run.time->settle();
+    EXPECT_TRUE(CoordinatorProbe::isDragWatchRunning(coordinator)) << "no reaction for an unchanged field";
+    EXPECT_EQ(computer.defaults(*run.simulated).boolValue(app::DefaultsKey::dragSortEnabled),
+              std::optional(false));
+    delegate.general().onSetDragSort(true);
+    delegate.general().onSetDragSort(false);
+    run.time->settle();
+    EXPECT_FALSE(CoordinatorProbe::isDragWatchRunning(coordinator));
+}
+
+TEST(AppDelegateWiringTest, SwitchingTheBelowBarOffWhileShownClosesThePanelBeforeTheNotchIsJudged) {
+    BelowBarRun launched;
+    auto& run = launched.run;
+    auto& delegate = launched.delegate();
+    run.clickControl();
+    ASSERT_TRUE(delegate.belowBar().isOpen()) << "a click opens the panel";
+    ASSERT_TRUE(run.coordinator().belowBarShown());
+
+    // An application held off the bar for the notch: with the panel off the
+    // notch handling ends and brings it back, which the hook sees.
+    CoordinatorProbe::notchState(run.coordinator()).overflow = {AppKey(hiddenApp)};
+    std::vector<std::string> seen;
+    run.coordinator().onNotchOverflowChange = [&](const std::set<AppKey>&) {
+        seen.emplace_back(delegate.belowBar().isOpen() ? "open" : "closed");
+        seen.emplace_back(run.coordinator().belowBarShown() ? "shown" : "not shown");
+    };
+    const pellacor::testing::LogCapture log;
+    delegate.general().onSetBelowBar(false);
+    run.time->settle();
+    EXPECT_EQ(seen, (std::vector<std::string>{"closed", "not shown"}))
+        << "the panel closed before the notch handling was judged again";
+    EXPECT_FALSE(delegate.belowBar().panel()->isVisible());
+    EXPECT_EQ(log.messages("app").back(), "下の段を切にしました");
+
+    // Switching it on again does not open it.
+    delegate.general().onSetBelowBar(true);
+    run.time->settle();
+    EXPECT_FALSE(delegate.belowBar().isOpen());
+}
+
+// -- The panels ----------------------------------------------------------------------
+
+TEST(AppDelegateWiringTest, ACellOfTheBelowBarPanelOpensThatHiddenItemsMenu) {
+    BelowBarRun launched;
+    auto& run = launched.run;
+    auto& delegate = launched.delegate();
+    run.clickControl();
+    ASSERT_TRUE(delegate.belowBar().isOpen());
+    EXPECT_EQ(run.state(), MenuBarState::collapsed) << "the panel instead of a reveal";
+    const auto& entries = delegate.belowBar().entries();
+    const auto entry = std::find_if(entries.begin(), entries.end(),
+                                    [](const core::BelowBarEntry& e) { return e.bundleID == hiddenApp; });
+    ASSERT_NE(entry, entries.end());
+    EXPECT_FALSE(run.onBar(hiddenApp));
+
+    delegate.belowBar().onPress(*entry);
+    ASSERT_EQ(run.time->runUntil(
+                  [&] {
+                      const auto press = lastPressOf(run, hiddenApp);
+                      return press && press->menu;
+                  },
+                  10s),
+              Outcome::done)
+        << "the item's menu opened";
+    EXPECT_FALSE(delegate.belowBar().isOpen()) << "closed for the press";
+}
+
+TEST(AppDelegateWiringTest, TheSearchPanelPressesTheItemItFinds) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    run.pressKey(searchKey);
+    ASSERT_TRUE(delegate.search().isOpen());
+    const auto& candidates = delegate.search().model().candidates();
+    const auto found = std::find_if(candidates.begin(), candidates.end(), [](const core::SearchCandidate& c) {
+        return c.entry.bundleID == hiddenApp;
+    });
+    ASSERT_NE(found, candidates.end());
+    delegate.search().onPress(found->entry);
+    EXPECT_EQ(run.time->runUntil(
+                  [&] {
+                      const auto press = lastPressOf(run, hiddenApp);
+                      return press && press->menu;
+                  },
+                  10s),
+              Outcome::done);
+}
+
+TEST(AppDelegateWiringTest, TheOverflowChangeRefreshesThePanelOnlyWhileItIsShown) {
+    BelowBarRun launched;
+    auto& run = launched.run;
+    auto& delegate = launched.delegate();
+    run.clickControl();
+    ASSERT_TRUE(delegate.belowBar().isOpen());
+    const auto listed = [&] {
+        const auto& entries = delegate.belowBar().entries();
+        return std::any_of(entries.begin(), entries.end(),
+                           [](const core::BelowBarEntry& e) { return e.bundleID == hiddenApp; });
+    };
+    ASSERT_TRUE(listed());
+
+    // The application is shown now, as far as the coordinator's profile goes.
+    core::Profile profile = run.coordinator().currentProfile();
+    profile.assign(AppKey(hiddenApp), core::Section::shown);
+    CoordinatorProbe::profile(run.coordinator()) = profile;
+    run.coordinator().onNotchOverflowChange({});
+    EXPECT_FALSE(listed()) << "refreshed while shown";
+
+    delegate.belowBar().close();
+    CoordinatorProbe::setBelowBarShown(run.coordinator(), false);
+    profile.assign(AppKey(hiddenApp), core::Section::hidden);
+    CoordinatorProbe::profile(run.coordinator()) = profile;
+    run.coordinator().onNotchOverflowChange({AppKey("com.example.anything")});
+    EXPECT_FALSE(listed()) << "not refreshed while closed";
+}
+
+TEST(AppDelegateWiringTest, ItemsReadPrefetchOnlyTheIconsOfApplicationsNotApple) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    const auto& icons = delegate.icons()->images();
+    EXPECT_TRUE(icons.contains(hiddenApp));
+    for (const auto& [bundleID, image] : icons) {
+        EXPECT_FALSE(bundleID.starts_with("com.apple.")) << bundleID;
+    }
+}
+
+// -- Profiles ----------------------------------------------------------------------
+
+TEST(AppDelegateWiringTest, WhatTheCoordinatorAdoptsIsSavedAndShownOnTheSectionsPage) {
+    const Computer computer;
+    {
+        ProgramRun run(computer, computer.scenario());
+        auto& delegate = run.launch();
+        ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+        const auto adopted = delegate.settingsStore()->activeProfile();
+        EXPECT_TRUE(adopted.sections.contains(AppKey(hiddenApp))) << "new owners saved through the store";
+        EXPECT_EQ(delegate.sectionsModel()->profile(), run.coordinator().currentProfile());
+        EXPECT_FALSE(delegate.sectionsModel()->items().empty()) << "the page is fed every read";
+    }
+    ProgramRun again(computer, computer.scenario());
+    again.launch();
+    EXPECT_TRUE(again.coordinator().currentProfile().sections.contains(AppKey(hiddenApp)))
+        << "the next launch starts from the saved profile";
+}
+
+// -- The layout-folder grant -------------------------------------------------------------
+
+TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedForIt) {
+    const struct {
+        const char* name;
+        std::function<std::optional<std::filesystem::path>(const Computer&, const std::filesystem::path&)>
+            choose;
+        bool granted;
+        std::optional<std::string> note;
+    } cases[] = {
+        {"the folder", [](const Computer&, const std::filesystem::path& f) { return std::optional(f); }, true,
+         std::nullopt},
+        {"with a trailing slash",
+         [](const Computer&, const std::filesystem::path& f) { return std::optional(f / ""); }, true,
+         std::nullopt},
+        {"through a link",
+         [](const Computer& computer, const std::filesystem::path& f) {
+             const auto link = computer.folder / "menu-bar-link";
+             std::filesystem::create_directory_symlink(f, link);
+             return std::optional(link);
+         },
+         true, std::nullopt},
+        {"another folder",
+         [](const Computer&, const std::filesystem::path& f) { return std::optional(f.parent_path()); },
+         false,
+         "違うフォルダが選ばれました。窓が開いたときのフォルダ「com.apple."
+         "MenuBar」のまま「開く」を押してください。"},
+        {"cancelled", [](const Computer&, const std::filesystem::path&) { return std::nullopt; }, false,
+         "許可しなかったので、順番はメニューバーに写っていません。もう一度並べ替えると、また窓が出ます。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Computer computer;
+        std::vector<std::pair<app::LayoutFolderPanel::Request, app::LayoutFolderPanel::Completion>> panels;
+        ProgramRun run(computer, computer.scenario(), [&](AppDelegate::Environment& environment) {
+            environment.layoutFolderPanel = [&](const app::LayoutFolderPanel::Request& request,
+                                                QWidget* parent,
+                                                app::LayoutFolderPanel::Completion completion) {
+                EXPECT_EQ(parent, nullptr) << "no settings window: modal";
+                panels.emplace_back(request, std::move(completion));
+            };
+        });
+        auto& delegate = run.launch();
+        ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+        ASSERT_FALSE(run.simulated->desktop()->isMenuBarContainerGranted());
+
+        // The page's reorder: two applications shown, the second one first.
+        core::Profile profile = delegate.sectionsModel()->profile();
+        profile.assign(AppKey(shownLeft), core::Section::shown);
+        profile.assign(AppKey(shownRight), core::Section::shown);
+        profile.order = {AppKey(shownLeft), AppKey(shownRight)};
+        delegate.sectionsModel()->onReorder(profile);
+        run.time->settle();
+        ASSERT_EQ(panels.size(), 1U) << "the order needs the folder: the panel is up";
+        EXPECT_TRUE(run.coordinator().reorderIsWaitingForFolder());
+        const auto folder = computer.folder / "home/Library/Group Containers/com.apple.MenuBar";
+        EXPECT_EQ(panels.front().first.directory, folder);
+        EXPECT_EQ(panels.front().first.prompt, "開く");
+
+        const pellacor::testing::LogCapture log;
+        delegate.chooseLayoutFolder();
+        EXPECT_EQ(panels.size(), 1U) << "one panel at a time";
+        EXPECT_TRUE(log.messages("app").empty());
+        // The user takes a while to choose; meanwhile the menu bar has recorded
+        // the items that showed up without a key (the program's own among them).
+        ASSERT_TRUE(run.time->runFor(5s) == Outcome::done);
+
+        // What the system's panel does with the choice: it grants it.
+        const auto chosen = c.choose(computer, folder);
+        if (chosen) {
+            run.simulated->fileManager()->userChoseFolder(*chosen);
+        }
+        panels.front().second(chosen);
+        ASSERT_TRUE(run.time->runFor(3s) == Outcome::done);
+        EXPECT_FALSE(delegate.isLayoutFolderPanelUp());
+        EXPECT_EQ(delegate.sectionsModel()->layoutFolderNote(), c.note);
+        EXPECT_EQ(run.coordinator().reorderIsWaitingForFolder(), !c.granted);
+        if (c.granted) {
+            EXPECT_TRUE(log.contains("app", "配置表のフォルダが選ばれました"));
+            const auto order = core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
+                                                                std::string(core::bundleIdentifier));
+            const auto left = std::find(order.begin(), order.end(), AppKey(shownLeft));
+            const auto right = std::find(order.begin(), order.end(), AppKey(shownRight));
+            ASSERT_NE(left, order.end());
+            ASSERT_NE(right, order.end());
+            EXPECT_LT(left, right) << "the bar follows the profile's order";
+            EXPECT_EQ(delegate.sectionsModel()->layoutOrder(), std::optional(order))
+                << "the page sees the bar";
+        }
+    }
+}
+
+// -- The permission guide -------------------------------------------------------------
+
+TEST(AppDelegateWiringTest, ThePermissionWaitGivesTheSystemAMomentEarlyInARunThatWorkedBefore) {
+    const struct {
+        const char* name;
+        bool confirmedBefore;
+        concurrency::Duration enteredAt;
+        bool waits;
+    } cases[] = {
+        {"59 s after launch", true, 59s, true},
+        {"60 s after launch", true, 60s, false},
+        {"never worked before", false, 5s, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Computer computer;
+        platform::Scenario scenario = computer.scenario();
+        scenario.accessibilityTrusted = false;
+        ProgramRun run(computer, scenario);
+        if (c.confirmedBefore) {
+            computer.defaults(*run.simulated).setString(app::DefaultsKey::confirmedOSVersion, "15.1.0");
+        }
+        const auto launched = run.executor.now();
+        auto& delegate = run.launch();
+        ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
+        ASSERT_EQ(run.time->runFor(launched + c.enteredAt - run.executor.now()), Outcome::done);
+        delegate.permissionGuide().close();
+        const pellacor::testing::LogCapture log;
+        run.coordinator().onPermissionWaitChange(true);
+        if (!c.waits) {
+            EXPECT_TRUE(guideShown(delegate)) << "at once";
+            continue;
+        }
+        EXPECT_FALSE(guideShown(delegate));
+        EXPECT_TRUE(log.contains(
+            "app", "起動の 59 秒後に許可が読めませんでした。少し待ってから案内を出すか決めます"));
+        EXPECT_EQ(run.time->runFor(7900ms), Outcome::done);
+        EXPECT_FALSE(guideShown(delegate));
+        EXPECT_EQ(run.time->runFor(100ms), Outcome::done);
+        EXPECT_TRUE(guideShown(delegate)) << "still without the permission after 8 s";
+        EXPECT_TRUE(log.contains("app", "待っても許可が読めないので、許可の案内を出します"));
+    }
+}
+
+TEST(AppDelegateWiringTest, LeavingTheWaitCancelsTheDelayedGuideAndClosesTheWindow) {
+    const Computer computer;
+    platform::Scenario scenario = computer.scenario();
+    scenario.accessibilityTrusted = false;
+    ProgramRun run(computer, scenario);
+    computer.defaults(*run.simulated).setString(app::DefaultsKey::confirmedOSVersion, "15.1.0");
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
+    EXPECT_TRUE(delegate.isPermissionGuidePending()) << "the coordinator's own wait, early in the run";
+    EXPECT_FALSE(guideShown(delegate));
+
+    // Granted within the 8 s: the guide never comes.
+    run.simulated->accessibility()->setTrusted(true);
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed, 7s));
+    EXPECT_FALSE(delegate.isPermissionGuidePending());
+    EXPECT_EQ(run.time->runFor(10s), Outcome::done);
+    EXPECT_FALSE(guideShown(delegate));
+
+    // Shown, then left: the window closes.
+    delegate.showPermissionGuide();
+    ASSERT_TRUE(guideShown(delegate));
+    EXPECT_EQ(delegate.permissionGuide().model().trusted(), std::optional(true));
+    run.coordinator().onPermissionWaitChange(false);
+    EXPECT_FALSE(guideShown(delegate));
+}
+
+// -- The login item, the state, the relaunch, the switch to the login window -------------
+
+TEST(AppDelegateWiringTest, TheLoginItemSwitchShowsWhatTheSystemAnswered) {
+    using Status = system::LoginItemStatus;
+    const struct {
+        const char* name;
+        bool inApplications;
+        std::optional<std::int64_t> registerError;
+        bool on;
+        Status status;
+        bool failed;
+        std::string line;
+    } cases[] = {
+        {"on", true, std::nullopt, true, Status::enabled, false,
+         "ログイン時に起動を入にしました（状態 enabled）"},
+        {"off", true, std::nullopt, false, Status::notRegistered, false,
+         "ログイン時に起動を切にしました（状態 notRegistered）"},
+        {"refused by the system", true, 22, true, Status::notRegistered, true,
+         "ログイン時に起動を入れませんでした（systemError(22)）"},
+        {"outside the Applications folder", false, std::nullopt, true, Status::notRegistered, false,
+         "アプリケーションフォルダの外なので、ログイン時に起動は入れません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Computer computer;
+        platform::Scenario scenario = computer.scenario();
+        scenario.loginItem.registerError = c.registerError;
+        ProgramRun run(computer, scenario, [&](AppDelegate::Environment& environment) {
+            if (!c.inApplications) {
+                environment.bundleURL = computer.folder / "disk/Users/aoi/Downloads/Pellacor.app";
+            }
+        });
+        // The default of the first launch is not what this looks at.
+        computer.defaults(*run.simulated).setBool(app::DefaultsKey::loginItemDefaultApplied, true);
+        auto& delegate = run.launch();
+        const pellacor::testing::LogCapture log;
+        delegate.general().onSetLoginItem(c.on);
+        EXPECT_EQ(delegate.general().loginStatus(), c.status);
+        EXPECT_EQ(delegate.general().loginChangeFailed(), c.failed);
+        EXPECT_TRUE(log.contains("app", c.line)) << fmt::format("{}", fmt::join(log.messages("app"), "\n"));
+    }
+}
+
+TEST(AppDelegateWiringTest, TheGeneralPageFollowsTheStateAndItsPauseAndResumeButtons) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    auto& general = delegate.general();
+    EXPECT_EQ(general.state(), MenuBarState::collapsed);
+    EXPECT_EQ(general.trusted(), std::optional(true));
+    EXPECT_TRUE(general.inApplicationsFolder());
+    EXPECT_EQ(general.loginStatus(), system::LoginItemStatus::enabled) << "after the first launch's default";
+
+    general.onResume();
+    run.time->settle();
+    EXPECT_EQ(run.state(), MenuBarState::collapsed) << "resume does nothing unless paused";
+    general.onPause();
+    run.time->settle();
+    EXPECT_EQ(general.state(), MenuBarState::paused);
+    EXPECT_EQ(general.pauseReason(), std::optional(coordinator::PauseReason::manual()));
+    general.onResume();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    EXPECT_EQ(general.pauseReason(), std::nullopt);
+}
+
+TEST(AppDelegateWiringTest, TheRelaunchShutsDownInTerminationsOrderOnceAndThenEnds) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    std::vector<std::string> started;
+    run.simulated->workspaceOpener()->setProgramStarter([&]() -> std::optional<std::int64_t> {
+        started.push_back(run.simulated->desktop()->restriction() ? "restricted" : "lifted");
+        return std::nullopt;
+    });
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    run.pressKey(searchKey);
+    ASSERT_TRUE(delegate.search().isOpen());
+
+    const pellacor::testing::LogCapture log;
+    delegate.permissionGuide().model().relaunch();
+    delegate.relaunch();
+    run.time->settle();
+    EXPECT_TRUE(delegate.isRelaunching());
+    EXPECT_EQ(started, std::vector<std::string>{"lifted"}) << "one new instance, after the restriction went";
+    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_TRUE(run.coordinator().hasShutDown());
+    EXPECT_TRUE(run.simulated->hotkeyManager()->registeredHotKeys().empty());
+    EXPECT_EQ(run.quits, 1) << "then this one ends";
+    EXPECT_EQ(log.messages("app").front(), "検索の窓を閉じました（司令塔）");
+}
+
+TEST(AppDelegateWiringTest, TheSwitchToTheLoginWindowIsLoggedAsItEnds) {
+    const struct {
+        const char* name;
+        bool available;
+        std::int32_t result;
+        std::string line;
+    } cases[] = {
+        {"switched", true, 0, "ログインウインドウへ切り替えました"},
+        {"refused", true, 5, "ログインウインドウへ切り替えられませんでした（systemError(5)）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Computer computer;
+        platform::Scenario scenario = computer.scenario();
+        scenario.loginWindow = {c.available, c.result};
+        ProgramRun run(computer, scenario);
+        auto& delegate = run.launch();
+        const pellacor::testing::LogCapture log;
+        delegate.controlItem()->onSwitchUser();
+        run.time->settle();
+        EXPECT_TRUE(log.contains("app", c.line));
+    }
+}
+
+TEST(AppDelegateWiringTest, TheControlItemsProfileMenuSwitchesThroughTheEditor) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    ASSERT_TRUE(delegate.profileEditor()->edit(
+        true, "追加", [](core::StoredState& state) { return state.addProfile("仕事").has_value(); }));
+    const auto choices = delegate.controlItem()->profileChoices();
+    ASSERT_EQ(choices.size(), 2U);
+    EXPECT_FALSE(delegate.controlItem()->profileIsAutomatic()) << "no rule in force";
+    const auto other =
+        std::find_if(choices.begin(), choices.end(), [](const auto& c) { return !c.isActive; });
+    delegate.controlItem()->onSwitchProfile(other->id);
+    run.time->settle();
+    EXPECT_EQ(run.coordinator().currentProfile().id(), other->id);
+    EXPECT_EQ(delegate.sectionsModel()->profile().id(), other->id);
+}

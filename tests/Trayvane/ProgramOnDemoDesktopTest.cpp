@@ -1,0 +1,209 @@
+// The program on the demo desktop, used as a person uses it: clicks on the
+// desktop view and on the panels' cells, keys typed into the view and the
+// panels, and the real folder dialog answered with its own button.
+#include "DemoDesktop/DesktopView.h"
+#include "MenuBarCore/Planning/OrderPlanner.h"
+#include "Platform/Simulated/MenuBarLayoutFile.h"
+#include "ProgramOnDesktop.h"
+#include "ProgramRun.h"
+#include "Support/LogCapture.h"
+#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/Panels/BelowBarCell.h"
+#include "Trayvane/Panels/BelowBarPanel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace pellacor;
+using namespace std::chrono_literals;
+using core::AppKey;
+using core::MenuBarState;
+using pellacor::testing::Computer;
+using pellacor::testing::hiddenApp;
+using pellacor::testing::ProgramRun;
+using Outcome = pellacor::testing::DesktopTime::Outcome;
+
+namespace {
+
+// One launch of the program with the desktop view drawing its simulated
+// desktop; the program's panels are placed through the view.
+struct OnDesktop {
+    Computer computer;
+    ProgramRun run{computer, computer.scenario()};
+    demo::DesktopView view{run.simulated};
+
+    OnDesktop() {
+        view.resize(view.sizeHint());
+        view.show();
+        run.environment.place = [this](core::Point topDown) { return view.globalPosition(topDown); };
+    }
+    app::AppDelegate& launch() {
+        auto& delegate = run.launch();
+        EXPECT_TRUE(run.reaches(MenuBarState::collapsed));
+        view.refresh();
+        return delegate;
+    }
+
+    static void click(QWidget& widget, QPointF at) {
+        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&widget, &event);
+        }
+    }
+    static void key(QWidget* to, int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                    const QString& text = {}) {
+        ASSERT_NE(to, nullptr);
+        QKeyEvent press(QEvent::KeyPress, code, modifiers, text);
+        QApplication::sendEvent(to, &press);
+    }
+    void clickControlItem() {
+        click(view, pellacor::testing::controlItemRect(*run.simulated, view).center());
+        run.time->settle();
+    }
+
+    // The menu of the application's item that the latest press opened, once it is open.
+    std::optional<platform::SimulatedDesktop::Window> openMenuOf(const std::string& bundleID) const {
+        const auto desktop = run.simulated->desktop();
+        const auto app = desktop->runningApplication(bundleID);
+        if (!app) {
+            return std::nullopt;
+        }
+        for (const auto& window : desktop->windows()) {
+            if (window.ownerProcessIdentifier == app->processIdentifier &&
+                window.layer == platform::SimulatedDesktop::menuLayer) {
+                return window;
+            }
+        }
+        return std::nullopt;
+    }
+    bool menuOpens(const std::string& bundleID) {
+        return run.time->runUntil([&] { return openMenuOf(bundleID).has_value(); }, 15s) == Outcome::done;
+    }
+
+    // The applications on the bar from left to right, each once, without the
+    // program itself and Apple's.
+    std::vector<std::string> barOrder() const {
+        std::vector<std::string> order;
+        for (const auto& placed : run.simulated->desktop()->menuBarItems()) {
+            const auto& owner = placed.ownerBundleIdentifier;
+            if (owner && !owner->starts_with("com.apple.") && *owner != core::bundleIdentifier &&
+                std::find(order.begin(), order.end(), *owner) == order.end()) {
+                order.push_back(*owner);
+            }
+        }
+        return order;
+    }
+};
+
+} // namespace
+
+TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACellOpensThatItemsMenu) {
+    OnDesktop desktop;
+    // Set before launch, as the README tells: the program reads it at start-up.
+    desktop.computer.defaults(*desktop.run.simulated).setBool(app::DefaultsKey::belowBarEnabled, true);
+    auto& delegate = desktop.launch();
+    ASSERT_FALSE(desktop.run.onBar(hiddenApp));
+
+    desktop.clickControlItem();
+    auto* panel = delegate.belowBar().panel();
+    ASSERT_TRUE(panel != nullptr && panel->isVisible()) << "the click opened the panel";
+    EXPECT_EQ(desktop.run.state(), MenuBarState::collapsed) << "instead of revealing";
+    auto* cell = panel->findChild<app::BelowBarCell*>(QString("belowbar:") + hiddenApp + "#0");
+    ASSERT_NE(cell, nullptr);
+
+    OnDesktop::click(*cell, QRectF(cell->rect()).center());
+    EXPECT_TRUE(desktop.menuOpens(hiddenApp)) << "that hidden item's menu opened";
+    EXPECT_FALSE(delegate.belowBar().isOpen());
+}
+
+TEST(ProgramOnDemoDesktopTest, TheSearchHotKeyOpensThePanelAndTypingAndReturnPressTheItem) {
+    OnDesktop desktop;
+    auto& delegate = desktop.launch();
+
+    // ⌃⇧F on the desktop's keyboard.
+    desktop.view.setFocus();
+    OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
+    desktop.run.time->settle();
+    ASSERT_TRUE(delegate.search().isOpen());
+
+    for (const QChar character : QString("fern")) {
+        OnDesktop::key(QApplication::focusWidget(), 0, Qt::NoModifier, QString(character));
+    }
+    EXPECT_EQ(delegate.search().model().query(), "fern");
+    OnDesktop::key(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(delegate.search().isOpen()) << "closed for the press";
+    EXPECT_TRUE(desktop.menuOpens(hiddenApp)) << "the found item was pressed";
+
+    // The hot key again while it is open closes it.
+    OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
+    desktop.run.time->settle();
+    ASSERT_TRUE(delegate.search().isOpen());
+    const pellacor::testing::LogCapture log;
+    OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
+    desktop.run.time->settle();
+    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_TRUE(log.contains("app", "検索の窓を閉じました（ホットキー）"));
+}
+
+TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBarFollowTheProfile) {
+    constexpr const char* left = "com.example.zephyrin";
+    constexpr const char* right = "com.example.lanternmeter";
+    OnDesktop desktop;
+    auto& run = desktop.run;
+    auto& delegate = desktop.launch();
+    // The sections page moves both into the shown section; a while later the
+    // menu bar has recorded every item it shows.
+    core::Profile profile = delegate.sectionsModel()->profile();
+    profile.assign(AppKey(left), core::Section::shown);
+    profile.assign(AppKey(right), core::Section::shown);
+    delegate.sectionsModel()->onChange(profile);
+    ASSERT_EQ(run.time->runFor(5s), Outcome::done);
+    const auto before = desktop.barOrder();
+    ASSERT_LT(std::find(before.begin(), before.end(), right), std::find(before.begin(), before.end(), left))
+        << "the bar starts in the other order";
+
+    // The dialog is answered as a person would: "開く" in the folder it opened in.
+    const auto folder = desktop.computer.folder / "home/Library/Group Containers/com.apple.MenuBar";
+    std::string openedIn;
+    bool answered = false;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* panel = QApplication::activeModalWidget();
+        ASSERT_NE(panel, nullptr) << "the dialog is up, modally";
+        ASSERT_EQ(panel->objectName(), app::LayoutFolderPanel::identifier);
+        auto* chooser = panel->findChild<QFileDialog*>("layout-folder-chooser");
+        ASSERT_NE(chooser, nullptr);
+        openedIn = chooser->directory().absolutePath().toStdString();
+        for (auto* button : chooser->findChildren<QPushButton*>()) {
+            if (button->text() == "開く") {
+                answered = true;
+                button->click();
+                return;
+            }
+        }
+        chooser->reject();
+    });
+    // The sections page's reorder: the first one further left.
+    profile.order = {AppKey(left), AppKey(right)};
+    delegate.sectionsModel()->onReorder(profile);
+    ASSERT_EQ(run.time->runFor(3s), Outcome::done);
+
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(openedIn, folder.string());
+    EXPECT_TRUE(run.simulated->desktop()->isMenuBarContainerGranted()) << "choosing it granted it";
+    EXPECT_FALSE(run.coordinator().reorderIsWaitingForFolder());
+    desktop.view.refresh();
+    const auto after = desktop.barOrder();
+    EXPECT_LT(std::find(after.begin(), after.end(), left), std::find(after.begin(), after.end(), right))
+        << "the bar follows the profile's order";
+    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
+              std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
+                                                             std::string(core::bundleIdentifier))));
+}
