@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <unistd.h>
@@ -100,19 +101,25 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
         SCOPED_TRACE(saver.name);
         TempDir dir;
         const auto file = dir / saver.fileName;
-        // Kills fall within the child's first few saves, whatever this build's speed.
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(saver.save(file, 1));
-        ASSERT_TRUE(saver.save(file, 0));
-        const auto span =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
-                .count() *
-            2;
+        // Kills fall within the child's first few saves, whatever this build's
+        // speed and however busy the machine is now: the span follows the
+        // latest save's time (a loaded disk makes a save many times slower).
+        const auto timed = [&](int document) {
+            const auto start = std::chrono::steady_clock::now();
+            const bool saved = saver.save(file, document);
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start);
+            return saved ? std::optional(took.count()) : std::nullopt;
+        };
+        ASSERT_TRUE(timed(1));
+        const auto first = timed(0);
+        ASSERT_TRUE(first);
+        std::int64_t span = *first * 4;
         int leftovers = 0;
         for (int trial = 0; trial < trials; ++trial) {
             // The child saves the two documents by turns until it is killed.
             const auto delay = std::chrono::microseconds(
-                std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 5000))(random));
+                std::uniform_int_distribution<std::int64_t>(0, std::min<std::int64_t>(span, 50'000))(random));
             ASSERT_TRUE(ForkedChild::killAfter([&] { saver.save(file, 1); },
                                                [&] {
                                                    for (int i = 0; i < 100'000; ++i) {
@@ -124,7 +131,9 @@ TEST(AtomicSaveTest, AKilledSaveLeavesTheOldOrTheNewFileAndTheNextSaveLeavesNoTe
             const int found = saver.stored(file);
             ASSERT_TRUE(found == 0 || found == 1) << "trial " << trial << ": neither document";
             leftovers += TempDir::entries(dir.path()).size() > 1 ? 1 : 0;
-            ASSERT_TRUE(saver.save(file, found));
+            const auto again = timed(found);
+            ASSERT_TRUE(again);
+            span = *again * 4;
             ASSERT_EQ(TempDir::entries(dir.path()), std::vector<std::string>{saver.fileName})
                 << "trial " << trial << ": a temporary is left after the next save";
             ASSERT_EQ(saver.stored(file), found);

@@ -11,6 +11,8 @@ namespace pellacor::testing {
 // The presser. Unscripted presses answer `outcome`.
 class FakeItemPresser final : public system::ItemPressing {
 public:
+    ~FakeItemPresser() override;
+
     explicit FakeItemPresser(concurrency::MainExecutor& executor)
         : presses(executor), systemPresses(executor) {}
 

@@ -23,6 +23,8 @@ namespace pellacor::testing {
 // their own scripts and can be held and released in any order.
 class FakeItemReader final : public system::ItemReading {
 public:
+    ~FakeItemReader() override;
+
     explicit FakeItemReader(concurrency::MainExecutor& executor) : allReads(executor), executor_(executor) {}
 
     std::vector<core::ItemSnapshot> items;

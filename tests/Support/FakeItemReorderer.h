@@ -15,6 +15,8 @@ namespace pellacor::testing {
 // `folderGranted` false every unscripted call answers `layoutFolderNotGranted`.
 class FakeItemReorderer final : public system::ItemReordering {
 public:
+    ~FakeItemReorderer() override;
+
     using Result = system::SystemResult<core::LayoutTable>;
 
     explicit FakeItemReorderer(concurrency::MainExecutor& executor)

@@ -19,6 +19,8 @@ namespace pellacor::testing {
 // every read it judged.
 class FakeHealthCheck final : public system::HealthChecking {
 public:
+    ~FakeHealthCheck() override;
+
     system::HealthReport report;
     mutable std::deque<system::HealthReport> reports;
     mutable std::vector<system::ItemReading::Result> judged;
@@ -38,6 +40,8 @@ public:
 
 class FakeTrustCheck final : public system::AccessibilityTrustChecking {
 public:
+    ~FakeTrustCheck() override;
+
     bool trusted = true;
     FakeCallLog log;
 
@@ -74,6 +78,8 @@ private:
 
 class FakePointerSensor final : public system::PointerSensing {
 public:
+    ~FakePointerSensor() override;
+
     ScriptedSamples<system::PointerSample> samples;
     FakeCallLog log;
 
@@ -87,6 +93,8 @@ public:
 // so a test (or a check it holds) can open a menu at any moment.
 class FakeHoverSensor final : public system::HoverSensing {
 public:
+    ~FakeHoverSensor() override;
+
     explicit FakeHoverSensor(concurrency::MainExecutor& executor) : spaceChecks(executor) {}
 
     ScriptedSamples<system::HoverSample> samples;

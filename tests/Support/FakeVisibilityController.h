@@ -14,6 +14,8 @@ namespace pellacor::testing {
 // `ok` answer puts its plan in force, and a removal lifts whatever is in force.
 class FakeVisibilityController final : public system::VisibilityControlling {
 public:
+    ~FakeVisibilityController() override;
+
     using Result = system::SystemResult<core::VisibilityPlan>;
 
     explicit FakeVisibilityController(concurrency::MainExecutor& executor) : replies(executor) {}

@@ -50,6 +50,8 @@ private:
 
 class FakeAppActivityWatcher final : public system::AppActivityWatching {
 public:
+    ~FakeAppActivityWatcher() override;
+
     std::set<std::string> running;
     FakeCallLog log;
     FakeWatch<EventHandler> watch{log};
@@ -68,6 +70,8 @@ public:
 
 class FakeCaptureUseWatcher final : public system::CaptureUseWatching {
 public:
+    ~FakeCaptureUseWatcher() override;
+
     system::CaptureUse use;
     FakeCallLog log;
     FakeWatch<ChangeHandler> watch{log};
@@ -93,6 +97,8 @@ public:
 
 class FakeDragWatcher final : public system::MenuBarDragWatching {
 public:
+    ~FakeDragWatcher() override;
+
     FakeCallLog log;
     FakeWatch<Handler> watch{log};
 
@@ -105,6 +111,8 @@ public:
 
 class FakeScreenSensor final : public system::ScreenSensing {
 public:
+    ~FakeScreenSensor() override;
+
     std::vector<core::NotchPlanner::Screen> attached;
     FakeCallLog log;
     FakeWatch<std::function<void()>> watch{log};

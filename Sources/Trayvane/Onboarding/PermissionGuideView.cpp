@@ -5,6 +5,7 @@
 #include "Trayvane/Onboarding/SymbolView.h"
 #include "Trayvane/Theme/AppButton.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
 #include <QHBoxLayout>
@@ -21,12 +22,8 @@ using core::localized;
 
 namespace {
 
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
 QLabel* wrapping(const std::string& value, QWidget* parent) {
-    auto* label = new QLabel(text(value), parent);
+    auto* label = new QLabel(qtText(value), parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -97,13 +94,13 @@ PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* p
 
     auto* steps = new QVBoxLayout;
     steps->setSpacing(8);
-    auto* where = new QLabel(text(localized("押す場所")), this);
+    auto* where = new QLabel(qtText(localized("押す場所")), this);
     appHeading(*where);
     steps->addWidget(where);
     for (const auto& step : PermissionGuideText::steps()) {
         auto* row = symbolRow(8);
         auto* number =
-            new QLabel(text(localized("%lld.")).replace("%lld", QString::number(step.number)), this);
+            new QLabel(qtText(localized("%lld.")).replace("%lld", QString::number(step.number)), this);
         number->setObjectName(QStringLiteral("permission:step%1").arg(step.number));
         number->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         auto* words = wrapping(step.text, this);
@@ -133,11 +130,11 @@ PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* p
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
-    openSettings_ = appButton(text(localized("システム設定を開く")), true, this);
+    openSettings_ = appButton(qtText(localized("システム設定を開く")), true, this);
     openSettings_->setObjectName("permission:openSettings");
-    auto* relaunch = appButton(text(localized("開き直す")), false, this);
+    auto* relaunch = appButton(qtText(localized("開き直す")), false, this);
     relaunch->setObjectName("permission:relaunch");
-    close_ = appButton(text(localized("閉じる")), false, this);
+    close_ = appButton(qtText(localized("閉じる")), false, this);
     close_->setObjectName("permission:close");
     buttons->addWidget(openSettings_, 0, Qt::AlignVCenter);
     buttons->addWidget(relaunch, 0, Qt::AlignVCenter);
@@ -159,7 +156,7 @@ PermissionGuideView::~PermissionGuideView() {
 
 void PermissionGuideView::showStatus() {
     const auto status = model_.status();
-    statusText_->setText(text(status.text));
+    statusText_->setText(qtText(status.text));
     statusSymbol_->setSymbol(status.symbol, themed(status.symbolColour));
     statusSymbol_->setLineHeight(firstLine(statusText_->text(), statusText_->font()).height);
     statusRow_->setAccessibleName(statusText_->text());

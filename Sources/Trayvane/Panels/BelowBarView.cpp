@@ -5,6 +5,7 @@
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/QtText.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
@@ -16,10 +17,6 @@ namespace pellacor::app {
 namespace {
 
 constexpr double cornerRadius = 10;
-
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
 
 QSize ceilSize(core::Size size) {
     return {static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height))};
@@ -57,7 +54,7 @@ void BelowBarView::setEntries(std::vector<core::BelowBarEntry> entries) {
     cells_.clear();
     if (entries_.empty()) {
         if (empty_ == nullptr) {
-            empty_ = new QLabel(text(core::localized("隠しているアイコンはありません")), this);
+            empty_ = new QLabel(qtText(core::localized("隠しているアイコンはありません")), this);
             empty_->setObjectName("belowbar:empty");
             empty_->setFont(AppFont::body());
         }
@@ -77,7 +74,7 @@ void BelowBarView::setEntries(std::vector<core::BelowBarEntry> entries) {
         }
         std::vector<double> heights;
         for (const auto& entry : entries_) {
-            const QString label = text(BelowBarModel::label(entry, name_));
+            const QString label = qtText(BelowBarModel::label(entry, name_));
             auto* cell = new BelowBarCell(entry, label, this);
             connect(cell, &QAbstractButton::clicked, this, [this, entry] { press(entry); });
             cell->setIcon(icons_ ? icons_->image(entry.bundleID) : std::nullopt);

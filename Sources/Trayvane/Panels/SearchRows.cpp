@@ -2,18 +2,11 @@
 
 #include "Trayvane/Panels/SearchRow.h"
 #include "Trayvane/Settings/SectionText.h"
+#include "Trayvane/Theme/QtText.h"
 
 #include <algorithm>
 
 namespace pellacor::app {
-
-namespace {
-
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-} // namespace
 
 SearchRows::SearchRows(std::shared_ptr<IconStore> icons, Label label, QWidget* parent)
     : QWidget(parent), icons_(std::move(icons)), label_(std::move(label)) {
@@ -82,8 +75,8 @@ void SearchRows::reveal(int top, int bottom) {
             continue;
         }
         const core::SearchCandidate& candidate = results_[index];
-        auto* made = new SearchRow(candidate, label_ ? label_(candidate) : text(candidate.entry.bundleID),
-                                   text(SectionText::title(candidate.section)), this);
+        auto* made = new SearchRow(candidate, label_ ? label_(candidate) : qtText(candidate.entry.bundleID),
+                                   qtText(SectionText::title(candidate.section)), this);
         made->setGeometry(frame);
         made->setSelected(static_cast<int>(index) == selection_);
         made->setIcon(icons_ ? icons_->image(candidate.entry.bundleID) : std::nullopt);

@@ -8,6 +8,7 @@
 #include "Trayvane/Panels/SearchRows.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/QtText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,10 +21,6 @@
 namespace pellacor::app {
 
 namespace {
-
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
 
 // The magnifying glass before the field, in the secondary text colour.
 class Magnifier final : public QWidget {
@@ -100,8 +97,8 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     scrollArea_->setAutoFillBackground(false);
     const SearchModel* shown = model_.get();
     rows_ = new SearchRows(std::move(icons), [shown](const core::SearchCandidate& candidate) {
-        return text(BelowBarModel::label(candidate.entry,
-                                         [shown](const std::string& id) { return shown->displayName(id); }));
+        return qtText(BelowBarModel::label(
+            candidate.entry, [shown](const std::string& id) { return shown->displayName(id); }));
     });
     scrollArea_->setWidget(rows_);
     rows_->setAutoFillBackground(false);
@@ -168,8 +165,8 @@ void SearchView::showResults() {
     if (results.empty()) {
         rows_->setResults({}, 0);
         emptyText_->setText(
-            text(core::localized(model_->candidates().empty() ? "メニューバーのアイコンをまだ読めていません"
-                                                              : "合うアプリはありません")));
+            qtText(core::localized(model_->candidates().empty() ? "メニューバーのアイコンをまだ読めていません"
+                                                                : "合うアプリはありません")));
         stack->setCurrentWidget(emptyText_);
         return;
     }

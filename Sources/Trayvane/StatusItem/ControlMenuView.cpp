@@ -1,15 +1,13 @@
 #include "Trayvane/StatusItem/ControlMenuView.h"
 
+#include "Trayvane/Theme/QtText.h"
+
 #include <QAction>
 #include <QKeySequence>
 
 namespace pellacor::app {
 
 namespace {
-
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
 
 void add(QMenu& menu, const std::vector<ControlMenuEntry>& entries, const ControlMenuView::Chosen& chosen) {
     for (const auto& entry : entries) {
@@ -18,12 +16,12 @@ void add(QMenu& menu, const std::vector<ControlMenuEntry>& entries, const Contro
             continue;
         }
         if (!entry.submenu.empty()) {
-            QMenu* submenu = menu.addMenu(text(entry.title));
+            QMenu* submenu = menu.addMenu(qtText(entry.title));
             submenu->setFont(menu.font());
             add(*submenu, entry.submenu, chosen);
             continue;
         }
-        QAction* action = menu.addAction(text(entry.title));
+        QAction* action = menu.addAction(qtText(entry.title));
         action->setEnabled(entry.isEnabled());
         if (entry.isChecked) {
             action->setCheckable(true);
@@ -31,7 +29,8 @@ void add(QMenu& menu, const std::vector<ControlMenuEntry>& entries, const Contro
         }
         if (!entry.keyEquivalent.empty()) {
             // The system's Command key is Control here.
-            action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + text(entry.keyEquivalent).toUpper()));
+            action->setShortcut(
+                QKeySequence(QStringLiteral("Ctrl+") + qtText(entry.keyEquivalent).toUpper()));
         }
         QObject::connect(action, &QAction::triggered, action, [chosen, entry] {
             if (chosen) {

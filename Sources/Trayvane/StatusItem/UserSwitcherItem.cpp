@@ -4,6 +4,7 @@
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/StatusItem/SymbolImage.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/QtText.h"
 
 #include <QAction>
 #include <QMenu>
@@ -11,14 +12,6 @@
 namespace pellacor::app {
 
 using core::localized;
-
-namespace {
-
-QString text(const std::string& value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-} // namespace
 
 UserSwitcherItem::UserSwitcherItem(Defaults defaults, LookQuery look, PositionQuery realPosition,
                                    std::shared_ptr<platform::StatusBar> statusBar,
@@ -156,11 +149,11 @@ void UserSwitcherItem::showFallbackMenu() {
     }
     fallbackMenu_->clear();
     QAction* notice =
-        fallbackMenu_->addAction(text(localized("利用者の切り替えのメニューを開けませんでした")));
+        fallbackMenu_->addAction(qtText(localized("利用者の切り替えのメニューを開けませんでした")));
     notice->setEnabled(false);
     if (userSwitchAvailable) {
         QAction* command =
-            fallbackMenu_->addAction(text(localized("ユーザを切り替える（ファストユーザスイッチ）…")));
+            fallbackMenu_->addAction(qtText(localized("ユーザを切り替える（ファストユーザスイッチ）…")));
         QObject::connect(command, &QAction::triggered, command, [this] { switchUserPressed(); });
     }
     core::Log::app().info("利用者の切り替えの代わりのアイコンで、予備のメニューを開きます");
