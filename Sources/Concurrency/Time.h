@@ -34,6 +34,12 @@ using WallTime = std::chrono::system_clock::time_point;
 using Now = std::function<Instant()>;
 using WallClock = std::function<WallTime()>;
 
+// Seconds since the executor's origin, for the clocks the program keeps in
+// seconds (a launch time, the last press of the stand-in).
+inline double secondsOf(Instant instant) noexcept {
+    return std::chrono::duration<double>(instant.time_since_epoch()).count();
+}
+
 // now + delay, saturating at the ends of the timeline instead of overflowing;
 // a negative delay gives now.
 inline Instant deadlineAfter(Instant now, Duration delay) noexcept {

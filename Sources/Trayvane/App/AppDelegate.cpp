@@ -41,10 +41,6 @@ QPoint identityPlace(core::Point point) {
     return {static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y))};
 }
 
-double secondsOf(concurrency::Instant instant) {
-    return std::chrono::duration<double>(instant.time_since_epoch()).count();
-}
-
 } // namespace
 
 // What the watchdog's thread reaches to ping the main executor; cut when the
@@ -64,7 +60,7 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
                                                 *environment_.platform.fileManager)),
       revealPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
                                                 *environment_.platform.fileManager)),
-      modifierAtLaunch_(modifierAtLaunch), launchedAt_(secondsOf(environment_.executor->now())) {
+      modifierAtLaunch_(modifierAtLaunch), launchedAt_(concurrency::secondsOf(environment_.executor->now())) {
     auto& executor = *environment_.executor;
     const auto& platform = environment_.platform;
     if (!environment_.place) {

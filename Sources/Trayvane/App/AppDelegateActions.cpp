@@ -34,7 +34,7 @@ bool needsTheFolder(const OrderOutcome& outcome) {
 } // namespace
 
 double AppDelegate::uptime() const {
-    return std::chrono::duration<double>(environment_.executor->now().time_since_epoch()).count();
+    return concurrency::secondsOf(environment_.executor->now());
 }
 
 // -- The panels -----------------------------------------------------------------

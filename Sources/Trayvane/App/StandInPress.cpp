@@ -8,14 +8,6 @@
 
 namespace pellacor::app {
 
-namespace {
-
-double secondsOf(concurrency::Instant instant) {
-    return std::chrono::duration<double>(instant.time_since_epoch()).count();
-}
-
-} // namespace
-
 StandInPress::StandInPress(Services services) : services_(std::move(services)) {}
 
 bool StandInPress::opensFallback(double elapsed, double sinceInput) {
@@ -23,7 +15,7 @@ bool StandInPress::opensFallback(double elapsed, double sinceInput) {
 }
 
 void StandInPress::pressed() {
-    clock_->last = secondsOf(services_.now());
+    clock_->last = concurrency::secondsOf(services_.now());
     concurrency::spawn(*services_.executor, pressTask(clock_, services_), "stand-in press");
 }
 
@@ -37,7 +29,7 @@ concurrency::Task<void> StandInPress::pressTask(std::shared_ptr<Clock> clock, Se
     if (!outcome || outcome->kind() == system::PressOutcome::Kind::opened) {
         co_return;
     }
-    const double elapsed = secondsOf(services.now()) - clock->last;
+    const double elapsed = concurrency::secondsOf(services.now()) - clock->last;
     const double since = services.secondsSinceLastPress ? services.secondsSinceLastPress() : 0;
     if (opensFallback(elapsed, since)) {
         if (services.showFallbackMenu) {
