@@ -17,10 +17,6 @@ namespace {
 constexpr const char* noFallbackLine =
     "利用者の切り替えのメニューは開けませんでした。押したあとに操作があったので、予備のメニューは出しません";
 
-double secondsOf(concurrency::Instant instant) {
-    return std::chrono::duration<double>(instant.time_since_epoch()).count();
-}
-
 // The stand-in's press over virtual time: the real switcher's press ends when
 // the test says, and the input clock counts from the latest press the test makes.
 struct PressScene {
@@ -46,7 +42,7 @@ struct PressScene {
         co_return result ? *result : std::nullopt;
     }
 
-    double seconds() const { return secondsOf(executor.now()); }
+    double seconds() const { return concurrency::secondsOf(executor.now()); }
     // The user's click on the stand-in is an input of its own, a moment
     // before the program hears of it.
     void clickStandIn() {

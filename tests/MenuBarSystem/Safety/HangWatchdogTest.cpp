@@ -31,11 +31,6 @@ Instant at(Duration sinceStart) {
     return Instant(sinceStart);
 }
 
-// Seconds since the start of the virtual clock, for readable failures.
-double secondsOf(Instant instant) {
-    return std::chrono::duration<double>(instant.time_since_epoch()).count();
-}
-
 // The world the watchdog's thread sees, driven by the test one cycle at a time:
 // the thread's sleep parks it until the test lets it go and then moves the
 // virtual clock on by the time slept; posted pings queue up until the test, as
@@ -106,9 +101,9 @@ public:
     // When the process was ended, in seconds of the virtual clock.
     std::optional<double> exitedAt() const {
         std::lock_guard lock(mutex_);
-        return exitedAt_ ? std::optional<double>(secondsOf(*exitedAt_)) : std::nullopt;
+        return exitedAt_ ? std::optional<double>(concurrency::secondsOf(*exitedAt_)) : std::nullopt;
     }
-    double seconds() const { return secondsOf(now()); }
+    double seconds() const { return concurrency::secondsOf(now()); }
     int posted() const {
         std::lock_guard lock(mutex_);
         return posted_;
@@ -198,7 +193,7 @@ TEST_F(HangWatchdogTest, AMainThreadBlockedWhileRestrictingIsEndedOnceItsPingWai
         ASSERT_TRUE(exitedAt) << "blocked after " << blockAfter.count();
         // The first ping of the block is posted by the next cycle and has
         // waited exactly the limit 30 s later.
-        const double blockedAt = secondsOf(at(blockAfter));
+        const double blockedAt = concurrency::secondsOf(at(blockAfter));
         EXPECT_EQ(*exitedAt, blockedAt + 2 + 30);
         EXPECT_GE(*exitedAt - blockedAt, 30);
         EXPECT_LE(*exitedAt - blockedAt, 34);
