@@ -4,6 +4,10 @@ option(PELLACOR_TSAN "Build with ThreadSanitizer" OFF)
 
 function(pellacor_settings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  # The assembly goes straight to the assembler, not through a temporary file:
+  # a sanitizer build makes tens of megabytes of it per file, and a small /tmp
+  # fills up with eight compilers at once.
+  target_compile_options(${target} PRIVATE -pipe)
   target_compile_features(${target} PUBLIC cxx_std_20)
   # The layer check runs before any of our targets builds, also for a build of
   # one target alone.
