@@ -117,6 +117,15 @@ void DesktopView::refresh() {
     emit refreshed();
 }
 
+std::optional<QRectF> DesktopView::itemRect(std::string_view identifier) const {
+    for (std::size_t i = 0; i < items_.size() && i < itemRects_.size(); ++i) {
+        if (items_[i].item.identifier == identifier) {
+            return itemRects_[i];
+        }
+    }
+    return std::nullopt;
+}
+
 void DesktopView::armMomentTimer() {
     const auto& desktop = *platform_->desktop();
     const auto next = desktop.nextMoment();

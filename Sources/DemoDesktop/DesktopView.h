@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace pellacor::demo {
@@ -34,6 +35,9 @@ public:
     // The rectangles the view draws the bar's items in, in view pixels, left to
     // right, as `SimulatedDesktop::menuBarItems()` stood at the last refresh.
     const std::vector<QRectF>& itemRects() const { return itemRects_; }
+    // Where the view draws the item with this accessibility identifier, as the
+    // bar stood at the last refresh; nothing when it was not on the bar.
+    std::optional<QRectF> itemRect(std::string_view identifier) const;
     // Where a top-down point of the simulated desktop lies in the view, and back.
     QPointF viewPoint(const core::Point& topDown) const;
     core::Point topDownPoint(const QPointF& view) const;

@@ -1,6 +1,7 @@
 #include "Concurrency/ManualExecutor.h"
 #include "DemoDesktop/DesktopView.h"
 #include "DemoDesktop/OffscreenApplication.h"
+#include "DemoDesktop/SyntheticClick.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Support/AppIdentity.h"
@@ -13,7 +14,6 @@
 #include "Trayvane/StatusItem/ControlItem.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -64,15 +64,8 @@ struct BelowBarDesktopTest : ::testing::Test {
         const auto window = item.statusItem()->buttonWindow();
         return window ? std::optional(window->frame) : std::nullopt;
     }
-    QRectF controlRect() const { return pellacor::testing::controlItemRect(*platform, view); }
-    void clickView(QPointF at) {
-        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QApplication::sendEvent(&view, &event);
-        }
-    }
+    QRectF controlRect() const { return pellacor::testing::controlItemRect(view); }
+    void clickView(QPointF at) { demo::sendClick(view, at); }
 };
 
 } // namespace
@@ -119,12 +112,7 @@ TEST_F(BelowBarDesktopTest, AClickOnACellReachesOnPressWithItsEntry) {
     auto* cell =
         controller.panel()->findChild<app::BelowBarCell*>(QString::fromStdString("belowbar:" + chosen.id()));
     ASSERT_NE(cell, nullptr);
-    const QPointF centre = QRectF(cell->rect()).center();
-    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, centre, cell->mapToGlobal(centre), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(cell, &event);
-    }
+    demo::sendClick(*cell, QRectF(cell->rect()).center());
     EXPECT_EQ(pressed, std::vector<BelowBarEntry>{chosen});
     EXPECT_EQ(closedByUser, 0);
 }

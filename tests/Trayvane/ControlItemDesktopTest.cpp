@@ -1,5 +1,6 @@
 #include "DemoDesktop/DesktopView.h"
 #include "DemoDesktop/OffscreenApplication.h"
+#include "DemoDesktop/SyntheticClick.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "ProgramOnDesktop.h"
 #include "Trayvane/StatusItem/ControlItem.h"
@@ -7,7 +8,6 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -43,13 +43,9 @@ struct ControlItemDesktopTest : ::testing::Test {
         QCoreApplication::processEvents();
     }
 
-    QRectF controlRect() const { return pellacor::testing::controlItemRect(*platform, view); }
+    QRectF controlRect() const { return pellacor::testing::controlItemRect(view); }
     void press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
-        const QPointF at = controlRect().center();
-        QMouseEvent down(QEvent::MouseButtonPress, at, view.mapToGlobal(at), button, button, modifiers);
-        QApplication::sendEvent(&view, &down);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, view.mapToGlobal(at), button, Qt::NoButton, modifiers);
-        QApplication::sendEvent(&view, &up);
+        demo::sendClick(view, controlRect().center(), button, modifiers);
     }
     QImage drawnIcon() {
         QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 // desktop view and on the panels' cells, keys typed into the view and the
 // panels, and the real folder dialog answered with its own button.
 #include "DemoDesktop/DesktopView.h"
+#include "DemoDesktop/SyntheticClick.h"
 #include "MenuBarCore/Planning/OrderPlanner.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "ProgramOnDesktop.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -50,14 +50,6 @@ struct OnDesktop {
         return delegate;
     }
 
-    static void click(QWidget& widget, QPointF at) {
-        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QApplication::sendEvent(&widget, &event);
-        }
-    }
     static void key(QWidget* to, int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                     const QString& text = {}) {
         ASSERT_NE(to, nullptr);
@@ -65,7 +57,7 @@ struct OnDesktop {
         QApplication::sendEvent(to, &press);
     }
     void clickControlItem() {
-        click(view, pellacor::testing::controlItemRect(*run.simulated, view).center());
+        demo::sendClick(view, pellacor::testing::controlItemRect(view).center());
         run.time->settle();
     }
 
@@ -119,7 +111,7 @@ TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACel
     auto* cell = panel->findChild<app::BelowBarCell*>(QString("belowbar:") + hiddenApp + "#0");
     ASSERT_NE(cell, nullptr);
 
-    OnDesktop::click(*cell, QRectF(cell->rect()).center());
+    demo::sendClick(*cell, QRectF(cell->rect()).center());
     EXPECT_TRUE(desktop.menuOpens(hiddenApp)) << "that hidden item's menu opened";
     EXPECT_FALSE(delegate.belowBar().isOpen());
 }

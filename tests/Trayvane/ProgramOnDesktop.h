@@ -16,12 +16,9 @@
 namespace pellacor::testing {
 
 // Where the desktop view draws the program's control item ("trv-control").
-inline QRectF controlItemRect(const platform::SimulatedPlatform& platform, const demo::DesktopView& view) {
-    const auto placed = platform.desktop()->menuBarItems();
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        if (placed[i].item.identifier == "trv-control") {
-            return view.itemRects().at(i);
-        }
+inline QRectF controlItemRect(const demo::DesktopView& view) {
+    if (const auto rect = view.itemRect("trv-control")) {
+        return *rect;
     }
     ADD_FAILURE() << "the control item is not on the bar";
     return {};

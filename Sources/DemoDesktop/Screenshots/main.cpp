@@ -3,6 +3,7 @@
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/Qt/QtExecutor.h"
 #include "DemoDesktop/DesktopView.h"
+#include "DemoDesktop/SyntheticClick.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
 #include "MenuBarCore/Planning/SearchList.h"
@@ -33,7 +34,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -521,20 +521,9 @@ public:
         return false;
     }
 
-    static void click(QWidget& widget, QPointF at) {
-        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QApplication::sendEvent(&widget, &event);
-        }
-    }
     void clickControlItem() {
-        const auto placed = platform_->desktop()->menuBarItems();
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (placed[i].item.identifier == "trv-control") {
-                click(*view_, view_->itemRects().at(i).center());
-            }
+        if (const auto rect = view_->itemRect("trv-control")) {
+            demo::sendClick(*view_, rect->center());
         }
     }
     // ⌃⇧F on the desktop's keyboard.
@@ -607,7 +596,7 @@ int renderBelowBarClicks(const QString& folder) {
         std::fprintf(stderr, "pellacor-screenshots: no cell for %s\n", programHiddenApp);
         return failures + 1;
     }
-    RunningProgram::click(*cell, QRectF(cell->rect()).center());
+    demo::sendClick(*cell, QRectF(cell->rect()).center());
     if (!RunningProgram::waitFor([&] { return program.menuOpenOf(programHiddenApp); },
                                  std::chrono::seconds(15))) {
         std::fprintf(stderr, "pellacor-screenshots: the cell did not open the item's menu\n");

@@ -8,6 +8,7 @@
 #include "Trayvane/App/AppInfo.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/App/WhileAlive.h"
 #include "Trayvane/MainMenu/MainMenu.h"
 #include "Trayvane/Panels/SearchModel.h"
 #include "Trayvane/Panels/SearchWindow.h"
@@ -286,11 +287,9 @@ void AppDelegate::readSwitches() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
     const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
-    coordinator.onUserSwitcherAnswer = [weakSelf](bool inBar) {
-        if (const auto self = weakSelf.lock()) {
-            self->revealPreferences_.defaults.setBool(DefaultsKey::realUserSwitcherInBar, inBar);
-        }
-    };
+    coordinator.onUserSwitcherAnswer = whileAlive(weakSelf, [](AppDelegate& self, bool inBar) {
+        self.revealPreferences_.defaults.setBool(DefaultsKey::realUserSwitcherInBar, inBar);
+    });
     coordinator.onUserSwitcherWidth = [weakSelf, weakItem](double width) {
         if (const auto self = weakSelf.lock()) {
             self->revealPreferences_.defaults.setNumber(DefaultsKey::realUserSwitcherWidth, width);
@@ -409,26 +408,14 @@ void AppDelegate::wireMainRoad() {
             }
         };
     }
-    controlItem_->onToggle = [weakCoordinator](bool withAll) {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->toggle(withAll);
-        }
-    };
-    controlItem_->onPause = [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->pause();
-        }
-    };
-    controlItem_->onResume = [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->resume();
-        }
-    };
-    controlItem_->onOpenPermissionGuide = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->showPermissionGuide();
-        }
-    };
+    controlItem_->onToggle = whileAlive(
+        weakCoordinator, [](Coordinator& coordinator, bool withAll) { coordinator.toggle(withAll); });
+    controlItem_->onPause =
+        whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
+    controlItem_->onResume =
+        whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
+    controlItem_->onOpenPermissionGuide =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
 }
 
 void AppDelegate::wireUserSwitch() {

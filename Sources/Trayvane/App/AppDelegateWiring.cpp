@@ -4,6 +4,7 @@
 #include "MenuBarCore/Support/Log.h"
 #include "MenuBarSystem/Input/InputClock.h"
 #include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/WhileAlive.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 
 #include <string_view>
@@ -30,16 +31,10 @@ void AppDelegate::wireStandIn() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
     const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
-    coordinator_->onNotchOverflowChange = [weakSelf](const std::set<core::AppKey>&) {
-        if (const auto self = weakSelf.lock()) {
-            self->refreshBelowBar();
-        }
-    };
-    coordinator_->onUserSwitcherStandIn = [weakItem](bool shown) {
-        if (const auto item = weakItem.lock()) {
-            item->setShown(shown);
-        }
-    };
+    coordinator_->onNotchOverflowChange = whileAlive(
+        weakSelf, [](AppDelegate& self, const std::set<core::AppKey>&) { self.refreshBelowBar(); });
+    coordinator_->onUserSwitcherStandIn =
+        whileAlive(weakItem, [](UserSwitcherItem& item, bool shown) { item.setShown(shown); });
 
     auto& executor = *environment_.executor;
     standInPress_ = std::make_shared<StandInPress>(StandInPress::Services{
@@ -78,11 +73,8 @@ void AppDelegate::wirePanels() {
         concurrency::spawn(executor, pressFromPanel(weakCoordinator, entry, PressSource::belowBar),
                            "below-bar press");
     };
-    belowBar_->onClosedByUser = [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->belowBarDidClose();
-        }
-    };
+    belowBar_->onClosedByUser =
+        whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.belowBarDidClose(); });
     belowBar_->controlFrame = [weakControl] { return controlFrame(weakControl); };
     search_->onPress = [weakCoordinator, &executor](const core::BelowBarEntry& entry) {
         concurrency::spawn(executor, pressFromPanel(weakCoordinator, entry, PressSource::search),
@@ -144,11 +136,9 @@ void AppDelegate::buildSectionsModel() {
     sectionsModel_->setSaveWarning(settingsStore_->warning());
     const std::weak_ptr<SectionsModel> weakSections = sectionsModel_;
 
-    sectionsModel_->onChange = [weakSelf](const core::Profile& profile) {
-        if (const auto self = weakSelf.lock()) {
-            self->profileChanged(profile, false);
-        }
-    };
+    sectionsModel_->onChange = whileAlive(weakSelf, [](AppDelegate& self, const core::Profile& profile) {
+        self.profileChanged(profile, false);
+    });
     auto& executor = *environment_.executor;
     sectionsModel_->onMove = [weakSelf, weakCoordinator, &executor] {
         concurrency::spawn(executor, applyOrderFromPage(weakSelf, weakCoordinator, false), "section order");
@@ -163,16 +153,13 @@ void AppDelegate::buildSectionsModel() {
     if (!coordinator_) {
         return;
     }
-    coordinator_->onLayoutOrder = [weakSections](const std::optional<std::vector<core::AppKey>>& order) {
-        if (const auto sections = weakSections.lock()) {
-            sections->update(order);
-        }
-    };
-    coordinator_->onProfileChange = [weakSelf](const core::Profile& profile) {
-        if (const auto self = weakSelf.lock()) {
-            self->profileChanged(profile, true);
-        }
-    };
+    coordinator_->onLayoutOrder = whileAlive(
+        weakSections, [](SectionsModel& sections, const std::optional<std::vector<core::AppKey>>& order) {
+            sections.update(order);
+        });
+    coordinator_->onProfileChange = whileAlive(weakSelf, [](AppDelegate& self, const core::Profile& profile) {
+        self.profileChanged(profile, true);
+    });
     coordinator_->onItemsChange = [weakSelf, weakSections,
                                    weakCoordinator](const std::vector<core::ItemSnapshot>& items) {
         if (const auto sections = weakSections.lock()) {
@@ -201,48 +188,20 @@ void AppDelegate::wireGeneralAndGuide() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
     auto& general = *general_;
-    general.onSetLoginItem = [weakSelf](bool enabled) {
-        if (const auto self = weakSelf.lock()) {
-            self->setLoginItem(enabled);
-        }
-    };
-    general.onOpenLoginSettings = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->loginItem_->openSystemSettings();
-        }
-    };
-    general.onOpenPermissionGuide = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->showPermissionGuide();
-        }
-    };
-    general.onPause = [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->pause();
-        }
-    };
-    general.onResume = [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->resume();
-        }
-    };
+    general.onSetLoginItem =
+        whileAlive(weakSelf, [](AppDelegate& self, bool enabled) { self.setLoginItem(enabled); });
+    general.onOpenLoginSettings =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.loginItem_->openSystemSettings(); });
+    general.onOpenPermissionGuide =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
+    general.onPause = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
+    general.onResume = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
 
     auto& guide = permissionGuide_->model();
-    guide.onOpenSettings = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->places_->openAccessibilitySettings();
-        }
-    };
-    guide.onRelaunch = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->relaunch();
-        }
-    };
-    guide.onClose = [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->permissionGuide_->close();
-        }
-    };
+    guide.onOpenSettings =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.places_->openAccessibilitySettings(); });
+    guide.onRelaunch = whileAlive(weakSelf, [](AppDelegate& self) { self.relaunch(); });
+    guide.onClose = whileAlive(weakSelf, [](AppDelegate& self) { self.permissionGuide_->close(); });
 
     if (!coordinator_) {
         return;
@@ -253,11 +212,8 @@ void AppDelegate::wireGeneralAndGuide() {
             self->general_->setTrusted(trusted);
         }
     };
-    coordinator_->onPermissionWaitChange = [weakSelf](bool waiting) {
-        if (const auto self = weakSelf.lock()) {
-            self->permissionWaitChanged(waiting);
-        }
-    };
+    coordinator_->onPermissionWaitChange =
+        whileAlive(weakSelf, [](AppDelegate& self, bool waiting) { self.permissionWaitChanged(waiting); });
 }
 
 // Start-up steps 26, 29 and 30: the profile editor, now over the sections
