@@ -105,6 +105,12 @@ int main(int argc, char** argv) {
             return usageStatus;
         }
         scenario = std::get<platform::Scenario>(std::move(loaded));
+        // Without it the program would have no application for its items and
+        // could show nothing on the bar.
+        if (scenario.addProgramWhenMissing()) {
+            std::fprintf(stderr, "pellacor: the scenario has no application %s; it is added, running\n",
+                         std::string(core::bundleIdentifier).c_str());
+        }
     }
     const auto location = demo::DesktopStateFolder::location();
     if (!location) {

@@ -142,6 +142,8 @@ if [ "${1:-}" = "--inside" ]; then
   start first "$work/scenario.json"
   waits_for "collapsed after start-up" collapsed
   logged "] default: 状態 starting → collapsed"
+  # Both applications' items were read, the hidden one's among them.
+  logged "] default: 起動の読み（1 回目）2 個・2 アプリ"
   logged "] info: macOS 15.1.0 を確かめたバージョンとして覚えました"
   control_at
   xdotool mousemove "$x" "$y" click 1
@@ -239,6 +241,7 @@ scenario() {
      "bundlePath": "/Applications/Pellacor.app", "activationPolicy": "accessory",
      "statusItems": [{"identifier": "trv-control", "description": "Pellacor", "width": 28}]},
     {"bundleIdentifier": "$hidden_app", "processIdentifier": 531, "localizedName": "Fernlight",
+     "bundlePath": "/Applications/Fernlight.app",
      "icon": {"glyph": "F", "color": "#3f9b5b"},
      "statusItems": [{"identifier": "fernlight.status", "description": "Fernlight"}]}
   ],

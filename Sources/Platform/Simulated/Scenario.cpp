@@ -746,6 +746,32 @@ std::filesystem::path Scenario::effectiveOwnBundlePath() const {
     return SimulatedDesktop::defaultOwnBundlePath;
 }
 
+bool Scenario::addProgramWhenMissing() {
+    const bool present = std::any_of(applications.begin(), applications.end(), [](const auto& app) {
+        return app.bundleIdentifier == core::bundleIdentifier;
+    });
+    if (present) {
+        return false;
+    }
+    std::set<std::int32_t> taken;
+    for (const auto& app : applications) {
+        taken.insert(app.processIdentifier);
+    }
+    // The built-in desktop's number for it, or the next one free.
+    std::int32_t pid = 520;
+    while (taken.contains(pid)) {
+        ++pid;
+    }
+    SimulatedApplication program;
+    program.bundleIdentifier = std::string(core::bundleIdentifier);
+    program.processIdentifier = pid;
+    program.localizedName = "Pellacor";
+    program.bundlePath = effectiveOwnBundlePath();
+    program.activationPolicy = SimulatedApplication::ActivationPolicy::accessory;
+    applications.push_back(std::move(program));
+    return true;
+}
+
 std::variant<Scenario, ScenarioError> Scenario::load(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {

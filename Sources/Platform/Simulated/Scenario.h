@@ -33,6 +33,8 @@ namespace pellacor::platform {
 //                     "activationPolicy": "regular" | "accessory" | "prohibited",
 //                     "active", "running", "accessibility": <behaviour>,
 //                     "placementDelayMilliseconds",
+//                     (an application without a "bundlePath" ending in ".app" stands for a
+//                     process outside any application bundle, whose items the program never reads)
 //                     "icon": {"glyph", "color": "#RRGGBB", "file": path of a PNG},
 //                     "windows": [{"layer", "bounds": {"x", "y", "width", "height"}, "onScreen"}],
 //                     "statusItems": [{"identifier", "description", "title", "width", "role",
@@ -146,6 +148,12 @@ struct Scenario {
     // `ownBundlePath` when given; otherwise the bundle path of the application
     // with the program's bundle identifier, or "/Applications/Pellacor.app".
     std::filesystem::path effectiveOwnBundlePath() const;
+    // The program runs on the desktop it starts on. A scenario that leaves the
+    // program's application out gets it added, running as an accessory at
+    // `effectiveOwnBundlePath()` and without items of its own (the program puts
+    // its status items there itself), so the program's items have an
+    // application to belong to. Answers whether it was added.
+    bool addProgramWhenMissing();
 
     // A dozen made-up applications with one to three items each, the system's
     // items and the program itself with its control item.

@@ -4,6 +4,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -181,6 +182,39 @@ TEST(ScenarioTest, LoadsFromAFileAndReportsAMissingOne) {
     auto broken = Scenario::load(dir.write("broken.json", "{"));
     EXPECT_NE(errorOf(broken).find("broken.json"), std::string::npos);
     EXPECT_NE(errorOf(Scenario::load(dir / "absent.json")).find("cannot read"), std::string::npos);
+}
+
+TEST(ScenarioTest, AScenarioWithoutTheProgramGetsItAddedRunningAndOneWithItIsLeftAlone) {
+    // 520, the built-in desktop's number for the program, is taken here.
+    auto decoded = Scenario::decode(R"({"applications": [
+        {"bundleIdentifier": "com.example.a", "processIdentifier": 520},
+        {"bundleIdentifier": "com.example.b", "processIdentifier": 521}],
+        "ownBundlePath": "/Users/aoi/Applications/Pellacor.app"})");
+    ASSERT_NE(scenarioOf(decoded), nullptr) << errorOf(decoded);
+    Scenario scenario = *scenarioOf(decoded);
+    EXPECT_TRUE(scenario.addProgramWhenMissing());
+    ASSERT_EQ(scenario.applications.size(), 3u);
+    const SimulatedApplication& program = scenario.applications.back();
+    EXPECT_EQ(program.bundleIdentifier, std::string(core::bundleIdentifier));
+    EXPECT_EQ(program.processIdentifier, 522);
+    EXPECT_EQ(program.bundlePath, "/Users/aoi/Applications/Pellacor.app");
+    EXPECT_TRUE(program.isRunning);
+    EXPECT_EQ(program.activationPolicy, SimulatedApplication::ActivationPolicy::accessory);
+    EXPECT_TRUE(program.statusItems.empty());
+
+    EXPECT_FALSE(scenario.addProgramWhenMissing()) << "added once only";
+    EXPECT_EQ(scenario.applications.size(), 3u);
+    Scenario builtIn = Scenario::defaultScenario();
+    const auto before = builtIn.applications;
+    EXPECT_FALSE(builtIn.addProgramWhenMissing());
+    EXPECT_EQ(builtIn.applications, before);
+
+    // Added, an item the program makes reaches the bar.
+    auto platform = std::make_shared<SimulatedPlatform>(scenario);
+    auto control = platform->statusBar()->statusItem(28);
+    const auto placed = platform->desktop()->menuBarItems();
+    EXPECT_TRUE(std::any_of(placed.begin(), placed.end(),
+                            [](const auto& item) { return item.ownerProcessIdentifier == 522; }));
 }
 
 } // namespace
