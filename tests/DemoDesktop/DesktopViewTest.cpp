@@ -60,11 +60,8 @@ struct DesktopViewTest : ::testing::Test {
         return rects;
     }
     QPointF centreOf(const std::string& identifier) const {
-        const auto placed = platform->desktop()->menuBarItems();
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (placed[i].item.identifier == identifier) {
-                return view.itemRects().at(i).center();
-            }
+        if (const auto rect = view.itemRect(identifier)) {
+            return rect->center();
         }
         ADD_FAILURE() << identifier << " is not on the bar";
         return {};

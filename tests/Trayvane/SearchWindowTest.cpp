@@ -2,6 +2,7 @@
 
 #include "Concurrency/ManualExecutor.h"
 #include "DemoDesktop/OffscreenApplication.h"
+#include "DemoDesktop/SyntheticClick.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "ProgramOnDesktop.h"
 #include "Support/LogCapture.h"
@@ -17,7 +18,6 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -262,12 +262,7 @@ TEST_F(SearchWindowTest, AClickOnARowSelectsAndPressesIt) {
     controller->show(five);
     SearchRow* target = row(five[4]);
     ASSERT_NE(target, nullptr);
-    const QPointF centre = QRectF(target->rect()).center();
-    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, centre, target->mapToGlobal(centre), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
+    demo::sendClick(*target, QRectF(target->rect()).center());
     EXPECT_EQ(pressed, std::vector<BelowBarEntry>{five[4].entry});
     EXPECT_FALSE(controller->isOpen());
 }
