@@ -1,7 +1,10 @@
 #include "DemoDesktop/ItemPainter.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace pellacor::demo {
@@ -12,6 +15,18 @@ QFont barFont(bool bold = false) {
     QFont font;
     font.setPixelSize(13);
     font.setBold(bold);
+    return font;
+}
+
+// The bar's font, made smaller when the title is wider than the room the item
+// gives it: an item's width is declared, and its title must not run into the
+// next item.
+QFont fittedBarFont(const QString& title, double room) {
+    QFont font = barFont();
+    const double wanted = QFontMetricsF(font).horizontalAdvance(title);
+    if (wanted > room && room > 0) {
+        font.setPixelSize(std::max(9, static_cast<int>(std::floor(13 * room / wanted))));
+    }
     return font;
 }
 
@@ -95,15 +110,17 @@ void ItemPainter::paintItem(QPainter& painter, const QRectF& rect, const platfor
         }
         painter.drawImage(QRectF(QPointF(x, rect.center().y() - size.height() / 2), size), image);
         if (item.title) {
-            painter.setFont(barFont());
+            const QRectF room = rect.adjusted(size.width() + 8, 0, 0, 0);
+            const QString title = text(*item.title);
+            painter.setFont(fittedBarFont(title, room.width()));
             painter.setPen(textColour());
-            painter.drawText(rect.adjusted(size.width() + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                             text(*item.title));
+            painter.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, title);
         }
     } else if (item.title) {
-        painter.setFont(barFont());
+        const QString title = text(*item.title);
+        painter.setFont(fittedBarFont(title, rect.width() - 4));
         painter.setPen(textColour());
-        painter.drawText(rect, Qt::AlignCenter, text(*item.title));
+        painter.drawText(rect, Qt::AlignCenter, title);
     } else if (item.kind == platform::SimulatedStatusItem::Kind::system) {
         // A system item without a title: an outlined letter of its name.
         const QString name = text(item.description.value_or("?"));
