@@ -206,6 +206,13 @@ int main(int argc, char** argv) {
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
     const int status =
         app::EntryPoint::run(std::move(environment), [&program](app::AppDelegate* made) { program = made; });
+    // The program's process ends here, and with it, as on the real system,
+    // every restriction it held: one still activating when the run loop
+    // stopped could not be ended a second time. One it never ended at all is
+    // a fault of its termination, and said.
+    if (const int left = platform->restrictionService()->holderEnded(); left > 0) {
+        std::fprintf(stderr, "pellacor: the program ended with %d restriction(s) still in force\n", left);
+    }
     report();
     if (!state.save(*platform)) {
         std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");

@@ -122,6 +122,7 @@ if [ "${1:-}" = "--inside" ]; then
     # The report printed once the program had terminated.
     [ "$(grep "^desktop restriction:" "$out" | tail -1)" = "desktop restriction: none" ] ||
       fail "the restriction outlived the program"
+    ! grep -q "still in force" "$err" || fail "the program's termination left a restriction in force"
     [ "$(grep "^desktop hot keys:" "$out" | tail -1)" = "desktop hot keys: 0" ] ||
       fail "the hot keys outlived the program"
     [ "$(grep "app\] " "$err" | tail -1)" = "[$self_app:app] default: 終了します" ] ||

@@ -341,6 +341,23 @@ void SimulatedRestrictionService::deliver(std::uint64_t id, const CompletionBloc
     }
 }
 
+int SimulatedRestrictionService::holderEnded() {
+    std::uint64_t revision = 0;
+    int leftBehind = 0;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& record : records_) {
+            leftBehind += record.active && record.invalidations == 0 && !record.released ? 1 : 0;
+            record.released = true;
+            record.active = false;
+        }
+        activationOrder_.clear();
+        revision = ++revision_;
+    }
+    publish(std::nullopt, revision);
+    return leftBehind;
+}
+
 bool SimulatedRestrictionService::changeAssertion(std::uint64_t id,
                                                   const std::function<bool(AssertionRecord&)>& change) {
     std::optional<MenuBarRestriction> restriction;

@@ -90,6 +90,12 @@ public:
     bool releasePendingCompletion(std::uint64_t assertionId);
     // Waits until every completion already on its way (immediate or delayed) has been delivered.
     void waitForDeliveries();
+    // The process that held the assertions has ended. As the system does then,
+    // every assertion ends, active or still activating, and a completion that
+    // comes later brings none back. The program cannot end an activating
+    // assertion a second time once its run loop has stopped. Answers how many
+    // were still active that the holder had never ended: those it left behind.
+    int holderEnded();
 
     int activationCount() const;
     int invalidationCount() const;

@@ -183,6 +183,22 @@ TEST_F(SimulatedRestrictionServiceTest, AnAssertionInvalidatedBeforeItsCompletio
     EXPECT_EQ(owners(desktop).size(), 3u);
 }
 
+TEST_F(SimulatedRestrictionServiceTest, WhenTheHolderEndsNoAssertionOutlivesIt) {
+    service.setCompletionMode(Mode::held);
+    auto active = client.activate({"com.example.a"}, completions.block());
+    service.releasePendingCompletions();
+    auto activating = client.activate({"com.example.b"}, completions.block());
+    client.invalidate(activating); // ended once; its completion would still bring it alive
+    ASSERT_EQ(owners(desktop), (std::vector<std::string>{"com.example.a"}));
+
+    EXPECT_EQ(service.holderEnded(), 1) << "the one it never ended is left behind, not the one it ended";
+    EXPECT_EQ(owners(desktop).size(), 3u);
+    EXPECT_EQ(service.activeAssertionCount(), 0u);
+    service.releasePendingCompletions();
+    EXPECT_EQ(owners(desktop).size(), 3u) << "the late completion brings nothing back";
+    EXPECT_FALSE(desktop.restriction().has_value());
+}
+
 TEST_F(SimulatedRestrictionServiceTest, ErrorsNeverAndReleaseShapeTheOutcome) {
     service.setCompletionError(5);
     auto failed = client.activate({"com.example.a"}, completions.block());
