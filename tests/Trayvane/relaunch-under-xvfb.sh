@@ -127,5 +127,8 @@ cat >"$work/scenario.json" <<'JSON'
   "accessibilityTrusted": false
 }
 JSON
-xvfb-run -a -s "-screen 0 1920x1200x24" bash "$0" --inside "$binary" "$work/scenario.json"
+# -noreset: by default the server resets when its last client leaves, and a
+# program started in that moment finds no display; here one program ends
+# and the next starts at once.
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$work/scenario.json"
 echo "pellacor relaunched: the old process ended with status 0, exactly one new one ran with the same arguments"
