@@ -1,12 +1,11 @@
 #include "Support/LoopbackTlsServer.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -36,8 +35,8 @@ void addExtension(X509* certificate, X509* issuer, int nid, const char* value) {
     X509_EXTENSION_free(extension);
 }
 
-std::shared_ptr<X509> newCertificate(const std::string& commonName, EVP_PKEY* key, X509* issuer, EVP_PKEY* issuerKey,
-                                     long serial) {
+std::shared_ptr<X509> newCertificate(const std::string& commonName, EVP_PKEY* key, X509* issuer,
+                                     EVP_PKEY* issuerKey, long serial) {
     std::shared_ptr<X509> certificate(X509_new(), X509_free);
     X509* x = certificate.get();
     X509_set_version(x, 2);
@@ -46,8 +45,8 @@ std::shared_ptr<X509> newCertificate(const std::string& commonName, EVP_PKEY* ke
     X509_gmtime_adj(X509_getm_notAfter(x), 86400);
     X509_set_pubkey(x, key);
     X509_NAME* name = X509_get_subject_name(x);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName.c_str()),
-                               -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
     X509* signer = issuer != nullptr ? issuer : x;
     X509_set_issuer_name(x, X509_get_subject_name(signer));
     if (issuer == nullptr) {
@@ -203,7 +202,8 @@ void LoopbackTlsServer::handle(int fd) {
         std::lock_guard lock(mutex_);
         requests_.push_back(head);
     }
-    if (!reply.bytes.empty() && SSL_write(ssl.get(), reply.bytes.data(), static_cast<int>(reply.bytes.size())) <= 0) {
+    if (!reply.bytes.empty() &&
+        SSL_write(ssl.get(), reply.bytes.data(), static_cast<int>(reply.bytes.size())) <= 0) {
         return;
     }
     switch (reply.mode) {

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
-
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <string>
 #include <thread>
 #include <vector>

@@ -1,8 +1,9 @@
+#include "Trayvane/Support/UpdateChecker.h"
+
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/SerialQueue.h"
 #include "Concurrency/TaskHandle.h"
 #include "Support/LoopbackTlsServer.h"
-#include "Trayvane/Support/UpdateChecker.h"
 
 #include <algorithm>
 #include <chrono>
@@ -98,8 +99,8 @@ TEST_F(UpdateCheckerTest, AnswersAndTheirContentTypes) {
 
 TEST_F(UpdateCheckerTest, OnlyStatus200IsAnAnswerAndRedirectsAreNotFollowed) {
     const std::string body = R"({"version":"1.4.2"})";
-    for (const char* status : {"204 No Content", "304 Not Modified", "404 Not Found", "500 Internal Server Error",
-                               "301 Moved Permanently", "302 Found"}) {
+    for (const char* status : {"204 No Content", "304 Not Modified", "404 Not Found",
+                               "500 Internal Server Error", "301 Moved Permanently", "302 Found"}) {
         const std::vector<std::string> headers{"Content-Type: application/json",
                                                "Location: https://" + std::string(testHost) + "/other.json"};
         int requests = 0;
@@ -120,16 +121,18 @@ TEST_F(UpdateCheckerTest, TheBodyIsCappedWhileItIsRead) {
     over.insert(over.size() - 2, "a");
     EXPECT_EQ(fetchFrom(json(over)), Outcome::noAnswer());
 
-    const Reply endless{Reply::Mode::endlessChunked,
-                        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n"};
+    const Reply endless{
+        Reply::Mode::endlessChunked,
+        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n"};
     EXPECT_EQ(fetchFrom(endless), Outcome::noAnswer());
 }
 
 TEST_F(UpdateCheckerTest, ConnectionFailuresAreUnreachableAndLaterOnesNoAnswer) {
     EXPECT_EQ(fetch(checkerFor(pellacor::testing::closedLoopbackPort())), Outcome::unreachable());
     EXPECT_EQ(fetchFrom({Reply::Mode::silent, {}}), Outcome::unreachable());
-    const Reply stall{Reply::Mode::stallAfterHead,
-                      "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100\r\n\r\n{\"ver"};
+    const Reply stall{
+        Reply::Mode::stallAfterHead,
+        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100\r\n\r\n{\"ver"};
     EXPECT_EQ(fetchFrom(stall), Outcome::noAnswer());
 
     // A certificate from an authority the checker does not trust.
@@ -146,11 +149,12 @@ TEST_F(UpdateCheckerTest, AnEmptyHostMakesNoRequest) {
 
 TEST_F(UpdateCheckerTest, SendsExactlyItsHeadersAndKeepsNothingBetweenFetches) {
     LoopbackTlsServer server(*certificates_, [](int) {
-        return Reply{Reply::Mode::respond,
-                     LoopbackTlsServer::response("200 OK",
-                                                 {"Content-Type: application/json", "Set-Cookie: session=abc; Path=/",
-                                                  "Cache-Control: public, max-age=86400"},
-                                                 R"({"version":"1.4.2"})")};
+        return Reply{
+            Reply::Mode::respond,
+            LoopbackTlsServer::response("200 OK",
+                                        {"Content-Type: application/json", "Set-Cookie: session=abc; Path=/",
+                                         "Cache-Control: public, max-age=86400"},
+                                        R"({"version":"1.4.2"})")};
     });
     const auto checker = checkerFor(server.port());
     EXPECT_EQ(fetch(checker), Outcome::version("1.4.2"));
@@ -158,8 +162,9 @@ TEST_F(UpdateCheckerTest, SendsExactlyItsHeadersAndKeepsNothingBetweenFetches) {
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2U);
-    const std::string expected = std::string("GET /latest.json HTTP/1.1\r\n") + "Host: " + testHost +
-                                 "\r\nAccept: application/json\r\nUser-Agent: Pellacor\r\nAccept-Language: *\r\n\r\n";
+    const std::string expected =
+        std::string("GET /latest.json HTTP/1.1\r\n") + "Host: " + testHost +
+        "\r\nAccept: application/json\r\nUser-Agent: Pellacor\r\nAccept-Language: *\r\n\r\n";
     for (const auto& request : requests) {
         EXPECT_EQ(request, expected);
     }

@@ -18,8 +18,12 @@ struct AppVersion {
     // valid version; nothing otherwise.
     static std::optional<std::string> sanitized(std::string_view text);
     static std::optional<std::string> sanitized(const std::optional<std::string>& text);
-    static std::optional<std::string> sanitized(const std::string& text) { return sanitized(std::string_view(text)); }
-    static std::optional<std::string> sanitized(const char* text) { return sanitized(std::string_view(text)); }
+    static std::optional<std::string> sanitized(const std::string& text) {
+        return sanitized(std::string_view(text));
+    }
+    static std::optional<std::string> sanitized(const char* text) {
+        return sanitized(std::string_view(text));
+    }
 
     // The groups' values, empty groups dropped; a group that does not parse is 0.
     static std::vector<int> numbers(std::string_view text);

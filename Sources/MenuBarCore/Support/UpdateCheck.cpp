@@ -25,11 +25,13 @@ namespace {
 // A host name that can stand between "https://" and the path as it is: letters,
 // digits, hyphens and dots, no empty label.
 bool isHostName(std::string_view text) {
-    if (text.empty() || text.front() == '.' || text.back() == '.' || text.find("..") != std::string_view::npos) {
+    if (text.empty() || text.front() == '.' || text.back() == '.' ||
+        text.find("..") != std::string_view::npos) {
         return false;
     }
     return std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '.';
     });
 }
 
@@ -50,8 +52,10 @@ std::optional<Json> documentOf(std::string_view body) {
 
 std::string unknownMessage(std::string_view first) {
     return localized(first) + "\n\n" +
-           localized("確かめられなかっただけで、%@の動きは何も変わっていません（この確認は、新しいバージョンが出ているかを見にいくだけです）。",
-                     {ProductInfo::name});
+           localized(
+               "確かめられなかっただけで、%@"
+               "の動きは何も変わっていません（この確認は、新しいバージョンが出ているかを見にいくだけです）。",
+               {ProductInfo::name});
 }
 
 } // namespace
@@ -71,7 +75,8 @@ std::string UpdateCheck::downloadPageURL(const std::optional<std::string>& langu
     return site + "/en/pellacor/mac";
 }
 
-UpdateCheck::Status UpdateCheck::decide(const FetchOutcome& outcome, const std::optional<std::string>& current) {
+UpdateCheck::Status UpdateCheck::decide(const FetchOutcome& outcome,
+                                        const std::optional<std::string>& current) {
     const auto own = AppVersion::sanitized(current);
     if (!own) {
         return Status::ownVersionUnreadable();
@@ -110,25 +115,30 @@ std::string UpdateCheck::title(const Status& status) {
 std::string UpdateCheck::message(const Status& status) {
     switch (status.kind) {
     case Status::Kind::upToDate:
-        return localized("お使いの%@はバージョン %@ です。これより新しいバージョンは出ていません。何もする必要はありません。",
+        return localized("お使いの%@はバージョン %@ "
+                         "です。これより新しいバージョンは出ていません。何もする必要はありません。",
                          {ProductInfo::name, status.current});
     case Status::Kind::updateAvailable:
-        return localized("新しいバージョン %@ が出ています（お使いのものは %@ です）。\n\n"
-                         "「ダウンロードのページを開く」を押すと、ブラウザでダウンロードのページが開きます。"
-                         "新しい%@をダウンロードして、いまのものと同じ「アプリケーション」フォルダに置き換えてください。\n\n"
-                         "振り分け・プロファイル・設定は、そのまま残ります。",
-                         {status.latest, status.current, ProductInfo::name});
+        return localized(
+            "新しいバージョン %@ が出ています（お使いのものは %@ です）。\n\n"
+            "「ダウンロードのページを開く」を押すと、ブラウザでダウンロードのページが開きます。"
+            "新しい%@"
+            "をダウンロードして、いまのものと同じ「アプリケーション」フォルダに置き換えてください。\n\n"
+            "振り分け・プロファイル・設定は、そのまま残ります。",
+            {status.latest, status.current, ProductInfo::name});
     case Status::Kind::unknown:
         return status.reachable
-                   ? unknownMessage("配布元から答えを受け取れませんでした。しばらくしてから、もう一度お試しください。")
+                   ? unknownMessage(
+                         "配布元から答えを受け取れませんでした。しばらくしてから、もう一度お試しください。")
                    : unknownMessage("インターネットに接続できているかご確認のうえ、もう一度お試しください。");
     case Status::Kind::ownVersionUnreadable:
         break;
     }
-    return localized("この%@のバージョンを読み取れませんでした。アプリのファイルが壊れているかもしれません。\n\n"
-                     "「ダウンロードのページを開く」を押して、新しくダウンロードしたものに置き換えてください。"
-                     "振り分け・プロファイル・設定は、そのまま残ります。",
-                     {ProductInfo::name});
+    return localized(
+        "この%@のバージョンを読み取れませんでした。アプリのファイルが壊れているかもしれません。\n\n"
+        "「ダウンロードのページを開く」を押して、新しくダウンロードしたものに置き換えてください。"
+        "振り分け・プロファイル・設定は、そのまま残ります。",
+        {ProductInfo::name});
 }
 
 bool UpdateCheck::isUnreachable(const NetworkError& error) {
@@ -151,7 +161,8 @@ bool UpdateCheck::isUnreachable(const NetworkError& error) {
     }
 }
 
-bool UpdateCheck::looksLikeUpdateResponse(const std::optional<std::string>& contentType, std::string_view body) {
+bool UpdateCheck::looksLikeUpdateResponse(const std::optional<std::string>& contentType,
+                                          std::string_view body) {
     std::string type = contentType.value_or("");
     const auto first = type.find_first_not_of(" \t");
     const auto last = type.find_last_not_of(" \t");

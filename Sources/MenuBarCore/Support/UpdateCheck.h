@@ -35,11 +35,13 @@ struct UpdateCheck {
     struct Status {
         enum class Kind { upToDate, updateAvailable, unknown, ownVersionUnreadable };
         Kind kind = Kind::unknown;
-        std::string latest;  // updateAvailable
-        std::string current; // upToDate, updateAvailable
+        std::string latest;     // updateAvailable
+        std::string current;    // upToDate, updateAvailable
         bool reachable = false; // unknown
 
-        static Status upToDate(std::string current) { return {Kind::upToDate, {}, std::move(current), false}; }
+        static Status upToDate(std::string current) {
+            return {Kind::upToDate, {}, std::move(current), false};
+        }
         static Status updateAvailable(std::string latest, std::string current) {
             return {Kind::updateAvailable, std::move(latest), std::move(current), false};
         }

@@ -1,8 +1,7 @@
 #include "Trayvane/Support/UpdateChecker.h"
 
-#include <curl/curl.h>
-
 #include <cstddef>
+#include <curl/curl.h>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -19,9 +18,9 @@ namespace {
 // What one exchange has seen so far; the callbacks run on the request's thread.
 struct Exchange {
     std::string body;
-    bool headSeen = false;   // a final (non-1xx) response head has ended
-    bool refused = false;    // we stopped the transfer: a status or a body we do not take
-    bool idledOut = false;   // nothing moved for longer than the idle time-out
+    bool headSeen = false; // a final (non-1xx) response head has ended
+    bool refused = false;  // we stopped the transfer: a status or a body we do not take
+    bool idledOut = false; // nothing moved for longer than the idle time-out
     Clock::duration idle{};
     Clock::time_point lastActivity = Clock::now();
     curl_off_t lastDown = 0;
@@ -138,8 +137,8 @@ long milliseconds(std::chrono::duration<double> d) {
 
 } // namespace
 
-UpdateChecker::UpdateChecker(std::string host, std::chrono::duration<double> timeout, UpdateTransport transport,
-                             std::shared_ptr<concurrency::SerialQueue> queue)
+UpdateChecker::UpdateChecker(std::string host, std::chrono::duration<double> timeout,
+                             UpdateTransport transport, std::shared_ptr<concurrency::SerialQueue> queue)
     : host_(std::move(host)), timeout_(timeout), transport_(std::move(transport)), queue_(std::move(queue)) {}
 
 concurrency::Task<Outcome> UpdateChecker::fetchLatestVersion() const {

@@ -37,10 +37,9 @@ public:
                                                          const UpdateTransport& transport);
 
 private:
-    static concurrency::Task<core::UpdateCheck::FetchOutcome> fetch(std::string host,
-                                                                    std::chrono::duration<double> timeout,
-                                                                    UpdateTransport transport,
-                                                                    std::shared_ptr<concurrency::SerialQueue> queue);
+    static concurrency::Task<core::UpdateCheck::FetchOutcome>
+    fetch(std::string host, std::chrono::duration<double> timeout, UpdateTransport transport,
+          std::shared_ptr<concurrency::SerialQueue> queue);
 
     std::string host_;
     std::chrono::duration<double> timeout_;

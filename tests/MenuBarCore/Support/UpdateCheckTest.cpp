@@ -1,6 +1,7 @@
+#include "MenuBarCore/Support/UpdateCheck.h"
+
 #include "MenuBarCore/Support/AppVersion.h"
 #include "MenuBarCore/Support/ProductInfo.h"
-#include "MenuBarCore/Support/UpdateCheck.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -12,14 +13,15 @@ using Outcome = UpdateCheck::FetchOutcome;
 using Status = UpdateCheck::Status;
 
 TEST(AppVersionTest, SanitizedGivesTheTextUnchangedOrNothing) {
-    const std::vector<std::string> valid{"2", "1.4", "1.4.2", "0001.0002.0003.0004", "0", "9999.9999.9999.9999"};
+    const std::vector<std::string> valid{
+        "2", "1.4", "1.4.2", "0001.0002.0003.0004", "0", "9999.9999.9999.9999"};
     for (const auto& text : valid) {
         EXPECT_EQ(AppVersion::sanitized(text), text) << text;
     }
-    const std::vector<std::string> invalid{
-        "",        "1.2.3.4.5", "12345",  "1..2",   "1.2.", ".1",        " 1.2",           "1.2 ",
-        "v1.2",    "1.2a",      "1.-2",   "1,2",    ".",    "１.２",     "1.\xef\xbc\x92", "00001.2",
-        "1.2.3.4.", "1\n",      "+1.2",   "1.2.3.4.0"};
+    const std::vector<std::string> invalid{"",        "1.2.3.4.5", "12345", "1..2",  "1.2.",
+                                           ".1",      " 1.2",      "1.2 ",  "v1.2",  "1.2a",
+                                           "1.-2",    "1,2",       ".",     "１.２", "1.\xef\xbc\x92",
+                                           "00001.2", "1.2.3.4.",  "1\n",   "+1.2",  "1.2.3.4.0"};
     for (const auto& text : invalid) {
         EXPECT_EQ(AppVersion::sanitized(text), std::nullopt) << text;
     }
@@ -34,10 +36,11 @@ TEST(AppVersionTest, IsNewerPadsWithZeros) {
         bool newer;
     };
     const std::vector<Case> cases{
-        {"1.10", "1.9", true},    {"1.9", "1.10", false},  {"1.2.1", "1.2", true},   {"1.2", "1.2.1", false},
-        {"2", "1.9.9.9", true},   {"1.2", "1.2.0", false}, {"1.2.0", "1.2", false},  {"01.2", "1.2", false},
-        {"1.2", "01.2", false},   {"1.3", "01.2", true},   {"1.2", "1.2", false},    {"1..2", "1.0", false},
-        {"1.0", "1..2", false},   {"2", "x", false},       {"0001.0002.0003.0005", "1.2.3.4", true},
+        {"1.10", "1.9", true},   {"1.9", "1.10", false}, {"1.2.1", "1.2", true},
+        {"1.2", "1.2.1", false}, {"2", "1.9.9.9", true}, {"1.2", "1.2.0", false},
+        {"1.2.0", "1.2", false}, {"01.2", "1.2", false}, {"1.2", "01.2", false},
+        {"1.3", "01.2", true},   {"1.2", "1.2", false},  {"1..2", "1.0", false},
+        {"1.0", "1..2", false},  {"2", "x", false},      {"0001.0002.0003.0005", "1.2.3.4", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AppVersion::isNewer(c.a, c.b), c.newer) << c.a << " vs " << c.b;
@@ -59,7 +62,8 @@ TEST(UpdateCheckTest, AddressesOfTheAnswerAndTheDownloadPage) {
     EXPECT_EQ(japanese.rfind("https://", 0), 0U);
     EXPECT_TRUE(japanese.ends_with("/pellacor/mac"));
     EXPECT_FALSE(japanese.ends_with("/en/pellacor/mac"));
-    for (const auto& language : std::vector<std::optional<std::string>>{"ja-JP", "en", "JA", "", std::nullopt}) {
+    for (const auto& language :
+         std::vector<std::optional<std::string>>{"ja-JP", "en", "JA", "", std::nullopt}) {
         const std::string page = UpdateCheck::downloadPageURL(language);
         EXPECT_EQ(page.rfind("https://", 0), 0U);
         EXPECT_TRUE(page.ends_with("/en/pellacor/mac")) << language.value_or("(nothing)");
@@ -87,15 +91,16 @@ TEST(UpdateCheckTest, DecideInOrder) {
         {Outcome::version("1.0"), "1.1", Status::upToDate("1.1")},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(UpdateCheck::decide(c.outcome, c.current), c.status) << c.outcome.text << " / "
-                                                                        << c.current.value_or("(nothing)");
+        EXPECT_EQ(UpdateCheck::decide(c.outcome, c.current), c.status)
+            << c.outcome.text << " / " << c.current.value_or("(nothing)");
     }
 }
 
 TEST(UpdateCheckTest, TitlesAndMessages) {
     EXPECT_EQ(ProductInfo::name, "Pellacor");
-    const std::string tail = "確かめられなかっただけで、Pellacorの動きは何も変わっていません（この確認は、新しいバージョンが"
-                             "出ているかを見にいくだけです）。";
+    const std::string tail =
+        "確かめられなかっただけで、Pellacorの動きは何も変わっていません（この確認は、新しいバージョンが"
+        "出ているかを見にいくだけです）。";
     struct Case {
         Status status;
         std::string title;
@@ -103,10 +108,13 @@ TEST(UpdateCheckTest, TitlesAndMessages) {
     };
     const std::vector<Case> cases{
         {Status::upToDate("1.4"), "最新版をお使いです",
-         "お使いのPellacorはバージョン 1.4 です。これより新しいバージョンは出ていません。何もする必要はありません。"},
+         "お使いのPellacorはバージョン 1.4 "
+         "です。これより新しいバージョンは出ていません。何もする必要はありません。"},
         {Status::updateAvailable("1.5", "1.4"), "新しいバージョンがあります",
-         "新しいバージョン 1.5 が出ています（お使いのものは 1.4 です）。\n\n「ダウンロードのページを開く」を押すと、"
-         "ブラウザでダウンロードのページが開きます。新しいPellacorをダウンロードして、いまのものと同じ「アプリケーション」"
+         "新しいバージョン 1.5 が出ています（お使いのものは 1.4 "
+         "です）。\n\n「ダウンロードのページを開く」を押すと、"
+         "ブラウザでダウンロードのページが開きます。新しいPellacorをダウンロードして、いまのものと同じ「アプ"
+         "リケーション」"
          "フォルダに置き換えてください。\n\n振り分け・プロファイル・設定は、そのまま残ります。"},
         {Status::unknown(false), "確認できませんでした",
          "インターネットに接続できているかご確認のうえ、もう一度お試しください。\n\n" + tail},
@@ -114,7 +122,8 @@ TEST(UpdateCheckTest, TitlesAndMessages) {
          "配布元から答えを受け取れませんでした。しばらくしてから、もう一度お試しください。\n\n" + tail},
         {Status::ownVersionUnreadable(), "確認できませんでした",
          "このPellacorのバージョンを読み取れませんでした。アプリのファイルが壊れているかもしれません。\n\n"
-         "「ダウンロードのページを開く」を押して、新しくダウンロードしたものに置き換えてください。振り分け・プロファイル・"
+         "「ダウンロードのページを開く」を押して、新しくダウンロードしたものに置き換えてください。振り分け・"
+         "プロファイル・"
          "設定は、そのまま残ります。"},
     };
     for (const auto& c : cases) {
@@ -126,8 +135,9 @@ TEST(UpdateCheckTest, TitlesAndMessages) {
 TEST(UpdateCheckTest, OnlyTheConnectionFailuresAreUnreachable) {
     using Code = NetworkError::Code;
     using Domain = NetworkError::Domain;
-    for (Code code : {Code::notConnectedToInternet, Code::cannotFindHost, Code::cannotConnectToHost, Code::timedOut,
-                      Code::dnsLookupFailed, Code::internationalRoamingOff, Code::dataNotAllowed, Code::callIsActive}) {
+    for (Code code :
+         {Code::notConnectedToInternet, Code::cannotFindHost, Code::cannotConnectToHost, Code::timedOut,
+          Code::dnsLookupFailed, Code::internationalRoamingOff, Code::dataNotAllowed, Code::callIsActive}) {
         EXPECT_TRUE(UpdateCheck::isUnreachable({Domain::urlLoading, code, {}})) << static_cast<int>(code);
         EXPECT_FALSE(UpdateCheck::isUnreachable({Domain::other, code, {}})) << static_cast<int>(code);
     }
