@@ -21,7 +21,9 @@ void require(bool condition) {
     }
 }
 
-bool wellFormed(std::string_view text) { return Text::utf8(Text::codePoints(text)) == text; }
+bool wellFormed(std::string_view text) {
+    return Text::utf8(Text::codePoints(text)) == text;
+}
 
 } // namespace
 
@@ -46,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(rejection.has_value() != parsed.isCommand());
     if (rejection) {
         require(ExternalCommand::rejection(ExternalCommand::rawValue(*rejection)) == rejection);
-        if (*rejection != ExternalCommand::Rejection::wrongScheme && url.size() > ExternalCommand::urlLengthLimit) {
+        if (*rejection != ExternalCommand::Rejection::wrongScheme &&
+            url.size() > ExternalCommand::urlLengthLimit) {
             require(*rejection == ExternalCommand::Rejection::tooLong);
         }
     } else {

@@ -15,10 +15,19 @@ public:
     enum class Case { reveal, switchProfile, collapse, pause, resume };
 
     // Why a URL was refused; the text is what the log shows.
-    enum class Rejection { wrongScheme, tooLong, unknownCommand, missingName, badName, duplicatedParameter, badValue };
+    enum class Rejection {
+        wrongScheme,
+        tooLong,
+        unknownCommand,
+        missingName,
+        badName,
+        duplicatedParameter,
+        badValue
+    };
     static constexpr Rejection allRejections[] = {
-        Rejection::wrongScheme,  Rejection::tooLong,   Rejection::unknownCommand,      Rejection::missingName,
-        Rejection::badName,      Rejection::duplicatedParameter, Rejection::badValue,
+        Rejection::wrongScheme, Rejection::tooLong, Rejection::unknownCommand,
+        Rejection::missingName, Rejection::badName, Rejection::duplicatedParameter,
+        Rejection::badValue,
     };
     static std::string_view rawValue(Rejection rejection);
     // The rejection whose text is exactly `raw`.
@@ -58,7 +67,8 @@ public:
     bool operator==(const ExternalCommand&) const = default;
 
 private:
-    ExternalCommand(Case which, bool all, std::string name) : case_(which), all_(all), name_(std::move(name)) {}
+    ExternalCommand(Case which, bool all, std::string name)
+        : case_(which), all_(all), name_(std::move(name)) {}
 
     Case case_;
     bool all_;
@@ -67,8 +77,8 @@ private:
 
 class ExternalCommand::Parsed {
 public:
-    Parsed(ExternalCommand command) : value_(std::move(command)) {}   // NOLINT(google-explicit-constructor)
-    Parsed(Rejection rejection) : value_(rejection) {}                // NOLINT(google-explicit-constructor)
+    Parsed(ExternalCommand command) : value_(std::move(command)) {} // NOLINT(google-explicit-constructor)
+    Parsed(Rejection rejection) : value_(rejection) {}              // NOLINT(google-explicit-constructor)
 
     bool isCommand() const { return std::holds_alternative<ExternalCommand>(value_); }
     const ExternalCommand* command() const { return std::get_if<ExternalCommand>(&value_); }

@@ -8,9 +8,15 @@ namespace pellacor::core {
 
 namespace {
 
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isHex(char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 int hexValue(char c) {
     if (isDigit(c)) {
         return c - '0';
@@ -18,23 +24,46 @@ int hexValue(char c) {
     return (c >= 'a' ? c - 'a' : c - 'A') + 10;
 }
 
-bool isUnreserved(char c) { return isAlpha(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
+bool isUnreserved(char c) {
+    return isAlpha(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~';
+}
 bool isSubDelim(char c) {
     switch (c) {
-    case '!': case '$': case '&': case '\'': case '(': case ')':
-    case '*': case '+': case ',': case ';': case '=':
+    case '!':
+    case '$':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case ';':
+    case '=':
         return true;
     default:
         return false;
     }
 }
-bool isPchar(char c) { return isUnreserved(c) || isSubDelim(c) || c == ':' || c == '@'; }
-bool isRegNameChar(char c) { return isUnreserved(c) || isSubDelim(c); }
-bool isUserInfoChar(char c) { return isUnreserved(c) || isSubDelim(c) || c == ':'; }
-bool isPathChar(char c) { return isPchar(c) || c == '/'; }
-bool isQueryChar(char c) { return isPchar(c) || c == '/' || c == '?'; }
+bool isPchar(char c) {
+    return isUnreserved(c) || isSubDelim(c) || c == ':' || c == '@';
+}
+bool isRegNameChar(char c) {
+    return isUnreserved(c) || isSubDelim(c);
+}
+bool isUserInfoChar(char c) {
+    return isUnreserved(c) || isSubDelim(c) || c == ':';
+}
+bool isPathChar(char c) {
+    return isPchar(c) || c == '/';
+}
+bool isQueryChar(char c) {
+    return isPchar(c) || c == '/' || c == '?';
+}
 // IPv6 and the future forms inside "[…]", loosely: their characters only.
-bool isLiteralChar(char c) { return isUnreserved(c) || isSubDelim(c) || c == ':'; }
+bool isLiteralChar(char c) {
+    return isUnreserved(c) || isSubDelim(c) || c == ':';
+}
 
 // Every character allowed by `allowed` or part of a "%" and two hex digits.
 template <typename Allowed> bool isValidPart(std::string_view part, Allowed allowed) {
@@ -55,7 +84,9 @@ template <typename Allowed> bool isValidPart(std::string_view part, Allowed allo
     return true;
 }
 
-bool isWellFormedUtf8(std::string_view text) { return Text::utf8(Text::codePoints(text)) == text; }
+bool isWellFormedUtf8(std::string_view text) {
+    return Text::utf8(Text::codePoints(text)) == text;
+}
 
 // The escapes decoded; nothing when the result is not well-formed UTF-8. The
 // part has been checked with `isValidPart`.
@@ -101,7 +132,8 @@ std::optional<std::string_view> hostOfAuthority(std::string_view authority) {
             return std::nullopt;
         }
         const auto literal = authority.substr(1, close - 1);
-        if (literal.empty() || !isValidPart(literal, isLiteralChar) || literal.find('%') != std::string_view::npos) {
+        if (literal.empty() || !isValidPart(literal, isLiteralChar) ||
+            literal.find('%') != std::string_view::npos) {
             return std::nullopt;
         }
         host = authority.substr(0, close + 1);
@@ -166,7 +198,7 @@ std::optional<UrlComponents> UrlComponents::split(std::string_view url) {
     if (rest.starts_with("//")) {
         const auto authorityEnd = rest.find('/', 2);
         const auto authority = rest.substr(2, authorityEnd == std::string_view::npos ? std::string_view::npos
-                                                                                      : authorityEnd - 2);
+                                                                                     : authorityEnd - 2);
         const auto host = hostOfAuthority(authority);
         if (!host) {
             return std::nullopt;

@@ -151,7 +151,8 @@ TEST(ExternalCommandTest, ParsesEveryFormAndRefusesEveryFaultInItsOrder) {
         {"pellacor://profile?name=%00%01", Rejection::badName},
         {"pellacor://profile?name=%E2%80%8B", Rejection::badName},
         {"pellacor://profile?name=" + std::string(41, 'a'), Rejection::badName},
-        {"pellacor://profile?name=" + std::string(40, 'a'), ExternalCommand::switchProfile(std::string(40, 'a'))},
+        {"pellacor://profile?name=" + std::string(40, 'a'),
+         ExternalCommand::switchProfile(std::string(40, 'a'))},
         {"pellacor://profile?name=%20Work%20", ExternalCommand::switchProfile("Work")},
         {"pellacor://profile?name=Work+Mail", ExternalCommand::switchProfile("Work+Mail")},
         {"pellacor://profile?name=Work%20Mail", ExternalCommand::switchProfile("Work Mail")},
@@ -204,7 +205,9 @@ TEST(ExternalCommandTest, KindIsTheLogWordAndNeverTheName) {
 
 // The lookup by name, stored names first, then shown names.
 struct ProfileLookupTest : ::testing::Test {
-    static Profile named(const std::string& name) { return Profile(Uuid::random(), name, {}, {}, Section::hidden); }
+    static Profile named(const std::string& name) {
+        return Profile(Uuid::random(), name, {}, {}, Section::hidden);
+    }
     static StoredState with(const std::vector<Profile>& profiles) {
         return StoredState(StoredState::currentVersion, profiles, {}, profiles.front().id());
     }
@@ -218,16 +221,16 @@ TEST_F(ProfileLookupTest, FindsByStoredNameIgnoringCaseWidthAndCanonicalForm) {
     const auto state = with({everyday, work, cafe, kana});
     EXPECT_EQ(state.profileID("Work"), work.id());
     EXPECT_EQ(state.profileID("work"), work.id());
-    EXPECT_EQ(state.profileID("ＷＯＲＫ"), work.id());          // full-width
+    EXPECT_EQ(state.profileID("ＷＯＲＫ"), work.id()); // full-width
     EXPECT_EQ(state.profileID("ｗｏｒｋ"), work.id());
-    EXPECT_EQ(state.profileID("  Work\n"), work.id());          // normalized first
-    EXPECT_EQ(state.profileID("Cafe\u0301"), cafe.id());        // canonically equivalent
+    EXPECT_EQ(state.profileID("  Work\n"), work.id());   // normalized first
+    EXPECT_EQ(state.profileID("Cafe\u0301"), cafe.id()); // canonically equivalent
     EXPECT_EQ(state.profileID("CAF\u00c9"), cafe.id());
-    EXPECT_EQ(state.profileID("ｶﾞｼﾞｪｯﾄ"), kana.id());           // half-width kana
+    EXPECT_EQ(state.profileID("ｶﾞｼﾞｪｯﾄ"), kana.id()); // half-width kana
     EXPECT_EQ(state.profileID("カ\u3099ジェット"), kana.id());
-    EXPECT_EQ(state.profileID("Cafe"), std::nullopt);           // accents count
+    EXPECT_EQ(state.profileID("Cafe"), std::nullopt); // accents count
     EXPECT_EQ(state.profileID("Wor"), std::nullopt);
-    EXPECT_EQ(state.profileID("がじぇっと"), std::nullopt);      // kana kinds count
+    EXPECT_EQ(state.profileID("がじぇっと"), std::nullopt); // kana kinds count
     EXPECT_EQ(state.profileID("default"), everyday.id());
 }
 
@@ -248,7 +251,6 @@ TEST_F(ProfileLookupTest, AStoredNameWinsOverAnEarlierShownOne) {
     const auto state = with({everyday, real});
     EXPECT_EQ(state.profileID("ふだん"), real.id());
     EXPECT_EQ(state.profileID("Default"), everyday.id());
-
 }
 
 TEST_F(ProfileLookupTest, TwoInitialNamesShowAsStoredSoTheShownNameFindsNeither) {
@@ -258,7 +260,6 @@ TEST_F(ProfileLookupTest, TwoInitialNamesShowAsStoredSoTheShownNameFindsNeither)
     const auto state = with({c, a, b});
     EXPECT_EQ(state.profileID("Default"), a.id());
     EXPECT_EQ(state.profileID("ふだん"), b.id());
-
 }
 
 TEST_F(ProfileLookupTest, ANameThatNormalizesToNothingFindsNothing) {

@@ -16,7 +16,8 @@ struct Case {
 
 UrlComponents parts(std::string scheme, std::optional<std::string> host, std::string path,
                     std::optional<std::string> query = std::nullopt, std::vector<Item> items = {}) {
-    return UrlComponents{std::move(scheme), std::move(host), std::move(path), std::move(query), std::move(items)};
+    return UrlComponents{std::move(scheme), std::move(host), std::move(path), std::move(query),
+                         std::move(items)};
 }
 
 TEST(UrlComponentsTest, SplitsByTheGenericSyntax) {
