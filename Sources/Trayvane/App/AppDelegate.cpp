@@ -128,6 +128,10 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
 }
 
 AppDelegate::~AppDelegate() {
+    // A panel still up has nobody left to answer.
+    if (dismissLayoutFolderPanel_) {
+        dismissLayoutFolderPanel_();
+    }
     const std::lock_guard lock(relay_->mutex);
     relay_->executor = nullptr;
 }
@@ -512,6 +516,17 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    takeDown();
+    core::Log::app().notice("終了します");
+}
+
+void AppDelegate::takeDown() {
+    // What the user sees goes first, then the engine lifts its restriction,
+    // then the hot keys go, so nothing reaches an engine that has shut down.
+    if (const auto dismiss = std::exchange(dismissLayoutFolderPanel_, nullptr)) {
+        dismiss();
+    }
+    layoutFolderPanelUp_ = false;
     search_->close("司令塔");
     if (coordinator_) {
         coordinator_->shutdown();
@@ -519,7 +534,6 @@ void AppDelegate::applicationWillTerminate() {
     if (hotkeys_) {
         hotkeys_->unregisterAll();
     }
-    core::Log::app().notice("終了します");
 }
 
 // -- Helpers -------------------------------------------------------------------

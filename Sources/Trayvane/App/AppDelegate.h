@@ -235,6 +235,8 @@ private:
     // What a section change of the page or of the coordinator does, through the store.
     void profileChanged(const core::Profile& profile, bool fromCoordinator);
     double uptime() const;
+    // Termination's order, shared by termination and the relaunch.
+    void takeDown();
 
     Environment environment_;
     std::shared_ptr<Relay> relay_;
@@ -270,6 +272,7 @@ private:
     double launchedAt_;
     concurrency::TaskHandle<void> pendingPermissionGuide_;
     bool layoutFolderPanelUp_ = false;
+    LayoutFolderPanel::Dismiss dismissLayoutFolderPanel_;
 };
 
 } // namespace pellacor::app

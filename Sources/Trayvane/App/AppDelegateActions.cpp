@@ -125,8 +125,10 @@ void AppDelegate::chooseLayoutFolder() {
         .directory = folder.url(),
     };
     core::Log::app().notice("配置表のフォルダを選ぶ窓を出します");
-    // No settings window yet to put a sheet on: the panel runs modally.
-    environment_.layoutFolderPanel(
+    // No settings window yet to put a sheet on: the panel is modal to the
+    // program. It returns at once and answers on a later turn, so the task
+    // that asked for it ends and holds nobody while the user chooses.
+    dismissLayoutFolderPanel_ = environment_.layoutFolderPanel(
         request, nullptr, [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
             if (const auto self = weakSelf.lock()) {
                 self->layoutFolderPanelEnded(chosen);
@@ -136,6 +138,7 @@ void AppDelegate::chooseLayoutFolder() {
 
 void AppDelegate::layoutFolderPanelEnded(const std::optional<std::filesystem::path>& chosen) {
     layoutFolderPanelUp_ = false;
+    dismissLayoutFolderPanel_ = nullptr;
     const core::Log log = core::Log::app();
     if (!chosen) {
         log.notice("配置表のフォルダを選ぶ窓が取り消されました");
@@ -262,14 +265,8 @@ void AppDelegate::relaunch() {
         return;
     }
     isRelaunching_ = true;
-    // Termination's order: the restriction is lifted before the new instance starts.
-    search_->close("司令塔");
-    if (coordinator_) {
-        coordinator_->shutdown();
-    }
-    if (hotkeys_) {
-        hotkeys_->unregisterAll();
-    }
+    // The restriction is lifted before the new instance starts.
+    takeDown();
     places_->relaunch();
 }
 

@@ -25,8 +25,10 @@ concurrency::Task<std::optional<system::PressOutcome>> nothingPressed() {
 
 } // namespace
 
-// Start-up steps 17 and 18: the notch overflow and the stand-in's coordinator
-// callbacks, then the stand-in's press with the run's one press clock.
+// The notch overflow and the stand-in's coordinator callbacks, then the
+// stand-in's press. Its fallback menu opens only while a failed press still
+// answers the user's click, which the input clock tells: any key or button
+// pressed since means the user has moved on.
 void AppDelegate::wireStandIn() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
@@ -61,8 +63,9 @@ void AppDelegate::wireStandIn() {
     }
 }
 
-// Start-up steps 19 and 20: the panels press through the coordinator, which
-// also learns when the below-bar panel opens, closes or is closed by the user.
+// The panels press through the coordinator, which owns the one pressing
+// flag, and learns when the below-bar panel opens, closes or is closed by the
+// user, so its state never disagrees with what is on screen.
 void AppDelegate::wirePanels() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
@@ -126,8 +129,9 @@ concurrency::Task<void> AppDelegate::pressFromPanel(std::weak_ptr<Coordinator> w
     [[maybe_unused]] auto outcome = co_await std::move(press);
 }
 
-// Start-up step 21: the sections page's model over the active profile, and
-// the coordinator's callbacks that feed it.
+// The sections page's model over the active profile, and the coordinator's
+// callbacks that feed it: built after the coordinator so that the first
+// items read already reach it.
 void AppDelegate::buildSectionsModel() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
@@ -182,8 +186,9 @@ void AppDelegate::buildSectionsModel() {
     };
 }
 
-// Start-up steps 23 to 25: the General page's actions, the permission
-// guide's buttons, and what the coordinator tells of the permission.
+// The General page's actions, the permission guide's buttons, and what the
+// coordinator tells of the permission: wired before the coordinator starts,
+// so that its first trust answer finds the guide.
 void AppDelegate::wireGeneralAndGuide() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
@@ -216,8 +221,8 @@ void AppDelegate::wireGeneralAndGuide() {
         whileAlive(weakSelf, [](AppDelegate& self, bool waiting) { self.permissionWaitChanged(waiting); });
 }
 
-// Start-up steps 26, 29 and 30: the profile editor, now over the sections
-// model, and the control item's profile menu.
+// The profile editor, which needs the sections model to push its changes
+// to, and the control item's profile menu over it.
 void AppDelegate::wireProfiles() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     profileEditor_ = std::make_shared<ProfileEditor>(settingsStore_, profilesModel_, sectionsModel_,
