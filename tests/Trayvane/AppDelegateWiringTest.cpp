@@ -46,6 +46,16 @@ std::optional<platform::SimulatedDesktop::Press> lastPressOf(const ProgramRun& r
     return found;
 }
 
+// The sections page's reorder: two applications shown, the one the bar has
+// second put first; the bar can follow it only through the layout folder.
+void reorderTwoShown(const AppDelegate& delegate) {
+    core::Profile profile = delegate.sectionsModel()->profile();
+    profile.assign(AppKey(shownLeft), core::Section::shown);
+    profile.assign(AppKey(shownRight), core::Section::shown);
+    profile.order = {AppKey(shownLeft), AppKey(shownRight)};
+    delegate.sectionsModel()->onReorder(profile);
+}
+
 // A launch with the below-bar switch on, collapsed.
 struct BelowBarRun {
     Computer computer;
@@ -319,12 +329,7 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
         ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
         ASSERT_FALSE(run.simulated->desktop()->isMenuBarContainerGranted());
 
-        // The page's reorder: two applications shown, the second one first.
-        core::Profile profile = delegate.sectionsModel()->profile();
-        profile.assign(AppKey(shownLeft), core::Section::shown);
-        profile.assign(AppKey(shownRight), core::Section::shown);
-        profile.order = {AppKey(shownLeft), AppKey(shownRight)};
-        delegate.sectionsModel()->onReorder(profile);
+        reorderTwoShown(delegate);
         run.time->settle();
         ASSERT_EQ(panels.size(), 1U) << "the order needs the folder: the panel is up";
         EXPECT_TRUE(run.coordinator().reorderIsWaitingForFolder());
@@ -400,11 +405,7 @@ TEST(AppDelegateWiringTest, TheLayoutFolderPanelKeepsNothingAliveWhileItIsUp) {
             still->close();
         }
     });
-    core::Profile profile = delegate.sectionsModel()->profile();
-    profile.assign(AppKey(shownLeft), core::Section::shown);
-    profile.assign(AppKey(shownRight), core::Section::shown);
-    profile.order = {AppKey(shownLeft), AppKey(shownRight)};
-    delegate.sectionsModel()->onReorder(profile);
+    reorderTwoShown(delegate);
     run.time->settle();
     QCoreApplication::processEvents();
     run.time->settle();
