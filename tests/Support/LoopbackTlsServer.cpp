@@ -165,7 +165,7 @@ void LoopbackTlsServer::serve() {
 
 void LoopbackTlsServer::handle(int fd) {
     const auto stopping = [this] { return this->stopping(); };
-    timeval wait{0, 200 * 1000};
+    timeval wait{0, 200'000};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     int index = 0;
@@ -231,7 +231,11 @@ int closedLoopbackPort() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        // No free port to borrow: port 1 is as good as closed on loopback.
+        ::close(fd);
+        return 1;
+    }
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
