@@ -146,12 +146,8 @@ PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* p
     connect(relaunch, &QPushButton::clicked, this, [this] { model_.relaunch(); });
     connect(close_, &QPushButton::clicked, this, [this] { model_.close(); });
 
-    observer_ = model_.observe([this] { showStatus(); });
+    statusChanges_ = model_.observe([this] { showStatus(); });
     showStatus();
-}
-
-PermissionGuideView::~PermissionGuideView() {
-    model_.removeObserver(observer_);
 }
 
 void PermissionGuideView::showStatus() {

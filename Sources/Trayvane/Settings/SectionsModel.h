@@ -5,7 +5,7 @@
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Planning/SectionRow.h"
-#include "Trayvane/Settings/ModelObservers.h"
+#include "MenuBarCore/Support/Observers.h"
 
 #include <functional>
 #include <optional>
@@ -76,7 +76,7 @@ public:
     std::function<void()> onMove;
     std::function<void(const core::Profile&)> onReorder;
 
-    ModelObservers<Property> observers;
+    core::Observers<Property> observers;
 
 private:
     std::vector<core::SectionRow> rows_;
