@@ -64,7 +64,8 @@ struct ProfileEditorTest : pellacor::testing::CoordinatorFixture {
         profiles->setChoices(editor->choices());
         editor->onActiveChange = [this] { events.emplace_back("activeChange"); };
         editor->onEdited = [this] { events.emplace_back("edited"); };
-        profilesSeen = profiles->observers.observe([this](ProfilesModel::Property) { events.emplace_back("choices"); });
+        profilesSeen =
+            profiles->observers.observe([this](ProfilesModel::Property) { events.emplace_back("choices"); });
         sectionsSeen = sections->observers.observe([this](SectionsModel::Property p) {
             events.emplace_back(p == SectionsModel::Property::profile       ? "sections.profile"
                                 : p == SectionsModel::Property::saveWarning ? "sections.saveWarning"

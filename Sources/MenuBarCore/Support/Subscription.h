@@ -14,7 +14,9 @@ public:
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(const Subscription&) = delete;
     Subscription& operator=(const Subscription&) = delete;
-    Subscription(Subscription&& other) noexcept : cancel_(std::move(other.cancel_)) { other.cancel_ = nullptr; }
+    Subscription(Subscription&& other) noexcept : cancel_(std::move(other.cancel_)) {
+        other.cancel_ = nullptr;
+    }
     Subscription& operator=(Subscription&& other) noexcept {
         if (this != &other) {
             reset();

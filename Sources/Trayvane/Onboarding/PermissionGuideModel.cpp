@@ -3,7 +3,6 @@
 #include "Trayvane/Onboarding/PermissionGuideText.h"
 #include "Trayvane/Theme/AppColor.h"
 
-
 namespace pellacor::app {
 
 namespace {

@@ -43,7 +43,9 @@ public:
     Status status() const { return status(trusted_); }
 
     // Told after `trusted` changed, while the subscription lives.
-    core::Subscription observe(std::function<void()> onChange) { return observers_.observe(std::move(onChange)); }
+    core::Subscription observe(std::function<void()> onChange) {
+        return observers_.observe(std::move(onChange));
+    }
 
 private:
     std::optional<bool> trusted_;

@@ -127,7 +127,8 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     };
     connect(scrollArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { revealVisibleRows(); });
-    modelChanges_ = model_->observers.observe([this](SearchModel::Property changed) { modelChanged(changed); });
+    modelChanges_ =
+        model_->observers.observe([this](SearchModel::Property changed) { modelChanged(changed); });
 
     field_->sync(model_->query());
     showResults();

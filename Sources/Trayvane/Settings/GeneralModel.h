@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MenuBarCore/Model/MenuBarState.h"
+#include "MenuBarCore/Support/Observers.h"
 #include "MenuBarSystem/Login/LoginItemStatus.h"
 #include "Trayvane/Coordinator/PauseReason.h"
-#include "MenuBarCore/Support/Observers.h"
 
 #include <functional>
 #include <optional>

@@ -17,7 +17,7 @@ TEST(ObserversTest, AnObserverRemovedDuringANotificationIsNotToldLaterInThatRoun
     Subscription added;
     first = observers.observe([&](int round) {
         told.push_back("first " + std::to_string(round));
-        first.reset(); // itself
+        first.reset();  // itself
         second.reset(); // one not yet told in this round
         added = observers.observe([&](int later) { told.push_back("added " + std::to_string(later)); });
     });
@@ -71,7 +71,8 @@ TEST(ObserversTest, AnObserverMayDestroyTheModelItObserves) {
 TEST(ObserversTest, AssignStoresAnEqualValueSilentlyAndTellsADifferentOne) {
     Observers<std::string> observers;
     std::vector<std::string> told;
-    const Subscription subscription = observers.observe([&](const std::string& what) { told.push_back(what); });
+    const Subscription subscription =
+        observers.observe([&](const std::string& what) { told.push_back(what); });
     std::optional<std::string> note;
     std::vector<int> list{1, 2};
 
