@@ -170,6 +170,8 @@ void AppDelegate::buildSectionsModel() {
         if (!self) {
             return;
         }
+        // A read follows every change of the screens: the page's frames follow it.
+        self->refreshSectionsInputs();
         self->refreshBelowBar();
         self->refreshSearch();
         std::set<std::string> owners;
@@ -180,6 +182,27 @@ void AppDelegate::buildSectionsModel() {
         }
         self->icons_->prefetch(owners);
     };
+}
+
+void AppDelegate::refreshSettings() {
+    if (coordinator_ && !coordinator_->hasShutDown()) {
+        coordinator_->refreshItems();
+    }
+    refreshSectionsInputs();
+}
+
+void AppDelegate::refreshSectionsInputs() {
+    if (!sectionsModel_) {
+        return;
+    }
+    std::vector<core::Rect> frames;
+    if (environment_.platform.screens) {
+        for (const auto& screen : environment_.platform.screens->screens()) {
+            frames.push_back(screen.frame);
+        }
+    }
+    sectionsModel_->refresh(coordinator_ ? coordinator_->runningBundleIDs() : std::set<std::string>{},
+                            std::move(frames));
 }
 
 // Start-up steps 23 to 25: the General page's actions, the permission
