@@ -22,7 +22,10 @@ TEST(SectionsDesktopTest, MovingAHiddenApplicationToShownPutsItsItemsOnTheBarAnd
     ProgramRun run(computer, computer.scenario(), [&](app::AppDelegate::Environment& environment) {
         // The layout folder is not granted: writing the order asks for it.
         environment.layoutFolderPanel = [&](const app::LayoutFolderPanel::Request&, QWidget*,
-                                            const app::LayoutFolderPanel::Completion&) { ++folderPanels; };
+                                            const app::LayoutFolderPanel::Completion&) {
+            ++folderPanels;
+            return app::LayoutFolderPanel::Dismiss{};
+        };
     });
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
