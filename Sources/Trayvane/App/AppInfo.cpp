@@ -18,23 +18,8 @@ namespace pellacor::app {
 
 namespace {
 
-// The translated template with each "%@" replaced by the next argument in turn.
 std::string interpolated(std::string_view key, std::initializer_list<std::string_view> arguments) {
-    const std::string pattern = core::localized(key);
-    std::string out;
-    auto next = arguments.begin();
-    std::size_t at = 0;
-    while (at < pattern.size()) {
-        const std::size_t mark = pattern.find("%@", at);
-        if (mark == std::string::npos || next == arguments.end()) {
-            out.append(pattern, at, std::string::npos);
-            break;
-        }
-        out.append(pattern, at, mark - at);
-        out.append(*next++);
-        at = mark + 2;
-    }
-    return out;
+    return core::localized(key, arguments);
 }
 
 } // namespace
