@@ -16,14 +16,6 @@
 
 namespace pellacor::app {
 
-namespace {
-
-std::string interpolated(std::string_view key, std::initializer_list<std::string_view> arguments) {
-    return core::localized(key, arguments);
-}
-
-} // namespace
-
 std::string AppInfo::osVersion(const platform::HostInfo& host) {
     const auto v = host.operatingSystemVersion();
     return fmt::format("{}.{}.{}", v.majorVersion, v.minorVersion, v.patchVersion);
@@ -52,8 +44,8 @@ std::string AppInfo::versionLine(const std::string& version, const std::optional
                                  bool localized) {
     const bool withBuild = build && !build->empty() && *build != version;
     if (localized) {
-        return withBuild ? interpolated("バージョン %@（ビルド %@）", {version, *build})
-                         : interpolated("バージョン %@", {version});
+        return withBuild ? core::localized("バージョン %@（ビルド %@）", {version, *build})
+                         : core::localized("バージョン %@", {version});
     }
     return withBuild ? "バージョン " + version + "（ビルド " + *build + "）" : "バージョン " + version;
 }
