@@ -27,6 +27,9 @@ namespace pellacor::app {
 
 namespace {
 
+// How far the contents' rows stand in from the list's edge, as in a source list.
+constexpr int contentsInset = 10;
+
 const QFont& fontOf(HelpPage::Font font) {
     switch (font) {
     case HelpPage::Font::title:
@@ -60,7 +63,7 @@ void appendParagraph(QTextCursor& cursor, const HelpPage::Paragraph& paragraph, 
     if (!paragraph.marker.empty()) {
         block.setLeftMargin(HelpPage::listIndent);
         block.setTextIndent(-HelpPage::listIndent);
-        block.setTabPositions({QTextOption::Tab(0, QTextOption::LeftTab)});
+        block.setTabPositions({QTextOption::Tab(HelpPage::listIndent, QTextOption::LeftTab)});
     }
     if (first) {
         cursor.setBlockFormat(block);
@@ -259,11 +262,13 @@ void HelpWindow::fillContents() {
         label->setObjectName(QStringLiteral("help:row%1").arg(index));
         label->setFont(font);
         label->setWordWrap(true);
-        label->setMaximumWidth(static_cast<int>(wrap));
+        // Wrapped at the row's text width, as the row's height was measured.
+        label->setFixedWidth(static_cast<int>(wrap));
         auto* column = new QVBoxLayout(container);
         const int shift = static_cast<int>(HelpPage::labelShift(row.isGroup, index));
         // A shift down of the label's centre: twice the room above as below.
-        column->setContentsMargins(static_cast<int>(HelpPage::labelLeading(row.isGroup)), 2 * shift, 0, 0);
+        column->setContentsMargins(contentsInset + static_cast<int>(HelpPage::labelLeading(row.isGroup)),
+                                   2 * shift, 0, 0);
         column->setSpacing(0);
         column->addWidget(label, 0, Qt::AlignLeft | Qt::AlignVCenter);
 
