@@ -157,7 +157,13 @@ void HelpWindow::show(std::optional<HelpTopic> topic) {
     if (topic) {
         // The topic's heading in the user's language; a help text that fell
         // back to Japanese carries the Japanese heading instead.
-        if (!jump(title(*topic, localization_)) && !jump(std::string(titleKey(*topic)))) {
+        const std::string localized = title(*topic, localization_);
+        const std::string key(titleKey(*topic));
+        if (jump(localized)) {
+            core::Log::app().info("ヘルプの「{}」の項目を開きました", localized);
+        } else if (jump(key)) {
+            core::Log::app().info("ヘルプの「{}」の項目を開きました", key);
+        } else {
             core::Log::app().notice("ヘルプに飛び先の項目が見つかりませんでした");
         }
     }
