@@ -107,10 +107,10 @@ TEST(AppDelegateWiringTest, EverySwitchIsWrittenShownAndLoggedAndReachesTheCoord
         for (const bool on : {true, false, false}) {
             const pellacor::testing::LogCapture log;
             int told = 0;
-            const auto token = general.observers.add([&](app::GeneralModel::Property) { ++told; });
+            auto subscription = general.observers.observe([&](app::GeneralModel::Property) { ++told; });
             const bool before = (general.*c.shown)();
             (general.*c.closure)(on);
-            general.observers.remove(token);
+            subscription.reset();
             EXPECT_EQ(computer.defaults(*run.simulated).boolValue(c.key), std::optional(on)) << "written";
             EXPECT_EQ((general.*c.shown)(), on);
             EXPECT_EQ(told, before != on ? 1 : 0) << "the page is told only of a change";

@@ -72,12 +72,13 @@ struct IconStoreTest : ::testing::Test {
                               return IconStore::render(*workspace, path, IconStore::pixels);
                           });
     std::vector<std::string> told;
+    pellacor::core::Subscription arrivals;
 
     IconStoreTest() {
         workspace->setInstalled({{"com.example.one", "/Applications/One.app"}});
         workspace->setIcon("/Applications/One.app", solid(200));
         workspace->setGenericIcon(solid(90));
-        store->observe([this](const std::string& bundleID) { told.push_back(bundleID); });
+        arrivals = store->observe([this](const std::string& bundleID) { told.push_back(bundleID); });
     }
 };
 

@@ -33,7 +33,7 @@ Screen screen(core::Rect frame, double menuBar = 24) {
 TEST(PermissionGuideModelTest, TellsItsObserversOnlyOfAChangedPermission) {
     PermissionGuideModel model;
     int told = 0;
-    const auto id = model.observe([&] { ++told; });
+    auto subscription = model.observe([&] { ++told; });
     model.setTrusted(std::nullopt);
     EXPECT_EQ(told, 0) << "nil is where it starts";
     model.setTrusted(false);
@@ -41,7 +41,7 @@ TEST(PermissionGuideModelTest, TellsItsObserversOnlyOfAChangedPermission) {
     model.setTrusted(true);
     model.setTrusted(std::nullopt);
     EXPECT_EQ(told, 3);
-    model.removeObserver(id);
+    subscription.reset();
     model.setTrusted(true);
     EXPECT_EQ(told, 3);
 

@@ -44,6 +44,8 @@ struct ProfileEditorTest : pellacor::testing::CoordinatorFixture {
     std::shared_ptr<ProfilesModel> profiles = std::make_shared<ProfilesModel>();
     std::shared_ptr<SectionsModel> sections;
     std::unique_ptr<ProfileEditor> editor;
+    pellacor::core::Subscription profilesSeen;
+    pellacor::core::Subscription sectionsSeen;
 
     StoredState document() const {
         return StoredState(StoredState::currentVersion, {everyday, work, quiet}, {}, everyday.id());
@@ -62,8 +64,9 @@ struct ProfileEditorTest : pellacor::testing::CoordinatorFixture {
         profiles->setChoices(editor->choices());
         editor->onActiveChange = [this] { events.emplace_back("activeChange"); };
         editor->onEdited = [this] { events.emplace_back("edited"); };
-        profiles->observers.add([this](ProfilesModel::Property) { events.emplace_back("choices"); });
-        sections->observers.add([this](SectionsModel::Property p) {
+        profilesSeen =
+            profiles->observers.observe([this](ProfilesModel::Property) { events.emplace_back("choices"); });
+        sectionsSeen = sections->observers.observe([this](SectionsModel::Property p) {
             events.emplace_back(p == SectionsModel::Property::profile       ? "sections.profile"
                                 : p == SectionsModel::Property::saveWarning ? "sections.saveWarning"
                                                                             : "sections.rows");

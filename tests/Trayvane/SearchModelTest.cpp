@@ -40,10 +40,11 @@ struct SearchModelTest : ::testing::Test {
         bool operator==(const Seen&) const = default;
     };
     std::vector<Seen> seen;
+    pellacor::core::Subscription seeing;
     std::vector<BelowBarEntry> pressed;
 
     SearchModelTest() {
-        model.observers.add([this](Property property) {
+        seeing = model.observers.observe([this](Property property) {
             seen.push_back({property, model.results().size(), model.selection()});
         });
         model.onPress = [this](const BelowBarEntry& entry) { pressed.push_back(entry); };

@@ -169,6 +169,12 @@ public:
     GeneralModel& general() const { return *settings_.general; }
     const std::shared_ptr<IconStore>& icons() const { return icons_; }
     const std::shared_ptr<SectionsModel>& sectionsModel() const { return settings_.sectionsModel; }
+    // What the settings window's refresh asks for: a fresh read of the items,
+    // and the sections page's running applications and screens.
+    void refreshSettings();
+    // The sections page's running applications and screen frames, as they are
+    // now; the rows are rebuilt only when either changed.
+    void refreshSectionsInputs();
     const std::shared_ptr<StandInPress>& standInPress() const { return statusItems_.standInPress; }
     HelpWindow& help() const { return *supportWindows_.help; }
     AboutWindow& about() const { return *supportWindows_.about; }

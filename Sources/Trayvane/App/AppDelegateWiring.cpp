@@ -185,6 +185,8 @@ void AppDelegate::buildSectionsModel() {
         if (!self) {
             return;
         }
+        // A read follows every change of the screens: the page's frames follow it.
+        self->refreshSectionsInputs();
         self->refreshBelowBar();
         self->refreshSearch();
         std::set<std::string> owners;
@@ -195,6 +197,27 @@ void AppDelegate::buildSectionsModel() {
         }
         self->icons_->prefetch(owners);
     };
+}
+
+void AppDelegate::refreshSettings() {
+    if (coordinator_ && !coordinator_->hasShutDown()) {
+        coordinator_->refreshItems();
+    }
+    refreshSectionsInputs();
+}
+
+void AppDelegate::refreshSectionsInputs() {
+    if (!settings_.sectionsModel) {
+        return;
+    }
+    std::vector<core::Rect> frames;
+    if (environment_.platform.screens) {
+        for (const auto& screen : environment_.platform.screens->screens()) {
+            frames.push_back(screen.frame);
+        }
+    }
+    settings_.sectionsModel->refresh(
+        coordinator_ ? coordinator_->runningBundleIDs() : std::set<std::string>{}, std::move(frames));
 }
 
 // The General page's actions, the permission guide's buttons, and what the

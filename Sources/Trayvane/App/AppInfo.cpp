@@ -16,29 +16,6 @@
 
 namespace pellacor::app {
 
-namespace {
-
-// The translated template with each "%@" replaced by the next argument in turn.
-std::string interpolated(std::string_view key, std::initializer_list<std::string_view> arguments) {
-    const std::string pattern = core::localized(key);
-    std::string out;
-    auto next = arguments.begin();
-    std::size_t at = 0;
-    while (at < pattern.size()) {
-        const std::size_t mark = pattern.find("%@", at);
-        if (mark == std::string::npos || next == arguments.end()) {
-            out.append(pattern, at, std::string::npos);
-            break;
-        }
-        out.append(pattern, at, mark - at);
-        out.append(*next++);
-        at = mark + 2;
-    }
-    return out;
-}
-
-} // namespace
-
 std::string AppInfo::osVersion(const platform::HostInfo& host) {
     const auto v = host.operatingSystemVersion();
     return fmt::format("{}.{}.{}", v.majorVersion, v.minorVersion, v.patchVersion);
@@ -67,8 +44,8 @@ std::string AppInfo::versionLine(const std::string& version, const std::optional
                                  bool localized) {
     const bool withBuild = build && !build->empty() && *build != version;
     if (localized) {
-        return withBuild ? interpolated("バージョン %@（ビルド %@）", {version, *build})
-                         : interpolated("バージョン %@", {version});
+        return withBuild ? core::localized("バージョン %@（ビルド %@）", {version, *build})
+                         : core::localized("バージョン %@", {version});
     }
     return withBuild ? "バージョン " + version + "（ビルド " + *build + "）" : "バージョン " + version;
 }

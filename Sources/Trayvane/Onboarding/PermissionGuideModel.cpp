@@ -3,8 +3,6 @@
 #include "Trayvane/Onboarding/PermissionGuideText.h"
 #include "Trayvane/Theme/AppColor.h"
 
-#include <vector>
-
 namespace pellacor::app {
 
 namespace {
@@ -18,19 +16,7 @@ void call(const std::function<void()>& callback) {
 } // namespace
 
 void PermissionGuideModel::setTrusted(std::optional<bool> trusted) {
-    if (trusted == trusted_) {
-        return;
-    }
-    trusted_ = trusted;
-    // An observer may come or go while the others hear of it.
-    std::vector<std::function<void()>> observers;
-    observers.reserve(observers_.size());
-    for (const auto& [id, observer] : observers_) {
-        observers.push_back(observer);
-    }
-    for (const auto& observer : observers) {
-        call(observer);
-    }
+    observers_.assign(trusted_, trusted);
 }
 
 void PermissionGuideModel::openSettings() const {
@@ -50,16 +36,6 @@ PermissionGuideModel::Status PermissionGuideModel::status(std::optional<bool> tr
         return {"checkmark.circle.fill", AppColor::successText, PermissionGuideText::grantedButStuck()};
     }
     return {"circle.dotted", AppColor::secondaryText, PermissionGuideText::waiting()};
-}
-
-PermissionGuideModel::ObserverId PermissionGuideModel::observe(std::function<void()> onChange) {
-    const ObserverId id = nextObserver_++;
-    observers_.emplace(id, std::move(onChange));
-    return id;
-}
-
-void PermissionGuideModel::removeObserver(ObserverId id) {
-    observers_.erase(id);
 }
 
 } // namespace pellacor::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MenuBarCore/Support/Observers.h"
 #include "Trayvane/Theme/ThemeColor.h"
 
 #include <cstdint>
@@ -16,8 +17,6 @@ namespace pellacor::app {
 // value it has tells nobody. Main thread only.
 class PermissionGuideModel {
 public:
-    using ObserverId = std::uint64_t;
-
     // The status row: its symbol, the symbol's colour and the text.
     struct Status {
         std::string_view symbol;
@@ -43,13 +42,14 @@ public:
     static Status status(std::optional<bool> trusted);
     Status status() const { return status(trusted_); }
 
-    ObserverId observe(std::function<void()> onChange);
-    void removeObserver(ObserverId id);
+    // Told after `trusted` changed, while the subscription lives.
+    core::Subscription observe(std::function<void()> onChange) {
+        return observers_.observe(std::move(onChange));
+    }
 
 private:
     std::optional<bool> trusted_;
-    std::map<ObserverId, std::function<void()>> observers_;
-    ObserverId nextObserver_ = 1;
+    core::Observers<> observers_;
 };
 
 } // namespace pellacor::app

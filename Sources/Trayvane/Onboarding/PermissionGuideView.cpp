@@ -99,8 +99,7 @@ PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* p
     steps->addWidget(where);
     for (const auto& step : PermissionGuideText::steps()) {
         auto* row = symbolRow(8);
-        auto* number =
-            new QLabel(qtText(localized("%lld.")).replace("%lld", QString::number(step.number)), this);
+        auto* number = new QLabel(qtText(localized("%lld.", {step.number})), this);
         number->setObjectName(QStringLiteral("permission:step%1").arg(step.number));
         number->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         auto* words = wrapping(step.text, this);
@@ -146,12 +145,8 @@ PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* p
     connect(relaunch, &QPushButton::clicked, this, [this] { model_.relaunch(); });
     connect(close_, &QPushButton::clicked, this, [this] { model_.close(); });
 
-    observer_ = model_.observe([this] { showStatus(); });
+    statusChanges_ = model_.observe([this] { showStatus(); });
     showStatus();
-}
-
-PermissionGuideView::~PermissionGuideView() {
-    model_.removeObserver(observer_);
 }
 
 void PermissionGuideView::showStatus() {

@@ -25,7 +25,6 @@ public:
     static constexpr int padding = 24;
 
     explicit PermissionGuideView(PermissionGuideModel& model, QWidget* parent = nullptr);
-    ~PermissionGuideView() override;
     PermissionGuideView(const PermissionGuideView&) = delete;
     PermissionGuideView& operator=(const PermissionGuideView&) = delete;
 
@@ -45,7 +44,7 @@ private:
     void fitHeight();
 
     PermissionGuideModel& model_;
-    PermissionGuideModel::ObserverId observer_ = 0;
+    core::Subscription statusChanges_;
     QWidget* statusRow_ = nullptr;
     SymbolView* statusSymbol_ = nullptr;
     QLabel* statusText_ = nullptr;

@@ -2,19 +2,13 @@
 
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
+#include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
 
 #include <cmath>
 
 namespace pellacor::app {
 
 namespace {
-
-// Whether the pointer is in the rectangle as the mouse sees it in y-up
-// coordinates: the left and top edges belong to it, the right and bottom do not.
-bool mouseInRect(core::Point point, const core::Rect& rect) {
-    const core::Rect r = rect.standardized();
-    return point.x >= r.minX() && point.x < r.maxX() && point.y > r.minY() && point.y <= r.maxY();
-}
 
 QPoint rounded(const core::Point& point) {
     return {static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y))};
@@ -41,18 +35,12 @@ PermissionGuideWindowController::~PermissionGuideWindowController() {
 std::optional<core::Point>
 PermissionGuideWindowController::placement(const std::vector<platform::Screen>& screens, core::Point pointer,
                                            core::Size size) {
-    if (screens.empty()) {
+    const auto topDown = AuxiliaryWindowPlacement::permissionGuide().frame(screens, pointer, size);
+    if (!topDown) {
         return std::nullopt;
     }
-    const platform::Screen* screen = &screens.front();
-    for (const auto& candidate : screens) {
-        if (mouseInRect(pointer, candidate.frame)) {
-            screen = &candidate;
-            break;
-        }
-    }
-    const core::Rect visible = screen->visibleFrame.standardized();
-    return core::Point{visible.midX() - size.width / 2, visible.maxY() - size.height - topGap};
+    // Back to the screens' own upward coordinates: the flip is its own inverse.
+    return core::convertScreenSpace(*topDown, screens.front().frame).origin;
 }
 
 void PermissionGuideWindowController::show() {
@@ -99,13 +87,12 @@ void PermissionGuideWindowController::place() {
     const auto screens = screens_->screens();
     const core::Size size{static_cast<double>(window_->width()), static_cast<double>(window_->height())};
     const core::Point pointer = input_ ? input_->mouseLocation() : core::Point{};
-    const auto origin = placement(screens, pointer, size);
-    if (!origin) {
+    const auto topDown = AuxiliaryWindowPlacement::permissionGuide().frame(screens, pointer, size);
+    if (!topDown) {
         return;
     }
-    frame_ = core::Rect(*origin, size);
-    const core::Rect topDown = core::convertScreenSpace(*frame_, screens.front().frame);
-    window_->move(mapping_(topDown.origin));
+    frame_ = core::convertScreenSpace(*topDown, screens.front().frame);
+    window_->move(mapping_(topDown->origin));
 }
 
 void PermissionGuideWindowController::windowHidden() {

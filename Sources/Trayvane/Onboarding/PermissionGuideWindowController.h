@@ -27,9 +27,6 @@ public:
     // Where a point in top-down screen coordinates lies on the real screen.
     using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
 
-    // The window's top edge lies this far below the top of the screen's usable area.
-    static constexpr double topGap = 60;
-
     PermissionGuideWindowController(std::shared_ptr<platform::Screens> screens,
                                     std::shared_ptr<platform::InputState> input, ScreenMapping mapping = {},
                                     std::shared_ptr<platform::ProgramWindows> programWindows = {});
@@ -48,9 +45,10 @@ public:
     void close();
 
     // Where a window of `size` goes (its bottom-left corner, screen
-    // coordinates): centred on the usable area of the screen under the
-    // pointer (or of the first screen), its top edge `topGap` below that
-    // area's top. Nothing without a screen: the window is then not moved.
+    // coordinates), as every auxiliary window is placed: centred on the
+    // usable area of the screen under the pointer (or of the first screen),
+    // its top edge 60 points below that area's top, its size kept. Nothing
+    // without a screen: the window is then not moved.
     static std::optional<core::Point> placement(const std::vector<platform::Screen>& screens,
                                                 core::Point pointer, core::Size size);
 

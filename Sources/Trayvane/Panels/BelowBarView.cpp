@@ -31,15 +31,9 @@ BelowBarView::BelowBarView(std::shared_ptr<IconStore> icons, BelowBarModel::Name
     setFont(AppFont::body());
     setAttribute(Qt::WA_TranslucentBackground);
     if (icons_) {
-        observer_ = icons_->observe([this](const std::string& bundleID) { iconArrived(bundleID); });
+        iconArrivals_ = icons_->observe([this](const std::string& bundleID) { iconArrived(bundleID); });
     }
     setEntries({});
-}
-
-BelowBarView::~BelowBarView() {
-    if (icons_) {
-        icons_->removeObserver(observer_);
-    }
 }
 
 void BelowBarView::setEntries(std::vector<core::BelowBarEntry> entries) {

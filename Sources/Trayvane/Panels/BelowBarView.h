@@ -29,7 +29,6 @@ public:
 
     BelowBarView(std::shared_ptr<IconStore> icons, BelowBarModel::NameFunction name,
                  std::shared_ptr<BelowBarCellFrames> cellFrames, QWidget* parent = nullptr);
-    ~BelowBarView() override;
     BelowBarView(const BelowBarView&) = delete;
     BelowBarView& operator=(const BelowBarView&) = delete;
 
@@ -58,7 +57,8 @@ private:
     std::shared_ptr<IconStore> icons_;
     BelowBarModel::NameFunction name_;
     std::shared_ptr<BelowBarCellFrames> cellFrames_;
-    IconStore::ObserverId observer_ = 0;
+    // Told of each icon that arrives, while this view lives.
+    core::Subscription iconArrivals_;
     std::vector<core::BelowBarEntry> entries_;
     std::vector<BelowBarCell*> cells_;
     QLabel* empty_ = nullptr;

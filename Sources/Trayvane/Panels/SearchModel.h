@@ -3,7 +3,7 @@
 #include "MenuBarCore/Planning/BelowBarEntry.h"
 #include "MenuBarCore/Planning/SearchCandidate.h"
 #include "MenuBarCore/Planning/SearchList.h"
-#include "Trayvane/Settings/ModelObservers.h"
+#include "MenuBarCore/Support/Observers.h"
 
 #include <functional>
 #include <map>
@@ -63,7 +63,7 @@ public:
     std::function<void(const core::BelowBarEntry&)> onPress;
     std::function<void()> onCancel;
 
-    ModelObservers<Property> observers;
+    core::Observers<Property> observers;
 
 private:
     struct Changes {

@@ -13,15 +13,9 @@ SearchRows::SearchRows(std::shared_ptr<IconStore> icons, Label label, QWidget* p
     setObjectName("search:rows");
     setAttribute(Qt::WA_TranslucentBackground);
     if (icons_) {
-        observer_ = icons_->observe([this](const std::string& bundleID) { iconArrived(bundleID); });
+        iconArrivals_ = icons_->observe([this](const std::string& bundleID) { iconArrived(bundleID); });
     }
     setFixedHeight(2 * padding);
-}
-
-SearchRows::~SearchRows() {
-    if (icons_) {
-        icons_->removeObserver(observer_);
-    }
 }
 
 void SearchRows::setResults(std::vector<core::SearchCandidate> results, int selection) {

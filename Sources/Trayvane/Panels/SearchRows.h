@@ -30,7 +30,6 @@ public:
     using Label = std::function<QString(const core::SearchCandidate&)>;
 
     SearchRows(std::shared_ptr<IconStore> icons, Label label, QWidget* parent = nullptr);
-    ~SearchRows() override;
     SearchRows(const SearchRows&) = delete;
     SearchRows& operator=(const SearchRows&) = delete;
 
@@ -59,7 +58,8 @@ private:
 
     std::shared_ptr<IconStore> icons_;
     Label label_;
-    IconStore::ObserverId observer_ = 0;
+    // Told of each icon that arrives, while these rows live.
+    core::Subscription iconArrivals_;
     std::vector<core::SearchCandidate> results_;
     int selection_ = 0;
     std::map<std::size_t, SearchRow*> rows_;

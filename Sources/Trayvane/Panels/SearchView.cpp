@@ -127,15 +127,12 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     };
     connect(scrollArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { revealVisibleRows(); });
-    observer_ = model_->observers.add([this](SearchModel::Property changed) { modelChanged(changed); });
+    modelChanges_ =
+        model_->observers.observe([this](SearchModel::Property changed) { modelChanged(changed); });
 
     field_->sync(model_->query());
     showResults();
     adjustSize();
-}
-
-SearchView::~SearchView() {
-    model_->observers.remove(observer_);
 }
 
 QSize SearchView::sizeHint() const {

@@ -29,7 +29,6 @@ public:
 
     SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconStore> icons,
                QWidget* parent = nullptr);
-    ~SearchView() override;
     SearchView(const SearchView&) = delete;
     SearchView& operator=(const SearchView&) = delete;
 
@@ -52,7 +51,7 @@ private:
     void revealVisibleRows();
 
     std::shared_ptr<SearchModel> model_;
-    ModelObservers<SearchModel::Property>::Token observer_ = 0;
+    core::Subscription modelChanges_;
     SearchField* field_ = nullptr;
     SearchRows* rows_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;

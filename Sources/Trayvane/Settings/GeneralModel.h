@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MenuBarCore/Model/MenuBarState.h"
+#include "MenuBarCore/Support/Observers.h"
 #include "MenuBarSystem/Login/LoginItemStatus.h"
 #include "Trayvane/Coordinator/PauseReason.h"
-#include "Trayvane/Settings/ModelObservers.h"
 
 #include <functional>
 #include <optional>
@@ -85,7 +85,7 @@ public:
     std::function<void()> onResume;
     std::function<void()> onOpenHelp;
 
-    ModelObservers<Property> observers;
+    core::Observers<Property> observers;
 
 private:
     system::LoginItemStatus loginStatus_ = system::LoginItemStatus::notRegistered;

@@ -82,14 +82,7 @@ void IconStore::finish(const std::string& bundleID, std::optional<QImage> bitmap
     }
     bitmap->setDevicePixelRatio(bitmap->width() / points);
     images_.insert_or_assign(bundleID, std::move(*bitmap));
-    // Copied: an observer may come or go while they are told.
-    std::vector<Observer> observers;
-    for (const auto& [id, observer] : observers_) {
-        observers.push_back(observer);
-    }
-    for (const auto& observer : observers) {
-        observer(bundleID);
-    }
+    observers_.notify(bundleID);
 }
 
 std::optional<QImage> IconStore::render(const platform::Workspace& workspace,
@@ -110,16 +103,6 @@ std::optional<QImage> IconStore::render(const platform::Workspace& workspace,
     painter.drawImage(QRectF(0, 0, side, side), source);
     painter.end();
     return bitmap;
-}
-
-IconStore::ObserverId IconStore::observe(Observer observer) {
-    const ObserverId id = nextObserver_++;
-    observers_.emplace(id, std::move(observer));
-    return id;
-}
-
-void IconStore::removeObserver(ObserverId id) {
-    observers_.erase(id);
 }
 
 } // namespace pellacor::app

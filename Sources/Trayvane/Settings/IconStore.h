@@ -3,6 +3,7 @@
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/OffMain.h"
 #include "Concurrency/SerialQueue.h"
+#include "MenuBarCore/Support/Observers.h"
 #include "Platform/Workspace.h"
 
 #include <QImage>
@@ -34,7 +35,6 @@ public:
     // Called off the main thread.
     using Renderer = std::function<std::optional<QImage>(const std::optional<std::string>& path)>;
     using Observer = std::function<void(const std::string& bundleID)>;
-    using ObserverId = std::uint64_t;
 
     // Renders through `offMain` (the program: `offMainOn(utilityQueue())`) with
     // `render`, by default `render(workspace, path, pixels)`.
@@ -65,9 +65,9 @@ public:
     static std::optional<QImage> render(const platform::Workspace& workspace,
                                         const std::optional<std::string>& path, int side);
 
-    // Told of each icon stored, with its bundle identifier.
-    ObserverId observe(Observer observer);
-    void removeObserver(ObserverId id);
+    // Told of each icon stored, with its bundle identifier, while the
+    // subscription lives.
+    core::Subscription observe(Observer observer) { return observers_.observe(std::move(observer)); }
 
     const std::map<std::string, QImage>& images() const { return images_; }
     bool isLoading(const std::string& bundleID) const { return loading_.contains(bundleID); }
@@ -88,8 +88,7 @@ private:
     Renderer render_;
     std::map<std::string, QImage> images_;
     std::set<std::string> loading_;
-    std::map<ObserverId, Observer> observers_;
-    ObserverId nextObserver_ = 1;
+    core::Observers<std::string> observers_;
 };
 
 } // namespace pellacor::app

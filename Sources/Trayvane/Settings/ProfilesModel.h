@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Trayvane/Settings/ModelObservers.h"
+#include "MenuBarCore/Support/Observers.h"
 #include "Trayvane/StatusItem/ProfileChoice.h"
 
 #include <vector>
@@ -21,7 +21,7 @@ public:
         observers.assign(choices_, std::move(choices), Property::choices);
     }
 
-    ModelObservers<Property> observers;
+    core::Observers<Property> observers;
 
 private:
     std::vector<ProfileChoice> choices_;

@@ -4,8 +4,9 @@
 #include "MenuBarCore/Model/AppKey.h"
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "MenuBarCore/Model/Profile.h"
+#include "MenuBarCore/Model/Section.h"
 #include "MenuBarCore/Planning/SectionRow.h"
-#include "Trayvane/Settings/ModelObservers.h"
+#include "MenuBarCore/Support/Observers.h"
 
 #include <functional>
 #include <optional>
@@ -18,8 +19,13 @@ namespace pellacor::app {
 // The model behind the settings' sections page: the active profile as the page
 // edits it, the board's rows computed from it, what they are computed from
 // (the items read, the running applications, the screens and the bar's own
-// order), and two notes shown under the list. Plain C++, observable; main
-// thread.
+// order), and two notes shown under the list. The page's edits change the
+// model's own copy of the profile, are logged, and reach the shell through
+// `onChange`, `onMove` and `onReorder`; the model never saves, never writes
+// the layout table and never talks to the coordinator. Only movable rows
+// (ordinary applications) are ever moved or reordered: Apple's and the
+// program's own rows are shown as they are. Observable (`observers`, told
+// which property changed, only on a real change); plain C++; main thread.
 class SectionsModel {
 public:
     enum class Property { rows, profile, saveWarning, layoutFolderNote };
@@ -29,6 +35,8 @@ public:
 
     // One row per application, in display order; only `rebuild` writes them.
     const std::vector<core::SectionRow>& rows() const { return rows_; }
+    // The rows shown in one section, in row order.
+    std::vector<core::SectionRow> rows(core::Section section) const;
 
     const core::Profile& profile() const { return profile_; }
     // Does not rebuild: whoever sets a different profile calls `rebuild` after.
@@ -59,26 +67,54 @@ public:
     const std::optional<std::vector<core::AppKey>>& layoutOrder() const { return layoutOrder_; }
     const std::vector<core::ItemSnapshot>& items() const { return items_; }
 
-    // Replaced by the settings window's refresh, which rebuilds after a change.
+    // Plain inputs, replaced by the settings window's refresh. Each setter
+    // stores the value and answers whether it differed; it does not rebuild.
     const std::set<std::string>& running() const { return running_; }
-    void setRunning(std::set<std::string> running) { running_ = std::move(running); }
+    bool setRunning(std::set<std::string> running);
     const std::vector<core::Rect>& screens() const { return screens_; }
-    void setScreens(std::vector<core::Rect> screens) { screens_ = std::move(screens); }
+    bool setScreens(std::vector<core::Rect> screens);
+    // The refresh: stores both and rebuilds once when either differed.
+    void refresh(std::set<std::string> running, std::vector<core::Rect> screens);
 
     // Recomputes the rows from the profile, the items, the running
     // applications, the bar's order (the profile's while the bar's is not
     // known) and the screens; assigns them only when they differ.
     void rebuild();
 
-    // What the page's edits hand to the shell: a section change (and, after
-    // it, that applications moved), and a new order.
+    // -- The page's edits; each answers whether it changed anything. --------
+
+    // Dragged applications dropped on a section band (or sent there from a
+    // row's menu): each movable one not yet there takes that section; the
+    // order is left as it is. Then `onChange`, then `onMove`.
+    bool move(const std::vector<std::string>& bundleIDs, core::Section section);
+    // Dragged applications dropped on a row: the first one alone moves to
+    // just before the target and takes the target's section; the profile's
+    // order (and the bar's order the rows follow) becomes the movable rows'
+    // applications in the new order. Then `onReorder` alone.
+    bool reorder(const std::vector<std::string>& bundleIDs, const std::string& target);
+    // The movable application `offset` places away from this one within its
+    // own section; nothing past either end, or for a row that cannot move.
+    std::optional<core::AppKey> neighbor(const std::string& bundleID, int offset) const;
+    // One place up (negative) or down within the section: the application and
+    // its neighbour change places in the order of all movable rows. Then
+    // `onReorder` alone.
+    bool step(const std::string& bundleID, int offset);
+    // The section newly seen applications get. Then `onChange`.
+    void setNewItemSection(core::Section section);
+
+    // What the edits hand to the shell, called after the rows are rebuilt: a
+    // section change (followed, for a move, by `onMove`), and a new order.
     std::function<void(const core::Profile&)> onChange;
     std::function<void()> onMove;
     std::function<void(const core::Profile&)> onReorder;
 
-    ModelObservers<Property> observers;
+    core::Observers<Property> observers;
 
 private:
+    std::vector<core::AppKey> movableApps() const;
+    // Stores the new order in the profile and as the bar's, rebuilds, then `onReorder`.
+    void orderChanged(std::vector<core::AppKey> order, const core::Profile& before);
+
     std::vector<core::SectionRow> rows_;
     core::Profile profile_;
     std::optional<std::string> saveWarning_;

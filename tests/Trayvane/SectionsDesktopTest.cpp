@@ -1,0 +1,73 @@
+// The sections page's edits over the whole program and the simulated desktop:
+// what the page changes reaches the store, the coordinator and the bar.
+
+#include "ProgramRun.h"
+#include "Support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace pellacor;
+using namespace std::chrono_literals;
+using core::AppKey;
+using core::MenuBarState;
+using core::Section;
+using pellacor::testing::Computer;
+using pellacor::testing::hiddenApp;
+using pellacor::testing::ProgramRun;
+using Outcome = pellacor::testing::DesktopTime::Outcome;
+
+TEST(SectionsDesktopTest, MovingAHiddenApplicationToShownPutsItsItemsOnTheBarAndSavesIt) {
+    const Computer computer;
+    int folderPanels = 0;
+    ProgramRun run(computer, computer.scenario(), [&](app::AppDelegate::Environment& environment) {
+        // The layout folder is not granted: writing the order asks for it.
+        environment.layoutFolderPanel = [&](const app::LayoutFolderPanel::Request&, QWidget*,
+                                            const app::LayoutFolderPanel::Completion&) {
+            ++folderPanels;
+            return app::LayoutFolderPanel::Dismiss{};
+        };
+    });
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    auto& sections = *delegate.sectionsModel();
+    ASSERT_EQ(sections.profile().section(AppKey(hiddenApp)), Section::hidden);
+    const auto hiddenRows = sections.rows(Section::hidden);
+    ASSERT_TRUE(std::any_of(hiddenRows.begin(), hiddenRows.end(), [](const core::SectionRow& row) {
+        return row.id() == hiddenApp;
+    })) << "the page shows what the coordinator read";
+
+    const pellacor::testing::LogCapture log;
+    ASSERT_TRUE(sections.move({hiddenApp}, Section::shown));
+    EXPECT_EQ(run.coordinator().currentProfile().section(AppKey(hiddenApp)), Section::shown)
+        << "handed to the coordinator at once";
+    EXPECT_EQ(delegate.settingsStore()->activeProfile().section(AppKey(hiddenApp)), Section::shown)
+        << "saved as the active profile";
+    ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)
+        << "the coordinator enforced the new profile on the bar";
+    EXPECT_EQ(run.state(), MenuBarState::collapsed);
+    EXPECT_TRUE(log.contains("app", "区画を変えました（com.example.fernlight → shown）"));
+    run.time->settle();
+    EXPECT_EQ(folderPanels, 1) << "then the order is written, which needs the layout folder";
+
+    const auto shownRows = sections.rows(Section::shown);
+    EXPECT_TRUE(std::any_of(shownRows.begin(), shownRows.end(), [](const core::SectionRow& row) {
+        return row.id() == hiddenApp;
+    })) << "the next read keeps the page in step";
+}
+
+TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScreens) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    delegate.refreshSettings();
+    run.time->settle();
+    const auto& sections = *delegate.sectionsModel();
+    const auto screens = run.simulated->desktop()->screens();
+    ASSERT_FALSE(screens.empty());
+    ASSERT_EQ(sections.screens().size(), screens.size());
+    EXPECT_EQ(sections.screens().front(), screens.front().frame);
+    EXPECT_EQ(sections.running(), run.coordinator().runningBundleIDs());
+    EXPECT_FALSE(sections.running().empty());
+}
