@@ -1,6 +1,7 @@
 #include "Trayvane/Help/AboutWindow.h"
 
 #include "DemoDesktop/OffscreenApplication.h"
+#include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/App/AppInfo.h"
 #include "Trayvane/Help/AboutView.h"
@@ -50,5 +51,29 @@ TEST(AboutWindowTest, NamesTheProgramAndTheBuildsVersion) {
     EXPECT_EQ(about.window(), window);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(log.matching("「Pellacor について」の窓を開きました").size(), 3U);
+    about.close();
+}
+
+TEST(AboutWindowTest, CentredOnThePointersScreen120PointsBelowTheTop) {
+    pellacor::testing::offscreenApplication();
+    const auto platform = std::make_shared<platform::SimulatedPlatform>();
+    // A second screen to the right of the default 1512 × 982 one.
+    platform->desktop()->setScreens(
+        {platform::SimulatedScreen{}, platform::SimulatedScreen{core::Rect(1512, 0, 1000, 800)}});
+    platform->input()->moveMouse({2000, 400});
+    AboutWindow about({platform->screens(), platform->input(), {}, platform->programWindows()});
+    about.show();
+    QWidget* window = about.window();
+    const QSize size = window->size();
+    // The second screen's top lies 182 points below the first one's.
+    EXPECT_EQ(window->pos(), QPoint(1512 + 500 - size.width() / 2, 182 + 24 + 120));
+
+    platform->input()->moveMouse({700, 400});
+    about.show();
+    EXPECT_EQ(window->pos().x(), 1512 + 500 - size.width() / 2) << "an open window is only brought forward";
+    window->close();
+    about.show();
+    EXPECT_EQ(window->pos(), QPoint(756 - size.width() / 2, 24 + 120)) << "placed anew under the pointer";
+    EXPECT_EQ(window->size(), size) << "never resized";
     about.close();
 }

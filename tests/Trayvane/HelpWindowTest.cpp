@@ -310,3 +310,44 @@ TEST(HelpSourceTest, AFolderWithoutAUsableTextGivesWayToTheNext) {
     write("ja.lproj", "# 日本語\n");
     EXPECT_EQ(HelpWindow::bundled("ja", root.path()), std::nullopt);
 }
+
+namespace {
+
+// The program's own windows in the desktop's window list.
+std::vector<core::Rect> programWindowBounds(const platform::SimulatedPlatform& platform) {
+    const auto desktop = platform.desktop();
+    const auto self = desktop->runningApplication("app.trayvane.pellacor");
+    std::vector<core::Rect> bounds;
+    for (const auto& window : desktop->windows()) {
+        if (self && window.ownerProcessIdentifier == self->processIdentifier && window.layer == 0) {
+            bounds.push_back(window.bounds);
+        }
+    }
+    return bounds;
+}
+
+} // namespace
+
+TEST_F(HelpWindowTest, ComesUpFortyPointsBelowTheTopShrunkToASmallScreenAndListedWhileOpen) {
+    // A visible area of 1000 by 700 below a 24-point bar.
+    platform->desktop()->setScreens({platform::SimulatedScreen{core::Rect(0, 0, 1000, 724), 24}});
+    platform->input()->moveMouse({500, 300});
+    help.show();
+    QWidget* window = help.window();
+    EXPECT_EQ(window->size(), QSize(960, 660)) << "40 points of the visible area left free each way";
+    EXPECT_EQ(window->pos(), QPoint(20, 24 + 40));
+    EXPECT_EQ(programWindowBounds(*platform), (std::vector<core::Rect>{core::Rect(20, 64, 960, 660)}));
+
+    platform->input()->moveMouse({100, 100});
+    help.show();
+    EXPECT_EQ(window->pos(), QPoint(20, 64)) << "an open window stays where it is";
+
+    window->close();
+    EXPECT_TRUE(programWindowBounds(*platform).empty()) << "gone with its close button";
+    platform->desktop()->setScreens({platform::SimulatedScreen{}});
+    help.show();
+    EXPECT_EQ(window->size(), QSize(960, 660)) << "a window that fits keeps its size";
+    EXPECT_EQ(window->pos(), QPoint((1512 - 960) / 2, 64)) << "placed anew when it comes back";
+    help.close();
+    EXPECT_TRUE(programWindowBounds(*platform).empty());
+}

@@ -15,6 +15,8 @@ class QWidget;
 namespace pellacor::app {
 
 class AboutView;
+class ListedPanel;
+class SupportWindowFrame;
 
 // The About window: the program's name and version. Made on the first
 // `show` and kept for the run (closing only hides it); each time it comes
@@ -42,7 +44,7 @@ public:
     // Hides the window when it is on screen; it is kept for the next show.
     void close();
 
-    QWidget* window() const { return window_.get(); }
+    QWidget* window() const;
     const AboutView* view() const { return view_; }
 
     // The version line the window shows, translated.
@@ -53,7 +55,9 @@ private:
     void place();
 
     Services services_;
-    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<SupportWindowFrame> window_;
+    // The window's entry in the window list while it is on screen.
+    std::unique_ptr<ListedPanel> listed_;
     AboutView* view_ = nullptr;
 };
 

@@ -3,7 +3,10 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/Help/HelpTextView.h"
+#include "Trayvane/Help/SupportWindowFrame.h"
+#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -86,9 +89,26 @@ void appendParagraph(QTextCursor& cursor, const HelpPage::Paragraph& paragraph, 
 
 HelpWindow::HelpWindow(Services services, Loader loader, std::string localization)
     : services_(std::move(services)), loader_(loader ? std::move(loader) : Loader([] { return bundled(); })),
-      localization_(std::move(localization)) {}
+      localization_(std::move(localization)) {
+    if (services_.programWindows) {
+        listed_ = std::make_unique<ListedPanel>(services_.programWindows, services_.screens, 0);
+    }
+    if (!services_.place) {
+        services_.place = [](const core::Point& point) {
+            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
+        };
+    }
+}
 
-HelpWindow::~HelpWindow() = default;
+HelpWindow::~HelpWindow() {
+    if (window_) {
+        window_->onHidden = nullptr;
+    }
+}
+
+QWidget* HelpWindow::window() const {
+    return window_.get();
+}
 
 std::vector<std::string> HelpWindow::helpFolders(const std::optional<std::string>& preferred) {
     const std::string name = preferred.value_or("ja");
@@ -178,11 +198,14 @@ void HelpWindow::close() {
 }
 
 void HelpWindow::build() {
-    window_ = std::make_unique<QWidget>();
+    window_ = std::make_unique<SupportWindowFrame>();
     window_->setObjectName(QStringLiteral("help"));
     window_->setWindowTitle(QString::fromStdString(core::localized("Pellacor のヘルプ")));
-    window_->setAttribute(Qt::WA_DeleteOnClose, false);
-    window_->setAttribute(Qt::WA_QuitOnClose, false);
+    window_->onHidden = [this] {
+        if (listed_) {
+            listed_->withdraw();
+        }
+    };
     window_->resize(width, height);
     window_->setMinimumSize(760, 480);
 
@@ -321,7 +344,23 @@ bool HelpWindow::jump(const std::string& title) {
 }
 
 void HelpWindow::place() {
-    // Placed by the shared rule for the program's auxiliary windows.
+    if (!services_.screens) {
+        return;
+    }
+    const auto screens = services_.screens->screens();
+    const core::Size size{static_cast<double>(window_->width()), static_cast<double>(window_->height())};
+    const core::Point pointer = services_.input ? services_.input->mouseLocation() : core::Point{};
+    // On a small screen it shrinks to the visible area, less a margin.
+    const auto topDown = AuxiliaryWindowPlacement::help().frame(screens, pointer, size);
+    if (!topDown) {
+        return;
+    }
+    window_->resize(static_cast<int>(std::lround(topDown->width())),
+                    static_cast<int>(std::lround(topDown->height())));
+    window_->move(services_.place(topDown->origin));
+    if (listed_) {
+        listed_->list(core::convertScreenSpace(*topDown, screens.front().frame));
+    }
 }
 
 } // namespace pellacor::app

@@ -24,6 +24,8 @@ class QWidget;
 namespace pellacor::app {
 
 class HelpTextView;
+class ListedPanel;
+class SupportWindowFrame;
 
 // The help window: the contents on the left, the whole help text on the
 // right. It is made on the first `show` and kept for the run (closing only
@@ -65,7 +67,7 @@ public:
     void close();
 
     // The window, once built; its contents list and text.
-    QWidget* window() const { return window_.get(); }
+    QWidget* window() const;
     QListWidget* contents() const { return contents_; }
     HelpTextView* text() const { return text_; }
     // What the last load put on screen.
@@ -101,7 +103,9 @@ private:
     Services services_;
     Loader loader_;
     std::string localization_;
-    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<SupportWindowFrame> window_;
+    // The window's entry in the window list while it is on screen.
+    std::unique_ptr<ListedPanel> listed_;
     QListWidget* contents_ = nullptr;
     HelpTextView* text_ = nullptr;
     HelpPage page_;
