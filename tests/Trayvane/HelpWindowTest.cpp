@@ -1,6 +1,7 @@
 #include "Trayvane/Help/HelpWindow.h"
 
 #include "DemoDesktop/OffscreenApplication.h"
+#include "MenuBarCore/Support/Localized.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/Help/HelpTextView.h"
@@ -146,6 +147,15 @@ TEST_F(HelpWindowTest, ATopicJumpsToItsItem) {
     EXPECT_GT(scrolled(), 0);
     EXPECT_EQ(scrolled(), std::min(wanted, reachable));
     EXPECT_TRUE(log.matching("ヘルプに飛び先の項目が見つかりませんでした").empty());
+}
+
+TEST_F(HelpWindowTest, AnInstalledTranslationOfATopicsHeadingIsJumpedTo) {
+    text = "# Help\n## Trouble\n### Rien n'est caché\nTexte\n";
+    core::installTranslations({{"何も隠れない", "Rien n'est caché"}});
+    help.show(HelpTopic::nothingHidden);
+    core::installTranslations({});
+    EXPECT_EQ(help.contents()->currentRow(), 1);
+    EXPECT_EQ(log.matching("ヘルプの「Rien n'est caché」の項目を開きました").size(), 1U);
 }
 
 TEST_F(HelpWindowTest, ATopicWithoutItemLeavesTheWindowAtTheTopAndSaysSo) {

@@ -175,15 +175,19 @@ void HelpWindow::show(std::optional<HelpTopic> topic) {
     window_->activateWindow();
     text_->setFocus();
     if (topic) {
-        // The topic's heading in the user's language; a help text that fell
-        // back to Japanese carries the Japanese heading instead.
-        const std::string localized = title(*topic, localization_);
+        // The topic's heading in the help text of the user's language, as
+        // the string table has it when a translation is installed; a help
+        // text that fell back to Japanese carries the Japanese heading, the key.
         const std::string key(titleKey(*topic));
-        if (jump(localized)) {
-            core::Log::app().info("ヘルプの「{}」の項目を開きました", localized);
-        } else if (jump(key)) {
-            core::Log::app().info("ヘルプの「{}」の項目を開きました", key);
-        } else {
+        bool found = false;
+        for (const auto& candidate : {title(*topic, localization_), core::localized(key), key}) {
+            if (jump(candidate)) {
+                core::Log::app().info("ヘルプの「{}」の項目を開きました", candidate);
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
             core::Log::app().notice("ヘルプに飛び先の項目が見つかりませんでした");
         }
     }
