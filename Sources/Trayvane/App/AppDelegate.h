@@ -176,6 +176,7 @@ public:
     // now; the rows are rebuilt only when either changed.
     void refreshSectionsInputs();
     const std::shared_ptr<StandInPress>& standInPress() const { return statusItems_.standInPress; }
+    MainMenuActions* mainMenu() const { return mainMenu_.get(); }
     HelpWindow& help() const { return *supportWindows_.help; }
     AboutWindow& about() const { return *supportWindows_.about; }
     bool isLayoutFolderPanelUp() const { return panels_.layoutFolderPanelUp; }
