@@ -4,15 +4,19 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/Help/HelpFindBar.h"
 #include "Trayvane/Help/HelpTextView.h"
 #include "Trayvane/Theme/AppFont.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -180,6 +184,47 @@ TEST_F(HelpWindowTest, ARowChosenInTheContentsScrollsTheTextThere) {
     const auto top = help.text()->lineTop(static_cast<int>(help.page().rows.front().start));
     ASSERT_TRUE(top);
     EXPECT_EQ(scrolled(), static_cast<int>(*top - 8)) << "a group row can be chosen too";
+}
+
+TEST_F(HelpWindowTest, TheFindBarFindsAsTheUserTypesAndReturnGoesOnWrapping) {
+    text = "# 題\n## 分類\n### 一\n青い空\n### 二\n青い海\n";
+    help.show();
+    auto* find = help.findBar();
+    ASSERT_NE(find, nullptr);
+    EXPECT_FALSE(find->isVisible()) << "hidden until asked for";
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help.window(), 1000));
+    QTest::keyClick(help.text(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(find->isVisible()) << "⌃F";
+    EXPECT_TRUE(find->hasFocus());
+    const auto selected = [&] { return help.text()->textCursor().selectedText().toStdString(); };
+    const auto at = [&] { return help.text()->textCursor().selectionStart(); };
+    // Typed as the keyboard would, one character at a time.
+    const auto type = [&](const QString& typed) {
+        for (const QChar character : typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+            QApplication::sendEvent(find, &press);
+        }
+    };
+
+    type("青い");
+    EXPECT_EQ(selected(), "青い");
+    const int first = at();
+    type("海");
+    EXPECT_EQ(selected(), "青い海") << "a longer query moves on only when it must";
+    const int sea = at();
+    EXPECT_GT(sea, first);
+
+    find->setText("青い");
+    EXPECT_TRUE(find->find(false));
+    EXPECT_EQ(at(), first) << "past the last match: from the top again";
+    EXPECT_TRUE(find->find(false));
+    EXPECT_EQ(at(), sea);
+    find->setText("雲");
+    EXPECT_FALSE(find->find(true));
+    EXPECT_EQ(at(), sea) << "nothing found leaves the text as it was";
+
+    QTest::keyClick(find, Qt::Key_Escape);
+    EXPECT_FALSE(find->isVisible());
 }
 
 TEST_F(HelpWindowTest, WithoutDocumentTheWindowStillOpensAndSaysWhatIsWrong) {

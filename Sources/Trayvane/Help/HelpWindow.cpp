@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
+#include "Trayvane/Help/HelpFindBar.h"
 #include "Trayvane/Help/HelpTextView.h"
 #include "Trayvane/Help/SupportWindowFrame.h"
 #include "Trayvane/Panels/ListedPanel.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -244,12 +246,21 @@ void HelpWindow::build() {
     text_->setAccessibleName(QString::fromStdString(core::localized("ヘルプの本文")));
     text_->setFont(AppFont::nsBody());
 
+    find_ = new HelpFindBar(*text_, window_.get());
+    auto* findShortcut = new QShortcut(QKeySequence::Find, window_.get());
+    QObject::connect(findShortcut, &QShortcut::activated, find_, &HelpFindBar::open);
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(find_);
+    column->addWidget(text_, 1);
+
     auto* layout = new QHBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(contents_);
     layout->addWidget(separator);
-    layout->addWidget(text_, 1);
+    layout->addLayout(column, 1);
     window_->setFocusProxy(text_);
 }
 

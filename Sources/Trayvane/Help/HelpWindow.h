@@ -23,6 +23,7 @@ class QWidget;
 
 namespace pellacor::app {
 
+class HelpFindBar;
 class HelpTextView;
 class ListedPanel;
 class SupportWindowFrame;
@@ -70,6 +71,7 @@ public:
     QWidget* window() const;
     QListWidget* contents() const { return contents_; }
     HelpTextView* text() const { return text_; }
+    HelpFindBar* findBar() const { return find_; }
     // What the last load put on screen.
     const HelpPage& page() const { return page_; }
 
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<ListedPanel> listed_;
     QListWidget* contents_ = nullptr;
     HelpTextView* text_ = nullptr;
+    HelpFindBar* find_ = nullptr;
     HelpPage page_;
 };
 
