@@ -7,7 +7,9 @@
 #      and, with the pointer away from the bar, it collapses again; SIGTERM
 #      ends it with status 0, the restriction lifted and the hot keys
 #      unregistered, and the system version is remembered as confirmed;
-#   2. Shift held at launch: it starts paused, hiding nothing;
+#   2. Shift held at launch: it starts paused, hiding nothing; the pause's
+#      notice in the control item's menu opens the help at the item for when
+#      nothing is hidden, and the menu's About entry opens About;
 #   3. a plain restart under the same system version: hiding again at once;
 #   4. a newer system version: paused again, for the changed version;
 #   5. the below-bar switch set in the user defaults before launch, as the
@@ -130,6 +132,14 @@ if [ "${1:-}" = "--inside" ]; then
   }
 
   logged() { grep -qF "$1" "$err" || fail "the log lacks: $1"; }
+  # window_titled TITLE: waits up to 5 s for a window of that title.
+  window_titled() {
+    for _ in $(seq 1 50); do
+      xwininfo -root -tree 2>/dev/null | grep -qF "\"$1\"" && return 0
+      sleep 0.1
+    done
+    fail "no window titled $1 appeared"
+  }
   # appears TEXT: waits up to 5 s for the log to hold it.
   appears() {
     for _ in $(seq 1 50); do
@@ -168,10 +178,26 @@ if [ "${1:-}" = "--inside" ]; then
   logged "] default: 状態 revealedAll → collapsed"
   stop
 
-  # 2. Shift held at launch.
-  start shift "$work/shift.json"
+  # 2. Shift held at launch. The menu's first entry is the notice of the
+  # pause, which opens the help at the item for when nothing is hidden; the
+  # menu's last entry but one (the disabled ones skipped) opens About.
+  # The help's language follows the system's; this run's is Japanese.
+  LANGUAGE=ja start shift "$work/shift.json"
   waits_for "everything shown while paused" everything
   logged "] default: 状態 starting → paused"
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  sleep 0.5
+  xdotool key Down Return
+  appears "] info: ヘルプの「何も隠れない」の項目を開きました"
+  appears "] info: ヘルプの窓を開きました（作って・項目 "
+  window_titled "Pellacor のヘルプ"
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  sleep 0.5
+  xdotool key Up Up Return
+  appears "] info: 「Pellacor について」の窓を開きました"
+  window_titled "Pellacor について"
   stop
 
   # 3. The same system version again: not paused.

@@ -3,10 +3,15 @@
 #include "Support/CoordinatorProbe.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Help/AboutWindow.h"
+#include "Trayvane/Help/HelpWindow.h"
+#include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -618,4 +623,35 @@ TEST(AppDelegateWiringTest, TheControlItemsProfileMenuSwitchesThroughTheEditor) 
     run.time->settle();
     EXPECT_EQ(run.coordinator().currentProfile().id(), other->id);
     EXPECT_EQ(delegate.sectionsModel()->profile().id(), other->id);
+}
+
+TEST(AppDelegateWiringTest, TheMainMenuAndTheSettingsHelpButtonOpenTheHelpAtItsTopAndAboutIsNoLongerGreyed) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    auto* menu = delegate.mainMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->action("openHelp:")->isEnabled());
+    EXPECT_TRUE(menu->action("openAbout:")->isEnabled());
+    EXPECT_EQ(delegate.help().window(), nullptr) << "nothing built before it is first shown";
+
+    EXPECT_TRUE(menu->perform("openHelp:"));
+    ASSERT_NE(delegate.help().window(), nullptr);
+    EXPECT_TRUE(delegate.help().window()->isVisible());
+    EXPECT_EQ(delegate.help().contents()->currentRow(), -1) << "at its top";
+    delegate.help().close();
+
+    delegate.general().onOpenHelp();
+    EXPECT_TRUE(delegate.help().window()->isVisible()) << "the settings window's help button";
+    EXPECT_EQ(delegate.help().contents()->currentRow(), -1);
+
+    EXPECT_TRUE(menu->perform("openAbout:"));
+    ASSERT_NE(delegate.about().window(), nullptr);
+    EXPECT_TRUE(delegate.about().window()->isVisible());
+
+    // Termination takes whatever is open down first.
+    delegate.applicationWillTerminate();
+    EXPECT_FALSE(delegate.help().window()->isVisible());
+    EXPECT_FALSE(delegate.about().window()->isVisible());
 }

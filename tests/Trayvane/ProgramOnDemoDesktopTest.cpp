@@ -8,14 +8,21 @@
 #include "ProgramOnDesktop.h"
 #include "ProgramRun.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/App/AppInfo.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/Help/AboutWindow.h"
+#include "Trayvane/Help/HelpTextView.h"
+#include "Trayvane/Help/HelpWindow.h"
 #include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -95,7 +102,58 @@ struct OnDesktop {
     }
 };
 
+// Chooses the entry titled `title` in the control item's menu once a click
+// has opened it (the menu runs its own loop until an entry is chosen).
+void chooseInMenuOnceOpen(const QString& title) {
+    QTimer::singleShot(0, [title] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << "the click opened no menu";
+        for (QAction* action : menu->actions()) {
+            if (action->text() == title) {
+                ASSERT_TRUE(action->isEnabled()) << title.toStdString();
+                menu->setActiveAction(action);
+                action->trigger();
+                menu->close();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no entry " << title.toStdString();
+        menu->close();
+    });
+}
+
 } // namespace
+
+TEST(ProgramOnDemoDesktopTest,
+     PausedByShiftAtLaunchTheNoticeOpensTheHelpAtNothingHiddenAndAboutShowsTheVersion) {
+    OnDesktop desktop;
+    desktop.run.simulated->input()->setModifierFlags(platform::InputState::shiftFlag);
+    auto& delegate = desktop.run.launch();
+    desktop.run.simulated->input()->setModifierFlags(0);
+    ASSERT_TRUE(desktop.run.reaches(MenuBarState::paused));
+    desktop.view.refresh();
+
+    // While paused a plain click opens the menu; its first entry is the notice.
+    chooseInMenuOnceOpen("⇧ か ⌥ を押して起動したので、一時停止中です");
+    desktop.clickControlItem();
+    QWidget* help = delegate.help().window();
+    ASSERT_TRUE(help != nullptr && help->isVisible()) << "the notice opened the help";
+    const int row = delegate.help().contents()->currentRow();
+    ASSERT_GE(row, 0);
+    const auto& title = delegate.help().page().rows[static_cast<std::size_t>(row)].title;
+    EXPECT_TRUE(title == "何も隠れない" || title == "Nothing is hidden") << title;
+    EXPECT_EQ(delegate.help().text()->textCursor().position(),
+              static_cast<int>(delegate.help().page().rows[static_cast<std::size_t>(row)].start));
+
+    chooseInMenuOnceOpen("Pellacor について");
+    desktop.clickControlItem();
+    QWidget* about = delegate.about().window();
+    ASSERT_TRUE(about != nullptr && about->isVisible()) << "About is no longer greyed";
+    const auto* version = about->findChild<QLabel*>("about:version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text().toStdString(),
+              app::AppInfo::versionLine(app::AppInfo::version(), app::AppInfo::build(), true));
+}
 
 TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACellOpensThatItemsMenu) {
     OnDesktop desktop;

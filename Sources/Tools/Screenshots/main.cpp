@@ -15,6 +15,8 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/Help/AboutWindow.h"
+#include "Trayvane/Help/HelpWindow.h"
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Onboarding/PermissionGuideWindowController.h"
 #include "Trayvane/Panels/BelowBarCell.h"
@@ -300,6 +302,36 @@ QImage renderGuide(const GuideState& shot) {
         painter.drawRoundedRect(frame.adjusted(-i, -i, i, i), 6 + i, 6 + i);
     }
     painter.drawImage(frame.topLeft(), content);
+    return image;
+}
+
+// The help window as it opens: at its top or jumped to a topic's item, in
+// Japanese or English; and the About window.
+struct HelpState {
+    const char* name;
+    const char* localization;
+    std::optional<app::HelpTopic> topic;
+    bool dark;
+};
+
+QImage renderHelp(const HelpState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    app::HelpWindow help(
+        {},
+        [localization = std::string(shot.localization)] { return app::HelpWindow::bundled(localization); },
+        shot.localization);
+    help.show(shot.topic);
+    QImage image = help.window()->grab().toImage();
+    help.close();
+    return image;
+}
+
+QImage renderAbout(bool dark) {
+    QApplication::setPalette(appearancePalette(dark));
+    app::AboutWindow about({});
+    about.show();
+    QImage image = about.window()->grab().toImage();
+    about.close();
     return image;
 }
 
@@ -794,6 +826,22 @@ int main(int argc, char** argv) {
     for (const auto& shot : searches) {
         failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
     }
+    using app::HelpTopic;
+    const std::vector<HelpState> helps{
+        {"help-top-ja-light", "ja", std::nullopt, false},
+        {"help-top-ja-dark", "ja", std::nullopt, true},
+        {"help-nothing-hidden-ja-light", "ja", HelpTopic::nothingHidden, false},
+        {"help-nothing-hidden-ja-dark", "ja", HelpTopic::nothingHidden, true},
+        {"help-top-en-light", "en", std::nullopt, false},
+        {"help-top-en-dark", "en", std::nullopt, true},
+        {"help-hotkeys-en-light", "en", HelpTopic::hotkeys, false},
+        {"help-hotkeys-en-dark", "en", HelpTopic::hotkeys, true},
+    };
+    for (const auto& shot : helps) {
+        failures += save(renderHelp(shot), folder, shot.name) ? 0 : 1;
+    }
+    failures += save(renderAbout(false), folder, "about-light") ? 0 : 1;
+    failures += save(renderAbout(true), folder, "about-dark") ? 0 : 1;
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);
     failures += renderLayoutFolderGrant(folder);

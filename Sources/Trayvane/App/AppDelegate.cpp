@@ -123,6 +123,18 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
             .place = environment_.place,
         }),
         icons_);
+    supportWindows_.help = std::make_unique<HelpWindow>(HelpWindow::Services{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .place = environment_.place,
+        .programWindows = platform.programWindows,
+    });
+    supportWindows_.about = std::make_unique<AboutWindow>(AboutWindow::Services{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .place = environment_.place,
+        .programWindows = platform.programWindows,
+    });
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
@@ -423,6 +435,13 @@ void AppDelegate::wireMainRoad() {
         whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
     statusItems_.controlItem->onOpenPermissionGuide =
         whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
+    statusItems_.controlItem->onOpenHelp =
+        whileAlive(weakSelf, [](AppDelegate& self, std::optional<HelpTopic> topic) { self.openHelp(topic); });
+    statusItems_.controlItem->onOpenAbout = whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); });
+    mainMenu_->setDelegateAction("openHelp:",
+                                 whileAlive(weakSelf, [](AppDelegate& self) { self.openHelp(); }));
+    mainMenu_->setDelegateAction("openAbout:",
+                                 whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); }));
 }
 
 void AppDelegate::wireUserSwitch() {

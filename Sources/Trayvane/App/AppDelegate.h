@@ -132,6 +132,11 @@ public:
     void showPermissionGuide();
     // Takes the program down in termination's order, then starts a new instance; once.
     void relaunch();
+    // The help window, at its top or at a topic's item (the main menu, the
+    // settings window's help button and the control item's menu).
+    void openHelp(std::optional<HelpTopic> topic = std::nullopt);
+    // The About window (the main menu and the control item's menu).
+    void openAbout();
     // The General page follows the coordinator's state and pause reason.
     void stateDidChange(core::MenuBarState state);
 
@@ -171,6 +176,9 @@ public:
     // now; the rows are rebuilt only when either changed.
     void refreshSectionsInputs();
     const std::shared_ptr<StandInPress>& standInPress() const { return statusItems_.standInPress; }
+    MainMenuActions* mainMenu() const { return mainMenu_.get(); }
+    HelpWindow& help() const { return *supportWindows_.help; }
+    AboutWindow& about() const { return *supportWindows_.about; }
     bool isLayoutFolderPanelUp() const { return panels_.layoutFolderPanelUp; }
     bool isRelaunching() const { return isRelaunching_; }
     // The delayed permission guide is waiting.

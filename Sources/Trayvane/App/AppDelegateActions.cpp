@@ -226,6 +226,14 @@ void AppDelegate::showPermissionGuide() {
     panels_.permissionGuide->show();
 }
 
+void AppDelegate::openHelp(std::optional<HelpTopic> topic) {
+    supportWindows_.help->show(topic);
+}
+
+void AppDelegate::openAbout() {
+    supportWindows_.about->show();
+}
+
 void AppDelegate::permissionWaitChanged(bool waiting) {
     pendingPermissionGuide_.cancel();
     pendingPermissionGuide_ = {};

@@ -235,6 +235,8 @@ void AppDelegate::wireGeneralAndGuide() {
         whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
     general.onPause = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
     general.onResume = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
+    // The settings window's help button opens the help at its top.
+    general.onOpenHelp = whileAlive(weakSelf, [](AppDelegate& self) { self.openHelp(); });
 
     auto& guide = panels_.permissionGuide->model();
     guide.onOpenSettings =

@@ -1,0 +1,99 @@
+#include "Trayvane/Help/AboutWindow.h"
+
+#include "MenuBarCore/Support/Localized.h"
+#include "MenuBarCore/Support/Log.h"
+#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Help/AboutView.h"
+#include "Trayvane/Help/SupportWindowFrame.h"
+#include "Trayvane/Panels/ListedPanel.h"
+#include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cmath>
+#include <utility>
+
+namespace pellacor::app {
+
+AboutWindow::AboutWindow(Services services) : services_(std::move(services)) {
+    if (services_.programWindows) {
+        listed_ = std::make_unique<ListedPanel>(services_.programWindows, services_.screens, 0);
+    }
+    if (!services_.place) {
+        services_.place = [](const core::Point& point) {
+            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
+        };
+    }
+}
+
+AboutWindow::~AboutWindow() {
+    if (window_) {
+        window_->onHidden = nullptr;
+    }
+}
+
+QWidget* AboutWindow::window() const {
+    return window_.get();
+}
+
+std::string AboutWindow::versionLine() {
+    return AppInfo::versionLine(AppInfo::version(), AppInfo::build(), true);
+}
+
+void AboutWindow::show() {
+    if (!window_) {
+        build();
+    }
+    if (!window_->isVisible()) {
+        place();
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    core::Log::app().info("「Pellacor について」の窓を開きました");
+}
+
+void AboutWindow::close() {
+    if (window_ && window_->isVisible()) {
+        window_->close();
+    }
+}
+
+void AboutWindow::build() {
+    window_ = std::make_unique<SupportWindowFrame>();
+    window_->setObjectName(QStringLiteral("about"));
+    window_->onHidden = [this] {
+        if (listed_) {
+            listed_->withdraw();
+        }
+    };
+    window_->setWindowTitle(QString::fromStdString(core::localized("Pellacor について")));
+    // Titled and closable only: the size is the content's, and it is too
+    // small a window to minimise.
+    window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint);
+    view_ = new AboutView(versionLine(), window_.get());
+    auto* layout = new QVBoxLayout(window_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    window_->setFixedSize(view_->sizeHint().expandedTo(view_->minimumSize()));
+}
+
+void AboutWindow::place() {
+    if (!services_.screens) {
+        return;
+    }
+    const auto screens = services_.screens->screens();
+    const core::Size size{static_cast<double>(window_->width()), static_cast<double>(window_->height())};
+    const core::Point pointer = services_.input ? services_.input->mouseLocation() : core::Point{};
+    const auto topDown = AuxiliaryWindowPlacement::about().frame(screens, pointer, size);
+    if (!topDown) {
+        return;
+    }
+    window_->move(services_.place(topDown->origin));
+    if (listed_) {
+        listed_->list(core::convertScreenSpace(*topDown, screens.front().frame));
+    }
+}
+
+} // namespace pellacor::app

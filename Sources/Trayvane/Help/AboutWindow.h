@@ -1,0 +1,64 @@
+#pragma once
+
+#include "MenuBarCore/Geometry/Geometry.h"
+#include "Platform/InputState.h"
+#include "Platform/ProgramWindows.h"
+#include "Platform/Screens.h"
+
+#include <QPoint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace pellacor::app {
+
+class AboutView;
+class ListedPanel;
+class SupportWindowFrame;
+
+// The About window: the program's name and version. Made on the first
+// `show` and kept for the run (closing only hides it); each time it comes
+// back on screen it is placed on the screen under the pointer, near the top.
+// Main thread only.
+class AboutWindow {
+public:
+    using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
+
+    struct Services {
+        std::shared_ptr<platform::Screens> screens;
+        std::shared_ptr<platform::InputState> input;
+        ScreenMapping place;
+        std::shared_ptr<platform::ProgramWindows> programWindows;
+    };
+
+    explicit AboutWindow(Services services);
+    ~AboutWindow();
+    AboutWindow(const AboutWindow&) = delete;
+    AboutWindow& operator=(const AboutWindow&) = delete;
+
+    // Builds the window on first use, places it unless it is on screen, and
+    // brings it to the front. The version line is fixed when it is built.
+    void show();
+    // Hides the window when it is on screen; it is kept for the next show.
+    void close();
+
+    QWidget* window() const;
+    const AboutView* view() const { return view_; }
+
+    // The version line the window shows, translated.
+    static std::string versionLine();
+
+private:
+    void build();
+    void place();
+
+    Services services_;
+    std::unique_ptr<SupportWindowFrame> window_;
+    // The window's entry in the window list while it is on screen.
+    std::unique_ptr<ListedPanel> listed_;
+    AboutView* view_ = nullptr;
+};
+
+} // namespace pellacor::app
