@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
 
     // One program per user: the one that runs already takes the URLs.
     std::shared_ptr<app::InstanceServer> instance;
-    if (const auto folder = app::InstanceAddress::folder(location->parent_path()); !folder) {
+    if (const auto folder = app::InstanceAddress::folder(); !folder) {
         std::fprintf(stderr, "pellacor: no folder for the program's socket\n");
         return 1;
     } else if (const auto problem = app::InstanceAddress::prepare(*folder)) {

@@ -26,6 +26,18 @@ std::optional<std::filesystem::path> InstanceAddress::folder(
     return folder(runtime ? std::optional<std::string>(runtime) : std::nullopt, stateFolder);
 }
 
+std::optional<std::filesystem::path> InstanceAddress::folder() {
+    std::optional<std::filesystem::path> state;
+    const char* stateHome = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    if (stateHome && std::filesystem::path(stateHome).is_absolute()) {
+        state = std::filesystem::path(stateHome) / "pellacor";
+    } else if (home && std::filesystem::path(home).is_absolute()) {
+        state = std::filesystem::path(home) / ".local/state/pellacor";
+    }
+    return folder(state);
+}
+
 std::optional<std::string> InstanceAddress::prepare(const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder.parent_path(), error);

@@ -21,6 +21,9 @@ public:
                                                        const std::optional<std::filesystem::path>& stateFolder);
     // The same from the process's environment.
     static std::optional<std::filesystem::path> folder(const std::optional<std::filesystem::path>& stateFolder);
+    // From the environment alone, with the program's state folder
+    // ("pellacor" in $XDG_STATE_HOME, else in ~/.local/state).
+    static std::optional<std::filesystem::path> folder();
 
     // Makes the folder (and its parents) when missing, owned by this user and
     // open to nobody else (0700); a folder of another user, or a link, is
