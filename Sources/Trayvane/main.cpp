@@ -102,8 +102,8 @@ constexpr auto startingInstanceLimit = std::chrono::seconds(10);
 // else the status this process ends with.
 std::optional<int> handOver(const std::filesystem::path& socket, const std::vector<std::string>& urls,
                             std::chrono::milliseconds waitLimit) {
-    const auto result = app::InstanceClient::askWaiting(socket, core::InstanceRequest::open(urls),
-                                                        handOverLimit, waitLimit, std::chrono::milliseconds(100));
+    const auto result = app::InstanceClient::askWaiting(
+        socket, core::InstanceRequest::open(urls), handOverLimit, waitLimit, std::chrono::milliseconds(100));
     if (std::holds_alternative<core::InstanceReply>(result)) {
         return 0;
     }
@@ -299,12 +299,13 @@ int main(int argc, char** argv) {
     instance->start(executor, requests.handler());
 
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
-    const int status = app::EntryPoint::run(std::move(environment), [&program, &urls](app::AppDelegate* made) {
-        program = made;
-        if (made != nullptr && !urls.empty()) {
-            made->open(urls);
-        }
-    });
+    const int status =
+        app::EntryPoint::run(std::move(environment), [&program, &urls](app::AppDelegate* made) {
+            program = made;
+            if (made != nullptr && !urls.empty()) {
+                made->open(urls);
+            }
+        });
     // Nobody is served once the program has ended.
     instance.reset();
     // The program's process ends here, and with it, as on the real system,

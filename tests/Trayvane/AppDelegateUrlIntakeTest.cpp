@@ -35,7 +35,8 @@ TEST(AppDelegateUrlIntakeTest, URLsBeforeTheEndOfStartUpWaitAndRunInArrivalOrder
     auto& delegate = *run.delegate;
 
     delegate.open({"pellacor://pause", "pellacor://reveal", "pellacor://collapse"});
-    delegate.open({"pellacor://reveal?all=1", "pellacor://resume", "pellacor://pause", "pellacor://collapse"});
+    delegate.open(
+        {"pellacor://reveal?all=1", "pellacor://resume", "pellacor://pause", "pellacor://collapse"});
     // The oldest five are kept, without a word about the rest.
     EXPECT_EQ(delegate.pendingURLs(),
               (std::vector<std::string>{"pellacor://pause", "pellacor://reveal", "pellacor://collapse",

@@ -53,8 +53,8 @@ std::optional<InstanceReply> InstanceReply::decode(std::string_view line) {
         }
         std::vector<ProfileEntity> profiles;
         for (const auto& item : *list) {
-            if (!item.is_object() || !item.contains("id") || !item["id"].is_string() || !item.contains("name") ||
-                !item["name"].is_string()) {
+            if (!item.is_object() || !item.contains("id") || !item["id"].is_string() ||
+                !item.contains("name") || !item["name"].is_string()) {
                 return std::nullopt;
             }
             const auto id = Uuid::parse(item["id"].get<std::string>());

@@ -147,7 +147,8 @@ std::optional<InstanceRequest> InstanceRequest::decode(std::string_view line) {
         return InstanceRequest(std::move(open));
     }
     if (const auto name = in.find("run"); name != in.end()) {
-        const auto action = name->is_string() ? InstanceRequest::action(name->get<std::string>()) : std::nullopt;
+        const auto action =
+            name->is_string() ? InstanceRequest::action(name->get<std::string>()) : std::nullopt;
         if (!action) {
             return std::nullopt;
         }

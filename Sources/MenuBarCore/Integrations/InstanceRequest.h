@@ -17,7 +17,7 @@ namespace pellacor::core {
 // Sent as one line of JSON, at most `sizeLimit` bytes with its newline.
 class InstanceRequest {
 public:
-    static constexpr std::size_t sizeLimit = 64 * 1024;
+    static constexpr std::size_t sizeLimit = std::size_t{64} * 1024;
 
     // URLs of the program's scheme, in the order they were given; `received`
     // says how many the process was given, which may be more than fitted.

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         const auto wait = duration_cast<milliseconds>(app::IntentGate::waitLimit);
         // The program may itself wait that long for its external control.
         const auto reply = wait + std::chrono::seconds(5);
-        return app::InstanceClient::askWaiting(app::InstanceAddress::socketPath(*folder), request, reply, wait,
+        return app::InstanceClient::askWaiting(app::InstanceAddress::socketPath(*folder), request, reply,
+                                               wait,
                                                duration_cast<milliseconds>(app::IntentGate::pollInterval));
     };
     app::ShortcutsCommand command(ask, std::cout, std::cerr);

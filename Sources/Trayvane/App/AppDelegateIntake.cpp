@@ -10,9 +10,9 @@ namespace pellacor::app {
 
 void AppDelegate::buildExternalControl() {
     // Not reachable from outside until start-up's end publishes it.
-    externalControl_ = std::make_shared<ExternalControl>(std::make_shared<CoordinatorTarget>(coordinator_),
-                                                         std::make_shared<ProfileEditorLink>(settings_.profileEditor),
-                                                         settings_.settingsStore);
+    externalControl_ = std::make_shared<ExternalControl>(
+        std::make_shared<CoordinatorTarget>(coordinator_),
+        std::make_shared<ProfileEditorLink>(settings_.profileEditor), settings_.settingsStore);
 }
 
 void AppDelegate::openUrlEntryPoint() {

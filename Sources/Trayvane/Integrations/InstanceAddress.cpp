@@ -9,8 +9,9 @@
 
 namespace pellacor::app {
 
-std::optional<std::filesystem::path> InstanceAddress::folder(
-    const std::optional<std::string>& runtimeDir, const std::optional<std::filesystem::path>& stateFolder) {
+std::optional<std::filesystem::path>
+InstanceAddress::folder(const std::optional<std::string>& runtimeDir,
+                        const std::optional<std::filesystem::path>& stateFolder) {
     if (runtimeDir && !runtimeDir->empty() && std::filesystem::path(*runtimeDir).is_absolute()) {
         return std::filesystem::path(*runtimeDir) / "pellacor";
     }
@@ -20,8 +21,8 @@ std::optional<std::filesystem::path> InstanceAddress::folder(
     return std::nullopt;
 }
 
-std::optional<std::filesystem::path> InstanceAddress::folder(
-    const std::optional<std::filesystem::path>& stateFolder) {
+std::optional<std::filesystem::path>
+InstanceAddress::folder(const std::optional<std::filesystem::path>& stateFolder) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     return folder(runtime ? std::optional<std::string>(runtime) : std::nullopt, stateFolder);
 }

@@ -17,10 +17,12 @@ public:
 
     // The folder for these values of $XDG_RUNTIME_DIR and of the program's
     // state folder; nothing when neither is an absolute path.
-    static std::optional<std::filesystem::path> folder(const std::optional<std::string>& runtimeDir,
-                                                       const std::optional<std::filesystem::path>& stateFolder);
+    static std::optional<std::filesystem::path>
+    folder(const std::optional<std::string>& runtimeDir,
+           const std::optional<std::filesystem::path>& stateFolder);
     // The same from the process's environment.
-    static std::optional<std::filesystem::path> folder(const std::optional<std::filesystem::path>& stateFolder);
+    static std::optional<std::filesystem::path>
+    folder(const std::optional<std::filesystem::path>& stateFolder);
     // From the environment alone, with the program's state folder
     // ("pellacor" in $XDG_STATE_HOME, else in ~/.local/state).
     static std::optional<std::filesystem::path> folder();
@@ -30,7 +32,9 @@ public:
     // refused. Nothing when it is fit to use, else why it is not.
     static std::optional<std::string> prepare(const std::filesystem::path& folder);
 
-    static std::filesystem::path socketPath(const std::filesystem::path& folder) { return folder / socketName; }
+    static std::filesystem::path socketPath(const std::filesystem::path& folder) {
+        return folder / socketName;
+    }
     static std::filesystem::path lockPath(const std::filesystem::path& folder) { return folder / lockName; }
 };
 

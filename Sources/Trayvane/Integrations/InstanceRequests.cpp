@@ -16,16 +16,17 @@ using core::ExternalCommand;
 using core::InstanceReply;
 using core::InstanceRequest;
 
-InstanceRequests::InstanceRequests(concurrency::MainExecutor& executor, OpenURLs open, IntentGate::Clock clock)
+InstanceRequests::InstanceRequests(concurrency::MainExecutor& executor, OpenURLs open,
+                                   IntentGate::Clock clock)
     : executor_(executor), open_(std::move(open)), clock_(std::move(clock)) {}
 
 InstanceServer::Handler InstanceRequests::handler() {
-    return [this](InstanceRequest request, InstanceServer::Respond respond) {
-        handle(std::move(request), std::move(respond));
+    return [this](const InstanceRequest& request, InstanceServer::Respond respond) {
+        handle(request, std::move(respond));
     };
 }
 
-void InstanceRequests::handle(InstanceRequest request, InstanceServer::Respond respond) {
+void InstanceRequests::handle(const InstanceRequest& request, InstanceServer::Respond respond) {
     if (const auto* open = std::get_if<InstanceRequest::Open>(&request.value())) {
         if (open_) {
             open_(open->urls, open->received);
@@ -36,7 +37,8 @@ void InstanceRequests::handle(InstanceRequest request, InstanceServer::Respond r
     } else if (const auto* run = std::get_if<InstanceRequest::Run>(&request.value())) {
         concurrency::spawn(executor_, runAction(*run, clock_, std::move(respond)), "shortcut action");
     } else if (const auto* query = std::get_if<InstanceRequest::Profiles>(&request.value())) {
-        concurrency::spawn(executor_, answerProfiles(*query, clock_, std::move(respond)), "shortcut profiles");
+        concurrency::spawn(executor_, answerProfiles(*query, clock_, std::move(respond)),
+                           "shortcut profiles");
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Concurrency/MainExecutor.h"
-#include "Trayvane/Integrations/IntentGate.h"
 #include "Trayvane/Integrations/InstanceServer.h"
+#include "Trayvane/Integrations/IntentGate.h"
 
 #include <cstddef>
 #include <functional>
@@ -23,7 +23,7 @@ public:
     InstanceRequests(concurrency::MainExecutor& executor, OpenURLs open, IntentGate::Clock clock);
 
     // The server's handler.
-    void handle(core::InstanceRequest request, InstanceServer::Respond respond);
+    void handle(const core::InstanceRequest& request, InstanceServer::Respond respond);
     InstanceServer::Handler handler();
 
 private:

@@ -173,9 +173,8 @@ void InstanceServer::accept() {
                 return;
             }
             found->second->deadline = concurrency::TimerId::none;
-            core::Log::app().error(
-                "外からの知らせが {} 秒のうちに届かなかったので、つなぎを切りました",
-                std::chrono::duration<double>(self->options_.readLimit).count());
+            core::Log::app().error("外からの知らせが {} 秒のうちに届かなかったので、つなぎを切りました",
+                                   std::chrono::duration<double>(self->options_.readLimit).count());
             self->drop(id);
         });
         connections_.emplace(id, std::move(connection));
@@ -245,8 +244,7 @@ void InstanceServer::respond(std::uint64_t id, const core::InstanceReply& reply)
     // A reply is small and the socket's buffer empty, so this does not wait;
     // a peer that reads nothing is given a moment, then left.
     while (sent < message.size()) {
-        const auto n =
-            ::send(found->second->fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
+        const auto n = ::send(found->second->fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) {
             continue;
         }

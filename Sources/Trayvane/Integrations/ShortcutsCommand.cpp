@@ -214,8 +214,8 @@ int ShortcutsCommand::switchProfile(const std::vector<std::string>& arguments) {
             const auto active = std::find_if(profiles.begin(), profiles.end(), [&](const auto& profile) {
                 return reply->activeProfile && profile.id == *reply->activeProfile;
             });
-            const auto next = active == profiles.end() || active + 1 == profiles.end() ? profiles.begin()
-                                                                                       : active + 1;
+            const auto next =
+                active == profiles.end() || active + 1 == profiles.end() ? profiles.begin() : active + 1;
             id = next->id;
         } else if (profiles.size() > 1) {
             err_ << "pellacor-shortcuts: several profiles match \"" << wanted << "\"; give one's id:\n";
@@ -225,7 +225,8 @@ int ShortcutsCommand::switchProfile(const std::vector<std::string>& arguments) {
             id = profiles.front().id;
         }
     }
-    return askOrSay(InstanceRequest::run(ExternalCommand::Case::switchProfile, false, id)) ? succeeded : failed;
+    return askOrSay(InstanceRequest::run(ExternalCommand::Case::switchProfile, false, id)) ? succeeded
+                                                                                           : failed;
 }
 
 } // namespace pellacor::app

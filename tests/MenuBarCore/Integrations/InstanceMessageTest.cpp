@@ -109,22 +109,23 @@ TEST(InstanceRequestTest, BytesThatAreNotUtf8StillMakeAMessage) {
     const auto request = InstanceRequest::open({std::string("pellacor://profile?name=\xff\xfe")});
     const auto decoded = InstanceRequest::decode(request.encoded());
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(std::get<InstanceRequest::Open>(decoded->value()).urls[0], "pellacor://profile?name=\uFFFD\uFFFD");
+    EXPECT_EQ(std::get<InstanceRequest::Open>(decoded->value()).urls[0],
+              "pellacor://profile?name=\uFFFD\uFFFD");
 }
 
 TEST(InstanceReplyTest, RepliesComeBackAndNonsenseIsRefused) {
     InstanceReply listed;
     listed.profiles = std::vector<ProfileEntity>{{work, "Work"}, {home, "自宅"}};
     listed.activeProfile = home;
-    const std::vector<InstanceReply> replies = {
-        InstanceReply::done(), InstanceReply::failed(IntentProblem::Case::resumeNeedsUser),
-        InstanceReply::refusal(), listed};
+    const std::vector<InstanceReply> replies = {InstanceReply::done(),
+                                                InstanceReply::failed(IntentProblem::Case::resumeNeedsUser),
+                                                InstanceReply::refusal(), listed};
     for (const auto& reply : replies) {
         EXPECT_EQ(InstanceReply::decode(reply.encoded()), reply) << reply.encoded();
     }
-    for (const std::string line : {R"({})", R"({"ok": true, "problem": "notReady"})",
-                                   R"({"ok": false, "problem": "tired"})", R"({"ok": false})",
-                                   R"({"ok": true, "profiles": [{"id": "x", "name": "a"}]})"}) {
+    for (const std::string line :
+         {R"({})", R"({"ok": true, "problem": "notReady"})", R"({"ok": false, "problem": "tired"})",
+          R"({"ok": false})", R"({"ok": true, "profiles": [{"id": "x", "name": "a"}]})"}) {
         EXPECT_FALSE(InstanceReply::decode(line).has_value()) << line;
     }
 }
@@ -137,7 +138,8 @@ TEST(IntentProblemTest, TextsAndWireNames) {
               "ショートカットで選び直してください。");
     // Given for three reasons of a pause, and true for each.
     const auto needsUser = IntentProblem::message(IntentProblem::Case::resumeNeedsUser);
-    for (const char* reason : {"macOS が新しくなった", "起動のときにキーを押していた", "メニューバーへの表示が切られていた"}) {
+    for (const char* reason :
+         {"macOS が新しくなった", "起動のときにキーを押していた", "メニューバーへの表示が切られていた"}) {
         EXPECT_NE(needsUser.find(reason), std::string_view::npos) << reason;
     }
     for (const auto problem : IntentProblem::allCases) {

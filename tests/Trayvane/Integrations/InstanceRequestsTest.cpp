@@ -31,7 +31,8 @@ struct InstanceRequestsTest : ::testing::Test {
     std::shared_ptr<app::SettingsStore> store =
         std::make_shared<app::SettingsStore>(core::Store(dir / "Trayvane/state.json"));
     std::shared_ptr<pellacor::testing::FakeTarget> target = std::make_shared<pellacor::testing::FakeTarget>();
-    std::shared_ptr<pellacor::testing::FakeEditor> editor = std::make_shared<pellacor::testing::FakeEditor>(store);
+    std::shared_ptr<pellacor::testing::FakeEditor> editor =
+        std::make_shared<pellacor::testing::FakeEditor>(store);
     std::shared_ptr<ExternalControl> control = std::make_shared<ExternalControl>(target, editor, store);
     std::vector<std::pair<std::vector<std::string>, std::size_t>> opened;
     InstanceRequests requests{executor,

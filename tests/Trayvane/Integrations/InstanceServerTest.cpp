@@ -188,17 +188,17 @@ TEST_F(InstanceServerTest, HostileClientsAreDroppedAndTheNextIsServed) {
     {
         // Ten megabytes without a newline: cut off at the limit.
         RawClient flood(server->socketPath());
-        const std::string chunk(64 * 1024, 'x');
+        const std::string chunk(std::size_t{64} * 1024, 'x');
         std::size_t total = 0;
         bool open = true;
         pump([&] {
             std::size_t sent = 0;
             open = open && flood.send(chunk, &sent);
             total += sent;
-            return !open || total >= 10U * 1024 * 1024;
+            return !open || total >= std::size_t{10} * 1024 * 1024;
         });
         EXPECT_FALSE(open);
-        EXPECT_LT(total, 10U * 1024 * 1024);
+        EXPECT_LT(total, std::size_t{10} * 1024 * 1024);
         EXPECT_TRUE(logged("65536 バイトを超えた"));
         EXPECT_EQ(exchange(next), InstanceReply::done());
     }
@@ -262,7 +262,8 @@ TEST_F(InstanceServerTest, OneInstanceHoldsTheAddressAndALeftSocketIsReplaced) {
 TEST_F(InstanceServerTest, TheBlockingClientGetsItsReplyOrSaysWhyNot) {
     const auto socket = InstanceAddress::socketPath(folder);
     const auto resume = InstanceRequest::run(ExternalCommand::Case::resume);
-    EXPECT_EQ(InstanceClient::ask(socket, resume, 100ms), InstanceClient::Result(InstanceClient::Failure::noInstance));
+    EXPECT_EQ(InstanceClient::ask(socket, resume, 100ms),
+              InstanceClient::Result(InstanceClient::Failure::noInstance));
 
     serve();
     std::atomic<bool> done = false;

@@ -151,7 +151,8 @@ TEST_F(IntentGateTest, TheIntentsCarryOutTheirCommands) {
     EXPECT_EQ(editor->calls, std::vector<std::string>{"外からの切り替え byUser changed"});
 
     // The profile was deleted after it was picked.
-    EXPECT_EQ(perform(app::SwitchProfileIntent{{Uuid::random(), "Gone"}}), IntentProblem::Case::unknownProfile);
+    EXPECT_EQ(perform(app::SwitchProfileIntent{{Uuid::random(), "Gone"}}),
+              IntentProblem::Case::unknownProfile);
     target->available = false;
     EXPECT_EQ(perform(app::CollapseIntent{}), IntentProblem::Case::notReady);
 }
@@ -162,8 +163,8 @@ TEST_F(IntentGateTest, AResumeEndsAManualPauseButNotOneForANewSystem) {
     EXPECT_EQ(perform(app::ResumeIntent{}), std::nullopt);
     EXPECT_EQ(target->base, MenuBarState::starting);
 
-    for (const auto& reason : {PauseReason::osVersionChanged(), PauseReason::optionKeyAtLaunch(),
-                              PauseReason::controlRemoved()}) {
+    for (const auto& reason :
+         {PauseReason::osVersionChanged(), PauseReason::optionKeyAtLaunch(), PauseReason::controlRemoved()}) {
         target->base = MenuBarState::paused;
         target->reason = reason;
         EXPECT_EQ(perform(app::ResumeIntent{}), IntentProblem::Case::resumeNeedsUser);
@@ -189,7 +190,8 @@ TEST_F(IntentGateTest, TheQueryAnswersInChoiceOrderOnceTheControlIsThere) {
     auto all = start(ProfileQuery::suggestedEntities(clock()));
     EXPECT_EQ(all.result()->value_or(std::vector<ProfileEntity>{}).size(), 3U);
     auto matched = start(ProfileQuery::entitiesMatching(" WORK\n", clock()));
-    EXPECT_EQ(matched.result(), ProfileQuery::Answer(std::vector<ProfileEntity>{{a, "Work"}, {b, "ｗｏｒｋ ２"}}));
+    EXPECT_EQ(matched.result(),
+              ProfileQuery::Answer(std::vector<ProfileEntity>{{a, "Work"}, {b, "ｗｏｒｋ ２"}}));
 
     editor->available = false;
     auto gone = start(ProfileQuery::suggestedEntities(clock()));
@@ -211,14 +213,10 @@ TEST(ProfileQueryTest, MatchingTrimsAndIgnoresCaseAndWidth) {
         std::vector<Uuid> found;
     };
     const std::vector<Case> cases = {
-        {"", {work, wide, home}},
-        {" \t\n\u3000", {work, wide, home}},
-        {"work", {work, wide}},
-        {"ｗｏｒ", {work, wide}},
-        {"会議", {wide}},
-        {"ﾎｰﾑ", {home}},
-        {"or", {work, wide}},
-        {"office", {}},
+        {"", {work, wide, home}}, {" \t\n\u3000", {work, wide, home}},
+        {"work", {work, wide}},   {"ｗｏｒ", {work, wide}},
+        {"会議", {wide}},         {"ﾎｰﾑ", {home}},
+        {"or", {work, wide}},     {"office", {}},
     };
     for (const auto& c : cases) {
         std::vector<Uuid> found;

@@ -79,11 +79,13 @@ TEST_F(ShortcutsCommandTest, UsageErrorsAskNothingAndEndWithTwo) {
 TEST_F(ShortcutsCommandTest, TheListsNeedNoProgram) {
     EXPECT_EQ(run({"phrases"}), 0);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(out.str().substr(0, out.str().find('\n')), "Pellacorでアイコンを出す\tアイコンを出す\teye\treveal");
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n')),
+              "Pellacorでアイコンを出す\tアイコンを出す\teye\treveal");
     EXPECT_EQ(run({"intents"}), 0);
-    EXPECT_NE(out.str().find("switchProfile\tプロファイルを切り替える\tprofile: ProfileEntity \"プロファイル\"\t"
-                             "${profile} に切り替える\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.str().find("switchProfile\tプロファイルを切り替える\tprofile: ProfileEntity \"プロファイル\"\t"
+                       "${profile} に切り替える\n"),
+        std::string::npos)
         << out.str();
 }
 
@@ -131,7 +133,8 @@ TEST_F(ShortcutsCommandTest, ProfilesAreListedAndChosenByNameOrAsTheNextOne) {
                              home.uuidString() + "\t自宅\n");
     script = {listed({{home, "自宅"}})};
     EXPECT_EQ(run({"profiles", "--id", home.uuidString(), "--id", work.uuidString()}), 0);
-    EXPECT_EQ(asked, std::vector<InstanceRequest>{InstanceRequest::profiles({Mode::identifiers, {}, {home, work}})});
+    EXPECT_EQ(asked,
+              std::vector<InstanceRequest>{InstanceRequest::profiles({Mode::identifiers, {}, {home, work}})});
 
     // A name that one profile matches switches to it.
     script = {listed({{home, "自宅"}})};

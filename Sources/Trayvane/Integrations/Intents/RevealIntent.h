@@ -12,10 +12,9 @@ struct RevealIntent {
         .typeName = "RevealIntent",
         .action = "reveal",
         .title = "アイコンを出す",
-        .parameter = IntentDescription::Parameter{.name = "all",
-                                                  .title = "「いつも隠す」も出す",
-                                                  .type = "Bool",
-                                                  .defaultValue = "false"},
+        .parameter =
+            IntentDescription::Parameter{
+                .name = "all", .title = "「いつも隠す」も出す", .type = "Bool", .defaultValue = "false"},
         .summary = "アイコンを出す（「いつも隠す」も：${all}）",
     };
 
