@@ -4,8 +4,9 @@
 #      its URL to the running program and ends with status 0, and the running
 #      one follows;
 #   2. seven URLs in one delivery: five run, and the log says so;
-#   3. with the desktop entry installed in a scratch XDG data folder,
-#      `xdg-open 'pellacor://reveal?all=1'` reveals everything;
+#   3. with the desktop entry installed in a scratch XDG data folder, its
+#      collapse action collapses and `xdg-open 'pellacor://reveal?all=1'`
+#      reveals everything;
 #   4. a client that sends 10 MB, and one that never finishes its message, do
 #      not keep the program from answering `pellacor-shortcuts run collapse`;
 #   5. started again under a newer system version (paused for it),
@@ -134,8 +135,18 @@ if [ "${1:-}" = "--inside" ]; then
   unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
   PATH="$(dirname "$binary"):$(dirname "$shortcuts"):$PATH"
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
-  grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
-    fail "the desktop entry does not handle the scheme"
+  entry="$XDG_DATA_HOME/applications/pellacor.desktop"
+  grep -qx "MimeType=x-scheme-handler/pellacor;" "$entry" || fail "the desktop entry does not handle the scheme"
+  grep -qx "Exec=pellacor %u" "$entry" || fail "the desktop entry does not hand the URL to pellacor"
+  grep -qx "Actions=reveal;collapse;switchProfile;pause;resume;" "$entry" || fail "the entry lacks the five actions"
+  grep -qx "Name=Pellacorを再開する" "$entry" || fail "the actions are not named by their phrases"
+  # An action runs what its entry says: the collapse one, after a reveal.
+  hand_over 'pellacor://reveal'
+  waits_for "revealed before the desktop action" revealed
+  action=$(sed -n '/^\[Desktop Action collapse\]/,/^$/s/^Exec=//p' "$entry")
+  [ "$action" = "pellacor pellacor://collapse" ] || fail "the collapse action runs: $action"
+  $action || fail "the collapse action failed"
+  waits_for "collapsed by the desktop action" collapsed
   xdg-open 'pellacor://reveal?all=1' || fail "xdg-open did not find the handler"
   waits_for "everything shown through xdg-open" everything
   appears "] default: 外から（URL）：全部出す"
