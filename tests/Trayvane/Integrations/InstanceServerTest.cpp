@@ -292,6 +292,27 @@ TEST_F(InstanceServerTest, TheBlockingClientGetsItsReplyOrSaysWhyNot) {
     EXPECT_EQ(result, InstanceClient::Result(InstanceClient::Failure::timedOut));
 }
 
+TEST_F(InstanceServerTest, TheWaitingClientTriesAgainUntilAProgramListens) {
+    const auto socket = InstanceAddress::socketPath(folder);
+    const auto collapse = InstanceRequest::run(ExternalCommand::Case::collapse);
+    EXPECT_EQ(InstanceClient::askWaiting(socket, collapse, 100ms, 20ms, 5ms),
+              InstanceClient::Result(InstanceClient::Failure::noInstance));
+
+    std::atomic<bool> done = false;
+    InstanceClient::Result result = InstanceClient::Failure::broken;
+    std::thread other([&] {
+        result = InstanceClient::askWaiting(socket, collapse, 5s, 5s, 5ms);
+        done = true;
+    });
+    // The program starts while the client is waiting.
+    std::this_thread::sleep_for(20ms);
+    serve();
+    pump([&] { return done.load(); });
+    other.join();
+    EXPECT_EQ(result, InstanceClient::Result(InstanceReply::done()));
+    EXPECT_EQ(handled, std::vector<InstanceRequest>{collapse});
+}
+
 TEST(InstanceAddressTest, TheRuntimeFolderElseTheStateFolder) {
     using Path = std::filesystem::path;
     EXPECT_EQ(InstanceAddress::folder("/run/user/1000", Path("/home/a/.local/state/pellacor")),
