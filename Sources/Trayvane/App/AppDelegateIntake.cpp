@@ -6,6 +6,8 @@
 #include "Trayvane/Integrations/ExternalControl.h"
 #include "Trayvane/Integrations/ProfileEditorLink.h"
 
+#include <algorithm>
+
 namespace pellacor::app {
 
 void AppDelegate::buildExternalControl() {
