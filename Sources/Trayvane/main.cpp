@@ -3,7 +3,13 @@
 // under $XDG_STATE_HOME/pellacor/desktop) and the window that shows it, and
 // hands the program the platform's interfaces through its entry point.
 //
-//   pellacor [--scenario FILE]
+//   pellacor [--scenario FILE] [URL…]
+//
+// One program runs per user. A process started while one runs hands its URLs
+// (the desktop's delivery of the program's scheme, "pellacor://reveal") to
+// it over the local socket of InstanceServer and ends with status 0; started
+// with no URL it asks the running one to show itself again. Otherwise it
+// becomes that program, and its own URLs run once start-up has ended.
 //
 // SIGINT and SIGTERM end the program through its normal termination, as
 // closing the desktop's window does. Two signals belong to the demo stand-in:
@@ -18,12 +24,18 @@
 #include "DemoDesktop/DesktopWindow.h"
 #include "DemoDesktop/HotKeyRelay.h"
 #include "DemoDesktop/KeyCodes.h"
+#include "MenuBarCore/Integrations/InstanceRequest.h"
+#include "MenuBarCore/Integrations/UrlComponents.h"
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarSystem/Support/MainQueue.h"
 #include "Platform/ProcessLauncher.h"
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/Integrations/InstanceAddress.h"
+#include "Trayvane/Integrations/InstanceClient.h"
+#include "Trayvane/Integrations/InstanceRequests.h"
+#include "Trayvane/Integrations/InstanceServer.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/SimulatedEnvironment.h"
 
@@ -38,6 +50,7 @@
 #include <string>
 #include <unistd.h>
 #include <variant>
+#include <vector>
 
 using namespace pellacor;
 
@@ -74,8 +87,37 @@ bool installSignals() {
 void printUsage(std::FILE* to) {
     std::fprintf(
         to,
-        "usage: pellacor [--scenario FILE]\n"
-        "  --scenario FILE  start the demo desktop from this scenario (JSON) instead of the built-in one\n");
+        "usage: pellacor [--scenario FILE] [URL...]\n"
+        "  --scenario FILE  start the demo desktop from this scenario (JSON) instead of the built-in one\n"
+        "  URL              a command of the program's scheme, such as pellacor://reveal?all=1; handed\n"
+        "                   to the program that runs already, else run once this one has started\n");
+}
+
+// How long a process handing its URLs over waits for the running program's
+// answer, and for a program that is just starting to begin listening.
+constexpr auto handOverLimit = std::chrono::seconds(5);
+constexpr auto startingInstanceLimit = std::chrono::seconds(10);
+
+// Hands the URLs to the program that runs already. Nothing when none runs;
+// else the status this process ends with.
+std::optional<int> handOver(const std::filesystem::path& socket, const std::vector<std::string>& urls,
+                            std::chrono::milliseconds waitLimit) {
+    const auto result = app::InstanceClient::askWaiting(
+        socket, core::InstanceRequest::open(urls), handOverLimit, waitLimit, std::chrono::milliseconds(100));
+    if (std::holds_alternative<core::InstanceReply>(result)) {
+        return 0;
+    }
+    switch (std::get<app::InstanceClient::Failure>(result)) {
+    case app::InstanceClient::Failure::noInstance:
+        return std::nullopt;
+    case app::InstanceClient::Failure::timedOut:
+        std::fprintf(stderr, "pellacor: the running program did not answer in time\n");
+        return 1;
+    case app::InstanceClient::Failure::broken:
+        std::fprintf(stderr, "pellacor: the running program broke off the connection\n");
+        return 1;
+    }
+    return 1;
 }
 
 } // namespace
@@ -83,9 +125,18 @@ void printUsage(std::FILE* to) {
 int main(int argc, char** argv) {
     // The scenario comes first, so a bad file is refused before anything is made.
     std::optional<std::string> scenarioFile;
+    std::vector<std::string> urls;
+    // The arguments a relaunch starts with: the same, less the URLs, which ran once.
+    std::vector<const char*> kept{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (!argument.starts_with("-") && core::UrlComponents::schemeOf(argument)) {
+            urls.push_back(argument);
+            continue;
+        }
+        kept.push_back(argv[i]);
         if (argument == "--scenario" && i + 1 < argc) {
+            kept.push_back(argv[i + 1]);
             scenarioFile = argv[++i];
         } else if (argument == "--help" || argument == "-h") {
             printUsage(stdout);
@@ -118,6 +169,37 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellacor: neither XDG_STATE_HOME nor HOME is an absolute path\n");
         return 1;
     }
+
+    // One program per user: the one that runs already takes the URLs.
+    std::shared_ptr<app::InstanceServer> instance;
+    if (const auto folder = app::InstanceAddress::folder(); !folder) {
+        std::fprintf(stderr, "pellacor: no folder for the program's socket\n");
+        return 1;
+    } else if (const auto problem = app::InstanceAddress::prepare(*folder)) {
+        std::fprintf(stderr, "pellacor: %s\n", problem->c_str());
+        return 1;
+    } else {
+        const auto socket = app::InstanceAddress::socketPath(*folder);
+        if (const auto status = handOver(socket, urls, std::chrono::milliseconds(0))) {
+            return *status;
+        }
+        app::InstanceServer::Options options;
+        options.folder = *folder;
+        auto claim = app::InstanceServer::claim(std::move(options));
+        if (std::holds_alternative<app::InstanceServer::Taken>(claim)) {
+            // Another process is becoming the program right now.
+            if (const auto status = handOver(socket, urls, startingInstanceLimit)) {
+                return *status;
+            }
+            std::fprintf(stderr, "pellacor: another pellacor is starting but does not listen\n");
+            return 1;
+        }
+        if (const auto* error = std::get_if<std::string>(&claim)) {
+            std::fprintf(stderr, "pellacor: %s\n", error->c_str());
+            return 1;
+        }
+        instance = std::get<std::shared_ptr<app::InstanceServer>>(std::move(claim));
+    }
     demo::DesktopStateFolder state(*location);
     if (!state.prepare(scenario)) {
         std::fprintf(stderr, "pellacor: cannot make the desktop's folders under %s\n", location->c_str());
@@ -125,7 +207,7 @@ int main(int argc, char** argv) {
     }
 
     // Taken before Qt removes its own options from the arguments.
-    const auto launcher = platform::ProcessLauncher::ownProgram(argc, argv);
+    const auto launcher = platform::ProcessLauncher::ownProgram(static_cast<int>(kept.size()), kept.data());
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pellacor");
@@ -140,11 +222,13 @@ int main(int argc, char** argv) {
     // The program's own bundle starts anew as a new process of this executable.
     // The grants given meanwhile are kept first, so the new process finds them.
     platform->workspaceOpener()->setProgramStarter(
-        [&launcher, &state,
+        [&launcher, &state, &instance,
          weak = std::weak_ptr<platform::SimulatedPlatform>(platform)]() -> std::optional<std::int64_t> {
             if (const auto strong = weak.lock()) {
                 state.save(*strong);
             }
+            // The new process becomes the program: this one stops listening first.
+            instance.reset();
             const auto started = launcher.start();
             if (!started.started()) {
                 return started.error;
@@ -197,9 +281,33 @@ int main(int argc, char** argv) {
     });
     window.show();
 
+    // The other processes' requests reach the delegate once it is made; its
+    // URL intake queues them until start-up has ended.
+    app::InstanceRequests requests(
+        executor,
+        [&program](std::vector<std::string> handed, std::size_t received) {
+            if (program == nullptr) {
+                return;
+            }
+            if (received == 0) {
+                program->applicationShouldHandleReopen(false);
+            } else {
+                program->open(std::move(handed), received);
+            }
+        },
+        app::IntentGate::clockOf(executor));
+    instance->start(executor, requests.handler());
+
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
     const int status =
-        app::EntryPoint::run(std::move(environment), [&program](app::AppDelegate* made) { program = made; });
+        app::EntryPoint::run(std::move(environment), [&program, &urls](app::AppDelegate* made) {
+            program = made;
+            if (made != nullptr && !urls.empty()) {
+                made->open(urls);
+            }
+        });
+    // Nobody is served once the program has ended.
+    instance.reset();
     // The program's process ends here, and with it, as on the real system,
     // every restriction it held: one still activating when the run loop
     // stopped could not be ended a second time. One it never ended at all is

@@ -259,6 +259,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
 export XDG_DATA_HOME="$work/data"
+# A runtime folder of this test's own, so the program's socket meets no other run's.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 scenario() {
   cat <<JSON
 {

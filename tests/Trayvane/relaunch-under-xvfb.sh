@@ -116,6 +116,9 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
+# A runtime folder of this test's own, so the program's socket meets no other run's.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 cat >"$work/scenario.json" <<'JSON'
 {
   "screens": [{"frame": {"x": 0, "y": 0, "width": 1280, "height": 800}, "menuBarHeight": 32}],

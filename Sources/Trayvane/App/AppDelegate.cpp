@@ -14,6 +14,7 @@
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/App/WhileAlive.h"
 #include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/Integrations/ExternalControl.h"
 #include "Trayvane/MainMenu/MainMenu.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
@@ -147,6 +148,10 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
 }
 
 AppDelegate::~AppDelegate() {
+    // A delegate released without its termination (a test's) leaves no way in behind.
+    if (externalControl_ && ExternalControl::shared() == externalControl_) {
+        ExternalControl::clearShared();
+    }
     const std::lock_guard lock(relay_->mutex);
     relay_->executor = nullptr;
 }
@@ -186,6 +191,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildModels();
     wireGeneralAndGuide();
     wireProfiles();
+    buildExternalControl();
     wireMainRoad();
     wireUserSwitch();
     registerHotkeys();
@@ -193,6 +199,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         coordinator_->start(reason);
     }
     showCurrentState();
+    openUrlEntryPoint();
 }
 
 void AppDelegate::buildCoordinator() {
@@ -548,6 +555,10 @@ void AppDelegate::takeDown() {
     supportWindows_.takeDown();
     settings_.takeDown();
     panels_.takeDown();
+    // URLs arriving from now on are queued and never run.
+    if (externalControl_ && ExternalControl::shared() == externalControl_) {
+        ExternalControl::clearShared();
+    }
     if (coordinator_) {
         coordinator_->shutdown();
     }

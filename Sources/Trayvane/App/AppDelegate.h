@@ -50,6 +50,7 @@ struct Hotkey;
 namespace pellacor::app {
 
 class AppLookup;
+class ExternalControl;
 class IconStore;
 class MainMenuActions;
 class SystemPlaces;
@@ -112,6 +113,14 @@ public:
 
     // Start-up, once; a second call does nothing.
     void applicationDidFinishLaunching();
+    // URLs of the program's scheme, delivered by the desktop: at most
+    // `urlsPerDelivery` of one delivery run (the rest is logged and dropped),
+    // at once while the external control is published, else queued (up to the
+    // same number, the oldest kept) until start-up publishes it.
+    // `received` is how many the delivery held when fewer reached the program.
+    void open(std::vector<std::string> urls);
+    void open(std::vector<std::string> urls, std::size_t received);
+    static constexpr std::size_t urlsPerDelivery = 5;
     // The program was opened again while running: shows the settings window
     // when there is one; false in every case.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
@@ -189,6 +198,10 @@ public:
     const LaunchPreferences& launchPreferences() const { return launchPreferences_; }
     const RevealPreferences& revealPreferences() const { return revealPreferences_; }
     bool modifierAtLaunch() const { return modifierAtLaunch_; }
+    // What carries out the commands from outside, once built; reachable from
+    // outside only while published (between the end of start-up and termination).
+    const std::shared_ptr<ExternalControl>& externalControl() const { return externalControl_; }
+    const std::vector<std::string>& pendingURLs() const { return pendingURLs_; }
     // The services the coordinator runs on, once composed.
     const CoordinatorComposition* composition() const { return composition_.get(); }
 
@@ -210,8 +223,11 @@ private:
     void wireProfiles();
     void wireMainRoad();
     void wireUserSwitch();
+    void buildExternalControl();
     void registerHotkeys();
     void showCurrentState();
+    // Opens the URL entry point: the external control is published and the URLs queued meanwhile run.
+    void openUrlEntryPoint();
 
     // The frame of the control item's button window, in screen coordinates (y
     // up); nothing when the item, its button or its window is gone.
@@ -281,6 +297,8 @@ private:
     SettingsWindows settings_;
     ProgramPanels panels_;
     SupportWindows supportWindows_;
+    std::shared_ptr<ExternalControl> externalControl_;
+    std::vector<std::string> pendingURLs_;
 
     bool hasLaunched_ = false;
     bool isRelaunching_ = false;

@@ -43,6 +43,9 @@ public:
 
     // The instance outside requests reach; nothing before the shell has wired
     // the program and after it began to terminate. Main thread.
+    // The profile editor it reaches, for the shortcuts' profile lists.
+    const std::shared_ptr<ProfileEditing>& editor() const { return editor_; }
+
     static std::shared_ptr<ExternalControl> shared();
     static void publish(std::shared_ptr<ExternalControl> control);
     static void clearShared();

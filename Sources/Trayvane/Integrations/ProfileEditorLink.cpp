@@ -7,4 +7,9 @@ bool ProfileEditorLink::edit(bool byUser, std::string_view label, const Body& bo
     return editor && editor->edit(byUser, label, body);
 }
 
+std::vector<ProfileChoice> ProfileEditorLink::choices() const {
+    const auto editor = editor_.lock();
+    return editor ? editor->choices() : std::vector<ProfileChoice>{};
+}
+
 } // namespace pellacor::app

@@ -14,6 +14,7 @@ public:
 
     bool isAvailable() const override { return !editor_.expired(); }
     bool edit(bool byUser, std::string_view label, const Body& body) override;
+    std::vector<ProfileChoice> choices() const override;
 
 private:
     std::weak_ptr<ProfileEditor> editor_;

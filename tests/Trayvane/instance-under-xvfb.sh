@@ -1,0 +1,239 @@
+#!/usr/bin/env bash
+# The real binaries under Xvfb, over one running program:
+#   1. a second `pellacor 'pellacor://collapse'` (and a reveal before it) hands
+#      its URL to the running program and ends with status 0, and the running
+#      one follows;
+#   2. seven URLs in one delivery: five run, and the log says so;
+#   3. with the desktop entry installed in a scratch XDG data folder, its
+#      collapse action collapses and `xdg-open 'pellacor://reveal?all=1'`
+#      reveals everything;
+#   4. a client that sends 10 MB, and one that never finishes its message, do
+#      not keep the program from answering `pellacor-shortcuts run collapse`;
+#   5. started again under a newer system version (paused for it),
+#      `pellacor-shortcuts run resume` prints the problem's text and exits 1.
+# What the desktop shows is read from the demo desktop's report (SIGUSR2).
+#   instance-under-xvfb.sh PELLACOR PELLACOR_SHORTCUTS INSTALL_DESKTOP_ENTRY
+# Exits 77 (skipped) when xvfb-run, xwininfo, xdg-open or python3 is missing.
+set -euo pipefail
+
+title="Pellacor — demo desktop"
+hidden_app="com.example.fernlight"
+self_app="app.trayvane.pellacor"
+
+if [ "${1:-}" = "--inside" ]; then
+  binary=$2
+  shortcuts=$3
+  install=$4
+  work=$5
+  unset QT_QPA_PLATFORM
+  pid=""
+  out="$work/program.out"
+  err="$work/program.err"
+
+  fail() {
+    echo "$*"
+    if [ -f "$err" ]; then
+      echo "--- its log:"
+      cat "$err"
+    fi
+    if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
+    exit 1
+  }
+
+  start() {
+    out="$work/$1.out"
+    err="$work/$1.err"
+    "$binary" --scenario "$2" >"$out" 2>"$err" &
+    pid=$!
+    for _ in $(seq 1 200); do
+      if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
+        return 0
+      fi
+      kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
+      sleep 0.1
+    done
+    fail "no window of pellacor appeared"
+  }
+  stop() {
+    kill -TERM "$pid"
+    local status=0
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
+    pid=""
+  }
+  report() {
+    local before
+    before=$(grep -c "^desktop hot keys:" "$out" || true)
+    kill -USR2 "$pid"
+    for _ in $(seq 1 100); do
+      if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
+        bar=$(grep "^desktop bar:" "$out" | tail -1)
+        restriction=$(grep "^desktop restriction:" "$out" | tail -1)
+        return 0
+      fi
+      sleep 0.05
+    done
+    fail "the desktop did not report"
+  }
+  on_bar() { [[ " ${bar#desktop bar:} " == *" $1@"* ]]; }
+  restricted() { [ "$restriction" != "desktop restriction: none" ]; }
+  waits_for() {
+    local what=$1
+    shift
+    for _ in $(seq 1 75); do
+      report
+      if "$@"; then
+        return 0
+      fi
+      sleep 0.2
+    done
+    fail "never $what; last: $bar / $restriction"
+  }
+  collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
+  revealed() { restricted && on_bar "$hidden_app"; }
+  everything() { ! restricted && on_bar "$hidden_app"; }
+  count() { grep -cF "$1" "$err" || true; }
+  appears() {
+    for _ in $(seq 1 50); do
+      grep -qF "$1" "$err" && return 0
+      sleep 0.1
+    done
+    fail "the log never showed: $1"
+  }
+  # hand_over URL...: a second pellacor with these URLs, which must end with 0 at once.
+  hand_over() {
+    local status=0
+    timeout 10 "$binary" "$@" >"$work/second.out" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || { cat "$work/second.out"; fail "the second pellacor ended with status $status"; }
+  }
+
+  start first "$work/scenario.json"
+  waits_for "collapsed after start-up" collapsed
+
+  # 1. Handed over.
+  hand_over 'pellacor://reveal'
+  waits_for "revealed by a handed-over URL" revealed
+  hand_over 'pellacor://collapse'
+  waits_for "collapsed by a handed-over URL" collapsed
+  appears "] default: 外から（URL）：しまう"
+  [ "$(pgrep -c -f -- "^$binary" || true)" -eq 1 ] || fail "more than one pellacor runs"
+
+  # 2. Seven in one delivery.
+  before=$(count "外から（URL）：しまう")
+  hand_over pellacor://collapse pellacor://collapse pellacor://collapse pellacor://collapse pellacor://collapse \
+    'pellacor://reveal?all=1' 'pellacor://reveal?all=1'
+  appears "] default: 外から（URL）一度に 7 本届いたので、頭の 5 本だけ動かします"
+  for _ in $(seq 1 50); do
+    [ "$(count "外から（URL）：しまう")" -ge $((before + 5)) ] && break
+    sleep 0.1
+  done
+  [ "$(count "外から（URL）：しまう")" -eq $((before + 5)) ] || fail "not five collapses from the seven"
+  [ "$(count "外から（URL）：全部出す")" -eq 0 ] || fail "a URL beyond the fifth ran"
+
+  # 3. The scheme through the desktop entry.
+  export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+  unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
+  PATH="$(dirname "$binary"):$(dirname "$shortcuts"):$PATH"
+  bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
+  entry="$XDG_DATA_HOME/applications/pellacor.desktop"
+  grep -qx "MimeType=x-scheme-handler/pellacor;" "$entry" || fail "the desktop entry does not handle the scheme"
+  grep -qx "Exec=pellacor %u" "$entry" || fail "the desktop entry does not hand the URL to pellacor"
+  grep -qx "Actions=reveal;collapse;switchProfile;pause;resume;" "$entry" || fail "the entry lacks the five actions"
+  grep -qx "Name=Pellacorを再開する" "$entry" || fail "the actions are not named by their phrases"
+  # An action runs what its entry says: the collapse one, after a reveal.
+  hand_over 'pellacor://reveal'
+  waits_for "revealed before the desktop action" revealed
+  action=$(sed -n '/^\[Desktop Action collapse\]/,/^$/s/^Exec=//p' "$entry")
+  [ "$action" = "pellacor pellacor://collapse" ] || fail "the collapse action runs: $action"
+  $action || fail "the collapse action failed"
+  waits_for "collapsed by the desktop action" collapsed
+  xdg-open 'pellacor://reveal?all=1' || fail "xdg-open did not find the handler"
+  waits_for "everything shown through xdg-open" everything
+  appears "] default: 外から（URL）：全部出す"
+
+  # 4. Hostile clients, then a shortcut.
+  socket="$XDG_RUNTIME_DIR/pellacor/instance.sock"
+  [ "$(stat -c %a "$socket")" = 600 ] || fail "the socket is open to others: $(stat -c %a "$socket")"
+  [ "$(stat -c %a "$(dirname "$socket")")" = 700 ] || fail "the socket's folder is open to others"
+  python3 - "$socket" <<'EOF' || fail "the flood was not cut off"
+import socket, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+s.connect(sys.argv[1])
+chunk = b"x" * 65536
+sent = 0
+try:
+    while sent < 10 * 1024 * 1024:
+        s.sendall(chunk)
+        sent += len(chunk)
+except (BrokenPipeError, ConnectionResetError):
+    sys.exit(0)
+sys.exit(1)
+EOF
+  appears "バイトを超えたので、つなぎを切りました"
+  python3 - "$socket" <<'EOF' &
+import socket, sys, time
+s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+s.connect(sys.argv[1])
+s.sendall(b'{"run": "rev')
+time.sleep(6)
+EOF
+  stalled=$!
+  sleep 0.2
+  timeout 10 "$shortcuts" run collapse || fail "pellacor-shortcuts run collapse did not succeed"
+  waits_for "collapsed by the shortcut" collapsed
+  appears "] default: 外から（ショートカット）：しまう"
+  appears "秒のうちに届かなかったので、つなぎを切りました"
+  kill "$stalled" 2>/dev/null || true
+  wait "$stalled" 2>/dev/null || true
+  stop
+
+  # 5. Paused for a new system version: the shortcut's resume is refused.
+  start newer "$work/newer.json"
+  waits_for "everything shown while paused" everything
+  status=0
+  timeout 40 "$shortcuts" run resume >"$work/resume.out" 2>"$work/resume.err" || status=$?
+  [ "$status" -eq 1 ] || fail "pellacor-shortcuts run resume ended with $status, not 1"
+  expected="Pellacor は、macOS が新しくなったか、起動のときにキーを押していたか、メニューバーへの表示が切られていたので止まっています。画面で確かめてから、Pellacor のメニューの「再開」を押して再開してください。"
+  [ "$(cat "$work/resume.err")" = "$expected" ] || fail "unexpected text: $(cat "$work/resume.err")"
+  report
+  everything || fail "the refused resume changed the state: $bar"
+  stop
+  exit 0
+fi
+
+binary=$1
+shortcuts=$2
+install=$3
+for tool in xvfb-run xwininfo xdg-open python3 pgrep; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is missing; scripts/setup installs it"
+    exit 77
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME="$work/state"
+# A runtime folder of this test's own: the program's socket lies there.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+scenario() {
+  cat <<JSON
+{
+  "screens": [{"frame": {"x": 0, "y": 0, "width": 1280, "height": 800}, "menuBarHeight": 32}],
+  "applications": [
+    {"bundleIdentifier": "$self_app", "processIdentifier": 520, "localizedName": "Pellacor",
+     "bundlePath": "/Applications/Pellacor.app", "activationPolicy": "accessory",
+     "statusItems": [{"identifier": "trv-control", "description": "Pellacor", "width": 28}]},
+    {"bundleIdentifier": "$hidden_app", "processIdentifier": 531, "localizedName": "Fernlight",
+     "bundlePath": "/Applications/Fernlight.app",
+     "icon": {"glyph": "F", "color": "#3f9b5b"},
+     "statusItems": [{"identifier": "fernlight.status", "description": "Fernlight"}]}
+  ],
+  "system": {"osVersion": "$1"}
+}
+JSON
+}
+scenario 15.1 >"$work/scenario.json"
+scenario 15.2 >"$work/newer.json"
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$shortcuts" "$install" "$work"
+echo "a second pellacor handed its URLs to the running one and ended with 0; seven URLs ran five; xdg-open reached it through the desktop entry; a flood and a stalled client did not stop it from answering a shortcut; and a shortcut's resume after a new system version was refused with its text and status 1"
