@@ -1,5 +1,6 @@
 #include "Platform/PropertyListFile.h"
 #include "Support/BinaryPlistBuilder.h"
+#include "Support/OddFiles.h"
 #include "Support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +121,7 @@ TEST(PropertyListHostileFileTest, FilesWithinTheBoundsStillRead) {
     EXPECT_EQ(shared->at("k").arrayValue()->size(), 2U);
 }
 
-TEST(PropertyListHostileFileTest, TextThatIsNotUtf8ReadsByteForByteButIsNeverWrittenChanged) {
+TEST(PropertyListHostileFileTest, TextThatIsNotUtf8ReadsByteForByteAndSurvivesAWriteBesideIt) {
     const std::string latin1Key = "status:caf\xe9::x";
     BinaryPlistBuilder plist;
     const auto bytes = plist.bytes(plist.dictionary({
@@ -133,34 +134,43 @@ TEST(PropertyListHostileFileTest, TextThatIsNotUtf8ReadsByteForByteButIsNeverWri
     ASSERT_EQ(read.status, Status::ok);
     EXPECT_EQ(read.dictionary.count(latin1Key), 1U) << "the key is kept whole";
 
-    // Writing it back would cut the key at the bad byte: the write is refused.
+    // The foreign key has no binary form; the write still happens, and the
+    // key reads back byte for byte beside the changed entry.
     auto changed = read.dictionary;
     changed.insert_or_assign("status:com.example.a::Item-0", PropertyListValue::real(6));
-    EXPECT_FALSE(PropertyListFile::write(file, changed));
-    EXPECT_EQ(TempDir::read(file), bytes);
+    ASSERT_TRUE(PropertyListFile::write(file, changed));
+    const auto after = PropertyListFile::read(file);
+    ASSERT_EQ(after.status, Status::ok);
+    EXPECT_EQ(after.dictionary, changed);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     struct Case {
         const char* name;
         Dictionary dictionary;
+        bool writable; // in the XML form, its bytes kept
     };
     const std::vector<Case> unstorable{
-        {"a key with a NUL", Dictionary{{std::string("a\0b", 3), PropertyListValue::integer(1)}}},
-        {"a string with a NUL", Dictionary{{"a", PropertyListValue(std::string("x\0y", 3))}}},
-        {"a lone surrogate", Dictionary{{"a", PropertyListValue("\xed\xa0\x80")}}},
-        {"an overlong form", Dictionary{{"a", PropertyListValue("\xc0\xaf")}}},
+        {"a key with a NUL", Dictionary{{std::string("a\0b", 3), PropertyListValue::integer(1)}}, false},
+        {"a string with a NUL", Dictionary{{"a", PropertyListValue(std::string("x\0y", 3))}}, false},
+        {"a lone surrogate", Dictionary{{"a", PropertyListValue("\xed\xa0\x80")}}, true},
+        {"an overlong form", Dictionary{{"a", PropertyListValue("\xc0\xaf")}}, true},
         {"a reference beyond 32 bits",
-         Dictionary{{"a", PropertyListValue(PropertyListValue::Uid{1ULL << 32})}}},
+         Dictionary{{"a", PropertyListValue(PropertyListValue::Uid{1ULL << 32})}}, false},
         {"a cut sequence deep inside",
          Dictionary{{"a", PropertyListValue(PropertyListValue::Array{
-                              PropertyListValue(Dictionary{{"\xe6\x99", PropertyListValue::integer(1)}})})}}},
+                              PropertyListValue(Dictionary{{"\xe6\x99", PropertyListValue::integer(1)}})})}},
+         true},
     };
     for (const auto& c : unstorable) {
         SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir / "new.plist");
         EXPECT_FALSE(PropertyListValue(c.dictionary).isStorable());
         EXPECT_EQ(PropertyListFile::encodeBinary(c.dictionary), "");
-        EXPECT_FALSE(PropertyListFile::write(dir / "new.plist", c.dictionary));
-        EXPECT_FALSE(std::filesystem::exists(dir / "new.plist"));
+        EXPECT_EQ(PropertyListFile::write(dir / "new.plist", c.dictionary), c.writable);
+        EXPECT_EQ(std::filesystem::exists(dir / "new.plist"), c.writable);
+        if (c.writable) {
+            EXPECT_EQ(PropertyListFile::read(dir / "new.plist").dictionary, c.dictionary);
+        }
     }
     EXPECT_TRUE(PropertyListValue(Dictionary{{"時計 \xf0\x9f\x95\x90", PropertyListValue("\xef\xbf\xbd")}})
                     .isStorable());
@@ -175,4 +185,36 @@ TEST(PropertyListHostileFileTest, Utf16TextBecomesUtf8AndWritesBackTheSame) {
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->at("時計"), PropertyListValue("\U0001F550 clock"));
     EXPECT_EQ(PropertyListFile::decode(PropertyListFile::encodeBinary(*read)), read);
+}
+
+namespace {
+
+// An ordinary XML preference file: many empty values side by side.
+std::string flatXmlWithEmptyElements(std::size_t count) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n";
+    for (std::size_t i = 0; i < count; ++i) {
+        xml += "<key>k" + std::to_string(i) + "</key>" +
+               (i % 3 == 0   ? "<true/>"
+                : i % 3 == 1 ? "<dict/>"
+                             : "<array/>") +
+               "\n";
+    }
+    return xml + "</dict>\n</plist>\n";
+}
+
+} // namespace
+
+TEST(PropertyListHostileFileTest, EmptyElementsOpenNoLevel) {
+    const auto flat = PropertyListFile::decode(flatXmlWithEmptyElements(2 * PropertyListFile::maximumDepth));
+    ASSERT_TRUE(flat.has_value());
+    EXPECT_EQ(flat->size(), 2 * PropertyListFile::maximumDepth);
+    EXPECT_EQ(flat->at("k0"), PropertyListValue::boolean(true));
+}
+
+TEST(PropertyListHostileFileTest, OnlyARegularFileOfBoundedSizeIsRead) {
+    TempDir dir;
+    for (const auto& odd : pellacor::testing::makeOddFiles(dir, "prefs.plist")) {
+        SCOPED_TRACE(odd.label);
+        EXPECT_EQ(PropertyListFile::read(odd.path).status, Status::unreadable);
+    }
 }
