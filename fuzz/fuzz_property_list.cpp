@@ -14,11 +14,25 @@ using namespace pellacor::platform;
 
 namespace {
 
+// A dictionary holding only "CF$UID" with a 32-bit number: the XML form's way
+// of writing a reference, so in that form it reads back as one.
+bool looksLikeReference(const PropertyListValue::Dictionary& dictionary) {
+    if (dictionary.size() != 1 || !dictionary.contains("CF$UID")) {
+        return false;
+    }
+    const auto number = dictionary.at("CF$UID").integerValue();
+    return number && *number >= 0 && *number <= 0xFFFF'FFFF;
+}
+
 // What no form of the file can hold (a NUL in text, a UID beyond 32 bits);
 // with `exactOnlyInBinary`, also the reals and dates that the XML form writes
-// as decimal text.
+// as decimal text, and a dictionary that the XML form cannot tell from a
+// reference.
 bool holdsUnwritable(const PropertyListValue& value, bool exactOnlyInBinary) {
     if (value.realValue() || value.dateValue()) {
+        return exactOnlyInBinary;
+    }
+    if (const auto* dictionary = value.dictionaryValue(); dictionary && looksLikeReference(*dictionary)) {
         return exactOnlyInBinary;
     }
     if (const auto* text = value.stringValue()) {

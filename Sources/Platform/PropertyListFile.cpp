@@ -35,6 +35,27 @@ struct Budget {
     }
 };
 
+// The XML form has no element for a keyed-archive reference: it is written as
+// a dictionary holding only "CF$UID" with the number. Read back as that
+// dictionary, a reference would not survive a write in the XML form, so a
+// foreign entry that needs that form would again block every write beside it.
+// Only what a reference can be (an integer of 32 bits) is taken as one.
+std::optional<PropertyListValue::Uid> keyedArchiveReference(plist_t dictionary) {
+    if (plist_dict_get_size(dictionary) != 1) {
+        return std::nullopt;
+    }
+    plist_t number = plist_dict_get_item(dictionary, "CF$UID");
+    if (number == nullptr || plist_get_node_type(number) != PLIST_UINT) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    plist_get_uint_val(number, &value);
+    if (value > 0xFFFF'FFFFU) {
+        return std::nullopt;
+    }
+    return PropertyListValue::Uid{value};
+}
+
 std::optional<PropertyListValue> fromNode(plist_t node, std::size_t depth, Budget& budget) {
     if (!budget.spend(1, 0)) {
         return std::nullopt;
@@ -104,6 +125,9 @@ std::optional<PropertyListValue> fromNode(plist_t node, std::size_t depth, Budge
         return PropertyListValue(std::move(array));
     }
     case PLIST_DICT: {
+        if (auto reference = keyedArchiveReference(node)) {
+            return PropertyListValue(*reference);
+        }
         if (depth >= PropertyListFile::maximumDepth) {
             return std::nullopt;
         }

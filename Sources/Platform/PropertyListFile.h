@@ -57,6 +57,9 @@ public:
     static std::string encodeBinary(const PropertyListValue::Dictionary& dictionary);
     // The XML form, which `decode` reads back as the same dictionary, also for
     // text that is not UTF-8 (its bytes are kept); empty when there is none.
+    // A keyed-archive reference is written as a dictionary holding only
+    // "CF$UID" and read back as the reference, so a dictionary of just that
+    // shape has no XML form of its own.
     static std::string encodeXml(const PropertyListValue::Dictionary& dictionary);
 };
 

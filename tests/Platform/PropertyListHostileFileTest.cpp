@@ -176,6 +176,75 @@ TEST(PropertyListHostileFileTest, TextThatIsNotUtf8ReadsByteForByteAndSurvivesAW
                     .isStorable());
 }
 
+namespace {
+
+// Found by fuzzing: a binary file whose entries hold text that is not UTF-8
+// and a keyed-archive reference; the write beside them was refused, as the
+// reference came back from the XML form as a dictionary.
+const std::string foreignTextBesideAReference(
+    "\x62\x70\x6c\x69\x73\x74\x30\x30\xda\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x10\x11\x12\x13"
+    "\x14\x17\x18\x19\x1a\x55\x61\x72\x72\x61\x79\x53\x62\x69\x67\x54\x64\x61\x74\x61\x54\x64\x61\x74"
+    "\x65\x53\x69\x6e\x74\x56\x6e\x65\x73\x74\x65\x64\x54\x72\x65\x61\x6c\x54\x74\x65\x78\x74\x54\x74"
+    "\x72\x75\x65\x53\x75\x69\x64\xa3\x0c\x0d\x0e\x10\xfc\x50\x62\x81\x0f\x23\x40\x04\x00\x00\x00\x00"
+    "\x00\x00\x13\x40\x00\x00\x00\x00\x00\x00\x00\x43\x00\x01\xfe\xba\x41\x61\x70\x70\x2e\x74\x00\x00"
+    "\x13\xff\xff\xff\xff\xff\xff\xff\xfb\xa5\x15\x16\x54\x66\x6c\x61\x67\x08\x23\x3f\xb9\x99\x99\x99"
+    "\x99\x99\x9a\x68\x30\xe1\x30\xcb\x30\xe5\x30\xfc\x30\xd0\x30\xfc\x00\x20\x27\x13\x09\x80\x07\x08"
+    "\x2c\x1d\x23\x27\x2c\x31\x35\x3c\x41\x46\x4b\x4f\x53\x55\x57\x4c\x4c\x4c\x4c\x4c\x4c\x4c\x4c\x4c"
+    "\xa5\x15\x16\x54\x66\x6c\x61\x67\x08\x23\x3f\xb9\x99\x99\x00\x00\x61\x30\x00\x1f\xc2\xf5\x99\x99"
+    "\x99\x9a\x68\x30\xe1\x30\xcb\x30\xe5\x30\xfc\x30\xd0\x30\xfc\x00\x20\x27\x13\x09\x80\x07\x08\x1d"
+    "\x23\x27\x2c\x31\x35\x3c\x41\x46\x4b\x4f\x53\x8a\x93\xa4\xa5\x00\x00\x00\x00\x00\x00\x01\x01\x00"
+    "\x00\x00\x00\x00\x00\x00\x1b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xa7",
+    287);
+
+} // namespace
+
+TEST(PropertyListHostileFileTest, AReferenceBesideForeignTextSurvivesTheXmlForm) {
+    BinaryPlistBuilder plist;
+    const auto built = plist.bytes(plist.dictionary({
+        {plist.ascii("caf\xe9"), plist.ascii("\xe9t\xe9")},
+        {plist.ascii("object"), plist.uid(7)},
+        {plist.ascii("nested"), plist.array({plist.uid(0), plist.uid(0xFFFF'FFFF)})},
+    }));
+    for (const auto& [name, bytes] :
+         {std::pair{"built", built}, std::pair{"found", foreignTextBesideAReference}}) {
+        SCOPED_TRACE(name);
+        auto dictionary = PropertyListFile::decode(bytes);
+        ASSERT_TRUE(dictionary.has_value());
+        dictionary->insert_or_assign("app.trayvane.pellacor.own", PropertyListValue::boolean(true));
+        ASSERT_EQ(PropertyListFile::encodeBinary(*dictionary), "") << "the foreign text has no binary form";
+        const auto xml = PropertyListFile::encodeXml(*dictionary);
+        ASSERT_NE(xml, "");
+        EXPECT_EQ(PropertyListFile::decode(xml), dictionary);
+    }
+    EXPECT_EQ(PropertyListFile::decode(built)->at("object"), PropertyListValue(PropertyListValue::Uid{7}));
+
+    // Only a dictionary that can be nothing but a reference is read as one.
+    const auto underKey = [](std::string_view value) {
+        return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>" + std::string(value) +
+               "</dict></plist>";
+    };
+    const PropertyListValue reference(PropertyListValue::Uid{42});
+    struct Case {
+        const char* xml;
+        bool reference;
+    };
+    const std::vector<Case> cases{
+        {"<dict><key>CF$UID</key><integer>42</integer></dict>", true},
+        {"<dict><key>CF$UID</key><integer>4294967296</integer></dict>", false},
+        {"<dict><key>CF$UID</key><integer>-1</integer></dict>", false},
+        {"<dict><key>CF$UID</key><string>42</string></dict>", false},
+        {"<dict><key>CF$UID</key><integer>42</integer><key>more</key><true/></dict>", false},
+        {"<dict><key>cf$uid</key><integer>42</integer></dict>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        const auto read = PropertyListFile::decode(underKey(c.xml));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->at("k") == reference, c.reference);
+        EXPECT_EQ(read->at("k").kind() == PropertyListValue::Kind::dictionary, !c.reference);
+    }
+}
+
 TEST(PropertyListHostileFileTest, Utf16TextBecomesUtf8AndWritesBackTheSame) {
     BinaryPlistBuilder plist;
     const auto bytes = plist.bytes(plist.dictionary({
