@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace pellacor::platform;
@@ -285,5 +286,37 @@ TEST(PropertyListHostileFileTest, OnlyARegularFileOfBoundedSizeIsRead) {
     for (const auto& odd : pellacor::testing::makeOddFiles(dir, "prefs.plist")) {
         SCOPED_TRACE(odd.label);
         EXPECT_EQ(PropertyListFile::read(odd.path).status, Status::unreadable);
+    }
+}
+
+// The preference file is saved as the state document is: through the user's
+// link, never over a device or a FIFO, never with a wider mode.
+TEST(PropertyListHostileFileTest, AWriteGoesThroughALinkAndNeverReplacesWhatIsNoRegularFile) {
+    TempDir dir;
+    const Dictionary dictionary{{"k", PropertyListValue::integer(1)}};
+    const auto modeOf = [](const std::filesystem::path& file) {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    };
+    const auto target = dir.write("elsewhere/prefs.plist", "old");
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_symlink(target, dir / "prefs.plist");
+    ASSERT_TRUE(PropertyListFile::write(dir / "prefs.plist", dictionary));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "prefs.plist"));
+    EXPECT_EQ(PropertyListFile::read(target).dictionary, dictionary);
+    EXPECT_EQ(modeOf(target), 0640U);
+
+    for (const auto& odd : pellacor::testing::makeOddFiles(dir, "odd.plist")) {
+        if (std::string_view(odd.label) == "a 200 MB file") {
+            continue;
+        }
+        SCOPED_TRACE(odd.label);
+        struct stat before {};
+        ASSERT_EQ(::lstat(odd.path.c_str(), &before), 0);
+        EXPECT_FALSE(PropertyListFile::write(odd.path, dictionary));
+        struct stat after {};
+        ASSERT_EQ(::lstat(odd.path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
     }
 }
