@@ -1,7 +1,8 @@
 // The menu bar's preference file as the layout table access sees it, through
 // the simulated preferences: any file gives a table or none, and a write that
 // moves every item by one either stores exactly the planned entries beside every
-// other entry unchanged, or leaves the file byte for byte as it was.
+// other entry unchanged, or leaves the file byte for byte as it was and the
+// table read as it was before.
 #include "MenuBarSystem/Private/MenuBarLayoutShim.h"
 #include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
@@ -87,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result = shim.write(planned, *table);
     const std::string after = home.bytes();
     if (result.kind() != system::MenuBarLayoutShim::WriteResult::Kind::written) {
-        if (after != before) {
+        // A write that did not happen is never read back.
+        if (after != before || shim.readTable() != table) {
             std::abort();
         }
         return 0;

@@ -1,6 +1,7 @@
 #include "Platform/PropertyListFile.h"
 
 #include "MenuBarCore/Storage/StoreFileSystem.h"
+#include "MenuBarCore/Support/RegularFileReader.h"
 #include "Platform/BinaryPropertyListReader.h"
 
 #include <cstdlib>
@@ -33,6 +34,27 @@ struct Budget {
         return true;
     }
 };
+
+// The XML form has no element for a keyed-archive reference: it is written as
+// a dictionary holding only "CF$UID" with the number. Read back as that
+// dictionary, a reference would not survive a write in the XML form, so a
+// foreign entry that needs that form would again block every write beside it.
+// Only what a reference can be (an integer of 32 bits) is taken as one.
+std::optional<PropertyListValue::Uid> keyedArchiveReference(plist_t dictionary) {
+    if (plist_dict_get_size(dictionary) != 1) {
+        return std::nullopt;
+    }
+    plist_t number = plist_dict_get_item(dictionary, "CF$UID");
+    if (number == nullptr || plist_get_node_type(number) != PLIST_UINT) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    plist_get_uint_val(number, &value);
+    if (value > 0xFFFF'FFFFU) {
+        return std::nullopt;
+    }
+    return PropertyListValue::Uid{value};
+}
 
 std::optional<PropertyListValue> fromNode(plist_t node, std::size_t depth, Budget& budget) {
     if (!budget.spend(1, 0)) {
@@ -103,6 +125,9 @@ std::optional<PropertyListValue> fromNode(plist_t node, std::size_t depth, Budge
         return PropertyListValue(std::move(array));
     }
     case PLIST_DICT: {
+        if (auto reference = keyedArchiveReference(node)) {
+            return PropertyListValue(*reference);
+        }
         if (depth >= PropertyListFile::maximumDepth) {
             return std::nullopt;
         }
@@ -201,8 +226,11 @@ bool nestsDeeperThan(std::string_view xml, std::size_t limit) {
             depth = depth == 0 ? 0 : depth - 1;
             skipPast(">");
         } else {
+            // "<true/>" and "<dict/>" open nothing.
+            const auto end = xml.find('>', at);
+            const bool selfClosing = end != std::string_view::npos && xml[end - 1] == '/';
             skipPast(">");
-            if (xml[at - 1] != '/' && ++depth > limit) {
+            if (!selfClosing && ++depth > limit) {
                 return true;
             }
         }
@@ -264,23 +292,16 @@ std::string PropertyListFile::encodeBinary(const PropertyListValue::Dictionary& 
 
 PropertyListFile::ReadResult PropertyListFile::read(const std::filesystem::path& file) {
     ReadResult result;
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        result.status = error ? ReadResult::Status::unreadable : ReadResult::Status::missing;
+    auto bytes = core::RegularFileReader::read(file, maximumFileBytes);
+    if (bytes.status == core::RegularFileReader::Result::Status::missing) {
+        result.status = ReadResult::Status::missing;
         return result;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    if (bytes.status != core::RegularFileReader::Result::Status::ok) {
         result.status = ReadResult::Status::unreadable;
         return result;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
-    }
-    auto dictionary = decode(buffer.str());
+    auto dictionary = decode(bytes.content);
     if (!dictionary) {
         result.status = ReadResult::Status::unreadable;
         return result;
@@ -290,9 +311,28 @@ PropertyListFile::ReadResult PropertyListFile::read(const std::filesystem::path&
     return result;
 }
 
+std::string PropertyListFile::encodeXml(const PropertyListValue::Dictionary& dictionary) {
+    Node root(toNode(PropertyListValue(dictionary)));
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(root.get(), &bytes, &length);
+    std::string result = bytes == nullptr ? std::string() : std::string(bytes, length);
+    plist_to_xml_free(bytes);
+    if (decode(result) != dictionary) {
+        return {};
+    }
+    return result;
+}
+
 bool PropertyListFile::write(const std::filesystem::path& file,
                              const PropertyListValue::Dictionary& dictionary) {
-    const std::string bytes = encodeBinary(dictionary);
+    std::string bytes = encodeBinary(dictionary);
+    // Text that is not UTF-8 (an entry something else wrote) has no binary
+    // form, but the XML form carries its bytes as they are; so such an entry
+    // never keeps the rest of the file from being written.
+    if (bytes.empty()) {
+        bytes = encodeXml(dictionary);
+    }
     if (bytes.empty()) {
         return false;
     }

@@ -21,12 +21,17 @@ namespace pellacor::platform {
 // several places counting once per reference), is unreadable. The bounds lie
 // far above any real preference file (which holds a few hundred values at a
 // depth of three or four). A write stores every entry exactly as given or not
-// at all: text that is not valid UTF-8 or holds a NUL refuses the write.
+// at all: a dictionary with text that is not valid UTF-8 (an entry something
+// else wrote) is written in the XML form, which keeps that text's bytes; text
+// holding a NUL refuses the write.
 class PropertyListFile {
 public:
     static constexpr std::size_t maximumDepth = 256;
     static constexpr std::size_t maximumValues = 262'144;
     static constexpr std::size_t maximumBytes = std::size_t{32} * 1024 * 1024;
+    // Only a regular file of at most this size is read at all (a link to a
+    // device, a FIFO or a larger file is unreadable, and is never waited on).
+    static constexpr std::size_t maximumFileBytes = std::size_t{64} * 1024 * 1024;
 
     struct ReadResult {
         enum class Status {
@@ -50,6 +55,12 @@ public:
     // The binary form, which `decode` reads back as the same dictionary; empty
     // when the dictionary cannot be stored exactly.
     static std::string encodeBinary(const PropertyListValue::Dictionary& dictionary);
+    // The XML form, which `decode` reads back as the same dictionary, also for
+    // text that is not UTF-8 (its bytes are kept); empty when there is none.
+    // A keyed-archive reference is written as a dictionary holding only
+    // "CF$UID" and read back as the reference, so a dictionary of just that
+    // shape has no XML form of its own.
+    static std::string encodeXml(const PropertyListValue::Dictionary& dictionary);
 };
 
 } // namespace pellacor::platform

@@ -49,6 +49,13 @@ std::size_t BinaryPlistBuilder::real(double value) {
     return add({std::move(head), {}});
 }
 
+std::size_t BinaryPlistBuilder::uid(std::uint64_t value) {
+    const std::size_t size = value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFF'FFFF ? 4 : 8;
+    std::string head(1, static_cast<char>(0x80 | (size - 1)));
+    appendBigEndian(head, value, size);
+    return add({std::move(head), {}});
+}
+
 std::size_t BinaryPlistBuilder::array(std::vector<std::size_t> elements) {
     std::string head = header(0xA, elements.size());
     return add({std::move(head), std::move(elements)});

@@ -18,6 +18,8 @@ public:
     std::size_t ascii(std::string_view bytes);
     std::size_t utf16(std::u16string_view units);
     std::size_t real(double value);
+    // A keyed-archive reference, in as few bytes as hold it.
+    std::size_t uid(std::uint64_t value);
     // An array of objects added before or after it.
     std::size_t array(std::vector<std::size_t> elements);
     std::size_t dictionary(std::vector<std::pair<std::size_t, std::size_t>> entries);

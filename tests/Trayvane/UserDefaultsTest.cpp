@@ -3,14 +3,18 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/SimulatedStatusBar.h"
+#include "Support/BinaryPlistBuilder.h"
 #include "Support/DefaultsHome.h"
 #include "Support/ForkedChild.h"
+#include "Support/LogCapture.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fmt/format.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -154,6 +158,36 @@ TEST_F(UserDefaultsTest, TextNoFileCanHoldIsRefusedAndLeavesLaterWritesWorking) 
     EXPECT_EQ(defaults.object(DefaultsKey::confirmedOSVersion), std::nullopt);
     EXPECT_TRUE(defaults.setBool(DefaultsKey::notchOverflowEnabled, false));
     EXPECT_EQ(home.reopened().boolValue(DefaultsKey::notchOverflowEnabled), false);
+}
+
+// An entry something else wrote in text that is not UTF-8 used to make every
+// later write of the file fail; now it is kept byte for byte beside ours.
+TEST_F(UserDefaultsTest, AForeignEntryThatIsNotUtf8NeverBlocksTheProgramsWrites) {
+    const std::string foreignKey = "caf\xe9";
+    const std::string foreignText = "na\xefve";
+    pellacor::testing::BinaryPlistBuilder plist;
+    const auto bytes = plist.bytes(plist.dictionary({{plist.ascii(foreignKey), plist.ascii(foreignText)}}));
+    std::filesystem::create_directories(defaults.file().parent_path());
+    std::ofstream(defaults.file(), std::ios::binary | std::ios::trunc) << bytes;
+
+    pellacor::testing::LogCapture log;
+    EXPECT_TRUE(defaults.setBool(DefaultsKey::belowBarEnabled, true));
+    EXPECT_TRUE(defaults.setBool(DefaultsKey::loginItemDefaultApplied, true));
+    const auto later = home.reopened();
+    EXPECT_EQ(later.boolValue(DefaultsKey::belowBarEnabled), true);
+    EXPECT_EQ(later.boolValue(DefaultsKey::loginItemDefaultApplied), true);
+    EXPECT_EQ(later.object(foreignKey), PropertyListValue(foreignText));
+    EXPECT_TRUE(log.matching("書けません").empty());
+}
+
+TEST_F(UserDefaultsTest, AWriteThatFailsIsLoggedAsAnError) {
+    pellacor::testing::LogCapture log;
+    home.home.preferences->failSynchronize = true;
+    EXPECT_FALSE(defaults.setBool(DefaultsKey::hoverRevealEnabled, true));
+    const auto lines = log.matching(defaults.file().string());
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_EQ(lines.front().level, pellacor::core::LogLevel::error);
+    EXPECT_NE(lines.front().message.find(DefaultsKey::hoverRevealEnabled), std::string::npos);
 }
 
 TEST_F(UserDefaultsTest, SwitchesWrittenHereAreReadIntactByANewProcessAndTheOtherWayRound) {

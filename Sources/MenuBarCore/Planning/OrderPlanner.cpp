@@ -534,10 +534,14 @@ std::optional<double> OrderPlanner::followerValue(const LayoutTable& table, std:
     if (*f < c && (!nearest || *f > *nearest)) {
         return std::nullopt;
     }
+    // Far from zero a slot is less than one step between doubles, and the
+    // follower would land on the control item itself, be found out of place
+    // on every pass and be planned again each time.
+    const double below = std::nextafter(c, -infinity);
     if (!nearest) {
-        return c - slot;
+        return std::min(c - slot, below);
     }
-    return c - std::min((c - *nearest) * 0.5, slot);
+    return std::min(c - std::min((c - *nearest) * 0.5, slot), below);
 }
 
 } // namespace pellacor::core

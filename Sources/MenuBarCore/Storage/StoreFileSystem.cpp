@@ -1,5 +1,7 @@
 #include "MenuBarCore/Storage/StoreFileSystem.h"
 
+#include "MenuBarCore/Support/RegularFileReader.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -41,28 +43,11 @@ public:
     }
 
     std::optional<std::string> readFile(const std::filesystem::path& file) override {
-        int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0) {
+        auto result = RegularFileReader::read(file, maximumFileBytes);
+        if (result.status != RegularFileReader::Result::Status::ok) {
             return std::nullopt;
         }
-        std::string content;
-        char buffer[16384];
-        for (;;) {
-            ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-            if (count < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                ::close(descriptor);
-                return std::nullopt;
-            }
-            if (count == 0) {
-                break;
-            }
-            content.append(buffer, static_cast<std::size_t>(count));
-        }
-        ::close(descriptor);
-        return content;
+        return std::move(result.content);
     }
 
     bool createDirectories(const std::filesystem::path& folder) override {
@@ -97,12 +82,45 @@ public:
         return std::nullopt;
     }
 
+    std::optional<std::filesystem::path> saveTarget(const std::filesystem::path& file) override {
+        // As many links as the kernel follows in one lookup.
+        constexpr int mostLinks = 40;
+        std::filesystem::path target = file;
+        for (int hop = 0; hop <= mostLinks; ++hop) {
+            struct stat info {};
+            if (::lstat(target.c_str(), &info) != 0) {
+                if (errno == ENOENT) {
+                    return target;
+                }
+                return std::nullopt;
+            }
+            if (S_ISREG(info.st_mode)) {
+                return target;
+            }
+            if (!S_ISLNK(info.st_mode)) {
+                return std::nullopt;
+            }
+            std::error_code error;
+            const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+            if (error) {
+                return std::nullopt;
+            }
+            target = next.is_absolute() ? next : target.parent_path() / next;
+        }
+        return std::nullopt;
+    }
+
     bool copyMode(int descriptor, const std::filesystem::path& file) override {
         struct stat info {};
-        if (::stat(file.c_str(), &info) != 0) {
+        if (::lstat(file.c_str(), &info) != 0) {
             return errno == ENOENT;
         }
-        return ::fchmod(descriptor, info.st_mode & 07777) == 0;
+        // Only a regular file lends its mode; the temporary's 0600 stays
+        // otherwise. Set-id bits are never carried over.
+        if (!S_ISREG(info.st_mode)) {
+            return true;
+        }
+        return ::fchmod(descriptor, info.st_mode & 0777) == 0;
     }
 
     void removeStaleTemporaries(const std::filesystem::path& folder, std::string_view prefix) override {
@@ -174,7 +192,11 @@ public:
 std::optional<StoreFileSystem::ReplaceFailure> StoreFileSystem::replace(const std::filesystem::path& file,
                                                                         std::string_view bytes,
                                                                         std::string_view temporaryPrefix) {
-    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    const auto target = saveTarget(file);
+    if (!target) {
+        return ReplaceFailure::temporaryFile;
+    }
+    const std::filesystem::path folder = target->parent_path().empty() ? "." : target->parent_path();
     removeStaleTemporaries(folder, temporaryPrefix);
     auto temporary = createTemporary(folder, temporaryPrefix);
     if (!temporary) {
@@ -187,7 +209,7 @@ std::optional<StoreFileSystem::ReplaceFailure> StoreFileSystem::replace(const st
         remove(temporary->path);
         return failure;
     };
-    if (!copyMode(temporary->descriptor, file)) {
+    if (!copyMode(temporary->descriptor, *target)) {
         return abandon(ReplaceFailure::temporaryFile, true);
     }
     if (!write(temporary->descriptor, bytes)) {
@@ -200,7 +222,7 @@ std::optional<StoreFileSystem::ReplaceFailure> StoreFileSystem::replace(const st
     if (!close(temporary->descriptor)) {
         return abandon(ReplaceFailure::write, false);
     }
-    if (!rename(temporary->path, file)) {
+    if (!rename(temporary->path, *target)) {
         return abandon(ReplaceFailure::rename, false);
     }
     syncFolder(folder);

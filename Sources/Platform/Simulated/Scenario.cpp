@@ -1,6 +1,7 @@
 #include "Platform/Simulated/Scenario.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarCore/Support/RegularFileReader.h"
 #include "Platform/InputState.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
@@ -773,16 +774,12 @@ bool Scenario::addProgramWhenMissing() {
 }
 
 std::variant<Scenario, ScenarioError> Scenario::load(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return ScenarioError{"cannot read the scenario file " + file.string()};
+    auto contents = core::RegularFileReader::read(file, maximumFileBytes);
+    if (contents.status != core::RegularFileReader::Result::Status::ok) {
+        return ScenarioError{"cannot read the scenario file " + file.string() +
+                             (contents.reason.empty() ? std::string() : " (" + contents.reason + ")")};
     }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad()) {
-        return ScenarioError{"cannot read the scenario file " + file.string()};
-    }
-    auto result = decode(contents.str());
+    auto result = decode(contents.content);
     if (auto* error = std::get_if<ScenarioError>(&result)) {
         error->message = file.filename().string() + ": " + error->message;
     } else {

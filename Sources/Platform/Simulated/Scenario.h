@@ -11,6 +11,7 @@
 #include "Platform/Simulated/SimulatedScreen.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -161,6 +162,10 @@ struct Scenario {
     // Shortcuts a fresh system has: Spotlight, Finder search, the input-source switch (off),
     // Mission Control and application windows.
     static std::vector<SimulatedHotkeyManager::SymbolicHotKey> usualSymbolicHotKeys();
+
+    // A scenario file is read only when it is a regular file of at most this
+    // size (a hand-written one is a few kilobytes).
+    static constexpr std::size_t maximumFileBytes = std::size_t{16} * 1024 * 1024;
 
     static std::variant<Scenario, ScenarioError> decode(std::string_view json);
     static std::variant<Scenario, ScenarioError> load(const std::filesystem::path& file);

@@ -1,5 +1,7 @@
 #include "Platform/Simulated/SimulatedIcons.h"
 
+#include "MenuBarCore/Support/RegularFileReader.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -243,7 +245,9 @@ ApplicationIcon SimulatedIcons::genericApplication() {
 std::optional<ApplicationIcon> SimulatedIcons::fromFile(const std::filesystem::path& file) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, file.c_str()) == 0) {
+    const auto bytes = core::RegularFileReader::read(file, largestFileBytes);
+    if (bytes.status != core::RegularFileReader::Result::Status::ok ||
+        png_image_begin_read_from_memory(&image, bytes.content.data(), bytes.content.size()) == 0) {
         return std::nullopt;
     }
     if (image.width == 0 || image.height == 0 || image.width > largestFileSide ||

@@ -3,6 +3,7 @@
 #include "Platform/ApplicationIcon.h"
 #include "Platform/Simulated/SimulatedApplication.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 
@@ -18,6 +19,8 @@ struct SimulatedIcons {
     static constexpr int side = 128;
     // The largest icon file read, in pixels along either side.
     static constexpr int largestFileSide = 1024;
+    // An icon file is read only when it is a regular file of at most this size.
+    static constexpr std::size_t largestFileBytes = std::size_t{16} * 1024 * 1024;
 
     // The application's icon: its file when that can be read, else a made-up one.
     static ApplicationIcon of(const SimulatedApplication& application);

@@ -80,18 +80,25 @@ bool SimulatedPreferencesDomain::synchronize(const std::string& domain) {
     if (!file.is_absolute()) {
         return false;
     }
+    bool failed = false;
     {
         std::lock_guard lock(mutex_);
-        if (!desktop_->isAccessible(file)) {
-            return false;
-        }
         auto changes = pending_.find(domain);
+        // What could not be written is dropped: left pending, it would read
+        // back as if it were in the file, and hide the file's own contents
+        // from every later read.
+        const bool written =
+            desktop_->isAccessible(file) && (changes == pending_.end() || store(file, changes->second));
         if (changes != pending_.end()) {
-            if (!store(file, changes->second)) {
-                return false;
-            }
             pending_.erase(changes);
         }
+        if (!written) {
+            failed = true;
+        }
+    }
+    if (failed) {
+        tellObservers(domain);
+        return false;
     }
     desktop_->reloadLayoutTable();
     tellObservers(domain);

@@ -21,7 +21,9 @@ namespace pellacor::platform {
 // file's current contents and replaces the file atomically in the binary form,
 // creating its folders; a file that exists but cannot be read is never
 // overwritten (the synchronise fails). Files the program has no access to (see
-// SimulatedDesktop::isAccessible) read nothing and do not synchronise.
+// SimulatedDesktop::isAccessible) read nothing and do not synchronise. A
+// synchronise that fails drops the domain's pending values, so reads go back
+// to what the file holds.
 //
 // After every successful synchronise the desktop re-reads its layout table, so
 // a layout written through the menu bar's domain shows on the simulated bar.

@@ -1,6 +1,7 @@
 #include "Trayvane/App/UserDefaults.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
+#include "MenuBarCore/Support/Log.h"
 #include "MenuBarCore/Text/Text.h"
 
 #include <algorithm>
@@ -158,10 +159,17 @@ bool UserDefaults::store(const std::string& key, std::optional<PropertyListValue
     // A value the file cannot hold would stay pending for ever and take every
     // later write down with it, so it is refused before it reaches the domain.
     if (value && !value->isStorable()) {
+        core::Log::app().error("{} に {} を書けません（ファイルに入らない値）", file_.string(), key);
         return false;
     }
     preferences_->setValue(key, std::move(value), file_.string());
-    return preferences_->synchronize(file_.string());
+    if (!preferences_->synchronize(file_.string())) {
+        // Callers go on with the value in effect for this run; the log keeps
+        // a record that the next launch will not see it.
+        core::Log::app().error("{} に {} を書けません", file_.string(), key);
+        return false;
+    }
+    return true;
 }
 
 } // namespace pellacor::app

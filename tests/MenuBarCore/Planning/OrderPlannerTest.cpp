@@ -600,3 +600,23 @@ TEST(OrderPlannerTest, FollowerValueSitsBetweenControlAndNearestKey) {
     }
     EXPECT_EQ(OrderPlanner::followerKey("com.example.me", "Stand"), "status:com.example.me::Stand");
 }
+
+// Far from zero a slot is smaller than the step between doubles; the follower
+// must still land strictly inside the control item's gap, so that the next
+// pass finds it settled instead of planning it again for ever.
+TEST(OrderPlannerTest, FollowerSettlesAtHugePositions) {
+    const std::string other = "status:com.example.a::Item-0";
+    const double huge = 3e19;
+    const std::vector<std::pair<const char*, LayoutTable>> cases{
+        {"nothing below", {{control, huge}, {follower, huge}}},
+        {"a key below, the follower beyond it",
+         {{control, huge}, {other, huge * (1 - 1e-15)}, {follower, 1}}},
+    };
+    for (auto [label, table] : cases) {
+        auto value = OrderPlanner::followerValue(table, self, standIn, {});
+        ASSERT_TRUE(value.has_value()) << label;
+        EXPECT_LT(*value, huge) << label;
+        table[follower] = *value;
+        EXPECT_EQ(OrderPlanner::followerValue(table, self, standIn, {}), std::nullopt) << label;
+    }
+}

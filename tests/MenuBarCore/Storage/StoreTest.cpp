@@ -1,6 +1,7 @@
 #include "MenuBarCore/Storage/Store.h"
 
 #include "Support/ModelPrinters.h"
+#include "Support/OddFiles.h"
 #include "Support/StoragePrinters.h"
 #include "Support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -237,12 +239,76 @@ TEST(StoreTest, SaveThatCannotMakeItsFolderFailsAndChangesNothing) {
     EXPECT_EQ(TempDir::read(blocker), "a regular file where the folder should be");
 }
 
-TEST(StoreTest, SaveOverAFolderFailsAtTheRenameAndCleansUp) {
+TEST(StoreTest, SaveOverAFolderIsRefusedAndLeavesNothingBehind) {
     TempDir temp;
     fs::create_directories(temp / "state.json/inside");
-    EXPECT_EQ(Store(temp / "state.json").save(goodState()), Store::SaveResult::failed("RenameError"));
+    EXPECT_EQ(Store(temp / "state.json").save(goodState()), Store::SaveResult::failed("TemporaryFileError"));
     EXPECT_TRUE(fs::is_directory(temp / "state.json/inside"));
     EXPECT_EQ(TempDir::entries(temp.path()), std::vector<std::string>{"state.json"});
+}
+
+namespace {
+mode_t modeOf(const fs::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+} // namespace
+
+// A user who keeps the document elsewhere through a link keeps the link; the
+// target is replaced in its own folder and keeps its mode.
+TEST(StoreTest, SaveThroughALinkReplacesItsTargetAndKeepsTheLink) {
+    TempDir temp;
+    const auto target = temp.write("elsewhere/real.json", "old");
+    ::chmod(target.c_str(), 0640);
+    fs::create_directories(temp / "Trayvane");
+    fs::create_symlink("../elsewhere/real.json", temp / "Trayvane/state.json");
+    ASSERT_EQ(Store(temp / "Trayvane/state.json").save(goodState()), Store::SaveResult::saved());
+    EXPECT_TRUE(fs::is_symlink(temp / "Trayvane/state.json"));
+    EXPECT_EQ(fs::read_symlink(temp / "Trayvane/state.json"), "../elsewhere/real.json");
+    EXPECT_EQ(Store(temp / "Trayvane/state.json").load(), Store::LoadResult::loaded(goodState()));
+    EXPECT_EQ(modeOf(target), 0640U);
+    EXPECT_EQ(TempDir::entries(temp / "elsewhere"), std::vector<std::string>{"real.json"});
+    EXPECT_EQ(TempDir::entries(temp / "Trayvane"), std::vector<std::string>{"state.json"});
+
+    // A dangling link gets its target made, private to the user.
+    fs::create_symlink("../elsewhere/new.json", temp / "Trayvane/other.json");
+    ASSERT_EQ(Store(temp / "Trayvane/other.json").save(goodState()), Store::SaveResult::saved());
+    EXPECT_TRUE(fs::is_symlink(temp / "Trayvane/other.json"));
+    EXPECT_EQ(modeOf(temp / "elsewhere/new.json"), 0600U);
+}
+
+TEST(StoreTest, SaveNeverWidensTheMode) {
+    TempDir temp;
+    EXPECT_EQ(Store(temp / "fresh.json").save(goodState()), Store::SaveResult::saved());
+    EXPECT_EQ(modeOf(temp / "fresh.json"), 0600U) << "no old file: private";
+    for (const mode_t mode : {mode_t{0600}, mode_t{0400}, mode_t{0644}, mode_t{04600}}) {
+        const auto file = temp.write("state.json", "old");
+        ::chmod(file.c_str(), mode);
+        EXPECT_EQ(Store(file).save(goodState()), Store::SaveResult::saved()) << mode;
+        EXPECT_EQ(modeOf(file), mode & 0777) << mode;
+    }
+}
+
+// Saving over a link to a device used to replace the link with a regular file
+// carrying the device's mode (0666); nothing but a regular file is replaced.
+TEST(StoreTest, SaveOverALinkToADeviceOrAFifoIsRefusedAndLeavesThemAsTheyWere) {
+    TempDir temp;
+    const auto devZeroMode = modeOf("/dev/zero");
+    for (const auto& odd : pellacor::testing::makeOddFiles(temp, "state.json")) {
+        if (std::string_view(odd.label) == "a 200 MB file") {
+            continue;
+        }
+        SCOPED_TRACE(odd.label);
+        struct stat before {};
+        ASSERT_EQ(::lstat(odd.path.c_str(), &before), 0);
+        EXPECT_EQ(Store(odd.path).save(goodState()), Store::SaveResult::failed("TemporaryFileError"));
+        struct stat after {};
+        ASSERT_EQ(::lstat(odd.path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+    EXPECT_EQ(modeOf("/dev/zero"), devZeroMode);
+    EXPECT_EQ(TempDir::entries(temp.path()).size(), 4U) << "no temporary left behind";
 }
 
 TEST(StoreTest, TextThatIsNotUtf8IsNotWritten) {
@@ -337,6 +403,7 @@ public:
         }
         return real_->createTemporary(folder, prefix);
     }
+    std::optional<fs::path> saveTarget(const fs::path& file) override { return real_->saveTarget(file); }
     bool copyMode(int descriptor, const fs::path& file) override { return real_->copyMode(descriptor, file); }
     void removeStaleTemporaries(const fs::path& folder, std::string_view prefix) override {
         real_->removeStaleTemporaries(folder, prefix);

@@ -5,6 +5,7 @@
 #include "Platform/Simulated/SimulatedFileManager.h"
 #include "Support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace pellacor::platform;
@@ -66,8 +67,28 @@ TEST_F(SimulatedPreferencesDomainTest, AnUnreadableFileIsNeverOverwritten) {
     preferences.setValue("key", PropertyListValue::integer(1), domain);
     EXPECT_FALSE(preferences.synchronize(domain));
     EXPECT_EQ(TempDir::read(domain), "half a file");
-    // The value stays pending.
+    // What was not written is not read back either.
+    EXPECT_EQ(preferences.copyValue("key", domain), std::nullopt);
+}
+
+// A write that did not happen must not look as if it had: the file's own value
+// reads again after the failed synchronise.
+TEST_F(SimulatedPreferencesDomainTest, AFailedSynchroniseDropsWhatItCouldNotWrite) {
+    const auto domain = domainIn("Library/Preferences/com.example.plist");
+    std::filesystem::create_directories(std::filesystem::path(domain).parent_path());
+    ASSERT_TRUE(PropertyListFile::write(domain, Dictionary{{"key", PropertyListValue::integer(1)}}));
+    const auto before = TempDir::read(domain);
+    // Text with a NUL has no form in any property-list file: the write fails.
+    preferences.setValue("key", PropertyListValue(std::string("a\0b", 3)), domain);
+    EXPECT_EQ(preferences.copyValue("key", domain), PropertyListValue(std::string("a\0b", 3)))
+        << "pending until then";
+    const bool written = preferences.synchronize(domain);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(TempDir::read(domain), before);
     EXPECT_EQ(preferences.copyValue("key", domain), PropertyListValue::integer(1));
+    // Nothing is left over to be written later behind the caller's back.
+    EXPECT_TRUE(preferences.synchronize(domain));
+    EXPECT_EQ(TempDir::read(domain), before);
 }
 
 TEST_F(SimulatedPreferencesDomainTest, OnlyAbsolutePathsNameDomains) {
@@ -96,10 +117,11 @@ TEST_F(SimulatedPreferencesDomainTest, TheMenuBarContainerIsClosedUntilGranted) 
     preferences.setValue("key", PropertyListValue::integer(3), elsewhere);
     EXPECT_TRUE(preferences.synchronize(elsewhere));
 
+    // The refused values were dropped: granting later writes nothing of them.
     desktop->setMenuBarContainerGranted(true);
+    EXPECT_EQ(preferences.copyValue("key", menuBarDomain), PropertyListValue::integer(1));
     EXPECT_TRUE(preferences.synchronize(menuBarDomain));
-    EXPECT_EQ(PropertyListFile::read(menuBarDomain).dictionary,
-              (Dictionary{{"key", PropertyListValue::integer(2)}}));
+    EXPECT_EQ(TempDir::read(menuBarDomain), before);
 }
 
 TEST_F(SimulatedPreferencesDomainTest, SynchronisingTheMenuBarDomainUpdatesTheBarsTable) {
