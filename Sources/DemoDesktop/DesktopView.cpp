@@ -49,10 +49,7 @@ DesktopView::DesktopView(std::shared_ptr<platform::SimulatedPlatform> platform, 
     relay_->view = this;
     momentTimer_.setSingleShot(true);
     momentTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&momentTimer_, &QTimer::timeout, this, [this] {
-        platform_->desktop()->passTime();
-        refresh();
-    });
+    connect(&momentTimer_, &QTimer::timeout, this, &DesktopView::passTime);
     observer_ = platform_->desktop()->addObserver([relay = relay_](platform::SimulatedDesktop::Change) {
         std::lock_guard lock(relay->mutex);
         if (relay->view != nullptr) {
@@ -126,9 +123,27 @@ std::optional<QRectF> DesktopView::itemRect(std::string_view identifier) const {
     return std::nullopt;
 }
 
+void DesktopView::passTime() {
+    platform_->desktop()->passTime();
+    refresh();
+}
+
+bool DesktopView::closeMenusOnEscape(platform::SimulatedPlatform& platform) {
+    const auto own = platform.processInfo()->processIdentifier();
+    const auto windows = platform.desktop()->windows();
+    const bool open = std::any_of(windows.begin(), windows.end(), [own](const auto& window) {
+        return window.layer == platform::SimulatedDesktop::menuLayer && window.ownerProcessIdentifier != own;
+    });
+    if (open) {
+        platform.desktop()->closeMenus();
+    }
+    return open;
+}
+
 void DesktopView::armMomentTimer() {
     const auto& desktop = *platform_->desktop();
     const auto next = desktop.nextMoment();
+    awaitedMoment_ = next;
     if (!next) {
         momentTimer_.stop();
         return;
@@ -216,6 +231,10 @@ void DesktopView::mouseReleaseEvent(QMouseEvent* event) {
 
 void DesktopView::keyPressEvent(QKeyEvent* event) {
     feedModifiers(event->modifiers());
+    if (event->key() == Qt::Key_Escape && closeMenusOnEscape(*platform_)) {
+        event->accept();
+        return;
+    }
     if (auto code = KeyCodes::virtualKeyCode(event->key())) {
         platform_->input()->pressKey(*code, KeyCodes::hotKeyModifiers(event->modifiers()));
         event->accept();

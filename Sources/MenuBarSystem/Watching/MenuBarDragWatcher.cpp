@@ -60,12 +60,14 @@ void MenuBarDragWatcher::start(Handler handler) {
     previousObservation.reset();
 
     // Told on whichever thread changed the keys: the sample runs on the queue.
-    auto observation = input_->observeModifierFlags([self = shared_from_this(), generation](std::uint64_t flags) {
-        if ((flags & InputState::commandFlag) != 0) {
-            self->queue_->async([self, generation] { self->step(generation, false); });
-        }
-    });
-    const bool command = (input_->flagsState(InputState::combinedSessionState) & InputState::commandFlag) != 0;
+    auto observation =
+        input_->observeModifierFlags([self = shared_from_this(), generation](std::uint64_t flags) {
+            if ((flags & InputState::commandFlag) != 0) {
+                self->queue_->async([self, generation] { self->step(generation, false); });
+            }
+        });
+    const bool command =
+        (input_->flagsState(InputState::combinedSessionState) & InputState::commandFlag) != 0;
     {
         std::lock_guard lock(mutex_);
         if (state_.generation != generation) {
@@ -125,9 +127,11 @@ void MenuBarDragWatcher::step(std::int64_t generation, bool tick) {
     // before the modifiers last changed. Read in this order, a press made at
     // the same moment as the change counts as made after it.
     const double sincePress =
-        tick ? 0 : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::leftMouseDown);
+        tick ? 0
+             : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::leftMouseDown);
     const double sinceModifiers =
-        tick ? 0 : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::flagsChanged);
+        tick ? 0
+             : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::flagsChanged);
 
     std::unique_lock lock(mutex_);
     if (state_.generation != generation || (!tick && state_.timer)) {
@@ -180,8 +184,8 @@ void MenuBarDragWatcher::step(std::int64_t generation, bool tick) {
     }
     // The wait holds the watcher weakly: once nobody has it, nobody wants the event.
     queue_->asyncAt(concurrency::deadlineAfter(queue_->now(), settle),
-                    [weak = weak_from_this(), startHit = *pendingStart, from = released.from, to = released.to,
-                     generation] {
+                    [weak = weak_from_this(), startHit = *pendingStart, from = released.from,
+                     to = released.to, generation] {
                         if (auto self = weak.lock()) {
                             self->finishSettle(startHit, from, to, generation);
                         }

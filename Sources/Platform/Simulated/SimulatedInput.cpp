@@ -264,7 +264,8 @@ SimulatedInput::observeModifierFlags(ModifierHandler onChange) const {
     std::lock_guard lock(modifierObservers_->mutex);
     const std::uint64_t id = modifierObservers_->next++;
     if (onChange) {
-        modifierObservers_->handlers.emplace(id, std::make_shared<const ModifierHandler>(std::move(onChange)));
+        modifierObservers_->handlers.emplace(id,
+                                             std::make_shared<const ModifierHandler>(std::move(onChange)));
     }
     return std::make_unique<Observation>(modifierObservers_, id);
 }

@@ -311,7 +311,8 @@ TEST_F(MenuBarDragWatcherTest, TheTickRunsOnlyWhileCommandOrACommandPressIsHeld)
     const int atRest = input->samples();
     advanceAndDeliver(10s);
     EXPECT_EQ(input->samples(), atRest) << "resting again once the press ended";
-    EXPECT_EQ(events, (std::vector<MenuBarDragEvent>{{Hit::none(), Hit::none(), true, {300, 10}, {400, 10}}}));
+    EXPECT_EQ(events,
+              (std::vector<MenuBarDragEvent>{{Hit::none(), Hit::none(), true, {300, 10}, {400, 10}}}));
 }
 
 // What the resting watch did not see is judged as the ticks would have: a
