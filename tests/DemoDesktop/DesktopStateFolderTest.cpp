@@ -7,6 +7,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/TempDir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -98,4 +99,17 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
     EXPECT_EQ(lines()[1], "desktop restriction: com.example.a,com.example.b");
     platform->desktop()->setRestriction(platform::MenuBarRestriction{{1}, {}});
     EXPECT_EQ(lines()[1], "desktop restriction: (system items only)");
+}
+
+TEST_F(DesktopStateFolderTest, AFolderThatCannotBeMadeIsNamedWithTheSystemsReason) {
+    {
+        std::ofstream blocker(folder.path() / "home");
+        blocker << "a file where the home folder goes";
+    }
+    Scenario scenario;
+    std::string problem;
+    EXPECT_FALSE(state.prepare(scenario, &problem));
+    const std::string prefix = "cannot make the folder " + (folder.path() / "home").string() + ": ";
+    ASSERT_EQ(problem.rfind(prefix, 0), 0U) << problem;
+    EXPECT_GT(problem.size(), prefix.size()) << "the reason follows";
 }
