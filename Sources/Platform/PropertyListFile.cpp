@@ -3,12 +3,14 @@
 #include "MenuBarCore/Storage/StoreFileSystem.h"
 #include "Platform/BinaryPropertyListReader.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
 #include <sstream>
+#include <system_error>
 
 namespace pellacor::platform {
 
@@ -264,26 +266,35 @@ std::string PropertyListFile::encodeBinary(const PropertyListValue::Dictionary& 
 
 PropertyListFile::ReadResult PropertyListFile::read(const std::filesystem::path& file) {
     ReadResult result;
+    const auto unreadable = [&result](std::string reason) {
+        result.status = ReadResult::Status::unreadable;
+        result.reason = std::move(reason);
+        return result;
+    };
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
-        result.status = error ? ReadResult::Status::unreadable : ReadResult::Status::missing;
+        if (error) {
+            return unreadable(error.message());
+        }
+        result.status = ReadResult::Status::missing;
         return result;
     }
+    if (std::filesystem::is_directory(file, error)) {
+        return unreadable("it is a folder");
+    }
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
+        return unreadable(errno != 0 ? std::generic_category().message(errno) : "it cannot be opened");
     }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
+        return unreadable(errno != 0 ? std::generic_category().message(errno) : "reading it failed");
     }
     auto dictionary = decode(buffer.str());
     if (!dictionary) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
+        return unreadable("it is not a property list whose top level is a dictionary, or it passes a bound");
     }
     result.status = ReadResult::Status::ok;
     result.dictionary = std::move(*dictionary);
