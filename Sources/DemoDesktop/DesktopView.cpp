@@ -4,6 +4,7 @@
 #include "DemoDesktop/KeyCodes.h"
 #include "Platform/Simulated/MenuBarLayout.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -104,6 +105,15 @@ void DesktopView::refresh() {
     const auto& desktop = *platform_->desktop();
     items_ = desktop.menuBarItems();
     windows_ = desktop.windows();
+    // When each window was first drawn, for the report; the real clock, as
+    // whoever reads the report compares it with when it sent its input.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    std::map<std::uint32_t, qint64> shownSince;
+    for (const auto& window : windows_) {
+        const auto known = shownSince_.find(window.number);
+        shownSince.emplace(window.number, known == shownSince_.end() ? now : known->second);
+    }
+    shownSince_ = std::move(shownSince);
     itemRects_.clear();
     for (const auto& placed : items_) {
         const QPointF origin = viewPoint(placed.frame.origin);
@@ -112,6 +122,11 @@ void DesktopView::refresh() {
     armMomentTimer();
     update();
     emit refreshed();
+}
+
+std::optional<qint64> DesktopView::drawnSince(std::uint32_t window) const {
+    const auto found = shownSince_.find(window);
+    return found == shownSince_.end() ? std::nullopt : std::optional<qint64>(found->second);
 }
 
 std::optional<QRectF> DesktopView::itemRect(std::string_view identifier) const {

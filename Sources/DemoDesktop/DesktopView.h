@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -62,6 +63,9 @@ public:
     // The windows and menus of the simulated applications as the view drew
     // them at the last refresh, front to back.
     const std::vector<platform::SimulatedDesktop::Window>& drawnWindows() const { return windows_; }
+    // Since when (milliseconds since the epoch, real time) the view draws the
+    // window of this number; nothing when it does not draw it.
+    std::optional<qint64> drawnSince(std::uint32_t window) const;
 
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }
@@ -103,6 +107,7 @@ private:
     std::vector<platform::PlacedStatusItem> items_;
     std::vector<QRectF> itemRects_;
     std::vector<platform::SimulatedDesktop::Window> windows_;
+    std::map<std::uint32_t, qint64> shownSince_;
     std::optional<QPointF> dragStart_;
 };
 
