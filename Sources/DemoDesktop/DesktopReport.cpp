@@ -18,8 +18,20 @@ std::string DesktopReport::of(const platform::SimulatedPlatform& platform, const
                           ? std::string("(system items only)")
                           : fmt::format("{}", fmt::join(held->allowedBundleIdentifiers, ","));
     }
-    return fmt::format("desktop bar: {}\ndesktop restriction: {}\ndesktop hot keys: {}\n",
+    std::vector<std::string> menus;
+    for (const auto& window : view.drawnWindows()) {
+        if (window.layer != platform::SimulatedDesktop::menuLayer) {
+            continue;
+        }
+        const auto owner = platform.desktop()->application(window.ownerProcessIdentifier);
+        const QPoint at = view.globalPosition({window.bounds.midX(), window.bounds.midY()});
+        menus.push_back(fmt::format("{}@{},{}:{}",
+                                    owner && owner->bundleIdentifier ? *owner->bundleIdentifier : "?", at.x(),
+                                    at.y(), view.drawnSince(window.number).value_or(0)));
+    }
+    return fmt::format("desktop bar: {}\ndesktop restriction: {}\ndesktop menus: {}\ndesktop hot keys: {}\n",
                        fmt::join(bar, " "), restriction,
+                       menus.empty() ? "none" : fmt::format("{}", fmt::join(menus, " ")),
                        platform.hotkeyManager()->registeredHotKeys().size());
 }
 

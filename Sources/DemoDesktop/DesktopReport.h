@@ -7,14 +7,19 @@
 
 namespace pellacor::demo {
 
-// What the simulated desktop stands at, told in three lines for whoever drives
+// What the simulated desktop stands at, told in four lines for whoever drives
 // the demo from outside (a test under a virtual display):
 //   desktop bar: <owner>@<x>,<y> …   every item on the bar, left to right, at
 //                                     the centre of where the view draws it, in
 //                                     real screen pixels
 //   desktop restriction: none | <bundle identifier>,… | (system items only)
-//   desktop hot keys: <number of registered hot keys>
-// An item without an owner shows as "?".
+//   desktop menus: none | <owner>@<x>,<y>:<since> …   the menus of the
+//                                     simulated applications the view draws
+//                                     now, front to back, at their centres, with
+//                                     since when it draws each (milliseconds
+//                                     since the epoch)
+//   desktop hot keys: <number of registered hot keys>   (always the last line)
+// An item or menu without an owner shows as "?".
 struct DesktopReport {
     DesktopReport() = delete;
 

@@ -33,7 +33,7 @@ DesktopStateFolder::location(const std::optional<std::string>& xdgStateHome,
     return std::nullopt;
 }
 
-bool DesktopStateFolder::prepare(platform::Scenario& scenario) const {
+bool DesktopStateFolder::prepare(platform::Scenario& scenario, std::string* problem) const {
     if (scenario.home.folder.empty()) {
         scenario.home.folder = home();
     }
@@ -44,6 +44,9 @@ bool DesktopStateFolder::prepare(platform::Scenario& scenario) const {
     for (const auto& folder : {scenario.home.folder, scenario.root / "Applications"}) {
         std::filesystem::create_directories(folder, error);
         if (error) {
+            if (problem != nullptr) {
+                *problem = "cannot make the folder " + folder.string() + ": " + error.message();
+            }
             return false;
         }
     }
@@ -63,6 +66,9 @@ bool DesktopStateFolder::prepare(platform::Scenario& scenario) const {
         settings.erase(shiftAtNextLaunchKey);
         // A launch that cannot forget the wish would start paused every time.
         if (!platform::PropertyListFile::write(settingsFile(), settings)) {
+            if (problem != nullptr) {
+                *problem = "cannot write " + settingsFile().string();
+            }
             return false;
         }
     }

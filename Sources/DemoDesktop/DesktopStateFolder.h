@@ -38,8 +38,10 @@ public:
     // Makes the folders and points the scenario at them (unless it names its own
     // home or root), with the grants saved last time. Shift asked for at this
     // launch is held as the program starts, and only this once: the wish is
-    // taken out of the file. False when a folder cannot be made.
-    bool prepare(platform::Scenario& scenario) const;
+    // taken out of the file. False when a folder cannot be made or the wish
+    // cannot be taken out; then `problem`, when given, says which folder or
+    // file and the system's reason.
+    bool prepare(platform::Scenario& scenario, std::string* problem = nullptr) const;
     // Keeps the grants as they stand now, and any other setting of the file.
     // False when the file cannot be written.
     bool save(const platform::SimulatedPlatform& platform) const;

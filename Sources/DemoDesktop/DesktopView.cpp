@@ -4,6 +4,7 @@
 #include "DemoDesktop/KeyCodes.h"
 #include "Platform/Simulated/MenuBarLayout.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -49,10 +50,7 @@ DesktopView::DesktopView(std::shared_ptr<platform::SimulatedPlatform> platform, 
     relay_->view = this;
     momentTimer_.setSingleShot(true);
     momentTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&momentTimer_, &QTimer::timeout, this, [this] {
-        platform_->desktop()->passTime();
-        refresh();
-    });
+    connect(&momentTimer_, &QTimer::timeout, this, &DesktopView::passTime);
     observer_ = platform_->desktop()->addObserver([relay = relay_](platform::SimulatedDesktop::Change) {
         std::lock_guard lock(relay->mutex);
         if (relay->view != nullptr) {
@@ -107,6 +105,15 @@ void DesktopView::refresh() {
     const auto& desktop = *platform_->desktop();
     items_ = desktop.menuBarItems();
     windows_ = desktop.windows();
+    // When each window was first drawn, for the report; the real clock, as
+    // whoever reads the report compares it with when it sent its input.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    std::map<std::uint32_t, qint64> shownSince;
+    for (const auto& window : windows_) {
+        const auto known = shownSince_.find(window.number);
+        shownSince.emplace(window.number, known == shownSince_.end() ? now : known->second);
+    }
+    shownSince_ = std::move(shownSince);
     itemRects_.clear();
     for (const auto& placed : items_) {
         const QPointF origin = viewPoint(placed.frame.origin);
@@ -115,6 +122,11 @@ void DesktopView::refresh() {
     armMomentTimer();
     update();
     emit refreshed();
+}
+
+std::optional<qint64> DesktopView::drawnSince(std::uint32_t window) const {
+    const auto found = shownSince_.find(window);
+    return found == shownSince_.end() ? std::nullopt : std::optional<qint64>(found->second);
 }
 
 std::optional<QRectF> DesktopView::itemRect(std::string_view identifier) const {
@@ -126,9 +138,27 @@ std::optional<QRectF> DesktopView::itemRect(std::string_view identifier) const {
     return std::nullopt;
 }
 
+void DesktopView::passTime() {
+    platform_->desktop()->passTime();
+    refresh();
+}
+
+bool DesktopView::closeMenusOnEscape(platform::SimulatedPlatform& platform) {
+    const auto own = platform.processInfo()->processIdentifier();
+    const auto windows = platform.desktop()->windows();
+    const bool open = std::any_of(windows.begin(), windows.end(), [own](const auto& window) {
+        return window.layer == platform::SimulatedDesktop::menuLayer && window.ownerProcessIdentifier != own;
+    });
+    if (open) {
+        platform.desktop()->closeMenus();
+    }
+    return open;
+}
+
 void DesktopView::armMomentTimer() {
     const auto& desktop = *platform_->desktop();
     const auto next = desktop.nextMoment();
+    awaitedMoment_ = next;
     if (!next) {
         momentTimer_.stop();
         return;
@@ -216,6 +246,10 @@ void DesktopView::mouseReleaseEvent(QMouseEvent* event) {
 
 void DesktopView::keyPressEvent(QKeyEvent* event) {
     feedModifiers(event->modifiers());
+    if (event->key() == Qt::Key_Escape && closeMenusOnEscape(*platform_)) {
+        event->accept();
+        return;
+    }
     if (auto code = KeyCodes::virtualKeyCode(event->key())) {
         platform_->input()->pressKey(*code, KeyCodes::hotKeyModifiers(event->modifiers()));
         event->accept();

@@ -5,6 +5,8 @@
 #include <QRectF>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -47,6 +49,24 @@ public:
         return mapToGlobal(viewPoint(topDown).toPoint());
     }
 
+    // Escape closes the open menus of the simulated applications, as it closes
+    // a real menu; true when one was open (and the key is used up).
+    static bool closeMenusOnEscape(platform::SimulatedPlatform& platform);
+
+    // The desktop moment the view waits for to read the desktop again, as
+    // `SimulatedDesktop::nextMoment` stood at the last refresh; nothing when
+    // none lies ahead. Its timer calls `passTime` then.
+    std::optional<std::chrono::nanoseconds> awaitedMoment() const { return awaitedMoment_; }
+    // Lets the desktop's time pass up to now and reads it again: what the
+    // view's timer does at the awaited moment.
+    void passTime();
+    // The windows and menus of the simulated applications as the view drew
+    // them at the last refresh, front to back.
+    const std::vector<platform::SimulatedDesktop::Window>& drawnWindows() const { return windows_; }
+    // Since when (milliseconds since the epoch, real time) the view draws the
+    // window of this number; nothing when it does not draw it.
+    std::optional<qint64> drawnSince(std::uint32_t window) const;
+
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }
 
@@ -82,10 +102,12 @@ private:
     std::shared_ptr<Relay> relay_;
     platform::SimulatedDesktop::ObserverId observer_ = 0;
     QTimer momentTimer_;
+    std::optional<std::chrono::nanoseconds> awaitedMoment_;
     bool dark_ = false;
     std::vector<platform::PlacedStatusItem> items_;
     std::vector<QRectF> itemRects_;
     std::vector<platform::SimulatedDesktop::Window> windows_;
+    std::map<std::uint32_t, qint64> shownSince_;
     std::optional<QPointF> dragStart_;
 };
 

@@ -1,5 +1,7 @@
 #include "DemoDesktop/DesktopWindow.h"
 
+#include "DemoDesktop/DesktopAppearance.h"
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 
@@ -14,7 +16,11 @@ DesktopWindow::DesktopWindow(const std::shared_ptr<platform::SimulatedPlatform>&
     view_->setFixedSize(view_->sizeHint());
     layout->addWidget(view_);
     layout->addWidget(controls_);
-    connect(controls_, &ControlsPanel::darkAppearanceChanged, view_, &DesktopView::setDarkAppearance);
+    // The switch stands for the system's: the desktop and every program on it change.
+    connect(controls_, &ControlsPanel::darkAppearanceChanged, this, [this](bool dark) {
+        view_->setDarkAppearance(dark);
+        DesktopAppearance::apply(dark);
+    });
     // The panel's switches and the view's size follow the desktop (a quit from
     // elsewhere, a screen change).
     connect(view_, &DesktopView::refreshed, this, [this] {

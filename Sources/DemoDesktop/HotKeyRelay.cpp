@@ -15,6 +15,11 @@ bool HotKeyRelay::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
+    // A menu of another application takes Escape first, wherever it is typed.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+        DesktopView::closeMenusOnEscape(*platform_)) {
+        return true;
+    }
     const auto code = KeyCodes::virtualKeyCode(key->key());
     if (!code || key->isAutoRepeat()) {
         return QObject::eventFilter(watched, event);

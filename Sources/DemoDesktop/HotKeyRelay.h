@@ -11,6 +11,8 @@ namespace pellacor::demo {
 // one of the program's hot keys has, typed while any window of the process
 // other than the desktop view has the keyboard (a panel of the program, the
 // controls panel), goes to the simulated hot-key manager and to nobody else.
+// Escape while a menu of another application is open closes that menu and
+// goes no further, as a real menu holds the keyboard while it is open.
 // Every other key goes on as usual. (The desktop view hands every key to the
 // simulated user itself.) Installed on the application by whoever shows the
 // desktop; main thread only.

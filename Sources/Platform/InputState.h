@@ -3,14 +3,16 @@
 #include "MenuBarCore/Geometry/Geometry.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace pellacor::platform {
 
 // What the input devices are doing: the pointer, the mouse buttons, the
 // modifier keys and how long ago each kind of input event last came, as the
-// application's event class and the event sources report them. Reads only; may
-// be called from any thread.
+// application's event class and the event sources report them. Reads, and
+// one notification (a change of the modifier keys); may be called from any thread.
 class InputState {
 public:
     // Event-source states, with the system's values.
@@ -67,6 +69,19 @@ public:
     // coordinates (origin at the top left of the first screen, y down); nothing
     // when no event can be made.
     virtual std::optional<core::Point> currentEventLocation() const = 0;
+
+    // An observation of the modifier keys; it ends when destroyed. A call
+    // already under way on another thread may still finish after that.
+    class ModifierObservation {
+    public:
+        virtual ~ModifierObservation() = default;
+    };
+    // Called with the modifier flags held from then on, on the thread that
+    // changed them, never with the input's own lock held.
+    using ModifierHandler = std::function<void(std::uint64_t flags)>;
+    // Calls `onChange` after each change of the modifier keys held (a
+    // flags-changed event), not for the keys held now.
+    virtual std::unique_ptr<ModifierObservation> observeModifierFlags(ModifierHandler onChange) const = 0;
 
 protected:
     InputState() = default;

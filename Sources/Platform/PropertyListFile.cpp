@@ -10,6 +10,7 @@
 #include <memory>
 #include <plist/plist.h>
 #include <sstream>
+#include <system_error>
 
 namespace pellacor::platform {
 
@@ -292,19 +293,22 @@ std::string PropertyListFile::encodeBinary(const PropertyListValue::Dictionary& 
 
 PropertyListFile::ReadResult PropertyListFile::read(const std::filesystem::path& file) {
     ReadResult result;
+    const auto unreadable = [&result](std::string reason) {
+        result.status = ReadResult::Status::unreadable;
+        result.reason = std::move(reason);
+        return result;
+    };
     auto bytes = core::RegularFileReader::read(file, maximumFileBytes);
     if (bytes.status == core::RegularFileReader::Result::Status::missing) {
         result.status = ReadResult::Status::missing;
         return result;
     }
     if (bytes.status != core::RegularFileReader::Result::Status::ok) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
+        return unreadable(std::move(bytes.reason));
     }
     auto dictionary = decode(bytes.content);
     if (!dictionary) {
-        result.status = ReadResult::Status::unreadable;
-        return result;
+        return unreadable("it is not a property list whose top level is a dictionary, or it passes a bound");
     }
     result.status = ReadResult::Status::ok;
     result.dictionary = std::move(*dictionary);

@@ -41,6 +41,8 @@ public:
         };
         Status status = Status::missing;
         PropertyListValue::Dictionary dictionary;
+        // Why an unreadable file could not be read, in words for a log; empty otherwise.
+        std::string reason;
     };
 
     static ReadResult read(const std::filesystem::path& file);

@@ -201,8 +201,9 @@ int main(int argc, char** argv) {
         instance = std::get<std::shared_ptr<app::InstanceServer>>(std::move(claim));
     }
     demo::DesktopStateFolder state(*location);
-    if (!state.prepare(scenario)) {
-        std::fprintf(stderr, "pellacor: cannot make the desktop's folders under %s\n", location->c_str());
+    if (std::string problem; !state.prepare(scenario, &problem)) {
+        std::fprintf(stderr, "pellacor: cannot prepare the desktop's state under %s: %s\n", location->c_str(),
+                     problem.c_str());
         return 1;
     }
 

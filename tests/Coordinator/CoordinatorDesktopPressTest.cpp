@@ -37,12 +37,16 @@ concurrency::Task<void> counted(std::shared_ptr<concurrency::SerialQueue> queue,
 }
 
 // The default desktop, with one application's items taking a while to be placed
-// once a restriction change lets them show.
+// once a restriction change lets them show, and every menu closing on its own
+// 4 s after it opened (the user picked something).
 platform::Scenario defaultDesktopPlacingLate(const std::string& bundleID, std::chrono::milliseconds delay) {
     auto scenario = platform::Scenario::defaultScenario();
     for (auto& app : scenario.applications) {
         if (app.bundleIdentifier == bundleID) {
             app.placementDelay = delay;
+        }
+        for (auto& item : app.statusItems) {
+            item.menu.openFor = std::chrono::milliseconds(4000);
         }
     }
     return scenario;
@@ -162,7 +166,7 @@ TEST_F(DesktopPress, AHiddenItemPressedFromThePanelIsRevealedPressedAndHiddenAga
     ASSERT_TRUE(menu.has_value());
     EXPECT_EQ(logs.matching("アイコンが置かれるのを待ちました（com.example.fernlight・").size(), 1u);
 
-    // The reveal lasts while the menu is open (4 s by default) and ends soon
+    // The reveal lasts while the menu is open (4 s here) and ends soon
     // after, long before the coordinator's own deadline; the restriction hides
     // Fernlight again.
     drive([&] { return Probe::temporaryReveals(c).empty() && Probe::applyTask(c).isFinished(); });
@@ -204,7 +208,7 @@ TEST_F(DesktopPress, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpensInT
     EXPECT_EQ(logs.matching("制限を外して、本物が置かれました（com.apple.menuextra.user・待ち ").size(), 1u);
     EXPECT_TRUE(logs.contains("press", "本物のメニューが開きました（com.apple.menuextra.user）"));
 
-    // The lift lasts while the menu is open (4 s by default) and is given back
+    // The lift lasts while the menu is open (4 s here) and is given back
     // soon after; the restriction is in force again and the item leaves the bar.
     drive([&] { return Probe::temporaryLifts(c).empty() && Probe::applyTask(c).isFinished(); });
     const auto menuCloses = concurrency::Instant{} + desktop->presses().at(0).at + 80ms + 4s;

@@ -7,6 +7,10 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/TempDir.h"
 
+#include <QDateTime>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -66,7 +70,7 @@ TEST_F(DesktopStateFolderTest, SavingTheGrantsKeepsTheWishAndTheWishKeepsTheGran
     EXPECT_TRUE(after.home.menuBarContainerGranted);
 }
 
-TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
+TEST(DesktopReportTest, TellsTheBarTheRestrictionTheMenusAndTheHotKeys) {
     pellacor::testing::offscreenApplication();
     const auto platform = std::make_shared<platform::SimulatedPlatform>();
     demo::DesktopView view(platform);
@@ -82,7 +86,7 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
         return found;
     };
     auto report = lines();
-    ASSERT_EQ(report.size(), 3U);
+    ASSERT_EQ(report.size(), 4U);
     const auto placed = platform->desktop()->menuBarItems();
     ASSERT_FALSE(placed.empty());
     // The first item, at the centre of the rectangle the view draws it in.
@@ -91,11 +95,58 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
                               std::to_string(centre.y());
     EXPECT_EQ(report[0].rfind("desktop bar: " + first + " ", 0), 0U) << report[0];
     EXPECT_EQ(report[1], "desktop restriction: none");
-    EXPECT_EQ(report[2], "desktop hot keys: 0");
+    EXPECT_EQ(report[2], "desktop menus: none");
+    EXPECT_EQ(report[3], "desktop hot keys: 0");
 
     platform->desktop()->setRestriction(
         platform::MenuBarRestriction{{1}, {"com.example.b", "com.example.a"}});
     EXPECT_EQ(lines()[1], "desktop restriction: com.example.a,com.example.b");
     platform->desktop()->setRestriction(platform::MenuBarRestriction{{1}, {}});
     EXPECT_EQ(lines()[1], "desktop restriction: (system items only)");
+
+    // A menu counts once the view draws it.
+    platform->desktop()->setRestriction(std::nullopt);
+    auto clock = std::make_shared<std::chrono::nanoseconds>(std::chrono::seconds(1));
+    platform->desktop()->setClock([clock] { return *clock; });
+    std::optional<std::string> owner;
+    for (const auto& app : platform->desktop()->runningApplications()) {
+        if (app.bundleIdentifier && !app.statusItems.empty() &&
+            platform->desktop()->pressItem(app.processIdentifier, 0)) {
+            owner = app.bundleIdentifier;
+            break;
+        }
+    }
+    ASSERT_TRUE(owner.has_value()) << "no item of the default desktop opens a menu";
+    view.refresh();
+    EXPECT_EQ(lines()[2], "desktop menus: none") << "not open yet";
+    *clock += std::chrono::seconds(1);
+    platform->desktop()->passTime();
+    view.refresh();
+    const auto& drawn = view.drawnWindows();
+    const auto menu = std::find_if(drawn.begin(), drawn.end(), [](const auto& window) {
+        return window.layer == platform::SimulatedDesktop::menuLayer;
+    });
+    ASSERT_NE(menu, drawn.end());
+    const QPoint at = view.globalPosition({menu->bounds.midX(), menu->bounds.midY()});
+    const std::uint32_t number = menu->number;
+    const auto since = view.drawnSince(number);
+    ASSERT_TRUE(since.has_value());
+    EXPECT_NEAR(static_cast<double>(*since), static_cast<double>(QDateTime::currentMSecsSinceEpoch()), 5000);
+    view.refresh();
+    EXPECT_EQ(view.drawnSince(number), since) << "since it was first drawn, not since the last refresh";
+    EXPECT_EQ(lines()[2], "desktop menus: " + *owner + "@" + std::to_string(at.x()) + "," +
+                              std::to_string(at.y()) + ":" + std::to_string(*since));
+}
+
+TEST_F(DesktopStateFolderTest, AFolderThatCannotBeMadeIsNamedWithTheSystemsReason) {
+    {
+        std::ofstream blocker(folder.path() / "home");
+        blocker << "a file where the home folder goes";
+    }
+    Scenario scenario;
+    std::string problem;
+    EXPECT_FALSE(state.prepare(scenario, &problem));
+    const std::string prefix = "cannot make the folder " + (folder.path() / "home").string() + ": ";
+    ASSERT_EQ(problem.rfind(prefix, 0), 0U) << problem;
+    EXPECT_GT(problem.size(), prefix.size()) << "the reason follows";
 }

@@ -2,6 +2,8 @@
 
 #include "DemoDesktop/OffscreenApplication.h"
 #include "MenuBarSystem/Watching/DragTracker.h"
+#include "Platform/AccessibilityError.h"
+#include "Platform/AccessibilityName.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/DesktopBuilders.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -208,4 +211,54 @@ TEST_F(DesktopViewTest, AKeyChordReachesARegisteredHotKey) {
     EXPECT_LT(
         platform->input()->secondsSinceLastEventType(InputState::combinedSessionState, InputState::keyDown),
         0.001);
+}
+
+// The program presses another application's item through accessibility, which
+// the view never sees: the desktop must tell it of the menu to come. Sampled
+// every 0.1 s, with the view's timer standing for itself: it fires only once
+// the clock reaches the moment the view said it waits for.
+TEST_F(DesktopViewTest, AMenuOpenedThroughAccessibilityIsDrawnInTimeAndStaysUntilEscape) {
+    settle();
+    auto& ax = *platform->accessibility();
+    const auto application = ax.createApplication(541);
+    const auto extras = ax.copyAttributeValue(application, AccessibilityName::extrasMenuBar);
+    ASSERT_TRUE(extras.value && extras.value->element());
+    const auto children = ax.copyAttributeValue(*extras.value->element(), AccessibilityName::children);
+    ASSERT_TRUE(children.value && children.value->elements() && !children.value->elements()->empty());
+    const QImage before = view.grab().toImage();
+    ASSERT_EQ(ax.performAction(children.value->elements()->front(), AccessibilityName::pressAction),
+              AccessibilityError::success);
+
+    const auto menuDrawn = [&] {
+        const auto& windows = view.drawnWindows();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](const auto& window) { return window.layer == SimulatedDesktop::menuLayer; });
+    };
+    std::vector<int> drawnAt; // tenths of a second after the press
+    for (int tenth = 1; tenth <= 100; ++tenth) {
+        *clock += 100ms;
+        settle();
+        if (const auto moment = view.awaitedMoment(); moment && *moment <= *clock) {
+            view.passTime();
+        }
+        if (menuDrawn()) {
+            drawnAt.push_back(tenth);
+        }
+    }
+    ASSERT_FALSE(drawnAt.empty()) << "the menu was never drawn";
+    EXPECT_EQ(drawnAt.front(), 1) << "drawn at the first sample, 0.1 s after the press";
+    EXPECT_EQ(drawnAt.size(), 100U) << "and still there 10 s later";
+
+    const auto menu =
+        std::find_if(view.drawnWindows().begin(), view.drawnWindows().end(),
+                     [](const auto& window) { return window.layer == SimulatedDesktop::menuLayer; });
+    ASSERT_NE(menu, view.drawnWindows().end());
+    const QPoint inside = view.viewPoint(core::Point{menu->bounds.midX(), menu->bounds.midY()}).toPoint();
+    EXPECT_NE(view.grab().toImage().pixel(inside), before.pixel(inside)) << "drawn, not only listed";
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&view, &escape);
+    settle();
+    EXPECT_FALSE(menuDrawn()) << "Escape closes it";
+    EXPECT_EQ(view.grab().toImage().pixel(inside), before.pixel(inside));
 }

@@ -16,10 +16,15 @@
 #      README shows: a click on the control item opens the panel instead of
 #      revealing, and a click on the hidden application's cell presses its
 #      item; then the search hot key opens the search panel, and typing and
-#      Return press the item found.
+#      Return press the item found. Each press shows the item's menu on the
+#      desktop within 0.3 s, and the menu stays, as a real one does, until
+#      Escape.
 # What the desktop shows is read from the demo desktop's own report (SIGUSR2),
-# which gives every item on the bar with where it is drawn on the screen.
+# which gives every item on the bar with where it is drawn on the screen, and
+# the menus it draws.
 #   pellacor-under-xvfb.sh PELLACOR
+# With PELLACOR_XVFB_SHOTS=FOLDER (and ImageMagick's import) the screen is
+# saved there as PNG files at the menus' moments, to look at.
 # Exits 77 (skipped) when xvfb-run, xwininfo, xdotool or python3 is missing.
 set -euo pipefail
 
@@ -66,18 +71,20 @@ if [ "${1:-}" = "--inside" ]; then
     fail "no window of pellacor appeared"
   }
 
-  # Asks the desktop for a report and waits for it; the bar line lands in $bar.
+  # Asks the desktop for a report and waits for it; the bar line lands in
+  # $bar, the restriction in $restriction, the menus drawn in $menus.
   report() {
     local before
     before=$(grep -c "^desktop hot keys:" "$out" || true)
     kill -USR2 "$pid"
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 500); do
       if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
         bar=$(grep "^desktop bar:" "$out" | tail -1)
         restriction=$(grep "^desktop restriction:" "$out" | tail -1)
+        menus=$(grep "^desktop menus:" "$out" | tail -1)
         return 0
       fi
-      sleep 0.05
+      sleep 0.01
     done
     fail "the desktop did not report"
   }
@@ -139,6 +146,48 @@ if [ "${1:-}" = "--inside" ]; then
       sleep 0.1
     done
     fail "no window titled $1 appeared"
+  }
+
+  milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+  menu_shown() { [[ " ${menus#desktop menus:} " == *" $hidden_app@"* ]]; }
+  # Since when the desktop draws the hidden application's menu (ms since the epoch).
+  menu_since() { tr ' ' '\n' <<<"${menus#desktop menus:}" | grep "^$hidden_app@" | head -1 | cut -d: -f2; }
+  # shot NAME: the screen as it is, when asked for.
+  shot() {
+    if [ -n "${PELLACOR_XVFB_SHOTS:-}" ] && command -v import >/dev/null; then
+      mkdir -p "$PELLACOR_XVFB_SHOTS"
+      import -window root "$PELLACOR_XVFB_SHOTS/$1.png"
+    fi
+  }
+  # menu_follows WHAT SINCE: the hidden application's menu is drawn at most
+  # 0.3 s after SINCE (in milliseconds; the press's input was sent then), as
+  # the desktop says when it began drawing it, is still there well past any
+  # closing of its own, and Escape closes it.
+  menu_follows() {
+    local what=$1 since=$2 shown_after=""
+    while [ -z "$shown_after" ]; do
+      report
+      if menu_shown; then
+        shown_after=$(($(menu_since) - since))
+      elif [ $(($(milliseconds) - since)) -gt 3000 ]; then
+        fail "$what: the item's menu was not drawn within 3 s; last: $menus"
+      fi
+    done
+    echo "$what: the item's menu was drawn ${shown_after} ms after the press's input"
+    [ "$shown_after" -le 300 ] || fail "$what: the item's menu was drawn only after ${shown_after} ms"
+    revealed || fail "$what: the item was not revealed for its press: $bar / $restriction"
+    shot "$what-menu"
+    sleep 6
+    report
+    menu_shown || fail "$what: the menu closed by itself; last: $menus"
+    shot "$what-menu-6s"
+    xdotool key Escape
+    for _ in $(seq 1 50); do
+      report
+      menu_shown || return 0
+      sleep 0.1
+    done
+    fail "$what: Escape did not close the menu: $menus"
   }
   # appears TEXT: waits up to 5 s for the log to hold it.
   appears() {
@@ -234,16 +283,21 @@ EOF
   # The panel hangs 4 points under the 24-point bar, its right edge on the
   # control item's (24 wide); eight columns make it 876 wide, and the hidden
   # application's first item is its first cell, about 108 by 80.
+  shot below-bar-panel
+  pressed_at=$(milliseconds)
   xdotool mousemove $((x + 12 - 876 + 58)) $((y + 12 + 4 + 40)) click 1
-  waits_for "the cell's item revealed for its press" revealed
+  menu_follows below-bar-cell "$pressed_at"
   logged "] info: 下の段から押します（$hidden_app・0 番目）"
   waits_for "collapsed after the press" collapsed
   xdotool mousemove 300 400 click 1
   xdotool key super+shift+f
   appears "] info: 検索の窓を出しました"
   xdotool type fern
+  shot search-panel
+  pressed_at=$(milliseconds)
   xdotool key Return
-  appears "] info: 検索の窓から押します（$hidden_app・0 番目）"
+  menu_follows search "$pressed_at"
+  logged "] info: 検索の窓から押します（$hidden_app・0 番目）"
   stop
   exit 0
 fi
@@ -302,4 +356,4 @@ if ! grep -q "confirmedOSVersion" "$desktop/home/Library/Preferences/$self_app.p
   echo "the confirmed system version is not in the program's user defaults"
   exit 1
 fi
-echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys; with the below-bar switch set before launch a click opened the panel and its cell pressed the hidden item, and the search hot key, typing and Return pressed it too"
+echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys; with the below-bar switch set before launch a click opened the panel and its cell pressed the hidden item, and the search hot key, typing and Return pressed it too, each press showing the item's menu within 0.3 s until Escape"

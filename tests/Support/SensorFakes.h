@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -51,6 +52,10 @@ public:
         return it != seconds.end() ? it->second : never;
     }
     std::optional<core::Point> currentEventLocation() const override { return eventLocation; }
+    // Nobody here changes the keys behind a test's back: the observation is never called.
+    std::unique_ptr<ModifierObservation> observeModifierFlags(ModifierHandler) const override {
+        return std::make_unique<ModifierObservation>();
+    }
 };
 
 class FakeStatusBar final : public platform::StatusBar {

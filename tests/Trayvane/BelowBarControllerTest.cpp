@@ -35,8 +35,15 @@ std::vector<BelowBarEntry> entries(std::size_t count) {
     return result;
 }
 
-// "com.example.app7" is "App 7"; any other application is its identifier.
+// "com.example.app7" is "App 7"; two names with "&" in them; any other
+// application is its identifier.
 std::string appName(const std::string& id) {
+    if (id == "com.example.rnd") {
+        return "R&D";
+    }
+    if (id == "com.example.amps") {
+        return "&&";
+    }
     const std::string prefix = "com.example.app";
     return id.starts_with(prefix) ? "App " + id.substr(prefix.size()) : id;
 }
@@ -166,6 +173,20 @@ TEST_F(BelowBarControllerTest, CellsAreLabelledAndNumberedPerApplication) {
     EXPECT_EQ(cell(list[1])->accessibleName(), "App 1 2");
     EXPECT_EQ(cell(list[2])->accessibleName(), "App 2");
     EXPECT_EQ(cell(list[0])->objectName(), "belowbar:com.example.app1#0");
+}
+
+// An application's name is shown as it is; an "&" in it is no shortcut
+// mark, so no key combination presses its cell.
+TEST_F(BelowBarControllerTest, AnAmpersandInANameIsShownAsItIsAndMakesNoShortcut) {
+    const std::vector<BelowBarEntry> list{entry("com.example.rnd", 0), entry("com.example.amps", 0)};
+    controller->show(list, control);
+    for (const auto& [shown, name] : {std::pair{list[0], "R&D"}, std::pair{list[1], "&&"}}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(cell(shown), nullptr);
+        EXPECT_EQ(cell(shown)->text(), name);
+        EXPECT_EQ(cell(shown)->accessibleName(), name);
+        EXPECT_TRUE(cell(shown)->shortcut().isEmpty()) << cell(shown)->shortcut().toString().toStdString();
+    }
 }
 
 TEST_F(BelowBarControllerTest, ALongNameWrapsAndMakesItsRowTaller) {

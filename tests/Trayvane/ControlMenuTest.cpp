@@ -1,7 +1,11 @@
 #include "Trayvane/StatusItem/ControlMenu.h"
 
+#include "DemoDesktop/OffscreenApplication.h"
 #include "Trayvane/StatusItem/ControlItem.h"
+#include "Trayvane/StatusItem/ControlMenuView.h"
 
+#include <QAction>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -228,3 +232,26 @@ TEST(ControlItemTextTest, IconPerStateAndReason) {
 }
 
 } // namespace
+
+// What the menu shows is the title as typed: Qt takes "&" for the mark of a
+// shortcut letter, which would swallow it.
+TEST(ControlMenuViewTest, ProfileNamesShowAsTyped) {
+    pellacor::testing::offscreenApplication();
+    auto f = facts(MenuBarState::collapsed);
+    f.profiles = {{core::Uuid::random(), "R&D", true}, {core::Uuid::random(), "&&", false}};
+    QMenu menu;
+    ControlMenuView::populate(menu, ControlMenu::build(f), nullptr);
+    const QAction* parent = nullptr;
+    for (QAction* action : menu.actions()) {
+        if (action->menu() != nullptr) {
+            parent = action;
+        }
+    }
+    ASSERT_NE(parent, nullptr);
+    // iconText() is the text as shown, shortcut marks taken out.
+    EXPECT_EQ(parent->iconText(), QString::fromUtf8("プロファイル：R&D"));
+    const auto entries = parent->menu()->actions();
+    ASSERT_GE(entries.size(), 2);
+    EXPECT_EQ(entries[0]->iconText(), QStringLiteral("R&D"));
+    EXPECT_EQ(entries[1]->iconText(), QStringLiteral("&&"));
+}

@@ -42,9 +42,13 @@ SearchCandidate candidate(const std::string& app, int index = 0, Section section
 // Names in katakana, half-width katakana and full-width Latin letters, and an
 // application with two items.
 const std::map<std::string, std::string> names{
-    {"com.example.fern", "フェルンライト"}, {"com.example.fairy", "ﾌｪｱﾘｰ"},
-    {"com.example.wide", "Ｆｅｒｎｐａｄ"}, {"com.example.cobalt", "Cobaltide"},
+    {"com.example.fern", "フェルンライト"},
+    {"com.example.fairy", "ﾌｪｱﾘｰ"},
+    {"com.example.wide", "Ｆｅｒｎｐａｄ"},
+    {"com.example.cobalt", "Cobaltide"},
     {"com.example.quill", "Quillow Sync"},
+    {"com.example.rnd", "R&D"},
+    {"com.example.amps", "&&"},
 };
 
 // The real panel over the default simulated desktop (one 1512 × 982 screen),
@@ -265,6 +269,19 @@ TEST_F(SearchWindowTest, AClickOnARowSelectsAndPressesIt) {
     demo::sendClick(*target, QRectF(target->rect()).center());
     EXPECT_EQ(pressed, std::vector<BelowBarEntry>{five[4].entry});
     EXPECT_FALSE(controller->isOpen());
+}
+
+// An application's name is shown as it is; an "&" in it is no shortcut mark.
+TEST_F(SearchWindowTest, AnAmpersandInANameIsShownAsItIsAndMakesNoShortcut) {
+    const std::vector<SearchCandidate> amps{candidate("rnd"), candidate("amps")};
+    controller->show(amps);
+    for (const auto& [shown, name] : {std::pair{amps[0], "R&D"}, std::pair{amps[1], "&&"}}) {
+        SCOPED_TRACE(name);
+        SearchRow* target = row(shown);
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(target->label(), name);
+        EXPECT_TRUE(target->shortcut().isEmpty()) << target->shortcut().toString().toStdString();
+    }
 }
 
 TEST_F(SearchWindowTest, APressWhileOneIsPendingBeepsAndLeavesThePanelAsItWas) {

@@ -39,31 +39,57 @@ MenuBarDragWatcher::MenuBarDragWatcher(const platform::PlatformServices& service
       workspace_(services.workspace), executor_(executor), queue_(std::move(queue)) {}
 
 void MenuBarDragWatcher::start(Handler handler) {
-    auto timer = concurrency::QueueTimer::create(queue_);
     std::shared_ptr<concurrency::QueueTimer> previous;
+    std::unique_ptr<InputState::ModifierObservation> previousObservation;
     std::int64_t generation = 0;
     {
         std::lock_guard lock(mutex_);
-        previous = std::exchange(state_.timer, timer);
+        previous = std::move(state_.timer);
+        state_.timer = nullptr;
+        previousObservation = std::move(state_.observation);
         state_.tracker = DragTracker();
         state_.handler = std::move(handler);
+        state_.rested = false;
         generation = ++state_.generation;
     }
-    // The old timer's handler holds this watcher: it is let go outside the lock.
-    // Its ticks are stale from here on, whenever the cancel lands.
+    // The old timer's handler and observation hold this watcher: they are let
+    // go outside the lock. Their calls are stale from here on.
     if (previous) {
         previous->cancel();
     }
-    arm(timer, generation);
+    previousObservation.reset();
+
+    // Told on whichever thread changed the keys: the sample runs on the queue.
+    auto observation =
+        input_->observeModifierFlags([self = shared_from_this(), generation](std::uint64_t flags) {
+            if ((flags & InputState::commandFlag) != 0) {
+                self->queue_->async([self, generation] { self->step(generation, false); });
+            }
+        });
+    const bool command =
+        (input_->flagsState(InputState::combinedSessionState) & InputState::commandFlag) != 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_.generation != generation) {
+            return;
+        }
+        std::swap(state_.observation, observation);
+        state_.rested = !command;
+    }
+    if (command) {
+        tickFromNow(generation);
+    }
 }
 
 void MenuBarDragWatcher::stop() {
     std::shared_ptr<concurrency::QueueTimer> timer;
+    std::unique_ptr<InputState::ModifierObservation> observation;
     Handler handler;
     {
         std::lock_guard lock(mutex_);
         timer = std::move(state_.timer);
         state_.timer = nullptr;
+        observation = std::move(state_.observation);
         handler = std::move(state_.handler);
         state_.handler = nullptr;
         ++state_.generation;
@@ -73,29 +99,74 @@ void MenuBarDragWatcher::stop() {
     }
 }
 
+void MenuBarDragWatcher::tickFromNow(std::int64_t generation) {
+    auto timer = concurrency::QueueTimer::create(queue_);
+    {
+        std::lock_guard lock(mutex_);
+        if (state_.generation != generation || state_.timer) {
+            return;
+        }
+        state_.timer = timer;
+        state_.rested = false;
+    }
+    arm(timer, generation);
+}
+
 void MenuBarDragWatcher::arm(const std::shared_ptr<concurrency::QueueTimer>& timer, std::int64_t generation) {
     timer->schedule(concurrency::deadlineAfter(queue_->now(), tick), tick, tickLeeway);
-    timer->setEventHandler([self = shared_from_this(), generation] { self->step(generation); });
+    timer->setEventHandler([self = shared_from_this(), generation] { self->step(generation, true); });
     timer->resume();
 }
 
-void MenuBarDragWatcher::step(std::int64_t generation) {
+void MenuBarDragWatcher::step(std::int64_t generation, bool tick) {
     const bool buttonDown = input_->buttonState(InputState::combinedSessionState, InputState::leftButton);
-    const bool command =
-        (input_->flagsState(InputState::combinedSessionState) & InputState::commandFlag) != 0;
+    const std::uint64_t flags = input_->flagsState(InputState::combinedSessionState);
+    const bool command = (flags & InputState::commandFlag) != 0;
     const TopDownPoint location = input_->currentEventLocation().value_or(TopDownPoint{0, 0});
+    // Only a wake-up after a rest needs them: whether the button went down
+    // before the modifiers last changed. Read in this order, a press made at
+    // the same moment as the change counts as made after it.
+    const double sincePress =
+        tick ? 0
+             : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::leftMouseDown);
+    const double sinceModifiers =
+        tick ? 0
+             : input_->secondsSinceLastEventType(InputState::combinedSessionState, InputState::flagsChanged);
 
     std::unique_lock lock(mutex_);
-    if (state_.generation != generation) {
+    if (state_.generation != generation || (!tick && state_.timer)) {
         return;
     }
+    if (state_.rested) {
+        // A press the resting watch did not see was made without Command when
+        // it came before Command went down.
+        state_.tracker.down = buttonDown && sincePress > sinceModifiers;
+    }
     const auto event = state_.tracker.step(buttonDown, command, location);
+    const bool needed = command || state_.tracker.start.has_value();
+    std::shared_ptr<concurrency::QueueTimer> ended;
+    if (tick && !needed) {
+        ended = std::move(state_.timer);
+        state_.timer = nullptr;
+        state_.rested = true;
+    }
+    const bool begin = !tick && needed;
+    const std::optional<DragSorting::Hit> pendingStart =
+        event && std::holds_alternative<DragTracker::Released>(*event) ? std::optional(state_.startHit)
+                                                                       : std::nullopt;
+    const bool startInMenuBar = state_.startInMenuBar;
+    lock.unlock();
+    if (ended) {
+        ended->cancel();
+    }
+    if (begin) {
+        tickFromNow(generation);
+    }
     if (!event) {
         return;
     }
 
     if (const auto* pressed = std::get_if<DragTracker::Pressed>(&*event)) {
-        lock.unlock();
         const bool inMenuBar = isInMenuBar(pressed->location, *displays_);
         DragSorting::Hit startHit =
             inMenuBar ? hit(pressed->location, *accessibility_, *workspace_) : DragSorting::Hit::none();
@@ -108,15 +179,13 @@ void MenuBarDragWatcher::step(std::int64_t generation) {
     }
 
     const auto& released = std::get<DragTracker::Released>(*event);
-    const DragSorting::Hit startHit = state_.startHit;
-    const bool startInMenuBar = state_.startInMenuBar;
-    lock.unlock();
     if (!startInMenuBar || !isInMenuBar(released.to, *displays_)) {
         return;
     }
     // The wait holds the watcher weakly: once nobody has it, nobody wants the event.
     queue_->asyncAt(concurrency::deadlineAfter(queue_->now(), settle),
-                    [weak = weak_from_this(), startHit, from = released.from, to = released.to, generation] {
+                    [weak = weak_from_this(), startHit = *pendingStart, from = released.from,
+                     to = released.to, generation] {
                         if (auto self = weak.lock()) {
                             self->finishSettle(startHit, from, to, generation);
                         }

@@ -29,13 +29,23 @@ namespace pellacor::system {
 // settled, with the item under the release point then. The handler runs on the
 // main executor.
 //
-// Each `start` and `stop` begins a new generation: ticks, press records and
-// settle waits of an older one do nothing. The watch state sits behind a mutex
-// held only to copy or store it, never while the input, the displays or
-// accessibility are asked anything.
+// The 40 ms tick runs only while Command is held or a press made with it is
+// under way: nothing else can begin or end a Command-drag. Otherwise the watch
+// rests, and the input's notice that the modifier keys changed wakes it: a
+// sample at once, then ticks while they are needed. `start` looks at the
+// modifiers at once and ticks from 40 ms later when Command is held. A press
+// the resting watch could not see is judged by the input's event times: made
+// before Command went down, it is a press without Command; made with it (at the
+// same moment or after), a Command press.
 //
-// While watching, the timer's handler holds the watcher, so letting go of it
-// does not end the watch; `stop` does. Always owned by a shared pointer (`create`).
+// Each `start` and `stop` begins a new generation: ticks, wake-ups, press
+// records and settle waits of an older one do nothing. The watch state sits
+// behind a mutex held only to copy or store it, never while the input, the
+// displays or accessibility are asked anything.
+//
+// While watching, the timer's handler and the modifier observation hold the
+// watcher, so letting go of it does not end the watch; `stop` does. Always
+// owned by a shared pointer (`create`).
 class MenuBarDragWatcher final : public MenuBarDragWatching,
                                  public std::enable_shared_from_this<MenuBarDragWatcher> {
 public:
@@ -94,14 +104,24 @@ private:
         bool startInMenuBar = false;
         std::int64_t generation = 0;
         Handler handler;
+        // The input's notices of the modifier keys, while watching.
+        std::unique_ptr<platform::InputState::ModifierObservation> observation;
+        // The watch rested since its last sample, so the tracker's idea of the
+        // button may be stale; the next sample puts it right.
+        bool rested = false;
     };
 
     MenuBarDragWatcher(const platform::PlatformServices& services, concurrency::MainExecutor& executor,
                        std::shared_ptr<concurrency::TimerQueue> queue);
 
     void arm(const std::shared_ptr<concurrency::QueueTimer>& timer, std::int64_t generation);
-    // One tick, on the queue.
-    void step(std::int64_t generation);
+    // Starts ticking unless the watch ticks already or is stale.
+    void tickFromNow(std::int64_t generation);
+    // One sample, on the queue: a tick of the timer, or the wake-up after a
+    // modifier change, which does nothing while the timer ticks. Ends the ticks
+    // once neither Command nor a Command press is held, starts them on a
+    // wake-up that finds either.
+    void step(std::int64_t generation, bool tick);
     // The end of a settle wait, on the queue.
     void finishSettle(const core::DragSorting::Hit& startHit, TopDownPoint from, TopDownPoint to,
                       std::int64_t generation);

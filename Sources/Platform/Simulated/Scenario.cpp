@@ -632,12 +632,35 @@ void completeApplications(Reader& reader, std::vector<SimulatedApplication>& app
     }
 }
 
+// Where the parser stopped, as a person finds it in an editor (line and
+// column from 1), and what it found there.
+std::string notJsonMessage(std::string_view text, const json::parse_error& error) {
+    // `byte` counts the characters read, the one it stopped at included.
+    const std::size_t at = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
+    const std::string_view before = text.substr(0, at);
+    const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    std::string reason = error.what();
+    // The library's own prefix ("[json.exception…] parse error at line …: ").
+    if (const auto column = reason.find("column "); column != std::string::npos) {
+        if (const auto colon = reason.find(": ", column); colon != std::string::npos) {
+            reason.erase(0, colon + 2);
+        }
+    }
+    return "the scenario is not valid JSON: line " + std::to_string(line) + ", column " +
+           std::to_string(at - lineStart + 1) + ": " + reason;
+}
+
 } // namespace
 
 std::variant<Scenario, ScenarioError> Scenario::decode(std::string_view text) {
-    const json root = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-    if (root.is_discarded()) {
-        return ScenarioError{"the scenario is not valid JSON"};
+    json root;
+    try {
+        root = json::parse(text.begin(), text.end());
+    } catch (const json::parse_error& error) {
+        return ScenarioError{notJsonMessage(text, error)};
+    } catch (const json::exception& error) {
+        return ScenarioError{std::string("the scenario is not valid JSON: ") + error.what()};
     }
     if (!root.is_object()) {
         return ScenarioError{"the scenario must be a JSON object"};

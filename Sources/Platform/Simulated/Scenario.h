@@ -72,6 +72,8 @@ namespace pellacor::platform {
 // "actions": ["<action>"], "actionErrors": {"<action>": <code>}, "actionNamesError"}.
 // An icon file's relative path is taken from the scenario file's folder when the
 // scenario is loaded from a file, else from the current folder.
+// A menu stays open until it is closed unless "openForMilliseconds" says how
+// long it stays ("staysOpen": true overrides that).
 // Window bounds are top-down (origin at the top left of the first screen, y down).
 // Unknown keys are ignored; anything else out of shape is an error.
 struct Scenario {

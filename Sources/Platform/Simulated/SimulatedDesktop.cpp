@@ -640,6 +640,9 @@ std::optional<std::uint32_t> SimulatedDesktop::pressItem(std::int32_t processIde
         menu = pressLocked(processIdentifier, index, late, button, press);
         observer = pressObserver_;
     }
+    if (menu) {
+        notify(Change::moments);
+    }
     if (press && observer) {
         observer(*press);
     }
@@ -809,8 +812,11 @@ void SimulatedDesktop::passTime() {
 }
 
 void SimulatedDesktop::scheduleAt(std::chrono::nanoseconds at, std::function<void()> action) {
-    std::lock_guard lock(mutex_);
-    scheduled_.emplace(at, std::move(action));
+    {
+        std::lock_guard lock(mutex_);
+        scheduled_.emplace(at, std::move(action));
+    }
+    notify(Change::moments);
 }
 
 std::vector<SimulatedDesktop::Press> SimulatedDesktop::presses() const {

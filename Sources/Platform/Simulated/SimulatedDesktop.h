@@ -33,7 +33,9 @@ namespace pellacor::platform {
 // sets a virtual clock moves them with it; nothing sleeps. Whoever drives the
 // desktop (a view's timer, a test) asks for `nextMoment` and calls `passTime`
 // once it has come: the moments that fell due are then announced as changes,
-// and actions scheduled for them run.
+// and actions scheduled for them run. Every new moment (a press's menu, a
+// scheduled action) is announced as a `moments` change when it is made, so
+// whoever drives the clock asks for `nextMoment` again.
 //
 // Thread-safe: every call takes an internal lock for a copy or a store only.
 // Observers are called after the change, outside the lock, on the thread that
@@ -41,7 +43,7 @@ namespace pellacor::platform {
 // its own thread.
 class SimulatedDesktop {
 public:
-    enum class Change { screens, applications, menuBar, activeSpace, windows };
+    enum class Change { screens, applications, menuBar, activeSpace, windows, moments };
     using Observer = std::function<void(Change)>;
     using ObserverId = std::uint64_t;
     // Monotonic time since an origin of the clock's choosing. Read from any thread.

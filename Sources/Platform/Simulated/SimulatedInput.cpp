@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace pellacor::platform {
 
@@ -43,6 +44,7 @@ std::chrono::nanoseconds SimulatedInput::now() const {
 
 core::Point SimulatedInput::mouseLocation() const {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     return location_;
@@ -50,6 +52,7 @@ core::Point SimulatedInput::mouseLocation() const {
 
 std::uint64_t SimulatedInput::pressedMouseButtons() const {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     return buttons_;
@@ -57,6 +60,7 @@ std::uint64_t SimulatedInput::pressedMouseButtons() const {
 
 std::uint64_t SimulatedInput::modifierFlags() const {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     return flags_;
@@ -67,6 +71,7 @@ bool SimulatedInput::buttonState(std::int32_t /*stateID*/, std::uint32_t button)
         return false;
     }
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     return ((buttons_ >> button) & 1U) != 0;
@@ -78,6 +83,7 @@ std::uint64_t SimulatedInput::flagsState(std::int32_t /*stateID*/) const {
 
 double SimulatedInput::secondsSinceLastEventType(std::int32_t /*stateID*/, std::uint32_t eventType) const {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     std::chrono::nanoseconds last = began_;
@@ -94,6 +100,7 @@ double SimulatedInput::secondsSinceLastEventType(std::int32_t /*stateID*/, std::
 std::optional<core::Point> SimulatedInput::currentEventLocation() const {
     const core::Rect first = desktop_->screens().front().frame.standardized();
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     if (eventCreationFails_) {
@@ -104,6 +111,7 @@ std::optional<core::Point> SimulatedInput::currentEventLocation() const {
 
 void SimulatedInput::moveMouse(core::Point location) {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     location_ = location;
@@ -115,6 +123,7 @@ void SimulatedInput::pressMouseButton(std::uint32_t button) {
         return;
     }
     const auto current = now();
+    const ModifierTeller teller(*this);
     Event event;
     {
         std::lock_guard lock(mutex_);
@@ -139,6 +148,7 @@ void SimulatedInput::releaseMouseButton(std::uint32_t button) {
         return;
     }
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     const std::uint64_t bit = std::uint64_t{1} << button;
@@ -151,6 +161,7 @@ void SimulatedInput::releaseMouseButton(std::uint32_t button) {
 
 void SimulatedInput::typeKey() {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     recordLocked(keyDown);
@@ -159,6 +170,7 @@ void SimulatedInput::typeKey() {
 
 std::optional<std::int32_t> SimulatedInput::pressKey(std::uint32_t keyCode, std::uint32_t hotKeyModifiers) {
     const auto current = now();
+    const ModifierTeller teller(*this);
     Event event;
     std::shared_ptr<SimulatedHotkeyManager> manager;
     {
@@ -213,6 +225,7 @@ void SimulatedInput::deliver(const Event& event) {
 
 void SimulatedInput::setModifierFlags(std::uint64_t flags) {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     if (flags == flags_) {
@@ -220,11 +233,66 @@ void SimulatedInput::setModifierFlags(std::uint64_t flags) {
     }
     flags_ = flags;
     recordLocked(flagsChanged);
+    modifiersChangedLocked();
 }
 
 void SimulatedInput::setEventCreationFails(bool fails) {
     std::lock_guard lock(mutex_);
     eventCreationFails_ = fails;
+}
+
+class SimulatedInput::Observation final : public ModifierObservation {
+public:
+    Observation(std::weak_ptr<ModifierObservers> observers, std::uint64_t id)
+        : observers_(std::move(observers)), id_(id) {}
+    Observation(const Observation&) = delete;
+    Observation& operator=(const Observation&) = delete;
+    ~Observation() override {
+        if (auto observers = observers_.lock()) {
+            std::lock_guard lock(observers->mutex);
+            observers->handlers.erase(id_);
+        }
+    }
+
+private:
+    std::weak_ptr<ModifierObservers> observers_;
+    std::uint64_t id_;
+};
+
+std::unique_ptr<InputState::ModifierObservation>
+SimulatedInput::observeModifierFlags(ModifierHandler onChange) const {
+    std::lock_guard lock(modifierObservers_->mutex);
+    const std::uint64_t id = modifierObservers_->next++;
+    if (onChange) {
+        modifierObservers_->handlers.emplace(id,
+                                             std::make_shared<const ModifierHandler>(std::move(onChange)));
+    }
+    return std::make_unique<Observation>(modifierObservers_, id);
+}
+
+void SimulatedInput::modifiersChangedLocked() const {
+    modifiersChanged_ = true;
+}
+
+void SimulatedInput::tellModifierChange() const {
+    std::uint64_t flags = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (!std::exchange(modifiersChanged_, false)) {
+            return;
+        }
+        flags = flags_;
+    }
+    std::vector<std::shared_ptr<const ModifierHandler>> handlers;
+    {
+        std::lock_guard lock(modifierObservers_->mutex);
+        for (const auto& [id, handler] : modifierObservers_->handlers) {
+            handlers.push_back(handler);
+        }
+    }
+    for (const auto& handler : handlers) {
+        (*handler)(flags);
+    }
 }
 
 void SimulatedInput::recordLocked(std::uint32_t eventType) {
@@ -233,6 +301,7 @@ void SimulatedInput::recordLocked(std::uint32_t eventType) {
 
 void SimulatedInput::performCommandDrag(core::Point from, core::Point to, std::chrono::nanoseconds duration) {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     if (drag_) {
@@ -243,6 +312,7 @@ void SimulatedInput::performCommandDrag(core::Point from, core::Point to, std::c
     if (!commandHeld) {
         flags_ |= commandFlag;
         lastEvent_[flagsChanged] = current;
+        modifiersChangedLocked();
     }
     if (location_ != from) {
         location_ = from;
@@ -257,6 +327,7 @@ void SimulatedInput::performCommandDrag(core::Point from, core::Point to, std::c
 
 bool SimulatedInput::isDragging() const {
     const auto current = now();
+    const ModifierTeller teller(*this);
     std::lock_guard lock(mutex_);
     catchUpLocked(current);
     return drag_.has_value();
@@ -298,6 +369,7 @@ void SimulatedInput::endDragLocked(std::chrono::nanoseconds at) const {
     if (!drag_->commandHeldBefore && (flags_ & commandFlag) != 0) {
         flags_ &= ~commandFlag;
         lastEvent_[flagsChanged] = at;
+        modifiersChangedLocked();
     }
     drag_.reset();
 }

@@ -26,6 +26,11 @@ namespace pellacor::platform {
 // The pointer's top-down location is worked out against the desktop's first
 // screen.
 //
+// A change of the modifier keys is told to their observers after the change,
+// outside the lock: when they are set, when a Command-drag takes Command, and
+// when a drag gives it back as the clock runs out, which is told by the first
+// call on the input after that moment.
+//
 // It is also where global event monitors listen: every mouse-down and key
 // press made here reaches them (outside the lock, on the calling thread), and a
 // key press reaches the hot-key manager it is joined to, as the system's does.
@@ -50,6 +55,7 @@ public:
     std::uint64_t flagsState(std::int32_t stateID) const override;
     double secondsSinceLastEventType(std::int32_t stateID, std::uint32_t eventType) const override;
     std::optional<core::Point> currentEventLocation() const override;
+    std::unique_ptr<ModifierObservation> observeModifierFlags(ModifierHandler onChange) const override;
 
     // Moves the pointer (screen coordinates) now: a mouse-moved event.
     void moveMouse(core::Point location);
@@ -98,6 +104,30 @@ private:
         bool commandHeldBefore = false;
     };
 
+    // The observers of the modifier keys, apart from the input's lock so that
+    // an observation can end whatever the input is doing.
+    struct ModifierObservers {
+        std::mutex mutex;
+        std::map<std::uint64_t, std::shared_ptr<const ModifierHandler>> handlers;
+        std::uint64_t next = 1;
+    };
+    class Observation;
+    // Tells the modifier observers of a change noted under the lock, once the
+    // lock is released: made before the lock in every call that may change them.
+    class ModifierTeller {
+    public:
+        explicit ModifierTeller(const SimulatedInput& input) : input_(input) {}
+        ModifierTeller(const ModifierTeller&) = delete;
+        ModifierTeller& operator=(const ModifierTeller&) = delete;
+        ~ModifierTeller() { input_.tellModifierChange(); }
+
+    private:
+        const SimulatedInput& input_;
+    };
+
+    void tellModifierChange() const;
+    // Notes that the modifier keys changed, under the lock.
+    void modifiersChangedLocked() const;
     void recordLocked(std::uint32_t eventType);
     void deliver(const Event& event);
     std::chrono::nanoseconds now() const;
@@ -119,6 +149,8 @@ private:
     bool eventCreationFails_ = false;
     mutable std::map<std::uint32_t, std::chrono::nanoseconds> lastEvent_;
     mutable std::optional<Drag> drag_;
+    mutable bool modifiersChanged_ = false;
+    const std::shared_ptr<ModifierObservers> modifierObservers_ = std::make_shared<ModifierObservers>();
     std::shared_ptr<SimulatedHotkeyManager> hotkeyManager_;
     std::map<MonitorId, std::pair<std::uint32_t, Handler>> monitors_;
     MonitorId nextMonitor_ = 1;

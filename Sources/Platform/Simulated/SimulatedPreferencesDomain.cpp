@@ -1,5 +1,6 @@
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
 
+#include "MenuBarCore/Support/Log.h"
 #include "Platform/PropertyListFile.h"
 
 #include <atomic>
@@ -55,7 +56,7 @@ std::optional<PropertyListValue> SimulatedPreferencesDomain::copyValue(const std
     if (!desktop_->isAccessible(file)) {
         return std::nullopt;
     }
-    auto contents = PropertyListFile::read(file);
+    auto contents = read(file);
     if (contents.status != PropertyListFile::ReadResult::Status::ok) {
         return std::nullopt;
     }
@@ -148,8 +149,23 @@ void SimulatedPreferencesDomain::tellObservers(const std::string& domain) {
     }
 }
 
-bool SimulatedPreferencesDomain::store(const std::filesystem::path& file, const Changes& changes) {
+PropertyListFile::ReadResult SimulatedPreferencesDomain::read(const std::filesystem::path& file) {
     auto contents = PropertyListFile::read(file);
+    const std::string path = file.string();
+    if (contents.status != PropertyListFile::ReadResult::Status::unreadable) {
+        reportedUnreadable_.erase(path);
+    } else if (reportedUnreadable_.insert(path).second) {
+        // Once while it stays so: every read of every key comes here.
+        core::Log("preferences")
+            .error(
+                "cannot read the preference file {}: {}; its values are ignored, and it is not overwritten",
+                path, contents.reason);
+    }
+    return contents;
+}
+
+bool SimulatedPreferencesDomain::store(const std::filesystem::path& file, const Changes& changes) {
+    auto contents = read(file);
     if (contents.status == PropertyListFile::ReadResult::Status::unreadable) {
         return false;
     }

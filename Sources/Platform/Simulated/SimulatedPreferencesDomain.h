@@ -2,6 +2,7 @@
 
 #include "Platform/PreferencesDomain.h"
 #include "Platform/PreferencesObserving.h"
+#include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace pellacor::platform {
@@ -20,8 +22,9 @@ namespace pellacor::platform {
 // the values set and not yet synchronised. Synchronising merges those into the
 // file's current contents and replaces the file atomically in the binary form,
 // creating its folders; a file that exists but cannot be read is never
-// overwritten (the synchronise fails). Files the program has no access to (see
-// SimulatedDesktop::isAccessible) read nothing and do not synchronise. A
+// overwritten (the synchronise fails), and is logged as an error with its path
+// and the reason, once until it reads again. Files the program has no access to
+// (see SimulatedDesktop::isAccessible) read nothing and do not synchronise. A
 // synchronise that fails drops the domain's pending values, so reads go back
 // to what the file holds.
 //
@@ -49,13 +52,16 @@ private:
     class ValueObservation;
     struct Observer;
 
+    // The file's contents; logs a file that cannot be read. Called with mutex_ held.
+    PropertyListFile::ReadResult read(const std::filesystem::path& file);
     bool store(const std::filesystem::path& file, const Changes& changes);
     void tellObservers(const std::string& domain);
 
     std::shared_ptr<SimulatedDesktop> desktop_;
     std::mutex mutex_; // held across file access, so one domain call runs at a time
     std::map<std::string, Changes> pending_;
-    std::mutex observersMutex_; // never held while a handler runs or mutex_ is taken
+    std::set<std::string> reportedUnreadable_; // files logged as unreadable since they last read
+    std::mutex observersMutex_;                // never held while a handler runs or mutex_ is taken
     std::map<std::uint64_t, std::shared_ptr<Observer>> observers_;
     std::uint64_t nextObserver_ = 1;
 };

@@ -2,6 +2,7 @@
 // for a person to look at: pellacor-screenshots OUTPUT-FOLDER.
 #include "Concurrency/ManualExecutor.h"
 #include "Concurrency/Qt/QtExecutor.h"
+#include "DemoDesktop/DesktopAppearance.h"
 #include "DemoDesktop/DesktopView.h"
 #include "DemoDesktop/SyntheticClick.h"
 #include "MenuBarCore/Model/Profile.h"
@@ -39,7 +40,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
@@ -127,27 +127,6 @@ struct ControlState {
     bool menuOpen;
 };
 
-QPalette appearancePalette(bool dark) {
-    QPalette palette = QApplication::style()->standardPalette();
-    if (!dark) {
-        return palette;
-    }
-    const QColor window(0x2B, 0x2B, 0x2E);
-    const QColor text(0xEE, 0xEE, 0xEE);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
-    palette.setColor(QPalette::Button, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x2F, 0x6F, 0xD0));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-    return palette;
-}
-
 // A status item's menu drawn where the program would open it, below the
 // item, instead of run; and the right-hand part of the desktop where the
 // program's items stand, with that menu in it.
@@ -183,7 +162,7 @@ struct MenuShot {
 };
 
 QImage renderControl(const ControlState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
+    demo::DesktopAppearance::apply(shot.dark);
     auto platform = std::make_shared<platform::SimulatedPlatform>();
     demo::DesktopView view(platform);
     view.setDarkAppearance(shot.dark);
@@ -237,7 +216,7 @@ struct StandInState {
 };
 
 QImage renderStandIn(const StandInState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
+    demo::DesktopAppearance::apply(shot.dark);
     QTemporaryDir home;
     platform::Scenario scenario = platform::Scenario::defaultScenario();
     scenario.home.folder = home.path().toStdString();
@@ -274,7 +253,7 @@ struct GuideState {
 };
 
 QImage renderGuide(const GuideState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
+    demo::DesktopAppearance::apply(shot.dark);
     auto platform = std::make_shared<platform::SimulatedPlatform>();
     demo::DesktopView view(platform);
     view.setDarkAppearance(shot.dark);
@@ -378,7 +357,7 @@ struct ProgramScene {
                                            work();
                                            co_return;
                                        })) {
-        QApplication::setPalette(appearancePalette(dark));
+        demo::DesktopAppearance::apply(dark);
         view.setDarkAppearance(dark);
         view.resize(view.sizeHint());
         item.show(core::MenuBarState::collapsed, std::nullopt);
@@ -494,7 +473,7 @@ public:
         platform_ = std::make_shared<platform::SimulatedPlatform>(scenario);
         app::AppDelegate::Environment environment = app::simulatedEnvironment(executor_, *platform_);
         view_ = std::make_unique<demo::DesktopView>(platform_);
-        QApplication::setPalette(appearancePalette(false));
+        demo::DesktopAppearance::apply(false);
         view_->resize(view_->sizeHint());
         if (belowBar) {
             // As the README tells: the switch is set in the user defaults before launch.

@@ -5,6 +5,7 @@
 #include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppFont.h"
 
+#include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -39,6 +40,9 @@ std::unique_ptr<QTextLayout> wrapped(const QString& text, double& height) {
 BelowBarCell::BelowBarCell(core::BelowBarEntry entry, const QString& label, QWidget* parent)
     : QAbstractButton(parent), entry_(std::move(entry)) {
     setText(label);
+    // A button makes "&" in its text the mark of a shortcut letter; a name
+    // is shown as it is and is no shortcut.
+    setShortcut(QKeySequence());
     setAccessibleName(label);
     setObjectName(QString::fromStdString("belowbar:" + entry_.id()));
     setFont(AppFont::body());

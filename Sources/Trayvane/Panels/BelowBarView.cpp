@@ -5,6 +5,7 @@
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Panels/PanelPainting.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/AppearanceFollower.h"
 #include "Trayvane/Theme/QtText.h"
 
 #include <QContextMenuEvent>
@@ -51,10 +52,12 @@ void BelowBarView::setEntries(std::vector<core::BelowBarEntry> entries) {
             empty_ = new QLabel(qtText(core::localized("隠しているアイコンはありません")), this);
             empty_->setObjectName("belowbar:empty");
             empty_->setFont(AppFont::body());
+            AppearanceFollower::follow(*empty_, QStringLiteral("empty"), [](QWidget& text) {
+                QPalette palette;
+                palette.setColor(QPalette::WindowText, PanelColor::label.resolved());
+                text.setPalette(palette);
+            });
         }
-        QPalette palette = empty_->palette();
-        palette.setColor(QPalette::WindowText, PanelColor::label.resolved());
-        empty_->setPalette(palette);
         const QSize line = empty_->sizeHint();
         empty_->setGeometry(static_cast<int>(BelowBarModel::emptyHorizontalPadding),
                             static_cast<int>(BelowBarModel::emptyVerticalPadding), line.width(),

@@ -3,6 +3,7 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/AppearanceFollower.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -30,11 +31,13 @@ SearchField::SearchField(QWidget* parent) : QLineEdit(parent) {
     setPlaceholderText(qText(core::localized("アプリの名前（一部でよい）")));
     setAttribute(Qt::WA_MacShowFocusRect, false);
     // No background of its own: the card shows through.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::transparent);
-    colours.setColor(QPalette::Text, PanelColor::label.resolved());
-    colours.setColor(QPalette::PlaceholderText, placeholder.resolved());
-    setPalette(colours);
+    AppearanceFollower::follow(*this, QStringLiteral("field"), [](QWidget& field) {
+        QPalette colours;
+        colours.setColor(QPalette::Base, Qt::transparent);
+        colours.setColor(QPalette::Text, PanelColor::label.resolved());
+        colours.setColor(QPalette::PlaceholderText, placeholder.resolved());
+        field.setPalette(colours);
+    });
     setAutoFillBackground(false);
     connect(this, &QLineEdit::textChanged, this, [this] { report(); });
 }

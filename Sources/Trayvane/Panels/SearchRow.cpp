@@ -6,6 +6,7 @@
 #include "Trayvane/Theme/AppFont.h"
 
 #include <QFontMetricsF>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -15,6 +16,9 @@ SearchRow::SearchRow(core::SearchCandidate candidate, const QString& label, cons
                      QWidget* parent)
     : QAbstractButton(parent), candidate_(std::move(candidate)), label_(label), sectionTitle_(sectionTitle) {
     setText(label);
+    // A button makes "&" in its text the mark of a shortcut letter; a name
+    // is shown as it is and is no shortcut.
+    setShortcut(QKeySequence());
     setObjectName(QString::fromStdString("search:" + candidate_.id()));
     setAccessibleName(label + "（" + sectionTitle + "）");
     setFont(AppFont::body());

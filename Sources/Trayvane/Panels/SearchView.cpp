@@ -8,6 +8,7 @@
 #include "Trayvane/Panels/SearchRows.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/AppearanceFollower.h"
 #include "Trayvane/Theme/QtText.h"
 
 #include <QHBoxLayout>
@@ -92,7 +93,8 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollArea_->setWidgetResizable(true);
-    scrollArea_->setStyleSheet(scrollBarStyle());
+    AppearanceFollower::follow(*scrollArea_, QStringLiteral("scroll bar"),
+                               [](QWidget& area) { area.setStyleSheet(scrollBarStyle()); });
     scrollArea_->viewport()->setAutoFillBackground(false);
     scrollArea_->setAutoFillBackground(false);
     const SearchModel* shown = model_.get();
@@ -106,9 +108,11 @@ SearchView::SearchView(std::shared_ptr<SearchModel> model, std::shared_ptr<IconS
     emptyText_->setObjectName("search:empty");
     emptyText_->setAlignment(Qt::AlignCenter);
     emptyText_->setFont(AppFont::secondary());
-    QPalette colours = emptyText_->palette();
-    colours.setColor(QPalette::WindowText, AppColor::secondaryText.resolved());
-    emptyText_->setPalette(colours);
+    AppearanceFollower::follow(*emptyText_, QStringLiteral("empty"), [](QWidget& text) {
+        QPalette colours;
+        colours.setColor(QPalette::WindowText, AppColor::secondaryText.resolved());
+        text.setPalette(colours);
+    });
     stack->addWidget(scrollArea_);
     stack->addWidget(emptyText_);
     column->addWidget(listArea);

@@ -16,12 +16,12 @@ void add(QMenu& menu, const std::vector<ControlMenuEntry>& entries, const Contro
             continue;
         }
         if (!entry.submenu.empty()) {
-            QMenu* submenu = menu.addMenu(qtText(entry.title));
+            QMenu* submenu = menu.addMenu(qtTitle(entry.title));
             submenu->setFont(menu.font());
             add(*submenu, entry.submenu, chosen);
             continue;
         }
-        QAction* action = menu.addAction(qtText(entry.title));
+        QAction* action = menu.addAction(qtTitle(entry.title));
         action->setEnabled(entry.isEnabled());
         if (entry.isChecked) {
             action->setCheckable(true);

@@ -10,4 +10,10 @@ inline QString qtText(const std::string& value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
+// A text as the title of a menu entry or a button. Qt reads "&" there as the
+// mark of a shortcut letter, so each is doubled: "R&D" shows as typed.
+inline QString qtTitle(const std::string& value) {
+    return qtText(value).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace pellacor::app

@@ -3,43 +3,11 @@
 #include "Trayvane/Theme/AppButton.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/AppearanceFollower.h"
 
 #include <QApplication>
-#include <QEvent>
 
 namespace pellacor::app {
-
-namespace {
-
-// Gives its view the secondary text colour of the application's appearance,
-// again after every change of the application's palette.
-class SecondaryColourFollower final : public QObject {
-public:
-    explicit SecondaryColourFollower(QWidget& view) : QObject(&view), view_(view) {
-        view.installEventFilter(this);
-        apply();
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &view_ && event->type() == QEvent::ApplicationPaletteChange) {
-            apply();
-        }
-        return false;
-    }
-
-private:
-    void apply() {
-        QPalette palette = view_.palette();
-        const QColor colour = AppColor::secondaryText.resolved(appearanceOf(QApplication::palette()));
-        palette.setColor(QPalette::WindowText, colour);
-        palette.setColor(QPalette::Text, colour);
-        view_.setPalette(palette);
-    }
-
-    QWidget& view_;
-};
-
-} // namespace
 
 void appHeading(QWidget& view) {
     view.setFont(AppFont::heading());
@@ -47,9 +15,14 @@ void appHeading(QWidget& view) {
 
 void appSecondary(QWidget& view) {
     view.setFont(AppFont::secondary());
-    if (view.findChild<SecondaryColourFollower*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
-        new SecondaryColourFollower(view);
-    }
+    AppearanceFollower::follow(view, QStringLiteral("secondary"), [](QWidget& shown) {
+        // Only these roles are the view's own; the rest follow the application.
+        QPalette palette;
+        const QColor colour = AppColor::secondaryText.resolved(appearanceOf(QApplication::palette()));
+        palette.setColor(QPalette::WindowText, colour);
+        palette.setColor(QPalette::Text, colour);
+        shown.setPalette(palette);
+    });
 }
 
 void appSecondaryFont(QWidget& view) {

@@ -89,6 +89,9 @@ public:
     std::optional<core::Point> currentEventLocation() const override {
         return inner_->currentEventLocation();
     }
+    std::unique_ptr<ModifierObservation> observeModifierFlags(ModifierHandler onChange) const override {
+        return inner_->observeModifierFlags(std::move(onChange));
+    }
 
 private:
     std::shared_ptr<InputState> inner_;
@@ -157,9 +160,9 @@ struct MenuBarDragWatcherTest : ::testing::Test {
         executor.runUntilIdle();
     }
 
-    // A drag sampled tick by tick: pressed 10 ms after a tick, seen at the next,
-    // released right after that, seen 40 ms later. Leaves the clock at the tick
-    // that saw the release.
+    // A drag sampled tick by tick: pressed 10 ms on, seen at once (Command
+    // wakes the watch), released 30 ms later and seen by the tick 40 ms after
+    // the press. Leaves the clock 10 ms after the tick that saw the release.
     void drag(core::Point from, core::Point to, bool command = true) {
         advance(10ms);
         press(from, command);
@@ -174,10 +177,10 @@ TEST_F(MenuBarDragWatcherTest, ACommandDragIsReportedOnTheMainExecutor600msAfter
     const auto fernlight = middleOf("fernlight.status");
     const auto control = middleOf("trv-control");
     advance(30ms);
-    press(fernlight, true);
-    advance(50ms); // the tick at 40 ms saw the press
+    press(fernlight, true); // Command down wakes the watch: it sees the press at once
+    advance(50ms);          // and ticks from 70 ms on
     release(control);
-    advance(40ms); // the tick at 120 ms saw the release
+    advance(30ms); // the tick at 110 ms saw the release
 
     advanceAndDeliver(599ms);
     EXPECT_TRUE(events.empty()) << "the bar is still settling";
@@ -258,6 +261,7 @@ TEST_F(MenuBarDragWatcherTest, StopDuringTheSettleWaitDeliversNothingAndLetsTheW
 }
 
 TEST_F(MenuBarDragWatcherTest, WhileWatchingTheTimerKeepsTheWatcherUntilStop) {
+    platform.input()->setModifierFlags(InputState::commandFlag);
     watcher->start(collect());
     std::weak_ptr<MenuBarDragWatcher> weak = watcher;
     watcher.reset();
@@ -265,12 +269,86 @@ TEST_F(MenuBarDragWatcherTest, WhileWatchingTheTimerKeepsTheWatcherUntilStop) {
     ASSERT_FALSE(weak.expired());
     EXPECT_EQ(input->samples(), 5) << "still ticking every 40 ms";
 
+    // Resting, the watch still holds it, and the next Command press still counts.
+    platform.input()->setModifierFlags(0);
+    advance(200ms);
+    ASSERT_FALSE(weak.expired());
+    std::vector<MenuBarDragEvent> late;
+    weak.lock()->start(collect(late));
+    drag({300, 10}, {400, 10});
+    advanceAndDeliver(1s);
+    EXPECT_EQ(late.size(), 1U);
+
     weak.lock()->stop();
     EXPECT_TRUE(weak.expired());
 }
 
+TEST_F(MenuBarDragWatcherTest, TheTickRunsOnlyWhileCommandOrACommandPressIsHeld) {
+    watcher->start(collect());
+    advance(10s);
+    EXPECT_EQ(input->samples(), 0) << "no tick while nothing can begin a Command-drag";
+
+    // Shift alone wakes nothing; Command wakes a sample at once, then ticks.
+    platform.input()->setModifierFlags(InputState::shiftFlag);
+    advance(1s);
+    EXPECT_EQ(input->samples(), 0);
+    platform.input()->setModifierFlags(InputState::commandFlag);
+    advance(0ms);
+    EXPECT_EQ(input->samples(), 1) << "looked at once";
+    advance(400ms);
+    EXPECT_EQ(input->samples(), 11);
+
+    // Command let go during a Command press: the ticks go on until the release.
+    moveTo({300, 10});
+    platform.input()->pressMouseButton(InputState::leftButton);
+    advance(40ms);
+    platform.input()->setModifierFlags(0);
+    advance(400ms);
+    EXPECT_EQ(input->samples(), 22) << "a Command press is under way";
+    moveTo({400, 10});
+    platform.input()->releaseMouseButton(InputState::leftButton);
+    advance(40ms);
+    const int atRest = input->samples();
+    advanceAndDeliver(10s);
+    EXPECT_EQ(input->samples(), atRest) << "resting again once the press ended";
+    EXPECT_EQ(events,
+              (std::vector<MenuBarDragEvent>{{Hit::none(), Hit::none(), true, {300, 10}, {400, 10}}}));
+}
+
+// What the resting watch did not see is judged as the ticks would have: a
+// press held since before Command went down is a press without Command.
+TEST_F(MenuBarDragWatcherTest, APressMadeWhileTheWatchRestedCountsOnlyWhenCommandCameFirst) {
+    struct Case {
+        std::string name;
+        bool commandFirst;
+        bool reported;
+    };
+    const std::vector<Case> cases{{"Command, then the press", true, true},
+                                  {"the press, then Command", false, false}};
+    watcher->start(collect());
+    for (const auto& c : cases) {
+        events.clear();
+        moveTo({300, 10});
+        advance(100ms);
+        if (c.commandFirst) {
+            platform.input()->setModifierFlags(InputState::commandFlag);
+            advance(5ms);
+            platform.input()->pressMouseButton(InputState::leftButton);
+        } else {
+            platform.input()->pressMouseButton(InputState::leftButton);
+            advance(5ms);
+            platform.input()->setModifierFlags(InputState::commandFlag);
+        }
+        advance(100ms);
+        release({400, 10});
+        advanceAndDeliver(1s);
+        EXPECT_EQ(events.size(), c.reported ? 1U : 0U) << c.name;
+    }
+}
+
 TEST_F(MenuBarDragWatcherTest, ASecondStartReplacesTheFirstHandlerAndTimer) {
     std::vector<MenuBarDragEvent> first;
+    platform.input()->setModifierFlags(InputState::commandFlag);
     watcher->start(collect(first));
     advance(100ms);
     EXPECT_EQ(input->samples(), 2);
@@ -293,10 +371,11 @@ TEST_F(MenuBarDragWatcherTest, ATickUnderWayWhenStartComesLeavesTheNewTrackerAlo
     events.clear();
 
     advance(10ms);
-    press({300, 10}, true);
-    // The tick at 40 ms samples the press; a new start lands in the middle of it.
+    // Command wakes the watch, whose sample sees the press; a new start lands
+    // in the middle of it.
     input->setHook([this] { watcher->start(collect()); });
-    advance(40ms);
+    press({300, 10}, true);
+    advance(30ms);
     // Released before the new timer's first tick: the new watch never saw a press.
     release({500, 10});
     advanceAndDeliver(2s);
@@ -325,10 +404,8 @@ TEST_F(MenuBarDragWatcherTest, TheSimulatedUsersCommandDragIsReportedWithTheItem
     EXPECT_EQ(events[0].start, Hit::item("com.example.fernlight", "fernlight.status"));
     EXPECT_EQ(events[0].end, Hit::item("com.example.murmurtask", "murmurtask.inbox"));
     EXPECT_EQ(events[0].to, murmur);
-    // The press counts where the first tick after it found the pointer: at 40 ms,
-    // 25 ms into the 300 ms drag.
-    EXPECT_NEAR(events[0].from.x, fernlight.x + (murmur.x - fernlight.x) / 12, 1e-9);
-    EXPECT_NEAR(events[0].from.y, fernlight.y, 1e-9);
+    // Command going down wakes the watch, which sees the press where it began.
+    EXPECT_EQ(events[0].from, fernlight);
 }
 
 TEST_F(MenuBarDragWatcherTest, TheEndHitIsTakenOnceTheBarHasSettled) {
@@ -546,6 +623,7 @@ TEST(MenuBarDragWatcherQueueTest, TicksEvery40msOnTheDragWatcherQueue) {
     services.inputState = input;
     auto watcher = MenuBarDragWatcher::create(services, executor);
     EXPECT_EQ(watcher->queue()->label(), "app.trayvane.pellacor.drag-watcher");
+    platform.input()->setModifierFlags(InputState::commandFlag);
 
     watcher->start([](const MenuBarDragEvent&) {});
     const bool ticked = input->waitForSamples(2, 2s);

@@ -119,6 +119,26 @@ TEST(ScenarioTest, DecodesEveryPartOfAFile) {
         std::string(SimulatedRestrictionService::frameworkPath), RuntimeLoader::BindingMode::now));
 }
 
+TEST(ScenarioTest, TextThatIsNotJsonIsReportedWithItsLineColumnAndReason) {
+    struct Case {
+        const char* json;
+        const char* message;
+    };
+    const std::vector<Case> cases{
+        {"{\n  \"applications\": [],\n  \"home\": tru\n}",
+         "the scenario is not valid JSON: line 3, column 14: syntax error while parsing value - invalid "
+         "literal; last read: '\"home\": tru<U+000A>'"},
+        {"{\"applications\": [}", "the scenario is not valid JSON: line 1, column 19: syntax error while "
+                                  "parsing value - unexpected '}'; expected '[', '{', or a literal"},
+    };
+    for (const auto& c : cases) {
+        const auto decoded = Scenario::decode(c.json);
+        const auto* error = std::get_if<ScenarioError>(&decoded);
+        ASSERT_NE(error, nullptr) << c.json;
+        EXPECT_EQ(error->message, c.message);
+    }
+}
+
 TEST(ScenarioTest, MalformedInputGivesAnErrorValueNamingThePlace) {
     struct Case {
         const char* json;

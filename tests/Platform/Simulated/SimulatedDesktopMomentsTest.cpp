@@ -24,6 +24,8 @@ struct SimulatedDesktopMomentsTest : ::testing::Test {
         s.screens = {SimulatedScreen{core::Rect(0, 0, 1000, 800)}};
         s.applications = {application("com.example.a", 11, {statusItem("a1", 40)}),
                           application("com.example.b", 12, {statusItem("b1", 30), statusItem("b2", 30)})};
+        // b1's menu closes on its own 4 s after it opens, as a scenario may ask.
+        s.applications[1].statusItems[0].menu.openFor = 4000ms;
         s.home.folder = home.path();
         auto made = std::make_unique<SimulatedPlatform>(s);
         made->desktop()->setClock([c = clock] { return std::chrono::nanoseconds(c->load()); });
@@ -49,7 +51,10 @@ struct SimulatedDesktopMomentsTest : ::testing::Test {
 
 TEST_F(SimulatedDesktopMomentsTest, AMenuOpeningAndClosingIsAnnouncedWhenItFallsDue) {
     auto& desktop = *platform->desktop();
-    ASSERT_TRUE(desktop.pressItem(11, 0));
+    changes.clear();
+    ASSERT_TRUE(desktop.pressItem(12, 0));
+    EXPECT_EQ(changes, std::vector{SimulatedDesktop::Change::moments})
+        << "whoever drives the clock hears of the new moment at once";
     EXPECT_EQ(desktop.nextMoment(), std::optional(std::chrono::nanoseconds(80ms)));
     changes.clear();
     advance(50ms);
@@ -65,6 +70,32 @@ TEST_F(SimulatedDesktopMomentsTest, AMenuOpeningAndClosingIsAnnouncedWhenItFalls
     desktop.passTime();
     EXPECT_EQ(changes.size(), 2U);
     EXPECT_EQ(desktop.nextMoment(), std::nullopt);
+}
+
+TEST_F(SimulatedDesktopMomentsTest, AMenuStaysOpenUntilItIsClosedUnlessItsScenarioSaysOtherwise) {
+    auto& desktop = *platform->desktop();
+    ASSERT_TRUE(desktop.pressItem(11, 0));
+    advance(80ms);
+    desktop.passTime();
+    ASSERT_EQ(desktop.windows().size(), 1U);
+    EXPECT_EQ(desktop.nextMoment(), std::nullopt) << "nothing closes it on its own";
+    advance(1h);
+    desktop.passTime();
+    EXPECT_EQ(desktop.windows().size(), 1U);
+    desktop.closeMenus();
+    EXPECT_TRUE(desktop.windows().empty()) << "a click elsewhere or Escape closes it";
+}
+
+TEST_F(SimulatedDesktopMomentsTest, AScheduledActionIsAnnouncedAsANewMoment) {
+    auto& desktop = *platform->desktop();
+    changes.clear();
+    bool ran = false;
+    desktop.scheduleAt(300ms, [&] { ran = true; });
+    EXPECT_EQ(changes, std::vector{SimulatedDesktop::Change::moments});
+    EXPECT_EQ(desktop.nextMoment(), std::optional(std::chrono::nanoseconds(300ms)));
+    advance(300ms);
+    desktop.passTime();
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(SimulatedDesktopMomentsTest, ADelayedPlacementIsAnnouncedAsAMenuBarChange) {

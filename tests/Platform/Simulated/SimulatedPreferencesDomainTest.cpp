@@ -3,10 +3,13 @@
 #include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedFileManager.h"
+#include "Support/LogCapture.h"
 #include "Support/TempDir.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
@@ -89,6 +92,49 @@ TEST_F(SimulatedPreferencesDomainTest, AFailedSynchroniseDropsWhatItCouldNotWrit
     // Nothing is left over to be written later behind the caller's back.
     EXPECT_TRUE(preferences.synchronize(domain));
     EXPECT_EQ(TempDir::read(domain), before);
+}
+
+// A file that cannot be read is logged as an error, with its path and why,
+// once however often it is read, and again once it broke anew after reading.
+TEST_F(SimulatedPreferencesDomainTest, AnUnreadableFileIsLoggedOnceWithItsPathAndReason) {
+    struct Case {
+        const char* what;
+        std::function<std::filesystem::path()> make;
+        std::string reason;
+    };
+    const std::vector<Case> cases{
+        {"not a property list",
+         [this] { return home.write("Library/Preferences/broken.plist", "half a file"); },
+         "it is not a property list whose top level is a dictionary, or it passes a bound"},
+        {"a folder in its place",
+         [this] {
+             std::filesystem::create_directories(home / "Library/Preferences/folder.plist");
+             return home / "Library/Preferences/folder.plist";
+         },
+         "it is a folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        pellacor::testing::LogCapture log;
+        const auto file = c.make();
+        const auto domain = file.string();
+        EXPECT_EQ(preferences.copyValue("key", domain), std::nullopt);
+        EXPECT_EQ(preferences.copyValue("other", domain), std::nullopt);
+        preferences.setValue("key", PropertyListValue::integer(1), domain);
+        EXPECT_FALSE(preferences.synchronize(domain));
+        const auto lines = log.lines("preferences");
+        ASSERT_EQ(lines.size(), 1U);
+        EXPECT_EQ(lines[0], "error: cannot read the preference file " + domain + ": " + c.reason +
+                                "; its values are ignored, and it is not overwritten");
+        EXPECT_EQ(log.records()[0].subsystem, "app.trayvane.pellacor");
+
+        std::filesystem::remove_all(file);
+        EXPECT_TRUE(preferences.synchronize(domain)) << "readable again";
+        std::filesystem::remove_all(file);
+        c.make();
+        EXPECT_EQ(preferences.copyValue("other", domain), std::nullopt);
+        EXPECT_EQ(log.lines("preferences").size(), 2U) << "broken anew, it is logged anew";
+    }
 }
 
 TEST_F(SimulatedPreferencesDomainTest, OnlyAbsolutePathsNameDomains) {
