@@ -12,7 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace pellacor::app {
@@ -42,11 +42,12 @@ ProfileBar::ProfileBar(ProfilesModel& model, QWidget* parent) : QWidget(parent),
 
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
-    picker_ = new QToolButton(this);
+    // A menu drawn as a button: the button shows the active profile, its menu all of them.
+    picker_ = new QPushButton(this);
     picker_->setObjectName("profile:picker");
     picker_->setFont(AppFont::body());
-    picker_->setPopupMode(QToolButton::InstantPopup);
-    picker_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    picker_->setAutoDefault(false);
+    picker_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     menu_ = new QMenu(picker_);
     menu_->setObjectName("profile:menu");
     picker_->setMenu(menu_);

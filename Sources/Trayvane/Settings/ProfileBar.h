@@ -10,7 +10,7 @@
 
 class QLabel;
 class QMenu;
-class QToolButton;
+class QPushButton;
 
 namespace pellacor::app {
 
@@ -61,7 +61,7 @@ private:
     std::optional<ProfileChoice> deleting_;
     QPointer<ProfileNameSheet> nameSheet_;
     QPointer<ProfileDeleteSheet> deleteSheet_;
-    QToolButton* picker_ = nullptr;
+    QPushButton* picker_ = nullptr;
     QMenu* menu_ = nullptr;
     AppButton* rename_ = nullptr;
     AppButton* delete_ = nullptr;

@@ -100,7 +100,11 @@ void ProfileNameSheet::commit() {
 void ProfileNameSheet::fitHeight() {
     layout()->invalidate();
     layout()->activate();
-    setFixedSize(sheetWidth, layout()->totalHeightForWidth(sheetWidth));
+    // Without a wrapping text (renaming, no problem shown) the height does not
+    // depend on the width.
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(sheetWidth)
+                                                     : layout()->totalSizeHint().height();
+    setFixedSize(sheetWidth, height);
 }
 
 } // namespace pellacor::app
