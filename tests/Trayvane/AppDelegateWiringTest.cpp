@@ -655,3 +655,37 @@ TEST(AppDelegateWiringTest, TheMainMenuAndTheSettingsHelpButtonOpenTheHelpAtItsT
     EXPECT_FALSE(delegate.help().window()->isVisible());
     EXPECT_FALSE(delegate.about().window()->isVisible());
 }
+
+TEST(AppDelegateWiringTest, TheProfileBarsActionsAreEditsByTheUser) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    app::ProfilesModel& model = *delegate.profilesModel();
+    ASSERT_EQ(model.choices().size(), 1U);
+    const core::Uuid first = model.choices()[0].id;
+    EXPECT_EQ(model.suggestName(model.choices()[0].name), "ふだん 2");
+    EXPECT_EQ(model.storedName(first), delegate.settingsStore()->state().profiles[0].name);
+    EXPECT_FALSE(model.storedName(core::Uuid::random()));
+
+    EXPECT_TRUE(model.onAdd(" Work\n"));
+    ASSERT_EQ(model.choices().size(), 2U) << "the list follows the edit";
+    EXPECT_EQ(model.active()->name, "Work") << "added under the normalized name, and made active";
+    EXPECT_FALSE(model.onAdd("ＷＯＲＫ")) << "refused: taken in other letters";
+    EXPECT_EQ(model.choices().size(), 2U);
+    EXPECT_TRUE(model.isNameTaken("work", std::nullopt));
+    EXPECT_FALSE(model.isNameTaken("work", model.active()->id));
+
+    const core::Uuid second = model.active()->id;
+    EXPECT_TRUE(model.onRename(second, "出張"));
+    EXPECT_FALSE(model.onRename(second, "出張")) << "no change";
+    EXPECT_EQ(model.active()->name, "出張");
+    model.onSwitch(first);
+    run.time->settle();
+    EXPECT_EQ(model.active()->id, first);
+    EXPECT_EQ(run.coordinator().currentProfile().id(), first);
+    model.onDelete(second);
+    EXPECT_EQ(model.choices().size(), 1U);
+    model.onDelete(first);
+    EXPECT_EQ(model.choices().size(), 1U) << "the last profile stays";
+}

@@ -24,6 +24,14 @@ std::vector<AppRule>::iterator findRule(std::vector<AppRule>& rules, const Uuid&
 } // namespace
 
 std::optional<std::string> StoredState::normalizedProfileName(std::string_view raw) {
+    std::string name = normalizedProfileText(raw);
+    if (name.empty() || Text::graphemeCount(name) > profileNameLimit) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+std::string StoredState::normalizedProfileText(std::string_view raw) {
     std::u32string kept;
     for (char32_t c : Text::codePoints(raw)) {
         const bool keptForSpacing = c == U'\t' || c == U'\n' || c == U'\r';
@@ -35,11 +43,7 @@ std::optional<std::string> StoredState::normalizedProfileName(std::string_view r
         // so CR LF gives two.
         kept += (Text::isNewline(c) || c == U'\t') ? U' ' : c;
     }
-    std::string name = Text::trimmed(Text::utf8(kept));
-    if (name.empty() || Text::graphemeCount(name) > profileNameLimit) {
-        return std::nullopt;
-    }
-    return name;
+    return Text::trimmed(Text::utf8(kept));
 }
 
 bool StoredState::isProfileNameTaken(std::string_view name, const std::optional<Uuid>& except) const {

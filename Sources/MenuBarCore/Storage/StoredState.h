@@ -60,6 +60,10 @@ struct StoredState {
     // both ends. Nothing when that leaves no text or more than
     // `profileNameLimit` characters.
     static std::optional<std::string> normalizedProfileName(std::string_view raw);
+    // The same text made one line, whatever its length: empty when nothing is
+    // left. What `normalizedProfileName` checks against the limit, so a form
+    // can tell a name too long once made one line from one with nothing in it.
+    static std::string normalizedProfileText(std::string_view raw);
     // Whether a profile other than `except` already goes by the name, stored or
     // shown, ignoring letter case and character width (accents count). The name
     // is compared as given.

@@ -28,6 +28,10 @@
 #include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Settings/ProfileBar.h"
+#include "Trayvane/Settings/ProfileDeleteSheet.h"
+#include "Trayvane/Settings/ProfileNameSheet.h"
+#include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/SimulatedEnvironment.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
@@ -37,11 +41,14 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -311,6 +318,67 @@ QImage renderAbout(bool dark) {
     about.show();
     QImage image = about.window()->grab().toImage();
     about.close();
+    return image;
+}
+
+// The settings' profile bar over three profiles as the layout page holds it,
+// alone, with the name sheet showing a problem, or with the delete sheet; a
+// sheet hangs from the top of the page, centred, as it does from the window.
+struct ProfileBarState {
+    enum class Sheet { none, name, remove };
+    const char* name;
+    Sheet sheet;
+    bool dark;
+};
+
+QImage renderProfileBar(const ProfileBarState& shot) {
+    QApplication::setPalette(appearancePalette(shot.dark));
+    app::ProfilesModel model;
+    model.setChoices({{core::Uuid::random(), "ふだん", true},
+                      {core::Uuid::random(), "仕事", false},
+                      {core::Uuid::random(), "旅行", false}});
+    model.suggestName = [](const std::string& base) { return base + " 2"; };
+    QWidget page;
+    auto* layout = new QVBoxLayout(&page);
+    layout->setContentsMargins(20, 20, 20, 20);
+    auto* bar = new app::ProfileBar(model, &page);
+    layout->addWidget(bar);
+    layout->addStretch(1);
+    page.setFixedWidth(640);
+    page.show();
+    page.adjustSize();
+
+    QWidget* sheet = nullptr;
+    if (shot.sheet == ProfileBarState::Sheet::name) {
+        bar->add();
+        bar->nameSheet()->findChild<QLineEdit*>("profile:name")->setText(QStringLiteral("仕事"));
+        bar->nameSheet()->commit();
+        sheet = bar->nameSheet();
+    } else if (shot.sheet == ProfileBarState::Sheet::remove) {
+        bar->remove();
+        sheet = bar->deleteSheet();
+    }
+    const QImage content = page.grab().toImage();
+    if (sheet == nullptr) {
+        return content;
+    }
+    const QImage drop = sheet->grab().toImage();
+    const QSizeF dropSize(drop.width() / drop.devicePixelRatio(), drop.height() / drop.devicePixelRatio());
+    const QSize size(page.width(), std::max(page.height(), static_cast<int>(dropSize.height()) + 30));
+    QImage image(size * content.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(content.devicePixelRatio());
+    image.fill(page.palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawImage(QPointF(0, 0), content);
+    // The page behind a sheet is dimmed a little, as behind any modal sheet.
+    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), QColor(0, 0, 0, shot.dark ? 90 : 40));
+    const QRectF frame(QPointF((size.width() - dropSize.width()) / 2, 0), dropSize);
+    for (int i = 1; i <= 6; ++i) {
+        painter.setPen(QColor(0, 0, 0, 40 - 6 * i));
+        painter.drawRoundedRect(frame.adjusted(-i, -i, i, i), 6 + i, 6 + i);
+    }
+    painter.drawImage(frame.topLeft(), drop);
     return image;
 }
 
@@ -821,6 +889,18 @@ int main(int argc, char** argv) {
     }
     failures += save(renderAbout(false), folder, "about-light") ? 0 : 1;
     failures += save(renderAbout(true), folder, "about-dark") ? 0 : 1;
+    using Sheet = ProfileBarState::Sheet;
+    const std::vector<ProfileBarState> profileBars{
+        {"profile-bar-light", Sheet::none, false},
+        {"profile-bar-dark", Sheet::none, true},
+        {"profile-name-sheet-problem-light", Sheet::name, false},
+        {"profile-name-sheet-problem-dark", Sheet::name, true},
+        {"profile-delete-sheet-light", Sheet::remove, false},
+        {"profile-delete-sheet-dark", Sheet::remove, true},
+    };
+    for (const auto& shot : profileBars) {
+        failures += save(renderProfileBar(shot), folder, shot.name) ? 0 : 1;
+    }
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);
     failures += renderLayoutFolderGrant(folder);

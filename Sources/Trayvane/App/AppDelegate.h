@@ -221,6 +221,7 @@ private:
     void buildModels();
     void wireGeneralAndGuide();
     void wireProfiles();
+    void wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor);
     void wireMainRoad();
     void wireUserSwitch();
     void buildExternalControl();

@@ -288,6 +288,57 @@ void AppDelegate::wireProfiles() {
                          [id](core::StoredState& state) { return state.switchProfile(id); });
         }
     };
+    wireProfileBar(weakEditor);
+}
+
+// The settings' profile bar acts through its model; every action is an edit by
+// the user, and the model's list follows from the editor after each.
+void AppDelegate::wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor) {
+    ProfilesModel& model = *settings_.profilesModel;
+    model.onSwitch = [weakEditor](const core::Uuid& id) {
+        if (const auto editor = weakEditor.lock()) {
+            editor->edit(true, "切り替え",
+                         [id](core::StoredState& state) { return state.switchProfile(id); });
+        }
+    };
+    model.onAdd = [weakEditor](const std::string& name) {
+        const auto editor = weakEditor.lock();
+        return editor && editor->edit(true, "追加", [&name](core::StoredState& state) {
+            return state.addProfile(name).has_value();
+        });
+    };
+    model.onRename = [weakEditor](const core::Uuid& id, const std::string& name) {
+        const auto editor = weakEditor.lock();
+        return editor && editor->edit(true, "名前の変更", [&](core::StoredState& state) {
+            return state.renameProfile(id, name);
+        });
+    };
+    model.onDelete = [weakEditor](const core::Uuid& id) {
+        if (const auto editor = weakEditor.lock()) {
+            editor->edit(true, "削除", [id](core::StoredState& state) { return state.removeProfile(id); });
+        }
+    };
+    const std::weak_ptr<SettingsStore> weakStore = settings_.settingsStore;
+    model.suggestName = [weakStore](const std::string& base) {
+        const auto store = weakStore.lock();
+        return store ? store->state().uniqueProfileName(base) : base;
+    };
+    model.isNameTaken = [weakStore](const std::string& name, const std::optional<core::Uuid>& except) {
+        const auto store = weakStore.lock();
+        return store && store->state().isProfileNameTaken(name, except);
+    };
+    model.storedName = [weakStore](const core::Uuid& id) -> std::optional<std::string> {
+        const auto store = weakStore.lock();
+        if (!store) {
+            return std::nullopt;
+        }
+        for (const auto& profile : store->state().profiles) {
+            if (profile.id() == id) {
+                return profile.name;
+            }
+        }
+        return std::nullopt;
+    };
 }
 
 concurrency::Task<void> AppDelegate::switchToLoginWindow(std::shared_ptr<system::UserSwitch> userSwitch) {

@@ -13,7 +13,9 @@ namespace pellacor::app {
 // The settings window and what its pages show: the state document's store
 // and the pages' models. The window itself comes with the settings pages;
 // until then the models are wired and shown by nobody. Declared in the order
-// start-up makes them, so the editor goes first and the store last.
+// start-up makes them, so the editor goes first and the store last. The
+// profile bar (`ProfileBar`) is a widget over `profilesModel`; the window
+// that holds it does not exist yet.
 struct SettingsWindows {
     std::unique_ptr<GeneralModel> general = std::make_unique<GeneralModel>();
     std::shared_ptr<ProfilesModel> profilesModel = std::make_shared<ProfilesModel>();
