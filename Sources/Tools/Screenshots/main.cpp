@@ -301,7 +301,7 @@ struct HelpState {
 };
 
 QImage renderHelp(const HelpState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
+    demo::DesktopAppearance::apply(shot.dark);
     app::HelpWindow help(
         {},
         [localization = std::string(shot.localization)] { return app::HelpWindow::bundled(localization); },
@@ -313,7 +313,7 @@ QImage renderHelp(const HelpState& shot) {
 }
 
 QImage renderAbout(bool dark) {
-    QApplication::setPalette(appearancePalette(dark));
+    demo::DesktopAppearance::apply(dark);
     app::AboutWindow about({});
     about.show();
     QImage image = about.window()->grab().toImage();
@@ -332,7 +332,7 @@ struct ProfileBarState {
 };
 
 QImage renderProfileBar(const ProfileBarState& shot) {
-    QApplication::setPalette(appearancePalette(shot.dark));
+    demo::DesktopAppearance::apply(shot.dark);
     app::ProfilesModel model;
     model.setChoices({{core::Uuid::random(), "ふだん", true},
                       {core::Uuid::random(), "仕事", false},

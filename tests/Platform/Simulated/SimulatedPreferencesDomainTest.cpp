@@ -111,7 +111,7 @@ TEST_F(SimulatedPreferencesDomainTest, AnUnreadableFileIsLoggedOnceWithItsPathAn
              std::filesystem::create_directories(home / "Library/Preferences/folder.plist");
              return home / "Library/Preferences/folder.plist";
          },
-         "it is a folder"},
+         "通常のファイルではありません"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -129,7 +129,10 @@ TEST_F(SimulatedPreferencesDomainTest, AnUnreadableFileIsLoggedOnceWithItsPathAn
         EXPECT_EQ(log.records()[0].subsystem, "app.trayvane.pellacor");
 
         std::filesystem::remove_all(file);
-        EXPECT_TRUE(preferences.synchronize(domain)) << "readable again";
+        // The failed synchronise dropped the value; set anew, it is written.
+        preferences.setValue("key", PropertyListValue::integer(1), domain);
+        EXPECT_TRUE(preferences.synchronize(domain)) << "readable again: the value is stored";
+        EXPECT_EQ(preferences.copyValue("key", domain), PropertyListValue::integer(1));
         std::filesystem::remove_all(file);
         c.make();
         EXPECT_EQ(preferences.copyValue("other", domain), std::nullopt);
