@@ -86,8 +86,10 @@ protected:
     Coordinator& start(std::optional<PauseReason> pauseAtLaunch = std::nullopt);
 
     // Started and collapsed with `shown` and `hidden` running beside Apple's
-    // music player, in those sections; the restriction is in force and the
-    // events and restriction calls so far are forgotten.
+    // music player, in those sections, by the real start: the start's read
+    // finds the program's own item (as every later unscripted read does), so
+    // starting ends in collapsed and restricts. The restriction is in force and
+    // the events and restriction calls so far are forgotten.
     Coordinator& startCollapsed(const std::string& shown, const std::string& hidden);
 
     // The events so far, forgotten afterwards.
