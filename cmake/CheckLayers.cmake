@@ -14,7 +14,7 @@ if(NOT DEFINED SOURCES)
   message(FATAL_ERROR "CheckLayers: set SOURCES to the Sources folder")
 endif()
 
-set(project_modules MenuBarCore Concurrency Platform MenuBarSystem DemoDesktop Trayvane)
+set(project_modules MenuBarCore Concurrency Platform MenuBarSystem DemoDesktop Trayvane Tools)
 set(problems "")
 
 # folder, the other folders it may include (;-separated; its own always), prefixes
@@ -89,15 +89,16 @@ check_layer(Trayvane/Coordinator "MenuBarCore;Concurrency;MenuBarSystem" "Concur
 check_layer(Trayvane/Composition "MenuBarCore;Concurrency;Platform;MenuBarSystem;Trayvane/Coordinator"
             "Concurrency/Qt;Platform/Simulated" "")
 # The desktop view draws the simulated desktop and knows nothing of the program.
-check_layer(DemoDesktop "MenuBarCore;Platform" "" "Screenshots" QT)
-# The screenshot tool, like the executable, puts the program on the desktop,
-# and runs the program's parts on an executor of its own, or the whole program
-# on the event loop's with the main queue the executable gives it.
-check_layer(DemoDesktop/Screenshots "MenuBarCore;Concurrency;Platform;MenuBarSystem;DemoDesktop;Trayvane" "" "" QT)
+check_layer(DemoDesktop "MenuBarCore;Platform" "" "" QT)
+# The tools, like the executable, put the program on the desktop: the
+# screenshot tool runs the program's parts on an executor of its own, or the
+# whole program on the event loop's as the executable does.
+check_layer(Tools "MenuBarCore;Concurrency;Platform;MenuBarSystem;DemoDesktop;Trayvane" "" "" QT)
 # The application is written against the platform's interfaces; only main.cpp
-# knows that the platform is simulated and shows the desktop view.
+# and the environment beside it know that the platform is simulated, and only
+# main.cpp shows the desktop view.
 check_layer(Trayvane "MenuBarCore;Concurrency;Platform;MenuBarSystem"
-            "Platform/Simulated;DemoDesktop" "Coordinator;Composition;main\\.cpp" QT)
+            "Platform/Simulated;DemoDesktop" "Coordinator;Composition;main\\.cpp;SimulatedEnvironment\\.h" QT)
 
 # The core starts no threads: time and work come to it from its callers.
 file(GLOB_RECURSE core_files "${SOURCES}/MenuBarCore/*.h" "${SOURCES}/MenuBarCore/*.cpp")

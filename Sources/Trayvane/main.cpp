@@ -25,6 +25,7 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
+#include "Trayvane/SimulatedEnvironment.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
     concurrency::QtExecutor executor;
     auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
     // The desktop's notifications are the main thread's, whichever thread changed it.
-    platform->setMainQueue(std::make_shared<system::MainQueue>(executor));
+    app::AppDelegate::Environment environment = app::simulatedEnvironment(executor, *platform);
     // Keys the person holds as the program starts are the simulated user's.
     platform->input()->setModifierFlags(
         platform->input()->modifierFlags() |
@@ -196,13 +197,6 @@ int main(int argc, char** argv) {
     });
     window.show();
 
-    const auto desktop = platform->desktop();
-    app::AppDelegate::Environment environment;
-    environment.executor = &executor;
-    environment.platform = platform->services();
-    environment.bundleIdentifier = std::string(core::bundleIdentifier);
-    environment.bundleURL = desktop->ownBundlePath();
-    environment.applicationsFolder = desktop->applicationsFolder();
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
     const int status =
         app::EntryPoint::run(std::move(environment), [&program](app::AppDelegate* made) { program = made; });

@@ -6,6 +6,8 @@
 #include "Trayvane/Onboarding/PermissionGuideView.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace pellacor;
@@ -42,6 +44,16 @@ std::optional<platform::SimulatedDesktop::Press> lastPressOf(const ProgramRun& r
         }
     }
     return found;
+}
+
+// The sections page's reorder: two applications shown, the one the bar has
+// second put first; the bar can follow it only through the layout folder.
+void reorderTwoShown(const AppDelegate& delegate) {
+    core::Profile profile = delegate.sectionsModel()->profile();
+    profile.assign(AppKey(shownLeft), core::Section::shown);
+    profile.assign(AppKey(shownRight), core::Section::shown);
+    profile.order = {AppKey(shownLeft), AppKey(shownRight)};
+    delegate.sectionsModel()->onReorder(profile);
 }
 
 // A launch with the below-bar switch on, collapsed.
@@ -310,18 +322,14 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
                                                 app::LayoutFolderPanel::Completion completion) {
                 EXPECT_EQ(parent, nullptr) << "no settings window: modal";
                 panels.emplace_back(request, std::move(completion));
+                return app::LayoutFolderPanel::Dismiss{};
             };
         });
         auto& delegate = run.launch();
         ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
         ASSERT_FALSE(run.simulated->desktop()->isMenuBarContainerGranted());
 
-        // The page's reorder: two applications shown, the second one first.
-        core::Profile profile = delegate.sectionsModel()->profile();
-        profile.assign(AppKey(shownLeft), core::Section::shown);
-        profile.assign(AppKey(shownRight), core::Section::shown);
-        profile.order = {AppKey(shownLeft), AppKey(shownRight)};
-        delegate.sectionsModel()->onReorder(profile);
+        reorderTwoShown(delegate);
         run.time->settle();
         ASSERT_EQ(panels.size(), 1U) << "the order needs the folder: the panel is up";
         EXPECT_TRUE(run.coordinator().reorderIsWaitingForFolder());
@@ -360,6 +368,52 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
                 << "the page sees the bar";
         }
     }
+}
+
+// The real folder dialog while the program is taken down: nothing the panel
+// runs keeps the delegate alive, and the panel goes with it.
+TEST(AppDelegateWiringTest, TheLayoutFolderPanelKeepsNothingAliveWhileItIsUp) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    const auto findPanel = [] {
+        for (auto* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == app::LayoutFolderPanel::identifier && widget->isVisible()) {
+                return widget;
+            }
+        }
+        return static_cast<QWidget*>(nullptr);
+    };
+
+    bool panelSeen = false;
+    bool goneWhileUp = false;
+    bool panelLeft = false;
+    const std::weak_ptr<AppDelegate> weak = run.delegate;
+    // Runs once the panel is up: inside its own event loop when it blocks,
+    // else on the next turn of the application's.
+    QTimer::singleShot(0, qApp, [&] {
+        if (findPanel() == nullptr) {
+            return;
+        }
+        panelSeen = true;
+        run.delegate->applicationWillTerminate();
+        run.delegate.reset();
+        goneWhileUp = weak.expired();
+        if (auto* still = findPanel()) {
+            panelLeft = true;
+            still->close();
+        }
+    });
+    reorderTwoShown(delegate);
+    run.time->settle();
+    QCoreApplication::processEvents();
+    run.time->settle();
+
+    EXPECT_TRUE(panelSeen) << "the order needs the folder: the real panel came up";
+    EXPECT_TRUE(goneWhileUp) << "the delegate went with its last owner, the panel still up";
+    EXPECT_FALSE(panelLeft) << "the panel went with the program";
+    EXPECT_EQ(findPanel(), nullptr);
 }
 
 // -- The permission guide -------------------------------------------------------------

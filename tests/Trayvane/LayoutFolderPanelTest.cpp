@@ -33,7 +33,7 @@ private:
     std::filesystem::path home_;
 };
 
-// Runs the real panel modally; while it is up, `act` gets its folder chooser.
+// Runs the real panel, modal to the program; once it is up, `act` gets its folder chooser.
 std::optional<std::optional<std::filesystem::path>> runPanel(const LayoutFolderPanel::Runner& runner,
                                                              const std::filesystem::path& home,
                                                              const std::filesystem::path& directory,
@@ -57,8 +57,12 @@ std::optional<std::optional<std::filesystem::path>> runPanel(const LayoutFolderP
             << "the simulated home, not this machine's";
         act(*chooser);
     });
-    runner({"この窓の文", "開く", directory}, nullptr,
-           [&](std::optional<std::filesystem::path> folder) { answer = std::move(folder); });
+    const auto dismiss =
+        runner({"この窓の文", "開く", directory}, nullptr,
+               [&](std::optional<std::filesystem::path> folder) { answer = std::move(folder); });
+    EXPECT_FALSE(answer) << "the panel answers on a later turn, never inside the call";
+    EXPECT_TRUE(dismiss);
+    QCoreApplication::processEvents();
     EXPECT_EQ(message, "この窓の文");
     return answer;
 }
@@ -84,7 +88,7 @@ TEST(LayoutFolderPanelTest, TheRealPanelOpensInTheFolderAndGrantsWhatIsChosenWit
         ADD_FAILURE() << "no button says 開く";
         chooser.reject();
     });
-    ASSERT_TRUE(opened) << "the completion came before the modal run returned";
+    ASSERT_TRUE(opened) << "the completion came when the panel ended";
     EXPECT_EQ(*opened, std::optional(folder));
     EXPECT_EQ(files->chosen, std::vector{folder});
 
@@ -94,4 +98,19 @@ TEST(LayoutFolderPanelTest, TheRealPanelOpensInTheFolderAndGrantsWhatIsChosenWit
     ASSERT_TRUE(cancelled);
     EXPECT_EQ(*cancelled, std::nullopt);
     EXPECT_EQ(files->chosen.size(), 1U);
+}
+
+TEST(LayoutFolderPanelTest, ThePanelTakenAwayAnswersNobodyAndGrantsNothing) {
+    pellacor::testing::offscreenApplication();
+    const pellacor::testing::TempDir home;
+    const auto files = std::make_shared<ChoosingFileManager>(home.path());
+    bool answered = false;
+    const auto dismiss = LayoutFolderPanel::fileDialog(files)({"文", "開く", home.path()}, nullptr,
+                                                              [&](auto) { answered = true; });
+    ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+    dismiss();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is gone";
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(files->chosen.empty());
 }

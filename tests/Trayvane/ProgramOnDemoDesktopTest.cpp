@@ -186,6 +186,9 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
     profile.order = {AppKey(left), AppKey(right)};
     delegate.sectionsModel()->onReorder(profile);
     ASSERT_EQ(run.time->runFor(3s), Outcome::done);
+    // The dialog is answered on the application's next turn.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(run.time->runFor(3s), Outcome::done);
 
     EXPECT_TRUE(answered);
     EXPECT_EQ(openedIn, folder.string());

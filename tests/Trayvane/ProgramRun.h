@@ -16,6 +16,7 @@
 #include "Trayvane/App/EntryPoint.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/SimulatedEnvironment.h"
 
 #include <algorithm>
 #include <chrono>
@@ -75,14 +76,8 @@ struct ProgramRun {
                const std::function<void(app::AppDelegate::Environment&)>& adjust = {}) {
         offscreenApplication();
         simulated = std::make_shared<platform::SimulatedPlatform>(scenario);
-        simulated->setMainQueue(std::make_shared<system::MainQueue>(executor));
+        environment = app::simulatedEnvironment(executor, *simulated);
         time = std::make_unique<DesktopTime>(executor, clock, *simulated, calls);
-        const auto desktop = simulated->desktop();
-        environment.executor = &executor;
-        environment.platform = simulated->services();
-        environment.bundleIdentifier = std::string(core::bundleIdentifier);
-        environment.bundleURL = desktop->ownBundlePath();
-        environment.applicationsFolder = desktop->applicationsFolder();
         environment.stateFile = computer.folder / "data/Trayvane/state.json";
         environment.terminate = [this] { ++quits; };
         environment.startWatchdog = false;

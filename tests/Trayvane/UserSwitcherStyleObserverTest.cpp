@@ -81,3 +81,39 @@ TEST_F(UserSwitcherStyleObserverTest, NothingReachesAnObserverThatIsGone) {
     executor.runUntilIdle();
     EXPECT_EQ(changes, 0);
 }
+
+namespace {
+
+// Preferences whose notification was already under way on the system's
+// thread when the observation was ended: the test holds the handler and
+// calls it after the observer went.
+class UnderWayPreferences final : public platform::PreferencesObserving {
+public:
+    std::unique_ptr<Observation> observeValue(const std::string&, const std::string&,
+                                              Handler onChange) override {
+        handler = std::move(onChange);
+        return std::make_unique<Ended>();
+    }
+    Handler handler;
+
+private:
+    struct Ended final : Observation {
+        void invalidate() override {}
+    };
+};
+
+} // namespace
+
+TEST(UserSwitcherStyleObserverLifetimeTest, ANotificationStillUnderWayWhenTheObserverGoesReachesNothing) {
+    const auto preferences = std::make_shared<UnderWayPreferences>();
+    concurrency::ManualExecutor executor;
+    int changes = 0;
+    auto observer = std::make_unique<UserSwitcherStyleObserver>(preferences, "domain", executor,
+                                                                [&changes] { ++changes; });
+    ASSERT_TRUE(preferences->handler);
+    const auto underWay = preferences->handler;
+    observer.reset();
+    std::thread([&underWay] { underWay(std::string(UserSwitcherStyleObserver::keyPath)); }).join();
+    executor.runUntilIdle();
+    EXPECT_EQ(changes, 0);
+}

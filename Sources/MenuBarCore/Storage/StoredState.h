@@ -69,6 +69,11 @@ struct StoredState {
     // it cut to fit and followed by " 2", " 3", ...
     std::string uniqueProfileName(std::string_view base) const;
 
+    // The profile an outside command means by `name` (normalized first): the
+    // first whose stored name matches, else the first whose shown name does,
+    // ignoring letter case and character width. Nothing when none does.
+    std::optional<Uuid> profileID(std::string_view name) const;
+
     // The id of the profile in use: a stale `activeProfileID` reads as the
     // first profile's. Nothing only when there are no profiles.
     std::optional<Uuid> activeProfileIDResolved() const;

@@ -5,13 +5,22 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
+#include "MenuBarSystem/Input/HotkeyCenter.h"
+#include "MenuBarSystem/Input/HotkeyProblem.h"
+#include "MenuBarSystem/Login/LoginItem.h"
+#include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppInfo.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/App/WhileAlive.h"
+#include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/MainMenu/MainMenu.h"
+#include "Trayvane/MainMenu/MainMenuActions.h"
+#include "Trayvane/Onboarding/SystemPlaces.h"
 #include "Trayvane/Panels/SearchModel.h"
 #include "Trayvane/Panels/SearchWindow.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/IconStore.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -82,12 +91,11 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
                                                      : concurrency::offMainOn(IconStore::utilityQueue()));
     names_ = std::make_shared<AppLookup>(platform.workspace, platform.fileManager);
 
-    profilesModel_ = std::make_shared<ProfilesModel>();
-    permissionGuide_ = std::make_unique<PermissionGuideWindowController>(
+    panels_.permissionGuide = std::make_unique<PermissionGuideWindowController>(
         platform.screens, platform.inputState,
         [place = environment_.place](const core::Point& topDown) { return place(topDown); },
         platform.programWindows);
-    belowBar_ = std::make_unique<BelowBarController>(BelowBarController::Services{
+    panels_.belowBar = std::make_unique<BelowBarController>(BelowBarController::Services{
         .screens = platform.screens,
         .input = platform.inputState,
         .statusBar = platform.statusBar,
@@ -101,7 +109,7 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
             },
         .place = environment_.place,
     });
-    search_ = std::make_unique<SearchController>(
+    panels_.search = std::make_unique<SearchController>(
         std::make_shared<SearchModel>(
             [names = std::weak_ptr<AppLookup>(names_)](const std::string& bundleID) {
                 const auto lookup = names.lock();
@@ -115,7 +123,6 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
             .place = environment_.place,
         }),
         icons_);
-    general_ = std::make_unique<GeneralModel>();
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
@@ -151,10 +158,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     core::Log::app().notice("起動しました（{}・macOS {}）",
                             AppInfo::versionLine(AppInfo::version(), AppInfo::build(), false), osVersion);
 
-    controlItem_ = std::make_shared<ControlItem>(platform.statusBar, platform.inputState, menuRunner(),
-                                                 platform.programWindows);
+    statusItems_.controlItem = std::make_shared<ControlItem>(platform.statusBar, platform.inputState,
+                                                             menuRunner(), platform.programWindows);
     if (environment_.terminate) {
-        controlItem_->terminate = environment_.terminate;
+        statusItems_.controlItem->terminate = environment_.terminate;
     }
 
     buildCoordinator();
@@ -181,14 +188,14 @@ void AppDelegate::buildCoordinator() {
     const std::string selfBundleID = selfBundleIdentifier(environment_.bundleIdentifier);
 
     // The state document first: its active profile is what the coordinator starts from.
-    settingsStore_ = std::make_shared<SettingsStore>(
+    settings_.settingsStore = std::make_shared<SettingsStore>(
         core::Store(environment_.stateFile.empty() ? core::Store::defaultFileURL() : environment_.stateFile));
 
-    const std::weak_ptr<ControlItem> control = controlItem_;
+    const std::weak_ptr<ControlItem> control = statusItems_.controlItem;
     CoordinatorComposition::Inputs inputs{
         .platform = platform,
         .selfBundleID = selfBundleID,
-        .profile = settingsStore_->activeProfile(),
+        .profile = settings_.settingsStore->activeProfile(),
         .bundleURL = environment_.bundleURL,
         .applicationsFolder = environment_.applicationsFolder,
         // Screen coordinates, y up, as the button's window has them.
@@ -262,7 +269,7 @@ std::function<void(bool)> AppDelegate::switchClosure(const Switch& which) {
         // Written and logged even when it holds that value already; the
         // coordinator reacts only to a change.
         self->revealPreferences_.defaults.setBool(which.key, on);
-        ((*self->general_).*which.setGeneral)(on);
+        ((*self->settings_.general).*which.setGeneral)(on);
         if (const auto coordinator = weakCoordinator.lock()) {
             setSwitch(*coordinator, which, on);
         }
@@ -272,7 +279,7 @@ std::function<void(bool)> AppDelegate::switchClosure(const Switch& which) {
 
 void AppDelegate::readSwitches() {
     auto& coordinator = *coordinator_;
-    auto& general = *general_;
+    auto& general = *settings_.general;
     const UserDefaults& defaults = revealPreferences_.defaults;
     setSwitch(coordinator, hoverSwitch, defaults.boolean(DefaultsKey::hoverRevealEnabled));
     general.setHoverReveal(defaults.boolean(DefaultsKey::hoverRevealEnabled));
@@ -286,7 +293,7 @@ void AppDelegate::readSwitches() {
 
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
+    const std::weak_ptr<UserSwitcherItem> weakItem = statusItems_.userSwitcherItem;
     coordinator.onUserSwitcherAnswer = whileAlive(weakSelf, [](AppDelegate& self, bool inBar) {
         self.revealPreferences_.defaults.setBool(DefaultsKey::realUserSwitcherInBar, inBar);
     });
@@ -300,7 +307,7 @@ void AppDelegate::readSwitches() {
     };
 
     const auto& platform = environment_.platform;
-    userSwitcherStyleObserver_ = std::make_unique<UserSwitcherStyleObserver>(
+    statusItems_.userSwitcherStyleObserver = std::make_unique<UserSwitcherStyleObserver>(
         platform.preferencesObserving,
         UserDefaults::globalDomainFile(platform.fileManager->homeDirectory()).string(),
         *environment_.executor, [weakSelf, weakCoordinator, weakItem] {
@@ -332,7 +339,7 @@ void AppDelegate::buildUserSwitcherItem() {
     const UserDefaults global = UserDefaults::global(platform.preferencesDomain, *platform.fileManager);
     const UserDefaults controlCenter =
         UserDefaults::suite(platform.preferencesDomain, *platform.fileManager, controlCenterDomain);
-    userSwitcherItem_ = std::make_shared<UserSwitcherItem>(
+    statusItems_.userSwitcherItem = std::make_shared<UserSwitcherItem>(
         UserSwitcherItem::Defaults{platform.preferencesDomain, launchPreferences_.defaults.file().string()},
         [global, weakSelf, weakCoordinator] {
             const auto style = global.object(std::string(UserSwitcherStyleObserver::keyPath));
@@ -382,14 +389,14 @@ void AppDelegate::buildModels() {
     const bool inApplicationsFolder =
         system::HealthCheck::isInApplicationsFolder(environment_.bundleURL, environment_.applicationsFolder);
     launchPreferences_.applyLoginItemDefault(*loginItem_, inApplicationsFolder);
-    general_->setLoginStatus(loginItem_->status());
-    general_->setInApplicationsFolder(inApplicationsFolder);
+    settings_.general->setLoginStatus(loginItem_->status());
+    settings_.general->setInApplicationsFolder(inApplicationsFolder);
 }
 
 void AppDelegate::wireMainRoad() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<ControlItem> weakControl = controlItem_;
+    const std::weak_ptr<ControlItem> weakControl = statusItems_.controlItem;
 
     if (coordinator_) {
         coordinator_->onRestrictionConfirmed = [weakSelf] {
@@ -408,13 +415,13 @@ void AppDelegate::wireMainRoad() {
             }
         };
     }
-    controlItem_->onToggle = whileAlive(
+    statusItems_.controlItem->onToggle = whileAlive(
         weakCoordinator, [](Coordinator& coordinator, bool withAll) { coordinator.toggle(withAll); });
-    controlItem_->onPause =
+    statusItems_.controlItem->onPause =
         whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
-    controlItem_->onResume =
+    statusItems_.controlItem->onResume =
         whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
-    controlItem_->onOpenPermissionGuide =
+    statusItems_.controlItem->onOpenPermissionGuide =
         whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
 }
 
@@ -424,9 +431,9 @@ void AppDelegate::wireUserSwitch() {
         environment_.platform.runtimeLoader,
         std::make_shared<concurrency::SerialQueue>(system::UserSwitch::queueLabel()));
     const bool available = userSwitch_->isAvailable();
-    controlItem_->userSwitchAvailable = available;
-    if (userSwitcherItem_) {
-        userSwitcherItem_->userSwitchAvailable = available;
+    statusItems_.controlItem->userSwitchAvailable = available;
+    if (statusItems_.userSwitcherItem) {
+        statusItems_.userSwitcherItem->userSwitchAvailable = available;
     }
     if (!available) {
         core::Log::app().error("利用者を切り替える部品が macOS に見つかりません（メニューに出しません）");
@@ -434,9 +441,9 @@ void AppDelegate::wireUserSwitch() {
     const auto switchUser = [userSwitch = userSwitch_, &executor = *environment_.executor] {
         concurrency::spawn(executor, switchToLoginWindow(userSwitch), "switch user");
     };
-    controlItem_->onSwitchUser = switchUser;
-    if (userSwitcherItem_) {
-        userSwitcherItem_->onSwitchUser = switchUser;
+    statusItems_.controlItem->onSwitchUser = switchUser;
+    if (statusItems_.userSwitcherItem) {
+        statusItems_.userSwitcherItem->onSwitchUser = switchUser;
     }
 }
 
@@ -472,7 +479,7 @@ void AppDelegate::registerHotkeys() {
                                    revealProblem->status());
         }
     }
-    controlItem_->hotkeyNote = hotkeyNote(reveal, revealProblem);
+    statusItems_.controlItem->hotkeyNote = hotkeyNote(reveal, revealProblem);
 
     const system::Hotkey& search = system::Hotkey::search;
     const auto searchProblem =
@@ -482,11 +489,11 @@ void AppDelegate::registerHotkeys() {
             if (!self || !coordinator || coordinator->hasShutDown()) {
                 return;
             }
-            if (self->search_->isOpen()) {
-                self->search_->close("ホットキー");
+            if (self->panels_.search->isOpen()) {
+                self->panels_.search->close("ホットキー");
                 return;
             }
-            self->search_->show(searchCandidates(*coordinator));
+            self->panels_.search->show(searchCandidates(*coordinator));
         });
     if (searchProblem) {
         core::Log::app().error("ホットキー {} を登録できませんでした（{}）", search.displayName,
@@ -496,11 +503,11 @@ void AppDelegate::registerHotkeys() {
 
 void AppDelegate::showCurrentState() {
     if (!coordinator_) {
-        controlItem_->show(MenuBarState::paused, std::nullopt);
+        statusItems_.controlItem->show(MenuBarState::paused, std::nullopt);
         stateDidChange(MenuBarState::paused);
         return;
     }
-    controlItem_->show(coordinator_->effectiveState(), coordinator_->currentPauseReason());
+    statusItems_.controlItem->show(coordinator_->effectiveState(), coordinator_->currentPauseReason());
     stateDidChange(coordinator_->effectiveState());
 }
 
@@ -512,14 +519,22 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
 }
 
 void AppDelegate::applicationWillTerminate() {
-    search_->close("司令塔");
+    takeDown();
+    core::Log::app().notice("終了します");
+}
+
+void AppDelegate::takeDown() {
+    // What the user sees goes first, so nothing reaches an engine that has
+    // shut down; then the engine lifts its restriction; then the hot keys go.
+    supportWindows_.takeDown();
+    settings_.takeDown();
+    panels_.takeDown();
     if (coordinator_) {
         coordinator_->shutdown();
     }
     if (hotkeys_) {
         hotkeys_->unregisterAll();
     }
-    core::Log::app().notice("終了します");
 }
 
 // -- Helpers -------------------------------------------------------------------

@@ -2,42 +2,23 @@
 
 #include "Concurrency/MainExecutor.h"
 #include "Concurrency/OffMain.h"
-#include "Concurrency/SerialQueue.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
-#include "MenuBarCore/Planning/BelowBarEntry.h"
-#include "MenuBarCore/Planning/SearchCandidate.h"
-#include "MenuBarSystem/Input/HotkeyCenter.h"
-#include "MenuBarSystem/Input/HotkeyProblem.h"
-#include "MenuBarSystem/Login/LoginItem.h"
 #include "MenuBarSystem/Safety/HangWatchdog.h"
-#include "MenuBarSystem/Session/UserSwitch.h"
+#include "MenuBarSystem/Safety/HealthCheck.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/PropertyListValue.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
-#include "Trayvane/App/StandInPress.h"
+#include "Trayvane/App/ProgramPanels.h"
+#include "Trayvane/App/SettingsWindows.h"
+#include "Trayvane/App/StatusItems.h"
+#include "Trayvane/App/SupportWindows.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
-#include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
-#include "Trayvane/MainMenu/MainMenuActions.h"
-#include "Trayvane/Onboarding/PermissionGuideWindowController.h"
-#include "Trayvane/Onboarding/SystemPlaces.h"
-#include "Trayvane/Panels/BelowBarController.h"
-#include "Trayvane/Panels/SearchController.h"
-#include "Trayvane/Settings/AppLookup.h"
-#include "Trayvane/Settings/GeneralModel.h"
-#include "Trayvane/Settings/IconStore.h"
-#include "Trayvane/Settings/ProfileEditor.h"
-#include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/RevealPreferences.h"
-#include "Trayvane/Settings/SectionsModel.h"
-#include "Trayvane/Settings/SettingsStore.h"
-#include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
-#include "Trayvane/StatusItem/UserSwitcherItem.h"
-#include "Trayvane/StatusItem/UserSwitcherStyleObserver.h"
 
 #include <QPoint>
 #include <filesystem>
@@ -46,8 +27,32 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+namespace pellacor::core {
+struct BelowBarEntry;
+struct SearchCandidate;
+} // namespace pellacor::core
+
+namespace pellacor::coordinator {
+class Coordinator;
+enum class PressSource;
+} // namespace pellacor::coordinator
+
+namespace pellacor::system {
+class HotkeyCenter;
+class HotkeyProblem;
+class LoginItem;
+class UserSwitch;
+struct Hotkey;
+} // namespace pellacor::system
 
 namespace pellacor::app {
+
+class AppLookup;
+class IconStore;
+class MainMenuActions;
+class SystemPlaces;
 
 // The application delegate: the one owner of every long-lived object of the
 // program. Created by the entry point with whether Shift or Option was held
@@ -143,22 +148,24 @@ public:
     static std::string selfBundleIdentifier(const std::optional<std::string>& reported);
 
     // The objects, once built (nothing before start-up).
-    const std::shared_ptr<ControlItem>& controlItem() const { return controlItem_; }
+    const std::shared_ptr<ControlItem>& controlItem() const { return statusItems_.controlItem; }
     const std::shared_ptr<coordinator::Coordinator>& coordinator() const { return coordinator_; }
     system::HotkeyCenter* hotkeys() const { return hotkeys_.get(); }
     const std::shared_ptr<system::HangWatchdog>& hangWatchdog() const { return hangWatchdog_; }
-    const std::shared_ptr<SettingsStore>& settingsStore() const { return settingsStore_; }
-    const std::shared_ptr<ProfilesModel>& profilesModel() const { return profilesModel_; }
-    const std::shared_ptr<ProfileEditor>& profileEditor() const { return profileEditor_; }
-    PermissionGuideWindowController& permissionGuide() const { return *permissionGuide_; }
-    BelowBarController& belowBar() const { return *belowBar_; }
-    const std::shared_ptr<UserSwitcherItem>& userSwitcherItem() const { return userSwitcherItem_; }
-    SearchController& search() const { return *search_; }
-    GeneralModel& general() const { return *general_; }
+    const std::shared_ptr<SettingsStore>& settingsStore() const { return settings_.settingsStore; }
+    const std::shared_ptr<ProfilesModel>& profilesModel() const { return settings_.profilesModel; }
+    const std::shared_ptr<ProfileEditor>& profileEditor() const { return settings_.profileEditor; }
+    PermissionGuideWindowController& permissionGuide() const { return *panels_.permissionGuide; }
+    BelowBarController& belowBar() const { return *panels_.belowBar; }
+    const std::shared_ptr<UserSwitcherItem>& userSwitcherItem() const {
+        return statusItems_.userSwitcherItem;
+    }
+    SearchController& search() const { return *panels_.search; }
+    GeneralModel& general() const { return *settings_.general; }
     const std::shared_ptr<IconStore>& icons() const { return icons_; }
-    const std::shared_ptr<SectionsModel>& sectionsModel() const { return sectionsModel_; }
-    const std::shared_ptr<StandInPress>& standInPress() const { return standInPress_; }
-    bool isLayoutFolderPanelUp() const { return layoutFolderPanelUp_; }
+    const std::shared_ptr<SectionsModel>& sectionsModel() const { return settings_.sectionsModel; }
+    const std::shared_ptr<StandInPress>& standInPress() const { return statusItems_.standInPress; }
+    bool isLayoutFolderPanelUp() const { return panels_.layoutFolderPanelUp; }
     bool isRelaunching() const { return isRelaunching_; }
     // The delayed permission guide is waiting.
     bool isPermissionGuidePending() const {
@@ -235,41 +242,37 @@ private:
     // What a section change of the page or of the coordinator does, through the store.
     void profileChanged(const core::Profile& profile, bool fromCoordinator);
     double uptime() const;
+    // Termination's order, shared by termination and the relaunch.
+    void takeDown();
 
+    // Declared so that teardown runs backwards through start-up: the support
+    // windows, the panels, the settings, the status items, then the hot keys,
+    // the coordinator and the services it ran on, last what every one of
+    // them was given.
     Environment environment_;
     std::shared_ptr<Relay> relay_;
     std::shared_ptr<IconStore> icons_;
     std::shared_ptr<AppLookup> names_;
-    std::unique_ptr<CoordinatorComposition> composition_;
-    std::unique_ptr<MainMenuActions> mainMenu_;
-    std::shared_ptr<system::UserSwitch> userSwitch_;
-    bool hasLaunched_ = false;
-    std::unique_ptr<SystemPlaces> places_;
-    std::shared_ptr<StandInPress> standInPress_;
-
-    // The delegate's fields, in the order the program's design gives them.
-    std::shared_ptr<ControlItem> controlItem_;
-    std::shared_ptr<coordinator::Coordinator> coordinator_;
-    std::unique_ptr<system::HotkeyCenter> hotkeys_;
-    std::shared_ptr<system::HangWatchdog> hangWatchdog_;
-    std::shared_ptr<SettingsStore> settingsStore_;
-    std::shared_ptr<SectionsModel> sectionsModel_;
-    std::shared_ptr<ProfilesModel> profilesModel_;
-    std::shared_ptr<ProfileEditor> profileEditor_;
-    std::unique_ptr<PermissionGuideWindowController> permissionGuide_;
-    std::unique_ptr<BelowBarController> belowBar_;
-    std::shared_ptr<UserSwitcherItem> userSwitcherItem_;
-    std::unique_ptr<UserSwitcherStyleObserver> userSwitcherStyleObserver_;
-    std::unique_ptr<SearchController> search_;
-    bool isRelaunching_ = false;
-    std::unique_ptr<GeneralModel> general_;
     LaunchPreferences launchPreferences_;
     RevealPreferences revealPreferences_;
     std::shared_ptr<system::LoginItem> loginItem_;
+    std::unique_ptr<SystemPlaces> places_;
+    std::unique_ptr<CoordinatorComposition> composition_;
+    std::shared_ptr<system::HangWatchdog> hangWatchdog_;
+    std::shared_ptr<coordinator::Coordinator> coordinator_;
+    std::unique_ptr<system::HotkeyCenter> hotkeys_;
+    std::shared_ptr<system::UserSwitch> userSwitch_;
+    std::unique_ptr<MainMenuActions> mainMenu_;
+    StatusItems statusItems_;
+    SettingsWindows settings_;
+    ProgramPanels panels_;
+    SupportWindows supportWindows_;
+
+    bool hasLaunched_ = false;
+    bool isRelaunching_ = false;
     bool modifierAtLaunch_;
     double launchedAt_;
     concurrency::TaskHandle<void> pendingPermissionGuide_;
-    bool layoutFolderPanelUp_ = false;
 };
 
 } // namespace pellacor::app

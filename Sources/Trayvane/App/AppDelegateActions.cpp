@@ -3,13 +3,21 @@
 // and its grace delay, the relaunch, and what a profile change made outside
 // the profile editor does.
 #include "Concurrency/TaskContext.h"
+#include "MenuBarCore/Planning/BelowBarEntry.h"
 #include "MenuBarCore/Planning/BelowBarList.h"
+#include "MenuBarCore/Planning/SearchCandidate.h"
 #include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
+#include "MenuBarSystem/Login/LoginItem.h"
 #include "MenuBarSystem/Private/LayoutFolder.h"
+#include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppDelegate.h"
 #include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/Onboarding/SystemPlaces.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/IconStore.h"
 
 #include <chrono>
 #include <cmath>
@@ -59,30 +67,31 @@ void AppDelegate::refreshBelowBar() {
     if (!coordinator_ || !coordinator_->belowBarShown()) {
         return;
     }
-    belowBar_->update(belowBarEntries(*coordinator_));
+    panels_.belowBar->update(belowBarEntries(*coordinator_));
 }
 
 void AppDelegate::refreshSearch() {
-    if (!coordinator_ || !search_->isOpen()) {
+    if (!coordinator_ || !panels_.search->isOpen()) {
         return;
     }
-    search_->update(searchCandidates(*coordinator_));
+    panels_.search->update(searchCandidates(*coordinator_));
 }
 
 // -- Profile changes outside the editor ----------------------------------------------
 
 void AppDelegate::profileChanged(const core::Profile& profile, bool fromCoordinator) {
-    if (settingsStore_) {
-        settingsStore_->updateActive(profile);
+    if (settings_.settingsStore) {
+        settings_.settingsStore->updateActive(profile);
     }
-    if (sectionsModel_) {
-        sectionsModel_->setSaveWarning(settingsStore_ ? settingsStore_->warning() : std::nullopt);
+    if (settings_.sectionsModel) {
+        settings_.sectionsModel->setSaveWarning(settings_.settingsStore ? settings_.settingsStore->warning()
+                                                                        : std::nullopt);
     }
     if (fromCoordinator) {
         // The coordinator changed its own profile: the page follows it.
-        if (sectionsModel_ && sectionsModel_->profile() != profile) {
-            sectionsModel_->setProfile(profile);
-            sectionsModel_->rebuild();
+        if (settings_.sectionsModel && settings_.sectionsModel->profile() != profile) {
+            settings_.sectionsModel->setProfile(profile);
+            settings_.sectionsModel->rebuild();
         }
     } else if (coordinator_) {
         // The page changed it: the coordinator follows it.
@@ -112,10 +121,10 @@ concurrency::Task<void> AppDelegate::applyOrderFromPage(std::weak_ptr<AppDelegat
 // -- The layout-folder grant -------------------------------------------------------
 
 void AppDelegate::chooseLayoutFolder() {
-    if (layoutFolderPanelUp_) {
+    if (panels_.layoutFolderPanelUp) {
         return;
     }
-    layoutFolderPanelUp_ = true;
+    panels_.layoutFolderPanelUp = true;
     const system::LayoutFolder folder(environment_.platform.fileManager);
     const LayoutFolderPanel::Request request{
         .message = core::localized(
@@ -125,8 +134,10 @@ void AppDelegate::chooseLayoutFolder() {
         .directory = folder.url(),
     };
     core::Log::app().notice("配置表のフォルダを選ぶ窓を出します");
-    // No settings window yet to put a sheet on: the panel runs modally.
-    environment_.layoutFolderPanel(
+    // No settings window yet to put a sheet on: the panel is modal to the
+    // program. It returns at once and answers on a later turn, so the task
+    // that asked for it ends and holds nobody while the user chooses.
+    panels_.dismissLayoutFolderPanel = environment_.layoutFolderPanel(
         request, nullptr, [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
             if (const auto self = weakSelf.lock()) {
                 self->layoutFolderPanelEnded(chosen);
@@ -135,12 +146,13 @@ void AppDelegate::chooseLayoutFolder() {
 }
 
 void AppDelegate::layoutFolderPanelEnded(const std::optional<std::filesystem::path>& chosen) {
-    layoutFolderPanelUp_ = false;
+    panels_.layoutFolderPanelUp = false;
+    panels_.dismissLayoutFolderPanel = nullptr;
     const core::Log log = core::Log::app();
     if (!chosen) {
         log.notice("配置表のフォルダを選ぶ窓が取り消されました");
-        if (sectionsModel_) {
-            sectionsModel_->setLayoutFolderNote(
+        if (settings_.sectionsModel) {
+            settings_.sectionsModel->setLayoutFolderNote(
                 core::localized("許可しなかったので、順番はメニューバーに写っていません。もう一度並べ替えると"
                                 "、また窓が出ます。"));
         }
@@ -149,8 +161,8 @@ void AppDelegate::layoutFolderPanelEnded(const std::optional<std::filesystem::pa
     const system::LayoutFolder folder(environment_.platform.fileManager);
     if (!folder.isLayoutFolder(*chosen)) {
         log.notice("配置表のフォルダとは違うフォルダが選ばれました");
-        if (sectionsModel_) {
-            sectionsModel_->setLayoutFolderNote(core::localized(
+        if (settings_.sectionsModel) {
+            settings_.sectionsModel->setLayoutFolderNote(core::localized(
                 "違うフォルダが選ばれました。窓が開いたときのフォルダ「com.apple.MenuBar」のまま"
                 "「開く」を押してください。"));
         }
@@ -186,9 +198,9 @@ concurrency::Task<void> AppDelegate::applyGrantedOrder(std::weak_ptr<Coordinator
 
 void AppDelegate::setLoginItem(bool enabled) {
     const core::Log log = core::Log::app();
-    if (enabled && !general_->inApplicationsFolder()) {
+    if (enabled && !settings_.general->inApplicationsFolder()) {
         log.error("アプリケーションフォルダの外なので、ログイン時に起動は入れません");
-        general_->setLoginStatus(loginItem_->status());
+        settings_.general->setLoginStatus(loginItem_->status());
         return;
     }
     const auto result = loginItem_->setEnabled(enabled);
@@ -200,24 +212,25 @@ void AppDelegate::setLoginItem(bool enabled) {
                    system::toString(loginItem_->status()));
     }
     const system::LoginItemStatus status = loginItem_->status();
-    general_->setLoginStatus(status);
+    settings_.general->setLoginStatus(status);
     using Status = system::LoginItemStatus;
-    general_->setLoginChangeFailed(enabled ? status != Status::enabled && status != Status::requiresApproval
-                                           : status != Status::notRegistered);
+    settings_.general->setLoginChangeFailed(enabled ? status != Status::enabled &&
+                                                          status != Status::requiresApproval
+                                                    : status != Status::notRegistered);
 }
 
 // -- The permission guide --------------------------------------------------------
 
 void AppDelegate::showPermissionGuide() {
-    permissionGuide_->model().setTrusted(coordinator_ ? coordinator_->trusted() : std::nullopt);
-    permissionGuide_->show();
+    panels_.permissionGuide->model().setTrusted(coordinator_ ? coordinator_->trusted() : std::nullopt);
+    panels_.permissionGuide->show();
 }
 
 void AppDelegate::permissionWaitChanged(bool waiting) {
     pendingPermissionGuide_.cancel();
     pendingPermissionGuide_ = {};
     if (!waiting) {
-        permissionGuide_->close();
+        panels_.permissionGuide->close();
         return;
     }
     const double elapsed = uptime() - launchedAt_;
@@ -253,8 +266,8 @@ concurrency::Task<void> AppDelegate::delayedPermissionGuide(std::weak_ptr<AppDel
 // -- State, relaunch -----------------------------------------------------------
 
 void AppDelegate::stateDidChange(core::MenuBarState state) {
-    general_->setState(state);
-    general_->setPauseReason(coordinator_ ? coordinator_->currentPauseReason() : std::nullopt);
+    settings_.general->setState(state);
+    settings_.general->setPauseReason(coordinator_ ? coordinator_->currentPauseReason() : std::nullopt);
 }
 
 void AppDelegate::relaunch() {
@@ -262,14 +275,8 @@ void AppDelegate::relaunch() {
         return;
     }
     isRelaunching_ = true;
-    // Termination's order: the restriction is lifted before the new instance starts.
-    search_->close("司令塔");
-    if (coordinator_) {
-        coordinator_->shutdown();
-    }
-    if (hotkeys_) {
-        hotkeys_->unregisterAll();
-    }
+    // The restriction is lifted before the new instance starts.
+    takeDown();
     places_->relaunch();
 }
 

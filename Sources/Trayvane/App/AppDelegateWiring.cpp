@@ -1,11 +1,19 @@
 // The closures start-up connects between the coordinator, the status items,
 // the panels, the settings models and the permission guide. Each holds its
 // targets weakly and skips the step whose target is gone.
+#include "MenuBarCore/Planning/BelowBarEntry.h"
+#include "MenuBarCore/Planning/SearchCandidate.h"
 #include "MenuBarCore/Support/Log.h"
 #include "MenuBarSystem/Input/InputClock.h"
+#include "MenuBarSystem/Login/LoginItem.h"
+#include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppDelegate.h"
 #include "Trayvane/App/WhileAlive.h"
+#include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/Onboarding/SystemPlaces.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/IconStore.h"
 
 #include <string_view>
 #include <utility>
@@ -25,19 +33,21 @@ concurrency::Task<std::optional<system::PressOutcome>> nothingPressed() {
 
 } // namespace
 
-// Start-up steps 17 and 18: the notch overflow and the stand-in's coordinator
-// callbacks, then the stand-in's press with the run's one press clock.
+// The notch overflow and the stand-in's coordinator callbacks, then the
+// stand-in's press. Its fallback menu opens only while a failed press still
+// answers the user's click, which the input clock tells: any key or button
+// pressed since means the user has moved on.
 void AppDelegate::wireStandIn() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<UserSwitcherItem> weakItem = userSwitcherItem_;
+    const std::weak_ptr<UserSwitcherItem> weakItem = statusItems_.userSwitcherItem;
     coordinator_->onNotchOverflowChange = whileAlive(
         weakSelf, [](AppDelegate& self, const std::set<core::AppKey>&) { self.refreshBelowBar(); });
     coordinator_->onUserSwitcherStandIn =
         whileAlive(weakItem, [](UserSwitcherItem& item, bool shown) { item.setShown(shown); });
 
     auto& executor = *environment_.executor;
-    standInPress_ = std::make_shared<StandInPress>(StandInPress::Services{
+    statusItems_.standInPress = std::make_shared<StandInPress>(StandInPress::Services{
         .executor = &executor,
         .now = concurrency::nowOf(executor),
         .secondsSinceLastPress =
@@ -56,38 +66,39 @@ void AppDelegate::wireStandIn() {
                 }
             },
     });
-    if (userSwitcherItem_) {
-        userSwitcherItem_->onPress = [press = standInPress_] { press->pressed(); };
+    if (statusItems_.userSwitcherItem) {
+        statusItems_.userSwitcherItem->onPress = [press = statusItems_.standInPress] { press->pressed(); };
     }
 }
 
-// Start-up steps 19 and 20: the panels press through the coordinator, which
-// also learns when the below-bar panel opens, closes or is closed by the user.
+// The panels press through the coordinator, which owns the one pressing
+// flag, and learns when the below-bar panel opens, closes or is closed by the
+// user, so its state never disagrees with what is on screen.
 void AppDelegate::wirePanels() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<ControlItem> weakControl = controlItem_;
+    const std::weak_ptr<ControlItem> weakControl = statusItems_.controlItem;
     auto& executor = *environment_.executor;
 
-    belowBar_->onPress = [weakCoordinator, &executor](const core::BelowBarEntry& entry) {
+    panels_.belowBar->onPress = [weakCoordinator, &executor](const core::BelowBarEntry& entry) {
         concurrency::spawn(executor, pressFromPanel(weakCoordinator, entry, PressSource::belowBar),
                            "below-bar press");
     };
-    belowBar_->onClosedByUser =
+    panels_.belowBar->onClosedByUser =
         whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.belowBarDidClose(); });
-    belowBar_->controlFrame = [weakControl] { return controlFrame(weakControl); };
-    search_->onPress = [weakCoordinator, &executor](const core::BelowBarEntry& entry) {
+    panels_.belowBar->controlFrame = [weakControl] { return controlFrame(weakControl); };
+    panels_.search->onPress = [weakCoordinator, &executor](const core::BelowBarEntry& entry) {
         concurrency::spawn(executor, pressFromPanel(weakCoordinator, entry, PressSource::search),
                            "search press");
     };
-    search_->onOpen = [weakCoordinator] {
+    panels_.search->onOpen = [weakCoordinator] {
         const auto coordinator = weakCoordinator.lock();
         if (coordinator && !coordinator->hasShutDown()) {
             coordinator->setBelowBar(false);
             coordinator->refreshItems();
         }
     };
-    search_->isBusy = [weakCoordinator] {
+    panels_.search->isBusy = [weakCoordinator] {
         const auto coordinator = weakCoordinator.lock();
         return coordinator && coordinator->pressingItem();
     };
@@ -97,7 +108,8 @@ void AppDelegate::wirePanels() {
     }
     coordinator_->belowBarVisible = [weakSelf] {
         const auto self = weakSelf.lock();
-        return self && self->belowBar_->panel() != nullptr && self->belowBar_->panel()->isVisible();
+        return self && self->panels_.belowBar->panel() != nullptr &&
+               self->panels_.belowBar->panel()->isVisible();
     };
     coordinator_->onBelowBar = [weakSelf, weakCoordinator, weakControl](bool show) {
         const auto self = weakSelf.lock();
@@ -105,13 +117,13 @@ void AppDelegate::wirePanels() {
             return;
         }
         if (!show) {
-            self->belowBar_->close();
+            self->panels_.belowBar->close();
             return;
         }
         const auto coordinator = weakCoordinator.lock();
-        self->belowBar_->show(coordinator ? belowBarEntries(*coordinator)
-                                          : std::vector<core::BelowBarEntry>{},
-                              controlFrame(weakControl));
+        self->panels_.belowBar->show(coordinator ? belowBarEntries(*coordinator)
+                                                 : std::vector<core::BelowBarEntry>{},
+                                     controlFrame(weakControl));
     };
 }
 
@@ -126,24 +138,27 @@ concurrency::Task<void> AppDelegate::pressFromPanel(std::weak_ptr<Coordinator> w
     [[maybe_unused]] auto outcome = co_await std::move(press);
 }
 
-// Start-up step 21: the sections page's model over the active profile, and
-// the coordinator's callbacks that feed it.
+// The sections page's model over the active profile, and the coordinator's
+// callbacks that feed it: built after the coordinator so that the first
+// items read already reach it.
 void AppDelegate::buildSectionsModel() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    sectionsModel_ = std::make_shared<SectionsModel>(settingsStore_->activeProfile(),
-                                                     selfBundleIdentifier(environment_.bundleIdentifier));
-    sectionsModel_->setSaveWarning(settingsStore_->warning());
-    const std::weak_ptr<SectionsModel> weakSections = sectionsModel_;
+    settings_.sectionsModel = std::make_shared<SectionsModel>(
+        settings_.settingsStore->activeProfile(), selfBundleIdentifier(environment_.bundleIdentifier));
+    settings_.sectionsModel->setSaveWarning(settings_.settingsStore->warning());
+    const std::weak_ptr<SectionsModel> weakSections = settings_.sectionsModel;
 
-    sectionsModel_->onChange = whileAlive(weakSelf, [](AppDelegate& self, const core::Profile& profile) {
-        self.profileChanged(profile, false);
-    });
+    settings_.sectionsModel->onChange =
+        whileAlive(weakSelf, [](AppDelegate& self, const core::Profile& profile) {
+            self.profileChanged(profile, false);
+        });
     auto& executor = *environment_.executor;
-    sectionsModel_->onMove = [weakSelf, weakCoordinator, &executor] {
+    settings_.sectionsModel->onMove = [weakSelf, weakCoordinator, &executor] {
         concurrency::spawn(executor, applyOrderFromPage(weakSelf, weakCoordinator, false), "section order");
     };
-    sectionsModel_->onReorder = [weakSelf, weakCoordinator, &executor](const core::Profile& profile) {
+    settings_.sectionsModel->onReorder = [weakSelf, weakCoordinator,
+                                          &executor](const core::Profile& profile) {
         if (const auto self = weakSelf.lock()) {
             self->profileChanged(profile, false);
         }
@@ -182,12 +197,13 @@ void AppDelegate::buildSectionsModel() {
     };
 }
 
-// Start-up steps 23 to 25: the General page's actions, the permission
-// guide's buttons, and what the coordinator tells of the permission.
+// The General page's actions, the permission guide's buttons, and what the
+// coordinator tells of the permission: wired before the coordinator starts,
+// so that its first trust answer finds the guide.
 void AppDelegate::wireGeneralAndGuide() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    auto& general = *general_;
+    auto& general = *settings_.general;
     general.onSetLoginItem =
         whileAlive(weakSelf, [](AppDelegate& self, bool enabled) { self.setLoginItem(enabled); });
     general.onOpenLoginSettings =
@@ -197,50 +213,51 @@ void AppDelegate::wireGeneralAndGuide() {
     general.onPause = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
     general.onResume = whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
 
-    auto& guide = permissionGuide_->model();
+    auto& guide = panels_.permissionGuide->model();
     guide.onOpenSettings =
         whileAlive(weakSelf, [](AppDelegate& self) { self.places_->openAccessibilitySettings(); });
     guide.onRelaunch = whileAlive(weakSelf, [](AppDelegate& self) { self.relaunch(); });
-    guide.onClose = whileAlive(weakSelf, [](AppDelegate& self) { self.permissionGuide_->close(); });
+    guide.onClose = whileAlive(weakSelf, [](AppDelegate& self) { self.panels_.permissionGuide->close(); });
 
     if (!coordinator_) {
         return;
     }
     coordinator_->onTrustChange = [weakSelf](bool trusted) {
         if (const auto self = weakSelf.lock()) {
-            self->permissionGuide_->model().setTrusted(trusted);
-            self->general_->setTrusted(trusted);
+            self->panels_.permissionGuide->model().setTrusted(trusted);
+            self->settings_.general->setTrusted(trusted);
         }
     };
     coordinator_->onPermissionWaitChange =
         whileAlive(weakSelf, [](AppDelegate& self, bool waiting) { self.permissionWaitChanged(waiting); });
 }
 
-// Start-up steps 26, 29 and 30: the profile editor, now over the sections
-// model, and the control item's profile menu.
+// The profile editor, which needs the sections model to push its changes
+// to, and the control item's profile menu over it.
 void AppDelegate::wireProfiles() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    profileEditor_ = std::make_shared<ProfileEditor>(settingsStore_, profilesModel_, sectionsModel_,
-                                                     coordinator_, *environment_.executor);
-    profilesModel_->setChoices(profileEditor_->choices());
-    profileEditor_->onActiveChange = [weakSelf] {
+    settings_.profileEditor =
+        std::make_shared<ProfileEditor>(settings_.settingsStore, settings_.profilesModel,
+                                        settings_.sectionsModel, coordinator_, *environment_.executor);
+    settings_.profilesModel->setChoices(settings_.profileEditor->choices());
+    settings_.profileEditor->onActiveChange = [weakSelf] {
         if (const auto self = weakSelf.lock()) {
             self->refreshBelowBar();
             self->refreshSearch();
         }
     };
 
-    const std::weak_ptr<SettingsStore> weakStore = settingsStore_;
-    const std::weak_ptr<ProfileEditor> weakEditor = profileEditor_;
-    controlItem_->profileIsAutomatic = [weakStore] {
+    const std::weak_ptr<SettingsStore> weakStore = settings_.settingsStore;
+    const std::weak_ptr<ProfileEditor> weakEditor = settings_.profileEditor;
+    statusItems_.controlItem->profileIsAutomatic = [weakStore] {
         const auto store = weakStore.lock();
         return store && store->state().ruleTracker && store->state().ruleTracker->isApplying();
     };
-    controlItem_->profileChoices = [weakEditor] {
+    statusItems_.controlItem->profileChoices = [weakEditor] {
         const auto editor = weakEditor.lock();
         return editor ? editor->choices() : std::vector<ProfileChoice>{};
     };
-    controlItem_->onSwitchProfile = [weakEditor](core::Uuid id) {
+    statusItems_.controlItem->onSwitchProfile = [weakEditor](core::Uuid id) {
         if (const auto editor = weakEditor.lock()) {
             editor->edit(true, "切り替え",
                          [id](core::StoredState& state) { return state.switchProfile(id); });

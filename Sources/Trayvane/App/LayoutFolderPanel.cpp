@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <utility>
@@ -68,22 +69,26 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             }
             completion(std::move(folder));
         };
+        auto* dialog = new PanelDialog(request, home, sheetParent);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QDialog::finished, dialog,
+                         [dialog, finish](int) { finish(dialog->chosen()); });
         if (sheetParent != nullptr) {
-            auto* dialog = new PanelDialog(request, home, sheetParent);
-            dialog->setAttribute(Qt::WA_DeleteOnClose);
-            dialog->setWindowModality(Qt::WindowModal);
-            QObject::connect(dialog, &QDialog::finished, dialog,
-                             [dialog, finish](int) { finish(dialog->chosen()); });
             dialog->open();
-            return;
+        } else {
+            // No window to put a sheet on: modal to the whole program, still without a loop of its own.
+            dialog->setWindowModality(Qt::ApplicationModal);
+            dialog->show();
         }
-        PanelDialog dialog(request, home, nullptr);
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
-        dialog.raise();
-        dialog.activateWindow();
-        dialog.exec();
-        finish(dialog.chosen());
+        dialog->raise();
+        dialog->activateWindow();
+        return [panel = QPointer<QDialog>(dialog)] {
+            if (panel) {
+                // Gone without an answer: nothing is granted, nobody is told.
+                QObject::disconnect(panel, &QDialog::finished, nullptr, nullptr);
+                panel->close();
+            }
+        };
     };
 }
 

@@ -29,10 +29,14 @@ public:
     // The folder chosen with the prompt button; nothing when the panel was
     // cancelled or gave no folder.
     using Completion = std::function<void(std::optional<std::filesystem::path>)>;
-    // Runs one panel: as a sheet on `sheetParent` when one is given (the
-    // completion comes when it ends), else modally (the completion comes
-    // before it returns).
-    using Runner = std::function<void(const Request&, QWidget* sheetParent, Completion)>;
+    // Takes a panel that is still up away without a completion; empty when
+    // there is nothing to take away.
+    using Dismiss = std::function<void()>;
+    // Opens one panel and returns at once: as a sheet on `sheetParent` when
+    // one is given, else modal to the whole program. The completion comes on
+    // a later turn, when the user ends the panel; no event loop of its own
+    // runs meanwhile, so nothing up the caller's stack is held while it is up.
+    using Runner = std::function<Dismiss(const Request&, QWidget* sheetParent, Completion)>;
 
     LayoutFolderPanel() = delete;
 

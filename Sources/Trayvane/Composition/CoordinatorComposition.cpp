@@ -9,7 +9,6 @@
 
 namespace pellacor::app {
 
-using namespace std::chrono_literals;
 using coordinator::Coordinator;
 
 CoordinatorComposition::Queues CoordinatorComposition::Queues::make() {
@@ -30,6 +29,11 @@ system::HangWatchdog::Environment pingingExecutor(system::HangWatchdog::Environm
         environment.post = system::HangWatchdog::postTo(executor);
     }
     return environment;
+}
+
+// The program runs on the coordinator's own defaults; only what it runs over is its own.
+Coordinator::Timings defaultTimings(core::Profile profile, std::string selfBundleID) {
+    return Coordinator::Timings{.profile = std::move(profile), .selfBundleID = std::move(selfBundleID)};
 }
 
 } // namespace
@@ -72,24 +76,8 @@ CoordinatorComposition::CoordinatorComposition(concurrency::MainExecutor& execut
           .ownItemPlaced = inputs.ownItemPlaced,
           .ownItemOnBar = inputs.ownItemOnBar,
       },
-      timings{
-          .profile = inputs.profile,
-          .selfBundleID = inputs.selfBundleID,
-          .autoCollapseAfter = 10s,
-          .trustCheckInterval = 2s,
-          .hoverTick = 50ms,
-          .hoverIdleTick = 150ms,
-          .autoCollapseTick = 500ms,
-          .rereadDelays = {1500ms, 5s},
-          .quickReadDelays = Coordinator::quickReadDelays(),
-          .startRetryDelays = {1s, 2s},
-          .foldedCheckDelays = {1s, 2s, 3s},
-          .hiddenBarPollDelays = {1s, 1s, 2s, 2s, 3s},
-          .temporaryRevealLimit = 15s,
-          .temporaryLiftLimit = 40s,
-          .temporaryLeaveLimit = 100s,
-          .notchTick = 2500ms,
-      },
+      // The coordinator's own defaults are the program's timings.
+      timings(defaultTimings(inputs.profile, inputs.selfBundleID)),
       // The executor's clock and sleeps; the date for the notch planner.
       clocks(executor), executor_(executor), inputs_(std::move(inputs)) {
     if (inputs_.startWatchdog) {

@@ -205,7 +205,7 @@ public:
     // panel; the shell calls it at launch and when the hover switch changes.
     void updateHoverWatch();
 
-    // -- Later concerns the hub and the entry points call ----------------------
+    // -- The below-bar panel and the notch switches, for the hub and the shell -
 
     // Below-bar panel state: shown on request, and closed from outside.
     void setBelowBar(bool show);
@@ -471,6 +471,7 @@ private:
     static concurrency::Task<void> notchWatch(std::weak_ptr<Coordinator> weak, int generation, Duration tick,
                                               concurrency::Sleep sleep);
     static concurrency::Task<void> checkNotchFromNotice(std::weak_ptr<Coordinator> weak);
+    static concurrency::Task<bool> checkNotchBody(std::weak_ptr<Coordinator> weak);
     // The planner's input from a read and the model.
     core::NotchPlanner::Input notchInput(std::vector<core::ItemSnapshot> readItems,
                                          std::set<core::AppKey> visible,

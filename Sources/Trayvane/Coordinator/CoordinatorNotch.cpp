@@ -98,7 +98,7 @@ concurrency::Task<void> Coordinator::notchWatch(std::weak_ptr<Coordinator> weak,
             }
         }
         // Only the check's own guards hold the coordinator across its reads.
-        auto check = weak.lock()->checkNotch();
+        auto check = checkNotchBody(weak);
         const bool changed = co_await std::move(check);
         interval = changed ? tick : std::min(interval * 2, notchTickCeiling);
     }
@@ -117,44 +117,48 @@ void Coordinator::screenMayHaveChanged() {
 }
 
 concurrency::Task<void> Coordinator::checkNotchFromNotice(std::weak_ptr<Coordinator> weak) {
-    auto self = weak.lock();
-    if (!self) {
-        co_return;
-    }
-    auto check = self->checkNotch();
-    self.reset();
+    auto check = checkNotchBody(std::move(weak));
     co_await std::move(check);
 }
 
 concurrency::Task<bool> Coordinator::checkNotch() {
-    if (!canCheckNotch() || isCheckingNotch || !screens) {
+    // The check starts on a later turn, when its caller may have let go of
+    // the coordinator: it holds it weakly from the start.
+    return checkNotchBody(weak_from_this());
+}
+
+concurrency::Task<bool> Coordinator::checkNotchBody(std::weak_ptr<Coordinator> weak) {
+    auto self = weak.lock();
+    if (!self || !self->canCheckNotch() || self->isCheckingNotch || !self->screens) {
         co_return false;
     }
-    const std::vector<NotchPlanner::Screen> attached = screens->screens();
+    const std::vector<NotchPlanner::Screen> attached = self->screens->screens();
     const bool anyNotch = std::any_of(attached.begin(), attached.end(),
                                       [](const NotchPlanner::Screen& s) { return s.notchRight.has_value(); });
     if (!anyNotch) {
-        noteActiveScreen(NotchPlanner::ActiveScreen::plain());
-        co_return applyNotch(NotchPlanner::step(notchState, notchInput({}, {}, std::nullopt)));
+        self->noteActiveScreen(NotchPlanner::ActiveScreen::plain());
+        co_return self->applyNotch(
+            NotchPlanner::step(self->notchState, self->notchInput({}, {}, std::nullopt)));
     }
 
-    if (!requestedPlan || requestedPlan->isNoRestriction() || visibility->currentPlan() != *requestedPlan) {
+    const auto& requested = self->requestedPlan;
+    if (!requested || requested->isNoRestriction() || self->visibility->currentPlan() != *requested) {
         co_return false;
     }
-    const core::VisibilityPlan plan = *requestedPlan;
+    const core::VisibilityPlan plan = *requested;
     // The coordinator may go away during a read; the check then ends unnoticed.
-    std::weak_ptr<Coordinator> weak = weak_from_this();
-    const std::shared_ptr<system::ItemReading> itemReader = reader;
-    isCheckingNotch = true;
+    const std::shared_ptr<system::ItemReading> itemReader = self->reader;
+    self->isCheckingNotch = true;
     const auto stillHolds = [&plan](const std::shared_ptr<Coordinator>& self,
                                     const system::ItemReading::Result& result) {
         return result.isOk() && self->canCheckNotch() && self->requestedPlan == plan &&
                self->visibility->currentPlan() == plan;
     };
 
-    const std::set<std::string> ownAndChevron{selfBundleID, std::string(NotchPlanner::chevronOwner)};
+    const std::set<std::string> ownAndChevron{self->selfBundleID, std::string(NotchPlanner::chevronOwner)};
+    self.reset();
     const auto first = co_await itemReader->readItems(ownAndChevron);
-    auto self = weak.lock();
+    self = weak.lock();
     if (!self) {
         co_return false;
     }

@@ -7,8 +7,13 @@ UserSwitcherStyleObserver::UserSwitcherStyleObserver(
     concurrency::MainExecutor& executor, std::function<void()> onChange)
     : executor_(executor), relay_(std::make_shared<Relay>(Relay{std::move(onChange)})) {
     if (defaults) {
-        observation_ = defaults->observeValue(std::string(keyPath), domain,
-                                              [this](const std::string& changed) { observeValue(changed); });
+        // The handler runs on the system's thread and may still be running
+        // while the observer goes, so it holds the executor and the relay
+        // weakly, never the observer.
+        observation_ =
+            defaults->observeValue(std::string(keyPath), domain,
+                                   [&executor, weak = std::weak_ptr<Relay>(relay_)](
+                                       const std::string& changed) { forward(executor, weak, changed); });
     }
 }
 
@@ -21,10 +26,15 @@ UserSwitcherStyleObserver::~UserSwitcherStyleObserver() {
 }
 
 void UserSwitcherStyleObserver::observeValue(const std::optional<std::string>& changedKeyPath) {
+    forward(executor_, relay_, changedKeyPath);
+}
+
+void UserSwitcherStyleObserver::forward(concurrency::MainExecutor& executor, std::weak_ptr<Relay> weak,
+                                        const std::optional<std::string>& changedKeyPath) {
     if (changedKeyPath != keyPath) {
         return;
     }
-    executor_.postFromAnyThread([weak = std::weak_ptr<Relay>(relay_)] {
+    executor.postFromAnyThread([weak = std::move(weak)] {
         if (const auto relay = weak.lock(); relay && relay->onChange) {
             relay->onChange();
         }

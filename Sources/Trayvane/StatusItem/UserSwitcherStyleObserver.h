@@ -37,6 +37,9 @@ private:
     struct Relay {
         std::function<void()> onChange;
     };
+    // Hands a change of `keyPath` to the executor, for the relay if it is still there.
+    static void forward(concurrency::MainExecutor& executor, std::weak_ptr<Relay> weak,
+                        const std::optional<std::string>& changedKeyPath);
 
     concurrency::MainExecutor& executor_;
     std::shared_ptr<Relay> relay_;

@@ -25,6 +25,7 @@
 #include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/SimulatedEnvironment.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
 
@@ -459,7 +460,7 @@ public:
         std::filesystem::create_directories(scenario.home.folder);
         std::filesystem::create_directories(scenario.root / "Applications");
         platform_ = std::make_shared<platform::SimulatedPlatform>(scenario);
-        platform_->setMainQueue(std::make_shared<system::MainQueue>(executor_));
+        app::AppDelegate::Environment environment = app::simulatedEnvironment(executor_, *platform_);
         view_ = std::make_unique<demo::DesktopView>(platform_);
         QApplication::setPalette(appearancePalette(false));
         view_->resize(view_->sizeHint());
@@ -468,12 +469,6 @@ public:
             app::UserDefaults::standard(platform_->preferencesDomain(), *platform_->fileManager())
                 .setBool(app::DefaultsKey::belowBarEnabled, true);
         }
-        app::AppDelegate::Environment environment;
-        environment.executor = &executor_;
-        environment.platform = platform_->services();
-        environment.bundleIdentifier = std::string(core::bundleIdentifier);
-        environment.bundleURL = platform_->desktop()->ownBundlePath();
-        environment.applicationsFolder = platform_->desktop()->applicationsFolder();
         environment.stateFile = computer / "data/state.json";
         environment.terminate = [] {};
         environment.startWatchdog = false;
