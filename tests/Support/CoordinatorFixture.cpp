@@ -143,6 +143,186 @@ CoordinatorFixture::Coordinator& CoordinatorFixture::startCollapsed(const std::s
     return c;
 }
 
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenStarted() {
+    if (coordinator && Probe::hasStarted(*coordinator)) {
+        return *coordinator;
+    }
+    return start();
+}
+
+void CoordinatorFixture::answerStartRead(std::vector<core::ItemSnapshot> snapshots) {
+    answerStartRead(readOf(std::move(snapshots)));
+}
+
+void CoordinatorFixture::answerStartRead(system::ItemReading::Result result) {
+    if (reader->allReads.waitingCount() > 0) {
+        // The newest: an earlier coordinator's start read may still wait.
+        reader->allReads.releaseNewest(std::move(result));
+    } else {
+        reader->allReads.immediate(std::move(result));
+    }
+    executor.runUntilIdle();
+}
+
+void CoordinatorFixture::restartFor(const system::HealthReport& report, system::ItemReading::Result result) {
+    Coordinator& c = givenStarted();
+    const bool retried = Probe::isWorthRetrying(report);
+    const std::size_t attempts = retried ? timings.startRetryDelays.size() + 1 : 1;
+    for (std::size_t i = 0; i < attempts; ++i) {
+        health->reports.push_back(report);
+    }
+    if (c.baseState() == State::starting) {
+        answerStartRead(std::move(result));
+    } else {
+        // A new attempt, as the user's resume starts one.
+        if (c.baseState() != State::paused) {
+            c.pause();
+        }
+        reader->allReads.immediate(std::move(result));
+        c.resume();
+        executor.runUntilIdle();
+    }
+    if (retried) {
+        for (const auto delay : timings.startRetryDelays) {
+            executor.advanceBy(delay);
+        }
+    }
+    executor.runUntilIdle();
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenCollapsed() {
+    Coordinator& c = givenStarted();
+    switch (c.baseState()) {
+    case State::paused:
+        c.resume();
+        executor.runUntilIdle();
+        break;
+    case State::needsPermission:
+        // The trust check finds the permission and starts again.
+        trust->trusted = true;
+        executor.advanceBy(timings.trustCheckInterval.value_or(concurrency::Duration::zero()));
+        break;
+    case State::revealed:
+    case State::revealedAll:
+        c.collapse();
+        break;
+    default:
+        break;
+    }
+    if (c.baseState() == State::starting && reader->allReads.waitingCount() > 0) {
+        answerStartRead(reader->items);
+    }
+    executor.runUntilIdle();
+    EXPECT_EQ(c.baseState(), State::collapsed);
+    return c;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenRevealed(bool all) {
+    Coordinator& c = givenCollapsed();
+    const bool panelMode = c.belowBarEnabled;
+    // With the panel mode on, a plain reveal opens the panel instead.
+    c.belowBarEnabled = false;
+    c.reveal(all);
+    c.belowBarEnabled = panelMode;
+    executor.runUntilIdle();
+    EXPECT_EQ(c.baseState(), all ? State::revealedAll : State::revealed);
+    return c;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenPaused(const PauseReason& reason) {
+    using Kind = PauseReason::Kind;
+    if (reason.kind() == Kind::optionKeyAtLaunch || reason.kind() == Kind::osVersionChanged) {
+        EXPECT_FALSE(coordinator && Probe::hasStarted(*coordinator)) << "a launch reason needs a fresh start";
+        start(reason);
+    } else if (reason.kind() == Kind::manual) {
+        givenStarted().pause();
+    } else if (reason.kind() == Kind::controlRemoved) {
+        ownItemOnBar = false;
+        restartFor({}, readOf(reader->items));
+    } else {
+        // A missing control item alone would start the fold rescue instead.
+        const bool placed = ownItemPlaced;
+        ownItemPlaced = false;
+        restartFor(system::HealthReport{reason.problems()}, readOf(reader->items));
+        ownItemPlaced = placed;
+    }
+    executor.runUntilIdle();
+    EXPECT_EQ(coordinator->baseState(), State::paused);
+    EXPECT_EQ(coordinator->currentPauseReason(), reason);
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenNeedsPermission() {
+    const auto refused = system::UnavailableReason::noAccessibilityPermission;
+    restartFor(system::HealthReport{{system::HealthProblem::cannotRead(refused)}},
+               system::ItemReading::Result::unavailable(refused));
+    EXPECT_EQ(coordinator->baseState(), State::needsPermission);
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenFoldRescue() {
+    ownItemPlaced = true;
+    restartFor(system::HealthReport{{system::HealthProblem::ownItemMissing}}, readOf(reader->items));
+    EXPECT_EQ(coordinator->baseState(), State::collapsed);
+    EXPECT_TRUE(coordinator->foldRescueActive());
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenState(State state) {
+    switch (state) {
+    case State::starting: {
+        Coordinator& c = givenStarted();
+        if (c.baseState() != State::starting) {
+            // A new attempt, its read held.
+            reader->allReads.hold();
+            if (c.baseState() != State::paused) {
+                c.pause();
+            }
+            c.resume();
+            executor.runUntilIdle();
+        }
+        return c;
+    }
+    case State::needsPermission:
+        return givenNeedsPermission();
+    case State::paused:
+        return givenPaused(PauseReason::manual());
+    case State::collapsed:
+        return givenCollapsed();
+    case State::revealed:
+        return givenRevealed(false);
+    case State::revealedAll:
+        return givenRevealed(true);
+    case State::privacyOverride:
+        givenCollapsed();
+        capture->change({.camera = true, .microphone = false});
+        executor.runUntilIdle();
+        return *coordinator;
+    }
+    return *coordinator;
+}
+
+std::optional<system::RevealTicket> CoordinatorFixture::revealForPress(const std::string& app,
+                                                                      system::RevealPurpose purpose) {
+    auto handle = concurrency::spawn(executor, coordinator->beginReveal(app, purpose));
+    executor.runUntilIdle();
+    EXPECT_TRUE(handle.isFinished()) << "the reveal still waits for the restriction's answer";
+    return handle.isFinished() ? handle.result().value_or(std::nullopt) : std::nullopt;
+}
+
+std::optional<system::RevealTicket> CoordinatorFixture::liftForPress() {
+    auto handle = concurrency::spawn(executor, coordinator->beginLift());
+    executor.runUntilIdle();
+    EXPECT_TRUE(handle.isFinished());
+    return handle.isFinished() ? handle.result().value_or(std::nullopt) : std::nullopt;
+}
+
+void CoordinatorFixture::setSection(const std::string& app, core::Section section) {
+    core::Profile next = coordinator->currentProfile();
+    next.sections[core::AppKey(app)] = section;
+    coordinator->setProfile(std::move(next));
+}
+
 std::vector<std::string> CoordinatorFixture::take() {
     auto taken = std::move(events);
     events.clear();
