@@ -438,15 +438,14 @@ TEST_F(Starting, RevealsAndACameraDoNotUseUpTheFirstDelays) {
         if (std::string(cause) == "camera") {
             capture->change({.camera = true, .microphone = false});
         } else {
-            Probe::setBase(c, std::string(cause) == "revealed" ? State::revealed : State::revealedAll,
-                           std::nullopt);
+            givenRevealed(std::string(cause) == "revealedAll");
         }
         executor.advanceBy(10s);
         EXPECT_EQ(reader->log.count(ownReadCall), 0U);
         if (std::string(cause) == "camera") {
             capture->change({});
         } else {
-            Probe::setBase(c, State::collapsed, std::nullopt);
+            givenCollapsed();
         }
     }
     EXPECT_TRUE(std::ranges::all_of(sleeps, [](auto d) { return d == 1s; }));
