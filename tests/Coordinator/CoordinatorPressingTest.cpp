@@ -375,10 +375,12 @@ TEST_F(Pressing, PressableItemsAddRememberedItemsAndPlaceholdersInTheProfileOrde
                                    {AppKey("com.example.quit"), Section::hidden}});
     timings.profile.order = {AppKey(table), AppKey(hidden), AppKey(shown)};
     apps->running = {shown, hidden, table};
-    Coordinator& c = build();
-    Probe::absorbItems(c, {item(shown, 0), item(hidden, 0), item(hidden, 1)});
+    reader->items = {item(shown, 0), item(hidden, 0), item(hidden, 1)};
+    Coordinator& c = givenCollapsed();
     // The hidden application's items are missing from the next read: remembered.
-    Probe::absorbItems(c, {item(shown, 0), item("com.example.new", 0)});
+    reader->items = {item(shown, 0), item("com.example.new", 0)};
+    c.refreshItems();
+    executor.runUntilIdle();
 
     std::vector<std::string> listed;
     for (const auto& snapshot : c.pressableItems()) {
