@@ -239,14 +239,16 @@ TEST(AppDelegateWiringTest, TheOverflowChangeRefreshesThePanelOnlyWhileItIsShown
     // The application is shown now, as far as the coordinator's profile goes.
     core::Profile profile = run.coordinator().currentProfile();
     profile.assign(AppKey(hiddenApp), core::Section::shown);
-    CoordinatorProbe::profile(run.coordinator()) = profile;
+    run.coordinator().setProfile(profile);
     run.coordinator().onNotchOverflowChange({});
     EXPECT_FALSE(listed()) << "refreshed while shown";
 
+    // Closed behind the coordinator's back, which then hears of it as from the window.
     delegate.belowBar().close();
-    CoordinatorProbe::setBelowBarShown(run.coordinator(), false);
+    run.coordinator().belowBarDidClose();
+    ASSERT_FALSE(run.coordinator().belowBarShown());
     profile.assign(AppKey(hiddenApp), core::Section::hidden);
-    CoordinatorProbe::profile(run.coordinator()) = profile;
+    run.coordinator().setProfile(profile);
     run.coordinator().onNotchOverflowChange({AppKey("com.example.anything")});
     EXPECT_FALSE(listed()) << "not refreshed while closed";
 }
