@@ -323,6 +323,16 @@ std::optional<system::RevealTicket> CoordinatorFixture::liftForPress() {
     return handle.isFinished() ? handle.result().value_or(std::nullopt) : std::nullopt;
 }
 
+concurrency::TaskHandle<std::optional<system::PressOutcome>>
+CoordinatorFixture::pressUnderWay(const std::string& app) {
+    presser->presses.hold();
+    auto handle = concurrency::spawn(
+        executor, coordinator->pressItem(core::BelowBarEntry{app, 0, 41, std::nullopt}, coordinator::PressSource::belowBar));
+    executor.runUntilIdle();
+    EXPECT_TRUE(coordinator->pressingItem());
+    return handle;
+}
+
 void CoordinatorFixture::setSection(const std::string& app, core::Section section) {
     core::Profile next = coordinator->currentProfile();
     next.sections[core::AppKey(app)] = section;

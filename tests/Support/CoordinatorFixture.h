@@ -134,6 +134,9 @@ protected:
     std::optional<system::RevealTicket> revealForPress(const std::string& app,
                                                        system::RevealPurpose purpose = system::RevealPurpose::press);
     std::optional<system::RevealTicket> liftForPress();
+    // A panel's press of `app` that the presser holds: under way until the
+    // test answers `presser->presses`.
+    concurrency::TaskHandle<std::optional<system::PressOutcome>> pressUnderWay(const std::string& app);
     // The active profile with `app` in `section`, handed to the coordinator as
     // the shell hands an edited profile.
     void setSection(const std::string& app, core::Section section);
