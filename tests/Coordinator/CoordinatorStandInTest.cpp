@@ -97,6 +97,19 @@ protected:
         return lines;
     }
 
+    // The real user switcher learnt out of reach, as a read of the lifted bar
+    // that shows the chevron without it teaches; then collapsed again.
+    void learnOutOfReach(Coordinator& c) {
+        c.pause();
+        executor.advanceBy(3s); // a read now sees the bar without restriction
+        reader->items = {control(), chevron()};
+        c.refreshItems();
+        executor.runUntilIdle();
+        EXPECT_TRUE(Probe::userSwitcherUnreachable(c));
+        reader->items = {item(selfID)};
+        givenCollapsed();
+    }
+
     template <typename T> concurrency::TaskHandle<T> spawn(concurrency::Task<T> task) {
         auto handle = concurrency::spawn(executor, std::move(task));
         executor.runUntilIdle();
@@ -163,7 +176,7 @@ TEST_F(StandIn, ItShowsOnlyWhileCollapsedOrRevealedWithTheSwitchOn) {
         {"a camera in use", [&] { capture->change({.camera = true, .microphone = false}); }, hides},
         {"the camera off", [&] { capture->change({}); }, shows},
         {"paused", [&] { c.pause(); }, hides},
-        {"collapsed again", [&] { Probe::setBase(c, State::collapsed, std::nullopt); }, shows},
+        {"collapsed again", [&] { givenCollapsed(); }, shows},
         {"the switch off",
          [&] {
              c.userSwitcherStandInEnabled = false;
@@ -226,12 +239,17 @@ class NoteUserSwitcher : public StandIn, public ::testing::WithParamInterface<No
 TEST_P(NoteUserSwitcher, LearnsOnlyWhatTheReadCanTell) {
     const NoteCase& row = GetParam();
     Coordinator& c = row.bar == Bar::neverRestricted ? start() : collapsed();
+    if (row.unreachableBefore) {
+        learnOutOfReach(c);
+    }
     if (row.bar == Bar::liftedAfter) {
         c.pause();
         executor.runUntilIdle();
     }
-    Probe::realUserSwitcherInBar(c) = row.answerBefore;
-    Probe::userSwitcherUnreachable(c) = row.unreachableBefore;
+    // What an earlier run knew.
+    c.restoreUserSwitcherAnswer(row.answerBefore);
+    ASSERT_EQ(Probe::realUserSwitcherInBar(c), row.answerBefore);
+    ASSERT_EQ(Probe::userSwitcherUnreachable(c), row.unreachableBefore);
     take();
 
     std::optional<int> mark;
@@ -509,10 +527,15 @@ TEST_F(StandIn, ThePlacementEndsWithItsOutcomeAndLine) {
         {"an order run under way at the second attempt",
          [this](Coordinator& c) {
              reorderer->reads.immediate(Table::ok(unlisted()));
-             executor.postAt(executor.now() + 500ms, [&c] { Probe::setApplyingOrder(c, true); });
+             // An order run whose table read is still on its way.
+             executor.postAt(executor.now() + 500ms, [this, &c] {
+                 reorderer->reads.hold();
+                 concurrency::spawn(executor, c.applyOrder(false));
+             });
          },
          OrderOutcome::skipped(),
-         1,
+         2, // its own read and the order run's
+
          0,
          {skippedLine}},
         {"paused while its key is read",
@@ -610,13 +633,14 @@ TEST_F(StandIn, APressThatCannotStartPressesNothingAndChangesNothing) {
         {"no presser", [](Coordinator& c) { c.presser = nullptr; }, {}},
         {"shut down", [](Coordinator& c) { c.shutdown(); }, {}},
         {"another press running, the real one out of reach",
-         [](Coordinator& c) {
-             Probe::setPressingItem(c, true);
-             Probe::userSwitcherUnreachable(c) = true;
+         [this](Coordinator& c) {
+             learnOutOfReach(c);
+             pressUnderWay(hidden);
+             presser->log.clearCalls(); // the press under way is not the switcher's
          },
          {"log(default) 前に押したのを待っているので、利用者の切り替えは押しません"}},
         {"the real menu still open",
-         [](Coordinator& c) { Probe::temporaryLifts(c).insert(7); },
+         [this](Coordinator&) { liftForPress(); },
          {"log(default) 本物のメニューを開いている間なので、利用者の切り替えは押し直しません"}},
     };
     for (const Row& row : rows) {
