@@ -243,9 +243,7 @@ TEST_F(Visibility, PlannerInputFollowsTheModel) {
     c.endReveal(*reveal);
 
     // The notch overflow keeps a shown application off while collapsed.
-    c.notchOverflowEnabled = true;
-    c.belowBarEnabled = true;
-    Probe::notchState(c).overflow = {AppKey(shown)};
+    givenOverflow(shown);
     c.enforce();
     executor.runUntilIdle();
     EXPECT_EQ(visibility->applied.back(),

@@ -1,5 +1,6 @@
 #include "Support/CoordinatorFixture.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pellacor::testing {
@@ -306,6 +307,27 @@ CoordinatorFixture::Coordinator& CoordinatorFixture::givenState(State state) {
         return *coordinator;
     }
     return *coordinator;
+}
+
+void CoordinatorFixture::givenOverflow(const std::string& app) {
+    Coordinator& c = *coordinator;
+    constexpr double housingRight = 850;
+    screens->attached = {{core::Rect(0, 0, 1512, 982), housingRight}};
+    const auto kept = reader->items;
+    reader->items = {item("com.apple.Music", 0, core::Rect(1200, 0, 30, 24)),
+                     item(selfID, 0, core::Rect(1300, 0, 24, 24)),
+                     item(std::string(core::NotchPlanner::chevronOwner), 5, core::Rect(880, 0, 18, 24)),
+                     item(app, 0, core::Rect(800, 0, 40, 24))};
+    c.notchOverflowEnabled = true;
+    c.belowBarEnabled = true;
+    c.notchSettingChanged();
+    executor.runUntilIdle();
+    auto check = concurrency::spawn(executor, c.checkNotch());
+    executor.runUntilIdle();
+    reader->items = kept;
+    EXPECT_TRUE(check.isFinished() && check.result().value_or(false));
+    const auto& overflow = c.currentNotchState().overflow;
+    EXPECT_NE(std::find(overflow.begin(), overflow.end(), core::AppKey(app)), overflow.end());
 }
 
 std::optional<system::RevealTicket> CoordinatorFixture::revealForPress(const std::string& app,

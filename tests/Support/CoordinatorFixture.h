@@ -128,6 +128,12 @@ protected:
     // The start attempt under way, or a new one the user's resume begins, ends
     // on this health report (on each retry too) with this read.
     void restartFor(const system::HealthReport& report, system::ItemReading::Result result);
+    // `app` (shown, and the bar collapsed) taken off the bar by the notch
+    // handling: on a screen with a camera housing its item lies left of the
+    // housing beside the system's chevron, and a check moves it into the
+    // overflow. The handling is switched on through the panel mode; the
+    // reader's items are as before afterwards.
+    void givenOverflow(const std::string& app);
     // A press's temporary reveal of `app` (or lift of the whole restriction),
     // begun as the presser begins it and run until it holds or fails; its
     // ticket, nothing when it failed. `endReveal` ends it.
