@@ -274,17 +274,23 @@ TEST_P(NotchPlanOverflow, Rules) {
                                    {AppKey(selfID), Section::shown},
                                    {AppKey("com.example.h"), Section::hidden}});
     apps->running = {"com.example.a", "com.apple.Music", selfID, "com.example.h", "com.example.x"};
-    Coordinator& c = build();
-    Probe::knownOwners(c).insert(AppKey("com.example.b"));
+    // The start reads b, which does not run now; under the fold rescue it misses the control item.
+    reader->items = {item("com.example.b")};
+    Coordinator& c = param.foldRescue ? givenFoldRescue() : givenCollapsed();
+    ASSERT_TRUE(Probe::knownOwners(c).contains(AppKey("com.example.b")));
+    for (const auto& app : param.overflow) {
+        // Overflowed while the user had it shown, then moved back.
+        const Section section = c.currentProfile().section(AppKey(app));
+        setSection(app, Section::shown);
+        givenOverflow(app);
+        setSection(app, section);
+    }
+    ASSERT_EQ(c.currentNotchState().overflow.size(), param.overflow.size());
+    // The switches as the shell sets them, before it tells the coordinator.
     c.notchOverflowEnabled = param.overflowEnabled;
     c.belowBarEnabled = param.belowBar;
-    Probe::foldRescue(c) = param.foldRescue;
-    for (const auto& app : param.overflow) {
-        Probe::notchState(c).overflow.push_back(AppKey(app));
-    }
-    int serial = 0;
     for (const auto& app : param.revealed) {
-        Probe::temporaryReveals(c).insert_or_assign(++serial, AppKey(app));
+        ASSERT_TRUE(revealForPress(app)) << app;
     }
     std::set<std::string> got;
     for (const auto& app : Probe::notchPlanOverflow(c)) {
