@@ -371,11 +371,20 @@ TEST_F(Notch, TheFoldRescueTurnsTheHandlingOnWithoutTheBelowBarPanel) {
 }
 
 TEST_F(Notch, TheScreenInUseIsLoggedOnlyWhenItsKindChanges) {
-    Coordinator& c = collapsed();
-    for (const auto& active : {NotchPlanner::ActiveScreen::unknown(), NotchPlanner::ActiveScreen::notch(700),
-                               NotchPlanner::ActiveScreen::notch(850), NotchPlanner::ActiveScreen::unknown(),
-                               NotchPlanner::ActiveScreen::plain(), NotchPlanner::ActiveScreen::plain()}) {
-        Probe::noteActiveScreen(c, active);
+    collapsed();
+    // What the checks find: a bar they cannot place, notched screens with their housings ending at 700
+    // and 850, a bar they cannot place again, and plain screens twice.
+    const NotchPlanner::Screen housingAt700{Rect(0, 0, 1512, 982), 700};
+    const NotchPlanner::Screen plain{Rect(0, 0, 1440, 900), std::nullopt};
+    const struct {
+        std::vector<NotchPlanner::Screen> screens;
+        std::vector<core::ItemSnapshot> bar;
+    } sightings[] = {{{notched()}, {}},   {{housingAt700}, ownAndApple(1200)}, {{notched()}, ownAndApple(1200)},
+                     {{notched()}, {}},   {{plain}, {}},                       {{plain}, {}}};
+    for (const auto& sighting : sightings) {
+        screens->attached = sighting.screens;
+        reader->items = sighting.bar;
+        check();
     }
     EXPECT_THAT(take(), ElementsAre("log(info) いま使っている画面は、ノッチのある画面です",
                                     "log(info) いま使っている画面は、ノッチの無い画面です"));
