@@ -378,7 +378,9 @@ TEST_F(Drag, WhatChangesDuringTheReadDecidesWhetherItCounts) {
     };
     const Row rows[] = {
         {"the plan changed", [](Coordinator& c) { c.reveal(false); }, {changedDuringReadLine}},
-        {"a temporary reveal began", [this](Coordinator&) { revealForPress(hidden); }, {changedDuringReadLine}},
+        {"a temporary reveal began",
+         [this](Coordinator&) { revealForPress(hidden); },
+         {changedDuringReadLine}},
         {"the state left sorting", [this](Coordinator&) { givenNeedsPermission(); }, {changedDuringReadLine}},
         {"the switch went off", [](Coordinator& c) { c.dragSortEnabled = false; }, {}},
         {"shut down", [](Coordinator& c) { c.shutdown(); }, {}},

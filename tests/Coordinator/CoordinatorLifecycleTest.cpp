@@ -200,9 +200,10 @@ TEST_F(Lifecycle, PermissionWaitIsToldAfterTheStateAndOnlyWhenEnteredOrLeft) {
     trust->trusted = true;
     reader->allReads.hold();
     executor.advanceBy(2s);
-    EXPECT_THAT(take(), ElementsAre("trust(true)", ::testing::StartsWith("log(default) アクセシビリティの許可"),
-                                    "log(default) 状態 needsPermission → starting", "state(starting)",
-                                    "permissionWait(false)"));
+    EXPECT_THAT(take(),
+                ElementsAre("trust(true)", ::testing::StartsWith("log(default) アクセシビリティの許可"),
+                            "log(default) 状態 needsPermission → starting", "state(starting)",
+                            "permissionWait(false)"));
 }
 
 TEST_F(Lifecycle, PauseAndResume) {

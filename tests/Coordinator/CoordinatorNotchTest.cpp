@@ -98,13 +98,14 @@ TEST_F(Notch, OnlyPlainScreensEmptyTheOverflowAtTheFirstCheckWithoutReading) {
     const int changes = Probe::notchChangeCount(c);
     screens->attached = {{Rect(0, 0, 1440, 900), std::nullopt}};
     EXPECT_TRUE(check());
-    EXPECT_THAT(take(), ElementsAre("log(info) いま使っている画面は、ノッチの無い画面です",
-                                    "log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)",
-                                    "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
-                                    "com.example.shown）",
-                                    "restrictionConfirmed"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) いま使っている画面は、ノッチの無い画面です",
+                            "log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_THAT(Probe::notchState(c).overflow, IsEmpty());
     EXPECT_EQ(reads(), 0U);
     EXPECT_EQ(Probe::notchChangeCount(c), changes + 1);
@@ -121,12 +122,13 @@ TEST_F(Notch, ANotchedScreenSeenPlainNeedsTwoChecksInARow) {
     EXPECT_EQ(Probe::notchState(c).overflow, std::vector{AppKey(shown)});
 
     EXPECT_TRUE(check());
-    EXPECT_THAT(take(), ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)",
-                                    "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
-                                    "com.example.shown）",
-                                    "restrictionConfirmed"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_EQ(reader->log.calls(), (std::vector{firstRead, firstRead}));
 
     // A notched sighting in between (which overflows the crowded bar again) starts the count again.
@@ -275,11 +277,13 @@ TEST_P(NotchBlocked, ChecksAndNoticesDoNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Reasons, NotchBlocked,
     ::testing::Values(
-        BlockCase{"press", [](NotchBlocked& t, coordinator::Coordinator&) { t.pressUnderWay("com.example.hidden"); }},
+        BlockCase{"press",
+                  [](NotchBlocked& t, coordinator::Coordinator&) { t.pressUnderWay("com.example.hidden"); }},
         BlockCase{"temporaryReveal",
                   [](NotchBlocked& t, coordinator::Coordinator&) { t.revealForPress("com.example.hidden"); }},
         BlockCase{"temporaryLift", [](NotchBlocked& t, coordinator::Coordinator&) { t.liftForPress(); }},
-        BlockCase{"belowBarPanelOpen", [](NotchBlocked&, coordinator::Coordinator& c) { c.setBelowBar(true); }},
+        BlockCase{"belowBarPanelOpen",
+                  [](NotchBlocked&, coordinator::Coordinator& c) { c.setBelowBar(true); }},
         BlockCase{"revealed", [](NotchBlocked& t, coordinator::Coordinator&) { t.givenRevealed(); }},
         BlockCase{"paused", [](NotchBlocked&, coordinator::Coordinator& c) { c.pause(); }},
         BlockCase{"shutDown", [](NotchBlocked&, coordinator::Coordinator& c) { c.shutdown(); }}),
@@ -336,12 +340,13 @@ TEST_F(Notch, SwitchingOffEmptiesTheOverflowWithOneCallbackAndStopsTheWatch) {
     c.notchOverflowEnabled = false;
     c.notchSettingChanged();
     executor.runUntilIdle();
-    EXPECT_THAT(take(), ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)",
-                                    "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
-                                    "com.example.shown）",
-                                    "restrictionConfirmed"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_FALSE(screens->isWatching());
     EXPECT_FALSE(Probe::notchTask(c));
     // Off with nothing hidden: no callback.
@@ -360,8 +365,9 @@ TEST_F(Notch, TheFoldRescueTurnsTheHandlingOnWithoutTheBelowBarPanel) {
     // A new start finds the bar without the control item, which has a place on screen.
     reader->items = {item("com.apple.Music", 0, Rect(1200, 0, 30, 24)), item(shown, 0, Rect(800, 0, 40, 24))};
     givenFoldRescue();
-    const std::string rescueLine = "log(default) 操作口が畳まれているので、下の段が切でも、ノッチ対策で「表示」の"
-                                   "アプリを一時的に隠して空きを作ります";
+    const std::string rescueLine =
+        "log(default) 操作口が畳まれているので、下の段が切でも、ノッチ対策で「表示」の"
+        "アプリを一時的に隠して空きを作ります";
     EXPECT_THAT(take(), ::testing::Contains(rescueLine));
     EXPECT_TRUE(screens->isWatching());
     EXPECT_TRUE(c.canCheckNotch());
@@ -379,8 +385,12 @@ TEST_F(Notch, TheScreenInUseIsLoggedOnlyWhenItsKindChanges) {
     const struct {
         std::vector<NotchPlanner::Screen> screens;
         std::vector<core::ItemSnapshot> bar;
-    } sightings[] = {{{notched()}, {}},   {{housingAt700}, ownAndApple(1200)}, {{notched()}, ownAndApple(1200)},
-                     {{notched()}, {}},   {{plain}, {}},                       {{plain}, {}}};
+    } sightings[] = {{{notched()}, {}},
+                     {{housingAt700}, ownAndApple(1200)},
+                     {{notched()}, ownAndApple(1200)},
+                     {{notched()}, {}},
+                     {{plain}, {}},
+                     {{plain}, {}}};
     for (const auto& sighting : sightings) {
         screens->attached = sighting.screens;
         reader->items = sighting.bar;

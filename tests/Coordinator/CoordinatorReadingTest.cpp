@@ -48,7 +48,8 @@ protected:
     // The full reads after the start attempt's and those of `alreadyRead`.
     Durations fullReads() const {
         auto times = reader->timesOf("readItems");
-        times.erase(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(std::min(setUpReads, times.size())));
+        times.erase(times.begin(),
+                    times.begin() + static_cast<std::ptrdiff_t>(std::min(setUpReads, times.size())));
         return times;
     }
 

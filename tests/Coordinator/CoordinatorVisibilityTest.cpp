@@ -31,7 +31,8 @@ TEST_F(Visibility, TheFirstAllowPlanIsConfirmedWithItsCountAndTheOthers) {
     EXPECT_THAT(
         take(),
         ElementsAre(
-            ::testing::StartsWith("log(default) 起動の読み（1 回目）"), "log(default) 状態 starting → collapsed", "state(collapsed)",
+            ::testing::StartsWith("log(default) 起動の読み（1 回目）"),
+            "log(default) 状態 starting → collapsed", "state(collapsed)",
             "log(default) 制限が効きました（許す 4 個・Apple 以外：app.trayvane.pellacor,com.example.shown）",
             "restrictionConfirmed"));
     EXPECT_TRUE(Probe::hasRequestedRestriction(c));

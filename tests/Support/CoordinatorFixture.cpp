@@ -331,7 +331,7 @@ void CoordinatorFixture::givenOverflow(const std::string& app) {
 }
 
 std::optional<system::RevealTicket> CoordinatorFixture::revealForPress(const std::string& app,
-                                                                      system::RevealPurpose purpose) {
+                                                                       system::RevealPurpose purpose) {
     auto handle = concurrency::spawn(executor, coordinator->beginReveal(app, purpose));
     executor.runUntilIdle();
     EXPECT_TRUE(handle.isFinished()) << "the reveal still waits for the restriction's answer";
@@ -348,8 +348,9 @@ std::optional<system::RevealTicket> CoordinatorFixture::liftForPress() {
 concurrency::TaskHandle<std::optional<system::PressOutcome>>
 CoordinatorFixture::pressUnderWay(const std::string& app) {
     presser->presses.hold();
-    auto handle = concurrency::spawn(
-        executor, coordinator->pressItem(core::BelowBarEntry{app, 0, 41, std::nullopt}, coordinator::PressSource::belowBar));
+    auto handle =
+        concurrency::spawn(executor, coordinator->pressItem(core::BelowBarEntry{app, 0, 41, std::nullopt},
+                                                            coordinator::PressSource::belowBar));
     executor.runUntilIdle();
     EXPECT_TRUE(coordinator->pressingItem());
     return handle;

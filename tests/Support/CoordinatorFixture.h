@@ -137,8 +137,8 @@ protected:
     // A press's temporary reveal of `app` (or lift of the whole restriction),
     // begun as the presser begins it and run until it holds or fails; its
     // ticket, nothing when it failed. `endReveal` ends it.
-    std::optional<system::RevealTicket> revealForPress(const std::string& app,
-                                                       system::RevealPurpose purpose = system::RevealPurpose::press);
+    std::optional<system::RevealTicket>
+    revealForPress(const std::string& app, system::RevealPurpose purpose = system::RevealPurpose::press);
     std::optional<system::RevealTicket> liftForPress();
     // A panel's press of `app` that the presser holds: under way until the
     // test answers `presser->presses`.

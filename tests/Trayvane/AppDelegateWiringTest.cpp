@@ -157,8 +157,9 @@ TEST(AppDelegateWiringTest, SwitchingTheBelowBarOffWhileShownClosesThePanelBefor
         }
     }
     run.coordinator().setProfile(crowded);
-    ASSERT_EQ(run.time->runUntil([&] { return !run.coordinator().currentNotchState().overflow.empty(); }, 60s),
-              pellacor::testing::DesktopTime::Outcome::done);
+    ASSERT_EQ(
+        run.time->runUntil([&] { return !run.coordinator().currentNotchState().overflow.empty(); }, 60s),
+        pellacor::testing::DesktopTime::Outcome::done);
     run.clickControl();
     ASSERT_TRUE(delegate.belowBar().isOpen()) << "a click opens the panel";
     ASSERT_TRUE(run.coordinator().belowBarShown());
