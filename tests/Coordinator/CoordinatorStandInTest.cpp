@@ -382,15 +382,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StandIn, AFailedReadTeachesNothing) {
     Coordinator& c = collapsed();
     c.pause();
-    executor.runUntilIdle();
+    executor.advanceBy(3s); // reads now see the bar without restriction
     take();
     for (const Read& read :
          {Read::timeout(), Read::unavailable(UnavailableReason::noAccessibilityPermission)}) {
-        Probe::noteUserSwitcher(c, read, Probe::restrictGeneration(c));
+        reader->allReads.immediate(read);
+        c.refreshItems();
+        executor.runUntilIdle();
     }
+    // Nor does one answered after shutdown.
+    reader->allReads.hold();
+    c.refreshItems();
+    executor.runUntilIdle();
     c.shutdown();
     take();
-    Probe::noteUserSwitcher(c, Read::ok({control(), realSwitcher()}), std::nullopt);
+    reader->allReads.release(Read::ok({control(), realSwitcher()}));
+    executor.runUntilIdle();
     EXPECT_EQ(Probe::realUserSwitcherInBar(c), std::nullopt);
     EXPECT_THAT(take(), IsEmpty());
 }
@@ -399,8 +406,11 @@ TEST_F(StandIn, TheWidthIsToldWhenItChangesAndStoredBeforeItIsTold) {
     Coordinator& c = collapsed();
     std::vector<std::optional<double>> seenByListener;
     c.onUserSwitcherWidth = [&](double) { seenByListener.push_back(c.userSwitcherWidth()); };
+    // A read that finds the real one this wide.
     const auto readOf = [&](double width) {
-        Probe::noteUserSwitcher(c, Read::ok({control(), realSwitcher(width)}), std::nullopt);
+        reader->items = {control(), realSwitcher(width)};
+        c.refreshItems();
+        executor.runUntilIdle();
     };
 
     readOf(40); // under the restriction: not measured
