@@ -136,11 +136,6 @@ public:
     static const concurrency::TaskHandle<OrderOutcome>& standInPlacement(Coordinator& c) {
         return c.standInPlacement;
     }
-    // What a read under this mark teaches of the real user switcher.
-    static void noteUserSwitcher(Coordinator& c, const system::ItemReading::Result& result,
-                                 std::optional<int> mark) {
-        c.noteUserSwitcher(result, mark);
-    }
 };
 
 } // namespace pellacor::coordinator
