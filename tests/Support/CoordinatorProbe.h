@@ -11,10 +11,13 @@
 namespace pellacor::coordinator {
 
 // The tests' window onto the coordinator's private model, to read what a step
-// changed. It writes nothing: a test reaches a state the way the program does,
+// changed. It writes no field: a test reaches a state the way the program does,
 // through the coordinator's entry points and the fakes (the fixture's `given…`
-// helpers). The few private operations it runs are judgements on a read or a
-// notch state that the fixtures cannot otherwise feed one by one.
+// helpers). Besides the pure judgements it runs three private operations the
+// real path cannot reach on its own terms: the hover reveal meeting a panel
+// closed behind the coordinator's back (the watch does not run while the panel
+// is open), a planner state with an unchanged hidden set, and the trust query
+// of the start's decision.
 class CoordinatorProbe {
 public:
     using State = core::MenuBarState;
@@ -120,8 +123,6 @@ public:
     static int placeShownGeneration(Coordinator& c) { return c.placeShownGeneration; }
     static const concurrency::TaskHandle<void>& placeShownTask(Coordinator& c) { return c.placeShownTask; }
     static bool reorderWaitingForFolder(Coordinator& c) { return c.reorderWaitingForFolder; }
-    // The placement of shown applications, for its outcome.
-    static concurrency::Task<OrderOutcome> placeMissingShown(Coordinator& c) { return c.placeMissingShown(); }
     static std::map<core::AppKey, int> shownIconCounts(Coordinator& c) { return c.shownIconCounts(); }
 
     static bool isDragWatchRunning(Coordinator& c) { return c.isDragWatchRunning; }
