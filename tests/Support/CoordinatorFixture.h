@@ -50,8 +50,9 @@ namespace pellacor::testing {
 //
 // Adjust `timings` or the services before `build()`; `start()` builds when
 // needed, starts and runs the executor until idle. Unless `holdStartRead` is
-// turned off, the start attempt's first read is held and never answered, so the
-// coordinator stays `starting` until the test sets a state itself.
+// turned off, the start attempt's first read is held, so the coordinator stays
+// `starting` until the test answers it (`answerStartRead`, `givenCollapsed()`
+// and the other `given…` helpers below).
 class CoordinatorFixture : public ::testing::Test {
 protected:
     using Coordinator = coordinator::Coordinator;
