@@ -2,6 +2,7 @@
 // outcomes, and a document that loads is saved and loaded back unchanged.
 #include "MenuBarCore/Storage/Store.h"
 #include "MenuBarCore/Storage/StoredState.h"
+#include "MenuBarCore/Support/JsonCoding.h"
 
 #include <cstddef>
 #include <cstdint>

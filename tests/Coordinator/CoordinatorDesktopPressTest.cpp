@@ -91,7 +91,7 @@ protected:
             concurrency::nowOf(executor), concurrency::defaultSleep(), runner);
         c.presser = realPresser;
 
-        Probe::setBase(c, State::collapsed, std::nullopt);
+        givenCollapsed();
         drive([&] { return Probe::applyTask(c).isFinished(); });
         EXPECT_EQ(realVisibility->currentPlan(), VisibilityPlan::allow({selfID, murmurtask}));
         EXPECT_TRUE(desktop->restriction().has_value());

@@ -76,7 +76,9 @@ protected:
 
         Coordinator& c = build();
         c.dragSortEnabled = true;
-        Probe::setBase(c, State::collapsed, std::nullopt);
+        // The start's read of the desktop, on the reader's thread, finds the bar healthy and collapses.
+        start();
+        EXPECT_TRUE(executor.runUntil([&] { return c.baseState() == State::collapsed; }));
         drive([&] { return realVisibility->currentPlan() == Probe::requestedPlan(c); });
         return c;
     }

@@ -104,12 +104,9 @@ TEST_F(Drag, TheWatchRunsOnlyWhileTheSwitchIsOnAndTheBarCanBeSorted) {
          },
          false,
          {}},
-        {"collapsed", [&] { Probe::setBase(c, State::collapsed, std::nullopt); }, true, {"start"}},
-        {"needsPermission",
-         [&] { Probe::setBase(c, State::needsPermission, std::nullopt); },
-         false,
-         {"stop"}},
-        {"revealedAll", [&] { Probe::setBase(c, State::revealedAll, std::nullopt); }, true, {"start"}},
+        {"collapsed", [&] { givenCollapsed(); }, true, {"start"}},
+        {"needsPermission", [&] { givenNeedsPermission(); }, false, {"stop"}},
+        {"revealedAll", [&] { givenRevealed(true); }, true, {"start"}},
         {"the switch off",
          [&] {
              c.dragSortEnabled = false;
@@ -236,7 +233,7 @@ TEST_F(Drag, TheDividerReSidesEveryVisibleApplication) {
         SCOPED_TRACE(revealed);
         coordinator.reset();
         Coordinator& c = sorting();
-        Probe::profile(c).sections[AppKey(other)] = Section::alwaysHidden;
+        setSection(other, Section::alwaysHidden);
         apps->running.insert(other);
         if (revealed) {
             c.reveal(false);
@@ -255,7 +252,7 @@ TEST_F(Drag, TheDividerReSidesEveryVisibleApplication) {
                                  : "log(info) ⌘ドラッグのあと、区画はもう合っています"));
 
         // Everything left of it again: each one visible goes to hidden, the always-hidden one stays.
-        Probe::setBase(c, State::revealedAll, std::nullopt);
+        c.reveal(true);
         executor.runUntilIdle();
         take();
         reader->items = {at(hidden, 300), at(other, 340), at(shown, 440), control(500),
@@ -346,10 +343,9 @@ TEST_F(Drag, ADragSeenWhileSortingIsNotPossibleIsDroppedWithTheState) {
         const char* line;
     };
     const Row rows[] = {
-        {"a temporary reveal",
-         [](Coordinator& c) { Probe::temporaryReveals(c).insert_or_assign(7, AppKey(hidden)); },
+        {"a temporary reveal", [this](Coordinator&) { revealForPress(hidden); },
          "log(info) ⌘ドラッグを見ましたが、いまは区画を変えません（状態 collapsed）"},
-        {"a temporary lift", [](Coordinator& c) { Probe::temporaryLifts(c).insert(7); },
+        {"a temporary lift", [this](Coordinator&) { liftForPress(); },
          "log(info) ⌘ドラッグを見ましたが、いまは区画を変えません（状態 collapsed）"},
         {"paused, the event already on its way", [](Coordinator& c) { c.pause(); },
          "log(info) ⌘ドラッグを見ましたが、いまは区画を変えません（状態 paused）"},
@@ -383,11 +379,9 @@ TEST_F(Drag, WhatChangesDuringTheReadDecidesWhetherItCounts) {
     const Row rows[] = {
         {"the plan changed", [](Coordinator& c) { c.reveal(false); }, {changedDuringReadLine}},
         {"a temporary reveal began",
-         [](Coordinator& c) { Probe::temporaryReveals(c).insert_or_assign(7, AppKey(hidden)); },
+         [this](Coordinator&) { revealForPress(hidden); },
          {changedDuringReadLine}},
-        {"the state left sorting",
-         [](Coordinator& c) { Probe::setBase(c, State::needsPermission, std::nullopt); },
-         {changedDuringReadLine}},
+        {"the state left sorting", [this](Coordinator&) { givenNeedsPermission(); }, {changedDuringReadLine}},
         {"the switch went off", [](Coordinator& c) { c.dragSortEnabled = false; }, {}},
         {"shut down", [](Coordinator& c) { c.shutdown(); }, {}},
     };

@@ -90,9 +90,7 @@ TEST_F(Lifecycle, CameraWhilePausedIsSilent) {
 }
 
 TEST_F(Lifecycle, CameraWhileCollapsedOverridesAndItsEndAsksForPlacementAtOnce) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = givenCollapsed();
     take();
     sleeps.clear();
     const int placements = Probe::placeShownGeneration(c);
@@ -120,9 +118,7 @@ TEST_F(Lifecycle, CameraWhileCollapsedOverridesAndItsEndAsksForPlacementAtOnce) 
 }
 
 TEST_F(Lifecycle, MicrophoneAloneChangesNothing) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = givenCollapsed();
     take();
     visibility->log.clearCalls();
 
@@ -140,8 +136,7 @@ TEST_F(Lifecycle, CameraOverridesEveryBaseButPaused) {
         SCOPED_TRACE(core::rawValue(base));
         capture->use = {};
         build();
-        start();
-        Probe::setBase(*coordinator, base, std::nullopt);
+        givenState(base);
         capture->change(camera());
         executor.runUntilIdle();
         EXPECT_EQ(coordinator->effectiveState(),
@@ -153,22 +148,23 @@ TEST_F(Lifecycle, CameraOverridesEveryBaseButPaused) {
 }
 
 TEST_F(Lifecycle, PauseReasonRules) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    Coordinator& c = givenCollapsed();
     EXPECT_EQ(c.currentPauseReason(), std::nullopt);
 
-    // Paused without a reason means paused by hand.
-    Probe::setBase(c, State::paused, std::nullopt);
+    // The user's pause is a pause by hand.
+    c.pause();
     EXPECT_EQ(c.currentPauseReason(), PauseReason::manual());
 
-    // Already paused: the reason stays, but a start attempt still goes stale.
+    // Already paused: the first reason stays, but a start attempt still goes stale.
+    const auto noItems = PauseReason::healthProblems({system::HealthProblem::noItems});
+    givenPaused(noItems);
     const int generation = Probe::startGeneration(c);
-    Probe::setBase(c, State::paused, PauseReason::healthProblems({system::HealthProblem::noItems}));
-    EXPECT_EQ(c.currentPauseReason(), PauseReason::manual());
+    c.pause();
+    EXPECT_EQ(c.currentPauseReason(), noItems);
     EXPECT_EQ(Probe::startGeneration(c), generation + 1);
 
     // Any other state clears it.
-    Probe::setBase(c, State::needsPermission, std::nullopt);
+    givenNeedsPermission();
     EXPECT_EQ(c.currentPauseReason(), std::nullopt);
 }
 
@@ -187,18 +183,27 @@ TEST_F(Lifecycle, PauseReasonEqualityComparesTheProblems) {
 }
 
 TEST_F(Lifecycle, PermissionWaitIsToldAfterTheStateAndOnlyWhenEnteredOrLeft) {
-    Coordinator& c = start();
+    start();
     take();
-    Probe::setBase(c, State::needsPermission, std::nullopt);
-    EXPECT_THAT(take(), ElementsAre("log(default) 状態 starting → needsPermission", "state(needsPermission)",
+    givenNeedsPermission();
+    EXPECT_THAT(take(), ElementsAre(::testing::StartsWith("log(default) 起動の読み（1 回目）"),
+                                    ::testing::StartsWith("log(error) 点検の問題"),
+                                    "log(default) 状態 starting → needsPermission", "state(needsPermission)",
                                     "permissionWait(true)"));
 
-    Probe::setBase(c, State::needsPermission, std::nullopt);
-    EXPECT_THAT(take(), IsEmpty());
+    // A trust check that finds the permission gone again stays in the wait: nothing more to tell of it.
+    trust->trusted = false;
+    executor.advanceBy(2s);
+    EXPECT_THAT(take(), ElementsAre("trust(false)"));
 
-    Probe::beginStarting(c);
-    EXPECT_THAT(take(), ElementsAre("log(default) 状態 needsPermission → starting", "state(starting)",
-                                    "permissionWait(false)"));
+    // Granted: a new attempt leaves the wait.
+    trust->trusted = true;
+    reader->allReads.hold();
+    executor.advanceBy(2s);
+    EXPECT_THAT(take(),
+                ElementsAre("trust(true)", ::testing::StartsWith("log(default) アクセシビリティの許可"),
+                            "log(default) 状態 needsPermission → starting", "state(starting)",
+                            "permissionWait(false)"));
 }
 
 TEST_F(Lifecycle, PauseAndResume) {
@@ -218,16 +223,20 @@ TEST_F(Lifecycle, PauseAndResume) {
     c.shutdown();
     c.pause();
     EXPECT_EQ(c.baseState(), State::starting);
-    Probe::base(c) = State::paused;
-    c.resume();
-    EXPECT_EQ(c.baseState(), State::paused);
+    // Nor does a resume after shutdown start anything.
+    build();
+    Coordinator& paused = start(PauseReason::manual());
+    paused.shutdown();
+    paused.resume();
+    EXPECT_EQ(paused.baseState(), State::paused);
 }
 
 TEST_F(Lifecycle, BeginStartingEndsAFoldRescue) {
-    Coordinator& c = start();
-    Probe::foldRescue(c) = true;
-    Probe::beginStarting(c);
-    EXPECT_FALSE(Probe::foldRescue(c));
+    Coordinator& c = givenFoldRescue();
+    ASSERT_TRUE(c.foldRescueActive());
+    c.pause();
+    c.resume();
+    EXPECT_FALSE(c.foldRescueActive());
 }
 
 // A reveal asked for while starting waits for the start to end.
@@ -254,7 +263,11 @@ TEST_P(RevealAfterStart, IsCarriedOutOnlyWhenTheStartEndsCollapsed) {
     EXPECT_EQ(logLines().size(), param.wishes.size());
     EXPECT_EQ(logLines().front(), "log(info) 起動の点検が済んだら出します");
 
-    Probe::setBase(c, param.endsIn, std::nullopt);
+    if (param.endsIn == State::collapsed) {
+        answerStartRead(reader->items);
+    } else {
+        givenState(param.endsIn);
+    }
     EXPECT_EQ(c.effectiveState(), param.then);
     EXPECT_FALSE(Probe::revealAfterStart(c).has_value());
 }
@@ -271,8 +284,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Lifecycle, TheHubRunsItsStepsInOrder) {
     belowBarVisible = true;
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    Coordinator& c = givenCollapsed();
     c.belowBarEnabled = true;
     c.reveal(false); // opens the panel below the bar
     ASSERT_TRUE(Probe::isBelowBarShown(c));
@@ -288,12 +300,15 @@ TEST_F(Lifecycle, TheHubRunsItsStepsInOrder) {
 
 TEST_F(Lifecycle, DeferredOrderIsReplayedOnlyInAWritableState) {
     Coordinator& c = start();
-    Probe::deferredOrder(c) = true;
-    Probe::setBase(c, State::paused, std::nullopt);
+    // A reorder asked for while starting waits.
+    concurrency::spawn(executor, c.applyOrder(true));
+    executor.runUntilIdle();
+    ASSERT_EQ(Probe::deferredOrder(c), true);
+    c.pause();
     EXPECT_EQ(Probe::deferredOrder(c), true);
-    Probe::setBase(c, State::needsPermission, std::nullopt);
+    givenNeedsPermission();
     EXPECT_EQ(Probe::deferredOrder(c), true);
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    givenCollapsed();
     EXPECT_EQ(Probe::deferredOrder(c), std::nullopt);
 }
 
@@ -314,12 +329,12 @@ TEST_P(LaunchEvents, EnforceAndMaybePlace) {
     const auto& param = GetParam();
     timings.profile = makeProfile({{core::AppKey("com.example.shown"), core::Section::shown},
                                    {core::AppKey("com.example.hidden"), core::Section::hidden}});
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
     if (param.known) {
-        Probe::knownOwners(c).insert(core::AppKey(param.bundleID));
+        // The start's read found it.
+        reader->items = {item(param.bundleID)};
     }
+    Coordinator& c = givenCollapsed();
+    ASSERT_EQ(Probe::knownOwners(c).contains(core::AppKey(param.bundleID)), param.known);
     visibility->applied.clear();
     sleeps.clear();
     const int placements = Probe::placeShownGeneration(c);
@@ -358,9 +373,7 @@ INSTANTIATE_TEST_SUITE_P(Launches, LaunchEvents,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Lifecycle, OnlyLaunchesCount) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    givenCollapsed();
     clearServiceCalls();
     apps->emit(system::AppActivity::terminated("com.apple.Music"));
     apps->emit(system::AppActivity::activated("com.apple.Music"));
@@ -380,15 +393,15 @@ void PrintTo(const LevelCase& c, std::ostream* os) {
 class StateLogLevel : public CoordinatorFixture, public ::testing::WithParamInterface<LevelCase> {};
 
 TEST_P(StateLogLevel, DependsOnTimeSinceStart) {
-    Coordinator& c = start();
+    start();
     executor.advanceBy(GetParam().after);
     take();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    givenCollapsed();
     const std::string level = GetParam().level;
     EXPECT_THAT(
         logLines(),
-        ElementsAre("log(" + level + ") 状態 starting → collapsed",
+        ElementsAre(::testing::StartsWith("log(default) 起動の読み（1 回目）"),
+                    "log(" + level + ") 状態 starting → collapsed",
                     "log(" + level + ") 制限が効きました（許す 1 個・Apple 以外：app.trayvane.pellacor）"));
 }
 
@@ -398,17 +411,21 @@ INSTANTIATE_TEST_SUITE_P(Times, StateLogLevel,
                                            LevelCase{3600s, "info"}));
 
 TEST_F(Lifecycle, WithoutAStartEveryLineIsRoutine) {
+    // Pausing and resuming by hand run a start attempt without the start.
     Coordinator& c = build();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    c.pause();
+    c.resume();
     executor.runUntilIdle();
+    EXPECT_EQ(c.baseState(), State::collapsed);
     EXPECT_THAT(logLines(),
-                ElementsAre("log(info) 状態 starting → collapsed",
+                ElementsAre("log(info) 状態 starting → paused", "log(info) 状態 paused → starting",
+                            ::testing::StartsWith("log(default) 起動の読み（1 回目）"),
+                            "log(info) 状態 starting → collapsed",
                             "log(info) 制限が効きました（許す 1 個・Apple 以外：app.trayvane.pellacor）"));
 }
 
 TEST_F(Lifecycle, ShutdownRemovesTheRestrictionBeforeAnythingElse) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    Coordinator& c = givenCollapsed();
     c.belowBarEnabled = true;
     c.reveal(false);
     executor.runUntilIdle();
@@ -426,13 +443,11 @@ TEST_F(Lifecycle, ShutdownRemovesTheRestrictionBeforeAnythingElse) {
 }
 
 TEST_F(Lifecycle, AfterShutdownNothingReachesAServiceAndASecondShutdownChangesNothing) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = givenCollapsed();
     // An apply in flight, a placement waiting, and the watchers' handlers kept.
-    Probe::profile(c).sections[core::AppKey("com.example.new")] = core::Section::shown;
     apps->running.insert("com.example.new");
     visibility->replies.hold();
+    setSection("com.example.new", core::Section::shown);
     c.enforce();
     executor.runUntilIdle();
     apps->emit(system::AppActivity::launched("com.apple.Music"));
@@ -461,13 +476,11 @@ TEST_F(Lifecycle, AfterShutdownNothingReachesAServiceAndASecondShutdownChangesNo
 }
 
 TEST_F(Lifecycle, DroppingTheCoordinatorEndsItsTasks) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = givenCollapsed();
     apps->emit(system::AppActivity::launched("com.apple.Music")); // a placement waits 2 s
     visibility->replies.hold();
-    Probe::profile(c).sections[core::AppKey("com.example.new")] = core::Section::shown;
     apps->running.insert("com.example.new");
+    setSection("com.example.new", core::Section::shown);
     c.enforce();
     executor.runUntilIdle();
     auto captureHandler = capture->handler();
@@ -507,8 +520,8 @@ TEST_F(Lifecycle, CreateRefusesMissingRequiredServices) {
     bare.ownItemOnBar = nullptr;
     auto c = Coordinator::create(bare, timings, clocks());
     ASSERT_NE(c, nullptr);
+    // The start's read finds the bar healthy.
     c->start(std::nullopt);
-    Probe::setBase(*c, State::collapsed, std::nullopt);
     executor.runUntilIdle();
     EXPECT_EQ(c->effectiveState(), State::collapsed);
     c->shutdown();

@@ -74,6 +74,15 @@ protected:
         executor.runUntilIdle();
         return handle.isFinished() && handle.result().value_or(false);
     }
+    // The shown application overflowed by a check of the crowded bar, as the
+    // watch's checks overflow it; what that check did is forgotten.
+    void overflowShown() {
+        ASSERT_TRUE(check());
+        ASSERT_EQ(Probe::notchState(*coordinator).overflow, std::vector{AppKey(shown)});
+        take();
+        clearServiceCalls();
+        visibility->applied.clear();
+    }
     std::size_t reads() const {
         std::size_t n = 0;
         for (const auto& call : reader->log.calls()) {
@@ -85,21 +94,26 @@ protected:
 
 TEST_F(Notch, OnlyPlainScreensEmptyTheOverflowAtTheFirstCheckWithoutReading) {
     Coordinator& c = collapsed();
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
+    overflowShown();
+    const int changes = Probe::notchChangeCount(c);
     screens->attached = {{Rect(0, 0, 1440, 900), std::nullopt}};
     EXPECT_TRUE(check());
-    EXPECT_THAT(take(), ElementsAre("log(info) いま使っている画面は、ノッチの無い画面です",
-                                    "log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) いま使っている画面は、ノッチの無い画面です",
+                            "log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_THAT(Probe::notchState(c).overflow, IsEmpty());
     EXPECT_EQ(reads(), 0U);
-    EXPECT_EQ(Probe::notchChangeCount(c), 1);
+    EXPECT_EQ(Probe::notchChangeCount(c), changes + 1);
 }
 
 TEST_F(Notch, ANotchedScreenSeenPlainNeedsTwoChecksInARow) {
     Coordinator& c = collapsed();
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
+    overflowShown();
     screens->attached = {notched(), plainBeside()};
     reader->items = ownAndApple(3000);
     EXPECT_FALSE(check());
@@ -108,17 +122,21 @@ TEST_F(Notch, ANotchedScreenSeenPlainNeedsTwoChecksInARow) {
     EXPECT_EQ(Probe::notchState(c).overflow, std::vector{AppKey(shown)});
 
     EXPECT_TRUE(check());
-    EXPECT_THAT(take(), ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_EQ(reader->log.calls(), (std::vector{firstRead, firstRead}));
 
-    // A notched sighting in between starts the count again.
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
-    reader->items = ownAndApple(1200);
+    // A notched sighting in between (which overflows the crowded bar again) starts the count again.
+    reader->items = crowdedBar();
+    executor.advanceBy(3s); // past the planner's hold after a change
     check();
     EXPECT_EQ(Probe::notchPlainStreak(c), 0);
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
+    ASSERT_EQ(Probe::notchState(c).overflow, std::vector{AppKey(shown)});
     reader->items = ownAndApple(3000);
     EXPECT_FALSE(check());
     EXPECT_EQ(Probe::notchState(c).overflow, std::vector{AppKey(shown)});
@@ -211,14 +229,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"revealedDuringTheFirstRead", false, &NotchRead::crowded,
                                [](coordinator::Coordinator& c) { c.reveal(false); }},
                       ReadCase{"panelOpenedDuringTheSecondRead", true, &NotchRead::crowded,
-                               [](coordinator::Coordinator& c) {
-                                   coordinator::CoordinatorProbe::setBelowBarShown(c, true);
-                               }},
+                               [](coordinator::Coordinator& c) { c.setBelowBar(true); }},
                       ReadCase{"planChangedDuringTheSecondRead", true, &NotchRead::crowded,
                                [](coordinator::Coordinator& c) {
-                                   coordinator::CoordinatorProbe::profile(c)
-                                       .sections[AppKey("com.example.hidden")] = core::Section::shown;
-                                   c.enforce();
+                                   core::Profile edited = c.currentProfile();
+                                   edited.sections[AppKey("com.example.hidden")] = core::Section::shown;
+                                   c.setProfile(std::move(edited));
                                }},
                       ReadCase{"screenInUseMovedBeforeTheSecondRead", true, &NotchRead::onThePlainScreen,
                                &NotchRead::nothing}),
@@ -226,20 +242,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Whatever keeps the bar from being collapsed and quiet blocks every check and
 // every screen notice.
+class NotchBlocked;
 struct BlockCase {
     const char* name;
-    void (*block)(coordinator::Coordinator&);
+    void (*block)(NotchBlocked&, coordinator::Coordinator&);
 };
 void PrintTo(const BlockCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class NotchBlocked : public Notch, public ::testing::WithParamInterface<BlockCase> {};
+class NotchBlocked : public Notch, public ::testing::WithParamInterface<BlockCase> {
+public:
+    using Notch::givenRevealed;
+    using Notch::liftForPress;
+    using Notch::pressUnderWay;
+    using Notch::revealForPress;
+};
 
 TEST_P(NotchBlocked, ChecksAndNoticesDoNothing) {
     Coordinator& c = collapsed();
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
-    GetParam().block(c);
+    overflowShown();
+    GetParam().block(*this, c);
     executor.runUntilIdle();
     clearServiceCalls();
     EXPECT_FALSE(c.canCheckNotch());
@@ -253,61 +276,47 @@ TEST_P(NotchBlocked, ChecksAndNoticesDoNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reasons, NotchBlocked,
-    ::testing::Values(BlockCase{"press",
-                                [](coordinator::Coordinator& c) {
-                                    coordinator::CoordinatorProbe::setPressingItem(c, true);
-                                }},
-                      BlockCase{"temporaryReveal",
-                                [](coordinator::Coordinator& c) {
-                                    coordinator::CoordinatorProbe::temporaryReveals(c).emplace(
-                                        1, AppKey("com.example.hidden"));
-                                }},
-                      BlockCase{"temporaryLift",
-                                [](coordinator::Coordinator& c) {
-                                    coordinator::CoordinatorProbe::temporaryLifts(c).insert(1);
-                                }},
-                      BlockCase{"belowBarPanelOpen",
-                                [](coordinator::Coordinator& c) {
-                                    coordinator::CoordinatorProbe::setBelowBarShown(c, true);
-                                }},
-                      BlockCase{"revealed",
-                                [](coordinator::Coordinator& c) {
-                                    coordinator::CoordinatorProbe::setBase(c, core::MenuBarState::revealed,
-                                                                           std::nullopt);
-                                }},
-                      BlockCase{"paused", [](coordinator::Coordinator& c) { c.pause(); }},
-                      BlockCase{"shutDown", [](coordinator::Coordinator& c) { c.shutdown(); }}),
+    ::testing::Values(
+        BlockCase{"press",
+                  [](NotchBlocked& t, coordinator::Coordinator&) { t.pressUnderWay("com.example.hidden"); }},
+        BlockCase{"temporaryReveal",
+                  [](NotchBlocked& t, coordinator::Coordinator&) { t.revealForPress("com.example.hidden"); }},
+        BlockCase{"temporaryLift", [](NotchBlocked& t, coordinator::Coordinator&) { t.liftForPress(); }},
+        BlockCase{"belowBarPanelOpen",
+                  [](NotchBlocked&, coordinator::Coordinator& c) { c.setBelowBar(true); }},
+        BlockCase{"revealed", [](NotchBlocked& t, coordinator::Coordinator&) { t.givenRevealed(); }},
+        BlockCase{"paused", [](NotchBlocked&, coordinator::Coordinator& c) { c.pause(); }},
+        BlockCase{"shutDown", [](NotchBlocked&, coordinator::Coordinator& c) { c.shutdown(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Notch, AnEqualHiddenSetIsStoredSilentlyAndCountsAsNoChange) {
     Coordinator& c = collapsed();
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
+    overflowShown();
+    const int changes = Probe::notchChangeCount(c);
     auto later = overflowOf({AppKey(shown)});
     later.changedAt = executor.wallNow();
     EXPECT_FALSE(Probe::applyNotch(c, later));
     EXPECT_EQ(Probe::notchState(c), later);
     EXPECT_THAT(events, IsEmpty());
-    EXPECT_EQ(Probe::notchChangeCount(c), 0);
+    EXPECT_EQ(Probe::notchChangeCount(c), changes);
     EXPECT_THAT(visibility->applied, IsEmpty());
 }
 
 TEST_F(Notch, TheWatchBacksOffWhileNothingChangesAndReturnsToItsTickOnAChange) {
-    Coordinator& c = collapsed();
+    collapsed();
     reader->items = ownAndApple(1200); // nothing overflows: every check ends after one read
     const auto t0 = executor.now().time_since_epoch();
     executor.advanceBy(20s);
-    // A change at the next check: the screen in use loses its notch.
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
-    screens->attached = {{Rect(0, 0, 1440, 900), std::nullopt}};
-    executor.advanceBy(7500ms); // the check at 27.5 s empties the overflow
-    EXPECT_EQ(take().back(), "notchOverflow(0)");
-    screens->attached = {notched()};
-    executor.advanceBy(10s);
+    // A change at the next check: the bar grows crowded.
+    reader->items = crowdedBar();
+    executor.advanceBy(7500ms); // the check at 27.5 s overflows the shown application
+    EXPECT_THAT(take(), ::testing::Contains("notchOverflow(1)"));
+    executor.advanceBy(10s); // the same crowd: no change from here on
     std::vector<concurrency::Duration> at;
     for (auto time : reader->timesOf(firstRead)) {
         at.push_back(time - t0);
     }
-    EXPECT_EQ(at, (std::vector<concurrency::Duration>{2500ms, 7500ms, 17500ms, 30s, 35s}));
+    EXPECT_EQ(at, (std::vector<concurrency::Duration>{2500ms, 7500ms, 17500ms, 27500ms, 30s, 35s}));
 }
 
 TEST_F(Notch, ScreenNoticesAreDebouncedToOneASecond) {
@@ -327,13 +336,17 @@ TEST_F(Notch, SwitchingOffEmptiesTheOverflowWithOneCallbackAndStopsTheWatch) {
     Coordinator& c = collapsed();
     EXPECT_TRUE(screens->isWatching());
     EXPECT_TRUE(Probe::notchTask(c));
-    Probe::notchState(c) = overflowOf({AppKey(shown)});
+    overflowShown();
     c.notchOverflowEnabled = false;
     c.notchSettingChanged();
     executor.runUntilIdle();
-    EXPECT_THAT(take(), ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
-                                    "example.shown・いま 0 個）",
-                                    "notchOverflow(0)"));
+    EXPECT_THAT(take(),
+                ElementsAre("log(info) ノッチで一時的に隠すアプリを変えました（隠す：・戻す：com."
+                            "example.shown・いま 0 個）",
+                            "notchOverflow(0)",
+                            "log(default) 制限が効きました（許す 3 個・Apple 以外：app.trayvane.pellacor,"
+                            "com.example.shown）",
+                            "restrictionConfirmed"));
     EXPECT_FALSE(screens->isWatching());
     EXPECT_FALSE(Probe::notchTask(c));
     // Off with nothing hidden: no callback.
@@ -349,22 +362,39 @@ TEST_F(Notch, TheFoldRescueTurnsTheHandlingOnWithoutTheBelowBarPanel) {
     c.notchSettingChanged();
     EXPECT_FALSE(screens->isWatching());
     take();
-    Probe::setFoldRescue(c, true);
-    EXPECT_THAT(take(),
-                ElementsAre("log(default) 操作口が畳まれているので、下の段が切でも、ノッチ対策で「表示」の"
-                            "アプリを一時的に隠して空きを作ります"));
+    // A new start finds the bar without the control item, which has a place on screen.
+    reader->items = {item("com.apple.Music", 0, Rect(1200, 0, 30, 24)), item(shown, 0, Rect(800, 0, 40, 24))};
+    givenFoldRescue();
+    const std::string rescueLine =
+        "log(default) 操作口が畳まれているので、下の段が切でも、ノッチ対策で「表示」の"
+        "アプリを一時的に隠して空きを作ります";
+    EXPECT_THAT(take(), ::testing::Contains(rescueLine));
     EXPECT_TRUE(screens->isWatching());
     EXPECT_TRUE(c.canCheckNotch());
-    Probe::setFoldRescue(c, true);
-    EXPECT_THAT(take(), IsEmpty());
+    // The rescue's further checks do not turn it on again.
+    executor.advanceBy(1s + 2s + 3s);
+    EXPECT_THAT(take(), ::testing::Not(::testing::Contains(rescueLine)));
 }
 
 TEST_F(Notch, TheScreenInUseIsLoggedOnlyWhenItsKindChanges) {
-    Coordinator& c = collapsed();
-    for (const auto& active : {NotchPlanner::ActiveScreen::unknown(), NotchPlanner::ActiveScreen::notch(700),
-                               NotchPlanner::ActiveScreen::notch(850), NotchPlanner::ActiveScreen::unknown(),
-                               NotchPlanner::ActiveScreen::plain(), NotchPlanner::ActiveScreen::plain()}) {
-        Probe::noteActiveScreen(c, active);
+    collapsed();
+    // What the checks find: a bar they cannot place, notched screens with their housings ending at 700
+    // and 850, a bar they cannot place again, and plain screens twice.
+    const NotchPlanner::Screen housingAt700{Rect(0, 0, 1512, 982), 700};
+    const NotchPlanner::Screen plain{Rect(0, 0, 1440, 900), std::nullopt};
+    const struct {
+        std::vector<NotchPlanner::Screen> screens;
+        std::vector<core::ItemSnapshot> bar;
+    } sightings[] = {{{notched()}, {}},
+                     {{housingAt700}, ownAndApple(1200)},
+                     {{notched()}, ownAndApple(1200)},
+                     {{notched()}, {}},
+                     {{plain}, {}},
+                     {{plain}, {}}};
+    for (const auto& sighting : sightings) {
+        screens->attached = sighting.screens;
+        reader->items = sighting.bar;
+        check();
     }
     EXPECT_THAT(take(), ElementsAre("log(info) いま使っている画面は、ノッチのある画面です",
                                     "log(info) いま使っている画面は、ノッチの無い画面です"));

@@ -57,7 +57,7 @@ TEST_F(OrderEndToEnd, AReorderLeavesTheSimulatedBarInTheProfilesOrder) {
     coordinator = Coordinator::create(services, timings, clocks());
     ASSERT_NE(coordinator, nullptr);
     Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    givenCollapsed();
     ASSERT_TRUE(executor.runUntil([&] { return !Probe::placeShownTask(c); }));
 
     auto handle = concurrency::spawn(executor, c.applyOrder(true));

@@ -37,9 +37,7 @@ protected:
     static core::LayoutTable barTable() { return {{keyOf(selfID), 100}, {keyOf(a), 50}, {keyOf(b), 40}}; }
 
     Coordinator& at(State state, std::optional<PauseReason> reason = std::nullopt) {
-        Coordinator& c = start();
-        Probe::setBase(c, state, std::move(reason));
-        executor.runUntilIdle();
+        Coordinator& c = reason ? givenPaused(*reason) : givenState(state);
         take();
         reorderer->log.clearCalls();
         return c;
@@ -114,8 +112,7 @@ TEST_F(Order, RequestsWhilePausedMergeIntoOneReorderRunOnCollapse) {
     EXPECT_EQ(Probe::deferredOrder(c), true);
     EXPECT_EQ(reorderer->log.callCount(), 0U);
 
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    givenCollapsed();
     EXPECT_EQ(Probe::deferredOrder(c), std::nullopt);
     // A reorder: the profile's order is imposed, once.
     EXPECT_EQ(reorderer->written.size(), 1U);
@@ -323,9 +320,14 @@ TEST_F(Order, PlacingShownItemsReadsTheTableOnlyWhenSomethingCouldBeMissing) {
         apps->running = row.running;
         reorderer->table = barTable();
         reorderer->log.clearCalls();
-        auto handle = concurrency::spawn(executor, Probe::placeMissingShown(c));
+        const std::size_t writes = reorderer->written.size();
+        // Collapsing again, as after a pause, places what is missing at once.
+        c.pause();
+        c.resume();
         executor.runUntilIdle();
-        EXPECT_EQ(handle.result(), row.outcome);
+        ASSERT_EQ(c.baseState(), State::collapsed);
+        // Written once for written(1), not at all when unchanged.
+        EXPECT_EQ(reorderer->written.size() - writes, row.outcome == OrderOutcome::written(1) ? 1U : 0U);
         EXPECT_EQ(reorderer->log.count("readTable"), row.reads);
     }
 }
@@ -345,11 +347,16 @@ TEST_F(Order, ALaunchOfAShownApplicationPlacesItTwoSecondsLater) {
 
 TEST_F(Order, ShownIconCountsHoldRunningShownApplicationsOnly) {
     timings.profile.sections[AppKey("com.example.hide")] = Section::hidden;
+    // New applications go to shown.
+    timings.profile.newItemSection = Section::shown;
     apps->running = {a, b, "com.example.hide", "com.apple.Music", selfID, "com.example.known"};
+    // An earlier read knew the control item and one more application; the last one finds
+    // two items of a, one of an application that has quit and Apple's.
+    reader->items = {item("com.example.known"), item(selfID)};
     Coordinator& c = at(State::collapsed);
-    Probe::items(c) = {item(a, 0), item(a, 1), item("com.example.gone"), item("com.apple.Music")};
-    Probe::knownOwners(c) = {AppKey("com.example.known"), AppKey(selfID)};
-    Probe::profile(c).newItemSection = Section::shown;
+    reader->items = {item(a, 0), item(a, 1), item("com.example.gone"), item("com.apple.Music")};
+    c.refreshItems();
+    executor.runUntilIdle();
     EXPECT_EQ(Probe::shownIconCounts(c),
               (std::map<AppKey, int>{{AppKey(a), 2}, {AppKey(b), 1}, {AppKey("com.example.known"), 1}}));
 }

@@ -54,7 +54,7 @@ protected:
 
     Coordinator& collapsedWithPresser() {
         Coordinator& c = start();
-        Probe::setBase(c, State::collapsed, std::nullopt);
+        givenCollapsed();
         executor.runUntilIdle();
         realPresser = ItemPresser::create(executor, accessibility, coordinator, ItemPresser::Settings{},
                                           concurrency::nowOf(executor), concurrency::defaultSleep(),

@@ -32,16 +32,6 @@ protected:
         executor.runUntilIdle();
         return handle;
     }
-    Ticket reveal(const std::string& bundleID, RevealPurpose purpose = RevealPurpose::press) {
-        auto handle = spawn(coordinator->beginReveal(bundleID, purpose));
-        EXPECT_TRUE(handle.isFinished());
-        return handle.result().value_or(std::nullopt);
-    }
-    Ticket lift() {
-        auto handle = spawn(coordinator->beginLift());
-        EXPECT_TRUE(handle.isFinished());
-        return handle.result().value_or(std::nullopt);
-    }
     TaskHandle<std::optional<PressOutcome>> press(const std::string& bundleID, int index,
                                                   PressSource source = PressSource::belowBar) {
         return spawn(coordinator->pressItem(BelowBarEntry{bundleID, index, 41, std::nullopt}, source));
@@ -152,7 +142,7 @@ TEST_F(Pressing, AnApplicationIsHiddenWhenThePlanInForceLeavesItOut) {
 
 TEST_F(Pressing, ARevealLetsTheApplicationThroughUntilItsTicketEnds) {
     Coordinator& c = collapsed();
-    const Ticket ticket = reveal(hidden);
+    const Ticket ticket = revealForPress(hidden);
     ASSERT_EQ(ticket, (RevealTicket{1, hidden}));
     EXPECT_EQ(visibility->applied, (std::vector<VisibilityPlan>{revealedPlan()}));
     EXPECT_FALSE(c.isHidden(hidden));
@@ -182,7 +172,7 @@ TEST_F(Pressing, ARevealLetsTheApplicationThroughUntilItsTicketEnds) {
 
 TEST_F(Pressing, AnEmptyBundleIdentifierGetsNoTicketAndNoLine) {
     Coordinator& c = collapsed();
-    EXPECT_EQ(reveal(""), std::nullopt);
+    EXPECT_EQ(revealForPress(""), std::nullopt);
     EXPECT_EQ(Probe::revealSerial(c), 0);
     EXPECT_THAT(take(), IsEmpty());
     EXPECT_EQ(visibility->log.callCount(), 0u);
@@ -190,8 +180,8 @@ TEST_F(Pressing, AnEmptyBundleIdentifierGetsNoTicketAndNoLine) {
 
 TEST_F(Pressing, TwoTicketsForOneApplicationKeepItShownUntilBothEnd) {
     Coordinator& c = collapsed();
-    const Ticket first = reveal(hidden);
-    const Ticket second = reveal(hidden, RevealPurpose::leaveShown);
+    const Ticket first = revealForPress(hidden);
+    const Ticket second = revealForPress(hidden, RevealPurpose::leaveShown);
     ASSERT_EQ(first, (RevealTicket{1, hidden}));
     ASSERT_EQ(second, (RevealTicket{2, hidden}));
 
@@ -218,13 +208,13 @@ TEST_F(Pressing, ARevealWaitsForThePendingApplyAndChecksThePlanItPutInForce) {
 
     // The plan already asked for: the finished apply is joined at once.
     take();
-    EXPECT_EQ(reveal(hidden), (RevealTicket{2, hidden}));
+    EXPECT_EQ(revealForPress(hidden), (RevealTicket{2, hidden}));
     EXPECT_EQ(visibility->applied.size(), 1u);
 
     // While a lift is open the apply is cancelled and the plan is no restriction.
-    const Ticket lifted = lift();
+    const Ticket lifted = liftForPress();
     ASSERT_TRUE(lifted.has_value());
-    EXPECT_EQ(reveal(shown), (RevealTicket{4, shown}));
+    EXPECT_EQ(revealForPress(shown), (RevealTicket{4, shown}));
 }
 
 // Why a reveal fails: its line, its ticket ended at once, no ticket.
@@ -266,10 +256,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Pressing, ARevealOfAnOverflowedApplicationTakesTheShownOnesIntoTheOverflowWhileItLasts) {
     Coordinator& c = collapsed();
-    c.notchOverflowEnabled = true;
-    c.belowBarEnabled = true;
-    Probe::notchState(c).overflow = {AppKey(hidden)};
-    const Ticket ticket = reveal(hidden);
+    // Overflowed while the user had it shown, then moved to hidden.
+    setSection(hidden, Section::shown);
+    givenOverflow(hidden);
+    setSection(hidden, Section::hidden);
+    const Ticket ticket = revealForPress(hidden);
     ASSERT_TRUE(ticket.has_value());
     EXPECT_EQ(visibility->currentPlan(),
               VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", hidden}));
@@ -294,7 +285,7 @@ TEST_P(RevealDeadline, EndsTheTicketThroughTheRevealSleepAlone) {
     const auto& param = GetParam();
     Coordinator& c = collapsed();
     sleeps.clear();
-    const Ticket ticket = param.purpose ? reveal(hidden, *param.purpose) : lift();
+    const Ticket ticket = param.purpose ? revealForPress(hidden, *param.purpose) : liftForPress();
     ASSERT_TRUE(ticket.has_value());
     EXPECT_EQ(revealSleeps, (std::vector<Duration>{param.limit}));
     EXPECT_THAT(sleeps, ::testing::Not(::testing::Contains(param.limit)));
@@ -330,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Pressing, AnEndedTicketCancelsItsDeadline) {
     Coordinator& c = collapsed();
-    const Ticket ticket = reveal(hidden);
+    const Ticket ticket = revealForPress(hidden);
     c.endReveal(*ticket);
     executor.runUntilIdle();
     take();
@@ -343,9 +334,9 @@ TEST_F(Pressing, AnEndedTicketCancelsItsDeadline) {
 
 TEST_F(Pressing, ALiftRemovesTheRestrictionUntilItsTicketEnds) {
     Coordinator& c = collapsed();
-    const Ticket revealed = reveal(hidden);
+    const Ticket revealed = revealForPress(hidden);
     take();
-    const Ticket lifted = lift();
+    const Ticket lifted = liftForPress();
     // Reveals and lifts share the serial numbers.
     ASSERT_EQ(lifted, (RevealTicket{2, ""}));
     EXPECT_EQ(visibility->currentPlan(), VisibilityPlan::noRestriction());
@@ -360,8 +351,8 @@ TEST_F(Pressing, ALiftRemovesTheRestrictionUntilItsTicketEnds) {
 
     c.shutdown();
     take();
-    EXPECT_EQ(lift(), std::nullopt);
-    EXPECT_EQ(reveal(hidden), std::nullopt);
+    EXPECT_EQ(liftForPress(), std::nullopt);
+    EXPECT_EQ(revealForPress(hidden), std::nullopt);
     EXPECT_THAT(take(), IsEmpty());
 }
 
@@ -375,10 +366,12 @@ TEST_F(Pressing, PressableItemsAddRememberedItemsAndPlaceholdersInTheProfileOrde
                                    {AppKey("com.example.quit"), Section::hidden}});
     timings.profile.order = {AppKey(table), AppKey(hidden), AppKey(shown)};
     apps->running = {shown, hidden, table};
-    Coordinator& c = build();
-    Probe::absorbItems(c, {item(shown, 0), item(hidden, 0), item(hidden, 1)});
+    reader->items = {item(shown, 0), item(hidden, 0), item(hidden, 1)};
+    Coordinator& c = givenCollapsed();
     // The hidden application's items are missing from the next read: remembered.
-    Probe::absorbItems(c, {item(shown, 0), item("com.example.new", 0)});
+    reader->items = {item(shown, 0), item("com.example.new", 0)};
+    c.refreshItems();
+    executor.runUntilIdle();
 
     std::vector<std::string> listed;
     for (const auto& snapshot : c.pressableItems()) {

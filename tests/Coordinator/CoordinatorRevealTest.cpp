@@ -32,10 +32,8 @@ protected:
     // Started, then set to `state` with the panel mode and the camera as given;
     // the events so far are taken.
     Coordinator& startIn(State state, bool panelMode = false, bool cameraOn = false) {
-        Coordinator& c = start();
+        Coordinator& c = givenState(state);
         c.belowBarEnabled = panelMode;
-        Probe::setBase(c, state,
-                       state == State::paused ? std::optional(PauseReason::manual()) : std::nullopt);
         if (cameraOn) {
             capture->change(camera());
         }
@@ -63,7 +61,7 @@ protected:
         c.hoverRevealEnabled = true;
         c.belowBarEnabled = panelMode;
         pointAt(HoverZone::away);
-        Probe::setBase(c, State::collapsed, std::nullopt);
+        givenCollapsed();
         executor.advanceBy(150ms); // the first sample: away
         take();
         hover->log.clearCalls();
@@ -226,7 +224,6 @@ TEST_F(RevealFixture, APlainToggleInPanelModeOpensAndClosesThePanel) {
 TEST_F(RevealFixture, ACameraLeavesOnlyTheClosingOfThePanel) {
     Coordinator& c = startIn(State::collapsed, true);
     c.setBelowBar(true);
-    Probe::revealAfterStart(c) = true;
     capture->change(camera()); // the hub closes the panel itself
     take();
     c.setBelowBar(true);
@@ -245,8 +242,7 @@ TEST_F(RevealFixture, ACollapseWhileStartingForgetsTheWishToReveal) {
     Coordinator& c = startIn(State::starting);
     c.reveal(true);
     c.collapse();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    answerStartRead(reader->items);
     EXPECT_EQ(c.baseState(), State::collapsed);
 }
 
@@ -257,7 +253,11 @@ TEST_F(RevealFixture, NothingMovesAfterShutdown) {
     c.toggle(false);
     c.reveal(true);
     c.collapse();
-    Probe::hoverReveal(c);
+    // Nor does a dwell over the control item.
+    c.hoverRevealEnabled = true;
+    c.updateHoverWatch();
+    pointAt(HoverZone::control);
+    executor.advanceBy(1s);
     c.setBelowBar(true);
     EXPECT_EQ(c.baseState(), State::collapsed);
     EXPECT_FALSE(Probe::isBelowBarShown(c));
@@ -353,8 +353,7 @@ TEST_F(RevealFixture, NoPointerOrNoLimitMeansNoAutoCollapse) {
         }
         coordinator = Coordinator::create(bare, timings, clocks());
         ASSERT_NE(coordinator, nullptr);
-        start();
-        Probe::setBase(*coordinator, State::revealed, std::nullopt);
+        givenRevealed();
         executor.advanceBy(60s);
         EXPECT_EQ(coordinator->baseState(), State::revealed);
         EXPECT_FALSE(Probe::collapseTask(*coordinator));
@@ -394,7 +393,7 @@ TEST_F(RevealFixture, ThePointerAlreadyRestingWhenTheWatchBeginsNeverReveals) {
     Coordinator& c = start();
     c.hoverRevealEnabled = true;
     pointAt(HoverZone::control);
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    givenCollapsed();
     executor.advanceBy(5s);
     EXPECT_EQ(c.baseState(), State::collapsed);
 }
@@ -535,8 +534,7 @@ TEST_F(RevealFixture, InPanelModeHoverOpensThePanelAndWaitsWhileItIsOpen) {
 }
 
 TEST_F(RevealFixture, TheHoverWatchRunsOnlyWhileCollapsedWithTheSwitchOnAndASensor) {
-    Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
+    Coordinator& c = givenCollapsed();
     EXPECT_FALSE(Probe::hoverTask(c)); // the switch is off
     c.hoverRevealEnabled = true;
     c.updateHoverWatch();
@@ -547,9 +545,9 @@ TEST_F(RevealFixture, TheHoverWatchRunsOnlyWhileCollapsedWithTheSwitchOnAndASens
 
     for (State state :
          {State::revealed, State::revealedAll, State::paused, State::needsPermission, State::starting}) {
-        Probe::setBase(c, state, std::nullopt);
+        givenState(state);
         EXPECT_FALSE(Probe::hoverTask(c)) << core::rawValue(state);
-        Probe::setBase(c, State::collapsed, std::nullopt);
+        givenCollapsed();
         EXPECT_TRUE(Probe::hoverTask(c)) << core::rawValue(state);
     }
     capture->change(camera());

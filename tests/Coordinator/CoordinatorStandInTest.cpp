@@ -97,6 +97,19 @@ protected:
         return lines;
     }
 
+    // The real user switcher learnt out of reach, as a read of the lifted bar
+    // that shows the chevron without it teaches; then collapsed again.
+    void learnOutOfReach(Coordinator& c) {
+        c.pause();
+        executor.advanceBy(3s); // a read now sees the bar without restriction
+        reader->items = {control(), chevron()};
+        c.refreshItems();
+        executor.runUntilIdle();
+        EXPECT_TRUE(Probe::userSwitcherUnreachable(c));
+        reader->items = {item(selfID)};
+        givenCollapsed();
+    }
+
     template <typename T> concurrency::TaskHandle<T> spawn(concurrency::Task<T> task) {
         auto handle = concurrency::spawn(executor, std::move(task));
         executor.runUntilIdle();
@@ -163,7 +176,7 @@ TEST_F(StandIn, ItShowsOnlyWhileCollapsedOrRevealedWithTheSwitchOn) {
         {"a camera in use", [&] { capture->change({.camera = true, .microphone = false}); }, hides},
         {"the camera off", [&] { capture->change({}); }, shows},
         {"paused", [&] { c.pause(); }, hides},
-        {"collapsed again", [&] { Probe::setBase(c, State::collapsed, std::nullopt); }, shows},
+        {"collapsed again", [&] { givenCollapsed(); }, shows},
         {"the switch off",
          [&] {
              c.userSwitcherStandInEnabled = false;
@@ -226,22 +239,43 @@ class NoteUserSwitcher : public StandIn, public ::testing::WithParamInterface<No
 TEST_P(NoteUserSwitcher, LearnsOnlyWhatTheReadCanTell) {
     const NoteCase& row = GetParam();
     Coordinator& c = row.bar == Bar::neverRestricted ? start() : collapsed();
+    if (row.unreachableBefore) {
+        learnOutOfReach(c);
+    }
     if (row.bar == Bar::liftedAfter) {
         c.pause();
         executor.runUntilIdle();
     }
-    Probe::realUserSwitcherInBar(c) = row.answerBefore;
-    Probe::userSwitcherUnreachable(c) = row.unreachableBefore;
+    // What an earlier run knew.
+    c.restoreUserSwitcherAnswer(row.answerBefore);
+    ASSERT_EQ(Probe::realUserSwitcherInBar(c), row.answerBefore);
+    ASSERT_EQ(Probe::userSwitcherUnreachable(c), row.unreachableBefore);
     take();
 
-    std::optional<int> mark;
+    // A full read of the bar, its mark taken as it begins: none under a
+    // restriction or within 3 s of its removal, else the restriction's
+    // generation, which an older mark no longer matches.
     if (row.mark != Mark::none) {
-        mark = Probe::restrictGeneration(c) - (row.mark == Mark::older ? 1 : 0);
+        executor.advanceBy(3s);
     }
-    Probe::noteUserSwitcher(c, Read::ok(row.items), mark);
+    reader->allReads.hold();
+    c.refreshItems();
+    executor.runUntilIdle();
+    if (row.mark == Mark::older) {
+        c.enforce(); // the removal asked for again: a newer generation
+    }
+    reader->allReads.releaseNewest(Read::ok(row.items));
+    executor.runUntilIdle();
     EXPECT_EQ(Probe::realUserSwitcherInBar(c), row.answer);
     EXPECT_EQ(Probe::userSwitcherUnreachable(c), row.unreachable);
-    EXPECT_EQ(take(), row.events);
+    // What it told of the real user switcher (the read's items and plan aside).
+    std::vector<std::string> told;
+    for (const auto& event : take()) {
+        if (event.starts_with("userSwitcher") || event.find("利用者の切り替え") != std::string::npos) {
+            told.push_back(event);
+        }
+    }
+    EXPECT_EQ(told, row.events);
 }
 
 const char* const answerFalse = "log(default) 利用者の切り替えは、メニューバーに出ない設定です";
@@ -364,15 +398,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StandIn, AFailedReadTeachesNothing) {
     Coordinator& c = collapsed();
     c.pause();
-    executor.runUntilIdle();
+    executor.advanceBy(3s); // reads now see the bar without restriction
     take();
     for (const Read& read :
          {Read::timeout(), Read::unavailable(UnavailableReason::noAccessibilityPermission)}) {
-        Probe::noteUserSwitcher(c, read, Probe::restrictGeneration(c));
+        reader->allReads.immediate(read);
+        c.refreshItems();
+        executor.runUntilIdle();
     }
+    // Nor does one answered after shutdown.
+    reader->allReads.hold();
+    c.refreshItems();
+    executor.runUntilIdle();
     c.shutdown();
     take();
-    Probe::noteUserSwitcher(c, Read::ok({control(), realSwitcher()}), std::nullopt);
+    reader->allReads.release(Read::ok({control(), realSwitcher()}));
+    executor.runUntilIdle();
     EXPECT_EQ(Probe::realUserSwitcherInBar(c), std::nullopt);
     EXPECT_THAT(take(), IsEmpty());
 }
@@ -381,8 +422,11 @@ TEST_F(StandIn, TheWidthIsToldWhenItChangesAndStoredBeforeItIsTold) {
     Coordinator& c = collapsed();
     std::vector<std::optional<double>> seenByListener;
     c.onUserSwitcherWidth = [&](double) { seenByListener.push_back(c.userSwitcherWidth()); };
+    // A read that finds the real one this wide.
     const auto readOf = [&](double width) {
-        Probe::noteUserSwitcher(c, Read::ok({control(), realSwitcher(width)}), std::nullopt);
+        reader->items = {control(), realSwitcher(width)};
+        c.refreshItems();
+        executor.runUntilIdle();
     };
 
     readOf(40); // under the restriction: not measured
@@ -509,10 +553,15 @@ TEST_F(StandIn, ThePlacementEndsWithItsOutcomeAndLine) {
         {"an order run under way at the second attempt",
          [this](Coordinator& c) {
              reorderer->reads.immediate(Table::ok(unlisted()));
-             executor.postAt(executor.now() + 500ms, [&c] { Probe::setApplyingOrder(c, true); });
+             // An order run whose table read is still on its way.
+             executor.postAt(executor.now() + 500ms, [this, &c] {
+                 reorderer->reads.hold();
+                 concurrency::spawn(executor, c.applyOrder(false));
+             });
          },
          OrderOutcome::skipped(),
-         1,
+         2, // its own read and the order run's
+
          0,
          {skippedLine}},
         {"paused while its key is read",
@@ -610,13 +659,14 @@ TEST_F(StandIn, APressThatCannotStartPressesNothingAndChangesNothing) {
         {"no presser", [](Coordinator& c) { c.presser = nullptr; }, {}},
         {"shut down", [](Coordinator& c) { c.shutdown(); }, {}},
         {"another press running, the real one out of reach",
-         [](Coordinator& c) {
-             Probe::setPressingItem(c, true);
-             Probe::userSwitcherUnreachable(c) = true;
+         [this](Coordinator& c) {
+             learnOutOfReach(c);
+             pressUnderWay(hidden);
+             presser->log.clearCalls(); // the press under way is not the switcher's
          },
          {"log(default) 前に押したのを待っているので、利用者の切り替えは押しません"}},
         {"the real menu still open",
-         [](Coordinator& c) { Probe::temporaryLifts(c).insert(7); },
+         [this](Coordinator&) { liftForPress(); },
          {"log(default) 本物のメニューを開いている間なので、利用者の切り替えは押し直しません"}},
     };
     for (const Row& row : rows) {

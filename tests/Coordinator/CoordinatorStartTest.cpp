@@ -438,15 +438,14 @@ TEST_F(Starting, RevealsAndACameraDoNotUseUpTheFirstDelays) {
         if (std::string(cause) == "camera") {
             capture->change({.camera = true, .microphone = false});
         } else {
-            Probe::setBase(c, std::string(cause) == "revealed" ? State::revealed : State::revealedAll,
-                           std::nullopt);
+            givenRevealed(std::string(cause) == "revealedAll");
         }
         executor.advanceBy(10s);
         EXPECT_EQ(reader->log.count(ownReadCall), 0U);
         if (std::string(cause) == "camera") {
             capture->change({});
         } else {
-            Probe::setBase(c, State::collapsed, std::nullopt);
+            givenCollapsed();
         }
     }
     EXPECT_TRUE(std::ranges::all_of(sleeps, [](auto d) { return d == 1s; }));
@@ -461,12 +460,28 @@ TEST_F(Starting, RevealsAndACameraDoNotUseUpTheFirstDelays) {
 }
 
 TEST_F(Starting, NotchChangesExtendTheFirstPhaseEightTimesAtMost) {
+    // Only the test's own notch checks, of a shown application that runs.
+    timings.notchTick = std::nullopt;
+    timings.profile = makeProfile({{core::AppKey(otherApp), core::Section::shown}});
+    apps->running.insert(otherApp);
     Coordinator& c = startFoldRescue();
     for (int i = 0; i < 9; ++i) {
         reader->ownerReads(selfID).hold();
         executor.advanceBy(1s);
         ASSERT_EQ(reader->ownerReads(selfID).waitingCount(), 1U) << i;
-        ++Probe::notchChangeCount(c);
+        // While the rescue's read is on its way, the notch handling changes what it hides: past its
+        // hold after the last change, a crowded bar overflows the application, a plain screen brings
+        // it back.
+        executor.advanceBy(3s);
+        const int changes = Probe::notchChangeCount(c);
+        if (i % 2 == 0) {
+            givenOverflow(otherApp);
+        } else {
+            screens->attached = {{core::Rect(0, 0, 1440, 900), std::nullopt}};
+            concurrency::spawn(executor, c.checkNotch());
+            executor.runUntilIdle();
+        }
+        ASSERT_EQ(Probe::notchChangeCount(c), changes + 1) << i;
         reader->ownerReads(selfID).release(readOf({}));
         executor.runUntilIdle();
     }

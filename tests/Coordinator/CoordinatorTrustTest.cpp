@@ -19,9 +19,7 @@ protected:
     void tick() { executor.advanceBy(2s); }
 
     Coordinator& startedIn(State state) {
-        Coordinator& c = start();
-        Probe::setBase(c, state, std::nullopt);
-        executor.runUntilIdle();
+        Coordinator& c = givenState(state);
         take();
         return c;
     }
@@ -82,7 +80,7 @@ TEST_F(Trust, AGrantGivesThreeFreshStartsUntilTheNextGrant) {
         EXPECT_EQ(logLines().front(),
                   "log(default) アクセシビリティの許可が付いています。点検からやり直します");
         // The attempt found no permission again.
-        Probe::setBase(c, State::needsPermission, std::nullopt);
+        givenNeedsPermission();
         take();
     }
     tick();

@@ -25,13 +25,13 @@ TEST_F(Visibility, TheFirstAllowPlanIsConfirmedWithItsCountAndTheOthers) {
     // The layout table already places the shown application, so the placement on collapse stays quiet.
     reorderer->table = {{"status:app.trayvane.pellacor::Item-0", 100},
                         {"status:com.example.shown::Item-0", 50}};
-    Coordinator& c = start();
+    start();
     take();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = givenCollapsed();
     EXPECT_THAT(
         take(),
         ElementsAre(
+            ::testing::StartsWith("log(default) 起動の読み（1 回目）"),
             "log(default) 状態 starting → collapsed", "state(collapsed)",
             "log(default) 制限が効きました（許す 4 個・Apple 以外：app.trayvane.pellacor,com.example.shown）",
             "restrictionConfirmed"));
@@ -44,7 +44,7 @@ TEST_F(Visibility, TheFirstAllowPlanIsConfirmedWithItsCountAndTheOthers) {
 TEST_F(Visibility, EqualAllowPlansAreSentOnce) {
     Coordinator& c = collapsed();
     visibility->replies.hold();
-    Probe::profile(c).sections[AppKey(hidden)] = Section::shown;
+    setSection(hidden, Section::shown);
     c.enforce();
     c.enforce();
     executor.runUntilIdle();
@@ -79,7 +79,7 @@ TEST_F(Visibility, EveryRemovalIsSentAndTheFirstInstantIsKept) {
 TEST_F(Visibility, ARemovalStopsTheApplyInFlight) {
     Coordinator& c = collapsed();
     visibility->replies.hold();
-    Probe::profile(c).sections[AppKey(hidden)] = Section::shown;
+    setSection(hidden, Section::shown);
     c.enforce();
     executor.runUntilIdle();
     auto apply = Probe::applyTask(c);
@@ -110,10 +110,8 @@ TEST_P(SupersededAnswer, IsIgnoredEvenWhenItFails) {
     Coordinator& c = collapsed();
     visibility->replies.hold();
     visibility->replies.hold();
-    Probe::setBase(c, State::revealed, std::nullopt);
-    executor.runUntilIdle();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    givenRevealed();
+    givenCollapsed();
     ASSERT_EQ(visibility->applied, (std::vector<VisibilityPlan>{revealedPlan(), collapsedPlan()}));
     ASSERT_EQ(visibility->replies.waitingCount(), 2U);
     take();
@@ -168,15 +166,16 @@ TEST_P(FailedRestriction, PausesWithTheProblemRemovesAndAResumeResendsThePlan) {
     const auto& param = GetParam();
     timings.profile = makeProfile({{AppKey(shown), Section::shown}});
     apps->running = {shown};
-    Coordinator& c = start();
+    start();
     take();
     visibility->replies.immediate(param.answer);
     visibility->observer = [this](const std::string& call) { events.push_back("visibility " + call); };
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    Coordinator& c = *coordinator;
+    answerStartRead(reader->items);
 
     const auto plan = VisibilityPlan::allow({"app.trayvane.pellacor", shown});
-    EXPECT_THAT(take(), ElementsAre("log(default) 状態 starting → collapsed", "state(collapsed)",
+    EXPECT_THAT(take(), ElementsAre(::testing::StartsWith("log(default) 起動の読み（1 回目）"),
+                                    "log(default) 状態 starting → collapsed", "state(collapsed)",
                                     "visibility apply(" + plan.description() + ")",
                                     "log(error) 制限が効きませんでした。一時停止します",
                                     "log(default) 状態 collapsed → paused", "visibility removeRestriction",
@@ -187,8 +186,7 @@ TEST_P(FailedRestriction, PausesWithTheProblemRemovesAndAResumeResendsThePlan) {
 
     visibility->observer = nullptr;
     c.resume();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    givenCollapsed();
     EXPECT_EQ(visibility->applied, (std::vector<VisibilityPlan>{plan, plan}));
     EXPECT_EQ(visibility->currentPlan(), plan);
     EXPECT_EQ(c.effectiveState(), State::collapsed);
@@ -212,15 +210,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Visibility, AFailedAnswerForgetsThePlanSoTheSamePlanIsSentAgain) {
     Coordinator& c = collapsed();
     visibility->replies.immediate(Result::timeout());
-    Probe::profile(c).sections[AppKey(hidden)] = Section::shown;
-    // Keep the state at collapsed after the failure, to ask for the same plan at once.
+    // The user resumes after the failure, and the start collapses again: the same plan is asked for.
     c.onStateChange = [&c](State state) {
         if (state == State::paused) {
-            Probe::setBase(c, State::collapsed, std::nullopt);
+            c.resume();
         }
     };
+    setSection(hidden, Section::shown);
     c.enforce();
     executor.runUntilIdle();
+    ASSERT_EQ(c.baseState(), State::collapsed);
     EXPECT_EQ(visibility->applied, (std::vector<VisibilityPlan>{revealedPlan(), revealedPlan()}));
 }
 
@@ -228,24 +227,24 @@ TEST_F(Visibility, PlannerInputFollowsTheModel) {
     Coordinator& c = collapsed();
     // A known owner that is no longer running still counts, and revealing it for a
     // press adds it.
-    Probe::knownOwners(c).insert(AppKey("com.example.gone"));
-    Probe::temporaryReveals(c).insert_or_assign(1, AppKey(hidden));
-    c.enforce();
+    reader->items = {item("com.example.gone")};
+    c.refreshItems();
     executor.runUntilIdle();
+    ASSERT_TRUE(Probe::knownOwners(c).contains(AppKey("com.example.gone")));
+    const auto reveal = revealForPress(hidden);
+    ASSERT_TRUE(reveal);
     EXPECT_EQ(visibility->applied.back(),
               VisibilityPlan::allow({"app.trayvane.pellacor", "com.apple.Music", hidden, shown}));
 
     // A lift lifts everything.
-    Probe::temporaryLifts(c).insert(2);
-    c.enforce();
+    const auto lift = liftForPress();
+    ASSERT_TRUE(lift);
     EXPECT_EQ(Probe::requestedPlan(c), VisibilityPlan::noRestriction());
-    Probe::temporaryLifts(c).clear();
-    Probe::temporaryReveals(c).clear();
+    c.endReveal(*lift);
+    c.endReveal(*reveal);
 
     // The notch overflow keeps a shown application off while collapsed.
-    c.notchOverflowEnabled = true;
-    c.belowBarEnabled = true;
-    Probe::notchState(c).overflow = {AppKey(shown)};
+    givenOverflow(shown);
     c.enforce();
     executor.runUntilIdle();
     EXPECT_EQ(visibility->applied.back(),
@@ -276,17 +275,23 @@ TEST_P(NotchPlanOverflow, Rules) {
                                    {AppKey(selfID), Section::shown},
                                    {AppKey("com.example.h"), Section::hidden}});
     apps->running = {"com.example.a", "com.apple.Music", selfID, "com.example.h", "com.example.x"};
-    Coordinator& c = build();
-    Probe::knownOwners(c).insert(AppKey("com.example.b"));
+    // The start reads b, which does not run now; under the fold rescue it misses the control item.
+    reader->items = {item("com.example.b")};
+    Coordinator& c = param.foldRescue ? givenFoldRescue() : givenCollapsed();
+    ASSERT_TRUE(Probe::knownOwners(c).contains(AppKey("com.example.b")));
+    for (const auto& app : param.overflow) {
+        // Overflowed while the user had it shown, then moved back.
+        const Section section = c.currentProfile().section(AppKey(app));
+        setSection(app, Section::shown);
+        givenOverflow(app);
+        setSection(app, section);
+    }
+    ASSERT_EQ(c.currentNotchState().overflow.size(), param.overflow.size());
+    // The switches as the shell sets them, before it tells the coordinator.
     c.notchOverflowEnabled = param.overflowEnabled;
     c.belowBarEnabled = param.belowBar;
-    Probe::foldRescue(c) = param.foldRescue;
-    for (const auto& app : param.overflow) {
-        Probe::notchState(c).overflow.push_back(AppKey(app));
-    }
-    int serial = 0;
     for (const auto& app : param.revealed) {
-        Probe::temporaryReveals(c).insert_or_assign(++serial, AppKey(app));
+        ASSERT_TRUE(revealForPress(app)) << app;
     }
     std::set<std::string> got;
     for (const auto& app : Probe::notchPlanOverflow(c)) {
@@ -320,7 +325,7 @@ TEST_F(Visibility, EnforceDoesNothingOnceShutDown) {
     Coordinator& c = collapsed();
     c.shutdown();
     clearServiceCalls();
-    Probe::profile(c).sections[AppKey(hidden)] = Section::shown;
+    setSection(hidden, Section::shown);
     c.enforce();
     executor.runUntilIdle();
     EXPECT_EQ(serviceCalls(), 0U);

@@ -1,5 +1,6 @@
 #include "Support/CoordinatorFixture.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pellacor::testing {
@@ -131,13 +132,234 @@ CoordinatorFixture::Coordinator& CoordinatorFixture::startCollapsed(const std::s
     timings.profile = makeProfile(
         {{core::AppKey(shown), core::Section::shown}, {core::AppKey(hidden), core::Section::hidden}});
     apps->running = {shown, hidden, "com.apple.Music"};
+    holdStartRead = false;
+    // The reads find the program's own item, so starting ends in collapsed
+    // by itself, as it does on a real bar.
+    reader->items = {item(selfID)};
     Coordinator& c = start();
-    Probe::setBase(c, State::collapsed, std::nullopt);
-    executor.runUntilIdle();
+    EXPECT_EQ(Probe::base(c), State::collapsed);
     take();
     visibility->log.clearCalls();
     visibility->applied.clear();
     return c;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenStarted() {
+    if (coordinator && Probe::hasStarted(*coordinator)) {
+        return *coordinator;
+    }
+    return start();
+}
+
+void CoordinatorFixture::answerStartRead(std::vector<core::ItemSnapshot> snapshots) {
+    answerStartRead(readOf(std::move(snapshots)));
+}
+
+void CoordinatorFixture::answerStartRead(system::ItemReading::Result result) {
+    if (reader->allReads.waitingCount() > 0) {
+        // The newest: an earlier coordinator's start read may still wait.
+        reader->allReads.releaseNewest(std::move(result));
+    } else {
+        reader->allReads.immediate(std::move(result));
+    }
+    executor.runUntilIdle();
+}
+
+void CoordinatorFixture::restartFor(const system::HealthReport& report, system::ItemReading::Result result) {
+    Coordinator& c = givenStarted();
+    const bool retried = Probe::isWorthRetrying(report);
+    const std::size_t attempts = retried ? timings.startRetryDelays.size() + 1 : 1;
+    for (std::size_t i = 0; i < attempts; ++i) {
+        health->reports.push_back(report);
+    }
+    if (c.baseState() == State::starting) {
+        answerStartRead(std::move(result));
+    } else {
+        // A new attempt, as the user's resume starts one.
+        if (c.baseState() != State::paused) {
+            c.pause();
+        }
+        reader->allReads.immediate(std::move(result));
+        c.resume();
+        executor.runUntilIdle();
+    }
+    if (retried) {
+        for (const auto delay : timings.startRetryDelays) {
+            executor.advanceBy(delay);
+        }
+    }
+    executor.runUntilIdle();
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenCollapsed() {
+    Coordinator& c = givenStarted();
+    switch (c.baseState()) {
+    case State::paused:
+        c.resume();
+        executor.runUntilIdle();
+        break;
+    case State::needsPermission:
+        // The trust check finds the permission and starts again; without
+        // trust checks, a successful read does.
+        trust->trusted = true;
+        if (timings.trustCheckInterval) {
+            executor.advanceBy(*timings.trustCheckInterval);
+        } else {
+            c.refreshItems();
+            executor.runUntilIdle();
+        }
+        break;
+    case State::revealed:
+    case State::revealedAll:
+        c.collapse();
+        break;
+    default:
+        break;
+    }
+    if (c.baseState() == State::starting && reader->allReads.waitingCount() > 0) {
+        answerStartRead(reader->items);
+    }
+    executor.runUntilIdle();
+    EXPECT_EQ(c.baseState(), State::collapsed);
+    return c;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenRevealed(bool all) {
+    Coordinator& c = givenCollapsed();
+    const bool panelMode = c.belowBarEnabled;
+    // With the panel mode on, a plain reveal opens the panel instead.
+    c.belowBarEnabled = false;
+    c.reveal(all);
+    c.belowBarEnabled = panelMode;
+    executor.runUntilIdle();
+    EXPECT_EQ(c.baseState(), all ? State::revealedAll : State::revealed);
+    return c;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenPaused(const PauseReason& reason) {
+    using Kind = PauseReason::Kind;
+    if (reason.kind() == Kind::optionKeyAtLaunch || reason.kind() == Kind::osVersionChanged) {
+        EXPECT_FALSE(coordinator && Probe::hasStarted(*coordinator)) << "a launch reason needs a fresh start";
+        start(reason);
+    } else if (reason.kind() == Kind::manual) {
+        givenStarted().pause();
+    } else if (reason.kind() == Kind::controlRemoved) {
+        ownItemOnBar = false;
+        restartFor({}, readOf(reader->items));
+    } else {
+        // A missing control item alone would start the fold rescue instead.
+        const bool placed = ownItemPlaced;
+        ownItemPlaced = false;
+        restartFor(system::HealthReport{reason.problems()}, readOf(reader->items));
+        ownItemPlaced = placed;
+    }
+    executor.runUntilIdle();
+    EXPECT_EQ(coordinator->baseState(), State::paused);
+    EXPECT_EQ(coordinator->currentPauseReason(), reason);
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenNeedsPermission() {
+    const auto refused = system::UnavailableReason::noAccessibilityPermission;
+    restartFor(system::HealthReport{{system::HealthProblem::cannotRead(refused)}},
+               system::ItemReading::Result::unavailable(refused));
+    EXPECT_EQ(coordinator->baseState(), State::needsPermission);
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenFoldRescue() {
+    ownItemPlaced = true;
+    restartFor(system::HealthReport{{system::HealthProblem::ownItemMissing}}, readOf(reader->items));
+    EXPECT_EQ(coordinator->baseState(), State::collapsed);
+    EXPECT_TRUE(coordinator->foldRescueActive());
+    return *coordinator;
+}
+
+CoordinatorFixture::Coordinator& CoordinatorFixture::givenState(State state) {
+    switch (state) {
+    case State::starting: {
+        Coordinator& c = givenStarted();
+        if (c.baseState() != State::starting) {
+            // A new attempt, its read held.
+            reader->allReads.hold();
+            if (c.baseState() != State::paused) {
+                c.pause();
+            }
+            c.resume();
+            executor.runUntilIdle();
+        }
+        return c;
+    }
+    case State::needsPermission:
+        return givenNeedsPermission();
+    case State::paused:
+        return givenPaused(PauseReason::manual());
+    case State::collapsed:
+        return givenCollapsed();
+    case State::revealed:
+        return givenRevealed(false);
+    case State::revealedAll:
+        return givenRevealed(true);
+    case State::privacyOverride:
+        givenCollapsed();
+        capture->change({.camera = true, .microphone = false});
+        executor.runUntilIdle();
+        return *coordinator;
+    }
+    return *coordinator;
+}
+
+void CoordinatorFixture::givenOverflow(const std::string& app) {
+    Coordinator& c = *coordinator;
+    constexpr double housingRight = 850;
+    screens->attached = {{core::Rect(0, 0, 1512, 982), housingRight}};
+    const auto kept = reader->items;
+    reader->items = {item("com.apple.Music", 0, core::Rect(1200, 0, 30, 24)),
+                     item(selfID, 0, core::Rect(1300, 0, 24, 24)),
+                     item(std::string(core::NotchPlanner::chevronOwner), 5, core::Rect(880, 0, 18, 24)),
+                     item(app, 0, core::Rect(800, 0, 40, 24))};
+    c.notchOverflowEnabled = true;
+    c.belowBarEnabled = true;
+    c.notchSettingChanged();
+    executor.runUntilIdle();
+    auto check = concurrency::spawn(executor, c.checkNotch());
+    executor.runUntilIdle();
+    reader->items = kept;
+    EXPECT_TRUE(check.isFinished() && check.result().value_or(false));
+    const auto& overflow = c.currentNotchState().overflow;
+    EXPECT_NE(std::find(overflow.begin(), overflow.end(), core::AppKey(app)), overflow.end());
+}
+
+std::optional<system::RevealTicket> CoordinatorFixture::revealForPress(const std::string& app,
+                                                                       system::RevealPurpose purpose) {
+    auto handle = concurrency::spawn(executor, coordinator->beginReveal(app, purpose));
+    executor.runUntilIdle();
+    EXPECT_TRUE(handle.isFinished()) << "the reveal still waits for the restriction's answer";
+    return handle.isFinished() ? handle.result().value_or(std::nullopt) : std::nullopt;
+}
+
+std::optional<system::RevealTicket> CoordinatorFixture::liftForPress() {
+    auto handle = concurrency::spawn(executor, coordinator->beginLift());
+    executor.runUntilIdle();
+    EXPECT_TRUE(handle.isFinished());
+    return handle.isFinished() ? handle.result().value_or(std::nullopt) : std::nullopt;
+}
+
+concurrency::TaskHandle<std::optional<system::PressOutcome>>
+CoordinatorFixture::pressUnderWay(const std::string& app) {
+    presser->presses.hold();
+    auto handle =
+        concurrency::spawn(executor, coordinator->pressItem(core::BelowBarEntry{app, 0, 41, std::nullopt},
+                                                            coordinator::PressSource::belowBar));
+    executor.runUntilIdle();
+    EXPECT_TRUE(coordinator->pressingItem());
+    return handle;
+}
+
+void CoordinatorFixture::setSection(const std::string& app, core::Section section) {
+    core::Profile next = coordinator->currentProfile();
+    next.sections[core::AppKey(app)] = section;
+    coordinator->setProfile(std::move(next));
 }
 
 std::vector<std::string> CoordinatorFixture::take() {

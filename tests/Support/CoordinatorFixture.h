@@ -50,8 +50,9 @@ namespace pellacor::testing {
 //
 // Adjust `timings` or the services before `build()`; `start()` builds when
 // needed, starts and runs the executor until idle. Unless `holdStartRead` is
-// turned off, the start attempt's first read is held and never answered, so the
-// coordinator stays `starting` until the test sets a state itself.
+// turned off, the start attempt's first read is held, so the coordinator stays
+// `starting` until the test answers it (`answerStartRead`, `givenCollapsed()`
+// and the other `given…` helpers below).
 class CoordinatorFixture : public ::testing::Test {
 protected:
     using Coordinator = coordinator::Coordinator;
@@ -86,9 +87,66 @@ protected:
     Coordinator& start(std::optional<PauseReason> pauseAtLaunch = std::nullopt);
 
     // Started and collapsed with `shown` and `hidden` running beside Apple's
-    // music player, in those sections; the restriction is in force and the
-    // events and restriction calls so far are forgotten.
+    // music player, in those sections, by the real start: the start's read
+    // finds the program's own item (as every later unscripted read does), so
+    // starting ends in collapsed and restricts. The restriction is in force and
+    // the events and restriction calls so far are forgotten.
     Coordinator& startCollapsed(const std::string& shown, const std::string& hidden);
+
+    // -- States reached the way the running program reaches them ----------------
+    //
+    // Each builds and starts the coordinator when that has not happened, then
+    // drives its public entry points and the fakes to the state, and runs the
+    // executor until idle. What the path logs and tells stays in `events`.
+
+    // The coordinator as it is once started (started now when it has not been).
+    Coordinator& givenStarted();
+    // Collapsed: a held start read is answered with what the reader holds (the
+    // health check passes unless scripted otherwise), a paused or waiting
+    // coordinator starts again, a revealed one collapses.
+    Coordinator& givenCollapsed();
+    // Revealed (everything with `all`), through a collapse and the reveal.
+    Coordinator& givenRevealed(bool all = false);
+    // Paused for this reason: at launch for the launch reasons, by the user
+    // for `manual`, by the start's health check for `healthProblems` (retries
+    // included) and by the control item off the bar for `controlRemoved`
+    // (`ownItemOnBar` then stays false).
+    Coordinator& givenPaused(const PauseReason& reason);
+    // Waiting for the Accessibility permission: the start's read is refused for
+    // the missing permission. Trust stays granted, so the next trust check
+    // starts again, as it does when the permission comes.
+    Coordinator& givenNeedsPermission();
+    // Collapsed under the fold rescue: the start's reads find items but not the
+    // control item, which has a place on screen.
+    Coordinator& givenFoldRescue();
+    // One of the above by the state's name: paused by hand, privacy override
+    // by a camera over a collapsed bar.
+    Coordinator& givenState(State state);
+    // Answers the start attempt's read with these items: the held one, else
+    // the next.
+    void answerStartRead(std::vector<core::ItemSnapshot> snapshots);
+    void answerStartRead(system::ItemReading::Result result);
+    // The start attempt under way, or a new one the user's resume begins, ends
+    // on this health report (on each retry too) with this read.
+    void restartFor(const system::HealthReport& report, system::ItemReading::Result result);
+    // `app` (shown, and the bar collapsed) taken off the bar by the notch
+    // handling: on a screen with a camera housing its item lies left of the
+    // housing beside the system's chevron, and a check moves it into the
+    // overflow. The handling is switched on through the panel mode; the
+    // reader's items are as before afterwards.
+    void givenOverflow(const std::string& app);
+    // A press's temporary reveal of `app` (or lift of the whole restriction),
+    // begun as the presser begins it and run until it holds or fails; its
+    // ticket, nothing when it failed. `endReveal` ends it.
+    std::optional<system::RevealTicket>
+    revealForPress(const std::string& app, system::RevealPurpose purpose = system::RevealPurpose::press);
+    std::optional<system::RevealTicket> liftForPress();
+    // A panel's press of `app` that the presser holds: under way until the
+    // test answers `presser->presses`.
+    concurrency::TaskHandle<std::optional<system::PressOutcome>> pressUnderWay(const std::string& app);
+    // The active profile with `app` in `section`, handed to the coordinator as
+    // the shell hands an edited profile.
+    void setSection(const std::string& app, core::Section section);
 
     // The events so far, forgotten afterwards.
     std::vector<std::string> take();

@@ -10,18 +10,19 @@
 
 namespace pellacor::coordinator {
 
-// The tests' window onto the coordinator's private model and operations, so a
-// test can set up a state directly and read what a step changed.
+// The tests' window onto the coordinator's private model, to read what a step
+// changed. It writes no field: a test reaches a state the way the program does,
+// through the coordinator's entry points and the fakes (the fixture's `given…`
+// helpers). Besides the pure judgements it runs three private operations the
+// real path cannot reach on its own terms: the hover reveal meeting a panel
+// closed behind the coordinator's back (the watch does not run while the panel
+// is open), a planner state with an unchanged hidden set, and the trust query
+// of the start's decision.
 class CoordinatorProbe {
 public:
     using State = core::MenuBarState;
 
-    static void setBase(Coordinator& c, State state, std::optional<PauseReason> reason) {
-        c.setBase(state, std::move(reason));
-    }
-    static void beginStarting(Coordinator& c) { c.beginStarting(); }
-
-    static State& base(Coordinator& c) { return c.base; }
+    static State base(const Coordinator& c) { return c.base; }
     static bool captureInUse(Coordinator& c) { return c.captureInUse; }
     static const std::optional<PauseReason>& pauseReason(Coordinator& c) { return c.pauseReason; }
     static int startGeneration(Coordinator& c) { return c.startGeneration; }
@@ -36,10 +37,10 @@ public:
     static const concurrency::TaskHandle<void>& trustTask(Coordinator& c) { return c.trustTask; }
     static bool knownUntrusted(Coordinator& c) { return c.knownUntrusted(); }
 
-    static core::Profile& profile(Coordinator& c) { return c.profile; }
-    static std::set<core::AppKey>& knownOwners(Coordinator& c) { return c.knownOwners; }
+    static const core::Profile& profile(const Coordinator& c) { return c.profile; }
+    static const std::set<core::AppKey>& knownOwners(const Coordinator& c) { return c.knownOwners; }
 
-    static std::vector<core::ItemSnapshot>& items(Coordinator& c) { return c.items; }
+    static const std::vector<core::ItemSnapshot>& items(const Coordinator& c) { return c.items; }
     static int itemsGeneration(Coordinator& c) { return c.itemsGeneration; }
     static const std::map<core::AppKey, std::vector<core::ItemSnapshot>>& rememberedItems(Coordinator& c) {
         return c.rememberedItems;
@@ -57,15 +58,10 @@ public:
     static int rereadRequests(Coordinator& c) { return c.rereadRequests; }
     static const concurrency::TaskHandle<void>& refreshTask(Coordinator& c) { return c.refreshTask; }
     static std::optional<int> readMark(Coordinator& c) { return c.readMark(); }
-    static bool absorbItems(Coordinator& c, std::vector<core::ItemSnapshot> read) {
-        return c.absorbItems(std::move(read));
+    static const std::map<int, core::AppKey>& temporaryReveals(const Coordinator& c) {
+        return c.temporaryReveals;
     }
-    static void absorbReread(Coordinator& c, const system::ItemReading::Result& result,
-                             std::optional<int> startedAt) {
-        c.absorbReread(result, startedAt);
-    }
-    static std::map<int, core::AppKey>& temporaryReveals(Coordinator& c) { return c.temporaryReveals; }
-    static std::set<int>& temporaryLifts(Coordinator& c) { return c.temporaryLifts; }
+    static const std::set<int>& temporaryLifts(const Coordinator& c) { return c.temporaryLifts; }
     static int revealSerial(Coordinator& c) { return c.revealSerial; }
     static std::set<int> revealDeadlines(Coordinator& c) {
         std::set<int> ids;
@@ -75,27 +71,22 @@ public:
         return ids;
     }
     static bool isPressingItem(Coordinator& c) { return c.isPressingItem; }
-    static core::NotchPlanner::State& notchState(Coordinator& c) { return c.notchState; }
-    static bool& foldRescue(Coordinator& c) { return c.foldRescue; }
-    static int& notchChangeCount(Coordinator& c) { return c.notchChangeCount; }
+    static const core::NotchPlanner::State& notchState(const Coordinator& c) { return c.notchState; }
+    static bool foldRescue(const Coordinator& c) { return c.foldRescue; }
+    static int notchChangeCount(const Coordinator& c) { return c.notchChangeCount; }
+    // Stores a planner state as a check does; true when what is hidden changed.
     static bool applyNotch(Coordinator& c, core::NotchPlanner::State state) {
         return c.applyNotch(std::move(state));
     }
-    static void noteActiveScreen(Coordinator& c, const core::NotchPlanner::ActiveScreen& active) {
-        c.noteActiveScreen(active);
-    }
-    static core::NotchPlanner::Input notchInput(Coordinator& c, std::vector<core::ItemSnapshot> items,
+    static core::NotchPlanner::Input notchInput(const Coordinator& c, std::vector<core::ItemSnapshot> items,
                                                 std::set<core::AppKey> visible, std::optional<double> right) {
         return c.notchInput(std::move(items), std::move(visible), right);
     }
-    static void setFoldRescue(Coordinator& c, bool on) { c.setFoldRescue(on); }
     static bool isCheckingNotch(Coordinator& c) { return c.isCheckingNotch; }
     static bool isScreenWatchRunning(Coordinator& c) { return c.isScreenWatchRunning; }
     static int notchPlainStreak(Coordinator& c) { return c.notchPlainStreak; }
     static int notchGeneration(Coordinator& c) { return c.notchGeneration; }
     static const concurrency::TaskHandle<void>& notchTask(Coordinator& c) { return c.notchTask; }
-    static void setBelowBarShown(Coordinator& c, bool shown) { c.isBelowBarShown = shown; }
-    static void setPressingItem(Coordinator& c, bool pressing) { c.isPressingItem = pressing; }
 
     static std::string describe(const system::ItemReading::Result& result) {
         return Coordinator::describe(result);
@@ -107,11 +98,12 @@ public:
     static bool isWorthRetrying(const system::HealthReport& report) {
         return Coordinator::isWorthRetrying(report);
     }
-    static std::optional<bool>& revealAfterStart(Coordinator& c) { return c.revealAfterStart; }
-    static std::optional<bool>& deferredOrder(Coordinator& c) { return c.deferredOrder; }
+    static const std::optional<bool>& revealAfterStart(const Coordinator& c) { return c.revealAfterStart; }
+    static const std::optional<bool>& deferredOrder(const Coordinator& c) { return c.deferredOrder; }
     static bool isBelowBarShown(Coordinator& c) { return c.isBelowBarShown; }
+    // The hover watch's reveal, for a panel closed behind the coordinator's
+    // back while the watch could not run.
     static void hoverReveal(Coordinator& c) { c.hoverReveal(); }
-    static void autoCollapse(Coordinator& c) { c.autoCollapse(); }
     static const concurrency::TaskHandle<void>& collapseTask(Coordinator& c) { return c.collapseTask; }
     static int collapseGeneration(Coordinator& c) { return c.collapseGeneration; }
     static const concurrency::TaskHandle<void>& hoverTask(Coordinator& c) { return c.hoverTask; }
@@ -131,24 +123,20 @@ public:
     static int placeShownGeneration(Coordinator& c) { return c.placeShownGeneration; }
     static const concurrency::TaskHandle<void>& placeShownTask(Coordinator& c) { return c.placeShownTask; }
     static bool reorderWaitingForFolder(Coordinator& c) { return c.reorderWaitingForFolder; }
-    static concurrency::Task<OrderOutcome> placeMissingShown(Coordinator& c) { return c.placeMissingShown(); }
     static std::map<core::AppKey, int> shownIconCounts(Coordinator& c) { return c.shownIconCounts(); }
 
     static bool isDragWatchRunning(Coordinator& c) { return c.isDragWatchRunning; }
     static int dragGeneration(Coordinator& c) { return c.dragGeneration; }
     static const concurrency::TaskHandle<void>& dragTask(Coordinator& c) { return c.dragTask; }
 
-    static std::optional<bool>& realUserSwitcherInBar(Coordinator& c) { return c.realUserSwitcherInBar; }
-    static bool& userSwitcherUnreachable(Coordinator& c) { return c.userSwitcherUnreachable; }
+    static const std::optional<bool>& realUserSwitcherInBar(const Coordinator& c) {
+        return c.realUserSwitcherInBar;
+    }
+    static bool userSwitcherUnreachable(const Coordinator& c) { return c.userSwitcherUnreachable; }
     static bool isUserSwitcherStandInShown(Coordinator& c) { return c.isUserSwitcherStandInShown; }
     static const concurrency::TaskHandle<OrderOutcome>& standInPlacement(Coordinator& c) {
         return c.standInPlacement;
     }
-    static void noteUserSwitcher(Coordinator& c, const system::ItemReading::Result& result,
-                                 std::optional<int> mark) {
-        c.noteUserSwitcher(result, mark);
-    }
-    static void setApplyingOrder(Coordinator& c, bool applying) { c.isApplyingOrder = applying; }
 };
 
 } // namespace pellacor::coordinator

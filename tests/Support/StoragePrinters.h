@@ -3,6 +3,7 @@
 // Readable GoogleTest output for the state document (found by argument-dependent lookup).
 
 #include "MenuBarCore/Storage/StoredState.h"
+#include "MenuBarCore/Support/JsonCoding.h"
 
 #include <ostream>
 

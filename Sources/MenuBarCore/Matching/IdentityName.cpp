@@ -1,6 +1,7 @@
 #include "MenuBarCore/Matching/IdentityName.h"
 
 #include "MenuBarCore/Model/ItemSnapshot.h"
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "MenuBarCore/Text/Text.h"
 
 #include <array>

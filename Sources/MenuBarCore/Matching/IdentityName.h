@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MenuBarCore/Model/AppKey.h"
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,5 +1,7 @@
 #include "MenuBarCore/Model/AppRule.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
+
 namespace pellacor::core {
 
 AppRule::AppRule(Uuid id, std::string appBundleID, Condition condition, Uuid profileID)
@@ -25,6 +27,10 @@ std::string_view rawValue(AppRule::Condition condition) {
 }
 
 std::string toString(AppRule::Condition condition) {
+    return std::string(rawValue(condition));
+}
+
+Json JsonCoding<AppRule::Condition>::encode(AppRule::Condition condition) {
     return std::string(rawValue(condition));
 }
 

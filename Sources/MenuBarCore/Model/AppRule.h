@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 #include "MenuBarCore/Support/Uuid.h"
 
 #include <optional>
@@ -43,7 +43,7 @@ std::string_view rawValue(AppRule::Condition condition);
 std::string toString(AppRule::Condition condition);
 
 template <> struct JsonCoding<AppRule::Condition> {
-    static Json encode(AppRule::Condition condition) { return std::string(rawValue(condition)); }
+    static Json encode(AppRule::Condition condition);
     static DecodeResult<AppRule::Condition> decode(const Json& json, const CodingPath& path);
 };
 

@@ -1,5 +1,6 @@
 #include "MenuBarCore/Model/Profile.h"
 
+#include "MenuBarCore/Model/AppKeyMapCoding.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Text/Text.h"
 

@@ -2,7 +2,7 @@
 
 #include "MenuBarCore/Model/AppKey.h"
 #include "MenuBarCore/Model/Section.h"
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 #include "MenuBarCore/Support/Uuid.h"
 
 #include <map>

@@ -1,5 +1,7 @@
 #include "MenuBarCore/Model/Section.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
+
 namespace pellacor::core {
 
 std::string_view rawValue(Section section) {
@@ -24,6 +26,10 @@ std::optional<Section> sectionFromRawValue(std::string_view text) {
 }
 
 std::string toString(Section section) {
+    return std::string(rawValue(section));
+}
+
+Json JsonCoding<Section>::encode(Section section) {
     return std::string(rawValue(section));
 }
 

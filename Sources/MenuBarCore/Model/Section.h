@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 
 #include <array>
 #include <optional>
@@ -28,7 +28,7 @@ std::string toString(Section section);
 
 // A section is its raw value as a JSON string.
 template <> struct JsonCoding<Section> {
-    static Json encode(Section section) { return std::string(rawValue(section)); }
+    static Json encode(Section section);
     static DecodeResult<Section> decode(const Json& json, const CodingPath& path);
 };
 

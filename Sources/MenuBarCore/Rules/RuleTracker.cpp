@@ -1,5 +1,7 @@
 #include "MenuBarCore/Rules/RuleTracker.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
+
 namespace pellacor::core {
 
 namespace {

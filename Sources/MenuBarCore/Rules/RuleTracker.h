@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MenuBarCore/Model/AppRule.h"
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 #include "MenuBarCore/Support/Uuid.h"
 
 #include <optional>

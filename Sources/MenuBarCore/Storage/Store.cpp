@@ -1,5 +1,7 @@
 #include "MenuBarCore/Storage/Store.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
+
 #include <cstdlib>
 #include <fmt/format.h>
 #include <pwd.h>

@@ -1,5 +1,6 @@
 #include "MenuBarCore/Storage/StoredState.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "MenuBarCore/Support/Localized.h"
 
 #include <limits>

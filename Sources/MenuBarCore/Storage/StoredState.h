@@ -3,7 +3,7 @@
 #include "MenuBarCore/Model/AppRule.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Rules/RuleTracker.h"
-#include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 #include "MenuBarCore/Support/Uuid.h"
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/CodingPath.h"
 #include "MenuBarCore/Support/DecodeResult.h"
+#include "MenuBarCore/Support/JsonCodingFwd.h"
 #include "MenuBarCore/Support/Uuid.h"
 
 #include <cstdint>
@@ -13,14 +14,11 @@
 
 namespace pellacor::core {
 
-using Json = nlohmann::json;
-
 // The JSON form of a type: specialise with
 //   static Json encode(const T&);
 //   static DecodeResult<T> decode(const Json&, const CodingPath&);
 // Decoding is strict: a missing required member, a value of another JSON type or
 // an unknown content is an error, never a default. Unknown members are ignored.
-template <typename T> struct JsonCoding;
 
 template <typename T> Json encodeJson(const T& value) {
     return JsonCoding<T>::encode(value);

@@ -2,6 +2,7 @@
 #include "MenuBarCore/Model/AppRule.h"
 #include "MenuBarCore/Model/Profile.h"
 #include "MenuBarCore/Model/Section.h"
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "Support/ModelPrinters.h"
 
 #include <gtest/gtest.h>

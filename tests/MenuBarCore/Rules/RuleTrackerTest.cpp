@@ -1,5 +1,6 @@
 #include "MenuBarCore/Rules/RuleTracker.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "Support/ModelPrinters.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "MenuBarCore/Storage/Store.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "Support/ModelPrinters.h"
 #include "Support/OddFiles.h"
 #include "Support/StoragePrinters.h"

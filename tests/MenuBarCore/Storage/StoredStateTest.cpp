@@ -1,5 +1,6 @@
 #include "MenuBarCore/Storage/StoredState.h"
 
+#include "MenuBarCore/Support/JsonCoding.h"
 #include "Support/ModelPrinters.h"
 #include "Support/StoragePrinters.h"
 
