@@ -44,9 +44,10 @@ QLabel* helpText(std::string_view key, QWidget* parent) {
 }
 
 QVBoxLayout* section() {
+    // No alignment of its own: the texts take the full width and wrap in it;
+    // boxes and buttons are placed on the left one by one.
     auto* stack = new QVBoxLayout;
     stack->setSpacing(8);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return stack;
 }
 
@@ -119,7 +120,6 @@ GeneralSettingsView::GeneralSettingsView(GeneralModel& model, QWidget* parent)
     auto* stack = new QVBoxLayout(content);
     stack->setSpacing(24);
     stack->setContentsMargins(20, 20, 20, 20);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The widgets are made with the content as parent, so each section can
     // be laid out before it is added.
     setWidget(content);
@@ -146,7 +146,7 @@ QVBoxLayout* GeneralSettingsView::loginSection() {
             model_.onSetLoginItem(wanted);
         }
     };
-    stack->addWidget(loginBox_);
+    stack->addWidget(loginBox_, 0, Qt::AlignLeft);
     loginNote_ = wrapping({}, content);
     loginNote_->setObjectName("general:loginNote");
     appSecondary(*loginNote_);
@@ -172,7 +172,7 @@ QVBoxLayout* GeneralSettingsView::revealSection() {
                 callback(wanted);
             }
         };
-        stack->addWidget(box);
+        stack->addWidget(box, 0, Qt::AlignLeft);
         stack->addWidget(helpText(row.help, content));
         reveals_[i] = {box, row.shown};
     }
