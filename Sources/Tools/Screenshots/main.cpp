@@ -396,7 +396,7 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         bar->remove();
         sheet = bar->deleteSheet();
     }
-    const QImage content = page.grab().toImage();
+    QImage content = page.grab().toImage();
     if (sheet == nullptr) {
         return content;
     }
