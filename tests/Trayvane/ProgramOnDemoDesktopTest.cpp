@@ -16,6 +16,9 @@
 #include "Trayvane/Help/HelpWindow.h"
 #include "Trayvane/Panels/BelowBarCell.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
+#include "Trayvane/Settings/GeneralSettingsView.h"
+#include "Trayvane/Settings/SettingsCheckBox.h"
+#include "Trayvane/StatusItem/ControlItem.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -157,7 +160,7 @@ TEST(ProgramOnDemoDesktopTest,
 
 TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACellOpensThatItemsMenu) {
     OnDesktop desktop;
-    // Set before launch, as the README tells: the program reads it at start-up.
+    // Stored before launch: the program reads the switches at start-up.
     desktop.computer.defaults(*desktop.run.simulated).setBool(app::DefaultsKey::belowBarEnabled, true);
     auto& delegate = desktop.launch();
     ASSERT_FALSE(desktop.run.onBar(hiddenApp));
@@ -259,4 +262,58 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
     EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
               std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
                                                              std::string(core::bundleIdentifier))));
+}
+
+TEST(ProgramOnDemoDesktopTest, TheGeneralPageSwitchesTheBelowBarPanelAndPausesAtOnce) {
+    OnDesktop desktop;
+    auto& delegate = desktop.launch();
+    // The page as the settings window will host it, over the program's own model.
+    app::GeneralSettingsView page(delegate.general());
+    page.resize(560, 900);
+    page.show();
+    QCoreApplication::processEvents();
+    const auto click = [&](const char* name) {
+        auto* widget = page.findChild<QWidget*>(name);
+        ASSERT_NE(widget, nullptr) << name;
+        demo::sendClick(*widget, QRectF(widget->rect()).center());
+        desktop.run.time->settle();
+    };
+    auto* belowBar = page.findChild<app::SettingsCheckBox*>("general:belowBar");
+    ASSERT_NE(belowBar, nullptr);
+    ASSERT_FALSE(belowBar->isOn());
+
+    click("general:belowBar");
+    EXPECT_TRUE(belowBar->isOn()) << "the delegate wrote the stored value back";
+    EXPECT_TRUE(desktop.computer.defaults(*desktop.run.simulated).boolean(app::DefaultsKey::belowBarEnabled));
+    desktop.clickControlItem();
+    auto* panel = delegate.belowBar().panel();
+    ASSERT_TRUE(panel != nullptr && panel->isVisible()) << "the panel opened, with no restart";
+    EXPECT_EQ(desktop.run.state(), MenuBarState::collapsed);
+
+    click("general:belowBar");
+    EXPECT_FALSE(belowBar->isOn());
+    EXPECT_FALSE(delegate.belowBar().isOpen()) << "switching it off closed the panel";
+    desktop.clickControlItem();
+    EXPECT_TRUE(desktop.run.reaches(MenuBarState::revealed)) << "a click reveals again";
+    EXPECT_FALSE(delegate.belowBar().isOpen());
+
+    const auto icon = [&] { return delegate.controlItem()->statusItem()->image(); };
+    const auto drawn = [](core::MenuBarState state, const std::optional<coordinator::PauseReason>& reason) {
+        return app::ControlItem::image(state, reason);
+    };
+    const auto collapsedIcon = drawn(MenuBarState::collapsed, std::nullopt);
+    click("general:pause");
+    ASSERT_TRUE(desktop.run.reaches(MenuBarState::paused));
+    ASSERT_TRUE(icon().has_value());
+    EXPECT_EQ(icon()->rgba,
+              drawn(MenuBarState::paused, desktop.run.coordinator().currentPauseReason())->rgba);
+    EXPECT_NE(icon()->rgba, collapsedIcon->rgba);
+    auto* resume = page.findChild<QWidget*>("general:resume");
+    ASSERT_NE(resume, nullptr);
+    EXPECT_TRUE(resume->isVisible());
+
+    click("general:resume");
+    ASSERT_TRUE(desktop.run.reaches(MenuBarState::collapsed));
+    EXPECT_EQ(icon()->rgba, collapsedIcon->rgba);
+    EXPECT_FALSE(resume->isVisible());
 }

@@ -74,6 +74,13 @@ TEST(GeneralModelTest, APauseReasonTellsWhenItsCaseOrItsProblemsDiffer) {
          problems({HealthProblem::noItems, HealthProblem::ownItemMissing}), true},
         {"another order", problems({HealthProblem::ownItemMissing, HealthProblem::noItems}),
          problems({HealthProblem::noItems, HealthProblem::ownItemMissing}), true},
+        {"the same unreadable reason",
+         problems({HealthProblem::cannotRead(system::UnavailableReason::noAccessibilityPermission)}),
+         problems({HealthProblem::cannotRead(system::UnavailableReason::noAccessibilityPermission)}), false},
+        {"another unreadable reason",
+         problems({HealthProblem::cannotRead(system::UnavailableReason::noAccessibilityPermission)}),
+         problems({HealthProblem::cannotRead(system::UnavailableReason::systemError(-25204))}), true},
+        {"problems over a plain pause", PauseReason::manual(), problems({}), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,5 +91,65 @@ TEST(GeneralModelTest, APauseReasonTellsWhenItsCaseOrItsProblemsDiffer) {
         model.setPauseReason(c.after);
         EXPECT_EQ(told, c.tells ? 1 : 0);
         EXPECT_EQ(model.pauseReason(), c.after);
+    }
+}
+
+TEST(GeneralModelTest, TheLoginNoteSaysWhatTheStatusAsksAndAFailureComesFirst) {
+    using Status = system::LoginItemStatus;
+    const std::string failed =
+        "変えられませんでした。もう一度押すか、システム設定の「ログイン項目」で変えてください。";
+    const std::string waiting = "システム設定の「ログイン項目」で、オンにするのを待っています。";
+    const std::string folder = "アプリケーションフォルダに入れると、入れられます。";
+    const struct {
+        bool failed;
+        Status status;
+        bool inApplications;
+        std::optional<std::string> note;
+    } cases[] = {
+        {true, Status::enabled, true, failed},
+        {true, Status::notFound, false, failed},
+        {false, Status::enabled, false, std::nullopt},
+        {false, Status::requiresApproval, true, waiting},
+        {false, Status::notRegistered, true, std::nullopt},
+        {false, Status::notRegistered, false, folder},
+        {false, Status::notFound, true, folder},
+        {false, Status::notFound, false, folder},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(system::toString(c.status)) + (c.failed ? " failed" : "") +
+                     (c.inApplications ? " inside" : " outside"));
+        app::GeneralModel model;
+        model.setLoginChangeFailed(c.failed);
+        model.setLoginStatus(c.status);
+        model.setInApplicationsFolder(c.inApplications);
+        EXPECT_EQ(model.loginNote(), c.note);
+    }
+    // Fresh: not registered, in the Applications folder, nothing failed.
+    EXPECT_EQ(app::GeneralModel().loginNote(), std::nullopt);
+}
+
+TEST(GeneralModelTest, ThePermissionLineFollowsTheTrustAndWhetherTheIconsCanBeRead) {
+    using core::MenuBarState;
+    const struct {
+        std::optional<bool> trusted;
+        MenuBarState state;
+        const char* text;
+    } cases[] = {
+        {std::nullopt, MenuBarState::starting, "確かめています…"},
+        {std::nullopt, MenuBarState::needsPermission, "確かめています…"},
+        {false, MenuBarState::paused, "許可されていません。許可が付くまで、何も隠しません。"},
+        {false, MenuBarState::collapsed, "許可されていません。許可が付くまで、何も隠しません。"},
+        {true, MenuBarState::needsPermission,
+         "許可は付いていますが、まだアイコンを読めません。許可の案内の「開き直す」を押してください。"},
+        {true, MenuBarState::paused, "許可されています。"},
+        {true, MenuBarState::starting, "許可されています。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.trusted ? (*c.trusted ? "trusted " : "refused ") : "unknown ") +
+                     core::toString(c.state));
+        app::GeneralModel model;
+        model.setTrusted(c.trusted);
+        model.setState(c.state);
+        EXPECT_EQ(model.permissionText(), c.text);
     }
 }

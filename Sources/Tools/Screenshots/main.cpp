@@ -27,6 +27,8 @@
 #include "Trayvane/Panels/SearchPanel.h"
 #include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/GeneralModel.h"
+#include "Trayvane/Settings/GeneralSettingsView.h"
 #include "Trayvane/Settings/IconStore.h"
 #include "Trayvane/Settings/ProfileBar.h"
 #include "Trayvane/Settings/ProfileDeleteSheet.h"
@@ -321,6 +323,42 @@ QImage renderAbout(bool dark) {
     return image;
 }
 
+// The settings' General page in one login state, or paused, at the width the
+// settings window gives it and as tall as its content.
+struct GeneralPageState {
+    const char* name;
+    system::LoginItemStatus login;
+    bool inApplicationsFolder;
+    core::MenuBarState state;
+    bool dark;
+};
+
+QImage renderGeneralPage(const GeneralPageState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    app::GeneralModel model;
+    model.setLoginStatus(shot.login);
+    model.setInApplicationsFolder(shot.inApplicationsFolder);
+    model.setTrusted(true);
+    model.setState(shot.state);
+    if (shot.state == core::MenuBarState::paused) {
+        model.setPauseReason(coordinator::PauseReason::manual());
+    }
+    model.setBelowBar(true);
+    app::GeneralSettingsView page(model);
+    constexpr int width = 640;
+    page.resize(width, 400);
+    page.show();
+    QWidget* content = page.widget();
+    content->layout()->activate();
+    const int height =
+        content->hasHeightForWidth() ? content->heightForWidth(width) : content->sizeHint().height();
+    page.resize(width, height);
+    QCoreApplication::processEvents();
+    QImage image = page.grab().toImage();
+    page.close();
+    return image;
+}
+
 // The settings' profile bar over three profiles as the layout page holds it,
 // alone, with the name sheet showing a problem, or with the delete sheet; a
 // sheet hangs from the top of the page, centred, as it does from the window.
@@ -358,7 +396,7 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         bar->remove();
         sheet = bar->deleteSheet();
     }
-    const QImage content = page.grab().toImage();
+    QImage content = page.grab().toImage();
     if (sheet == nullptr) {
         return content;
     }
@@ -900,6 +938,22 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : profileBars) {
         failures += save(renderProfileBar(shot), folder, shot.name) ? 0 : 1;
+    }
+    using Login = system::LoginItemStatus;
+    const std::vector<GeneralPageState> generalPages{
+        {"general-login-enabled-light", Login::enabled, true, MenuBarState::collapsed, false},
+        {"general-login-enabled-dark", Login::enabled, true, MenuBarState::collapsed, true},
+        {"general-login-approval-light", Login::requiresApproval, true, MenuBarState::collapsed, false},
+        {"general-login-approval-dark", Login::requiresApproval, true, MenuBarState::collapsed, true},
+        {"general-login-off-outside-light", Login::notRegistered, false, MenuBarState::collapsed, false},
+        {"general-login-off-outside-dark", Login::notRegistered, false, MenuBarState::collapsed, true},
+        {"general-login-not-found-light", Login::notFound, true, MenuBarState::collapsed, false},
+        {"general-login-not-found-dark", Login::notFound, true, MenuBarState::collapsed, true},
+        {"general-paused-light", Login::notRegistered, true, MenuBarState::paused, false},
+        {"general-paused-dark", Login::notRegistered, true, MenuBarState::paused, true},
+    };
+    for (const auto& shot : generalPages) {
+        failures += save(renderGeneralPage(shot), folder, shot.name) ? 0 : 1;
     }
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace pellacor::app {
 
@@ -71,6 +72,12 @@ public:
     void setDragSort(bool on) { observers.assign(dragSort_, on, Property::dragSort); }
     bool notchOverflow() const { return notchOverflow_; }
     void setNotchOverflow(bool on) { observers.assign(notchOverflow_, on, Property::notchOverflow); }
+
+    // The note under the login check box, or nothing: a failed change first,
+    // then what the status asks of the user. Worked out on every read.
+    std::optional<std::string> loginNote() const;
+    // The permission section's status line, from the trust and the state.
+    std::string permissionText() const;
 
     // What the page reports; each is called only when set.
     std::function<void(bool)> onSetLoginItem;

@@ -73,7 +73,20 @@ constexpr std::string_view circleDotted =
     R"(<circle cx="12.60" cy="2.76" r="0.85" fill="#000"/><circle cx="15.24" cy="5.40" r="0.85" fill="#000"/>)"
     R"(</svg>)";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 8> symbols{{
+// The settings' check boxes: a filled box with a cut-out tick when on, an
+// empty rounded box when off.
+constexpr std::string_view checkmarkSquareFill =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path fill="#000" fill-rule="evenodd" d="M4.2 1.6 H13.8 A2.6 2.6 0 0 1 16.4 4.2 V13.8 )"
+    R"(A2.6 2.6 0 0 1 13.8 16.4 H4.2 A2.6 2.6 0 0 1 1.6 13.8 V4.2 A2.6 2.6 0 0 1 4.2 1.6 Z )"
+    R"(M4.6 9.2 L5.9 7.9 L7.9 9.9 L12.1 5.7 L13.4 7 L7.9 12.5 Z"/></svg>)";
+
+constexpr std::string_view square =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<rect x="2.3" y="2.3" width="13.4" height="13.4" rx="2.2" fill="none" stroke="#000" )"
+    R"(stroke-width="1.4"/></svg>)";
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 10> symbols{{
     {"exclamationmark.triangle", triangle},
     {"pause.circle", pauseCircle},
     {"video.circle", videoCircle},
@@ -82,6 +95,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 8> symbols{{
     {"hand.raised", handRaised},
     {"checkmark.circle.fill", checkmarkCircleFill},
     {"circle.dotted", circleDotted},
+    {"checkmark.square.fill", checkmarkSquareFill},
+    {"square", square},
 }};
 
 } // namespace
