@@ -44,7 +44,10 @@ protected:
         transport.connectTo = {std::string(testHost) + ":443:127.0.0.1:" + std::to_string(port)};
         transport.trustedCertificates = certificates_->caPem;
         transport.bypassProxies = true;
-        return UpdateChecker(std::move(host), 300ms, transport, queue_);
+        // Long enough that a loaded machine (a sanitizer build, a parallel test
+        // run) does not stall a good answer into a time-out, short enough that
+        // a silent server still ends each case within 2 s.
+        return UpdateChecker(std::move(host), 800ms, transport, queue_);
     }
 
     Outcome fetch(const UpdateChecker& checker) {
