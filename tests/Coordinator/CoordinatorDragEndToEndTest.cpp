@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -175,4 +176,5 @@ TEST_F(DragEndToEnd, DraggingAnItemAcrossTheControlItemMovesItsApplicationAndThe
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -5,6 +5,7 @@
 #include <ostream>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -384,4 +385,5 @@ TEST_F(Notch, ThePlannerInputCarriesTheModelAndTheClock) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

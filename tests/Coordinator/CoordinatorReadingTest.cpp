@@ -5,6 +5,7 @@
 #include <ostream>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -481,4 +482,5 @@ TEST_F(Reading, TheMarkIsGivenOnlyAfterThreeSecondsWithoutRestriction) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

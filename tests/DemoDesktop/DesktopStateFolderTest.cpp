@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using platform::InputState;
 using platform::Scenario;
@@ -99,3 +101,5 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionAndTheHotKeys) {
     platform->desktop()->setRestriction(platform::MenuBarRestriction{{1}, {}});
     EXPECT_EQ(lines()[1], "desktop restriction: (system items only)");
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -23,6 +23,7 @@ void PrintTo(const QRectF& rect, std::ostream* out) {
 }
 QT_END_NAMESPACE
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 // The default desktop with a home folder (its seeded layout table written
@@ -209,3 +210,5 @@ TEST_F(DesktopViewTest, AKeyChordReachesARegisteredHotKey) {
         platform->input()->secondsSinceLastEventType(InputState::combinedSessionState, InputState::keyDown),
         0.001);
 }
+
+} // namespace PELLACOR_TEST_FILE

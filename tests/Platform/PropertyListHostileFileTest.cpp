@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::BinaryPlistBuilder;
 using pellacor::testing::TempDir;
@@ -176,3 +178,5 @@ TEST(PropertyListHostileFileTest, Utf16TextBecomesUtf8AndWritesBackTheSame) {
     EXPECT_EQ(read->at("時計"), PropertyListValue("\U0001F550 clock"));
     EXPECT_EQ(PropertyListFile::decode(PropertyListFile::encodeBinary(*read)), read);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::AppDelegate;
@@ -619,3 +621,5 @@ TEST(AppDelegateWiringTest, TheControlItemsProfileMenuSwitchesThroughTheEditor) 
     EXPECT_EQ(run.coordinator().currentProfile().id(), other->id);
     EXPECT_EQ(delegate.sectionsModel()->profile().id(), other->id);
 }
+
+} // namespace PELLACOR_TEST_FILE

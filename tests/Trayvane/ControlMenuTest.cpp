@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using coordinator::PauseReason;
@@ -228,3 +230,4 @@ TEST(ControlItemTextTest, IconPerStateAndReason) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

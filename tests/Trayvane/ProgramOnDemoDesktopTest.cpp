@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using core::AppKey;
@@ -202,3 +204,5 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
               std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
                                                              std::string(core::bundleIdentifier))));
 }
+
+} // namespace PELLACOR_TEST_FILE

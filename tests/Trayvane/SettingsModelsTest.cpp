@@ -6,6 +6,8 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ProfileChoice;
 using app::ProfilesModel;
@@ -181,3 +183,5 @@ TEST(GeneralModelTest, APauseReasonTellsWhenItsCaseOrItsProblemsDiffer) {
         EXPECT_EQ(model.pauseReason(), c.after);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

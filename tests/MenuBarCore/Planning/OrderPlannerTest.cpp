@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -600,3 +602,5 @@ TEST(OrderPlannerTest, FollowerValueSitsBetweenControlAndNearestKey) {
     }
     EXPECT_EQ(OrderPlanner::followerKey("com.example.me", "Stand"), "status:com.example.me::Stand");
 }
+
+} // namespace PELLACOR_TEST_FILE

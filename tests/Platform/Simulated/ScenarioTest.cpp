@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -218,3 +220,4 @@ TEST(ScenarioTest, AScenarioWithoutTheProgramGetsItAddedRunningAndOneWithItIsLef
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
 using Dictionary = PropertyListValue::Dictionary;
@@ -151,3 +153,4 @@ TEST(SimulatedFileManagerTest, ListsFoldersTheProgramMayReach) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

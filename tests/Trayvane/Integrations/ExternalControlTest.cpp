@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ExternalControl;
 using coordinator::PauseReason;
@@ -278,3 +280,4 @@ TEST_F(ExternalControlTest, TheSharedInstanceIsPublishedAndCleared) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
