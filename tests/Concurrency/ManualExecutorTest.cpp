@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using pellacor::concurrency::Instant;
 using pellacor::concurrency::ManualExecutor;
@@ -139,3 +141,4 @@ TEST(ManualExecutorDeathTest, ExecutorOnlyCallsFromAnotherThreadStopADebugBuild)
 #endif
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

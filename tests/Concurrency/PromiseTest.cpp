@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::concurrency;
 using namespace std::chrono_literals;
 
@@ -165,3 +167,4 @@ TEST_F(PromiseTest, CancellingTheAwaitingTaskDoesNotEndTheWait) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

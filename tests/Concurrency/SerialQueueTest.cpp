@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::concurrency;
 
 namespace {
@@ -178,3 +180,4 @@ TEST(SerialQueueTest, RunQueuesItsJobAtOnceWhetherOrNotTheTaskIsAwaited) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

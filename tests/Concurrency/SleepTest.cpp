@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::concurrency;
 
@@ -118,3 +120,4 @@ TEST_F(SleepTest, AnInjectedSleepReplacesTheExecutorSleep) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

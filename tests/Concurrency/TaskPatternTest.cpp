@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::concurrency;
 
@@ -96,3 +98,4 @@ TEST_F(TaskPatternTest, ALoopWhoseOwnerIsGoneEndsAtItsNextCheck) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

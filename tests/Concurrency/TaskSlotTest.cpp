@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::concurrency;
 
@@ -135,3 +137,4 @@ TEST_F(TaskSlotTest, AMemberCoroutineKeepsItsOwnerForTheCall) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::concurrency;
 
@@ -331,3 +333,4 @@ TEST(TaskTest, HandlesMayOutliveTheirExecutor) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

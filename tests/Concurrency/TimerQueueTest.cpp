@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::concurrency;
 using namespace std::chrono_literals;
 
@@ -199,3 +201,4 @@ TEST(ThreadTimerQueueTest, DestroyingDropsWhatHasNotRunAndMayHappenInItsOwnJob) 
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

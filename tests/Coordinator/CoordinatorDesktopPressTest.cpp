@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -224,4 +225,5 @@ TEST_F(DesktopPress, TheUserSwitchingItemIsPressedThroughALiftAndItsMenuOpensInT
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -177,4 +178,5 @@ TEST_F(DragEndToEnd, DraggingAnItemAcrossTheControlItemMovesItsApplicationAndThe
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -408,4 +409,5 @@ TEST_F(Drag, WhatChangesDuringTheReadDecidesWhetherItCounts) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

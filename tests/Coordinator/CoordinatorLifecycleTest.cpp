@@ -5,6 +5,7 @@
 #include <ostream>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -528,4 +529,5 @@ TEST_F(Lifecycle, CreateRefusesMissingRequiredServices) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -112,4 +113,5 @@ TEST_F(NotchEndToEnd, TheOverflowTakesWhatDoesNotFitOffTheBarAndAPlainScreenBrin
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using core::Rect;
@@ -29,4 +30,5 @@ TEST_F(NotchCheckLifetime, ACheckStartedAfterTheCoordinatorWentEndsWithoutTouchi
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using coordinator::OrderOutcome;
@@ -75,4 +76,5 @@ TEST_F(OrderEndToEnd, AReorderLeavesTheSimulatedBarInTheProfilesOrder) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

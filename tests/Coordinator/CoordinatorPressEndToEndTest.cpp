@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -134,4 +135,5 @@ TEST_F(PressEndToEnd, AnItemLeftShownAfterAFailedPressIsHiddenByTheCoordinatorsD
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -386,4 +387,5 @@ TEST_F(Pressing, PressableItemsAddRememberedItemsAndPlaceholdersInTheProfileOrde
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -5,6 +5,7 @@
 #include <ostream>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -493,4 +494,5 @@ TEST_F(Reading, TheMarkIsGivenOnlyAfterThreeSecondsWithoutRestriction) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -657,4 +658,5 @@ TEST_F(RevealFixture, OpeningThePanelAsksForAFreshRead) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -7,6 +7,7 @@
 #include <ostream>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -714,4 +715,5 @@ TEST_F(StandIn, APressThatNeverEndsIsGivenUpAfterItsLimit) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -382,4 +383,5 @@ TEST(HangTimeline, AMainThreadThatHangsWhileRestrictingIsEndedWithStatus70AndThe
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace pellacor::testing {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -100,4 +101,5 @@ TEST_F(ScriptedRepliesTest, AHeldCallNeverReleasedAnswersTheFallbackWhenTheRepli
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::testing

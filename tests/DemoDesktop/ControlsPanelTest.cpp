@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -106,3 +108,5 @@ TEST_F(ControlsPanelTest, ShiftAtTheNextLaunchIsAWishForWhoeverKeepsTheDesktop) 
     EXPECT_EQ(wishes, (std::vector<bool>{true, false}));
     EXPECT_EQ(platform->input()->modifierFlags(), 0U) << "nothing is held on the running desktop";
 }
+
+} // namespace PELLACOR_TEST_FILE

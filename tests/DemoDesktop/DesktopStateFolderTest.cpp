@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using platform::InputState;
 using platform::Scenario;
@@ -150,3 +152,5 @@ TEST_F(DesktopStateFolderTest, AFolderThatCannotBeMadeIsNamedWithTheSystemsReaso
     ASSERT_EQ(problem.rfind(prefix, 0), 0U) << problem;
     EXPECT_GT(problem.size(), prefix.size()) << "the reason follows";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -26,6 +26,8 @@ void PrintTo(const QRectF& rect, std::ostream* out) {
 }
 QT_END_NAMESPACE
 
+namespace PELLACOR_TEST_FILE {
+
 namespace {
 
 // The default desktop with a home folder (its seeded layout table written
@@ -262,3 +264,5 @@ TEST_F(DesktopViewTest, AMenuOpenedThroughAccessibilityIsDrawnInTimeAndStaysUnti
     EXPECT_FALSE(menuDrawn()) << "Escape closes it";
     EXPECT_EQ(view.grab().toImage().pixel(inside), before.pixel(inside));
 }
+
+} // namespace PELLACOR_TEST_FILE

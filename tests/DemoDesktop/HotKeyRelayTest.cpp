@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using platform::HotkeyManager;
 
@@ -55,3 +57,5 @@ TEST(HotKeyRelayTest, AHotKeysChordTypedInAnyOtherWindowGoesToTheHotKeyAlone) {
     EXPECT_EQ(pressed, 2);
     qApp->removeEventFilter(&relay);
 }
+
+} // namespace PELLACOR_TEST_FILE

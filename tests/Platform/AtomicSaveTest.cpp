@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using pellacor::testing::ForkedChild;
 using pellacor::testing::TempDir;
@@ -191,3 +193,5 @@ TEST(AtomicSaveTest, AReplacedFileKeepsItsMode) {
         }
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::platform::ProcessLauncher;
 using pellacor::testing::TempDir;
 
@@ -56,3 +58,5 @@ TEST(ProcessLauncherTest, TheOwnProgramIsThisExecutableWithItsArguments) {
     ASSERT_TRUE(result.started()) << result.error;
     EXPECT_EQ(exitStatus(result), 0);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
 using Dictionary = PropertyListValue::Dictionary;
@@ -140,3 +142,4 @@ TEST(PropertyListValueTest, RealsCompareByTheirBits) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::BinaryPlistBuilder;
 using pellacor::testing::TempDir;
@@ -320,3 +322,5 @@ TEST(PropertyListHostileFileTest, AWriteGoesThroughALinkAndNeverReplacesWhatIsNo
         EXPECT_EQ(after.st_mode, before.st_mode);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

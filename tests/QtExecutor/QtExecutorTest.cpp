@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::concurrency;
 
@@ -166,3 +168,4 @@ TEST_F(QtExecutorTest, CancelWakesASleepingTaskAndUnfinishedTasksGoWithTheExecut
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

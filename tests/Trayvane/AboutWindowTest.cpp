@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::AboutWindow;
 
@@ -77,3 +79,5 @@ TEST(AboutWindowTest, CentredOnThePointersScreen120PointsBelowTheTop) {
     EXPECT_EQ(window->size(), size) << "never resized";
     about.close();
 }
+
+} // namespace PELLACOR_TEST_FILE

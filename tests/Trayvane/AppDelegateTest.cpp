@@ -26,6 +26,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::AppDelegate;
@@ -480,3 +482,4 @@ TEST(AppDelegateTest, TheControlItemsQuitEndsTheApplicationThroughItsOwnTerminat
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::AppDelegate;
 using app::ExternalControl;
@@ -94,3 +96,5 @@ TEST(AppDelegateUrlIntakeTest, AfterTerminationURLsAreQueuedAndNeverRun) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::AppDelegate;
@@ -710,3 +712,5 @@ TEST(AppDelegateWiringTest, TheProfileBarsActionsAreEditsByTheUser) {
     model.onDelete(first);
     EXPECT_EQ(model.choices().size(), 1U) << "the last profile stays";
 }
+
+} // namespace PELLACOR_TEST_FILE

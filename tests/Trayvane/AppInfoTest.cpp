@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <regex>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::AppInfo;
 using platform::SimulatedHostInfo;
@@ -61,3 +63,5 @@ TEST(AppInfoTest, TheModelIsTheTextUpToItsFirstZeroByteRepairedOrAQuestionMark) 
         EXPECT_EQ(AppInfo::model(SimulatedHostInfo({27, 0, 0}, c.reported)), c.expected);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::AppLookup;
 using pellacor::testing::FakeWorkspace;
@@ -96,3 +98,5 @@ TEST_F(AppLookupTest, AnApplicationNotInstalledIsItsIdentifierLookedUpAfreshEach
     EXPECT_EQ(lookup.name("com.example.gone"), "Back Again");
     EXPECT_EQ(workspace->locationLookups("com.example.gone"), 3) << "found once, then cached";
 }
+
+} // namespace PELLACOR_TEST_FILE

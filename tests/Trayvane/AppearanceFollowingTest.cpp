@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using core::BelowBarEntry;
 using core::SearchCandidate;
@@ -193,3 +195,5 @@ TEST_F(AppearanceFollowingTest, TheControlItemsOpenMenuFollowsTheAppearance) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

@@ -15,6 +15,8 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::BelowBarCell;
 using app::BelowBarController;
@@ -371,3 +373,5 @@ TEST_F(BelowBarControllerTest, AHoveredCellIsTintedAndAPressedOneMoreStrongly) {
     EXPECT_FALSE(target->isHovering());
     EXPECT_EQ(tint(), 0);
 }
+
+} // namespace PELLACOR_TEST_FILE

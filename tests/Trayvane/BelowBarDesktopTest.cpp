@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using core::BelowBarEntry;
 
@@ -127,3 +129,5 @@ TEST_F(BelowBarDesktopTest, AClickOnTheDesktopClosesItButAPlainClickOnTheControl
     EXPECT_FALSE(controller.panel()->isVisible());
     EXPECT_EQ(closedByUser, 1);
 }
+
+} // namespace PELLACOR_TEST_FILE

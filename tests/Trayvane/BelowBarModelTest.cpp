@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::BelowBarCellFrames;
 using app::BelowBarModel;
@@ -221,3 +223,5 @@ TEST(BelowBarCellFramesTest, FindsTheFirstEntryWhoseFrameHoldsThePoint) {
     EXPECT_EQ(frames.entry({112, 10}, entries), std::nullopt) << "the right edge is outside";
     EXPECT_EQ(frames.entry({8, 8}, entries), a) << "the left and top edges are inside";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using core::MenuBarState;
@@ -64,3 +66,4 @@ TEST(ControlClickTest, Table) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using coordinator::PauseReason;
@@ -104,3 +106,4 @@ TEST_F(ControlItemDesktopTest, IconFollowsTheStateAndIsDrawnInTheBarsTextColour)
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

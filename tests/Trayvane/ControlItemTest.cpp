@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using coordinator::PauseReason;
@@ -369,3 +371,4 @@ TEST_F(ControlItemTest, IsShownInMenuBarFromTheReplicaCount) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

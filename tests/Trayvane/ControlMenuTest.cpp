@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using coordinator::PauseReason;
@@ -255,3 +257,5 @@ TEST(ControlMenuViewTest, ProfileNamesShowAsTyped) {
     EXPECT_EQ(entries[0]->iconText(), QStringLiteral("R&D"));
     EXPECT_EQ(entries[1]->iconText(), QStringLiteral("&&"));
 }
+
+} // namespace PELLACOR_TEST_FILE

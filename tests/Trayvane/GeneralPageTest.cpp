@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::GeneralModel;
 using app::GeneralPageLook;
@@ -290,3 +292,5 @@ TEST_F(GeneralPage, ResumeIsTheProminentButtonOnlyWhilePaused) {
     click(pause);
     EXPECT_EQ(pressed, (std::vector<std::string>{"resume", "pause"}));
 }
+
+} // namespace PELLACOR_TEST_FILE

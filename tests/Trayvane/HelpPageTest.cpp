@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::HelpPage;
 using core::HelpDocument;
@@ -187,3 +189,5 @@ TEST(HelpTopicTest, TitlesByLocalization) {
         EXPECT_EQ(app::title(topic, "ja"), app::titleKey(topic)) << app::rawValue(topic);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

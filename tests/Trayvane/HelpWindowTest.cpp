@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::HelpTopic;
 using app::HelpWindow;
@@ -406,3 +408,5 @@ TEST_F(HelpWindowTest, ComesUpFortyPointsBelowTheTopShrunkToASmallScreenAndListe
     help.close();
     EXPECT_TRUE(programWindowBounds(*platform).empty());
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -11,6 +11,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::IconStore;
 using concurrency::ManualExecutor;
@@ -172,3 +174,5 @@ TEST(IconStoreQueueTest, RendersOnAWorkerOfLowerPriority) {
     const int main = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
     EXPECT_GT(workerNice.get_future().get(), main);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::DefaultsKey;
 using coordinator::PauseReason;
@@ -239,3 +241,5 @@ TEST(RevealPreferencesTest, EachSwitchTakesOnlyItsTypeElseItsDefault) {
     EXPECT_EQ(preferences.realUserSwitcherWidth(), 30.0) << "a whole number is a width too";
     EXPECT_TRUE(preferences.dragSort()) << "a number is not a switch's Boolean";
 }
+
+} // namespace PELLACOR_TEST_FILE

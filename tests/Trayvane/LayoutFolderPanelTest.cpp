@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::LayoutFolderPanel;
 
@@ -114,3 +116,5 @@ TEST(LayoutFolderPanelTest, ThePanelTakenAwayAnswersNobodyAndGrantsNothing) {
     EXPECT_FALSE(answered);
     EXPECT_TRUE(files->chosen.empty());
 }
+
+} // namespace PELLACOR_TEST_FILE

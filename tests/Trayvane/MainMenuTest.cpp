@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::MainMenu;
 using app::MainMenuActions;
@@ -225,3 +227,5 @@ TEST_F(MainMenuActionsTest, NeitherEditingNorClosingReachesTheDesktopAroundThePr
     EXPECT_FALSE(actions->perform("performClose:"));
     EXPECT_TRUE(outside->isVisible());
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 
@@ -259,3 +261,5 @@ TEST_F(PermissionGuideWindowTest, TheOpenGuideIsAWindowOfTheProgram) {
     guide.close();
     EXPECT_EQ(platform->desktop()->windows().size(), before);
 }
+
+} // namespace PELLACOR_TEST_FILE

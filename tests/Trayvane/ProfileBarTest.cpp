@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using core::Uuid;
@@ -258,3 +260,5 @@ TEST_F(Bar, TheDeleteSheetSaysWhetherItSwitchesAsTheListStandsNow) {
     EXPECT_EQ(calls, (std::vector<std::string>{"delete:" + trip.uuidString()}));
     EXPECT_EQ(other.result(), QDialog::Accepted);
 }
+
+} // namespace PELLACOR_TEST_FILE

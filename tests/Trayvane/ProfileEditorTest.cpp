@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ProfileChoice;
 using app::ProfileEditor;
@@ -335,3 +337,5 @@ TEST_F(ProfileEditorTest, AKillDuringAnEditsSaveLeavesTheOldOrTheNewDocument) {
     EXPECT_GT(trialsThatSaved, 0) << "the child's saves reached the file";
     EXPECT_GT(killedInsideASave, 0) << "no kill landed inside a save";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ProfileBarEditor;
 using app::ProfileChoice;
@@ -197,3 +199,5 @@ TEST(ProfileNameCommitTest, RenamingTheDefaultProfileToItsStoredNameClosesWithou
     EXPECT_EQ(ProfileNameCommit::run(bare, {Uuid::random(), ProfileBarEditor::Rename{f.work}, ""}, "New"),
               failed);
 }
+
+} // namespace PELLACOR_TEST_FILE

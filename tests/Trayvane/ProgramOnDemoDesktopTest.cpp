@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using core::AppKey;
@@ -317,3 +319,5 @@ TEST(ProgramOnDemoDesktopTest, TheGeneralPageSwitchesTheBelowBarPanelAndPausesAt
     EXPECT_EQ(icon()->rgba, collapsedIcon->rgba);
     EXPECT_FALSE(resume->isVisible());
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SearchController;
 using app::SearchModel;
@@ -224,3 +226,5 @@ TEST_F(SearchControllerTest, TheClosuresHandedOutGoWithTheController) {
     EXPECT_FALSE(model->onCancel);
     EXPECT_FALSE(window->onDismissedByUser);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -19,6 +19,8 @@
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using core::BelowBarEntry;
 
@@ -119,3 +121,5 @@ TEST_F(SearchDesktopTest, AClickOnTheDesktopTakesTheActivationAndClosesThePanel)
     controller.show(candidates);
     EXPECT_TRUE(window->panel()->isActiveWindow()) << "it opens as the key window again";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SearchModel;
 using core::BelowBarEntry;
@@ -228,3 +230,5 @@ TEST_F(SearchModelTest, ReReadCandidatesKeepTheSelectedItemByBundleIdentifierAnd
         EXPECT_EQ(s.selection, 2) << "every observer sees the final selection";
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

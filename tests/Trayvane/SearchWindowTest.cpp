@@ -22,6 +22,8 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SearchController;
 using app::SearchModel;
@@ -418,3 +420,5 @@ TEST_F(SearchWindowTest, HundredsOfCandidatesMakeOnlyTheRowsInViewAndTheSelectio
     EXPECT_EQ(bar->value(), 0) << "the first row back at the top, with its padding";
     EXPECT_LT(madeRows(), 40);
 }
+
+} // namespace PELLACOR_TEST_FILE

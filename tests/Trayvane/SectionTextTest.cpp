@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::app::SectionText;
 using pellacor::core::allSections;
 using pellacor::core::installTranslations;
@@ -36,3 +38,5 @@ TEST(SectionTextTest, EachSectionHasItsOwnTitleAndCaptionThroughTheTextLookup) {
     }
     EXPECT_EQ(seen.size(), 2 * allSections.size()) << "no two sections share a text";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using core::AppKey;
@@ -71,3 +73,5 @@ TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScr
     EXPECT_EQ(sections.running(), run.coordinator().runningBundleIDs());
     EXPECT_FALSE(sections.running().empty());
 }
+
+} // namespace PELLACOR_TEST_FILE

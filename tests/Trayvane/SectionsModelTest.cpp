@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SectionsModel;
 using core::AppKey;
@@ -439,3 +441,5 @@ TEST(SectionsModelTest, ReadsAndTheBarsOrderRebuildOnlyWhenTheyChange) {
     model.update(std::nullopt);
     EXPECT_TRUE(told.empty());
 }
+
+} // namespace PELLACOR_TEST_FILE

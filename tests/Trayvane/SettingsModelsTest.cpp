@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ProfileChoice;
 using app::ProfilesModel;
@@ -153,3 +155,5 @@ TEST(GeneralModelTest, ThePermissionLineFollowsTheTrustAndWhetherTheIconsCanBeRe
         EXPECT_EQ(model.permissionText(), c.text);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SettingsStore;
 using core::Profile;
@@ -234,3 +236,5 @@ TEST_F(SettingsStoreTest, WithoutAnyProfileTheActiveOneIsAFreshFallbackEachTime)
     EXPECT_TRUE(editor.choices().empty());
     executor.runUntilIdle();
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::StandInPress;
@@ -118,3 +120,5 @@ TEST(StandInPressTest, TheWindowAndTheSlackAreInclusive) {
             << c.elapsed << " s after the press, last input " << c.sinceInput << " s ago";
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::SystemPlaces;
 using pellacor::testing::FakeWorkspaceOpener;
@@ -117,3 +119,5 @@ TEST(SystemPlacesOnTheDesktopTest, OpensTheSimulatedSettingsAndStartsTheProgramA
         EXPECT_EQ(log.matching("新しい自分を起動できませんでした").size(), c.startError ? 1U : 0U);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::app;
 
 namespace {
@@ -156,3 +158,4 @@ TEST(ThemeViewsTest, SecondaryTextFollowsTheAppearance) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::UpdateChecker;
@@ -174,3 +176,5 @@ TEST_F(UpdateCheckerTest, SendsExactlyItsHeadersAndKeepsNothingBetweenFetches) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

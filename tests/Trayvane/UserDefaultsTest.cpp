@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::DefaultsKey;
 using app::UserDefaults;
@@ -235,3 +237,5 @@ TEST_F(UserDefaultsTest, SwitchesWrittenHereAreReadIntactByANewProcessAndTheOthe
     EXPECT_EQ(reread.realUserSwitcherWidth(), std::nullopt);
     EXPECT_FALSE(reread.dragSort()) << "what the child left alone is still there";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::app;
 using platform::PropertyListValue;
@@ -306,3 +308,5 @@ TEST_F(UserSwitcherItemTest, TheOpenFallbackMenuIsAWindowOfTheProgramAtTheButton
     button().click({});
     EXPECT_EQ(calls, std::vector<std::string>{"press"});
 }
+
+} // namespace PELLACOR_TEST_FILE

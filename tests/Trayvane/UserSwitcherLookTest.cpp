@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::app::UserSwitcherLook;
 
 TEST(UserSwitcherLookTest, AMeasuredWidthDecidesBetweenIconAndNameElseTheStyleDoes) {
@@ -35,3 +37,5 @@ TEST(UserSwitcherLookTest, AMeasuredWidthDecidesBetweenIconAndNameElseTheStyleDo
             << UserSwitcherLook::from(c.style, c.width).name();
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

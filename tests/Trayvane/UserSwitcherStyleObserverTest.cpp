@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::UserSwitcherStyleObserver;
 using platform::PropertyListValue;
@@ -117,3 +119,5 @@ TEST(UserSwitcherStyleObserverLifetimeTest, ANotificationStillUnderWayWhenTheObs
     executor.runUntilIdle();
     EXPECT_EQ(changes, 0);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::Point;
 using pellacor::core::Rect;
 
@@ -106,3 +108,5 @@ TEST(RectTest, ContainingRectanglesAndNull) {
     EXPECT_TRUE(Rect::null().unionWith(Rect::null()).isNull());
     EXPECT_NE(Rect::null(), Rect(0, 0, 0, 0));
 }
+
+} // namespace PELLACOR_TEST_FILE

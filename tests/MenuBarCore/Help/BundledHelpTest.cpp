@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::HelpDocument;
 
 namespace {
@@ -83,3 +85,4 @@ INSTANTIATE_TEST_SUITE_P(Localizations, BundledHelpTest,
                                                        "The hot keys don't work"}}));
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::HelpDocument;
 
 namespace {
@@ -192,3 +194,4 @@ TEST(HelpDocumentTest, GroupsAreRunsOfConsecutiveItems) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

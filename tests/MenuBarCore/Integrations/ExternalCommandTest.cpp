@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 using Rejection = ExternalCommand::Rejection;
 using Parsed = ExternalCommand::Parsed;
@@ -278,3 +280,4 @@ TEST_F(ProfileLookupTest, TheFirstOfSeveralMatchesInStoredOrderWins) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 using State = MessageFrame::State;
 using Mode = InstanceRequest::Profiles::Mode;
@@ -149,3 +151,5 @@ TEST(IntentProblemTest, TextsAndWireNames) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

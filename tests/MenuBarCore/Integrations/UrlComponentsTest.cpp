@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::UrlComponents;
 using Item = UrlComponents::QueryItem;
 
@@ -95,3 +97,4 @@ TEST(UrlComponentsTest, TheSchemeIsReadWithoutCheckingTheRest) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

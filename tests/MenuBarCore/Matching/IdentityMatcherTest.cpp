@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -170,3 +172,5 @@ TEST(IdentityMatcherTest, MatchPairsItemsWithKnownNames) {
         }
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -238,3 +240,5 @@ TEST(IdentityNameTest, DecodingRejectsMalformedKinds) {
     ASSERT_TRUE(extra) << extra.error().description();
     EXPECT_EQ(*extra, IdentityName(AppKey("a"), IdentityName::Index{2}));
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -218,3 +220,5 @@ TEST(ModelJsonTest, RawValuesAreExactAndCaseSensitive) {
     EXPECT_FALSE(AppRule::conditionFromRawValue("Frontmost"));
     EXPECT_EQ(toString(AppRule::Condition::frontmost), "frontmost");
 }
+
+} // namespace PELLACOR_TEST_FILE

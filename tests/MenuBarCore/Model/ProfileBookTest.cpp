@@ -12,6 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -525,3 +527,5 @@ TEST_F(ApplyRulesTest, NoteUserSwitchWithoutTrackerDoesNothing) {
     state.noteUserSwitch();
     EXPECT_EQ(state, before);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -135,3 +137,5 @@ TEST(ProfileTest, DisplayNameComparesWithTheTranslationIgnoringCaseAndWidth) {
         EXPECT_EQ(mine.displayName({mine, named(c.other)}, "Everyday"), c.shown) << c.other;
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

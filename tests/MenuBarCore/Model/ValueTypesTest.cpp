@@ -9,6 +9,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 TEST(AppKeyTest, AppleApplicationsAreTheComAppleDotFamily) {
@@ -103,3 +105,5 @@ TEST(ItemSnapshotTest, DescriptionNamesOwnerAndIndex) {
     EXPECT_EQ(ItemSnapshot("com.example.app", 1, "id", "d", "t", 0, Rect(0, 0, 1, 1)).description(),
               "ItemSnapshot(com.example.app・0 番目)");
 }
+
+} // namespace PELLACOR_TEST_FILE

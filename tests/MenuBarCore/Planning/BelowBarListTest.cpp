@@ -7,6 +7,8 @@
 #include <limits>
 #include <optional>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -543,3 +545,5 @@ TEST(SearchListTest, TermsWithoutLettersAreDroppedAndEveryOtherTermMustMatch) {
     EXPECT_EQ(filtered(c, "notes zzz", names), (std::vector<std::string>{}));
     EXPECT_EQ(filtered(c, "grid plus", names), (std::vector<std::string>{}));
 }
+
+} // namespace PELLACOR_TEST_FILE

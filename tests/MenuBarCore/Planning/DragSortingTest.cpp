@@ -23,6 +23,7 @@ static void PrintTo(const DragSorting::Grab& grab, std::ostream* os) {
 
 } // namespace pellacor::core
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using Hit = DragSorting::Hit;
@@ -392,3 +393,5 @@ TEST(DragSortingTest, ChangesForTheDivider) {
         EXPECT_EQ(DragSorting::changes(k.grab, k.items, k.profile, self, k.visible, k.drop), k.expected);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

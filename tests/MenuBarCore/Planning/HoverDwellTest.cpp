@@ -33,6 +33,7 @@ static void PrintTo(const HoverStep& step, std::ostream* os) {
 
 } // namespace pellacor::core
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using Ms = std::chrono::milliseconds;
@@ -142,3 +143,5 @@ TEST(HoverDwellTest, Timelines) {
         }
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -32,6 +32,7 @@ void PrintTo(const NotchPlanner::State& state, std::ostream* out) {
 
 } // namespace pellacor::core
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -426,3 +427,4 @@ TEST(NotchPlannerTest, ScreenAndActiveScreenEquality) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -250,3 +252,5 @@ TEST(OrderPlannerPropertyTest, APlannedTableFollowsTheProfileAndIsStable) {
                                                                << describe(std::get<LayoutTable>(again));
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

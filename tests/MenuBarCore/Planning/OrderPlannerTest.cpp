@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -620,3 +622,5 @@ TEST(OrderPlannerTest, FollowerSettlesAtHugePositions) {
         EXPECT_EQ(OrderPlanner::followerValue(table, self, standIn, {}), std::nullopt) << label;
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -92,3 +94,5 @@ TEST(SearchListPreparedTest, WithoutANameFunctionTheBundleIdentifierIsTheName) {
     }
     EXPECT_EQ(SearchList::filter(SearchList::prepare({}, nameOf), "note"), std::vector<SearchCandidate>{});
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -19,6 +19,8 @@ inline void PrintTo(const SectionRow& row, std::ostream* os) {
 }
 } // namespace pellacor::core
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -217,3 +219,5 @@ TEST(SectionBoardTest, GivesEachRowItsKindSectionAndFlags) {
         EXPECT_FALSE(r.hiddenByMacOS) << r.id();
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

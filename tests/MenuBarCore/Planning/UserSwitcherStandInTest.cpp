@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using pellacor::core::ItemSnapshot;
@@ -133,3 +134,4 @@ TEST(OwnItemPlacementTest, JudgesReplicasOverTime) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -178,3 +180,5 @@ TEST(VisibilityPlanTest, EqualityGoesByCaseAndListInOrder) {
     EXPECT_EQ(VisibilityPlan::noRestriction().description(), "noRestriction");
     EXPECT_EQ(VisibilityPlan::noRestriction().allowedBundleIDs(), nullptr);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unordered_set>
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using pellacor::core::PressMemory;
@@ -99,3 +100,4 @@ TEST(PressMemoryTest, ForgetAndEntriesArePerKey) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -51,3 +53,5 @@ TEST(RuleEngineTest, PicksTheFirstRuleThatHoldsAndWhoseProfileExists) {
         EXPECT_EQ(RuleEngine::winning(c.rules, c.running, c.frontmost, c.profileIDs), c.expected) << c.name;
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -194,3 +196,5 @@ TEST(RuleTrackerTest, EncodingWritesIdsOnlyWhenPresent) {
     ASSERT_TRUE(decoded);
     EXPECT_EQ(*decoded, full);
 }
+
+} // namespace PELLACOR_TEST_FILE

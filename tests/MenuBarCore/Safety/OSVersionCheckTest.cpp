@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::OSVersionCheck;
 
 TEST(OSVersionCheckTest, ComparesTextOnly) {
@@ -31,3 +33,5 @@ TEST(OSVersionCheckTest, ChangedEqualityFollowsThePayload) {
     EXPECT_NE(OSVersionCheck::firstRun(), OSVersionCheck::same());
     EXPECT_EQ(OSVersionCheck::compare("26.1.0", "27.0.0").from(), "26.1.0");
 }
+
+} // namespace PELLACOR_TEST_FILE

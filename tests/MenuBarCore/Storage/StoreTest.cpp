@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 using pellacor::testing::TempDir;
 namespace fs = std::filesystem;
@@ -494,3 +496,5 @@ TEST(StoreTest, DefaultFileIsUnderTheDataHome) {
     EXPECT_EQ(Store::defaultFileURL().filename(), "state.json");
     EXPECT_EQ(Store::defaultFileURL().parent_path().filename(), "Trayvane");
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -81,3 +83,5 @@ TEST(StoredStateTest, OptionalMembersAreWrittenOnlyWhenPresent) {
     EXPECT_EQ(json["activeProfileID"], "00000000-0000-0000-0000-00000000000A");
     EXPECT_EQ(json["ruleTracker"], Json::parse(R"({"overridden":false})"));
 }
+
+} // namespace PELLACOR_TEST_FILE

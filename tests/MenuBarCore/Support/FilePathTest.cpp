@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::isWithinFolder;
 using pellacor::core::standardizedPath;
 
@@ -32,3 +34,5 @@ TEST(FilePathTest, WithinFolderFollowsLinksAndComponents) {
     EXPECT_FALSE(isWithinFolder(dir / "boxes", dir / "box")); // a longer name is not inside
     EXPECT_FALSE(isWithinFolder(dir / "box/../boxes", dir / "box"));
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 TEST(JsonCodingTest, WholeNumbersAreStrict) {
@@ -73,3 +75,5 @@ TEST(JsonCodingTest, CodingPathsReadLikeTheDocument) {
     EXPECT_EQ(root.element(0).member("id").text(), "[0].id");
     EXPECT_EQ(root.member("").text(), "[\"\"]");
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -126,3 +128,5 @@ TEST_F(LocalizedLookupTest, MarksAreFilledInOrderWithTextsAsTheyAreAndIntegersIn
         EXPECT_EQ(c.lookup(), c.expected);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 
 namespace {
@@ -76,3 +78,5 @@ TEST(LogTest, StandardErrorSinkWritesOneLinePerRecordFromItsMinimumLevelOn) {
               "[app.trayvane.pellacor:press] default: 一時的に見せます\n"
               "[app.trayvane.pellacor:watchdog] fault: hang\n");
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::Observers;
 using pellacor::core::Subscription;
 
@@ -100,3 +102,5 @@ TEST(ObserversTest, ACopiedModelHasNoObserversAndAMovedOneTakesThemAlong) {
     original.notify(); // NOLINT(bugprone-use-after-move): emptied, still usable
     EXPECT_EQ(told, 1);
 }
+
+} // namespace PELLACOR_TEST_FILE

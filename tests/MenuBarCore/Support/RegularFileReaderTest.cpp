@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 namespace pellacor::core {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using testing::LogCapture;
@@ -64,4 +65,5 @@ TEST(RegularFileReaderTest, AStateDocumentThatIsNoRegularFileLoadsAsUnreadableAn
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::core

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::core;
 using Outcome = UpdateCheck::FetchOutcome;
 using Status = UpdateCheck::Status;
@@ -195,3 +197,5 @@ TEST(UpdateCheckTest, ResponseCheckAndParse) {
         EXPECT_EQ(UpdateCheck::parse(c.body), c.parsed) << c.body.substr(0, 40);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

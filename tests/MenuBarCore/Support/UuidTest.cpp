@@ -4,6 +4,8 @@
 #include <set>
 #include <unordered_set>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::Uuid;
 
 TEST(UuidTest, TextIsUpperCaseAndParsesInAnyCase) {
@@ -40,3 +42,5 @@ TEST(UuidTest, RandomValuesAreVersionFourAndDistinct) {
     EXPECT_LT(*Uuid::parse("00000000-0000-0000-0000-000000000001"),
               *Uuid::parse("00000000-0000-0000-0000-000000000002"));
 }
+
+} // namespace PELLACOR_TEST_FILE

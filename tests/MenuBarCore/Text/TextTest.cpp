@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::core::Text;
 
 namespace {
@@ -431,3 +433,5 @@ TEST(TextPiecesTest, PiecesNeverCutAClusterOrANormalizationSegment) {
     }
     EXPECT_EQ(Text::icuPieces("", 16), std::vector<std::string_view>{""});
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -14,6 +14,8 @@ inline void PrintTo(const HotkeyProblem& problem, std::ostream* os) {
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using namespace pellacor::system;
 
@@ -317,3 +319,5 @@ TEST_F(HotkeyCenterTest, ReleasingTheCenterUnregistersEveryKeyAndRemovesTheHandl
     EXPECT_TRUE(manager->installedHandlers().empty());
     EXPECT_EQ(manager->deliverHotKeyPressed({trvy, 1}), Manager::eventNotHandledErr);
 }
+
+} // namespace PELLACOR_TEST_FILE

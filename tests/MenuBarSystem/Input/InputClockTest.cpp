@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using pellacor::testing::FakeInputState;
@@ -99,3 +101,5 @@ TEST(InputClockTest, OverTheSimulatedUserTheMostRecentPressCounts) {
     advance(100ms);
     EXPECT_DOUBLE_EQ(InputClock::secondsSinceLastPress(input), 0.1) << "another button";
 }
+
+} // namespace PELLACOR_TEST_FILE

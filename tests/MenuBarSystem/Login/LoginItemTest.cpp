@@ -1,6 +1,7 @@
 #include "MenuBarSystem/Login/LoginItem.h"
 
 #include "Platform/Simulated/SimulatedLoginItemService.h"
+#include "Support/SystemResultPrinters.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -14,10 +15,9 @@ namespace pellacor::system {
 inline void PrintTo(LoginItemStatus status, std::ostream* os) {
     *os << toString(status);
 }
-template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
-    *os << toString(result);
-}
 } // namespace pellacor::system
+
+namespace PELLACOR_TEST_FILE {
 
 using namespace pellacor::platform;
 using namespace pellacor::system;
@@ -148,3 +148,5 @@ TEST(LoginItemTest, OpensTheLoginItemsSettings) {
     EXPECT_EQ(service->settingsOpenCount(), 1);
     EXPECT_EQ(service->registerCount() + service->unregisterCount(), 0);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using namespace std::chrono_literals;
@@ -175,3 +176,4 @@ TEST_F(FakeRevealerTest, ARevealEndedWhileItIsAppliedIsRefused) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -349,3 +351,4 @@ TEST_F(ItemPresserTest, CancellingDuringARevealGivesTheRevealBack) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

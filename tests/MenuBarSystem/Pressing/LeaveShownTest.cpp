@@ -4,6 +4,8 @@
 #include <cctype>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -267,3 +269,4 @@ TEST_F(LeaveShownTest, ThePlacementWaitPressesOnceTheItemIsPlacedOrTheLimitHasPa
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unordered_set>
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using pellacor::core::ItemSnapshot;
@@ -146,3 +147,4 @@ TEST(RevealPurposeTest, TextAndHash) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using concurrency::ManualExecutor;
@@ -92,3 +94,4 @@ TEST(PresserQueueTest, TheProgramsPresserHasTheUsualTimingsAndPressesFromItsQueu
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -384,3 +386,4 @@ TEST_F(SystemItemPressTest, CancellingTheCallerEndsThePlacementLoopAtOnce) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

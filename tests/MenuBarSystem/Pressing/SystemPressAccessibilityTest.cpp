@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace pellacor::platform;
@@ -488,3 +490,4 @@ TEST_F(SystemPressAccessibilityTest, AGroupIsPressedItselfOnlyWhenItOffersThePre
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::system;
 using pellacor::testing::LayoutHome;
 
@@ -63,3 +65,4 @@ TEST(LayoutFolderMissingTest, TrailingComponentsDoNotMatterWhenTheFolderDoesNotE
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

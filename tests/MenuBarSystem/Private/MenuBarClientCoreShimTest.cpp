@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace pellacor::system;
@@ -150,3 +152,4 @@ TEST(MenuBarClientCoreShimTest, ActivatesWithEverySystemItemAndInvalidatesOnceUn
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

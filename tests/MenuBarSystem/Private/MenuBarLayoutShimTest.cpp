@@ -13,6 +13,8 @@ void PrintTo(const MenuBarLayoutShim::WriteResult& result, std::ostream* os) {
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using pellacor::testing::LayoutHome;
@@ -153,3 +155,4 @@ TEST_F(MenuBarLayoutShimTest, ATableThatDoesNotReadBackIsMissing) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

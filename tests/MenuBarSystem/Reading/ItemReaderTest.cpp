@@ -14,6 +14,8 @@
 #include <mutex>
 #include <pthread.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -513,3 +515,4 @@ TEST(RawMenuBarItemTest, ItsDescriptionShowsTheFrameAndNeverTheTexts) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

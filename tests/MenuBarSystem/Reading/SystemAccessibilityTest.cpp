@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using platform::Accessibility;
@@ -218,3 +220,4 @@ TEST(SystemAccessibilityBundleTest, OnlyPathsWhoseLastComponentEndsInAppAreAppli
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,7 @@
 #include "Concurrency/TaskHandle.h"
 #include "Support/BinaryPlistBuilder.h"
 #include "Support/LayoutHome.h"
+#include "Support/SystemResultPrinters.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -12,11 +13,7 @@
 #include <pthread.h>
 #include <set>
 
-namespace pellacor::system {
-template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
-    *os << toString(result);
-}
-} // namespace pellacor::system
+namespace PELLACOR_TEST_FILE {
 
 using namespace pellacor;
 using namespace pellacor::system;
@@ -205,3 +202,4 @@ TEST_F(ItemReordererTest, WritesRunOneAtATimeOnTheReordererQueue) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using core::AppKey;
@@ -213,3 +215,4 @@ TEST_F(ReorderingEndToEndTest, AnotherProfileMovesTheBarAgainAndAStaleWriteChang
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

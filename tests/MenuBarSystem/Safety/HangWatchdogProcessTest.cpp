@@ -16,6 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -112,3 +114,5 @@ TEST(HangWatchdogProcessTest, AMainThreadStuckInsideTheLogStillGetsTheProcessEnd
     ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
     EXPECT_EQ(WEXITSTATUS(status), HangWatchdog::exitStatus);
 }
+
+} // namespace PELLACOR_TEST_FILE

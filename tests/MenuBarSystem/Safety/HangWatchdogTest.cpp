@@ -19,6 +19,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -293,3 +295,5 @@ TEST(HangWatchdogMessageTest, TheFaultLineNamesTheLimitInWholeSeconds) {
     EXPECT_EQ(HangWatchdog::faultMessage(1999ms),
               "主の処理が 1 秒止まったまま隠しています。終わらせて、macOS に制限を外させます");
 }
+
+} // namespace PELLACOR_TEST_FILE

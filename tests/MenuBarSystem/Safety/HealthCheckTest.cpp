@@ -23,6 +23,8 @@ inline void PrintTo(const HealthReport& report, std::ostream* os) {
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 namespace fs = std::filesystem;
@@ -305,3 +307,5 @@ TEST(AccessibilityTrustTest, AsksThePlatformEveryTime) {
     platform.accessibility()->setTrusted(true);
     EXPECT_TRUE(trust.isTrusted());
 }
+
+} // namespace PELLACOR_TEST_FILE

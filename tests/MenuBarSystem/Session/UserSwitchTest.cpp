@@ -4,6 +4,7 @@
 #include "Concurrency/TaskHandle.h"
 #include "Platform/Simulated/SimulatedLoginWindow.h"
 #include "Platform/Simulated/SimulatedRuntimeLoader.h"
+#include "Support/SystemResultPrinters.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -15,11 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace pellacor::system {
-template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
-    *os << toString(result);
-}
-} // namespace pellacor::system
+namespace PELLACOR_TEST_FILE {
 
 using namespace pellacor;
 using namespace pellacor::platform;
@@ -159,3 +156,5 @@ TEST_F(UserSwitchTest, AvailabilityIsFixedAtConstruction) {
     EXPECT_TRUE(userSwitch.isAvailable());
     EXPECT_EQ(switchNow(userSwitch), SystemResult<>::ok()) << "the bound function stays callable";
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -9,6 +9,8 @@
 #include <optional>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using pellacor::concurrency::Duration;
 using pellacor::concurrency::Instant;
@@ -114,3 +116,4 @@ TEST_F(OneShotSignalTest, AWaitOutlivesItsSignalAndStillTimesOut) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -1,20 +1,15 @@
 #include "MenuBarSystem/Support/SystemResult.h"
 
+#include "Support/SystemResultPrinters.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::system::SystemResult;
 using pellacor::system::UnavailableReason;
-
-namespace pellacor::system {
-inline void PrintTo(const UnavailableReason& reason, std::ostream* os) {
-    *os << toString(reason);
-}
-template <typename T> void PrintTo(const SystemResult<T>& result, std::ostream* os) {
-    *os << toString(result);
-}
-} // namespace pellacor::system
 
 TEST(SystemResultTest, ValueIsThePayloadOfOkOnly) {
     EXPECT_EQ(SystemResult<int>::ok(7).value(), 7);
@@ -94,3 +89,5 @@ TEST(SystemResultTest, TextFormsForLogs) {
         EXPECT_EQ(toString(reason), name);
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

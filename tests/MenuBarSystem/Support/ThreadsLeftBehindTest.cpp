@@ -17,6 +17,8 @@
 #include <string>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -82,3 +84,4 @@ TEST(ThreadsLeftBehindTest, AUserSwitchAndAHoverCheckRunOnTheirQueuesAndLeaveNoT
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

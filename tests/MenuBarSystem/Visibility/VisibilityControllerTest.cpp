@@ -49,6 +49,7 @@ inline void PrintTo(const SystemResult<core::VisibilityPlan>& result, std::ostre
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using Result = SystemResult<VisibilityPlan>;
@@ -411,3 +412,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Fault>& info) { return platform::faultName(info.param); });
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -15,6 +15,8 @@ inline void PrintTo(const AppActivity& activity, std::ostream* os) {
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using pellacor::testing::FakeWorkspace;
@@ -235,3 +237,4 @@ TEST(AppActivityWatcherOnTheDesktopTest, LaunchesQuitsAndRelaunchesArriveInOrder
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

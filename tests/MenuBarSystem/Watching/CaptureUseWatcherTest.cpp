@@ -14,6 +14,8 @@ inline void PrintTo(const CaptureUse& use, std::ostream* os) {
 }
 } // namespace pellacor::system
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -301,3 +303,4 @@ TEST_F(CaptureUseWatcherTest, AHandlerMayStopTheWatcher) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

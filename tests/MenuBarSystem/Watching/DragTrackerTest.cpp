@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 
@@ -76,3 +78,4 @@ TEST(DragTrackerTest, APressWithoutCommandForgetsAnEarlierStart) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using core::HoverZone;
@@ -452,3 +454,5 @@ TEST(HoverSensorDesktopTest, OverTheSimulatedDesktopTheBareBarIsEmptyAndItemsAre
     EXPECT_TRUE(sensor->menuIsOpen());
     EXPECT_EQ(check({leftmost.minX() - 40, barMiddle}), (HoverSpaceCheck{false, "AXMenu・AXMenu・AXMenu"}));
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -635,3 +637,4 @@ TEST(MenuBarDragWatcherQueueTest, TicksEvery40msOnTheDragWatcherQueue) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

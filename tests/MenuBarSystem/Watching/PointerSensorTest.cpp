@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using pellacor::testing::FakeInputState;
@@ -222,3 +224,5 @@ TEST(PointerSensorDesktopTest, OverTheSimulatedDesktopPanelsUnderThePointerAndMe
     ASSERT_TRUE(platform.desktop()->openWindow(531, PointerSensor::menuLayer, core::Rect(900, 30, 100, 100)));
     EXPECT_EQ(sensor.sample(), (PointerSample{false, true})) << "a menu anywhere";
 }
+
+} // namespace PELLACOR_TEST_FILE

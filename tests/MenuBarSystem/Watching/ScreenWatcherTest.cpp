@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using platform::NotificationCenter;
@@ -268,3 +270,4 @@ TEST(ScreenWatcherOnTheDesktopTest, DesktopChangesWakeTheCallerOnTheMainThread) 
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::system;
 using namespace std::chrono_literals;
@@ -165,3 +167,4 @@ TEST(CaptureUseOnTheDesktopTest, ThePlatformsRefusalsAreCoveredByRetriesAndTheBa
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

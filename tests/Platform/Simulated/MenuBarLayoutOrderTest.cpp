@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
@@ -151,3 +153,4 @@ TEST(MenuBarLayoutFileTest, ScenarioNamesTheHomeFolderTheGrantAndItemNames) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -11,6 +11,7 @@ void PrintTo(const Rect& rect, std::ostream* out) {
 }
 } // namespace pellacor::core
 
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 SimulatedStatusItem item(std::string id, double width) {
@@ -122,3 +123,4 @@ TEST_F(MenuBarLayoutTest, FramesAreTopDownRelativeToTheFirstScreen) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::application;
@@ -80,3 +82,5 @@ TEST_F(MenuBarNotchTest, AccessibilityListsTheChevronOnlyWhileItStandsOnTheBar) 
     desktop->setStatusItems(12, {statusItem("b1", 100)});
     EXPECT_EQ(childCount(), 0U) << "nothing folds, so there is no chevron to read";
 }
+
+} // namespace PELLACOR_TEST_FILE

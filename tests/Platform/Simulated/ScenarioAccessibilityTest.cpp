@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
 
@@ -58,3 +60,4 @@ TEST(ScenarioAccessibilityTest, RefusesBehavioursOutOfShape) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

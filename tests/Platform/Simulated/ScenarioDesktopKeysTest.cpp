@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -108,3 +110,5 @@ TEST(ScenarioDesktopKeysTest, TheSeededTableIsWrittenOnlyIntoAHomeThatHasNone) {
     EXPECT_EQ(again.desktop()->layoutTable().at("status:com.example.a::Item-0"), 9)
         << "the user's table is kept";
 }
+
+} // namespace PELLACOR_TEST_FILE

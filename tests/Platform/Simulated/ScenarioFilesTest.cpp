@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 namespace fs = std::filesystem;
 
@@ -60,3 +62,5 @@ TEST(ScenarioFilesTest, PathsMustBeAbsolute) {
               "ownBundlePath: expected an absolute path");
     EXPECT_EQ(errorOf(R"({"applications": [], "root": 3})"), "root: expected a string");
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 
 namespace {
@@ -93,3 +95,5 @@ TEST(ScenarioInputAndLoginTest, MalformedPartsNameThePlace) {
         EXPECT_EQ(errorOf(Scenario::decode(c.json)), c.error) << c.json;
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

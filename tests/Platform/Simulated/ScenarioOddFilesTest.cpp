@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace pellacor::platform {
+namespace PELLACOR_TEST_FILE {
 namespace {
 
 using testing::TempDir;
@@ -27,4 +28,5 @@ TEST(ScenarioOddFilesTest, OnlyARegularFileOfBoundedSizeIsRead) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE
 } // namespace pellacor::platform

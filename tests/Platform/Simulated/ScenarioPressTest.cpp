@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -73,3 +75,4 @@ TEST(ScenarioPressTest, RefusesPressBehavioursOutOfShape) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

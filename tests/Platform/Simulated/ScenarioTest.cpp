@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -238,3 +240,4 @@ TEST(ScenarioTest, AScenarioWithoutTheProgramGetsItAddedRunningAndOneWithItIsLef
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

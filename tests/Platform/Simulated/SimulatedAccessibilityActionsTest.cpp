@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -134,3 +136,4 @@ TEST_F(SimulatedAccessibilityActionsTest, ASlowItemAnswersTooLateButTakesThePres
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using Name = AccessibilityName;
@@ -85,3 +87,4 @@ TEST_F(SimulatedAccessibilityEqualTest, ElementsHandedOutSeparatelyAreEqualWhenT
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

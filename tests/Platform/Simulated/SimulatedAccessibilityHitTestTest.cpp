@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -142,3 +144,5 @@ TEST_F(SimulatedAccessibilityHitTestTest, AnItemSlowerThanTheTimeOutCannotComple
     EXPECT_EQ(accessibility.copyAttributeValue(systemWide, Name::role).value,
               AccessibilityValue{std::string(Name::systemWideRole)});
 }
+
+} // namespace PELLACOR_TEST_FILE

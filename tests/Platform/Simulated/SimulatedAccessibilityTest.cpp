@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -269,3 +271,4 @@ TEST(SimulatedAccessibilityTrustTest, TheScenarioSetsTrustAndThePlatformHandsThe
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

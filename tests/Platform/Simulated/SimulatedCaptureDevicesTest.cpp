@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::HeldQueue;
@@ -204,3 +206,4 @@ TEST(SimulatedCaptureDevicesScenarioTest, AScenarioDescribesTheDevicesAndCanSwit
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

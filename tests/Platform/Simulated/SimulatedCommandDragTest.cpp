@@ -4,6 +4,8 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -99,3 +101,4 @@ TEST(SimulatedPlatformCommandDragTest, ThePlatformsInputRunsOnTheDesktopsClock) 
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

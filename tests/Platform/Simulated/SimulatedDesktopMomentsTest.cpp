@@ -6,6 +6,8 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::application;
@@ -226,3 +228,5 @@ TEST_F(SimulatedDesktopMomentsTest, KeyPressesReachTheHotKeyManagerAndMonitorsSe
     platform->input()->pressKey(11, 0x0900);
     EXPECT_EQ(seen.size(), 3U);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -100,3 +102,4 @@ TEST(SimulatedDesktopTest, ReadersOnOtherThreadsSeeWholeStates) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

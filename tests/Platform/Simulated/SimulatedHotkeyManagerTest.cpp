@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 
 namespace {
@@ -70,3 +72,5 @@ TEST(SimulatedHotkeyManagerTest, KeepsRegistrationsByKeyAndRefusesUnknownReferen
     EXPECT_EQ(manager.registerApplicationHotKey(3, 0x1200, {7, 4}, 0).status, -50);
     EXPECT_EQ(manager.registeredHotKeys().size(), 1u);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -9,6 +9,8 @@
 #include <string>
 #include <variant>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
 
@@ -167,3 +169,5 @@ TEST(SimulatedFileManagerTest, DisplayNameIsTheLastComponentWithItsExtension) {
         EXPECT_EQ(files.displayName(path), name) << path;
     }
 }
+
+} // namespace PELLACOR_TEST_FILE

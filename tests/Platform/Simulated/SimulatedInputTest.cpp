@@ -5,6 +5,8 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -86,3 +88,5 @@ TEST(SimulatedPlatformInputTest, ThePlatformHandsOutItsInputStatusBarAndTheProgr
     ASSERT_TRUE(platform.desktop()->setRunning(520, false));
     EXPECT_EQ(services.processInfo->processIdentifier(), -1);
 }
+
+} // namespace PELLACOR_TEST_FILE

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 
 namespace {
@@ -41,3 +43,5 @@ TEST(SimulatedLoginWindowTest, TheFunctionIsFoundThroughItsOwnLibrarysHandleOnly
     loginWindow.reset();
     EXPECT_EQ(switchFn(), -1);
 }
+
+} // namespace PELLACOR_TEST_FILE

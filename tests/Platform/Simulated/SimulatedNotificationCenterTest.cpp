@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::HeldQueue;
@@ -231,3 +233,4 @@ TEST(SimulatedPlatformNotificationsTest, EachActivationIsPostedOnceOnTheWorkspac
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
 using Dictionary = PropertyListValue::Dictionary;
@@ -222,3 +224,4 @@ TEST(SimulatedFileManagerTest, ListsFoldersTheProgramMayReach) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 using pellacor::testing::TempDir;
 using Dictionary = PropertyListValue::Dictionary;
@@ -96,3 +98,5 @@ TEST_F(SimulatedPreferencesObservingTest, AnInvalidatedObservationHearsNothingMo
     preferences.setValue("style", PropertyListValue::integer(2), domain);
     EXPECT_EQ(destroyedCalls, 0);
 }
+
+} // namespace PELLACOR_TEST_FILE

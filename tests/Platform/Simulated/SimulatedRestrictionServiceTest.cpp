@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace std::chrono_literals;
 using namespace pellacor::platform;
 
@@ -246,3 +248,4 @@ TEST_F(SimulatedRestrictionServiceTest, DelayedCompletionArrivesAfterARealDelayA
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 
 namespace {
@@ -97,3 +99,4 @@ TEST_F(SimulatedRuntimeLoaderTest, InstancesFindTheirMethodsThroughTheRuntime) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <string>
 #include <variant>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 
@@ -87,3 +89,4 @@ TEST(SimulatedScreensTest, AScenarioDescribesTheCameraHousingOfEachScreen) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::application;
@@ -154,3 +156,5 @@ TEST_F(SimulatedStatusBarTest, TheProgramsWindowsAreWindowsOfItsProcessWhileOpen
     windows.windowClosed(*menu);
     EXPECT_TRUE(platform->desktop()->windows().empty());
 }
+
+} // namespace PELLACOR_TEST_FILE

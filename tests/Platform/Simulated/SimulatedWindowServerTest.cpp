@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using namespace std::chrono_literals;
@@ -214,3 +216,4 @@ TEST_F(SimulatedWindowServerTest, ListsDisplaysInGlobalTopDownCoordinates) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

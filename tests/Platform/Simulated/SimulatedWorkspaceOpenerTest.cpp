@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor::platform;
 
 namespace {
@@ -96,3 +98,5 @@ TEST_F(SimulatedWorkspaceOpenerTest, OtherOpeningsStartNothing) {
                                            SimulatedWorkspaceOpener::noSuchApplicationError}))
         << "the running program is only activated; no other bundle can be opened";
 }
+
+} // namespace PELLACOR_TEST_FILE

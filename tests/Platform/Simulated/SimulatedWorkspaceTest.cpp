@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace pellacor::platform;
 using pellacor::testing::HeldQueue;
@@ -124,3 +126,4 @@ TEST_F(SimulatedWorkspaceTest, ActivationsArePostedOnTheObserversQueueInTheOrder
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

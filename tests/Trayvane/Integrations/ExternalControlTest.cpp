@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ExternalControl;
 using coordinator::PauseReason;
@@ -228,3 +230,4 @@ TEST_F(ExternalControlTest, TheSharedInstanceIsPublishedAndCleared) {
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::ExternalControl;
 using core::Profile;
@@ -80,3 +82,4 @@ TEST_F(ExternalControlWiringTest, ASwitchGoesThroughTheEditorAndEndsWithTheCoord
 }
 
 } // namespace
+} // namespace PELLACOR_TEST_FILE

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::ExternalControl;
@@ -97,3 +99,5 @@ TEST_F(InstanceRequestsTest, ProfilesComeWithTheActiveOneOrNotReady) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

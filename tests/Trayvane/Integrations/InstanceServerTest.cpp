@@ -22,6 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::InstanceAddress;
@@ -346,3 +348,5 @@ TEST(InstanceAddressTest, TheFolderIsTheUsersAloneOrRefused) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using namespace std::chrono_literals;
 using app::ExternalControl;
@@ -254,3 +256,5 @@ TEST(TrayvaneShortcutsTest, FivePhrasesInOrderWithTheirTitlesAndSymbols) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using namespace pellacor;
 using app::InstanceClient;
 using app::ShortcutsCommand;
@@ -159,3 +161,5 @@ TEST_F(ShortcutsCommandTest, ProfilesAreListedAndChosenByNameOrAsTheNextOne) {
 }
 
 } // namespace
+
+} // namespace PELLACOR_TEST_FILE

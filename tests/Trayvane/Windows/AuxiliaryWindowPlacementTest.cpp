@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+namespace PELLACOR_TEST_FILE {
+
 using pellacor::app::AuxiliaryWindowPlacement;
 using pellacor::platform::Screen;
 namespace core = pellacor::core;
@@ -141,3 +143,5 @@ TEST(AuxiliaryWindowPlacementTest, WithoutAScreenNothingIsPlaced) {
         EXPECT_EQ(placement.frame({}, {0, 0}, {560, 400}), std::nullopt) << placement.topGap();
     }
 }
+
+} // namespace PELLACOR_TEST_FILE
