@@ -3,8 +3,15 @@
 
 #include "ProgramRun.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/SectionBand.h"
+#include "Trayvane/Settings/SectionsSettingsView.h"
 
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 using namespace pellacor;
 using namespace std::chrono_literals;
@@ -70,4 +77,61 @@ TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScr
     EXPECT_EQ(sections.screens().front(), screens.front().frame);
     EXPECT_EQ(sections.running(), run.coordinator().runningBundleIDs());
     EXPECT_FALSE(sections.running().empty());
+}
+
+// The page itself over the program's own models, shown as a window, with a
+// drag of the row from the hidden band dropped on the shown band as the
+// window delivers it.
+TEST(SectionsDesktopTest, DraggingARowToTheShownBandPutsTheApplicationOnTheBarAndOnDisk) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario(), [&](app::AppDelegate::Environment& environment) {
+        environment.layoutFolderPanel = [](const app::LayoutFolderPanel::Request&, QWidget*,
+                                           const app::LayoutFolderPanel::Completion&) {
+            return app::LayoutFolderPanel::Dismiss{};
+        };
+    });
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    delegate.refreshSettings();
+    run.time->settle();
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    const auto names = delegate.appLookup();
+    app::SectionsSettingsView page(*delegate.sectionsModel(), *delegate.profilesModel(), delegate.icons(),
+                                   [names](const std::string& id) { return names->name(id); });
+    page.resize(640, 1600);
+    page.show();
+    QApplication::processEvents();
+    app::SectionRowView* row = page.row(hiddenApp);
+    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row->parentWidget(), &page.band(Section::hidden).box());
+
+    std::unique_ptr<QMimeData> payload(app::SectionRowView::payload(hiddenApp));
+    QWidget& box = page.band(Section::shown).box();
+    QWidget* window = box.window();
+    const QPoint point = box.mapTo(window, QPoint(box.width() / 2, 3));
+    QWidget* under = window->childAt(point);
+    ASSERT_NE(under, nullptr);
+    // As the window delivers a drag: first its entry, then the drop.
+    QDragEnterEvent enter(under->mapFrom(window, point), Qt::MoveAction, payload.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(under, &enter);
+    QDropEvent drop(QPointF(under->mapFrom(window, point)), Qt::MoveAction, payload.get(), Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(under, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(row->parentWidget(), &box) << "the row is now in the shown band";
+
+    ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)
+        << "the coordinator put its items on the bar";
+    run.time->settle();
+    std::ifstream file(computer.folder / "data/Trayvane/state.json");
+    ASSERT_TRUE(file.good());
+    const auto document = nlohmann::json::parse(file);
+    bool savedShown = false;
+    for (const auto& profile : document.at("profiles")) {
+        if (profile.contains("sections") && profile["sections"].contains(hiddenApp)) {
+            savedShown = profile["sections"][hiddenApp] == "shown";
+        }
+    }
+    EXPECT_TRUE(savedShown) << document.dump(2);
 }
