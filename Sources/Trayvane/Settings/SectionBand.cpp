@@ -8,6 +8,7 @@
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/AppearanceFollower.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
@@ -86,6 +87,12 @@ void SectionBand::arrange(const std::vector<SectionRowView*>& rows, int appleCou
                 divider->setFrameShape(QFrame::HLine);
                 divider->setFrameShadow(QFrame::Plain);
                 divider->setObjectName("band:divider");
+                // A hairline in the separator colour, not the text colour a plain frame uses.
+                AppearanceFollower::follow(*divider, QStringLiteral("separator"), [](QWidget& shown) {
+                    QPalette palette = shown.palette();
+                    palette.setColor(QPalette::WindowText, PanelColor::separator.resolved());
+                    shown.setPalette(palette);
+                });
                 dividers_.push_back(divider);
             }
             content_->addWidget(dividers_[used]);
