@@ -364,7 +364,7 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         bar->remove();
         sheet = bar->deleteSheet();
     }
-    const QImage content = page.grab().toImage();
+    QImage content = page.grab().toImage();
     if (sheet == nullptr) {
         return content;
     }
@@ -423,7 +423,8 @@ QImage renderSectionsPage(const SectionsPageState& shot) {
         const int count = i == 2 ? 2 : 1;
         for (int k = 0; k < count; ++k) {
             items.emplace_back(apps[i].first, 500 + static_cast<int>(i * 2) + k, apps[i].first + ".status",
-                               std::nullopt, std::nullopt, 0, core::Rect(100.0 + 30 * i + k, 0, 24, 24));
+                               std::nullopt, std::nullopt, 0,
+                               core::Rect(100.0 + 30.0 * static_cast<double>(i) + k, 0, 24, 24));
         }
         if (i != 3) {
             running.insert(apps[i].first);
