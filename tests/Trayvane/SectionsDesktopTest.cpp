@@ -3,8 +3,18 @@
 
 #include "ProgramRun.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/SectionBand.h"
+#include "Trayvane/Settings/SectionsSettingsView.h"
 
+#include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -72,6 +82,131 @@ TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScr
     EXPECT_EQ(sections.screens().front(), screens.front().frame);
     EXPECT_EQ(sections.running(), run.coordinator().runningBundleIDs());
     EXPECT_FALSE(sections.running().empty());
+}
+
+// The page itself over the program's own models, shown as a window, with a
+// drag of the row from the hidden band dropped on the shown band as the
+// window delivers it.
+TEST(SectionsDesktopTest, DraggingARowToTheShownBandPutsTheApplicationOnTheBarAndOnDisk) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario(), [&](app::AppDelegate::Environment& environment) {
+        environment.layoutFolderPanel = [](const app::LayoutFolderPanel::Request&, QWidget*,
+                                           const app::LayoutFolderPanel::Completion&) {
+            return app::LayoutFolderPanel::Dismiss{};
+        };
+    });
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    delegate.refreshSettings();
+    run.time->settle();
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    const auto names = delegate.appLookup();
+    app::SectionsSettingsView page(*delegate.sectionsModel(), *delegate.profilesModel(), delegate.icons(),
+                                   [names](const std::string& id) { return names->name(id); });
+    page.resize(640, 1600);
+    page.show();
+    QApplication::processEvents();
+    app::SectionRowView* row = page.row(hiddenApp);
+    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row->parentWidget(), &page.band(Section::hidden).box());
+
+    std::unique_ptr<QMimeData> payload(app::SectionRowView::payload(hiddenApp));
+    QWidget& box = page.band(Section::shown).box();
+    QWidget* window = box.window();
+    const QPoint point = box.mapTo(window, QPoint(box.width() / 2, 3));
+    QWidget* under = window->childAt(point);
+    ASSERT_NE(under, nullptr);
+    // As the window delivers a drag: first its entry, then the drop.
+    QDragEnterEvent enter(under->mapFrom(window, point), Qt::MoveAction, payload.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(under, &enter);
+    QDropEvent drop(QPointF(under->mapFrom(window, point)), Qt::MoveAction, payload.get(), Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(under, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(row->parentWidget(), &box) << "the row is now in the shown band";
+
+    ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)
+        << "the coordinator put its items on the bar";
+    run.time->settle();
+    std::ifstream file(computer.folder / "data/Trayvane/state.json");
+    ASSERT_TRUE(file.good());
+    const auto document = nlohmann::json::parse(file);
+    bool savedShown = false;
+    for (const auto& profile : document.at("profiles")) {
+        if (profile.contains("sections") && profile["sections"].contains(hiddenApp)) {
+            savedShown = profile["sections"][hiddenApp] == "shown";
+        }
+    }
+    EXPECT_TRUE(savedShown) << document.dump(2);
+}
+
+// The same drag made by a real pointer: xdotool presses on the row, moves to
+// the shown band and lets go, and Qt's own drag carries it across. Needs a
+// real display, so it runs only from the Xvfb test
+// (tests/Trayvane/sections-drag-under-xvfb.sh), which sets PELLACOR_REAL_DRAG.
+TEST(SectionsDesktopTest, ARealPointerDragOfARowToTheShownBandPutsTheApplicationOnTheBar) {
+    if (qEnvironmentVariableIsEmpty("PELLACOR_REAL_DRAG")) {
+        GTEST_SKIP() << "only under the Xvfb test";
+    }
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario(), [&](app::AppDelegate::Environment& environment) {
+        environment.layoutFolderPanel = [](const app::LayoutFolderPanel::Request&, QWidget*,
+                                           const app::LayoutFolderPanel::Completion&) {
+            return app::LayoutFolderPanel::Dismiss{};
+        };
+    });
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    delegate.refreshSettings();
+    run.time->settle();
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    const auto names = delegate.appLookup();
+    app::SectionsSettingsView page(*delegate.sectionsModel(), *delegate.profilesModel(), delegate.icons(),
+                                   [names](const std::string& id) { return names->name(id); });
+    page.setGeometry(0, 0, 640, 1000);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    app::SectionRowView* row = page.row(hiddenApp);
+    ASSERT_NE(row, nullptr);
+    page.ensureWidgetVisible(row);
+    QApplication::processEvents();
+    QWidget& box = page.band(Section::shown).box();
+    const QPoint from = row->mapToGlobal(QPoint(40, row->height() / 2));
+    const QPoint to = box.mapToGlobal(QPoint(box.width() / 2, 3));
+    const auto step = [](const QPoint& p) {
+        return QStringList{"mousemove", QString::number(p.x()), QString::number(p.y())};
+    };
+    QStringList script = step(from);
+    script << "sleep"
+           << "0.2"
+           << "mousedown"
+           << "1"
+           << "sleep"
+           << "0.2";
+    for (int i = 1; i <= 8; ++i) {
+        script << step(from + (to - from) * i / 8) << "sleep"
+               << "0.1";
+    }
+    script << "sleep"
+           << "0.3"
+           << "mouseup"
+           << "1";
+    QProcess pointer;
+    pointer.start("xdotool", script);
+    ASSERT_TRUE(pointer.waitForStarted(5000));
+    QElapsedTimer waited;
+    waited.start();
+    while (delegate.sectionsModel()->profile().section(AppKey(hiddenApp)) != Section::shown &&
+           waited.elapsed() < 15000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    pointer.waitForFinished(5000);
+    ASSERT_EQ(delegate.sectionsModel()->profile().section(AppKey(hiddenApp)), Section::shown);
+    EXPECT_EQ(row->parentWidget(), &box);
+    ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done);
+    run.time->settle();
+    EXPECT_EQ(delegate.settingsStore()->activeProfile().section(AppKey(hiddenApp)), Section::shown);
 }
 
 } // namespace PELLACOR_TEST_FILE

@@ -34,17 +34,22 @@
 #include "Trayvane/Settings/ProfileDeleteSheet.h"
 #include "Trayvane/Settings/ProfileNameSheet.h"
 #include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Settings/SectionRowView.h"
+#include "Trayvane/Settings/SectionsModel.h"
+#include "Trayvane/Settings/SectionsSettingsView.h"
 #include "Trayvane/SimulatedEnvironment.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -55,6 +60,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -417,6 +423,101 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         painter.drawRoundedRect(frame.adjusted(-i, -i, i, i), 6 + i, 6 + i);
     }
     painter.drawImage(frame.topLeft(), drop);
+    return image;
+}
+
+// The settings' sections page over eight applications: every band filled, or
+// the always-hidden band empty; a drag hovering over a row; a row's move menu
+// open below its button.
+struct SectionsPageState {
+    enum class Extra { none, hover, menu };
+    const char* name;
+    bool emptyBand;
+    Extra extra;
+    bool dark;
+};
+
+QImage renderSectionsPage(const SectionsPageState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    const std::string self = "app.trayvane.pellacor";
+    const std::vector<std::pair<std::string, std::string>> apps{
+        {"com.example.brambleclip", "Bramble Clip"},   {"com.example.cobaltide", "Cobaltide"},
+        {"com.example.driftkey", "DriftKey"},          {"com.example.fernlight", "Fernlight"},
+        {"com.example.lanternmeter", "Lantern Meter"}, {"com.example.orbitab", "Orbitab"},
+    };
+    std::map<core::AppKey, core::Section> sections{
+        {core::AppKey(apps[0].first), core::Section::shown},
+        {core::AppKey(apps[1].first), core::Section::shown},
+        {core::AppKey(apps[2].first), core::Section::hidden},
+        {core::AppKey(apps[3].first), core::Section::hidden},
+        {core::AppKey(apps[4].first), shot.emptyBand ? core::Section::hidden : core::Section::alwaysHidden},
+        {core::AppKey(apps[5].first), shot.emptyBand ? core::Section::hidden : core::Section::alwaysHidden},
+    };
+    std::vector<core::AppKey> order;
+    std::vector<core::ItemSnapshot> items;
+    std::set<std::string> running{self, "com.apple.clock", "com.apple.battery"};
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        order.emplace_back(apps[i].first);
+        const int count = i == 2 ? 2 : 1;
+        for (int k = 0; k < count; ++k) {
+            items.emplace_back(apps[i].first, 500 + static_cast<int>(i * 2) + k, apps[i].first + ".status",
+                               std::nullopt, std::nullopt, 0,
+                               core::Rect(100.0 + 30.0 * static_cast<double>(i) + k, 0, 24, 24));
+        }
+        if (i != 3) {
+            running.insert(apps[i].first);
+        }
+    }
+    // One not running, so without items: its row says so.
+    items.erase(
+        std::remove_if(items.begin(), items.end(),
+                       [&](const core::ItemSnapshot& item) { return item.ownerBundleID() == apps[3].first; }),
+        items.end());
+    for (const char* apple : {"com.apple.clock", "com.apple.battery"}) {
+        items.emplace_back(apple, 900, std::string(apple) + ".status", std::nullopt, std::nullopt, 0,
+                           core::Rect(800, 0, 24, 24));
+    }
+    items.emplace_back(self, 950, self + ".status", std::nullopt, std::nullopt, 0,
+                       core::Rect(700, 0, 24, 24));
+    app::SectionsModel model(
+        core::Profile(core::Uuid::random(), "ふだん", sections, order, core::Section::hidden), self);
+    model.update(items, running);
+    app::ProfilesModel profiles;
+    profiles.setChoices({{core::Uuid::random(), "ふだん", true}, {core::Uuid::random(), "仕事", false}});
+    std::map<std::string, std::string> names(apps.begin(), apps.end());
+    app::SectionsSettingsView page(model, profiles, nullptr, [names](const std::string& id) {
+        const auto found = names.find(id);
+        return found == names.end() ? id : found->second;
+    });
+    page.resize(640, 400);
+    page.show();
+    page.resize(640, page.widget()->sizeHint().height());
+    QApplication::processEvents();
+
+    QMimeData dragged;
+    app::SectionRowView* target = page.row(apps[1].first);
+    if (shot.extra == SectionsPageState::Extra::hover && target) {
+        dragged.setText(QString::fromStdString(apps[2].first));
+        QDragEnterEvent enter(target->rect().center(), Qt::MoveAction, &dragged, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+    }
+    QImage image = page.grab().toImage();
+    app::SectionRowView* menuRow = page.row(apps[2].first);
+    if (shot.extra == SectionsPageState::Extra::menu && menuRow && menuRow->menuButton()) {
+        QMenu* menu = menuRow->moveMenu();
+        QPushButton* button = menuRow->menuButton();
+        menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+        QApplication::processEvents();
+        const QImage open = menu->grab().toImage();
+        // Right-aligned under the button, as it is at the window's right edge.
+        const double openWidth = open.width() / open.devicePixelRatio();
+        const QPoint under = button->mapTo(&page, QPoint(button->width(), button->height()));
+        const QPointF at(std::max(0.0, under.x() - openWidth), under.y());
+        QPainter painter(&image);
+        painter.drawImage(at, open);
+        menu->close();
+    }
     return image;
 }
 
@@ -954,6 +1055,20 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : generalPages) {
         failures += save(renderGeneralPage(shot), folder, shot.name) ? 0 : 1;
+    }
+    using Extra = SectionsPageState::Extra;
+    const std::vector<SectionsPageState> sectionsPages{
+        {"sections-page-light", false, Extra::none, false},
+        {"sections-page-dark", false, Extra::none, true},
+        {"sections-page-empty-band-light", true, Extra::none, false},
+        {"sections-page-empty-band-dark", true, Extra::none, true},
+        {"sections-page-drag-over-row-light", false, Extra::hover, false},
+        {"sections-page-drag-over-row-dark", false, Extra::hover, true},
+        {"sections-page-move-menu-light", false, Extra::menu, false},
+        {"sections-page-move-menu-dark", false, Extra::menu, true},
+    };
+    for (const auto& shot : sectionsPages) {
+        failures += save(renderSectionsPage(shot), folder, shot.name) ? 0 : 1;
     }
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);

@@ -177,6 +177,8 @@ public:
     SearchController& search() const { return *panels_.search; }
     GeneralModel& general() const { return *settings_.general; }
     const std::shared_ptr<IconStore>& icons() const { return icons_; }
+    // The applications' display names every panel and page shows.
+    const std::shared_ptr<AppLookup>& appLookup() const { return names_; }
     const std::shared_ptr<SectionsModel>& sectionsModel() const { return settings_.sectionsModel; }
     // What the settings window's refresh asks for: a fresh read of the items,
     // and the sections page's running applications and screens.

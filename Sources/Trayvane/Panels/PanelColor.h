@@ -19,6 +19,8 @@ struct PanelColor {
     static const PanelColor quaternaryLabel;
     static const PanelColor selectedContentBackground;
     static const PanelColor controlAccent;
+    // The fill of a box of controls or rows on a settings page.
+    static const PanelColor controlBackground;
 
     // At `alpha` times its own opacity, for the current appearance.
     QColor resolved(double alpha = 1) const {
@@ -34,5 +36,6 @@ inline const PanelColor PanelColor::label{ThemeColor::dynamic(0x000000, 0xFFFFFF
 inline const PanelColor PanelColor::quaternaryLabel{ThemeColor::dynamic(0x000000, 0xFFFFFF), 0.1};
 inline const PanelColor PanelColor::selectedContentBackground{ThemeColor::dynamic(0x0064E1, 0x0058D0)};
 inline const PanelColor PanelColor::controlAccent{ThemeColor::dynamic(0x007AFF, 0x0A84FF)};
+inline const PanelColor PanelColor::controlBackground{ThemeColor::dynamic(0xFFFFFF, 0x1E1E1E)};
 
 } // namespace pellacor::app

@@ -15,6 +15,10 @@ void appHeading(QWidget& view) {
 
 void appSecondary(QWidget& view) {
     view.setFont(AppFont::secondary());
+    appSecondaryColour(view);
+}
+
+void appSecondaryColour(QWidget& view) {
     AppearanceFollower::follow(view, QStringLiteral("secondary"), [](QWidget& shown) {
         // Only these roles are the view's own; the rest follow the application.
         QPalette palette;

@@ -12,6 +12,8 @@ class AppButton;
 void appHeading(QWidget& view);
 // The secondary font and the secondary text colour, kept in step with the appearance.
 void appSecondary(QWidget& view);
+// The secondary text colour alone, kept in step with the appearance.
+void appSecondaryColour(QWidget& view);
 // The secondary font alone.
 void appSecondaryFont(QWidget& view);
 // A button of the program's style.
