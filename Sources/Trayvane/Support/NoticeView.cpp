@@ -58,6 +58,12 @@ NoticeView::NoticeView(std::shared_ptr<NoticeModel> model, QWidget* parent)
 NoticeView::~NoticeView() = default;
 
 void NoticeView::rebuild() {
+    // The keyboard focus stays on the part of that name (a button pressed
+    // from the keyboard keeps it).
+    QString focused;
+    if (QWidget* focus = QApplication::focusWidget(); content_ && focus && content_->isAncestorOf(focus)) {
+        focused = focus->objectName();
+    }
     // A button's action may refill the model while the button is being
     // pressed: the old content goes once the press has unwound.
     if (content_) {
@@ -116,6 +122,11 @@ void NoticeView::rebuild() {
     column_->addWidget(content_);
     // Added to a window already on screen, the new content shows only when told to.
     content_->show();
+    if (!focused.isEmpty()) {
+        if (auto* again = content_->findChild<QWidget*>(focused)) {
+            again->setFocus(Qt::OtherFocusReason);
+        }
+    }
     setFixedHeight(contentHeight());
     if (QWidget* top = window(); top != this) {
         top->setFixedSize(width, contentHeight());
