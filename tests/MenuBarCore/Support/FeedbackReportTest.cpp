@@ -56,6 +56,9 @@ ItemSnapshot item(const std::string& owner, int index = 0) {
 TEST(FeedbackReportTest, BodyHasItsTwentyTwoLinesInOrder) {
     const std::string body = FeedbackReport::body(sample());
     ASSERT_NE(body.back(), '\n');
+    const std::string settings =
+        "設定: ログイン時に起動 入・マウスを乗せて出す 切・下の段 入・ノッチ対策 切・"
+        "⌘ドラッグ 切・ユーザの切り替えの代わり 切";
     const std::vector<std::string> expected{
         "（この上に、お困りのことやご要望をお書きください）",
         "",
@@ -74,8 +77,7 @@ TEST(FeedbackReportTest, BodyHasItsTwentyTwoLinesInOrder) {
         "新しいアイコンの置き場所: いつも隠す",
         "プロファイル: 2 個",
         "自動の切り替え: 4 個",
-        "設定: ログイン時に起動 入・マウスを乗せて出す 切・下の段 入・ノッチ対策 切・⌘ドラッグ "
-        "切・ユーザの切り替えの代わり 切",
+        settings,
         "画面: 2 枚（ノッチのある画面 あり）",
         "",
         "※ " + FeedbackReport::excludedSummary() + "は含めていません。",
