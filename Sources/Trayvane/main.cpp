@@ -3,7 +3,7 @@
 // under $XDG_STATE_HOME/pellacor/desktop) and the window that shows it, and
 // hands the program the platform's interfaces through its entry point.
 //
-//   pellacor [--scenario FILE] [URL…]
+//   pellacor [--scenario FILE] [--update-connect-to HOST:PORT:ADDRESS:PORT] [URL…]
 //
 // One program runs per user. A process started while one runs hands its URLs
 // (the desktop's delivery of the program's scheme, "pellacor://reveal") to
@@ -87,8 +87,11 @@ bool installSignals() {
 void printUsage(std::FILE* to) {
     std::fprintf(
         to,
-        "usage: pellacor [--scenario FILE] [URL...]\n"
+        "usage: pellacor [--scenario FILE] [--update-connect-to HOST:PORT:ADDRESS:PORT] [URL...]\n"
         "  --scenario FILE  start the demo desktop from this scenario (JSON) instead of the built-in one\n"
+        "  --update-connect-to HOST:PORT:ADDRESS:PORT\n"
+        "                   the update check connects to ADDRESS:PORT when it asks HOST:PORT (the\n"
+        "                   name it asks for and checks stays HOST)\n"
         "  URL              a command of the program's scheme, such as pellacor://reveal?all=1; handed\n"
         "                   to the program that runs already, else run once this one has started\n");
 }
@@ -125,6 +128,7 @@ std::optional<int> handOver(const std::filesystem::path& socket, const std::vect
 int main(int argc, char** argv) {
     // The scenario comes first, so a bad file is refused before anything is made.
     std::optional<std::string> scenarioFile;
+    std::vector<std::string> updateConnectTo;
     std::vector<std::string> urls;
     // The arguments a relaunch starts with: the same, less the URLs, which ran once.
     std::vector<const char*> kept{argv[0]};
@@ -138,12 +142,16 @@ int main(int argc, char** argv) {
         if (argument == "--scenario" && i + 1 < argc) {
             kept.push_back(argv[i + 1]);
             scenarioFile = argv[++i];
+        } else if (argument == "--update-connect-to" && i + 1 < argc) {
+            kept.push_back(argv[i + 1]);
+            updateConnectTo.emplace_back(argv[++i]);
         } else if (argument == "--help" || argument == "-h") {
             printUsage(stdout);
             return 0;
         } else if (argument.starts_with("--scenario=")) {
             scenarioFile = argument.substr(std::strlen("--scenario="));
-        } else if (!argument.starts_with("-") || argument == "--scenario") {
+        } else if (!argument.starts_with("-") || argument == "--scenario" ||
+                   argument == "--update-connect-to") {
             printUsage(stderr);
             return usageStatus;
         }
@@ -300,6 +308,7 @@ int main(int argc, char** argv) {
     instance->start(executor, requests.handler());
 
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
+    environment.updateTransport.connectTo = updateConnectTo;
     const int status =
         app::EntryPoint::run(std::move(environment), [&program, &urls](app::AppDelegate* made) {
             program = made;

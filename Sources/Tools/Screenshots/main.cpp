@@ -40,6 +40,8 @@
 #include "Trayvane/SimulatedEnvironment.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
+#include "Trayvane/Support/FeedbackAction.h"
+#include "Trayvane/Support/UpdateCheckAction.h"
 
 #include <QApplication>
 #include <QDir>
@@ -362,6 +364,33 @@ QImage renderGeneralPage(const GeneralPageState& shot) {
     QCoreApplication::processEvents();
     QImage image = page.grab().toImage();
     page.close();
+    return image;
+}
+
+// The feedback notice as it first shows, and after its copy button.
+QImage renderFeedback(bool dark, bool copied) {
+    demo::DesktopAppearance::apply(dark);
+    const auto feedback = app::FeedbackAction::create(
+        {}, [](const std::string&) { return true; }, [](const std::string&) {});
+    core::FeedbackReport::Environment facts;
+    facts.appVersion = "1.4.2";
+    feedback->show(facts);
+    if (copied) {
+        feedback->copy(facts);
+    }
+    QImage image = feedback->window().window()->grab().toImage();
+    feedback->window().close();
+    return image;
+}
+
+// The update check's notice for one verdict.
+QImage renderUpdate(bool dark, const core::UpdateCheck::Status& status) {
+    demo::DesktopAppearance::apply(dark);
+    const auto updates = app::UpdateCheckAction::create({});
+    updates->prepare(status);
+    updates->window().show();
+    QImage image = updates->window().window()->grab().toImage();
+    updates->window().close();
     return image;
 }
 
@@ -1028,6 +1057,22 @@ int main(int argc, char** argv) {
     }
     failures += save(renderAbout(false), folder, "about-light") ? 0 : 1;
     failures += save(renderAbout(true), folder, "about-dark") ? 0 : 1;
+    using Status = core::UpdateCheck::Status;
+    const std::vector<std::pair<std::string, Status>> verdicts{
+        {"update-up-to-date", Status::upToDate("1.4.2")},
+        {"update-available", Status::updateAvailable("1.5", "1.4.2")},
+        {"update-no-answer", Status::unknown(true)},
+        {"update-unreachable", Status::unknown(false)},
+        {"update-own-version-unreadable", Status::ownVersionUnreadable()},
+    };
+    for (const bool dark : {false, true}) {
+        const std::string look = dark ? "-dark" : "-light";
+        failures += save(renderFeedback(dark, false), folder, ("feedback" + look).c_str()) ? 0 : 1;
+        failures += save(renderFeedback(dark, true), folder, ("feedback-copied" + look).c_str()) ? 0 : 1;
+        for (const auto& [verdict, status] : verdicts) {
+            failures += save(renderUpdate(dark, status), folder, (verdict + look).c_str()) ? 0 : 1;
+        }
+    }
     using Sheet = ProfileBarState::Sheet;
     const std::vector<ProfileBarState> profileBars{
         {"profile-bar-light", Sheet::none, false},

@@ -22,9 +22,14 @@
 #include "Trayvane/Panels/SearchWindow.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Support/UpdateChecker.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QUrl>
 #include <chrono>
 #include <cmath>
 #include <fmt/format.h>
@@ -136,6 +141,7 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
         .place = environment_.place,
         .programWindows = platform.programWindows,
     });
+    makeSupportActions();
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
@@ -145,6 +151,47 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
     if (!environment_.sleep) {
         environment_.sleep = concurrency::defaultSleep();
     }
+}
+
+void AppDelegate::makeSupportActions() {
+    const auto& platform = environment_.platform;
+    if (!environment_.openURL) {
+        // The desktop's URL handler (xdg-open on Linux); its answer only says
+        // the URL was handed on, not that a program showed it.
+        environment_.openURL = [](const std::string& url) {
+            return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode));
+        };
+    }
+    if (!environment_.copyText) {
+        environment_.copyText = [](const std::string& text) {
+            QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        };
+    }
+    if (!environment_.updateFetch) {
+        // Each check asks anew; the request's blocking wait runs on a thread
+        // of its own, started by the first check.
+        environment_.updateFetch =
+            [transport = environment_.updateTransport,
+             queue = std::make_shared<concurrency::SerialQueue>("app.trayvane.pellacor.update-check")] {
+                return UpdateChecker(core::UpdateCheck::host, std::chrono::seconds(15), transport, queue)
+                    .fetchLatestVersion();
+            };
+    }
+    const NoticeWindowController::Services notices{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .place = environment_.place,
+        .programWindows = platform.programWindows,
+    };
+    supportWindows_.feedback = FeedbackAction::create(notices, environment_.openURL, environment_.copyText);
+    supportWindows_.updateCheck = UpdateCheckAction::create({
+        .executor = environment_.executor,
+        .fetch = environment_.updateFetch,
+        .openURL = environment_.openURL,
+        .language = std::string(language),
+        .currentVersion = [] { return std::optional<std::string>(AppInfo::version()); },
+        .window = notices,
+    });
 }
 
 AppDelegate::~AppDelegate() {
@@ -449,6 +496,19 @@ void AppDelegate::wireMainRoad() {
                                  whileAlive(weakSelf, [](AppDelegate& self) { self.openHelp(); }));
     mainMenu_->setDelegateAction("openAbout:",
                                  whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); }));
+    statusItems_.controlItem->onSendFeedback =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); });
+    statusItems_.controlItem->onCheckForUpdate =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.checkForUpdate(); });
+    // While a check runs, its menu entry says so and cannot be chosen.
+    statusItems_.controlItem->isCheckingForUpdate = [weakSelf] {
+        const auto self = weakSelf.lock();
+        return self && self->supportWindows_.updateCheck->isChecking();
+    };
+    mainMenu_->setDelegateAction("sendFeedback:",
+                                 whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); }));
+    mainMenu_->setDelegateAction("checkForUpdate:",
+                                 whileAlive(weakSelf, [](AppDelegate& self) { self.checkForUpdate(); }));
 }
 
 void AppDelegate::wireUserSwitch() {

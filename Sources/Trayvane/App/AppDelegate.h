@@ -6,6 +6,7 @@
 #include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
+#include "MenuBarCore/Support/FeedbackReport.h"
 #include "MenuBarSystem/Safety/HangWatchdog.h"
 #include "MenuBarSystem/Safety/HealthCheck.h"
 #include "Platform/PlatformServices.h"
@@ -19,6 +20,7 @@
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
+#include "Trayvane/Support/UpdateTransport.h"
 
 #include <QPoint>
 #include <filesystem>
@@ -103,6 +105,15 @@ public:
         LayoutFolderPanel::Runner layoutFolderPanel;
         // The sleep of the permission guide's grace delay; the runtime's unless given.
         concurrency::Sleep sleep;
+        // Hands a URL (a mail draft, the download page) to the desktop's
+        // handler; true only says it was handed on. Unset: the desktop's own.
+        std::function<bool(const std::string& url)> openURL;
+        // Puts plain text on the clipboard in place of what was there; unset: Qt's clipboard.
+        std::function<void(const std::string& text)> copyText;
+        // How the update check reaches its host; the system's way unless given.
+        UpdateTransport updateTransport;
+        // The update check's fetch; unset: one request to the update host over `updateTransport`.
+        std::function<concurrency::Task<core::UpdateCheck::FetchOutcome>()> updateFetch;
     };
 
     // The delegate as the entry point makes it: nothing built yet.
@@ -146,6 +157,14 @@ public:
     void openHelp(std::optional<HelpTopic> topic = std::nullopt);
     // The About window (the main menu and the control item's menu).
     void openAbout();
+    // The feedback notice over the set-up as it is now, and one update check
+    // (the main menu and the control item's menu).
+    void sendFeedback();
+    void checkForUpdate();
+    // The facts a feedback report carries, gathered now.
+    core::FeedbackReport::Environment feedbackEnvironment() const;
+    // The language the program's texts are shown in; it picks the download page.
+    static constexpr std::string_view language = "ja";
     // The General page follows the coordinator's state and pause reason.
     void stateDidChange(core::MenuBarState state);
 
@@ -190,6 +209,8 @@ public:
     MainMenuActions* mainMenu() const { return mainMenu_.get(); }
     HelpWindow& help() const { return *supportWindows_.help; }
     AboutWindow& about() const { return *supportWindows_.about; }
+    FeedbackAction& feedback() const { return *supportWindows_.feedback; }
+    UpdateCheckAction& updateCheck() const { return *supportWindows_.updateCheck; }
     bool isLayoutFolderPanelUp() const { return panels_.layoutFolderPanelUp; }
     bool isRelaunching() const { return isRelaunching_; }
     // The delayed permission guide is waiting.
@@ -213,6 +234,9 @@ private:
     AppDelegate(Environment environment, bool modifierAtLaunch);
 
     // Start-up in its groups of steps.
+    // The feedback and update-check actions, over the environment's URL
+    // handler, clipboard and update fetch (each the system's unless given).
+    void makeSupportActions();
     void buildCoordinator();
     void readSwitches();
     void buildUserSwitcherItem();

@@ -13,12 +13,16 @@
 #include "MenuBarSystem/Private/LayoutFolder.h"
 #include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/AppInfo.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Settings/SettingsStore.h"
+#include "Trayvane/StatusItem/ControlItem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <utility>
@@ -232,6 +236,51 @@ void AppDelegate::openHelp(std::optional<HelpTopic> topic) {
 
 void AppDelegate::openAbout() {
     supportWindows_.about->show();
+}
+
+void AppDelegate::sendFeedback() {
+    supportWindows_.feedback->show(feedbackEnvironment());
+}
+
+void AppDelegate::checkForUpdate() {
+    supportWindows_.updateCheck->run();
+}
+
+core::FeedbackReport::Environment AppDelegate::feedbackEnvironment() const {
+    using core::FeedbackReport;
+    FeedbackReport::Environment facts;
+    const core::Profile placeholder(core::Uuid::random(), "", {}, {}, core::Section::hidden);
+    const core::Profile& profile = coordinator_ ? coordinator_->currentProfile() : placeholder;
+    const std::vector<core::ItemSnapshot> none;
+    const auto& items = coordinator_ ? coordinator_->currentItems() : none;
+    facts.sectionCounts = FeedbackReport::sectionCounts(items, profile, environment_.bundleIdentifier);
+    facts.stateText = coordinator_ ? ControlItem::stateText(coordinator_->effectiveState(),
+                                                            coordinator_->currentPauseReason())
+                                   : core::localized("起動しています");
+    facts.appVersion = AppInfo::version();
+    facts.build = AppInfo::build().value_or("");
+    facts.osVersion = AppInfo::osVersion(*environment_.platform.hostInfo);
+    facts.model = AppInfo::model(*environment_.platform.hostInfo);
+    facts.accessibilityGranted = coordinator_ ? coordinator_->trusted() : std::nullopt;
+    facts.newItemSection = profile.newItemSection;
+    const auto& store = settings_.settingsStore;
+    facts.profileCount = store ? static_cast<int>(store->state().profiles.size()) : 1;
+    facts.ruleCount = store ? static_cast<int>(store->state().rules.size()) : 0;
+    facts.switches = {
+        .launchAtLogin = loginItem_ && loginItem_->status() == system::LoginItemStatus::enabled,
+        .hoverReveal = revealPreferences_.defaults.boolean(DefaultsKey::hoverRevealEnabled),
+        .belowBar = revealPreferences_.defaults.boolean(DefaultsKey::belowBarEnabled),
+        .notchOverflow = revealPreferences_.notchOverflow(),
+        .dragSort = revealPreferences_.dragSort(),
+        .userSwitcherStandIn = revealPreferences_.userSwitcherStandIn(),
+    };
+    const auto screens = environment_.platform.screens ? environment_.platform.screens->screens()
+                                                       : std::vector<platform::Screen>{};
+    facts.screenCount = static_cast<int>(screens.size());
+    facts.hasNotchScreen = std::any_of(screens.begin(), screens.end(), [](const platform::Screen& screen) {
+        return screen.safeAreaInsets.top > 0;
+    });
+    return facts;
 }
 
 void AppDelegate::permissionWaitChanged(bool waiting) {

@@ -160,6 +160,8 @@ public:
     // The active profile as the coordinator holds it, its own bundle identifier
     // as given, and whether it has been shut down: what the shell reads.
     const core::Profile& currentProfile() const { return profile; }
+    // The items of the latest read, every one of them.
+    const std::vector<core::ItemSnapshot>& currentItems() const { return items; }
     const std::string& ownBundleID() const { return selfBundleID; }
     bool hasShutDown() const { return isShutDown; }
     // What else the shell's panels, pages and guide read: whether the
