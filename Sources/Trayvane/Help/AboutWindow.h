@@ -4,6 +4,7 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
 #include <functional>
@@ -24,14 +25,9 @@ class SupportWindowFrame;
 // Main thread only.
 class AboutWindow {
 public:
-    using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
+    using ScreenMapping = AuxiliaryWindowServices::ScreenMapping;
 
-    struct Services {
-        std::shared_ptr<platform::Screens> screens;
-        std::shared_ptr<platform::InputState> input;
-        ScreenMapping place;
-        std::shared_ptr<platform::ProgramWindows> programWindows;
-    };
+    using Services = AuxiliaryWindowServices;
 
     explicit AboutWindow(Services services);
     ~AboutWindow();

@@ -90,15 +90,11 @@ void appendParagraph(QTextCursor& cursor, const HelpPage::Paragraph& paragraph, 
 } // namespace
 
 HelpWindow::HelpWindow(Services services, Loader loader, std::string localization)
-    : services_(std::move(services)), loader_(loader ? std::move(loader) : Loader([] { return bundled(); })),
+    : services_(std::move(services).withDefaultPlacement()),
+      loader_(loader ? std::move(loader) : Loader([] { return bundled(); })),
       localization_(std::move(localization)) {
     if (services_.programWindows) {
         listed_ = std::make_unique<ListedPanel>(services_.programWindows, services_.screens, 0);
-    }
-    if (!services_.place) {
-        services_.place = [](const core::Point& point) {
-            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
-        };
     }
 }
 

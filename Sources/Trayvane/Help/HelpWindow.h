@@ -7,6 +7,7 @@
 #include "Platform/Screens.h"
 #include "Trayvane/Help/HelpPage.h"
 #include "Trayvane/Help/HelpTopic.h"
+#include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
 #include <QString>
@@ -38,14 +39,9 @@ public:
     // Gives the help document, or nothing when there is none.
     using Loader = std::function<std::optional<core::HelpDocument>()>;
     // Where a point in top-down screen coordinates lies on the real screen.
-    using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
+    using ScreenMapping = AuxiliaryWindowServices::ScreenMapping;
 
-    struct Services {
-        std::shared_ptr<platform::Screens> screens;
-        std::shared_ptr<platform::InputState> input;
-        ScreenMapping place;
-        std::shared_ptr<platform::ProgramWindows> programWindows;
-    };
+    using Services = AuxiliaryWindowServices;
 
     static constexpr int width = 980;
     static constexpr int height = 720;

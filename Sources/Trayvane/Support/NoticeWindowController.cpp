@@ -15,14 +15,9 @@ namespace pellacor::app {
 
 NoticeWindowController::NoticeWindowController(std::string identifier, Services services)
     : model_(std::make_shared<NoticeModel>()), identifier_(std::move(identifier)),
-      services_(std::move(services)) {
+      services_(std::move(services).withDefaultPlacement()) {
     if (services_.programWindows) {
         listed_ = std::make_unique<ListedPanel>(services_.programWindows, services_.screens, 0);
-    }
-    if (!services_.place) {
-        services_.place = [](const core::Point& point) {
-            return QPoint(static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y)));
-        };
     }
 }
 

@@ -4,6 +4,7 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
 #include <functional>
@@ -26,14 +27,9 @@ class SupportWindowFrame;
 // it is. Main thread only.
 class NoticeWindowController {
 public:
-    using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
+    using ScreenMapping = AuxiliaryWindowServices::ScreenMapping;
 
-    struct Services {
-        std::shared_ptr<platform::Screens> screens;
-        std::shared_ptr<platform::InputState> input;
-        ScreenMapping place;
-        std::shared_ptr<platform::ProgramWindows> programWindows;
-    };
+    using Services = AuxiliaryWindowServices;
 
     // `identifier` is the window's accessibility identifier (its objectName).
     NoticeWindowController(std::string identifier, Services services);
