@@ -176,6 +176,28 @@ TEST_F(RulesPage, UpIsOffOnTheFirstRowAndDeleteActsAtOnce) {
     EXPECT_TRUE(find<QPushButton>("rule:up:a:running").isEnabled());
 }
 
+TEST_F(RulesPage, AShellThatRefreshesDuringAClickLeavesThePageWhole) {
+    model.setRows({rule("a", "A", Condition::running), rule("b", "B", Condition::running)});
+    // As the shell does: the edit and the refresh of the rows happen inside
+    // the click, while the pressed button's row is still on the stack.
+    model.onDelete = [this](const Uuid& id) {
+        std::vector<RuleRow> rows;
+        for (const auto& row : model.rows()) {
+            if (row.id != id) {
+                rows.push_back(row);
+            }
+        }
+        model.setRows(std::move(rows));
+    };
+    find<QPushButton>("rule:delete:a:running").click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(page->findChild<QPushButton*>("rule:delete:a:running"));
+    EXPECT_FALSE(find<QPushButton>("rule:up:b:running").isEnabled()) << "the remaining rule is now the first";
+    find<QPushButton>("rule:delete:b:running").click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(find<QLabel>("rules:empty").isVisible());
+}
+
 TEST_F(RulesPage, TheSheetPreselectsTheFirstProfileThatIsNotActive) {
     struct Case {
         std::vector<ProfileChoice> profiles;
