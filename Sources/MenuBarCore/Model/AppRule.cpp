@@ -1,6 +1,7 @@
 #include "MenuBarCore/Model/AppRule.h"
 
 #include "MenuBarCore/Support/JsonCoding.h"
+#include "MenuBarCore/Support/Localized.h"
 
 namespace pellacor::core {
 
@@ -24,6 +25,14 @@ std::string_view rawValue(AppRule::Condition condition) {
         return "frontmost";
     }
     return "running";
+}
+
+std::string title(AppRule::Condition condition) {
+    return localized(condition == AppRule::Condition::frontmost ? "前面にある間" : "動いている間");
+}
+
+std::string phrase(AppRule::Condition condition) {
+    return localized(condition == AppRule::Condition::frontmost ? "前面にある" : "動いている");
 }
 
 std::string toString(AppRule::Condition condition) {

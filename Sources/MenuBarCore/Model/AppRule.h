@@ -41,6 +41,14 @@ private:
 std::string_view rawValue(AppRule::Condition condition);
 // For logs: the raw value.
 std::string toString(AppRule::Condition condition);
+// Every condition in the order the menus and lists offer them: running first.
+inline constexpr AppRule::Condition allConditions[] = {AppRule::Condition::running,
+                                                       AppRule::Condition::frontmost};
+// The condition's name in menus and messages ("動いている間"), localized now.
+std::string title(AppRule::Condition condition);
+// The verb phrase a sentence about a rule in force uses ("動いている"),
+// localized now.
+std::string phrase(AppRule::Condition condition);
 
 template <> struct JsonCoding<AppRule::Condition> {
     static Json encode(AppRule::Condition condition);

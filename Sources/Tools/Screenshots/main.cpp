@@ -34,6 +34,9 @@
 #include "Trayvane/Settings/ProfileDeleteSheet.h"
 #include "Trayvane/Settings/ProfileNameSheet.h"
 #include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Settings/RuleAddSheet.h"
+#include "Trayvane/Settings/RulesModel.h"
+#include "Trayvane/Settings/RulesSettingsView.h"
 #include "Trayvane/Settings/SectionRowView.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SectionsSettingsView.h"
@@ -404,6 +407,8 @@ struct ProfileBarState {
     bool dark;
 };
 
+QImage withSheet(QWidget& page, QWidget* sheet, bool dark);
+
 QImage renderProfileBar(const ProfileBarState& shot) {
     demo::DesktopAppearance::apply(shot.dark);
     app::ProfilesModel model;
@@ -431,6 +436,12 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         bar->remove();
         sheet = bar->deleteSheet();
     }
+    return withSheet(page, sheet, shot.dark);
+}
+
+// The page as it stands, with a sheet (when there is one) hanging from its
+// top, centred, as it does from the window, over the page dimmed a little.
+QImage withSheet(QWidget& page, QWidget* sheet, bool dark) {
     QImage content = page.grab().toImage();
     if (sheet == nullptr) {
         return content;
@@ -445,7 +456,7 @@ QImage renderProfileBar(const ProfileBarState& shot) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.drawImage(QPointF(0, 0), content);
     // The page behind a sheet is dimmed a little, as behind any modal sheet.
-    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), QColor(0, 0, 0, shot.dark ? 90 : 40));
+    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), QColor(0, 0, 0, dark ? 90 : 40));
     const QRectF frame(QPointF((size.width() - dropSize.width()) / 2, 0), dropSize);
     for (int i = 1; i <= 6; ++i) {
         painter.setPen(QColor(0, 0, 0, 40 - 6 * i));
@@ -548,6 +559,65 @@ QImage renderSectionsPage(const SectionsPageState& shot) {
         menu->close();
     }
     return image;
+}
+
+// The settings' rules page: empty (one profile only), or with four rules, the
+// second in force, at the widths that give a row each of its three
+// arrangements; or with the add sheet open, showing its duplicate text.
+struct RulesPageState {
+    enum class Extra { empty, rules, sheet };
+    const char* name;
+    Extra extra;
+    int width;
+    bool dark;
+};
+
+QImage renderRulesPage(const RulesPageState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    using Condition = core::AppRule::Condition;
+    const core::Uuid usual = core::Uuid::random();
+    const core::Uuid work = core::Uuid::random();
+    const core::Uuid focus = core::Uuid::random();
+    app::RulesModel model;
+    if (shot.extra == RulesPageState::Extra::empty) {
+        model.setProfiles({{usual, "ふだん", true}});
+    } else {
+        model.setProfiles({{usual, "ふだん", false}, {work, "仕事", true}, {focus, "集中", false}});
+        model.setRows({
+            {core::Uuid::random(), "com.example.fernlight", "Fernlight", Condition::frontmost, focus, "集中",
+             false},
+            {core::Uuid::random(), "com.example.driftkey", "DriftKey", Condition::running, work, "仕事",
+             true},
+            {core::Uuid::random(), "com.example.driftkey", "DriftKey", Condition::frontmost, focus, "集中",
+             false},
+            {core::Uuid::random(), "com.example.quillmark", "Quillmark", Condition::running, work, "仕事",
+             false},
+        });
+    }
+    model.runningApps = [] {
+        return std::vector<app::RuleAppChoice>{{"com.example.driftkey", "DriftKey"},
+                                               {"com.example.fernlight", "Fernlight"}};
+    };
+    app::RulesSettingsView page(model, nullptr);
+    page.setMinimumWidth(0);
+    page.resize(shot.width, 400);
+    page.show();
+    QApplication::processEvents();
+    page.resize(shot.width, page.widget()->heightForWidth(shot.width) > 0
+                                ? page.widget()->heightForWidth(shot.width)
+                                : page.widget()->sizeHint().height());
+    QApplication::processEvents();
+    QWidget* sheet = nullptr;
+    if (shot.extra == RulesPageState::Extra::sheet) {
+        page.openAddSheet();
+        app::RuleAddSheet* adding = page.addSheet();
+        adding->chooseApp({"com.example.fernlight", "Fernlight"});
+        adding->chooseCondition(Condition::frontmost);
+        adding->commit();
+        QApplication::processEvents();
+        sheet = adding;
+    }
+    return withSheet(page, sheet, shot.dark);
 }
 
 // Writes one state's picture and names the file, or says why it could not.
@@ -1114,6 +1184,22 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : sectionsPages) {
         failures += save(renderSectionsPage(shot), folder, shot.name) ? 0 : 1;
+    }
+    using RulesExtra = RulesPageState::Extra;
+    const std::vector<RulesPageState> rulesPages{
+        {"rules-page-empty-light", RulesExtra::empty, 640, false},
+        {"rules-page-empty-dark", RulesExtra::empty, 640, true},
+        {"rules-page-wide-light", RulesExtra::rules, 640, false},
+        {"rules-page-wide-dark", RulesExtra::rules, 640, true},
+        {"rules-page-buttons-below-light", RulesExtra::rules, 420, false},
+        {"rules-page-buttons-below-dark", RulesExtra::rules, 420, true},
+        {"rules-page-stacked-light", RulesExtra::rules, 300, false},
+        {"rules-page-stacked-dark", RulesExtra::rules, 300, true},
+        {"rules-add-sheet-light", RulesExtra::sheet, 640, false},
+        {"rules-add-sheet-dark", RulesExtra::sheet, 640, true},
+    };
+    for (const auto& shot : rulesPages) {
+        failures += save(renderRulesPage(shot), folder, shot.name) ? 0 : 1;
     }
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);

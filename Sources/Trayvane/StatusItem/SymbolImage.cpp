@@ -73,6 +73,17 @@ constexpr std::string_view circleDotted =
     R"(<circle cx="12.60" cy="2.76" r="0.85" fill="#000"/><circle cx="15.24" cy="5.40" r="0.85" fill="#000"/>)"
     R"(</svg>)";
 
+// The settings' radio choices: a ring around a dot when chosen, an empty ring
+// when not.
+constexpr std::string_view largecircleFillCircle =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path fill="#000" fill-rule="evenodd" d="M9 1.2 A7.8 7.8 0 1 1 8.99 1.2 Z )"
+    R"(M9 2.7 A6.3 6.3 0 1 0 9.01 2.7 Z"/><circle cx="9" cy="9" r="4.2" fill="#000"/></svg>)";
+
+constexpr std::string_view circle =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<circle cx="9" cy="9" r="7.05" fill="none" stroke="#000" stroke-width="1.5"/></svg>)";
+
 // The settings' check boxes: a filled box with a cut-out tick when on, an
 // empty rounded box when off.
 constexpr std::string_view checkmarkSquareFill =
@@ -86,7 +97,7 @@ constexpr std::string_view square =
     R"(<rect x="2.3" y="2.3" width="13.4" height="13.4" rx="2.2" fill="none" stroke="#000" )"
     R"(stroke-width="1.4"/></svg>)";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 10> symbols{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 12> symbols{{
     {"exclamationmark.triangle", triangle},
     {"pause.circle", pauseCircle},
     {"video.circle", videoCircle},
@@ -95,6 +106,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 10> symbols{
     {"hand.raised", handRaised},
     {"checkmark.circle.fill", checkmarkCircleFill},
     {"circle.dotted", circleDotted},
+    {"largecircle.fill.circle", largecircleFillCircle},
+    {"circle", circle},
     {"checkmark.square.fill", checkmarkSquareFill},
     {"square", square},
 }};
