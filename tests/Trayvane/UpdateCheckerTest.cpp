@@ -123,7 +123,7 @@ TEST_F(UpdateCheckerTest, TheBodyIsCappedWhileItIsRead) {
     EXPECT_EQ(fetchFrom(json(exact)), Outcome::version("2.0"));
 
     std::string over = exact;
-    over.insert(over.size() - 2, "a");
+    over.insert(over.end() - 2, 'a');
     EXPECT_EQ(fetchFrom(json(over)), Outcome::noAnswer());
 
     const Reply endless{

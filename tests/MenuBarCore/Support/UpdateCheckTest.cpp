@@ -155,7 +155,7 @@ TEST(UpdateCheckTest, ResponseCheckAndParse) {
     exact += std::string(UpdateCheck::maxBodyBytes - exact.size() - 2, 'a') + "\"}";
     ASSERT_EQ(exact.size(), UpdateCheck::maxBodyBytes);
     std::string over = exact;
-    over.insert(over.size() - 2, "a");
+    over.insert(over.end() - 2, 'a');
 
     struct Case {
         std::optional<std::string> type;
