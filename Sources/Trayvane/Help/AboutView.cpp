@@ -1,5 +1,6 @@
 #include "Trayvane/Help/AboutView.h"
 
+#include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/AppIcon.h"
@@ -34,7 +35,7 @@ AboutView::AboutView(const std::string& versionLine, QWidget* parent) : QWidget(
     version_->setObjectName(QStringLiteral("about:version"));
     version_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    auto* maker = new QLabel(QString::fromStdString(core::localized("Trayvane")), this);
+    auto* maker = new QLabel(QString::fromStdString(core::localized(core::makerName)), this);
     maker->setObjectName(QStringLiteral("about:maker"));
     appSecondary(*maker);
 

@@ -355,23 +355,8 @@ bool HelpWindow::jump(const std::string& title) {
 }
 
 void HelpWindow::place() {
-    if (!services_.screens) {
-        return;
-    }
-    const auto screens = services_.screens->screens();
-    const core::Size size{static_cast<double>(window_->width()), static_cast<double>(window_->height())};
-    const core::Point pointer = services_.input ? services_.input->mouseLocation() : core::Point{};
     // On a small screen it shrinks to the visible area, less a margin.
-    const auto topDown = AuxiliaryWindowPlacement::help().frame(screens, pointer, size);
-    if (!topDown) {
-        return;
-    }
-    window_->resize(static_cast<int>(std::lround(topDown->width())),
-                    static_cast<int>(std::lround(topDown->height())));
-    window_->move(services_.place(topDown->origin));
-    if (listed_) {
-        listed_->list(core::convertScreenSpace(*topDown, screens.front().frame));
-    }
+    services_.placeWindow(*window_, AuxiliaryWindowPlacement::help(), listed_.get(), true);
 }
 
 } // namespace pellacor::app

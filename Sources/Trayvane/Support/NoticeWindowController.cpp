@@ -74,20 +74,7 @@ void NoticeWindowController::build() {
 }
 
 void NoticeWindowController::place() {
-    if (!services_.screens) {
-        return;
-    }
-    const auto screens = services_.screens->screens();
-    const core::Size size{static_cast<double>(window_->width()), static_cast<double>(window_->height())};
-    const core::Point pointer = services_.input ? services_.input->mouseLocation() : core::Point{};
-    const auto topDown = AuxiliaryWindowPlacement::notice().frame(screens, pointer, size);
-    if (!topDown) {
-        return;
-    }
-    window_->move(services_.place(topDown->origin));
-    if (listed_) {
-        listed_->list(core::convertScreenSpace(*topDown, screens.front().frame));
-    }
+    services_.placeWindow(*window_, AuxiliaryWindowPlacement::notice(), listed_.get());
 }
 
 } // namespace pellacor::app

@@ -4,13 +4,18 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
 
 #include <QPoint>
 #include <cmath>
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace pellacor::app {
+
+class ListedPanel;
 
 // What a help, About or notice window needs of the desktop: the screens and
 // the pointer to place it by, how a top-down point becomes a Qt position, and
@@ -33,6 +38,12 @@ struct AuxiliaryWindowServices {
         }
         return std::move(*this);
     }
+
+    // Places `window` by `rule` on the screen under the pointer and enters
+    // its frame in the window list (when `listed`); with `takeSize` it also
+    // takes the size the rule clamped it to. Without screens nothing moves.
+    void placeWindow(QWidget& window, const AuxiliaryWindowPlacement& rule, ListedPanel* listed,
+                     bool takeSize = false) const;
 };
 
 } // namespace pellacor::app
