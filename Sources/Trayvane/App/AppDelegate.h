@@ -187,6 +187,7 @@ public:
     const std::shared_ptr<system::HangWatchdog>& hangWatchdog() const { return hangWatchdog_; }
     const std::shared_ptr<SettingsStore>& settingsStore() const { return settings_.settingsStore; }
     const std::shared_ptr<ProfilesModel>& profilesModel() const { return settings_.profilesModel; }
+    const std::shared_ptr<RulesModel>& rulesModel() const { return settings_.rulesModel; }
     const std::shared_ptr<ProfileEditor>& profileEditor() const { return settings_.profileEditor; }
     PermissionGuideWindowController& permissionGuide() const { return *panels_.permissionGuide; }
     BelowBarController& belowBar() const { return *panels_.belowBar; }

@@ -3,6 +3,7 @@
 #include "Trayvane/Settings/GeneralModel.h"
 #include "Trayvane/Settings/ProfileEditor.h"
 #include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Settings/RulesModel.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsStore.h"
 
@@ -19,6 +20,7 @@ namespace pellacor::app {
 struct SettingsWindows {
     std::unique_ptr<GeneralModel> general = std::make_unique<GeneralModel>();
     std::shared_ptr<ProfilesModel> profilesModel = std::make_shared<ProfilesModel>();
+    std::shared_ptr<RulesModel> rulesModel = std::make_shared<RulesModel>();
     std::shared_ptr<SettingsStore> settingsStore;
     std::shared_ptr<SectionsModel> sectionsModel;
     std::shared_ptr<ProfileEditor> profileEditor;
