@@ -7,6 +7,7 @@
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/Appearance.h"
+#include "Trayvane/Theme/MenuButton.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
@@ -39,17 +40,6 @@ QVBoxLayout* group() {
     auto* stack = new QVBoxLayout;
     stack->setSpacing(6);
     return stack;
-}
-
-// A menu drawn as a button, at its natural size.
-QPushButton* menuButton(const char* identifier, QWidget* parent) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(identifier);
-    button->setFont(AppFont::body());
-    button->setAutoDefault(false);
-    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    button->setMenu(new QMenu(button));
-    return button;
 }
 
 } // namespace
@@ -88,7 +78,7 @@ RuleAddSheet::RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, 
     appGroup->addWidget(label("アプリ", this, true));
     appLine_ = new QHBoxLayout;
     appLine_->setSpacing(10);
-    appMenuButton_ = menuButton("ruleAdd:app", this);
+    appMenuButton_ = new MenuButton(QString(), QStringLiteral("ruleAdd:app"), this);
     QMenu* appMenu = appMenuButton_->menu();
     for (const auto& choice : apps_) {
         QAction* item = appMenu->addAction(qtTitle(choice.name));
@@ -142,7 +132,7 @@ RuleAddSheet::RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, 
 
     auto* profileGroup = group();
     profileGroup->addWidget(label("切り替える先のプロファイル", this, true));
-    profileMenuButton_ = menuButton("ruleAdd:profile", this);
+    profileMenuButton_ = new MenuButton(QString(), QStringLiteral("ruleAdd:profile"), this);
     profileMenu_ = profileMenuButton_->menu();
     for (const auto& choice : profiles) {
         QAction* item = profileMenu_->addAction(qtTitle(choice.name));

@@ -4,6 +4,7 @@
 #include "Trayvane/Settings/AppIconView.h"
 #include "Trayvane/Theme/AppButton.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/MenuButton.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
@@ -25,17 +26,6 @@ namespace {
 QString identifier(const char* prefix, const RuleRow& row) {
     return QString::fromLatin1(prefix) + qtText(row.bundleID) + QLatin1Char(':') +
            qtText(std::string(core::rawValue(row.condition)));
-}
-
-QPushButton* menuButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setFont(AppFont::body());
-    button->setAutoDefault(false);
-    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    auto* menu = new QMenu(button);
-    button->setMenu(menu);
-    return button;
 }
 
 QHBoxLayout* line() {
@@ -78,7 +68,7 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
     stack->addWidget(controls_);
 
     conditionButton_ =
-        menuButton(qtTitle(core::title(row_.condition)), identifier("rule:condition:", row_), controls_);
+        new MenuButton(qtTitle(core::title(row_.condition)), identifier("rule:condition:", row_), controls_);
     conditionMenu_ = conditionButton_->menu();
     for (const AppRule::Condition condition : core::allConditions) {
         QAction* item = conditionMenu_->addAction(qtTitle(core::title(condition)));
@@ -94,7 +84,7 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
     }
     isText_ = new QLabel(qtText(localized("は")), controls_);
     isText_->setFont(AppFont::body());
-    profileButton_ = menuButton(qtTitle(row_.profileName), identifier("rule:profile:", row_), controls_);
+    profileButton_ = new MenuButton(qtTitle(row_.profileName), identifier("rule:profile:", row_), controls_);
     profileMenu_ = profileButton_->menu();
     for (const auto& choice : model_.profiles()) {
         QAction* item = profileMenu_->addAction(qtTitle(choice.name));
