@@ -6,6 +6,7 @@
 #include "Support/LoopbackTlsServer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
@@ -144,6 +145,37 @@ TEST_F(UpdateCheckerTest, ConnectionFailuresAreUnreachableAndLaterOnesNoAnswer) 
     LoopbackTlsServer stranger(*strangers_, [](int) { return json(R"({"version":"1.4.2"})"); });
     EXPECT_EQ(fetch(checkerFor(stranger.port())), Outcome::noAnswer());
     EXPECT_TRUE(stranger.requests().empty());
+}
+
+// Quitting while the server says nothing must not wait out the time-out: the
+// serial queue joins its thread at exit, so the quit would hang that long.
+TEST_F(UpdateCheckerTest, AnAbandonedRequestEndsAtOnceAndALaterOneIsNeverMade) {
+    const Reply stall{
+        Reply::Mode::stallAfterHead,
+        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100\r\n\r\n{\"ver"};
+    LoopbackTlsServer server(
+        *certificates_, [stall](int) { return stall; }, 4, 10s);
+    auto abandoned = std::make_shared<std::atomic<bool>>(false);
+    UpdateTransport transport;
+    transport.connectTo = {std::string(testHost) + ":443:127.0.0.1:" + std::to_string(server.port())};
+    transport.trustedCertificates = certificates_->caPem;
+    transport.bypassProxies = true;
+    transport.abandoned = abandoned;
+    // Silence alone would end this exchange only after 30 s.
+    const UpdateChecker checker(testHost, 30s, transport, queue_);
+
+    auto task = concurrency::spawn(executor_, checker.fetchLatestVersion());
+    ASSERT_TRUE(executor_.runUntil([&] { return !server.requests().empty(); }, 3s));
+    const auto abandonedAt = std::chrono::steady_clock::now();
+    abandoned->store(true);
+    ASSERT_TRUE(executor_.runUntil([&] { return task.isFinished(); }, 3s));
+    EXPECT_LT(std::chrono::steady_clock::now() - abandonedAt, 2s);
+    EXPECT_EQ(task.result(), Outcome::noAnswer());
+
+    auto later = concurrency::spawn(executor_, checker.fetchLatestVersion());
+    ASSERT_TRUE(executor_.runUntil([&] { return later.isFinished(); }, 3s));
+    EXPECT_EQ(later.result(), Outcome::noAnswer());
+    EXPECT_EQ(server.requests().size(), 1U);
 }
 
 TEST_F(UpdateCheckerTest, AnEmptyHostMakesNoRequest) {

@@ -170,8 +170,10 @@ void AppDelegate::makeSupportActions() {
     if (!environment_.updateFetch) {
         // Each check asks anew; the request's blocking wait runs on a thread
         // of its own, started by the first check.
+        UpdateTransport transport = environment_.updateTransport;
+        transport.abandoned = supportWindows_.updateAbandoned;
         environment_.updateFetch =
-            [transport = environment_.updateTransport,
+            [transport = std::move(transport),
              queue = std::make_shared<concurrency::SerialQueue>("app.trayvane.pellacor.update-check")] {
                 return UpdateChecker(core::UpdateCheck::host, std::chrono::seconds(15), transport, queue)
                     .fetchLatestVersion();

@@ -5,6 +5,7 @@
 #include "Trayvane/Support/FeedbackAction.h"
 #include "Trayvane/Support/UpdateCheckAction.h"
 
+#include <atomic>
 #include <memory>
 
 namespace pellacor::app {
@@ -18,9 +19,12 @@ struct SupportWindows {
     std::unique_ptr<AboutWindow> about;
     std::shared_ptr<FeedbackAction> feedback;
     std::shared_ptr<UpdateCheckAction> updateCheck;
+    // Tells an update request still under way that the program is quitting.
+    std::shared_ptr<std::atomic<bool>> updateAbandoned = std::make_shared<std::atomic<bool>>(false);
 
     // Whatever is on screen goes; the windows are kept until the delegate goes.
     void takeDown() {
+        updateAbandoned->store(true);
         if (help) {
             help->close();
         }

@@ -26,6 +26,7 @@ struct Exchange {
     curl_off_t lastDown = 0;
     curl_off_t lastUp = 0;
     CURL* handle = nullptr;
+    const std::atomic<bool>* abandoned = nullptr;
 };
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -63,6 +64,9 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
 
 int onProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto& exchange = *static_cast<Exchange*>(user);
+    if (exchange.abandoned != nullptr && exchange.abandoned->load()) {
+        return 1;
+    }
     const auto now = Clock::now();
     if (down != exchange.lastDown || up != exchange.lastUp) {
         exchange.lastDown = down;
@@ -168,6 +172,10 @@ Outcome UpdateChecker::fetchBlocking(const std::string& url, std::chrono::durati
     Exchange exchange;
     exchange.handle = h;
     exchange.idle = std::chrono::duration_cast<Clock::duration>(timeout);
+    exchange.abandoned = transport.abandoned.get();
+    if (exchange.abandoned != nullptr && exchange.abandoned->load()) {
+        return Outcome::noAnswer();
+    }
 
     // Exactly these three headers beside the Host line curl writes itself: the
     // user agent is the product name alone, and no Accept-Encoding is offered.

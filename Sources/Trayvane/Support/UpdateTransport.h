@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,10 @@ struct UpdateTransport {
     std::optional<std::string> trustedCertificates;
     // Ignore every proxy setting of the environment.
     bool bypassProxies = false;
+    // Set when the program quits: a request still waiting on a slow or silent
+    // server gives up within about a second instead of holding the quit for
+    // its whole time-out.
+    std::shared_ptr<const std::atomic<bool>> abandoned;
 };
 
 } // namespace pellacor::app
