@@ -10,8 +10,11 @@
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsStore.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -129,6 +132,28 @@ TEST_F(RulesInProgram, TheRulesPageOffersTheRunningUserApplicationsAndEditsApply
     // Deleting it leaves no rows.
     rules.onDelete(rules.rows()[0].id);
     EXPECT_TRUE(rules.rows().empty());
+}
+
+TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicationsFolder) {
+    auto& rules = *delegate->rulesModel();
+    ASSERT_TRUE(rules.chooseOtherApp);
+    const auto folder = run.simulated->desktop()->applicationsFolder();
+    QTimer::singleShot(0, qApp, [folder] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no panel is up";
+        EXPECT_EQ(std::filesystem::path(dialog->directory().absolutePath().toStdString()), folder);
+        dialog->selectFile(QString::fromStdString((folder / "Pebblemail.app").string()));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const auto chosen = rules.chooseOtherApp();
+    EXPECT_EQ(chosen, (app::RuleAppChoice{mailApp, "Pebblemail"})) << "not running, chosen all the same";
+
+    QTimer::singleShot(0, qApp, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no panel is up";
+        dialog->reject();
+    });
+    EXPECT_EQ(rules.chooseOtherApp(), std::nullopt);
 }
 
 TEST_F(RulesInProgram, AfterTerminationNoApplicationEventSwitchesTheProfile) {
