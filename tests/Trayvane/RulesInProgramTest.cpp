@@ -105,6 +105,18 @@ TEST_F(RulesInProgram,
     EXPECT_FALSE(rules.rows()[0].isApplying);
 }
 
+TEST_F(RulesInProgram, AFrontmostRuleFollowsTheApplicationTheControlsBringToTheFront) {
+    auto& rules = *delegate->rulesModel();
+    ASSERT_TRUE(rules.onAdd("com.example.murmurtask", AppRule::Condition::frontmost, writing));
+    EXPECT_EQ(active(), everyday) << "another application is in front";
+    press("controls-front", "Murmurtask");
+    run.time->runFor(610ms);
+    EXPECT_EQ(active(), writing);
+    press("controls-front", "Quartzpen");
+    run.time->runFor(610ms);
+    EXPECT_EQ(active(), everyday);
+}
+
 TEST_F(RulesInProgram, TheRulesPageOffersTheRunningUserApplicationsAndEditsApplyAtOnce) {
     auto& rules = *delegate->rulesModel();
     ASSERT_TRUE(rules.runningApps);
