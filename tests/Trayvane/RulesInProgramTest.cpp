@@ -4,6 +4,7 @@
 #include "DemoDesktop/ControlsPanel.h"
 #include "MenuBarCore/Text/Text.h"
 #include "ProgramRun.h"
+#include "Support/LogCapture.h"
 #include "Trayvane/Integrations/RuleRunner.h"
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/RulesModel.h"
@@ -166,6 +167,33 @@ TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicatio
         dialog->reject();
     });
     EXPECT_EQ(rules.chooseOtherApp(), std::nullopt);
+}
+
+TEST_F(RulesInProgram, EveryRuleEditIsTheUsersEditUnderItsOwnLabelAndTheRowsFollowIt) {
+    auto& rules = *delegate->rulesModel();
+    pellacor::testing::LogCapture log;
+    ASSERT_TRUE(rules.onAdd(mailApp, AppRule::Condition::running, writing));
+    ASSERT_TRUE(rules.onAdd("com.example.quartzpen", AppRule::Condition::running, everyday));
+    ASSERT_EQ(rules.rows().size(), 2U);
+    const core::Uuid mailRule = rules.rows()[0].id;
+    const core::Uuid editorRule = rules.rows()[1].id;
+    // The editor's rule holds now: the profile stays the one in use, and the row says so.
+    EXPECT_TRUE(rules.rows()[1].isApplying);
+
+    rules.onMoveUp(editorRule);
+    ASSERT_EQ(rules.rows().size(), 2U);
+    EXPECT_EQ(rules.rows()[0].id, editorRule);
+    EXPECT_TRUE(rules.onSetProfile(editorRule, writing));
+    EXPECT_EQ(rules.rows()[0].profileName, "Writing");
+    EXPECT_EQ(active(), writing) << "the changed rule applies at once";
+    EXPECT_FALSE(rules.onSetProfile(editorRule, writing)) << "no change, no edit";
+    rules.onDelete(mailRule);
+    EXPECT_EQ(rules.rows().size(), 1U);
+
+    for (const char* label :
+         {"ルールの追加", "ルールの並べ替え", "ルールの切り替え先の変更", "ルールの削除", "自動の切り替え"}) {
+        EXPECT_FALSE(log.matching(std::string("プロファイルの") + label).empty()) << label;
+    }
 }
 
 TEST_F(RulesInProgram, AfterTerminationNoApplicationEventSwitchesTheProfile) {
