@@ -514,6 +514,28 @@ TEST(AppDelegateWiringTest, LeavingTheWaitCancelsTheDelayedGuideAndClosesTheWind
     EXPECT_FALSE(guideShown(delegate));
 }
 
+TEST(AppDelegateWiringTest, TerminationClosesTheGuideAndTheGuideThatWasWaitingNeverOpens) {
+    for (const bool waiting : {false, true}) {
+        SCOPED_TRACE(waiting ? "waiting out the grace delay" : "on screen");
+        const Computer computer;
+        platform::Scenario scenario = computer.scenario();
+        scenario.accessibilityTrusted = false;
+        ProgramRun run(computer, scenario);
+        if (waiting) {
+            computer.defaults(*run.simulated).setString(app::DefaultsKey::confirmedOSVersion, "15.1.0");
+        }
+        auto& delegate = run.launch();
+        ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
+        ASSERT_EQ(delegate.isPermissionGuidePending(), waiting);
+        ASSERT_EQ(guideShown(delegate), !waiting);
+
+        delegate.applicationWillTerminate();
+        EXPECT_FALSE(guideShown(delegate));
+        EXPECT_FALSE(delegate.isPermissionGuidePending());
+        EXPECT_EQ(run.time->runFor(10s), Outcome::done);
+        EXPECT_FALSE(guideShown(delegate)) << "nothing opens once the program is going";
+    }
+}
 // -- The login item, the state, the relaunch, the switch to the login window -------------
 
 TEST(AppDelegateWiringTest, TheLoginItemSwitchShowsWhatTheSystemAnswered) {
