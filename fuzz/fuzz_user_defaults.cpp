@@ -14,6 +14,7 @@
 #include "Trayvane/Settings/RevealPreferences.h"
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -105,7 +106,8 @@ void checkReads(const UserDefaults& defaults, const std::string& key,
     }
     const auto read = defaults.number(key);
     check(read.has_value() == number.has_value());
-    check(!read || std::memcmp(&*read, &*number, sizeof(double)) == 0);
+    // Bit for bit, so a NaN read back counts as the NaN stored.
+    check(!read || std::bit_cast<std::uint64_t>(*read) == std::bit_cast<std::uint64_t>(*number));
     check(defaults.boolean(key) == (expected && UserDefaults::booleanOf(*expected)));
 }
 
