@@ -14,6 +14,9 @@
 #include <QListWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -514,6 +517,28 @@ TEST(AppDelegateWiringTest, LeavingTheWaitCancelsTheDelayedGuideAndClosesTheWind
     EXPECT_FALSE(guideShown(delegate));
 }
 
+TEST(AppDelegateWiringTest, TerminationClosesTheGuideAndTheGuideThatWasWaitingNeverOpens) {
+    for (const bool waiting : {false, true}) {
+        SCOPED_TRACE(waiting ? "waiting out the grace delay" : "on screen");
+        const Computer computer;
+        platform::Scenario scenario = computer.scenario();
+        scenario.accessibilityTrusted = false;
+        ProgramRun run(computer, scenario);
+        if (waiting) {
+            computer.defaults(*run.simulated).setString(app::DefaultsKey::confirmedOSVersion, "15.1.0");
+        }
+        auto& delegate = run.launch();
+        ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
+        ASSERT_EQ(delegate.isPermissionGuidePending(), waiting);
+        ASSERT_EQ(guideShown(delegate), !waiting);
+
+        delegate.applicationWillTerminate();
+        EXPECT_FALSE(guideShown(delegate));
+        EXPECT_FALSE(delegate.isPermissionGuidePending());
+        EXPECT_EQ(run.time->runFor(10s), Outcome::done);
+        EXPECT_FALSE(guideShown(delegate)) << "nothing opens once the program is going";
+    }
+}
 // -- The login item, the state, the relaunch, the switch to the login window -------------
 
 TEST(AppDelegateWiringTest, TheLoginItemSwitchShowsWhatTheSystemAnswered) {
@@ -677,6 +702,36 @@ TEST(AppDelegateWiringTest, TheMainMenuAndTheSettingsHelpButtonOpenTheHelpAtItsT
     delegate.applicationWillTerminate();
     EXPECT_FALSE(delegate.help().window()->isVisible());
     EXPECT_FALSE(delegate.about().window()->isVisible());
+}
+
+// The entries of a menu model that nobody acts on: leaves shown greyed.
+void collectGreyed(const std::vector<app::ControlMenuEntry>& entries, std::vector<std::string>& greyed) {
+    for (const auto& entry : entries) {
+        if (!entry.isSeparator && entry.submenu.empty() && !entry.isEnabled()) {
+            greyed.push_back(entry.title);
+        }
+        collectGreyed(entry.submenu, greyed);
+    }
+}
+
+TEST(AppDelegateWiringTest, AfterStartUpOnlyTheSettingsWindowsEntriesMayWaitForAHandler) {
+    const Computer computer;
+    ProgramRun run(computer, computer.scenario());
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    // The settings window's own entries are wired with it; nothing else may be
+    // left without a handler by start-up.
+    const std::set<std::string> settingsEntries = {"設定…", "プロファイルを編集…"};
+    std::vector<std::string> greyed;
+    collectGreyed(delegate.controlItem()->menuModel(), greyed);
+    for (const auto& title : greyed) {
+        EXPECT_TRUE(settingsEntries.contains(title)) << "greyed: " << title;
+    }
+    for (const char* action : {"openAbout:", "openHelp:", "sendFeedback:", "checkForUpdate:", "terminate:",
+                               "performClose:", "copy:"}) {
+        ASSERT_NE(delegate.mainMenu()->action(action), nullptr) << action;
+        EXPECT_TRUE(delegate.mainMenu()->action(action)->isEnabled()) << action;
+    }
 }
 
 TEST(AppDelegateWiringTest, TheProfileBarsActionsAreEditsByTheUser) {

@@ -624,6 +624,10 @@ void AppDelegate::takeDown() {
     // shut down; then the engine lifts its restriction; then the hot keys go.
     supportWindows_.takeDown();
     settings_.takeDown();
+    // A guide still waiting out its grace delay would open over a program
+    // that is going away.
+    pendingPermissionGuide_.cancel();
+    pendingPermissionGuide_ = {};
     panels_.takeDown();
     // URLs arriving from now on are queued and never run.
     if (externalControl_ && ExternalControl::shared() == externalControl_) {

@@ -21,8 +21,9 @@ struct ProgramPanels {
     bool layoutFolderPanelUp = false;
     LayoutFolderPanel::Dismiss dismissLayoutFolderPanel;
 
-    // The layout-folder panel goes without an answer and the search panel
-    // closes with the coordinator as its reason.
+    // The layout-folder panel goes without an answer, the search panel
+    // closes with the coordinator as its reason, and the permission guide
+    // closes: with the restriction lifted there is nothing left to grant.
     void takeDown() {
         if (const auto dismiss = std::exchange(dismissLayoutFolderPanel, nullptr)) {
             dismiss();
@@ -30,6 +31,9 @@ struct ProgramPanels {
         layoutFolderPanelUp = false;
         if (search) {
             search->close("司令塔");
+        }
+        if (permissionGuide) {
+            permissionGuide->close();
         }
     }
     ~ProgramPanels() {

@@ -30,8 +30,8 @@ namespace pellacor::app {
 //     "-2", "+0.5"); every other text ("no", "0", "on", "") is false;
 //   - every other kind, and an absent key, is false.
 //
-// Every write is stored in the file at once. When storing fails the value
-// stays pending in the domain: reads see it, and the next write stores it too.
+// Every write is stored in the file at once. When storing fails the write is
+// dropped: reads go on seeing what the file holds, and the file is untouched.
 // A value no property-list file can hold (text that is not UTF-8) is refused
 // and changes nothing.
 // May be used from any thread (the domain serialises its calls).
