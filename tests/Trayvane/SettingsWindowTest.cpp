@@ -212,6 +212,12 @@ TEST_F(SettingsWindow, PlacedFortyPointsBelowTheTopShrunkOnlyInHeightAndNeverMov
     controller->show();
     EXPECT_EQ(window().pos(), QPoint(600 - 300, 24 + 40)) << "placed again once it was closed";
     EXPECT_EQ(window().size(), QSize(600, 500)) << "a height that fits is kept";
+
+    window().close();
+    window().resize(560, 900);
+    controller->show();
+    EXPECT_EQ(window().size(), QSize(560, 660)) << "a 900-point window shrunk to the area less 40";
+    EXPECT_EQ(window().pos(), QPoint(600 - 280, 24 + 40)) << "its top 40 points below the area's top";
 }
 
 TEST_F(SettingsWindow, WithoutAScreenTheWindowKeepsTheFrameItWasBuiltWith) {
