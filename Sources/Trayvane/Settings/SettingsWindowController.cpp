@@ -57,7 +57,7 @@ QWidget* SettingsWindowController::window() const {
 }
 
 std::string SettingsWindowController::milliseconds(concurrency::Duration duration) {
-    return fmt::format("{} ms", std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+    return fmt::format("{} ms", std::chrono::round<std::chrono::milliseconds>(duration).count());
 }
 
 void SettingsWindowController::show(Page page) {
