@@ -49,6 +49,7 @@ SettingsWindowController::~SettingsWindowController() {
     if (window_) {
         window_->onClose = nullptr;
         window_->onHidden = nullptr;
+        window_->onGeometryChange = nullptr;
     }
 }
 
