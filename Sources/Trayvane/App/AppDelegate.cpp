@@ -246,6 +246,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     wireGeneralAndGuide();
     wireProfiles();
     wireRules();
+    wireSettingsWindow();
     buildExternalControl();
     wireMainRoad();
     wireUserSwitch();
@@ -611,6 +612,7 @@ void AppDelegate::showCurrentState() {
 
 bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
     core::Log::app().notice("もう一度開かれたので、設定の窓を出します");
+    openSettings();
     return false;
 }
 

@@ -155,6 +155,9 @@ public:
     void setLoginItem(bool enabled);
     // The permission guide, with the coordinator's trust as it stands.
     void showPermissionGuide();
+    // The settings window, on the page it showed last (the main menu, the
+    // control item's menu, reopening the program).
+    void openSettings();
     // Takes the program down in termination's order, then starts a new instance; once.
     void relaunch();
     // The help window, at its top or at a topic's item (the main menu, the
@@ -209,6 +212,9 @@ public:
     const std::shared_ptr<RuleRunner>& ruleRunner() const { return ruleRunner_; }
     // The rules page's rows and profiles anew from the state document.
     void refreshRules();
+    const std::shared_ptr<SettingsWindowController>& settingsWindow() const {
+        return settings_.settingsWindow;
+    }
     // What the settings window's refresh asks for: a fresh read of the items,
     // and the sections page's running applications and screens.
     void refreshSettings();
@@ -260,6 +266,10 @@ private:
     void wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor);
     // The rule runner over a watcher of its own, and the rules page's callbacks.
     void wireRules();
+    void wireSettingsWindow();
+    // The settings window while it is on screen, a sheet's parent; else nothing.
+    QWidget* visibleSettingsWindow() const;
+    static concurrency::Task<void> rereadLayoutOrder(std::weak_ptr<coordinator::Coordinator> weak);
     void wireMainRoad();
     void wireUserSwitch();
     void buildExternalControl();
