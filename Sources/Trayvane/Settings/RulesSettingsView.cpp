@@ -4,6 +4,7 @@
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Settings/RuleAddSheet.h"
 #include "Trayvane/Settings/RuleRowView.h"
+#include "Trayvane/Settings/SettingsDivider.h"
 #include "Trayvane/Theme/AppButton.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/Appearance.h"
@@ -156,10 +157,7 @@ void RulesSettingsView::showModel() {
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (i > 0) {
-            auto* divider = new QFrame(list_);
-            divider->setFrameShape(QFrame::HLine);
-            divider->setFrameShadow(QFrame::Sunken);
-            listStack_->addWidget(divider);
+            listStack_->addWidget(settingsDivider(list_));
         }
         listStack_->addWidget(new RuleRowView(rows[i], i == 0, model_, icons_, list_));
     }

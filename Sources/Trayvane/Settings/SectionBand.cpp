@@ -6,6 +6,7 @@
 #include "Trayvane/Settings/SectionRowView.h"
 #include "Trayvane/Settings/SectionText.h"
 #include "Trayvane/Settings/SectionsModel.h"
+#include "Trayvane/Settings/SettingsDivider.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/AppearanceFollower.h"
@@ -83,17 +84,7 @@ void SectionBand::arrange(const std::vector<SectionRowView*>& rows, int appleCou
         row->show();
         if (i + 1 < rows.size() || appleCount > 0) {
             if (used == dividers_.size()) {
-                auto* divider = new QFrame(box_);
-                divider->setFrameShape(QFrame::HLine);
-                divider->setFrameShadow(QFrame::Plain);
-                divider->setObjectName("band:divider");
-                // A hairline in the separator colour, not the text colour a plain frame uses.
-                AppearanceFollower::follow(*divider, QStringLiteral("separator"), [](QWidget& shown) {
-                    QPalette palette = shown.palette();
-                    palette.setColor(QPalette::WindowText, PanelColor::separator.resolved());
-                    shown.setPalette(palette);
-                });
-                dividers_.push_back(divider);
+                dividers_.push_back(settingsDivider(box_, QStringLiteral("band:divider")));
             }
             content_->addWidget(dividers_[used]);
             dividers_[used]->show();

@@ -6,6 +6,7 @@
 #include "Trayvane/Settings/ProfileBar.h"
 #include "Trayvane/Settings/SectionBand.h"
 #include "Trayvane/Settings/SectionsModel.h"
+#include "Trayvane/Settings/SettingsDivider.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/AppearanceFollower.h"
@@ -63,10 +64,7 @@ SectionsSettingsView::SectionsSettingsView(SectionsModel& model, ProfilesModel& 
 
     profileBar_ = new ProfileBar(profiles, page);
     stack->addWidget(profileBar_);
-    auto* divider = new QFrame(page);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
-    stack->addWidget(divider);
+    stack->addWidget(settingsDivider(page));
 
     auto* intro = new QVBoxLayout;
     intro->setSpacing(6);

@@ -5,6 +5,7 @@
 #include "Trayvane/Settings/GeneralSettingsView.h"
 #include "Trayvane/Settings/RulesSettingsView.h"
 #include "Trayvane/Settings/SectionsSettingsView.h"
+#include "Trayvane/Settings/SettingsDivider.h"
 #include "Trayvane/Settings/SettingsNavigation.h"
 #include "Trayvane/Settings/SettingsTab.h"
 #include "Trayvane/Theme/AppButton.h"
@@ -58,11 +59,7 @@ SettingsRootView::SettingsRootView(SectionsModel& sections, ProfilesModel& profi
     bar->addWidget(help_, 0, Qt::AlignVCenter);
     column->addLayout(bar);
 
-    auto* divider = new QFrame(this);
-    divider->setObjectName(QStringLiteral("settings:divider"));
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
-    column->addWidget(divider);
+    column->addWidget(settingsDivider(this, QStringLiteral("settings:divider")));
 
     panes_ = new QStackedWidget(this);
     column->addWidget(panes_, 1);
