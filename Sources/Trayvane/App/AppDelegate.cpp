@@ -103,6 +103,19 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
         platform.screens, platform.inputState,
         [place = environment_.place](const core::Point& topDown) { return place(topDown); },
         platform.programWindows);
+    supportWindows_.help = std::make_unique<HelpWindow>(HelpWindow::Services{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .place = environment_.place,
+        .programWindows = platform.programWindows,
+    });
+    supportWindows_.about = std::make_unique<AboutWindow>(AboutWindow::Services{
+        .screens = platform.screens,
+        .input = platform.inputState,
+        .place = environment_.place,
+        .programWindows = platform.programWindows,
+    });
+    makeSupportActions();
     panels_.belowBar = std::make_unique<BelowBarController>(BelowBarController::Services{
         .screens = platform.screens,
         .input = platform.inputState,
@@ -131,19 +144,6 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
             .place = environment_.place,
         }),
         icons_);
-    supportWindows_.help = std::make_unique<HelpWindow>(HelpWindow::Services{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .place = environment_.place,
-        .programWindows = platform.programWindows,
-    });
-    supportWindows_.about = std::make_unique<AboutWindow>(AboutWindow::Services{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .place = environment_.place,
-        .programWindows = platform.programWindows,
-    });
-    makeSupportActions();
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
@@ -245,9 +245,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildModels();
     wireGeneralAndGuide();
     wireProfiles();
-    wireRules();
-    wireSettingsWindow();
     buildExternalControl();
+    wireRules();
+    wireProfileBar();
+    wireSettingsWindow();
     wireMainRoad();
     wireUserSwitch();
     registerHotkeys();

@@ -263,7 +263,7 @@ private:
     void buildModels();
     void wireGeneralAndGuide();
     void wireProfiles();
-    void wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor);
+    void wireProfileBar();
     // The rule runner over a watcher of its own, and the rules page's callbacks.
     void wireRules();
     void wireSettingsWindow();

@@ -44,6 +44,13 @@ void AppDelegate::wireRules() {
     settings_.profileEditor->onEdited =
         whileAlive(weak_from_this(), [](AppDelegate& self) { self.refreshRules(); });
 
+    // The control item's profile menu marks a profile that a rule chose.
+    const std::weak_ptr<SettingsStore> weakStore = settings_.settingsStore;
+    statusItems_.controlItem->profileIsAutomatic = [weakStore] {
+        const auto store = weakStore.lock();
+        return store && store->state().ruleTracker && store->state().ruleTracker->isApplying();
+    };
+
     const std::weak_ptr<ProfileEditor> weakEditor = settings_.profileEditor;
     const std::weak_ptr<RuleRunner> weakRunner = ruleRunner_;
     RulesModel& model = *settings_.rulesModel;

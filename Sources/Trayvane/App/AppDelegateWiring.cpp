@@ -257,8 +257,7 @@ void AppDelegate::wireGeneralAndGuide() {
         whileAlive(weakSelf, [](AppDelegate& self, bool waiting) { self.permissionWaitChanged(waiting); });
 }
 
-// The profile editor, which needs the sections model to push its changes
-// to, and the control item's profile menu over it.
+// The profile editor, which needs the sections model to push its changes to.
 void AppDelegate::wireProfiles() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     settings_.profileEditor =
@@ -271,13 +270,13 @@ void AppDelegate::wireProfiles() {
             self->refreshSearch();
         }
     };
+}
 
-    const std::weak_ptr<SettingsStore> weakStore = settings_.settingsStore;
+// The control item's profile menu and the settings' profile bar act through
+// the editor; every action is an edit by the user, and the model's list
+// follows from the editor after each.
+void AppDelegate::wireProfileBar() {
     const std::weak_ptr<ProfileEditor> weakEditor = settings_.profileEditor;
-    statusItems_.controlItem->profileIsAutomatic = [weakStore] {
-        const auto store = weakStore.lock();
-        return store && store->state().ruleTracker && store->state().ruleTracker->isApplying();
-    };
     statusItems_.controlItem->profileChoices = [weakEditor] {
         const auto editor = weakEditor.lock();
         return editor ? editor->choices() : std::vector<ProfileChoice>{};
@@ -288,12 +287,6 @@ void AppDelegate::wireProfiles() {
                          [id](core::StoredState& state) { return state.switchProfile(id); });
         }
     };
-    wireProfileBar(weakEditor);
-}
-
-// The settings' profile bar acts through its model; every action is an edit by
-// the user, and the model's list follows from the editor after each.
-void AppDelegate::wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor) {
     ProfilesModel& model = *settings_.profilesModel;
     model.onSwitch = [weakEditor](const core::Uuid& id) {
         if (const auto editor = weakEditor.lock()) {
