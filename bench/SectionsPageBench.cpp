@@ -1,3 +1,4 @@
+#include "OffscreenApplication.h"
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SectionsSettingsView.h"
@@ -11,17 +12,6 @@ using namespace pellacor;
 using namespace pellacor::core;
 
 namespace {
-
-QApplication& offscreen() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "pellacor_bench";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    return *application;
-}
 
 // A hundred applications with one item each, spread over the three sections
 // (every fifth one hidden for good, every other one hidden), with the
@@ -76,7 +66,7 @@ void layOut(app::SectionsSettingsView& page) {
 // The page made from a model of N applications: every band, row, label and
 // menu button built and laid out, as when the settings window first shows it.
 static void BM_SectionsPageBuild(benchmark::State& state) {
-    offscreen();
+    bench::offscreenApplication();
     Hundred hundred(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         app::SectionsSettingsView page(hundred.model, hundred.profiles, nullptr, names());
@@ -89,7 +79,7 @@ BENCHMARK(BM_SectionsPageBuild)->Arg(100)->Unit(benchmark::kMillisecond);
 // One application moved to another section, as a drop on a band does: the
 // model's edit, the page handing every band its rows again, and the layout.
 static void BM_SectionsPageRebuildAfterMove(benchmark::State& state) {
-    offscreen();
+    bench::offscreenApplication();
     Hundred hundred(static_cast<int>(state.range(0)));
     app::SectionsSettingsView page(hundred.model, hundred.profiles, nullptr, names());
     layOut(page);
@@ -105,7 +95,7 @@ BENCHMARK(BM_SectionsPageRebuildAfterMove)->Arg(100)->Unit(benchmark::kMilliseco
 // One application dropped in front of another of a different section, as a
 // drop on a row does: a new section and a new order in one edit.
 static void BM_SectionsPageRebuildAfterReorder(benchmark::State& state) {
-    offscreen();
+    bench::offscreenApplication();
     Hundred hundred(static_cast<int>(state.range(0)));
     app::SectionsSettingsView page(hundred.model, hundred.profiles, nullptr, names());
     layOut(page);

@@ -1,4 +1,5 @@
 #include "Concurrency/ManualExecutor.h"
+#include "OffscreenApplication.h"
 #include "Trayvane/Settings/GeneralModel.h"
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/RulesModel.h"
@@ -17,17 +18,6 @@ using namespace pellacor::core;
 using namespace std::chrono_literals;
 
 namespace {
-
-QApplication& offscreenApplication() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "pellacor_bench";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    return *application;
-}
 
 // The settings' models with a hundred running applications of one item each,
 // spread over the three sections, and two screens.
@@ -85,7 +75,7 @@ struct Models {
 // The first showing of the settings window over a hundred applications: the
 // window, the tab bar and the sections page built, laid out and put on screen.
 static void BM_SettingsWindowFirstShow(benchmark::State& state) {
-    offscreenApplication();
+    bench::offscreenApplication();
     Models models(static_cast<int>(state.range(0)));
     concurrency::ManualExecutor executor;
     for (auto _ : state) {
@@ -106,7 +96,7 @@ BENCHMARK(BM_SettingsWindowFirstShow)->Arg(100)->Unit(benchmark::kMillisecond);
 // One refresh tick of the open window with nothing changed: the window's
 // checks and the page's inputs compared; no model may tell its observers.
 static void BM_SettingsRefreshTickUnchanged(benchmark::State& state) {
-    offscreenApplication();
+    bench::offscreenApplication();
     Models models(static_cast<int>(state.range(0)));
     concurrency::ManualExecutor executor;
     auto controller = models.controller(executor);

@@ -2,14 +2,13 @@
 // what the page changes reaches the store, the coordinator and the bar.
 
 #include "ProgramRun.h"
+#include "SectionRowDrop.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/Settings/AppLookup.h"
 #include "Trayvane/Settings/SectionBand.h"
 #include "Trayvane/Settings/SectionsSettingsView.h"
 
-#include <QDragEnterEvent>
 #include <QElapsedTimer>
-#include <QMimeData>
 #include <QProcess>
 #include <QTest>
 #include <fstream>
@@ -110,20 +109,8 @@ TEST(SectionsDesktopTest, DraggingARowToTheShownBandPutsTheApplicationOnTheBarAn
     ASSERT_NE(row, nullptr);
     ASSERT_EQ(row->parentWidget(), &page.band(Section::hidden).box());
 
-    std::unique_ptr<QMimeData> payload(app::SectionRowView::payload(hiddenApp));
+    pellacor::testing::dropRowOnBand(page, hiddenApp, Section::shown);
     QWidget& box = page.band(Section::shown).box();
-    QWidget* window = box.window();
-    const QPoint point = box.mapTo(window, QPoint(box.width() / 2, 3));
-    QWidget* under = window->childAt(point);
-    ASSERT_NE(under, nullptr);
-    // As the window delivers a drag: first its entry, then the drop.
-    QDragEnterEvent enter(under->mapFrom(window, point), Qt::MoveAction, payload.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(under, &enter);
-    QDropEvent drop(QPointF(under->mapFrom(window, point)), Qt::MoveAction, payload.get(), Qt::LeftButton,
-                    Qt::NoModifier);
-    QApplication::sendEvent(under, &drop);
-    EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(row->parentWidget(), &box) << "the row is now in the shown band";
 
     ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)

@@ -7,6 +7,7 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarSystem/Login/LoginItem.h"
 #include "ProgramRun.h"
+#include "SectionRowDrop.h"
 #include "Support/LogCapture.h"
 #include "Trayvane/Help/HelpWindow.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
@@ -18,9 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDragEnterEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,26 +40,6 @@ namespace {
 bool settingsShown(const app::AppDelegate& delegate) {
     const auto& controller = delegate.settingsWindow();
     return controller && controller->window() != nullptr && controller->window()->isVisible();
-}
-
-// Drops an application's row on a band of the window's sections page, as
-// the window delivers a drag: its entry, then the drop.
-void dropRow(app::SectionsSettingsView& page, const std::string& bundleID, Section section) {
-    const std::unique_ptr<QMimeData> payload(app::SectionRowView::payload(bundleID));
-    QWidget& box = page.band(section).box();
-    page.ensureWidgetVisible(&box);
-    QApplication::processEvents();
-    QWidget* window = box.window();
-    const QPoint point = box.mapTo(window, QPoint(box.width() / 2, 3));
-    QWidget* under = window->childAt(point);
-    ASSERT_NE(under, nullptr);
-    QDragEnterEvent enter(under->mapFrom(window, point), Qt::MoveAction, payload.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(under, &enter);
-    QDropEvent drop(QPointF(under->mapFrom(window, point)), Qt::MoveAction, payload.get(), Qt::LeftButton,
-                    Qt::NoModifier);
-    QApplication::sendEvent(under, &drop);
-    EXPECT_TRUE(drop.isAccepted());
 }
 
 // Chooses "move to <section>" in the row's menu.
@@ -214,7 +193,7 @@ TEST(SettingsWiringTest, ASectionChangedInTheWindowReachesTheBarAndOutlastsARest
         auto* page = delegate.settingsWindow()->rootView()->sectionsPage();
         ASSERT_NE(page, nullptr);
 
-        dropRow(*page, hiddenApp, Section::shown);
+        pellacor::testing::dropRowOnBand(*page, hiddenApp, Section::shown);
         ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)
             << "moved to the shown section: its items are on the bar";
         run.time->settle();
