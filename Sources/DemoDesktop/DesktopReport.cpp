@@ -114,11 +114,12 @@ std::string DesktopReport::of(const platform::SimulatedPlatform& platform, const
                                     at.y(), view.drawnSince(window.number).value_or(0)));
     }
     const auto named = controls();
-    return fmt::format(
-        "desktop bar: {}\ndesktop restriction: {}\ndesktop menus: {}\ndesktop controls: {}\ndesktop hot keys: {}\n",
-        fmt::join(bar, " "), restriction, menus.empty() ? "none" : fmt::format("{}", fmt::join(menus, " ")),
-        named.empty() ? "none" : fmt::format("{}", fmt::join(named, " ")),
-        platform.hotkeyManager()->registeredHotKeys().size());
+    return fmt::format("desktop bar: {}\ndesktop restriction: {}\ndesktop menus: {}\ndesktop controls: "
+                       "{}\ndesktop hot keys: {}\n",
+                       fmt::join(bar, " "), restriction,
+                       menus.empty() ? "none" : fmt::format("{}", fmt::join(menus, " ")),
+                       named.empty() ? "none" : fmt::format("{}", fmt::join(named, " ")),
+                       platform.hotkeyManager()->registeredHotKeys().size());
 }
 
 } // namespace pellacor::demo

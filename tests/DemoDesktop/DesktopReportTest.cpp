@@ -23,7 +23,8 @@ using namespace pellacor;
 namespace {
 
 // The words of the report's controls line.
-std::vector<std::string> controls(const platform::SimulatedPlatform& platform, const demo::DesktopView& view) {
+std::vector<std::string> controls(const platform::SimulatedPlatform& platform,
+                                  const demo::DesktopView& view) {
     std::istringstream text(demo::DesktopReport::of(platform, view));
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) {

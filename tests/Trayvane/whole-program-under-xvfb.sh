@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# The whole program under Xvfb, from a fresh state folder on the built-in demo
+# desktop, driven as a person does with clicks and keys:
+#   1. once started, the bar is collapsed: the applications the program put
+#      in the hidden section are not on it;
+#   2. a click on the control item reveals them, a second one collapses;
+#   6. `xdg-open 'pellacor://profile?name=…'` (through the desktop entry
+#      installed in a scratch XDG data folder) and
+#      `pellacor-shortcuts run collapse` reach the running program;
+#   7. the help opens at the item for when nothing is hidden (the pause's
+#      notice in the control item's menu); About shows the version (selected
+#      and copied to the display's clipboard); the feedback notice copies its
+#      report; the update check, sent to a closed port of 127.0.0.1, shows its
+#      notice;
+#   8. the menu's quit entry ends the program with status 0, the restriction
+#      lifted and the hot keys unregistered;
+#   9. started again, it finds the sections as they were left.
+# What the desktop shows, and where the program's controls are, is read from
+# the demo desktop's report (SIGUSR2).
+#   whole-program-under-xvfb.sh PELLACOR PELLACOR_SHORTCUTS INSTALL_DESKTOP_ENTRY CLIPBOARD_TEXT UPDATE_HOST
+# With PELLACOR_XVFB_SHOTS=FOLDER (and ImageMagick's import) the screen is
+# saved there as PNG files at the steps' moments, to look at.
+# Exits 77 (skipped) when xvfb-run, xwininfo, xdotool, xdg-open or python3 is missing.
+set -euo pipefail
+
+if [ "${1:-}" = "--inside" ]; then
+  binary=$2
+  shortcuts=$3
+  install=$4
+  clipboard=$5
+  host=$6
+  work=$7
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
+  unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
+  PATH="$(dirname "$binary"):$(dirname "$shortcuts"):$PATH"
+
+  shot() {
+    if [ -n "${PELLACOR_XVFB_SHOTS:-}" ] && command -v import >/dev/null; then
+      mkdir -p "$PELLACOR_XVFB_SHOTS"
+      import -window root "$PELLACOR_XVFB_SHOTS/$1.png"
+    fi
+  }
+  # The applications the program keeps out of sight while collapsed.
+  hidden_apps=()
+  none_hidden_on_bar() {
+    local app
+    for app in "${hidden_apps[@]}"; do
+      if on_bar "$app"; then return 1; fi
+    done
+  }
+  # Revealed, every hidden application is allowed on the bar, and some of
+  # them are drawn (the demo's bar has no room for them all).
+  all_hidden_allowed() {
+    local app
+    for app in "${hidden_apps[@]}"; do
+      [[ ",${restriction#desktop restriction: }," == *",$app,"* ]] || return 1
+    done
+  }
+  collapsed() { restricted && on_bar "$self_app" && none_hidden_on_bar; }
+  revealed() { restricted && all_hidden_allowed && ! none_hidden_on_bar; }
+  milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+  update_arguments=()
+  if [ -n "$host" ]; then
+    update_arguments=(--update-connect-to "$host:443:127.0.0.1:$closed")
+  fi
+
+  # 1. Start-up hides the hidden applications.
+  started_at=$(milliseconds)
+  start first "${update_arguments[@]}"
+  appears "] default: 状態 starting → collapsed"
+  logged "] info: 保存がまだありません。初めの中身で動きます"
+  placed=$(grep -o "初めて見るアプリを「hidden」に入れました（[^）]*）" "$err" | head -1)
+  [ -n "$placed" ] || fail "the program put no application in the hidden section"
+  IFS=, read -r -a hidden_apps <<<"$(sed 's/.*（\(.*\)）/\1/' <<<"$placed")"
+  [ "${#hidden_apps[@]}" -ge 2 ] || fail "fewer than two hidden applications: $placed"
+  waits_for "collapsed after start-up" collapsed
+  echo "collapsed $(($(milliseconds) - started_at)) ms after launch, ${#hidden_apps[@]} applications out of sight"
+  shot collapsed
+
+  # 2. The control item reveals and collapses.
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  waits_for "revealed by a click" revealed
+  shot revealed
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  waits_for "collapsed by a second click" collapsed
+  xdotool mousemove 300 400
+
+  # 6. The scheme through the desktop entry, and a shortcut.
+  export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+  bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
+  grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
+    fail "the desktop entry does not handle the scheme"
+  xdg-open 'pellacor://reveal' || fail "xdg-open did not find the handler"
+  waits_for "revealed through xdg-open" revealed
+  appears "] default: 外から（URL）：出す"
+  timeout 10 "$shortcuts" run collapse || fail "pellacor-shortcuts run collapse did not succeed"
+  waits_for "collapsed by the shortcut" collapsed
+  appears "] default: 外から（ショートカット）：しまう"
+
+  # 7. The help at a topic: pausing (the menu's second entry while collapsed)
+  # puts the pause's notice first in the menu, and it opens the help at the
+  # item for when nothing is hidden; then the menu's resume, the next entry.
+  menu_entry_from_top 2
+  appears "] default: 状態 collapsed → paused"
+  menu_entry_from_top 1
+  appears "] info: ヘルプの「何も隠れない」の項目を開きました"
+  appears "] info: ヘルプの窓を開きました（作って・項目 "
+  window_titled "Pellacor のヘルプ"
+  control_point "help:text"
+  shot help
+  menu_entry_from_top 2
+  appears "] default: 状態 paused → "
+  waits_for "collapsed after resuming" collapsed
+
+  # About, second from the end: its version line is the one the log began with.
+  menu_entry 2
+  appears "] info: 「Pellacor について」の窓を開きました"
+  window_titled "Pellacor について"
+  shot about
+  click "about:version"
+  xdotool key ctrl+a ctrl+c
+  version=$(sed -n 's/.*default: 起動しました（\(.*\)・macOS .*/\1/p' "$err" | head -1)
+  [ -n "$version" ] || fail "the log does not begin with the version"
+  for _ in $(seq 1 30); do
+    [ "$("$clipboard")" = "$version" ] && break
+    sleep 0.1
+  done
+  [ "$("$clipboard")" = "$version" ] || fail "About shows $("$clipboard"), the log $version"
+
+  # Send feedback, fourth from the end: the notice's copy button (after the
+  # three details' texts and the close button) puts the report on the clipboard.
+  menu_entry 4
+  appears "] info: 「ご意見・不具合を送る」の窓を出します"
+  window_titled "Pellacor"
+  sleep 0.3
+  xdotool key Tab Tab Tab Tab space
+  appears "] info: ご意見の送る内容をコピーしました"
+  copied=$("$clipboard")
+  [ "$(head -1 <<<"$copied")" = "宛先: feedback@pellacor.app" ] || fail "the clipboard holds: $copied"
+  grep -qF "Pellacor: ${version#* }" <<<"$copied" || fail "the copied report lacks the version: $copied"
+  xdotool key Escape
+  for _ in $(seq 1 50); do [ "$(windows_titled Pellacor)" -eq 0 ] && break; sleep 0.1; done
+  [ "$(windows_titled Pellacor)" -eq 0 ] || fail "Escape did not close the feedback notice"
+
+  # Check for updates, third from the end, against a closed port.
+  if [ -n "$host" ]; then
+    menu_entry 3
+    appears "] info: アップデートを確認します"
+    appears "] info: アップデートの確認：届かない"
+    window_titled "Pellacor"
+    shot update
+    xdotool key Escape
+  else
+    echo "this build has no update host: the update check is left out"
+  fi
+
+  # 8. Quit from the menu.
+  quit_from_menu
+
+  # 9. A second launch finds everything as it was left.
+  start second
+  appears "] default: 状態 starting → collapsed"
+  waits_for "collapsed after the second launch" collapsed
+  quit_from_menu
+  exit 0
+fi
+
+binary=$1
+shortcuts=$2
+install=$3
+clipboard=$4
+host=${5:-}
+for tool in xvfb-run xwininfo xdotool xdg-open python3; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is missing; scripts/setup installs it"
+    exit 77
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/no-data" XDG_CONFIG_HOME="$work/config"
+# A runtime folder of this test's own: the program's socket lies there.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# A port of 127.0.0.1 that nothing listens on: taken, then given back.
+closed=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
+export closed
+# -noreset: by default the server resets when its last client leaves, and a
+# program started in that moment finds no display; here one program ends
+# and the next starts at once.
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$shortcuts" "$install" "$clipboard" \
+  "$host" "$work"
+echo "from a fresh state folder pellacor hid its hidden applications, revealed and collapsed on clicks, followed xdg-open and a shortcut, opened the help at a topic, showed its version in About, copied feedback, showed the update notice, quit from its menu with status 0 and every restriction ended, and a second launch found the sections as they were left"
