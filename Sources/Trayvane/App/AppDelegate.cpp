@@ -238,6 +238,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildModels();
     wireGeneralAndGuide();
     wireProfiles();
+    wireSettingsWindow();
     buildExternalControl();
     wireMainRoad();
     wireUserSwitch();
@@ -601,6 +602,7 @@ void AppDelegate::showCurrentState() {
 
 bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
     core::Log::app().notice("もう一度開かれたので、設定の窓を出します");
+    openSettings();
     return false;
 }
 

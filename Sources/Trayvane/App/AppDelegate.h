@@ -150,6 +150,9 @@ public:
     void setLoginItem(bool enabled);
     // The permission guide, with the coordinator's trust as it stands.
     void showPermissionGuide();
+    // The settings window, on the page it showed last (the main menu, the
+    // control item's menu, reopening the program).
+    void openSettings();
     // Takes the program down in termination's order, then starts a new instance; once.
     void relaunch();
     // The help window, at its top or at a topic's item (the main menu, the
@@ -200,6 +203,9 @@ public:
     // The applications' display names every panel and page shows.
     const std::shared_ptr<AppLookup>& appLookup() const { return names_; }
     const std::shared_ptr<SectionsModel>& sectionsModel() const { return settings_.sectionsModel; }
+    const std::shared_ptr<SettingsWindowController>& settingsWindow() const {
+        return settings_.settingsWindow;
+    }
     // What the settings window's refresh asks for: a fresh read of the items,
     // and the sections page's running applications and screens.
     void refreshSettings();
@@ -249,6 +255,10 @@ private:
     void wireGeneralAndGuide();
     void wireProfiles();
     void wireProfileBar(const std::weak_ptr<ProfileEditor>& weakEditor);
+    void wireSettingsWindow();
+    // The settings window while it is on screen, a sheet's parent; else nothing.
+    QWidget* visibleSettingsWindow() const;
+    static concurrency::Task<void> rereadLayoutOrder(std::weak_ptr<coordinator::Coordinator> weak);
     void wireMainRoad();
     void wireUserSwitch();
     void buildExternalControl();

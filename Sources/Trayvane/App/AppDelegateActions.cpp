@@ -138,11 +138,12 @@ void AppDelegate::chooseLayoutFolder() {
         .directory = folder.url(),
     };
     core::Log::app().notice("配置表のフォルダを選ぶ窓を出します");
-    // No settings window yet to put a sheet on: the panel is modal to the
-    // program. It returns at once and answers on a later turn, so the task
-    // that asked for it ends and holds nobody while the user chooses.
+    // A sheet on the settings window while it is on screen, else modal to
+    // the program. It returns at once and answers on a later turn, so the
+    // task that asked for it ends and holds nobody while the user chooses.
     panels_.dismissLayoutFolderPanel = environment_.layoutFolderPanel(
-        request, nullptr, [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
+        request, visibleSettingsWindow(),
+        [weakSelf = weak_from_this()](const std::optional<std::filesystem::path>& chosen) {
             if (const auto self = weakSelf.lock()) {
                 self->layoutFolderPanelEnded(chosen);
             }

@@ -6,17 +6,16 @@
 #include "Trayvane/Settings/RulesModel.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsStore.h"
+#include "Trayvane/Settings/SettingsWindowController.h"
 
 #include <memory>
 
 namespace pellacor::app {
 
-// The settings window and what its pages show: the state document's store
-// and the pages' models. The window itself comes with the settings pages;
-// until then the models are wired and shown by nobody. Declared in the order
-// start-up makes them, so the editor goes first and the store last. The
-// profile bar (`ProfileBar`) is a widget over `profilesModel`; the window
-// that holds it does not exist yet.
+// The settings window and what its pages show: the state document's store,
+// the pages' models and the window's controller, which holds the models it
+// shows. Declared in the order start-up makes them, so the window goes
+// first, then the editor, and the store last.
 struct SettingsWindows {
     std::unique_ptr<GeneralModel> general = std::make_unique<GeneralModel>();
     std::shared_ptr<ProfilesModel> profilesModel = std::make_shared<ProfilesModel>();
@@ -24,9 +23,14 @@ struct SettingsWindows {
     std::shared_ptr<SettingsStore> settingsStore;
     std::shared_ptr<SectionsModel> sectionsModel;
     std::shared_ptr<ProfileEditor> profileEditor;
+    std::shared_ptr<SettingsWindowController> settingsWindow;
 
-    // Nothing is open yet to close.
-    void takeDown() {}
+    // The window goes off screen, which also stops its refresh.
+    void takeDown() {
+        if (settingsWindow) {
+            settingsWindow->close();
+        }
+    }
 };
 
 } // namespace pellacor::app
