@@ -85,11 +85,15 @@ waits_for() {
 }
 
 # Where the control item is drawn now: the program's rightmost item, as the
-# user-switcher stand-in stays left of it until the layout folder is granted.
+# user-switcher stand-in stays left of it until the layout folder is granted;
+# once it is (the script sets layout_folder_granted=1), the stand-in moves
+# right of it and the control item is the program's leftmost item.
+layout_folder_granted=0
 control_at() {
   report
-  local at
-  at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | tail -1 | cut -d@ -f2)
+  local at pick=tail
+  [ "$layout_folder_granted" = 1 ] && pick=head
+  at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | "$pick" -1 | cut -d@ -f2)
   [ -n "$at" ] || fail "the control item is not on the bar: $bar"
   x=${at%,*}
   y=${at#*,}
@@ -108,6 +112,24 @@ control_point() {
   [ -n "$at" ] || fail "no control named $1 is shown: $controls"
   x=${at%,*}
   y=${at#*,}
+}
+
+# scroll_to NAME AREA: scrolls the named area with the mouse wheel, up first
+# and then down, until the named control shows in it.
+scroll_to() {
+  report
+  shown "$1" && return 0
+  control_point "$2"
+  local button
+  for button in 4 5; do
+    for _ in $(seq 1 25); do
+      xdotool mousemove "$x" "$y" click "$button"
+      sleep 0.05
+      report
+      shown "$1" && return 0
+    done
+  done
+  fail "scrolling $2 never showed $1"
 }
 
 # click NAME: a click on the named control.

@@ -88,8 +88,75 @@ if [ "${1:-}" = "--inside" ]; then
   waits_for "collapsed by a second click" collapsed
   xdotool mousemove 300 400
 
+  # 3. The settings window, from the control item's menu (sixth from the
+  # end), opens on the sections page; an application moved to the shown
+  # section comes onto the collapsed bar, and leaves it when moved back.
+  moved_app=com.example.fernlight
+  menu_entry 6
+  appears "] info: 設定の窓を開きました（作って・"
+  window_titled "Pellacor の設定"
+  control_point "sections:page"
+  control_point "band:hidden"
+  shown "rules:page" && fail "the settings window opened on the rules page"
+  shot settings
+  moved_on_bar() { collapsed_but_moved && on_bar "$moved_app"; }
+  collapsed_but_moved() { restricted && on_bar "$self_app" && [[ ",${restriction#desktop restriction: }," == *",$moved_app,"* ]]; }
+  before=$(count "] info: 区画を変えました（$moved_app → shown）")
+  click "rowMenu:$moved_app"
+  click "move:shown"
+  appears_again "] info: 区画を変えました（$moved_app → shown）" "$before"
+  # The first change of order asks for the menu bar's layout folder, as a
+  # sheet on the settings window; its message says to open it as it stands.
+  appears "] default: 配置表のフォルダを選ぶ窓を出します"
+  click "fileNameEdit"
+  xdotool key Return
+  appears "] default: 配置表のフォルダが選ばれました"
+  layout_folder_granted=1
+  remaining=()
+  for app in "${hidden_apps[@]}"; do [ "$app" = "$moved_app" ] || remaining+=("$app"); done
+  hidden_apps=("${remaining[@]}")
+  waits_for "the moved application's items on the collapsed bar" moved_on_bar
+  shot moved-to-shown
+  before=$(count "] info: 区画を変えました（$moved_app → hidden）")
+  scroll_to "rowMenu:$moved_app" "sections:page"
+  click "rowMenu:$moved_app"
+  click "move:hidden"
+  appears_again "] info: 区画を変えました（$moved_app → hidden）" "$before"
+  hidden_apps+=("$moved_app")
+  waits_for "the moved application's items off the collapsed bar again" collapsed
+
+  # 4. A profile added with the profile bar's sheet is switched to; in it the
+  # application is shown. Back in the first profile (its menu's first entry)
+  # it is hidden again.
+  first_profile=$(sed -n 's/^ *"name": "\(.*\)",$/\1/p' "$XDG_DATA_HOME/Trayvane/state.json" | head -1)
+  [ -n "$first_profile" ] || fail "the state document names no profile"
+  scroll_to "profile:add" "sections:page"
+  click "profile:add"
+  control_point "profile:name"
+  xdotool key ctrl+a
+  xdotool type "Travel"
+  click "profile:commit"
+  for _ in $(seq 1 50); do
+    grep -q '"name": "Travel"' "$XDG_DATA_HOME/Trayvane/state.json" && break
+    sleep 0.1
+  done
+  grep -q '"name": "Travel"' "$XDG_DATA_HOME/Trayvane/state.json" || fail "the new profile was not saved"
+  name_sheet_closed() { ! shown "profile:nameSheet"; }
+  waits_for "the add sheet closed" name_sheet_closed
+  control_point "profile:delete"
+  scroll_to "rowMenu:$moved_app" "sections:page"
+  before=$(count "] info: 区画を変えました（$moved_app → shown）")
+  click "rowMenu:$moved_app"
+  click "move:shown"
+  appears_again "] info: 区画を変えました（$moved_app → shown）" "$before"
+  waits_for "the application shown in the new profile" moved_on_bar
+  scroll_to "profile:picker" "sections:page"
+  click "profile:picker"
+  control_point "profile:menu"
+  xdotool key Down Return
+  waits_for "the application hidden again in the first profile" collapsed
+
   # 6. The scheme through the desktop entry, and a shortcut.
-  export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
     fail "the desktop entry does not handle the scheme"
@@ -181,7 +248,8 @@ for tool in xvfb-run xwininfo xdotool xdg-open python3; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/no-data" XDG_CONFIG_HOME="$work/config"
+# The state document lies in the data folder, where the desktop entry goes too.
+export XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 # A runtime folder of this test's own: the program's socket lies there.
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
