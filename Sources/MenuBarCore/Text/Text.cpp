@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <unicode/brkiter.h>
+#include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -206,6 +207,29 @@ std::string Text::graphemePrefix(std::string_view text, std::size_t count) {
         count -= seen;
     }
     return out;
+}
+
+int Text::standardCompare(std::string_view a, std::string_view b) {
+    // A collator is not safe to share between threads; each keeps its own.
+    thread_local const std::unique_ptr<icu::Collator> collator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status)) {
+            return std::unique_ptr<icu::Collator>();
+        }
+        made->setStrength(icu::Collator::SECONDARY);
+        made->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
+        return made;
+    }();
+    if (collator) {
+        UErrorCode status = U_ZERO_ERROR;
+        const UCollationResult result = collator->compare(toUnicode(a), toUnicode(b), status);
+        if (U_SUCCESS(status) && result != UCOL_EQUAL) {
+            return result == UCOL_LESS ? -1 : 1;
+        }
+    }
+    const int bytes = a.compare(b);
+    return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
 }
 
 std::string Text::caseFolded(std::string_view text) {

@@ -83,6 +83,12 @@ public:
     // The same characters up to canonical equivalence, nothing folded: "ガ"
     // precomposed equals "カ" + U+3099, but "A" differs from "a".
     static bool canonicallyEqual(std::string_view a, std::string_view b);
+    // The order a file manager lists names in: letter case ignored, accents
+    // not, and runs of digits compared by their value ("App 9" before "App
+    // 10"). Negative, zero or positive as `a` sorts before, with or after `b`.
+    // Names that differ only in case fall back to their bytes, so the order
+    // is total.
+    static int standardCompare(std::string_view a, std::string_view b);
 
     // UTF-8 <-> code points. Malformed UTF-8 turns into U+FFFD; surrogates and
     // values above U+10FFFF are written as U+FFFD.

@@ -10,11 +10,13 @@
 #include "MenuBarSystem/Login/LoginItem.h"
 #include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppInfo.h"
+#include "Trayvane/App/ApplicationPanel.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/App/WhileAlive.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Integrations/ExternalControl.h"
+#include "Trayvane/Integrations/RuleRunner.h"
 #include "Trayvane/MainMenu/MainMenu.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
@@ -148,6 +150,9 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
     if (!environment_.layoutFolderPanel) {
         environment_.layoutFolderPanel = LayoutFolderPanel::fileDialog(platform.fileManager);
     }
+    if (!environment_.applicationPanel) {
+        environment_.applicationPanel = ApplicationPanel::fileDialog();
+    }
     if (!environment_.sleep) {
         environment_.sleep = concurrency::defaultSleep();
     }
@@ -238,6 +243,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildModels();
     wireGeneralAndGuide();
     wireProfiles();
+    wireRules();
     wireSettingsWindow();
     buildExternalControl();
     wireMainRoad();
@@ -246,6 +252,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (coordinator_) {
         coordinator_->start(reason);
     }
+    // After the coordinator, so that a profile the rules choose reaches an engine that runs.
+    ruleRunner_->start();
     showCurrentState();
     openUrlEntryPoint();
 }
@@ -620,6 +628,10 @@ void AppDelegate::takeDown() {
     // URLs arriving from now on are queued and never run.
     if (externalControl_ && ExternalControl::shared() == externalControl_) {
         ExternalControl::clearShared();
+    }
+    // No rule switches a profile while the engine goes down.
+    if (ruleRunner_) {
+        ruleRunner_->stop();
     }
     if (coordinator_) {
         coordinator_->shutdown();

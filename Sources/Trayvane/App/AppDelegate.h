@@ -17,6 +17,7 @@
 #include "Trayvane/App/StatusItems.h"
 #include "Trayvane/App/SupportWindows.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
+#include "Trayvane/Integrations/RuleApps.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
@@ -55,6 +56,7 @@ class AppLookup;
 class ExternalControl;
 class IconStore;
 class MainMenuActions;
+class RuleRunner;
 class SystemPlaces;
 
 // The application delegate: the one owner of every long-lived object of the
@@ -103,8 +105,11 @@ public:
         std::function<void(CoordinatorComposition&)> composed;
         // The panel that asks for the layout folder; unset: the real file dialog.
         LayoutFolderPanel::Runner layoutFolderPanel;
-        // The sleep of the permission guide's grace delay; the runtime's unless given.
+        // The sleep of the timed waits (the permission guide's grace delay, the
+        // rules' quiet time after application events); the runtime's unless given.
         concurrency::Sleep sleep;
+        // The open panel that picks an application for a new rule; unset: the real file dialog.
+        RuleApps::Panel applicationPanel;
         // Hands a URL (a mail draft, the download page) to the desktop's
         // handler; true only says it was handed on. Unset: the desktop's own.
         std::function<bool(const std::string& url)> openURL;
@@ -206,6 +211,10 @@ public:
     const std::shared_ptr<SettingsWindowController>& settingsWindow() const {
         return settings_.settingsWindow;
     }
+    // Applies the rules when applications come and go (once start-up has started it).
+    const std::shared_ptr<RuleRunner>& ruleRunner() const { return ruleRunner_; }
+    // The rules page's rows and profiles anew from the state document.
+    void refreshRules();
     // What the settings window's refresh asks for: a fresh read of the items,
     // and the sections page's running applications and screens.
     void refreshSettings();
@@ -259,6 +268,8 @@ private:
     // The settings window while it is on screen, a sheet's parent; else nothing.
     QWidget* visibleSettingsWindow() const;
     static concurrency::Task<void> rereadLayoutOrder(std::weak_ptr<coordinator::Coordinator> weak);
+    // The rule runner over a watcher of its own, and the rules page's callbacks.
+    void wireRules();
     void wireMainRoad();
     void wireUserSwitch();
     void buildExternalControl();
@@ -335,6 +346,7 @@ private:
     SettingsWindows settings_;
     ProgramPanels panels_;
     SupportWindows supportWindows_;
+    std::shared_ptr<RuleRunner> ruleRunner_;
     std::shared_ptr<ExternalControl> externalControl_;
     std::vector<std::string> pendingURLs_;
 

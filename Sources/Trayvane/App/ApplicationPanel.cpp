@@ -1,0 +1,75 @@
+#include "Trayvane/App/ApplicationPanel.h"
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+#include <system_error>
+
+namespace pellacor::app {
+
+namespace {
+
+// An application bundle is a folder to the file system; the dialog treats it
+// as one item to choose, and any other folder as a place to go into.
+class BundleDialog final : public QFileDialog {
+public:
+    explicit BundleDialog(const RuleApps::PanelRequest& request)
+        : QFileDialog(nullptr, QString::fromStdString(request.title),
+                      QString::fromStdString(request.directory.string())) {
+        setObjectName(ApplicationPanel::identifier);
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::DontResolveSymlinks);
+        setFileMode(QFileDialog::Directory);
+        setAcceptMode(QFileDialog::AcceptOpen);
+        setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
+        setWindowModality(Qt::ApplicationModal);
+        resize(720, 480);
+    }
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() != 1 || files.front().isEmpty()) {
+            return;
+        }
+        const std::filesystem::path chosen(files.front().toStdString());
+        if (ApplicationPanel::isApplicationBundle(chosen)) {
+            QFileDialog::accept();
+            return;
+        }
+        std::error_code error;
+        if (std::filesystem::is_directory(chosen, error)) {
+            setDirectory(files.front());
+        }
+    }
+};
+
+} // namespace
+
+bool ApplicationPanel::isApplicationBundle(const std::filesystem::path& path) {
+    std::filesystem::path bundle = path;
+    if (!bundle.has_filename()) {
+        bundle = bundle.parent_path();
+    }
+    std::error_code error;
+    return bundle.extension() == ".app" && std::filesystem::is_directory(bundle, error);
+}
+
+RuleApps::Panel ApplicationPanel::fileDialog() {
+    return [](const RuleApps::PanelRequest& request) -> std::optional<std::filesystem::path> {
+        BundleDialog dialog(request);
+        // The program comes forward with its panel.
+        dialog.show();
+        dialog.raise();
+        dialog.activateWindow();
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty() || files.front().isEmpty()) {
+            return std::nullopt;
+        }
+        return std::filesystem::path(files.front().toStdString());
+    };
+}
+
+} // namespace pellacor::app
