@@ -156,6 +156,63 @@ if [ "${1:-}" = "--inside" ]; then
   xdotool key Down Return
   waits_for "the application hidden again in the first profile" collapsed
 
+  # 5. A rule added on the rules page (Ctrl+3): while the first application
+  # of the sheet's list (the running ones by name) runs, use the new profile
+  # (the sheet's choice, as the other one is active). It runs now, so the rule switches at
+  # once; quitting it from the desktop's controls panel switches back, and
+  # launching it again switches within a second.
+  rule_app=com.example.brambleclip
+  rule_app_name=Brambleclip
+  xdotool key ctrl+3
+  control_point "rules:page"
+  click "rules:add"
+  control_point "ruleAdd:commit"
+  shot rule-sheet
+  click "ruleAdd:app"
+  sleep 0.3
+  xdotool key Down Return
+  control_point "ruleAdd:icon"
+  click "ruleAdd:condition:running"
+  click "ruleAdd:commit"
+  for _ in $(seq 1 50); do
+    grep -q "\"appBundleID\": \"$rule_app\"" "$XDG_DATA_HOME/Trayvane/state.json" && break
+    sleep 0.1
+  done
+  grep -q "\"appBundleID\": \"$rule_app\"" "$XDG_DATA_HOME/Trayvane/state.json" ||
+    fail "no rule for $rule_app was saved: $(cat "$XDG_DATA_HOME/Trayvane/state.json")"
+  control_point "rule:$rule_app:running"
+  shot rule-added
+  waits_for "the rule's profile in force while $rule_app_name runs" moved_on_bar
+  logged "] info: プロファイルの自動の切り替え：2 個"
+  # controls_app: the rule's application chosen in the controls panel's list.
+  controls_app() {
+    click "controls-applications"
+    sleep 0.3
+    xdotool type "${rule_app_name:0:4}"
+    xdotool key Return
+    sleep 0.2
+  }
+  # within_a_second WHAT CONDITION: the condition holds at most 1 s after now.
+  within_a_second() {
+    local since
+    since=$(milliseconds)
+    while ! { report && "$2"; }; do
+      [ $(($(milliseconds) - since)) -le 3000 ] || fail "$1: not within 3 s; last: $bar / $restriction"
+      sleep 0.05
+    done
+    local took=$(($(milliseconds) - since))
+    echo "$1 after $took ms"
+    [ "$took" -le 1000 ] || fail "$1 only after $took ms"
+  }
+  controls_app
+  click "controls-quit"
+  within_a_second "back to the first profile once $rule_app_name quit" collapsed
+  click "controls-launch"
+  within_a_second "the rule's profile once $rule_app_name launched" moved_on_bar
+  click "controls-quit"
+  within_a_second "back to the first profile once $rule_app_name quit again" collapsed
+  [ "$(count "] info: プロファイルの自動の切り替え：2 個")" -eq 4 ] || fail "not four switches by the rule"
+
   # 6. The scheme through the desktop entry, and a shortcut.
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
@@ -227,10 +284,25 @@ if [ "${1:-}" = "--inside" ]; then
   # 8. Quit from the menu.
   quit_from_menu
 
-  # 9. A second launch finds everything as it was left.
+  # 9. A second launch finds everything as it was left. The demo desktop
+  # starts its applications anew, the rule's one among them: the rule puts the
+  # new profile in force at once; quitting the application brings back the
+  # first profile, with its sections as they were left.
   start second
-  appears "] default: 状態 starting → collapsed"
-  waits_for "collapsed after the second launch" collapsed
+  appears "] default: 状態 starting → "
+  ! grep -q "保存がまだありません" "$err" || fail "the second launch found no saved state"
+  waits_for "the rule's profile in force after the second launch" moved_on_bar
+  appears "] info: プロファイルの自動の切り替え：2 個"
+  controls_app
+  click "controls-quit"
+  within_a_second "back to the first profile once $rule_app_name quit after the second launch" collapsed
+  # The settings window shows both profiles (the delete button needs two)
+  # and the rule.
+  menu_entry 6
+  appears "] info: 設定の窓を開きました（作って・"
+  control_point "profile:delete"
+  xdotool key ctrl+3
+  control_point "rule:$rule_app:running"
   quit_from_menu
   exit 0
 fi
