@@ -4,17 +4,30 @@
 #   1. once started, the bar is collapsed: the applications the program put
 #      in the hidden section are not on it;
 #   2. a click on the control item reveals them, a second one collapses;
+#   3. the control item's menu opens the settings window on the sections
+#      page; a row's move menu puts an application in the shown section (the
+#      layout folder granted through the sheet that asks for it): its items
+#      come onto the collapsed bar; moved back to hidden, they leave it;
+#   4. the profile bar's add sheet makes a second profile and switches to it;
+#      there the application is shown; the profile menu goes back to the first;
+#   5. a rule added on the rules page (Ctrl+3) puts the second profile in
+#      force while an application runs; quitting and launching it from the
+#      desktop's controls panel switch the profile within a second each time;
 #   6. `xdg-open 'pellacor://profile?name=…'` (through the desktop entry
-#      installed in a scratch XDG data folder) and
-#      `pellacor-shortcuts run collapse` reach the running program;
+#      installed in the test's XDG data folder) switches to either profile,
+#      and after a reveal `pellacor-shortcuts run collapse` collapses;
 #   7. the help opens at the item for when nothing is hidden (the pause's
 #      notice in the control item's menu); About shows the version (selected
 #      and copied to the display's clipboard); the feedback notice copies its
 #      report; the update check, sent to a closed port of 127.0.0.1, shows its
-#      notice;
+#      notice; then the General page's below-bar switch is turned on;
 #   8. the menu's quit entry ends the program with status 0, the restriction
 #      lifted and the hot keys unregistered;
-#   9. started again, it finds the sections as they were left.
+#   9. started again, it finds the rule (its application runs again on the
+#      demo desktop, and the second profile is in force at once), the first
+#      profile's sections as they were left once the application quits, both
+#      profiles and the rule in the settings window, and the switch on (a
+#      click on the control item opens the below-bar panel).
 # What the desktop shows, and where the program's controls are, is read from
 # the demo desktop's report (SIGUSR2).
 #   whole-program-under-xvfb.sh PELLACOR PELLACOR_SHORTCUTS INSTALL_DESKTOP_ENTRY CLIPBOARD_TEXT UPDATE_HOST
@@ -217,6 +230,14 @@ if [ "${1:-}" = "--inside" ]; then
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
     fail "the desktop entry does not handle the scheme"
+  # The profiles by name, the first one's written as a URL writes it.
+  xdg-open 'pellacor://profile?name=Travel' || fail "xdg-open did not find the handler"
+  waits_for "the new profile through xdg-open" moved_on_bar
+  appears "] default: 外から（URL）：プロファイルの切り替え"
+  encoded=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$first_profile")
+  xdg-open "pellacor://profile?name=$encoded" || fail "xdg-open did not find the handler"
+  waits_for "the first profile through xdg-open" collapsed
+  [ "$(count "] default: 外から（URL）：プロファイルの切り替え")" -eq 2 ] || fail "not two switches through xdg-open"
   xdg-open 'pellacor://reveal' || fail "xdg-open did not find the handler"
   waits_for "revealed through xdg-open" revealed
   appears "] default: 外から（URL）：出す"
@@ -235,6 +256,10 @@ if [ "${1:-}" = "--inside" ]; then
   window_titled "Pellacor のヘルプ"
   control_point "help:text"
   shot help
+  # Closed as any window of the program is: the main menu's ⌘W, Ctrl here.
+  xdotool key ctrl+w
+  for _ in $(seq 1 50); do [ "$(windows_titled "Pellacor のヘルプ")" -eq 0 ] && break; sleep 0.1; done
+  [ "$(windows_titled "Pellacor のヘルプ")" -eq 0 ] || fail "Ctrl+W did not close the help"
   menu_entry_from_top 2
   appears "] default: 状態 paused → "
   waits_for "collapsed after resuming" collapsed
@@ -253,6 +278,9 @@ if [ "${1:-}" = "--inside" ]; then
     sleep 0.1
   done
   [ "$("$clipboard")" = "$version" ] || fail "About shows $("$clipboard"), the log $version"
+  xdotool key ctrl+w
+  for _ in $(seq 1 50); do [ "$(windows_titled "Pellacor について")" -eq 0 ] && break; sleep 0.1; done
+  [ "$(windows_titled "Pellacor について")" -eq 0 ] || fail "Ctrl+W did not close About"
 
   # Send feedback, fourth from the end: the notice's copy button (after the
   # three details' texts and the close button) puts the report on the clipboard.
@@ -281,6 +309,11 @@ if [ "${1:-}" = "--inside" ]; then
     echo "this build has no update host: the update check is left out"
   fi
 
+  # A switch of the General page: the below-bar panel, on.
+  click "tab:general"
+  click "general:belowBar"
+  appears "] info: 下の段を入にしました"
+
   # 8. Quit from the menu.
   quit_from_menu
 
@@ -303,7 +336,19 @@ if [ "${1:-}" = "--inside" ]; then
   control_point "profile:delete"
   xdotool key ctrl+3
   control_point "rule:$rule_app:running"
+  # The switch: a click on the control item opens the below-bar panel.
+  control_at
+  xdotool mousemove "$x" "$y" click 1
+  appears "] info: 下の段の窓を出しました（"
+  xdotool key Escape
   quit_from_menu
+  python3 - "$XDG_STATE_HOME/pellacor/desktop/home/Library/Preferences/$self_app.plist" <<'EOF2' ||
+import plistlib, sys
+sys.exit(0 if plistlib.load(open(sys.argv[1], "rb")).get("belowBarEnabled") is True else 1)
+EOF2
+    fail "the below-bar switch is not on in the user defaults"
+  grep -q '"name": "Travel"' "$XDG_DATA_HOME/Trayvane/state.json" || fail "the new profile is gone"
+  grep -q "\"appBundleID\": \"$rule_app\"" "$XDG_DATA_HOME/Trayvane/state.json" || fail "the rule is gone"
   exit 0
 fi
 
