@@ -92,7 +92,7 @@ layout_folder_granted=0
 control_at() {
   report
   local at pick=tail
-  [ "$layout_folder_granted" = 1 ] && pick=head
+  [ "$layout_folder_granted" = 1 ] && pick="head"
   at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | "$pick" -1 | cut -d@ -f2)
   [ -n "$at" ] || fail "the control item is not on the bar: $bar"
   x=${at%,*}
