@@ -40,6 +40,7 @@
 #include "Trayvane/Settings/SectionRowView.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SectionsSettingsView.h"
+#include "Trayvane/Settings/SettingsWindowController.h"
 #include "Trayvane/SimulatedEnvironment.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/StatusItem/UserSwitcherItem.h"
@@ -618,6 +619,76 @@ QImage renderRulesPage(const RulesPageState& shot) {
         sheet = adding;
     }
     return withSheet(page, sheet, shot.dark);
+}
+
+// The settings window as a person first sees each of its pages: the tab bar
+// and help button above a divider, over a few applications in every section,
+// two profiles and two rules, light or dark.
+QImage renderSettingsWindow(app::SettingsPage page, bool dark) {
+    demo::DesktopAppearance::apply(dark);
+    const std::string self = "app.trayvane.pellacor";
+    const std::vector<std::pair<std::string, std::string>> apps{
+        {"com.example.brambleclip", "Bramble Clip"}, {"com.example.cobaltide", "Cobaltide"},
+        {"com.example.driftkey", "DriftKey"},        {"com.example.fernlight", "Fernlight"},
+        {"com.example.orbitab", "Orbitab"},
+    };
+    const core::Section placed[] = {core::Section::shown, core::Section::shown, core::Section::hidden,
+                                    core::Section::hidden, core::Section::alwaysHidden};
+    std::map<core::AppKey, core::Section> sections;
+    std::vector<core::AppKey> order;
+    std::vector<core::ItemSnapshot> items;
+    std::set<std::string> running{self};
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        sections.emplace(core::AppKey(apps[i].first), placed[i]);
+        order.emplace_back(apps[i].first);
+        items.emplace_back(apps[i].first, 500 + static_cast<int>(i), apps[i].first + ".status", std::nullopt,
+                           std::nullopt, 0, core::Rect(100.0 + 30.0 * static_cast<double>(i), 0, 24, 24));
+        running.insert(apps[i].first);
+    }
+    items.emplace_back(self, 950, self + ".status", std::nullopt, std::nullopt, 0,
+                       core::Rect(700, 0, 24, 24));
+    const core::Uuid usual = core::Uuid::random();
+    const core::Uuid work = core::Uuid::random();
+    auto model = std::make_shared<app::SectionsModel>(
+        core::Profile(usual, "ふだん", sections, order, core::Section::hidden), self);
+    model->update(items, running);
+    auto profiles = std::make_shared<app::ProfilesModel>();
+    profiles->setChoices({{usual, "ふだん", true}, {work, "仕事", false}});
+    auto rules = std::make_shared<app::RulesModel>();
+    using Condition = core::AppRule::Condition;
+    rules->setProfiles({{usual, "ふだん", true}, {work, "仕事", false}});
+    rules->setRows({
+        {core::Uuid::random(), "com.example.driftkey", "DriftKey", Condition::running, work, "仕事", false},
+        {core::Uuid::random(), "com.example.fernlight", "Fernlight", Condition::frontmost, usual, "ふだん",
+         false},
+    });
+    app::GeneralModel general;
+    general.setLoginStatus(system::LoginItemStatus::enabled);
+    general.setTrusted(true);
+    general.setInApplicationsFolder(true);
+    general.setState(core::MenuBarState::collapsed);
+    concurrency::ManualExecutor executor;
+    std::map<std::string, std::string> names(apps.begin(), apps.end());
+    auto controller = app::SettingsWindowController::create(
+        model, profiles, rules, general,
+        app::SettingsWindowController::Services{
+            .executor = &executor,
+            .now = {},
+            .windows = {},
+            .pages = {.icons = nullptr,
+                      .name =
+                          [names](const std::string& id) {
+                              const auto found = names.find(id);
+                              return found == names.end() ? id : found->second;
+                          }},
+        });
+    controller->show(page);
+    // Short enough to show the whole window on one screen of the pictures.
+    controller->window()->resize(app::SettingsWindowController::contentWidth, 720);
+    QApplication::processEvents();
+    QImage image = controller->window()->grab().toImage();
+    controller->close();
+    return image;
 }
 
 // Writes one state's picture and names the file, or says why it could not.
@@ -1200,6 +1271,13 @@ int main(int argc, char** argv) {
     };
     for (const auto& shot : rulesPages) {
         failures += save(renderRulesPage(shot), folder, shot.name) ? 0 : 1;
+    }
+    for (const bool dark : {false, true}) {
+        for (const auto page : app::allSettingsPages) {
+            const std::string name =
+                "settings-window-" + std::string(app::rawValue(page)) + (dark ? "-dark" : "-light");
+            failures += save(renderSettingsWindow(page, dark), folder, name.c_str()) ? 0 : 1;
+        }
     }
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);
