@@ -27,6 +27,7 @@ struct ControlsPanel::Relay {
 ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platform, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)), applications_(new QComboBox(this)),
       launch_(new QPushButton(tr("Launch"), this)), quit_(new QPushButton(tr("Quit"), this)),
+      front_(new QPushButton(tr("Bring to front"), this)),
       camera_(checkBox("controls-camera", tr("Camera on"), this)),
       microphone_(checkBox("controls-microphone", tr("Microphone on"), this)),
       accessibility_(checkBox("controls-accessibility", tr("Accessibility granted"), this)),
@@ -40,6 +41,7 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
     applications_->setObjectName("controls-applications");
     launch_->setObjectName("controls-launch");
     quit_->setObjectName("controls-quit");
+    front_->setObjectName("controls-front");
     if (auto width = platform_->desktop()->mainScreen().cameraHousingWidth) {
         housingWidth_ = *width;
     }
@@ -52,6 +54,7 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
     buttons->addWidget(launch_);
     buttons->addWidget(quit_);
     layout->addLayout(buttons);
+    layout->addWidget(front_);
     for (QCheckBox* box :
          {camera_, microphone_, accessibility_, layoutFolder_, notch_, dark_, shiftAtNextLaunch_}) {
         layout->addWidget(box);
@@ -71,6 +74,13 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
 
     connect(launch_, &QPushButton::clicked, this, [this] { launchOrQuit(true); });
     connect(quit_, &QPushButton::clicked, this, [this] { launchOrQuit(false); });
+    connect(front_, &QPushButton::clicked, this, [this] {
+        // The chosen application becomes the active one, as a click on its window would make it.
+        if (const QVariant pid = applications_->currentData(); pid.isValid()) {
+            platform_->desktop()->activate(pid.toInt());
+        }
+        refresh();
+    });
     connect(applications_, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
     connect(camera_, &QCheckBox::toggled, this,
             [this](bool on) { platform_->captureDevices()->setCameraRunning(on); });
@@ -144,6 +154,7 @@ void ControlsPanel::refresh() {
                          apps[static_cast<std::size_t>(current)].isRunning;
     launch_->setEnabled(current >= 0 && !running);
     quit_->setEnabled(running);
+    front_->setEnabled(running && !apps[static_cast<std::size_t>(current)].isActive);
 
     const QSignalBlocker blocks[] = {QSignalBlocker(camera_), QSignalBlocker(microphone_),
                                      QSignalBlocker(accessibility_), QSignalBlocker(layoutFolder_),

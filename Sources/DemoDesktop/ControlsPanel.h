@@ -12,7 +12,7 @@
 namespace pellacor::demo {
 
 // The outside world of the simulated desktop: launching and quitting its
-// applications, the camera and the microphone, the Accessibility permission,
+// applications and bringing one to the front, the camera and the microphone, the Accessibility permission,
 // the grant of the menu bar's layout folder, a main screen with or without a
 // camera housing, the appearance of the desktop view, and Shift held as the
 // program next starts (a restart or a relaunch). It also stands for
@@ -50,6 +50,7 @@ private:
     QComboBox* applications_;
     QPushButton* launch_;
     QPushButton* quit_;
+    QPushButton* front_;
     QCheckBox* camera_;
     QCheckBox* microphone_;
     QCheckBox* accessibility_;

@@ -69,6 +69,27 @@ TEST_F(ControlsPanelTest, LaunchesAndQuitsTheChosenApplication) {
         << "its fresh process quit";
 }
 
+TEST_F(ControlsPanelTest, BringsTheChosenRunningApplicationToTheFront) {
+    auto& list = find<QComboBox>("controls-applications");
+    auto& front = find<QPushButton>("controls-front");
+    const auto apps = platform->desktop()->applications();
+    const auto index = [&](const std::string& id) {
+        const auto found = std::find_if(apps.begin(), apps.end(),
+                                        [&](const auto& app) { return app.bundleIdentifier == id; });
+        return static_cast<int>(found - apps.begin());
+    };
+    list.setCurrentIndex(index("com.example.quartzpen"));
+    EXPECT_FALSE(front.isEnabled()) << "already in front";
+    list.setCurrentIndex(index("com.example.pebblemail"));
+    EXPECT_FALSE(front.isEnabled()) << "not running";
+    list.setCurrentIndex(index("com.example.murmurtask"));
+    ASSERT_TRUE(front.isEnabled());
+    front.click();
+    EXPECT_TRUE(platform->desktop()->runningApplication("com.example.murmurtask")->isActive);
+    EXPECT_FALSE(platform->desktop()->runningApplication("com.example.quartzpen")->isActive);
+    EXPECT_FALSE(front.isEnabled());
+}
+
 TEST_F(ControlsPanelTest, StandsForSystemSettingsWhenADeepLinkOpensThem) {
     auto& page = find<QLabel>("controls-settings-page");
     EXPECT_TRUE(page.isHidden()) << "the settings are closed";

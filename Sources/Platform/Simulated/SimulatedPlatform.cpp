@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
+#include "Platform/Simulated/SimulatedBundles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -73,6 +74,7 @@ SimulatedPlatform::SimulatedPlatform(const Scenario& scenario)
     }
     desktop_->setHomeFolder(scenario.home.folder);
     desktop_->setRootFolder(scenario.root);
+    SimulatedBundles::install(desktop_->rootFolder(), desktop_->applications());
     desktop_->setOwnBundlePath(scenario.effectiveOwnBundlePath());
 }
 

@@ -434,4 +434,27 @@ TEST(TextPiecesTest, PiecesNeverCutAClusterOrANormalizationSegment) {
     EXPECT_EQ(Text::icuPieces("", 16), std::vector<std::string_view>{""});
 }
 
+TEST(TextStandardOrderTest, SortsAsAFileManagerListsNames) {
+    struct Pair {
+        const char* before;
+        const char* after;
+    };
+    const Pair pairs[] = {
+        {"App 9", "App 10"},   // numbers by value
+        {"app 2", "App 10"},   // case ignored, then the number
+        {"file2b", "file10a"}, // a run of digits inside the name
+        {"alpha", "Beta"},     // case ignored
+        {"resume", "résumé"},  // accents count
+        {"A", "a"},            // only case apart: still an order, the same every time
+        {"", "a"},
+    };
+    for (const auto& pair : pairs) {
+        EXPECT_LT(Text::standardCompare(pair.before, pair.after), 0) << pair.before << " < " << pair.after;
+        EXPECT_GT(Text::standardCompare(pair.after, pair.before), 0) << pair.after << " > " << pair.before;
+    }
+    EXPECT_EQ(Text::standardCompare("Fernlight", "Fernlight"), 0);
+    // Malformed UTF-8 still compares.
+    EXPECT_NE(Text::standardCompare("\xff", "a"), 0);
+}
+
 } // namespace PELLACOR_TEST_FILE
