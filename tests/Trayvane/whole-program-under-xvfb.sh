@@ -156,6 +156,14 @@ if [ "${1:-}" = "--inside" ]; then
   grep -q '"name": "Travel"' "$XDG_DATA_HOME/Trayvane/state.json" || fail "the new profile was not saved"
   name_sheet_closed() { ! shown "profile:nameSheet"; }
   waits_for "the add sheet closed" name_sheet_closed
+  # active_profile: the name of the profile the state document has in force.
+  active_profile() {
+    python3 -c 'import json, sys
+state = json.load(open(sys.argv[1]))
+print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfileID"]))' \
+      "$XDG_DATA_HOME/Trayvane/state.json"
+  }
+  [ "$(active_profile)" = Travel ] || fail "the added profile is not the active one: $(active_profile)"
   control_point "profile:delete"
   scroll_to "rowMenu:$moved_app" "sections:page"
   before=$(count "] info: 区画を変えました（$moved_app → shown）")
@@ -168,6 +176,7 @@ if [ "${1:-}" = "--inside" ]; then
   control_point "profile:menu"
   xdotool key Down Return
   waits_for "the application hidden again in the first profile" collapsed
+  [ "$(active_profile)" = "$first_profile" ] || fail "the profile menu left $(active_profile) active"
 
   # 5. A rule added on the rules page (Ctrl+3): while the first application
   # of the sheet's list (the running ones by name) runs, use the new profile
