@@ -140,20 +140,17 @@ click() {
 
 # menu_entry UPS: opens the control item's menu (a right click) and chooses
 # the entry that many places above its end (the quit entry is the first one up).
-menu_entry() {
-  control_at
-  xdotool mousemove "$x" "$y" click 3
-  sleep 0.5
-  for _ in $(seq 1 "$1"); do xdotool key Up; done
-  xdotool key Return
-}
+menu_entry() { choose_in_control_menu Up "$1"; }
 
 # menu_entry_from_top DOWNS: the same, counting from the menu's top.
-menu_entry_from_top() {
+menu_entry_from_top() { choose_in_control_menu Down "$1"; }
+
+# choose_in_control_menu KEY TIMES: the control item's menu, once it shows.
+choose_in_control_menu() {
   control_at
   xdotool mousemove "$x" "$y" click 3
-  sleep 0.5
-  for _ in $(seq 1 "$1"); do xdotool key Down; done
+  control_point "trv-control-menu"
+  for _ in $(seq 1 "$2"); do xdotool key "$1"; done
   xdotool key Return
 }
 
