@@ -114,7 +114,7 @@ TEST_F(SettingsWindow, TheFirstShowMakesTheWindowAndLaterOnesReuseItAndSaySo) {
     EXPECT_EQ(shownBeforeWindow, (std::vector<bool>{true, true}));
 }
 
-TEST_F(SettingsWindow, EveryDurationIsCountedFromTheStartInWholeMilliseconds) {
+TEST_F(SettingsWindow, EveryDurationIsCountedFromTheStartInRoundedWholeMilliseconds) {
     // Each reading of the clock is 2.6 ms after the one before.
     concurrency::Instant clock{};
     now = [&clock] {
@@ -123,9 +123,10 @@ TEST_F(SettingsWindow, EveryDurationIsCountedFromTheStartInWholeMilliseconds) {
     };
     make();
     controller->show();
-    EXPECT_EQ(log.matching("作る").at(0).message, "設定の窓：作る 2 ms・前に出す 5 ms");
-    EXPECT_EQ(openedLines().at(0), "設定の窓を開きました（作って・7 ms）");
-    EXPECT_EQ(SettingsWindowController::milliseconds(1999us), "1 ms");
+    EXPECT_EQ(log.matching("作る").at(0).message, "設定の窓：作る 3 ms・前に出す 5 ms");
+    EXPECT_EQ(openedLines().at(0), "設定の窓を開きました（作って・8 ms）");
+    EXPECT_EQ(SettingsWindowController::milliseconds(1999us), "2 ms");
+    EXPECT_EQ(SettingsWindowController::milliseconds(1400us), "1 ms");
     EXPECT_EQ(SettingsWindowController::milliseconds(1500ms), "1500 ms");
 }
 
@@ -161,7 +162,7 @@ TEST_F(SettingsWindow, RefreshesAtEveryShowAndEveryThreeSecondsWithOneTimerUntil
     EXPECT_EQ(refreshes, 9);
 }
 
-TEST_F(SettingsWindow, ATickDoesNothingWhileTheWindowCannotBeSeenButTheTimerStays) {
+TEST_F(SettingsWindow, ATickDoesNothingWhileTheWindowIsMinimisedAndShowingBringsItBack) {
     make();
     controller->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
@@ -173,10 +174,14 @@ TEST_F(SettingsWindow, ATickDoesNothingWhileTheWindowCannotBeSeenButTheTimerStay
     EXPECT_EQ(refreshes, 1) << "a minimised window is not refreshed";
     EXPECT_TRUE(controller->isRefreshing());
 
-    window().showNormal();
+    const QPoint at = window().pos();
+    controller->show();
+    EXPECT_FALSE(window().isMinimized()) << "showing brings a minimised window back";
+    EXPECT_EQ(window().pos(), at) << "where it was";
+    EXPECT_EQ(refreshes, 2);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
     executor.advanceBy(3s);
-    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(refreshes, 3);
 }
 
 TEST_F(SettingsWindow, ATickNeverKeepsAGoneControllerAlive) {
@@ -208,6 +213,12 @@ TEST_F(SettingsWindow, PlacedFortyPointsBelowTheTopShrunkOnlyInHeightAndNeverMov
     controller->show();
     EXPECT_EQ(window().pos(), QPoint(600 - 300, 24 + 40)) << "placed again once it was closed";
     EXPECT_EQ(window().size(), QSize(600, 500)) << "a height that fits is kept";
+
+    window().close();
+    window().resize(560, 900);
+    controller->show();
+    EXPECT_EQ(window().size(), QSize(560, 660)) << "a 900-point window shrunk to the area less 40";
+    EXPECT_EQ(window().pos(), QPoint(600 - 280, 24 + 40)) << "its top 40 points below the area's top";
 }
 
 TEST_F(SettingsWindow, WithoutAScreenTheWindowKeepsTheFrameItWasBuiltWith) {

@@ -57,7 +57,7 @@ QWidget* SettingsWindowController::window() const {
 }
 
 std::string SettingsWindowController::milliseconds(concurrency::Duration duration) {
-    return fmt::format("{} ms", std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+    return fmt::format("{} ms", std::chrono::round<std::chrono::milliseconds>(duration).count());
 }
 
 void SettingsWindowController::show(Page page) {
@@ -80,7 +80,11 @@ void SettingsWindowController::show() {
     if (!window_->isVisible()) {
         place();
     }
-    // Activating the program is showing its window and asking for the focus.
+    // Activating the program is showing its window and asking for the focus;
+    // a minimised window comes back as it was.
+    if (window_->isMinimized()) {
+        window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    }
     window_->show();
     const concurrency::Duration front = services_.now() - t0;
     window_->raise();

@@ -78,7 +78,8 @@ public:
     // On screen, not minimised and not covered: a tick refreshes only then.
     bool isSeen() const;
 
-    // A duration as the log gives it: whole milliseconds ("12 ms").
+    // A duration as the log gives it: rounded to whole milliseconds ("12 ms"),
+    // as the program's other timings are logged.
     static std::string milliseconds(concurrency::Duration duration);
 
 private:
