@@ -312,6 +312,15 @@ TEST_F(SettingsWindow, TheOpenWindowIsInTheWindowListUntilItCloses) {
                             }),
               1)
         << "listed where it stands, top-down";
+    window().move(100, 150);
+    window().resize(600, 500);
+    QApplication::processEvents();
+    const auto moved = platform->desktop()->windows();
+    EXPECT_EQ(
+        std::count_if(moved.begin(), moved.end(),
+                      [](const auto& listed) { return listed.bounds == core::Rect(100, 150, 600, 500); }),
+        1)
+        << "the list follows a move and a resize";
     window().close();
     EXPECT_EQ(platform->desktop()->windows().size(), others);
     controller->show();

@@ -3,6 +3,8 @@
 // folder's sheet on it, and the main road (a section changed on its page
 // reaches the bar and outlasts a restart).
 
+#include "MenuBarCore/Planning/OrderPlanner.h"
+#include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarSystem/Login/LoginItem.h"
 #include "ProgramRun.h"
 #include "Support/LogCapture.h"
@@ -19,6 +21,7 @@
 #include <QDragEnterEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace PELLACOR_TEST_FILE {
@@ -142,7 +145,7 @@ TEST(SettingsWiringTest, EveryWayOfOpeningTheSettingsBringsUpTheOneWindow) {
     EXPECT_FALSE(controller.isRefreshing());
 }
 
-TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheRefreshRereadsTheItems) {
+TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheLayoutOrderAndEachTickRereadsTheItems) {
     const Computer computer;
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
@@ -155,12 +158,30 @@ TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheRefreshRereadsTheItems)
     delegate.openSettings();
     EXPECT_EQ(delegate.general().loginStatus(), expected) << "changed outside the program, seen at once";
 
-    // An application launched meanwhile: the next tick of the open window reads it.
-    const auto before = delegate.sectionsModel()->running();
-    const pellacor::testing::LogCapture log;
-    ASSERT_EQ(run.time->runFor(3100ms), Outcome::done);
+    run.time->settle();
+    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(), std::nullopt) << "the layout folder is not granted";
+    // Granted meanwhile: the next showing reads the bar's order.
+    run.simulated->fileManager()->userChoseFolder(computer.folder /
+                                                  "home/Library/Group Containers/com.apple.MenuBar");
+    delegate.settingsWindow()->window()->close();
+    delegate.openSettings();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate.settingsWindow()->window(), 1000));
+    run.time->settle();
+    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
+              std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
+                                                             std::string(core::bundleIdentifier))));
+
+    // Every tick of the open window asks for a fresh read of the items; a closed window asks for none.
+    const auto readsOver = [&run](concurrency::Duration span) {
+        const int before = run.calls->itemReads();
+        EXPECT_EQ(run.time->runFor(span), Outcome::done);
+        return run.calls->itemReads() - before;
+    };
+    const int open = readsOver(30s);
+    delegate.settingsWindow()->window()->close();
+    const int closed = readsOver(30s);
+    EXPECT_GE(open - closed, 9) << "ten ticks in 30 s: open " << open << ", closed " << closed;
     EXPECT_EQ(delegate.sectionsModel()->running(), run.coordinator().runningBundleIDs());
-    EXPECT_EQ(delegate.sectionsModel()->running(), before) << "nothing changed, nothing rebuilt";
 }
 
 TEST(SettingsWiringTest, TheLayoutFolderPanelIsASheetOnTheWindowOnlyWhileItIsOnScreen) {

@@ -49,6 +49,7 @@ SettingsWindowController::~SettingsWindowController() {
     if (window_) {
         window_->onClose = nullptr;
         window_->onHidden = nullptr;
+        window_->onGeometryChange = nullptr;
     }
 }
 
@@ -140,6 +141,11 @@ void SettingsWindowController::makeWindow() {
             self->windowWillClose();
         }
     };
+    window_->onGeometryChange = [weak] {
+        if (const auto self = weak.lock()) {
+            self->relist();
+        }
+    };
     window_->onHidden = [weak] {
         if (const auto self = weak.lock(); self && self->listed_) {
             self->listed_->withdraw();
@@ -151,6 +157,21 @@ void SettingsWindowController::place() {
     // Only the height is clamped to the visible area, and only when the
     // window would not fit; a window on screen is never moved.
     services_.windows.placeWindow(*window_, AuxiliaryWindowPlacement::settings(), listed_.get(), true);
+}
+
+void SettingsWindowController::relist() {
+    if (!listed_ || !listed_->isListed() || !window_->isVisible() || !services_.windows.screens) {
+        return;
+    }
+    const auto screens = services_.windows.screens->screens();
+    if (screens.empty()) {
+        return;
+    }
+    // The desktop's points lie on the real screen by a shift alone.
+    const QPoint origin = services_.windows.place(core::Point{0, 0});
+    const QPoint at = window_->pos() - origin;
+    const core::Rect topDown(at.x(), at.y(), window_->width(), window_->height());
+    listed_->list(core::convertScreenSpace(topDown, screens.front().frame));
 }
 
 void SettingsWindowController::startRefreshing() {

@@ -88,6 +88,8 @@ private:
 
     void makeWindow();
     void place();
+    // The window list follows the window the user moves or resizes.
+    void relist();
     void startRefreshing();
     void scheduleTick(concurrency::Instant deadline);
     void tick(concurrency::Instant deadline);

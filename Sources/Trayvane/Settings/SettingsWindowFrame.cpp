@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QHideEvent>
+#include <QMoveEvent>
+#include <QResizeEvent>
 
 namespace pellacor::app {
 
@@ -25,6 +27,20 @@ void SettingsWindowFrame::hideEvent(QHideEvent* event) {
     // A spontaneous hide is the window system minimising it: still open.
     if (onHidden && !event->spontaneous()) {
         onHidden();
+    }
+}
+
+void SettingsWindowFrame::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (onGeometryChange) {
+        onGeometryChange();
+    }
+}
+
+void SettingsWindowFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (onGeometryChange) {
+        onGeometryChange();
     }
 }
 
