@@ -88,7 +88,7 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionTheMenusAndTheHotKeys) {
         return found;
     };
     auto report = lines();
-    ASSERT_EQ(report.size(), 4U);
+    ASSERT_EQ(report.size(), 5U);
     const auto placed = platform->desktop()->menuBarItems();
     ASSERT_FALSE(placed.empty());
     // The first item, at the centre of the rectangle the view draws it in.
@@ -98,7 +98,8 @@ TEST(DesktopReportTest, TellsTheBarTheRestrictionTheMenusAndTheHotKeys) {
     EXPECT_EQ(report[0].rfind("desktop bar: " + first + " ", 0), 0U) << report[0];
     EXPECT_EQ(report[1], "desktop restriction: none");
     EXPECT_EQ(report[2], "desktop menus: none");
-    EXPECT_EQ(report[3], "desktop hot keys: 0");
+    EXPECT_EQ(report[3].rfind("desktop controls: ", 0), 0U) << report[3];
+    EXPECT_EQ(report[4], "desktop hot keys: 0");
 
     platform->desktop()->setRestriction(
         platform::MenuBarRestriction{{1}, {"com.example.b", "com.example.a"}});

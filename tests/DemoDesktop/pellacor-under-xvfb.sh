@@ -28,98 +28,17 @@
 # Exits 77 (skipped) when xvfb-run, xwininfo, xdotool or python3 is missing.
 set -euo pipefail
 
-title="Pellacor — demo desktop"
 hidden_app="com.example.fernlight"
 self_app="app.trayvane.pellacor"
 
 if [ "${1:-}" = "--inside" ]; then
   binary=$2
   work=$3
-  # The test runner may have chosen the offscreen platform for the widget
-  # tests; this program must open a real window on the virtual display.
-  unset QT_QPA_PLATFORM
-  pid=""
-  out=""
-  err=""
-
-  fail() {
-    echo "$*"
-    if [ -n "$err" ] && [ -f "$err" ]; then
-      echo "--- its log:"
-      cat "$err"
-      echo "--- what the desktop reported:"
-      cat "$out"
-    fi
-    if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
-    exit 1
-  }
-
-  # start NAME [SCENARIO]: starts the program (on the built-in desktop without
-  # a scenario) and waits for its window.
-  start() {
-    out="$work/$1.out"
-    err="$work/$1.err"
-    "$binary" ${2:+--scenario "$2"} >"$out" 2>"$err" &
-    pid=$!
-    for _ in $(seq 1 200); do
-      if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
-        return 0
-      fi
-      kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
-      sleep 0.1
-    done
-    fail "no window of pellacor appeared"
-  }
-
-  # Asks the desktop for a report and waits for it; the bar line lands in
-  # $bar, the restriction in $restriction, the menus drawn in $menus.
-  report() {
-    local before
-    before=$(grep -c "^desktop hot keys:" "$out" || true)
-    kill -USR2 "$pid"
-    for _ in $(seq 1 500); do
-      if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
-        bar=$(grep "^desktop bar:" "$out" | tail -1)
-        restriction=$(grep "^desktop restriction:" "$out" | tail -1)
-        menus=$(grep "^desktop menus:" "$out" | tail -1)
-        return 0
-      fi
-      sleep 0.01
-    done
-    fail "the desktop did not report"
-  }
-
-  on_bar() { [[ " ${bar#desktop bar:} " == *" $1@"* ]]; }
-  restricted() { [ "$restriction" != "desktop restriction: none" ]; }
-
-  # waits_for DESCRIPTION CONDITION...: up to 15 s.
-  waits_for() {
-    local what=$1
-    shift
-    for _ in $(seq 1 75); do
-      report
-      if "$@"; then
-        return 0
-      fi
-      sleep 0.2
-    done
-    fail "never $what; last: $bar / $restriction"
-  }
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
   collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
   revealed() { restricted && on_bar "$hidden_app"; }
   everything() { ! restricted && on_bar "$hidden_app"; }
-
-  # Where the control item is drawn now (it moves as items come and go): the
-  # program's rightmost item, as the user-switcher stand-in stays left of it
-  # until the layout folder is granted.
-  control_at() {
-    report
-    local at
-    at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | tail -1 | cut -d@ -f2)
-    [ -n "$at" ] || fail "the control item is not on the bar: $bar"
-    x=${at%,*}
-    y=${at#*,}
-  }
 
   # Ends the program with SIGTERM and checks its exit and what it left.
   stop() {
@@ -136,16 +55,6 @@ if [ "${1:-}" = "--inside" ]; then
       fail "the hot keys outlived the program"
     [ "$(grep "app\] " "$err" | tail -1)" = "[$self_app:app] default: 終了します" ] ||
       fail "the last line of the program was not its farewell"
-  }
-
-  logged() { grep -qF "$1" "$err" || fail "the log lacks: $1"; }
-  # window_titled TITLE: waits up to 5 s for a window of that title.
-  window_titled() {
-    for _ in $(seq 1 50); do
-      xwininfo -root -tree 2>/dev/null | grep -qF "\"$1\"" && return 0
-      sleep 0.1
-    done
-    fail "no window titled $1 appeared"
   }
 
   milliseconds() { echo $(($(date +%s%N) / 1000000)); }
@@ -189,17 +98,8 @@ if [ "${1:-}" = "--inside" ]; then
     done
     fail "$what: Escape did not close the menu: $menus"
   }
-  # appears TEXT: waits up to 5 s for the log to hold it.
-  appears() {
-    for _ in $(seq 1 50); do
-      grep -qF "$1" "$err" && return 0
-      sleep 0.1
-    done
-    fail "the log never showed: $1"
-  }
-
   # 1. A first run.
-  start first "$work/scenario.json"
+  start first --scenario "$work/scenario.json"
   waits_for "collapsed after start-up" collapsed
   logged "] default: 状態 starting → collapsed"
   # Both applications' items were read, the hidden one's among them.
@@ -231,7 +131,7 @@ if [ "${1:-}" = "--inside" ]; then
   # pause, which opens the help at the item for when nothing is hidden; the
   # menu's last entry but one (the disabled ones skipped) opens About.
   # The help's language follows the system's; this run's is Japanese.
-  LANGUAGE=ja start shift "$work/shift.json"
+  LANGUAGE=ja start shift --scenario "$work/shift.json"
   waits_for "everything shown while paused" everything
   logged "] default: 状態 starting → paused"
   control_at
@@ -250,12 +150,12 @@ if [ "${1:-}" = "--inside" ]; then
   stop
 
   # 3. The same system version again: not paused.
-  start again "$work/scenario.json"
+  start again --scenario "$work/scenario.json"
   waits_for "collapsed after a restart" collapsed
   stop
 
   # 4. A newer system version: paused for it.
-  start newer "$work/newer.json"
+  start newer --scenario "$work/newer.json"
   waits_for "everything shown while paused" everything
   logged "] info: macOS のバージョンが変わりました（15.1.0 → 15.2.0）。一時停止で起動します"
   logged "] default: 状態 starting → paused"

@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -215,6 +217,33 @@ TEST_F(MainMenuActionsTest, EditingGoesToTheFocusedFieldAndClosingToTheActiveWin
     EXPECT_TRUE(actions->perform("performClose:"));
     EXPECT_FALSE(second->isVisible());
     EXPECT_TRUE(first->isVisible());
+}
+
+TEST_F(MainMenuActionsTest, ASelectableLabelIsSelectedAndCopiedButNeverEdited) {
+    auto* selectable = new QLabel("バージョン 0.1.0", second.get());
+    selectable->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    auto* plain = new QLabel("a caption", second.get());
+    second->layout()->addWidget(selectable);
+    second->layout()->addWidget(plain);
+    activate(*second);
+    QApplication::clipboard()->setText("before");
+    selectable->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), selectable);
+    EXPECT_FALSE(actions->perform("copy:")) << "nothing selected yet";
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    // As a person does it: the menu's keys, in the focused label.
+    QTest::keyClick(selectable, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectable->selectedText(), "バージョン 0.1.0");
+    QTest::keyClick(selectable, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "バージョン 0.1.0");
+    for (const char* edit : {"cut:", "paste:", "undo:"}) {
+        EXPECT_FALSE(actions->perform(edit)) << edit;
+    }
+    EXPECT_EQ(selectable->text(), "バージョン 0.1.0");
+
+    plain->setFocusPolicy(Qt::StrongFocus);
+    plain->setFocus();
+    EXPECT_FALSE(actions->perform("selectAll:")) << "a label that cannot be selected";
 }
 
 TEST_F(MainMenuActionsTest, NeitherEditingNorClosingReachesTheDesktopAroundTheProgram) {

@@ -16,7 +16,6 @@
 # Exits 77 (skipped) when xvfb-run, xwininfo, xdg-open or python3 is missing.
 set -euo pipefail
 
-title="Pellacor — demo desktop"
 hidden_app="com.example.fernlight"
 self_app="app.trayvane.pellacor"
 
@@ -25,35 +24,10 @@ if [ "${1:-}" = "--inside" ]; then
   shortcuts=$3
   install=$4
   work=$5
-  unset QT_QPA_PLATFORM
-  pid=""
-  out="$work/program.out"
-  err="$work/program.err"
-
-  fail() {
-    echo "$*"
-    if [ -f "$err" ]; then
-      echo "--- its log:"
-      cat "$err"
-    fi
-    if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
-    exit 1
-  }
-
-  start() {
-    out="$work/$1.out"
-    err="$work/$1.err"
-    "$binary" --scenario "$2" >"$out" 2>"$err" &
-    pid=$!
-    for _ in $(seq 1 200); do
-      if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
-        return 0
-      fi
-      kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
-      sleep 0.1
-    done
-    fail "no window of pellacor appeared"
-  }
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
+  # start NAME SCENARIO: on the scenario's desktop.
+  start_on() { start "$1" --scenario "$2"; }
   stop() {
     kill -TERM "$pid"
     local status=0
@@ -61,45 +35,9 @@ if [ "${1:-}" = "--inside" ]; then
     [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
     pid=""
   }
-  report() {
-    local before
-    before=$(grep -c "^desktop hot keys:" "$out" || true)
-    kill -USR2 "$pid"
-    for _ in $(seq 1 100); do
-      if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
-        bar=$(grep "^desktop bar:" "$out" | tail -1)
-        restriction=$(grep "^desktop restriction:" "$out" | tail -1)
-        return 0
-      fi
-      sleep 0.05
-    done
-    fail "the desktop did not report"
-  }
-  on_bar() { [[ " ${bar#desktop bar:} " == *" $1@"* ]]; }
-  restricted() { [ "$restriction" != "desktop restriction: none" ]; }
-  waits_for() {
-    local what=$1
-    shift
-    for _ in $(seq 1 75); do
-      report
-      if "$@"; then
-        return 0
-      fi
-      sleep 0.2
-    done
-    fail "never $what; last: $bar / $restriction"
-  }
   collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
   revealed() { restricted && on_bar "$hidden_app"; }
   everything() { ! restricted && on_bar "$hidden_app"; }
-  count() { grep -cF "$1" "$err" || true; }
-  appears() {
-    for _ in $(seq 1 50); do
-      grep -qF "$1" "$err" && return 0
-      sleep 0.1
-    done
-    fail "the log never showed: $1"
-  }
   # hand_over URL...: a second pellacor with these URLs, which must end with 0 at once.
   hand_over() {
     local status=0
@@ -107,7 +45,7 @@ if [ "${1:-}" = "--inside" ]; then
     [ "$status" -eq 0 ] || { cat "$work/second.out"; fail "the second pellacor ended with status $status"; }
   }
 
-  start first "$work/scenario.json"
+  start_on first "$work/scenario.json"
   waits_for "collapsed after start-up" collapsed
 
   # 1. Handed over.
@@ -188,7 +126,7 @@ EOF
   stop
 
   # 5. Paused for a new system version: the shortcut's resume is refused.
-  start newer "$work/newer.json"
+  start_on newer "$work/newer.json"
   waits_for "everything shown while paused" everything
   status=0
   timeout 40 "$shortcuts" run resume >"$work/resume.out" 2>"$work/resume.err" || status=$?

@@ -13,7 +13,6 @@
 # Exits 77 (skipped) when xvfb-run, xwininfo, xdotool or python3 is missing.
 set -euo pipefail
 
-title="Pellacor — demo desktop"
 self_app="app.trayvane.pellacor"
 
 if [ "${1:-}" = "--inside" ]; then
@@ -21,57 +20,10 @@ if [ "${1:-}" = "--inside" ]; then
   clipboard=$3
   host=$4
   work=$5
-  unset QT_QPA_PLATFORM XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
-  pid=""
-  out="$work/program.out"
-  err="$work/program.err"
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
+  unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
 
-  fail() {
-    echo "$*"
-    if [ -f "$err" ]; then
-      echo "--- its log:"
-      cat "$err"
-    fi
-    if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
-    exit 1
-  }
-  appears() {
-    for _ in $(seq 1 100); do
-      grep -qF "$1" "$err" && return 0
-      sleep 0.1
-    done
-    fail "the log never showed: $1"
-  }
-  report() {
-    local before
-    before=$(grep -c "^desktop hot keys:" "$out" || true)
-    kill -USR2 "$pid"
-    for _ in $(seq 1 500); do
-      if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
-        bar=$(grep "^desktop bar:" "$out" | tail -1)
-        return 0
-      fi
-      sleep 0.01
-    done
-    fail "the desktop did not report"
-  }
-  control_at() {
-    report
-    local at
-    at=$(tr ' ' '\n' <<<"$bar" | grep "^$self_app@" | tail -1 | cut -d@ -f2)
-    [ -n "$at" ] || fail "the control item is not on the bar: $bar"
-    x=${at%,*}
-    y=${at#*,}
-  }
-  # menu_entry UPS: opens the control item's menu (a right click) and chooses
-  # the entry that many places above its end (the quit entry is the first one up).
-  menu_entry() {
-    control_at
-    xdotool mousemove "$x" "$y" click 3
-    sleep 0.5
-    for _ in $(seq 1 "$1"); do xdotool key Up; done
-    xdotool key Return
-  }
   # The program's notices are the visible windows titled exactly "Pellacor".
   notices() { xdotool search --onlyvisible --name '^Pellacor$' 2>/dev/null | wc -l; }
   notice_shown() {
@@ -82,13 +34,7 @@ if [ "${1:-}" = "--inside" ]; then
     fail "no notice appeared"
   }
 
-  "$binary" --scenario "$work/scenario.json" --update-connect-to "$host:443:127.0.0.1:$closed" >"$out" 2>"$err" &
-  pid=$!
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q "$title" && break
-    kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
-    sleep 0.1
-  done
+  start program --scenario "$work/scenario.json" --update-connect-to "$host:443:127.0.0.1:$closed"
   appears "] default: 状態 starting → "
 
   # 1. Send feedback: the fourth entry from the end.

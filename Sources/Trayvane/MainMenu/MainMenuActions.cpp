@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QWidget>
 
@@ -115,6 +117,22 @@ bool MainMenuActions::perform(const std::string& action) {
 bool MainMenuActions::performInFocusedView(const std::string& action) {
     QWidget* view = QApplication::focusWidget();
     if (!view || !isProgramWindow(view->window())) {
+        return false;
+    }
+    // A label whose text can be selected (About's version line) has no slots
+    // to call, and the menu's key equivalents reach it before its own keys do:
+    // selecting all and copying are done for it, as a selectable text field
+    // does them; it takes no other edit.
+    if (auto* label = qobject_cast<QLabel*>(view);
+        label != nullptr && (label->textInteractionFlags() & Qt::TextSelectableByMouse)) {
+        if (action == "selectAll:") {
+            label->setSelection(0, static_cast<int>(label->text().size()));
+            return true;
+        }
+        if (action == "copy:" && label->hasSelectedText()) {
+            QApplication::clipboard()->setText(label->selectedText());
+            return true;
+        }
         return false;
     }
     const std::string method = MainMenu::methodName(action);
