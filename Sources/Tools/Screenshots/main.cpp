@@ -12,6 +12,7 @@
 #include "MenuBarSystem/Support/MainQueue.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/ApplicationPanel.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
 #include "Trayvane/App/UserDefaults.h"
@@ -1089,6 +1090,44 @@ int renderLayoutFolderGrant(const QString& folder) {
     return failures;
 }
 
+// The rules page's "other application" panel: the real file dialog over the
+// simulated Applications folder, with a bundle for each installed application.
+int renderRuleApplicationPanel(const QString& folder) {
+    RunningProgram program(false);
+    if (!program.collapsed()) {
+        return 1;
+    }
+    int failures = 1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != app::ApplicationPanel::identifier) {
+            return;
+        }
+        poll.stop();
+        // The folder's list fills in from a thread of the dialog's own.
+        RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(500));
+        QImage image = program.picture();
+        {
+            QPainter painter(&image);
+            const QImage panel = dialog->grab().toImage();
+            painter.fillRect(image.rect(), QColor(0, 0, 0, 40));
+            painter.drawImage((image.width() - panel.width()) / 2, 120, panel);
+        }
+        failures = save(image, folder, "program-rule-app-panel-light") ? 0 : 1;
+        dialog->close();
+    });
+    poll.start(50);
+    const auto chosen = program.delegate().rulesModel()->chooseOtherApp();
+    poll.stop();
+    if (chosen) {
+        std::fprintf(stderr, "pellacor-screenshots: the closed application panel still chose %s\n",
+                     chosen->bundleID.c_str());
+        return failures + 1;
+    }
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -1282,6 +1321,7 @@ int main(int argc, char** argv) {
     failures += renderBelowBarClicks(folder);
     failures += renderSearchHotKey(folder);
     failures += renderLayoutFolderGrant(folder);
+    failures += renderRuleApplicationPanel(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }
