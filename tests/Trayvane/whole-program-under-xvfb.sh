@@ -387,4 +387,4 @@ export closed
 # and the next starts at once.
 xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$shortcuts" "$install" "$clipboard" \
   "$host" "$work"
-echo "from a fresh state folder pellacor hid its hidden applications, revealed and collapsed on clicks, followed xdg-open and a shortcut, opened the help at a topic, showed its version in About, copied feedback, showed the update notice, quit from its menu with status 0 and every restriction ended, and a second launch found the sections as they were left"
+echo "from a fresh state folder pellacor hid its hidden applications, revealed and collapsed on clicks, moved an application between sections, added and switched a profile and a rule that switched it, all in its settings window, followed xdg-open and a shortcut, opened the help at a topic, showed its version in About, copied feedback, showed the update notice, quit from its menu with status 0 and every restriction ended, and a second launch found the profiles, the rule, the sections and the switches as they were left"
