@@ -138,6 +138,27 @@ click() {
   xdotool mousemove "$x" "$y" click 1
 }
 
+# choose OPENER ENTRY: a click on OPENER opens a menu, and a click on ENTRY
+# chooses in it. On a loaded machine the click can land while the page still
+# moves under the pointer (a scroll or a rebuilt row not yet drawn), so a
+# menu that does not show within 2 s is asked for again, up to three times.
+choose() {
+  for _ in 1 2 3; do
+    click "$1"
+    for _ in $(seq 1 20); do
+      report
+      if shown "$2"; then
+        click "$2"
+        return 0
+      fi
+      sleep 0.1
+    done
+    xdotool key Escape
+    sleep 0.3
+  done
+  fail "clicking $1 never showed $2: $controls"
+}
+
 # menu_entry UPS: opens the control item's menu (a right click) and chooses
 # the entry that many places above its end (the quit entry is the first one up).
 menu_entry() { choose_in_control_menu Up "$1"; }

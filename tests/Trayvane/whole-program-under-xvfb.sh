@@ -115,8 +115,7 @@ if [ "${1:-}" = "--inside" ]; then
   moved_on_bar() { collapsed_but_moved && on_bar "$moved_app"; }
   collapsed_but_moved() { restricted && on_bar "$self_app" && [[ ",${restriction#desktop restriction: }," == *",$moved_app,"* ]]; }
   before=$(count "] info: 区画を変えました（$moved_app → shown）")
-  click "rowMenu:$moved_app"
-  click "move:shown"
+  choose "rowMenu:$moved_app" "move:shown"
   appears_again "] info: 区画を変えました（$moved_app → shown）" "$before"
   # The first change of order asks for the menu bar's layout folder, as a
   # sheet on the settings window; its message says to open it as it stands.
@@ -132,8 +131,7 @@ if [ "${1:-}" = "--inside" ]; then
   shot moved-to-shown
   before=$(count "] info: 区画を変えました（$moved_app → hidden）")
   scroll_to "rowMenu:$moved_app" "sections:page"
-  click "rowMenu:$moved_app"
-  click "move:hidden"
+  choose "rowMenu:$moved_app" "move:hidden"
   appears_again "] info: 区画を変えました（$moved_app → hidden）" "$before"
   hidden_apps+=("$moved_app")
   waits_for "the moved application's items off the collapsed bar again" collapsed
@@ -167,8 +165,7 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   control_point "profile:delete"
   scroll_to "rowMenu:$moved_app" "sections:page"
   before=$(count "] info: 区画を変えました（$moved_app → shown）")
-  click "rowMenu:$moved_app"
-  click "move:shown"
+  choose "rowMenu:$moved_app" "move:shown"
   appears_again "] info: 区画を変えました（$moved_app → shown）" "$before"
   waits_for "the application shown in the new profile" moved_on_bar
   scroll_to "profile:picker" "sections:page"
