@@ -1024,6 +1024,20 @@ QImage theBar(const QImage& image) {
         .scaled(width * 2, height * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// The desktop with a program's file dialog drawn over it, dimmed, once the
+// dialog's list has filled in (from a thread of the dialog's own).
+QImage withFileDialog(RunningProgram& program, QWidget& dialog) {
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(500));
+    QImage image = program.picture();
+    {
+        QPainter painter(&image);
+        const QImage panel = dialog.grab().toImage();
+        painter.fillRect(image.rect(), QColor(0, 0, 0, 40));
+        painter.drawImage((image.width() - panel.width()) / 2, 120, panel);
+    }
+    return image;
+}
+
 // The reorder that needs the layout folder: the real dialog, answered with its
 // button, and the bar before and after it follows the profile's order.
 int renderLayoutFolderGrant(const QString& folder) {
@@ -1051,15 +1065,7 @@ int renderLayoutFolderGrant(const QString& folder) {
         }
         answered = true;
         poll.stop();
-        // The folder's list fills in from a thread of the dialog's own.
-        RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(500));
-        QImage image = program.picture();
-        {
-            QPainter painter(&image);
-            const QImage panel = dialog->grab().toImage();
-            painter.fillRect(image.rect(), QColor(0, 0, 0, 40));
-            painter.drawImage((image.width() - panel.width()) / 2, 120, panel);
-        }
+        const QImage image = withFileDialog(program, *dialog);
         failures += save(image, folder, "program-grant-dialog-light") ? 0 : 1;
         for (auto* button : dialog->findChildren<QPushButton*>()) {
             if (button->text() == "開く") {
@@ -1105,15 +1111,7 @@ int renderRuleApplicationPanel(const QString& folder) {
             return;
         }
         poll.stop();
-        // The folder's list fills in from a thread of the dialog's own.
-        RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(500));
-        QImage image = program.picture();
-        {
-            QPainter painter(&image);
-            const QImage panel = dialog->grab().toImage();
-            painter.fillRect(image.rect(), QColor(0, 0, 0, 40));
-            painter.drawImage((image.width() - panel.width()) / 2, 120, panel);
-        }
+        const QImage image = withFileDialog(program, *dialog);
         failures = save(image, folder, "program-rule-app-panel-light") ? 0 : 1;
         dialog->close();
     });

@@ -5,6 +5,7 @@
 #include "Trayvane/Settings/RuleAddSheet.h"
 #include "Trayvane/Settings/RuleRowView.h"
 #include "Trayvane/Settings/SettingsDivider.h"
+#include "Trayvane/Settings/SettingsPageArea.h"
 #include "Trayvane/Theme/AppButton.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/Appearance.h"
@@ -48,19 +49,8 @@ void roundedBox(QWidget& box, const QString& name, const QString& type) {
 
 RulesSettingsView::RulesSettingsView(RulesModel& model, std::shared_ptr<IconStore> icons, QWidget* parent)
     : QScrollArea(parent), model_(model), icons_(std::move(icons)) {
-    setObjectName("rules");
-    setWidgetResizable(true);
-    setMinimumWidth(520);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-
-    auto* page = new QWidget;
-    page->setObjectName("rules:page");
-    page->setFont(AppFont::body());
-    auto* stack = new QVBoxLayout(page);
-    stack->setSpacing(18);
-    stack->setContentsMargins(20, 20, 20, 20);
+    QVBoxLayout* stack = settingsPageColumn(*this, QStringLiteral("rules"));
+    QWidget* page = stack->parentWidget();
 
     auto* headingBlock = new QVBoxLayout;
     headingBlock->setSpacing(6);

@@ -7,6 +7,7 @@
 #include "Trayvane/Settings/SectionBand.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsDivider.h"
+#include "Trayvane/Settings/SettingsPageArea.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/AppearanceFollower.h"
@@ -48,19 +49,8 @@ SectionsSettingsView::SectionsSettingsView(SectionsModel& model, ProfilesModel& 
                                            std::shared_ptr<IconStore> icons, SectionRowView::NameLookup name,
                                            QWidget* parent)
     : QScrollArea(parent), model_(model), icons_(std::move(icons)), name_(std::move(name)) {
-    setObjectName("sections");
-    setWidgetResizable(true);
-    setMinimumWidth(520);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-
-    auto* page = new QWidget;
-    page->setObjectName("sections:page");
-    page->setFont(AppFont::body());
-    auto* stack = new QVBoxLayout(page);
-    stack->setSpacing(18);
-    stack->setContentsMargins(20, 20, 20, 20);
+    QVBoxLayout* stack = settingsPageColumn(*this, QStringLiteral("sections"));
+    QWidget* page = stack->parentWidget();
 
     profileBar_ = new ProfileBar(profiles, page);
     stack->addWidget(profileBar_);
