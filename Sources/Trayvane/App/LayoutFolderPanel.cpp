@@ -1,5 +1,7 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
+#include "Trayvane/Windows/SheetFocus.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
@@ -74,6 +76,7 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
         QObject::connect(dialog, &QDialog::finished, dialog,
                          [dialog, finish](int) { finish(dialog->chosen()); });
         if (sheetParent != nullptr) {
+            returnFocusOnClose(*dialog);
             dialog->open();
         } else {
             // No window to put a sheet on: modal to the whole program, still without a loop of its own.
