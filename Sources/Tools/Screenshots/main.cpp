@@ -411,14 +411,8 @@ struct ProfileBarState {
 
 QImage withSheet(QWidget& page, QWidget* sheet, bool dark);
 
-QImage renderProfileBar(const ProfileBarState& shot) {
-    demo::DesktopAppearance::apply(shot.dark);
-    app::ProfilesModel model;
-    model.setChoices({{core::Uuid::random(), "ふだん", true},
-                      {core::Uuid::random(), "仕事", false},
-                      {core::Uuid::random(), "旅行", false}});
-    model.suggestName = [](const std::string& base) { return base + " 2"; };
-    QWidget page;
+// The bar at the top of a page 640 wide, as the layout page holds it, shown.
+app::ProfileBar* profileBarOn(QWidget& page, app::ProfilesModel& model) {
     auto* layout = new QVBoxLayout(&page);
     layout->setContentsMargins(20, 20, 20, 20);
     auto* bar = new app::ProfileBar(model, &page);
@@ -427,6 +421,18 @@ QImage renderProfileBar(const ProfileBarState& shot) {
     page.setFixedWidth(640);
     page.show();
     page.adjustSize();
+    return bar;
+}
+
+QImage renderProfileBar(const ProfileBarState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    app::ProfilesModel model;
+    model.setChoices({{core::Uuid::random(), "ふだん", true},
+                      {core::Uuid::random(), "仕事", false},
+                      {core::Uuid::random(), "旅行", false}});
+    model.suggestName = [](const std::string& base) { return base + " 2"; };
+    QWidget page;
+    app::ProfileBar* bar = profileBarOn(page, model);
 
     QWidget* sheet = nullptr;
     if (shot.sheet == ProfileBarState::Sheet::name) {
@@ -450,14 +456,7 @@ QImage renderProfileBarAmpersand(bool dark, bool menuOpen) {
                       {core::Uuid::random(), "A&B 旅行", true},
                       {core::Uuid::random(), "R&D", false}});
     QWidget page;
-    auto* layout = new QVBoxLayout(&page);
-    layout->setContentsMargins(20, 20, 20, 20);
-    auto* bar = new app::ProfileBar(model, &page);
-    layout->addWidget(bar);
-    layout->addStretch(1);
-    page.setFixedWidth(640);
-    page.show();
-    page.adjustSize();
+    app::ProfileBar* bar = profileBarOn(page, model);
     if (!menuOpen) {
         return page.grab().toImage();
     }
