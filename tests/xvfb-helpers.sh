@@ -226,3 +226,20 @@ quit_from_menu() {
   [ "$(grep "app\] " "$err" | tail -1)" = "[$self_app:app] default: 終了します" ] ||
     fail "the last line of the program was not its farewell"
 }
+
+# entry_is_valid ENTRY DATA_DIR: the desktop entry passes desktop-file-validate,
+# and every icon it names is a file of DATA_DIR's hicolor theme at 48 × 48 and
+# 256 × 256 pixels.
+entry_is_valid() {
+  local entry=$1 data=$2 problems icon
+  command -v desktop-file-validate >/dev/null || fail "desktop-file-validate is missing (scripts/setup installs it)"
+  problems=$(desktop-file-validate "$entry" 2>&1) || fail "the desktop entry is not valid: $problems"
+  [ -z "$problems" ] || fail "the desktop entry draws remarks: $problems"
+  grep -q "^Icon=" "$entry" || fail "the desktop entry names no icon"
+  while IFS= read -r icon; do
+    for size in 48 256; do
+      [ -s "$data/icons/hicolor/${size}x$size/apps/$icon.png" ] ||
+        fail "the desktop entry names the icon $icon, which $data/icons/hicolor/${size}x$size/apps lacks"
+    done
+  done < <(sed -n 's/^Icon=//p' "$entry")
+}

@@ -4,9 +4,9 @@
 #      its URL to the running program and ends with status 0, and the running
 #      one follows;
 #   2. seven URLs in one delivery: five run, and the log says so;
-#   3. with the desktop entry installed in a scratch XDG data folder, its
-#      collapse action collapses and `xdg-open 'pellacor://reveal?all=1'`
-#      reveals everything;
+#   3. with the desktop entry installed in a scratch XDG data folder (valid
+#      to desktop-file-validate, its icons there), its collapse action
+#      collapses and `xdg-open 'pellacor://reveal?all=1'` reveals everything;
 #   4. a client that sends 10 MB, and one that never finishes its message, do
 #      not keep the program from answering `pellacor-shortcuts run collapse`;
 #   5. started again under a newer system version (paused for it),
@@ -74,6 +74,7 @@ if [ "${1:-}" = "--inside" ]; then
   PATH="$(dirname "$binary"):$(dirname "$shortcuts"):$PATH"
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   entry="$XDG_DATA_HOME/applications/pellacor.desktop"
+  entry_is_valid "$entry" "$XDG_DATA_HOME"
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$entry" || fail "the desktop entry does not handle the scheme"
   grep -qx "Exec=pellacor %u" "$entry" || fail "the desktop entry does not hand the URL to pellacor"
   grep -qx "Actions=reveal;collapse;switchProfile;pause;resume;" "$entry" || fail "the entry lacks the five actions"
