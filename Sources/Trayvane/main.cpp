@@ -32,6 +32,7 @@
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/App/QtTranslations.h"
 #include "Trayvane/Integrations/InstanceAddress.h"
 #include "Trayvane/Integrations/InstanceClient.h"
 #include "Trayvane/Integrations/InstanceRequests.h"
@@ -220,6 +221,13 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pellacor");
+    // Qt's own words (the file dialogs', the standard buttons') in the program's language.
+    if (!app::QtTranslations::useProgramLanguage()) {
+        std::fprintf(stderr,
+                     "pellacor: Qt's Japanese translations are not in %s (Debian's qt6-translations-l10n); "
+                     "Qt's own words stay English\n",
+                     app::QtTranslations::folder().c_str());
+    }
     concurrency::QtExecutor executor;
     auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
     // The desktop's notifications are the main thread's, whichever thread changed it.
@@ -233,8 +241,9 @@ int main(int argc, char** argv) {
     platform->workspaceOpener()->setProgramStarter(
         [&launcher, &state, &instance,
          weak = std::weak_ptr<platform::SimulatedPlatform>(platform)]() -> std::optional<std::int64_t> {
-            if (const auto strong = weak.lock()) {
-                state.save(*strong);
+            if (const auto strong = weak.lock(); strong && !state.save(*strong)) {
+                std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
+                             state.settingsFile().c_str());
             }
             // The new process becomes the program: this one stops listening first.
             instance.reset();
@@ -327,7 +336,8 @@ int main(int argc, char** argv) {
     }
     report();
     if (!state.save(*platform)) {
-        std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");
+        std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
+                     state.settingsFile().c_str());
     }
     return status;
 }

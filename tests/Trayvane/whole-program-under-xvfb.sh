@@ -13,9 +13,11 @@
 #   5. a rule added on the rules page (Ctrl+3) puts the second profile in
 #      force while an application runs; quitting and launching it from the
 #      desktop's controls panel switch the profile within a second each time;
-#   6. `xdg-open 'pellacor://profile?name=…'` (through the desktop entry
-#      installed in the test's XDG data folder) switches to either profile,
-#      and after a reveal `pellacor-shortcuts run collapse` collapses;
+#   6. the desktop entry installed in the test's XDG data folder passes
+#      desktop-file-validate and finds its icons there;
+#      `xdg-open 'pellacor://profile?name=…'` through it switches to either
+#      profile, by a name escaped or as it reads, and after a reveal
+#      `pellacor-shortcuts run collapse` collapses;
 #   7. the help opens at the item for when nothing is hidden (the pause's
 #      notice in the control item's menu); About shows the version (selected
 #      and copied to the display's clipboard); the feedback notice copies its
@@ -236,6 +238,7 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$XDG_DATA_HOME/applications/pellacor.desktop" ||
     fail "the desktop entry does not handle the scheme"
+  entry_is_valid "$XDG_DATA_HOME/applications/pellacor.desktop" "$XDG_DATA_HOME"
   # The profiles by name, the first one's written as a URL writes it.
   xdg-open 'pellacor://profile?name=Travel' || fail "xdg-open did not find the handler"
   waits_for "the new profile through xdg-open" moved_on_bar
@@ -243,7 +246,13 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   encoded=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$first_profile")
   xdg-open "pellacor://profile?name=$encoded" || fail "xdg-open did not find the handler"
   waits_for "the first profile through xdg-open" collapsed
-  [ "$(count "] default: 外から（URL）：プロファイルの切り替え")" -eq 2 ] || fail "not two switches through xdg-open"
+  # And with the name as it reads, as a person types it in a script.
+  xdg-open 'pellacor://profile?name=Travel' || fail "xdg-open did not find the handler"
+  waits_for "the new profile again through xdg-open" moved_on_bar
+  xdg-open "pellacor://profile?name=$first_profile" || fail "xdg-open did not find the handler"
+  waits_for "the first profile by its name as it reads" collapsed
+  [ "$(count "] default: 外から（URL）：プロファイルの切り替え")" -eq 4 ] || fail "not four switches through xdg-open"
+  [ "$(count "知らない命令")" -eq 0 ] || fail "a profile's name as it reads was refused"
   xdg-open 'pellacor://reveal' || fail "xdg-open did not find the handler"
   waits_for "revealed through xdg-open" revealed
   appears "] default: 外から（URL）：出す"

@@ -15,6 +15,7 @@
 #include "Trayvane/App/ApplicationPanel.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/QtTranslations.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Help/AboutWindow.h"
@@ -52,6 +53,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -1126,6 +1128,28 @@ int renderRuleApplicationPanel(const QString& folder) {
     return failures;
 }
 
+// Both file dialogs again with Qt's words in English, as the program shows
+// them where it speaks English (LANGUAGE=en): drawn as above into a scratch
+// folder, of which only the dialogs' pictures are kept.
+int renderFileDialogsInEnglish(const QString& folder) {
+    QTemporaryDir scratch;
+    app::QtTranslations::use("en");
+    int failures = renderLayoutFolderGrant(scratch.path()) + renderRuleApplicationPanel(scratch.path());
+    app::QtTranslations::use("ja");
+    for (const QString& name :
+         {QStringLiteral("program-grant-dialog"), QStringLiteral("program-rule-app-panel")}) {
+        const QString to = folder + "/" + name + "-en-light.png";
+        QFile::remove(to);
+        if (!QFile::copy(scratch.path() + "/" + name + "-light.png", to)) {
+            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", to.toLocal8Bit().constData());
+            ++failures;
+            continue;
+        }
+        std::printf("%s\n", to.toLocal8Bit().constData());
+    }
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -1136,6 +1160,11 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
+    // Qt's own words as the program shows them in Japanese, its first language.
+    if (!app::QtTranslations::use("ja")) {
+        std::fprintf(stderr, "pellacor-screenshots: Qt's Japanese translations are not in %s\n",
+                     app::QtTranslations::folder().c_str());
+    }
 
     const std::vector<State> states{
         {"default-desktop", [](platform::SimulatedPlatform&) {}},
@@ -1320,6 +1349,7 @@ int main(int argc, char** argv) {
     failures += renderSearchHotKey(folder);
     failures += renderLayoutFolderGrant(folder);
     failures += renderRuleApplicationPanel(folder);
+    failures += renderFileDialogsInEnglish(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }
