@@ -86,21 +86,15 @@ TEST_F(ApplicationPanelTest, ItsWordsAreTheProgramsAndItsFoldersTheSystems) {
         runPanel(
             applications,
             [&](QFileDialog& dialog) {
-                const QStringList words = pellacor::testing::dialogWords(dialog);
-                const QStringList latin = pellacor::testing::latinWords(words);
+                pellacor::testing::expectWordsIn(language, dialog);
                 const QStringList listed = pellacor::testing::listedWords(dialog);
                 ASSERT_EQ(listed.size(), 4) << "two folders, each with its type and date";
                 if (std::string_view(language) == "ja") {
-                    EXPECT_TRUE(latin.isEmpty())
-                        << "every word in Japanese: " << words.join(" | ").toStdString();
                     EXPECT_TRUE(pellacor::testing::latinWords(listed).isEmpty())
                         << "the folders' types and dates in Japanese: " << listed.join(" | ").toStdString();
                     EXPECT_EQ(listed[0].toStdString(), "フォルダ");
                 } else {
                     EXPECT_EQ(listed[0].toStdString(), "Folder");
-                    EXPECT_TRUE(words.contains("Look in:")) << words.join(" | ").toStdString();
-                    EXPECT_TRUE(words.contains("Cancel")) << words.join(" | ").toStdString();
-                    EXPECT_EQ(latin.size(), words.size() - 1) << "all but the prompt in English";
                 }
                 EXPECT_EQ(pellacor::testing::lookingIn(dialog), "/Applications");
                 EXPECT_EQ(pellacor::testing::sidebarPlaces(dialog),

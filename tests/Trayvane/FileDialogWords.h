@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellacor::testing {
@@ -91,6 +92,20 @@ inline QStringList listedWords(QFileDialog& dialog) {
 // The words with a Latin letter in them.
 inline QStringList latinWords(const QStringList& words) {
     return words.filter(QRegularExpression(QStringLiteral("[A-Za-z]")));
+}
+
+// In Japanese, no word of the dialog has a Latin letter; in English, all but
+// the program's own prompt are Qt's English words.
+inline void expectWordsIn(const char* language, QFileDialog& dialog) {
+    const QStringList words = dialogWords(dialog);
+    const QStringList latin = latinWords(words);
+    if (std::string_view(language) == "ja") {
+        EXPECT_TRUE(latin.isEmpty()) << "every word in Japanese: " << words.join(" | ").toStdString();
+        return;
+    }
+    EXPECT_TRUE(words.contains("Look in:")) << words.join(" | ").toStdString();
+    EXPECT_TRUE(words.contains("Cancel")) << words.join(" | ").toStdString();
+    EXPECT_EQ(latin.size(), words.size() - 1) << "all but the prompt in English";
 }
 
 // What the dialog's "look in" list shows for where it is, and the names of its sidebar's places.
