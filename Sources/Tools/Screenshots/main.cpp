@@ -176,9 +176,11 @@ struct MenuShot {
         QImage desktop = view.grab().toImage();
         if (!image.isNull()) {
             QPainter painter(&desktop);
-            // Keep the whole menu on the screen, as the system would.
-            const double x = std::min(at.x(), desktop.width() - image.width() / image.devicePixelRatio());
-            painter.drawImage(QPointF(x, at.y()), image);
+            // Kept on the screen as the desktop keeps a shown menu.
+            const QSize size = (QSizeF(image.size()) / image.devicePixelRatio()).toSize();
+            const QRect kept =
+                demo::DesktopView::keptOnScreen(QRect(at.toPoint(), size), QRect(QPoint(0, 0), view.size()));
+            painter.drawImage(kept.topLeft(), image);
         }
         constexpr int width = 720;
         return desktop.copy(desktop.width() - width, 0, width, height);
