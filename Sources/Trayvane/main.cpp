@@ -32,6 +32,7 @@
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/App/SignalPipe.h"
 #include "Trayvane/Integrations/InstanceAddress.h"
 #include "Trayvane/Integrations/InstanceClient.h"
 #include "Trayvane/Integrations/InstanceRequests.h"
@@ -44,11 +45,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -57,32 +56,6 @@ using namespace pellacor;
 namespace {
 
 constexpr int usageStatus = 2;
-// What the signal handler tells the event loop.
-constexpr char terminateRequest = 1;
-constexpr char relaunchRequest = 2;
-constexpr char reportRequest = 3;
-int signalPipe[2] = {-1, -1};
-
-// The handler only wakes the event loop; the work is done there.
-void onSignal(int signal) {
-    const char byte = signal == SIGUSR1   ? relaunchRequest
-                      : signal == SIGUSR2 ? reportRequest
-                                          : terminateRequest;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-bool installSignals() {
-    // Not inherited by a relaunched program.
-    if (::pipe2(signalPipe, O_CLOEXEC) != 0) {
-        return false;
-    }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0 &&
-           ::sigaction(SIGUSR1, &action, nullptr) == 0 && ::sigaction(SIGUSR2, &action, nullptr) == 0;
-}
 
 void printUsage(std::FILE* to) {
     std::fprintf(
@@ -244,7 +217,7 @@ int main(int argc, char** argv) {
             }
             return std::nullopt;
         });
-    if (!installSignals()) {
+    if (!app::SignalPipe::install({SIGINT, SIGTERM, SIGUSR1, SIGUSR2})) {
         std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
         return 1;
     }
@@ -268,18 +241,18 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
 
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier signalNotifier(app::SignalPipe::readEnd(), QSocketNotifier::Read);
     app::AppDelegate* program = nullptr;
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&program, &report] {
-        char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) != 1) {
+        const auto signal = app::SignalPipe::next();
+        if (!signal) {
             return;
         }
-        if (byte == reportRequest) {
+        if (*signal == SIGUSR2) {
             report();
             return;
         }
-        if (byte == relaunchRequest) {
+        if (*signal == SIGUSR1) {
             // One new instance, however often it is asked for before this one ends.
             if (program != nullptr) {
                 program->permissionGuide().model().relaunch();
