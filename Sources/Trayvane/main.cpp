@@ -70,22 +70,37 @@ void printUsage(std::FILE* to) {
 }
 
 // How long a process handing its URLs over waits for the running program's
-// answer, and for a program that is just starting to begin listening.
+// answer, and for a program that is busy or just starting to take it.
 constexpr auto handOverLimit = std::chrono::seconds(5);
-constexpr auto startingInstanceLimit = std::chrono::seconds(10);
+constexpr auto handOverPatience = std::chrono::seconds(10);
 
-// Hands the URLs to the program that runs already. Nothing when none runs;
-// else the status this process ends with.
+// Hands the URLs to the program that runs already, trying again while it is
+// busy (and, with `waitForListener`, while no program of this user listens
+// yet). Nothing when none runs; else the status this process ends with.
 std::optional<int> handOver(const std::filesystem::path& socket, const std::vector<std::string>& urls,
-                            std::chrono::milliseconds waitLimit) {
-    const auto result = app::InstanceClient::askWaiting(
-        socket, core::InstanceRequest::open(urls), handOverLimit, waitLimit, std::chrono::milliseconds(100));
+                            bool waitForListener) {
+    app::InstanceClient::Patience patience;
+    patience.limit = handOverPatience;
+    patience.waitForListener = waitForListener;
+    const auto result =
+        app::InstanceClient::askWaiting(socket, core::InstanceRequest::open(urls), handOverLimit, patience);
     if (std::holds_alternative<core::InstanceReply>(result)) {
         return 0;
     }
     switch (std::get<app::InstanceClient::Failure>(result)) {
     case app::InstanceClient::Failure::noInstance:
         return std::nullopt;
+    case app::InstanceClient::Failure::stranger:
+        // Told nothing; the socket is replaced once this process holds the lock.
+        std::fprintf(stderr, "pellacor: %s is served by another user; nothing was handed to it\n",
+                     socket.c_str());
+        return std::nullopt;
+    case app::InstanceClient::Failure::busy:
+        std::fprintf(stderr,
+                     "pellacor: the running program was busy with other connections for %lld s; the URLs "
+                     "were not handed over\n",
+                     static_cast<long long>(handOverPatience.count()));
+        return 1;
     case app::InstanceClient::Failure::timedOut:
         std::fprintf(stderr, "pellacor: the running program did not answer in time\n");
         return 1;
@@ -161,7 +176,7 @@ int main(int argc, char** argv) {
         return 1;
     } else {
         const auto socket = app::InstanceAddress::socketPath(*folder);
-        if (const auto status = handOver(socket, urls, std::chrono::milliseconds(0))) {
+        if (const auto status = handOver(socket, urls, false)) {
             return *status;
         }
         app::InstanceServer::Options options;
@@ -169,7 +184,7 @@ int main(int argc, char** argv) {
         auto claim = app::InstanceServer::claim(std::move(options));
         if (std::holds_alternative<app::InstanceServer::Taken>(claim)) {
             // Another process is becoming the program right now.
-            if (const auto status = handOver(socket, urls, startingInstanceLimit)) {
+            if (const auto status = handOver(socket, urls, true)) {
                 return *status;
             }
             std::fprintf(stderr, "pellacor: another pellacor is starting but does not listen\n");
