@@ -1,5 +1,6 @@
 # Helpers of the process tests that drive the real pellacor under Xvfb, for a
-# script to source inside its xvfb-run. The script sets, before calling them:
+# script to source inside its xvfb-run (and before it, for `needs`). The
+# script sets, before calling them:
 #   binary   the pellacor executable
 #   work     a scratch folder of its own
 # and may set extra_arguments (an array) for every start. They keep:
@@ -22,6 +23,14 @@ err=""
 # this program must open real windows on the virtual display.
 unset QT_QPA_PLATFORM
 patience=60
+
+# needs TOOL...: ends the test as skipped (exit 77) when a tool is missing.
+needs() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing; scripts/setup installs it"; exit 77; }
+  done
+}
 
 # within SECONDS CONDITION...: true as soon as the condition holds, tried
 # about ten times a second for up to that many seconds; false when it never did.

@@ -194,12 +194,9 @@ EOF
 fi
 
 binary=$1
-for tool in xvfb-run xwininfo xdotool python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool python3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"

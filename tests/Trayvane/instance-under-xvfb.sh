@@ -145,12 +145,9 @@ binary=$1
 shortcuts=$2
 install=$3
 subreaper=$4
-for tool in xvfb-run xwininfo xdg-open python3 ps; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdg-open python3 ps
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"

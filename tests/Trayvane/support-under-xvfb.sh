@@ -69,12 +69,9 @@ fi
 binary=$1
 clipboard=$2
 host=$3
-for tool in xvfb-run xwininfo xdotool python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool python3
 if [ -z "$host" ]; then
   echo "skipped: this build has no update host"
   exit 77

@@ -348,12 +348,9 @@ shortcuts=$2
 install=$3
 clipboard=$4
 host=${5:-}
-for tool in xvfb-run xwininfo xdotool xdg-open python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool xdg-open python3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The state document lies in the data folder, where the desktop entry goes too.
