@@ -38,11 +38,8 @@ open(sys.argv[2], "w").write("held\n")
 time.sleep(3)
 EOF
   holder=$!
-  for _ in $(seq 1 100); do
-    [ -s "$work/held" ] && break
-    kill -0 "$holder" 2>/dev/null || fail "the idle connections could not be made"
-    sleep 0.1
-  done
+  held_or_gone() { [ -s "$work/held" ] || ! kill -0 "$holder" 2>/dev/null; }
+  within "$patience" held_or_gone || true
   [ -s "$work/held" ] || fail "the 20 idle connections were not made"
   appears "外からのつなぎを断りました（同時に 16 本まで）"
 

@@ -103,15 +103,11 @@ if [ "${1:-}" = "--inside" ]; then
   }
 
   # opens_menu OPENER ENTRY: a click on OPENER shows a menu holding ENTRY; a
-  # click landing while the page still moves is made again, up to three times.
+  # click landing while the page still moves is made again (as `choose` does).
   opens_menu() {
-    for _ in 1 2 3; do
+    for _ in 1 2 3 4 5; do
       click "$1"
-      for _ in $(seq 1 20); do
-        report
-        shown "$2" && return 0
-        sleep 0.1
-      done
+      within 5 reported shown "$2" && return 0
     done
     fail "clicking $1 never showed $2: $controls"
   }
