@@ -1,6 +1,8 @@
 // Any text as a URL command: the splitter either refuses it or yields parts
-// that are well-formed UTF-8, and the parser always answers a command or a
-// rejection that agrees with the splitter and the length limit.
+// that are well-formed UTF-8; escaping the bytes outside ASCII leaves ASCII
+// alone and leaves nothing outside it; and the parser always answers a command
+// or a rejection that agrees with the splitter over the escaped text and with
+// the length limit counted on that text.
 #include "MenuBarCore/Integrations/ExternalCommand.h"
 #include "MenuBarCore/Integrations/UrlComponents.h"
 #include "MenuBarCore/Storage/StoredState.h"
@@ -42,6 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(parts->query.has_value() || parts->queryItems.empty());
     }
 
+    const std::string escaped = UrlComponents::withNonAsciiEscaped(url);
+    bool ascii = true;
+    for (const char c : escaped) {
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    }
+    require(ascii);
+    require(escaped.size() >= url.size());
+    require((escaped.size() == url.size()) == (escaped == url));
+    const auto escapedParts = UrlComponents::split(escaped);
+
     const auto parsed = ExternalCommand::parse(url);
     require(parsed == ExternalCommand::parse(url));
     const auto rejection = parsed.rejection();
@@ -49,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (rejection) {
         require(ExternalCommand::rejection(ExternalCommand::rawValue(*rejection)) == rejection);
         if (*rejection != ExternalCommand::Rejection::wrongScheme &&
-            url.size() > ExternalCommand::urlLengthLimit) {
+            escaped.size() > ExternalCommand::urlLengthLimit) {
             require(*rejection == ExternalCommand::Rejection::tooLong);
         }
     } else {
-        require(parts.has_value() && url.size() <= ExternalCommand::urlLengthLimit);
+        require(escapedParts.has_value() && escaped.size() <= ExternalCommand::urlLengthLimit);
         const auto& command = *parsed.command();
         require(!command.kind().empty());
         if (command.type() == ExternalCommand::Case::switchProfile) {

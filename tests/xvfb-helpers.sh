@@ -1,5 +1,6 @@
 # Helpers of the process tests that drive the real pellacor under Xvfb, for a
-# script to source inside its xvfb-run. The script sets, before calling them:
+# script to source inside its xvfb-run (and before it, for `needs`). The
+# script sets, before calling them:
 #   binary   the pellacor executable
 #   work     a scratch folder of its own
 # and may set extra_arguments (an array) for every start. They keep:
@@ -7,6 +8,10 @@
 #                       reports) and its stderr (the log)
 #   bar, restriction, menus, controls   the lines of the last report
 #   x, y                the point the last control_at / control_point found
+# Every wait goes by the wall clock and on for up to `patience` seconds, far
+# longer than any step takes on a machine whose cores are all busy; a
+# condition that holds ends it at once. A test follows only the processes it
+# started itself, by id (own_processes).
 # shellcheck shell=bash
 
 title="Pellacor — demo desktop"
@@ -17,6 +22,41 @@ err=""
 # The test runner may have chosen the offscreen platform for the widget tests;
 # this program must open real windows on the virtual display.
 unset QT_QPA_PLATFORM
+patience=60
+
+# needs TOOL...: ends the test as skipped (exit 77) when a tool is missing.
+needs() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing; scripts/setup installs it"; exit 77; }
+  done
+}
+
+# within SECONDS CONDITION...: true as soon as the condition holds, tried
+# about ten times a second for up to that many seconds; false when it never did.
+within() {
+  local limit=$(($1 * 1000000000)) since
+  shift
+  since=$(date +%s%N)
+  until "$@"; do
+    [ $(($(date +%s%N) - since)) -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
+# own_processes EXECUTABLE: the ids of this script's child processes that run
+# the executable, one a line. A script started through the subreaper tool
+# also finds there what a child started and left behind (a relaunched
+# program); a process that has ended, reaped or not, is not among them.
+own_processes() {
+  local target child exe
+  target=$(readlink -f "$1")
+  for child in $(ps -o pid= --ppid "$$"); do
+    exe=$(readlink "/proc/$child/exe" 2>/dev/null) || continue
+    [ "$exe" = "$target" ] && echo "$child"
+  done
+  return 0
+}
 
 fail() {
   echo "$*"
@@ -26,8 +66,17 @@ fail() {
     echo "--- what the desktop reported last:"
     grep "^desktop " "$out" | tail -5 || true
   fi
-  if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
+  # The program, and any other of this script's own that a relaunch left.
+  local left
+  for left in $pid $(own_processes "$binary"); do kill -KILL "$left" 2>/dev/null || true; done
   exit 1
+}
+
+# has_ended PID: the process is gone, or has ended and waits to be reaped.
+has_ended() {
+  local stat
+  stat=$(ps -o stat= -p "$1" 2>/dev/null | tr -d ' ' || true)
+  [ -z "$stat" ] || [[ "$stat" == Z* ]]
 }
 
 # start NAME [ARGUMENT...]: starts the program and waits for its desktop's window.
@@ -38,50 +87,42 @@ start() {
   err="$work/$name.err"
   "$binary" "$@" >"$out" 2>"$err" &
   pid=$!
-  for _ in $(seq 1 200); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
-      return 0
-    fi
-    kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
-    sleep 0.1
-  done
-  fail "no window of pellacor appeared"
+  within "$patience" window_or_end || fail "no window of pellacor appeared"
+  kill -0 "$pid" 2>/dev/null || fail "pellacor ended before its window appeared"
 }
+window_or_end() { desktop_window_shown || ! kill -0 "$pid" 2>/dev/null; }
+desktop_window_shown() { xwininfo -root -tree 2>/dev/null | grep -q "$title"; }
 
 # Asks the desktop for a report (SIGUSR2) and waits for it.
 report() {
-  local before
+  local before since
   before=$(grep -c "^desktop hot keys:" "$out" || true)
-  kill -USR2 "$pid"
-  for _ in $(seq 1 500); do
-    if [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; then
-      bar=$(grep "^desktop bar:" "$out" | tail -1)
-      restriction=$(grep "^desktop restriction:" "$out" | tail -1)
-      menus=$(grep "^desktop menus:" "$out" | tail -1)
-      controls=$(grep "^desktop controls:" "$out" | tail -1)
-      return 0
-    fi
+  kill -USR2 "$pid" 2>/dev/null || fail "pellacor no longer runs"
+  since=$(date +%s)
+  until [ "$(grep -c "^desktop hot keys:" "$out" || true)" -gt "$before" ]; do
+    [ $(($(date +%s) - since)) -lt "$patience" ] || fail "the desktop did not report"
     sleep 0.01
   done
-  fail "the desktop did not report"
+  bar=$(grep "^desktop bar:" "$out" | tail -1)
+  restriction=$(grep "^desktop restriction:" "$out" | tail -1)
+  menus=$(grep "^desktop menus:" "$out" | tail -1)
+  controls=$(grep "^desktop controls:" "$out" | tail -1)
 }
 
 on_bar() { [[ " ${bar#desktop bar:} " == *" $1@"* ]]; }
 restricted() { [ "$restriction" != "desktop restriction: none" ]; }
 shown() { [[ " ${controls#desktop controls:} " == *" $1@"* ]]; }
 
-# waits_for DESCRIPTION CONDITION...: up to 15 s, a report before each try.
+# waits_for DESCRIPTION CONDITION...: a report before each try.
 waits_for() {
   local what=$1
   shift
-  for _ in $(seq 1 75); do
-    report
-    if "$@"; then
-      return 0
-    fi
-    sleep 0.2
-  done
-  fail "never $what; last: $bar / $restriction / $controls"
+  within "$patience" reported "$@" || fail "never $what; last: $bar / $restriction / $controls"
+}
+# reported CONDITION...: asks for a report, then tries the condition.
+reported() {
+  report
+  "$@"
 }
 
 # Where the control item is drawn now: the program's rightmost item, as the
@@ -100,16 +141,11 @@ control_at() {
 }
 
 # control_point NAME: where the named control can be clicked (the first one of
-# that name the report gives), waiting up to 5 s for it to show.
+# that name the report gives), waiting for it to show.
 control_point() {
-  local at=""
-  for _ in $(seq 1 50); do
-    report
-    at=$(tr ' ' '\n' <<<"${controls#desktop controls:}" | awk -v name="$1@" 'index($0, name) == 1 { print substr($0, length(name) + 1); exit }')
-    [ -n "$at" ] && break
-    sleep 0.1
-  done
-  [ -n "$at" ] || fail "no control named $1 is shown: $controls"
+  within "$patience" reported shown "$1" || fail "no control named $1 is shown: $controls"
+  local at
+  at=$(tr ' ' '\n' <<<"${controls#desktop controls:}" | awk -v name="$1@" 'index($0, name) == 1 { print substr($0, length(name) + 1); exit }')
   x=${at%,*}
   y=${at#*,}
 }
@@ -141,23 +177,21 @@ click() {
 # choose OPENER ENTRY: a click on OPENER opens a menu, and a click on ENTRY
 # chooses in it. On a loaded machine the click can land while the page still
 # moves under the pointer (a scroll or a rebuilt row not yet drawn), so a
-# menu that does not show within 2 s is asked for again, up to three times.
+# menu that does not show within 5 s is closed (if it came after all) and
+# asked for again, up to five times.
 choose() {
-  for _ in 1 2 3; do
+  for _ in 1 2 3 4 5; do
     click "$1"
-    for _ in $(seq 1 20); do
-      report
-      if shown "$2"; then
-        click "$2"
-        return 0
-      fi
-      sleep 0.1
-    done
+    if within 5 reported shown "$2"; then
+      click "$2"
+      return 0
+    fi
     xdotool key Escape
-    sleep 0.3
+    within "$patience" reported gone "$2" || fail "Escape did not close the menu of $1: $controls"
   done
   fail "clicking $1 never showed $2: $controls"
 }
+gone() { ! shown "$1"; }
 
 # menu_entry UPS: opens the control item's menu (a right click) and chooses
 # the entry that many places above its end (the quit entry is the first one up).
@@ -177,43 +211,31 @@ choose_in_control_menu() {
 
 logged() { grep -qF -- "$1" "$err" || fail "the log lacks: $1"; }
 count() { grep -cF -- "$1" "$err" || true; }
-# appears TEXT: waits up to 10 s for the log to hold it.
-appears() {
-  for _ in $(seq 1 100); do
-    grep -qF -- "$1" "$err" && return 0
-    sleep 0.1
-  done
-  fail "the log never showed: $1"
-}
-# appears_again TEXT BEFORE: waits up to 10 s for the log to hold it more than BEFORE times.
-appears_again() {
-  for _ in $(seq 1 100); do
-    [ "$(count "$1")" -gt "$2" ] && return 0
-    sleep 0.1
-  done
-  fail "the log never showed once more: $1"
-}
+in_log() { grep -qF -- "$1" "$err"; }
+more_in_log() { [ "$(count "$1")" -gt "$2" ]; }
+# appears TEXT: waits for the log to hold it.
+appears() { within "$patience" in_log "$1" || fail "the log never showed: $1"; }
+# appears_again TEXT BEFORE: waits for the log to hold it more than BEFORE times.
+appears_again() { within "$patience" more_in_log "$1" "$2" || fail "the log never showed once more: $1"; }
 
-# window_titled TITLE: waits up to 5 s for a visible window of exactly that title.
-window_titled() {
-  for _ in $(seq 1 50); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "no window titled $1 appeared"
-}
+# window_titled TITLE: waits for a visible window of exactly that title.
+window_titled() { within "$patience" window_shown "$1" || fail "no window titled $1 appeared"; }
+window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+# windows_gone TITLE: waits until no visible window has exactly that title.
+windows_gone() { within "$patience" no_window_titled "$1" || fail "a window titled $1 is still open"; }
+no_window_titled() { [ "$(windows_titled "$1")" -eq 0 ]; }
+# window_focused TITLE: waits for the keyboard focus to be in the window of
+# exactly that title, where keys typed from now on go.
+window_focused() { within "$patience" focus_in "$1" || fail "the window titled $1 never took the keyboard focus"; }
+focus_in() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
 
-# quit_from_menu: the menu's quit entry; the program must end with status 0
-# within 20 s, every restriction lifted and its hot keys unregistered.
+# quit_from_menu: the menu's quit entry; the program must end with status 0,
+# every restriction lifted and its hot keys unregistered.
 quit_from_menu() {
   menu_entry 1
   local status=0
-  for _ in $(seq 1 200); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && fail "pellacor did not end after its quit entry"
+  within "$patience" has_ended "$pid" || fail "pellacor did not end after its quit entry"
   wait "$pid" || status=$?
   pid=""
   [ "$status" -eq 0 ] || fail "pellacor exited with status $status after its quit entry"
@@ -225,4 +247,21 @@ quit_from_menu() {
     fail "the hot keys outlived the program"
   [ "$(grep "app\] " "$err" | tail -1)" = "[$self_app:app] default: 終了します" ] ||
     fail "the last line of the program was not its farewell"
+}
+
+# entry_is_valid ENTRY DATA_DIR: the desktop entry passes desktop-file-validate,
+# and every icon it names is a file of DATA_DIR's hicolor theme at 48 × 48 and
+# 256 × 256 pixels.
+entry_is_valid() {
+  local entry=$1 data=$2 problems icon
+  command -v desktop-file-validate >/dev/null || fail "desktop-file-validate is missing (scripts/setup installs it)"
+  problems=$(desktop-file-validate "$entry" 2>&1) || fail "the desktop entry is not valid: $problems"
+  [ -z "$problems" ] || fail "the desktop entry draws remarks: $problems"
+  grep -q "^Icon=" "$entry" || fail "the desktop entry names no icon"
+  while IFS= read -r icon; do
+    for size in 48 256; do
+      [ -s "$data/icons/hicolor/${size}x$size/apps/$icon.png" ] ||
+        fail "the desktop entry names the icon $icon, which $data/icons/hicolor/${size}x$size/apps lacks"
+    done
+  done < <(sed -n 's/^Icon=//p' "$entry")
 }

@@ -1,5 +1,6 @@
 #include "DemoDesktop/ControlsPanel.h"
 
+#include <QAbstractItemView>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -39,6 +40,9 @@ ControlsPanel::ControlsPanel(std::shared_ptr<platform::SimulatedPlatform> platfo
       settingsPage_(new QLabel(this)), relay_(std::make_shared<Relay>()) {
     setObjectName("controls-panel");
     applications_->setObjectName("controls-applications");
+    // Its open list is a window of its own, the frame around the list: named,
+    // a script sees when it shows.
+    applications_->view()->parentWidget()->setObjectName("controls-applications-list");
     launch_->setObjectName("controls-launch");
     quit_->setObjectName("controls-quit");
     front_->setObjectName("controls-front");

@@ -3,6 +3,7 @@
 #include "Platform/InputState.h"
 #include "Platform/PropertyListFile.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace pellacor::demo {
@@ -61,6 +62,15 @@ bool DesktopStateFolder::prepare(platform::Scenario& scenario, std::string* prob
     if (auto granted = flag(layoutFolderKey)) {
         scenario.home.menuBarContainerGranted = *granted;
     }
+    if (auto found = settings.find(loginItemKey); found != settings.end()) {
+        using Status = platform::LoginItemService::Status;
+        const auto status = found->second.integerValue();
+        // A value no status has (the file edited by hand) leaves the scenario's.
+        if (status && *status >= static_cast<std::int64_t>(Status::notRegistered) &&
+            *status <= static_cast<std::int64_t>(Status::notFound)) {
+            scenario.loginItem.status = static_cast<Status>(*status);
+        }
+    }
     if (flag(shiftAtNextLaunchKey).value_or(false)) {
         scenario.launchModifierFlags |= platform::InputState::shiftFlag;
         settings.erase(shiftAtNextLaunchKey);
@@ -81,6 +91,8 @@ bool DesktopStateFolder::save(const platform::SimulatedPlatform& platform) const
         accessibilityKey, platform::PropertyListValue::boolean(platform.accessibility()->isProcessTrusted()));
     settings.insert_or_assign(layoutFolderKey, platform::PropertyListValue::boolean(
                                                    platform.desktop()->isMenuBarContainerGranted()));
+    settings.insert_or_assign(loginItemKey, platform::PropertyListValue::integer(static_cast<std::int64_t>(
+                                                platform.loginItemService()->mainAppStatus())));
     return platform::PropertyListFile::write(settingsFile(), settings);
 }
 

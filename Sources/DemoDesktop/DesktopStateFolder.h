@@ -14,13 +14,16 @@ namespace pellacor::demo {
 // simulated user's home folder ("home", with the menu bar's layout table and the
 // program's preference files), the simulated disk ("disk", standing for "/"),
 // and the grants the person gave through the controls panel ("desktop.plist"),
-// with the wish to hold Shift as the program next starts.
+// with the login item's status and the wish to hold Shift as the program next
+// starts.
 class DesktopStateFolder {
 public:
     static constexpr const char* settingsFileName = "desktop.plist";
     static constexpr const char* accessibilityKey = "AccessibilityTrusted";
     static constexpr const char* layoutFolderKey = "MenuBarContainerGranted";
     static constexpr const char* shiftAtNextLaunchKey = "ShiftHeldAtNextLaunch";
+    // The login-item service's status, as its raw value.
+    static constexpr const char* loginItemKey = "LoginItemStatus";
 
     explicit DesktopStateFolder(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
@@ -42,7 +45,8 @@ public:
     // cannot be taken out; then `problem`, when given, says which folder or
     // file and the system's reason.
     bool prepare(platform::Scenario& scenario, std::string* problem = nullptr) const;
-    // Keeps the grants as they stand now, and any other setting of the file.
+    // Keeps the grants and the login item as they stand now, and any other
+    // setting of the file.
     // False when the file cannot be written.
     bool save(const platform::SimulatedPlatform& platform) const;
     // Asks for Shift to be held (or no longer) as the program next starts,

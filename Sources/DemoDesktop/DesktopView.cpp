@@ -4,6 +4,7 @@
 #include "DemoDesktop/KeyCodes.h"
 #include "Platform/Simulated/MenuBarLayout.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -58,6 +59,10 @@ DesktopView::DesktopView(std::shared_ptr<platform::SimulatedPlatform> platform, 
         }
     });
     refresh();
+    // Every release and every pop-up of the process, wherever it is delivered.
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
 }
 
 DesktopView::~DesktopView() {
@@ -80,6 +85,12 @@ core::Rect DesktopView::mainScreenTopDown() const {
     const auto screens = platform_->desktop()->screens();
     const auto main = screens.front().frame.standardized();
     return core::convertScreenSpace(main, main);
+}
+
+QRect DesktopView::screenOnRealScreen() const {
+    const auto screen = mainScreenTopDown();
+    return {globalPosition(screen.origin), QSize(static_cast<int>(std::lround(screen.width())),
+                                                 static_cast<int>(std::lround(screen.height())))};
 }
 
 QPointF DesktopView::viewPoint(const core::Point& topDown) const {
@@ -191,6 +202,95 @@ DesktopView::itemAt(const QPointF& view) const {
 
 void DesktopView::feedModifiers(Qt::KeyboardModifiers modifiers) {
     platform_->input()->setModifierFlags(KeyCodes::modifierFlags(modifiers));
+}
+
+bool DesktopView::eventFilter(QObject* watched, QEvent* event) {
+    // Widgets only: a window system's event reaches the window before its
+    // widget, and the view takes its own input itself.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget == this) {
+        return QWidget::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        // Over a window of the program the pointer is still on the simulated screen.
+        if (isVisible() && !isDesktopsOwn(*widget->window())) {
+            const QPointF global = static_cast<const QMouseEvent*>(event)->globalPosition();
+            if (screenOnRealScreen().contains(global.toPoint())) {
+                platform_->input()->moveMouse(screenPoint(mapFromGlobal(global)));
+            }
+        }
+        break;
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        letGo(mouse->button(), mouse->modifiers());
+        break;
+    }
+    case QEvent::KeyRelease:
+        // Qt tells a modifier key's release with the state after it.
+        letGo(std::nullopt, static_cast<const QKeyEvent*>(event)->modifiers());
+        break;
+    case QEvent::Show:
+        if (widget->isWindow() && widget->windowType() == Qt::Popup && !isDesktopsOwn(*widget)) {
+            keepOnScreen(*widget);
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DesktopView::letGo(std::optional<Qt::MouseButton> button, Qt::KeyboardModifiers stillHeld) {
+    auto& input = *platform_->input();
+    if (button) {
+        input.releaseMouseButton(buttonOf(*button));
+    }
+    const std::uint64_t known =
+        KeyCodes::modifierFlags(Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const std::uint64_t gone = known & ~KeyCodes::modifierFlags(stillHeld);
+    if (const std::uint64_t held = input.modifierFlags(); (held & gone) != 0) {
+        input.setModifierFlags(held & ~gone);
+    }
+}
+
+bool DesktopView::isDesktopsOwn(const QWidget& window) const {
+    // A pop-up's parent is the widget it opened from (a submenu's, its menu).
+    for (const QWidget* at = &window; at != nullptr; at = at->window()->parentWidget()) {
+        if (at->window() == this->window()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void DesktopView::keepOnScreen(QWidget& popup) const {
+    // A view on no screen puts the simulated screen nowhere on the real one.
+    if (!isVisible()) {
+        return;
+    }
+    const QRect screen = screenOnRealScreen();
+    std::optional<QRect> parentMenu;
+    if (const QWidget* parent = popup.parentWidget();
+        parent != nullptr && parent->isVisible() && parent->window()->windowType() == Qt::Popup) {
+        parentMenu = parent->window()->geometry();
+    }
+    const QRect kept = keptOnScreen(popup.geometry(), screen, parentMenu);
+    if (kept.topLeft() != popup.geometry().topLeft()) {
+        popup.move(kept.topLeft());
+    }
+}
+
+QRect DesktopView::keptOnScreen(const QRect& popup, const QRect& screen,
+                                const std::optional<QRect>& parentMenu) {
+    core::Rect wanted(popup.x(), popup.y(), popup.width(), popup.height());
+    const core::Rect bounds(screen.x(), screen.y(), screen.width(), screen.height());
+    if (parentMenu && wanted.maxX() > bounds.maxX()) {
+        wanted = core::Rect(parentMenu->x() - wanted.width(), wanted.minY(), wanted.width(), wanted.height());
+    }
+    const core::Rect kept = wanted.keptWithin(bounds);
+    return {static_cast<int>(std::lround(kept.minX())), static_cast<int>(std::lround(kept.minY())),
+            popup.width(), popup.height()};
 }
 
 void DesktopView::mousePressEvent(QMouseEvent* event) {

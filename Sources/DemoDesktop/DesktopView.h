@@ -2,6 +2,7 @@
 
 #include "Platform/Simulated/SimulatedPlatform.h"
 
+#include <QRect>
 #include <QRectF>
 #include <QTimer>
 #include <QWidget>
@@ -27,6 +28,15 @@ namespace pellacor::demo {
 // key press goes to the simulated hot-key manager. The view repaints on every
 // change the desktop reports and wakes itself for the moments the desktop
 // says lie ahead, so it never polls.
+//
+// The view also stands for the window server towards every other window of
+// the process. A button or key let go anywhere (most often in a menu that a
+// press in the view opened, which takes the release) is let go for the
+// simulated user too, so no button or modifier stays held for ever; the
+// pointer over a window of the program that lies on the view is where the
+// simulated pointer is. And a menu or other pop-up of the program is kept on
+// the simulated screen, as a real menu is kept on its screen: the real screen
+// around the view is larger.
 class DesktopView final : public QWidget {
     Q_OBJECT
 
@@ -48,6 +58,13 @@ public:
     QPoint globalPosition(const core::Point& topDown) const {
         return mapToGlobal(viewPoint(topDown).toPoint());
     }
+
+    // Where a pop-up window of the program goes, in real screen pixels, once
+    // kept on the simulated screen (`screen`, where the view lies on the real
+    // screen): moved as little as it takes. A submenu that would run off the
+    // right edge opens on the left of the menu it belongs to (`parentMenu`).
+    static QRect keptOnScreen(const QRect& popup, const QRect& screen,
+                              const std::optional<QRect>& parentMenu = std::nullopt);
 
     // Escape closes the open menus of the simulated applications, as it closes
     // a real menu; true when one was open (and the key is used up).
@@ -80,6 +97,7 @@ signals:
     void refreshed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -91,8 +109,17 @@ private:
     struct Relay;
 
     core::Rect mainScreenTopDown() const;
+    // Where the simulated main screen lies on the real screen.
+    QRect screenOnRealScreen() const;
     void armMomentTimer();
     void feedModifiers(Qt::KeyboardModifiers modifiers);
+    // A release somewhere else than the view: lets go of what it says is no
+    // longer held, and never presses anything.
+    void letGo(std::optional<Qt::MouseButton> button, Qt::KeyboardModifiers stillHeld);
+    // Moves a pop-up of the program onto the simulated screen as it is shown.
+    void keepOnScreen(QWidget& popup) const;
+    // Whether a window belongs to the desktop's own (the view's window and what it opens).
+    bool isDesktopsOwn(const QWidget& window) const;
     core::Point screenPoint(const QPointF& view) const;
     bool isInStrip(const QPointF& view) const;
     // The placed item under a view point, with its index among its owner's items.

@@ -32,6 +32,8 @@
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/App/QtTranslations.h"
+#include "Trayvane/App/SignalPipe.h"
 #include "Trayvane/Integrations/InstanceAddress.h"
 #include "Trayvane/Integrations/InstanceClient.h"
 #include "Trayvane/Integrations/InstanceRequests.h"
@@ -44,11 +46,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -57,32 +57,6 @@ using namespace pellacor;
 namespace {
 
 constexpr int usageStatus = 2;
-// What the signal handler tells the event loop.
-constexpr char terminateRequest = 1;
-constexpr char relaunchRequest = 2;
-constexpr char reportRequest = 3;
-int signalPipe[2] = {-1, -1};
-
-// The handler only wakes the event loop; the work is done there.
-void onSignal(int signal) {
-    const char byte = signal == SIGUSR1   ? relaunchRequest
-                      : signal == SIGUSR2 ? reportRequest
-                                          : terminateRequest;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-bool installSignals() {
-    // Not inherited by a relaunched program.
-    if (::pipe2(signalPipe, O_CLOEXEC) != 0) {
-        return false;
-    }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0 &&
-           ::sigaction(SIGUSR1, &action, nullptr) == 0 && ::sigaction(SIGUSR2, &action, nullptr) == 0;
-}
 
 void printUsage(std::FILE* to) {
     std::fprintf(
@@ -97,22 +71,37 @@ void printUsage(std::FILE* to) {
 }
 
 // How long a process handing its URLs over waits for the running program's
-// answer, and for a program that is just starting to begin listening.
+// answer, and for a program that is busy or just starting to take it.
 constexpr auto handOverLimit = std::chrono::seconds(5);
-constexpr auto startingInstanceLimit = std::chrono::seconds(10);
+constexpr auto handOverPatience = std::chrono::seconds(10);
 
-// Hands the URLs to the program that runs already. Nothing when none runs;
-// else the status this process ends with.
+// Hands the URLs to the program that runs already, trying again while it is
+// busy (and, with `waitForListener`, while no program of this user listens
+// yet). Nothing when none runs; else the status this process ends with.
 std::optional<int> handOver(const std::filesystem::path& socket, const std::vector<std::string>& urls,
-                            std::chrono::milliseconds waitLimit) {
-    const auto result = app::InstanceClient::askWaiting(
-        socket, core::InstanceRequest::open(urls), handOverLimit, waitLimit, std::chrono::milliseconds(100));
+                            bool waitForListener) {
+    app::InstanceClient::Patience patience;
+    patience.limit = handOverPatience;
+    patience.waitForListener = waitForListener;
+    const auto result =
+        app::InstanceClient::askWaiting(socket, core::InstanceRequest::open(urls), handOverLimit, patience);
     if (std::holds_alternative<core::InstanceReply>(result)) {
         return 0;
     }
     switch (std::get<app::InstanceClient::Failure>(result)) {
     case app::InstanceClient::Failure::noInstance:
         return std::nullopt;
+    case app::InstanceClient::Failure::stranger:
+        // Told nothing; the socket is replaced once this process holds the lock.
+        std::fprintf(stderr, "pellacor: %s is served by another user; nothing was handed to it\n",
+                     socket.c_str());
+        return std::nullopt;
+    case app::InstanceClient::Failure::busy:
+        std::fprintf(stderr,
+                     "pellacor: the running program was busy with other connections for %lld s; the URLs "
+                     "were not handed over\n",
+                     static_cast<long long>(handOverPatience.count()));
+        return 1;
     case app::InstanceClient::Failure::timedOut:
         std::fprintf(stderr, "pellacor: the running program did not answer in time\n");
         return 1;
@@ -188,7 +177,7 @@ int main(int argc, char** argv) {
         return 1;
     } else {
         const auto socket = app::InstanceAddress::socketPath(*folder);
-        if (const auto status = handOver(socket, urls, std::chrono::milliseconds(0))) {
+        if (const auto status = handOver(socket, urls, false)) {
             return *status;
         }
         app::InstanceServer::Options options;
@@ -196,7 +185,7 @@ int main(int argc, char** argv) {
         auto claim = app::InstanceServer::claim(std::move(options));
         if (std::holds_alternative<app::InstanceServer::Taken>(claim)) {
             // Another process is becoming the program right now.
-            if (const auto status = handOver(socket, urls, startingInstanceLimit)) {
+            if (const auto status = handOver(socket, urls, true)) {
                 return *status;
             }
             std::fprintf(stderr, "pellacor: another pellacor is starting but does not listen\n");
@@ -220,6 +209,13 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pellacor");
+    // Qt's own words (the file dialogs', the standard buttons') in the program's language.
+    if (!app::QtTranslations::useProgramLanguage()) {
+        std::fprintf(stderr,
+                     "pellacor: Qt's Japanese translations are not in %s (Debian's qt6-translations-l10n); "
+                     "Qt's own words stay English\n",
+                     app::QtTranslations::folder().c_str());
+    }
     concurrency::QtExecutor executor;
     auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
     // The desktop's notifications are the main thread's, whichever thread changed it.
@@ -233,8 +229,9 @@ int main(int argc, char** argv) {
     platform->workspaceOpener()->setProgramStarter(
         [&launcher, &state, &instance,
          weak = std::weak_ptr<platform::SimulatedPlatform>(platform)]() -> std::optional<std::int64_t> {
-            if (const auto strong = weak.lock()) {
-                state.save(*strong);
+            if (const auto strong = weak.lock(); strong && !state.save(*strong)) {
+                std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
+                             state.settingsFile().c_str());
             }
             // The new process becomes the program: this one stops listening first.
             instance.reset();
@@ -244,7 +241,7 @@ int main(int argc, char** argv) {
             }
             return std::nullopt;
         });
-    if (!installSignals()) {
+    if (!app::SignalPipe::install({SIGINT, SIGTERM, SIGUSR1, SIGUSR2})) {
         std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
         return 1;
     }
@@ -268,18 +265,18 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
 
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier signalNotifier(app::SignalPipe::readEnd(), QSocketNotifier::Read);
     app::AppDelegate* program = nullptr;
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&program, &report] {
-        char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) != 1) {
+        const auto signal = app::SignalPipe::next();
+        if (!signal) {
             return;
         }
-        if (byte == reportRequest) {
+        if (*signal == SIGUSR2) {
             report();
             return;
         }
-        if (byte == relaunchRequest) {
+        if (*signal == SIGUSR1) {
             // One new instance, however often it is asked for before this one ends.
             if (program != nullptr) {
                 program->permissionGuide().model().relaunch();
@@ -327,7 +324,8 @@ int main(int argc, char** argv) {
     }
     report();
     if (!state.save(*platform)) {
-        std::fprintf(stderr, "pellacor: cannot save the desktop's grants\n");
+        std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
+                     state.settingsFile().c_str());
     }
     return status;
 }

@@ -162,7 +162,7 @@ TEST(ThreadTimerQueueTest, RunsJobsOnItsNamedThreadByDeadline) {
     queue.asyncAt(start + 2ms, note("early"));
 
     std::unique_lock lock(mutex);
-    ASSERT_TRUE(done.wait_for(lock, 2s, [&] { return ran.size() == 3; }));
+    ASSERT_TRUE(done.wait_for(lock, 30s, [&] { return ran.size() == 3; }));
     EXPECT_EQ(ran, (std::vector<std::string>{"now", "early", "late"}));
     EXPECT_EQ(threadName, SerialQueue::threadName(queue.label()));
     EXPECT_GE(queue.now() - start, 6ms);
@@ -197,7 +197,7 @@ TEST(ThreadTimerQueueTest, DestroyingDropsWhatHasNotRunAndMayHappenInItsOwnJob) 
     std::unique_lock lock(mutex);
     released = true;
     changed.notify_all();
-    EXPECT_TRUE(changed.wait_for(lock, 2s, [&] { return destroyed; }));
+    EXPECT_TRUE(changed.wait_for(lock, 30s, [&] { return destroyed; }));
 }
 
 } // namespace

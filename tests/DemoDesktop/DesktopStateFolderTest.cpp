@@ -4,6 +4,7 @@
 #include "DemoDesktop/DesktopView.h"
 #include "DemoDesktop/OffscreenApplication.h"
 #include "Platform/InputState.h"
+#include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/TempDir.h"
 
@@ -70,6 +71,38 @@ TEST_F(DesktopStateFolderTest, SavingTheGrantsKeepsTheWishAndTheWishKeepsTheGran
     const Scenario after = prepared();
     EXPECT_FALSE(after.accessibilityTrusted) << "taking the wish away kept the grants";
     EXPECT_TRUE(after.home.menuBarContainerGranted);
+}
+
+TEST_F(DesktopStateFolderTest, TheLoginItemSurvivesANewDesktopOverTheSameFolder) {
+    using Status = platform::LoginItemService::Status;
+    const auto relaunched = [&](const auto& change) {
+        const platform::SimulatedPlatform before(prepared());
+        change(*before.loginItemService());
+        EXPECT_TRUE(state.save(before));
+        const platform::SimulatedPlatform after(prepared());
+        return after.loginItemService()->mainAppStatus();
+    };
+    EXPECT_EQ(relaunched([](auto& service) { EXPECT_EQ(service.registerMainApp(), std::nullopt); }),
+              Status::enabled);
+    EXPECT_EQ(relaunched([](auto&) {}), Status::enabled) << "kept over a launch that left it alone";
+    EXPECT_EQ(relaunched([](auto& service) { EXPECT_EQ(service.unregisterMainApp(), std::nullopt); }),
+              Status::notRegistered);
+    EXPECT_EQ(relaunched([](auto& service) {
+                  service.setRequiresApproval(true);
+                  EXPECT_EQ(service.registerMainApp(), std::nullopt);
+              }),
+              Status::requiresApproval);
+
+    // A value no status has, or one of another type, leaves the scenario's own.
+    for (const auto& odd : {platform::PropertyListValue::integer(9), platform::PropertyListValue::integer(-1),
+                            platform::PropertyListValue("enabled")}) {
+        ASSERT_TRUE(platform::PropertyListFile::write(state.settingsFile(),
+                                                      {{demo::DesktopStateFolder::loginItemKey, odd}}));
+        Scenario scenario;
+        scenario.loginItem.status = Status::notFound;
+        ASSERT_TRUE(state.prepare(scenario));
+        EXPECT_EQ(scenario.loginItem.status, Status::notFound);
+    }
 }
 
 TEST(DesktopReportTest, TellsTheBarTheRestrictionTheMenusAndTheHotKeys) {

@@ -2,6 +2,7 @@
 
 #include "DemoDesktop/OffscreenApplication.h"
 #include "MenuBarSystem/Watching/DragTracker.h"
+#include "MenuBarSystem/Watching/PointerSensor.h"
 #include "Platform/AccessibilityError.h"
 #include "Platform/AccessibilityName.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 #include <functional>
@@ -263,6 +265,129 @@ TEST_F(DesktopViewTest, AMenuOpenedThroughAccessibilityIsDrawnInTimeAndStaysUnti
     settle();
     EXPECT_FALSE(menuDrawn()) << "Escape closes it";
     EXPECT_EQ(view.grab().toImage().pixel(inside), before.pixel(inside));
+}
+
+// The control item's menu opens in the press, so the menu takes the release;
+// the simulated user must let go all the same, or every sensor reads a button
+// held (a menu open) for ever after.
+TEST_F(DesktopViewTest, AReleaseOrKeyLetGoInAnotherWindowIsLetGoOnTheDesktopToo) {
+    settle();
+    auto& input = *platform->input();
+    system::PointerSensor sensor(platform->services());
+    const QPointF away(300, 500);
+    mouse(QEvent::MouseButtonPress, away, Qt::RightButton, Qt::ControlModifier);
+    ASSERT_NE(input.pressedMouseButtons(), 0U);
+    ASSERT_EQ(input.modifierFlags(), InputState::commandFlag);
+    ASSERT_TRUE(sensor.sample().menuOpen) << "a button held reads as a menu open";
+
+    QMenu menu;
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), view.mapToGlobal(away), Qt::RightButton,
+                        Qt::NoButton, Qt::ControlModifier);
+    QApplication::sendEvent(&menu, &release);
+    EXPECT_EQ(input.pressedMouseButtons(), 0U);
+    EXPECT_EQ(input.modifierFlags(), InputState::commandFlag) << "Control is still down";
+    EXPECT_FALSE(sensor.sample().menuOpen);
+    // A key event carries the state from before it, as the window system sends it.
+    QKeyEvent controlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+    QApplication::sendEvent(&menu, &controlUp);
+    EXPECT_EQ(input.modifierFlags(), 0U);
+
+    // Held again in the view, and let go in the menu.
+    QKeyEvent controlDown(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(&view, &controlDown);
+    ASSERT_EQ(input.modifierFlags(), InputState::commandFlag);
+    QApplication::sendEvent(&menu, &controlUp);
+    EXPECT_EQ(input.modifierFlags(), 0U);
+
+    // A release elsewhere only ever lets go: it holds nothing it reports.
+    QKeyEvent letterUp(QEvent::KeyRelease, Qt::Key_A, Qt::ShiftModifier);
+    QApplication::sendEvent(&menu, &letterUp);
+    QMouseEvent shiftRelease(QEvent::MouseButtonRelease, QPointF(5, 5), view.mapToGlobal(away),
+                             Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&menu, &shiftRelease);
+    EXPECT_EQ(input.modifierFlags(), 0U);
+    EXPECT_EQ(input.pressedMouseButtons(), 0U);
+}
+
+// Where a pop-up of the program goes on a 600 × 400 simulated screen that the
+// view shows at (100, 50) of the real one.
+TEST(DesktopViewPlacementTest, APopUpIsKeptOnTheSimulatedScreen) {
+    const QRect screen(100, 50, 600, 400);
+    struct Case {
+        const char* what;
+        QRect popup;
+        std::optional<QRect> parentMenu;
+        QPoint kept;
+    };
+    const Case cases[] = {
+        {"a menu that fits", QRect(300, 74, 200, 150), std::nullopt, QPoint(300, 74)},
+        {"the rightmost item's menu", QRect(660, 74, 220, 150), std::nullopt, QPoint(480, 74)},
+        {"a menu near the bottom", QRect(300, 400, 200, 150), std::nullopt, QPoint(300, 300)},
+        {"a menu left of the screen", QRect(20, 74, 200, 150), std::nullopt, QPoint(100, 74)},
+        {"a menu taller than the screen", QRect(300, 74, 200, 600), std::nullopt, QPoint(300, 50)},
+        {"a submenu running off the right", QRect(690, 120, 150, 80), QRect(480, 74, 220, 150),
+         QPoint(330, 120)},
+        {"a submenu that fits", QRect(400, 120, 150, 80), QRect(180, 74, 220, 150), QPoint(400, 120)},
+    };
+    for (const auto& c : cases) {
+        const QRect kept = demo::DesktopView::keptOnScreen(c.popup, screen, c.parentMenu);
+        EXPECT_EQ(kept.topLeft(), c.kept) << c.what;
+        EXPECT_EQ(kept.size(), c.popup.size()) << c.what;
+    }
+}
+
+// A view on the screen, over a small simulated screen that fits the offscreen one.
+struct ShownDesktopViewTest : ::testing::Test {
+    std::shared_ptr<SimulatedPlatform> platform = [] {
+        pellacor::testing::offscreenApplication();
+        Scenario scenario;
+        scenario.screens = {SimulatedScreen{core::Rect(0, 0, 600, 400)}};
+        return std::make_shared<SimulatedPlatform>(scenario);
+    }();
+    demo::DesktopView view{platform};
+
+    ShownDesktopViewTest() {
+        view.resize(view.sizeHint());
+        view.show();
+        QCoreApplication::processEvents();
+    }
+    QRect screen() const { return {view.mapToGlobal(QPoint(0, 0)), QSize(600, 400)}; }
+};
+
+TEST_F(ShownDesktopViewTest, AMenuOfTheProgramStaysOnTheSimulatedScreen) {
+    QMenu menu;
+    menu.addAction("Eins");
+    menu.addAction("Zwei");
+    // Where the program asks for the rightmost item's menu: below it, at its left edge.
+    menu.popup(view.mapToGlobal(QPoint(580, 24)));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen().contains(menu.geometry()))
+        << "at " << menu.geometry().x() << ", wide " << menu.geometry().width();
+    EXPECT_EQ(menu.geometry().right(), screen().right()) << "moved left only as far as it takes";
+    EXPECT_EQ(menu.geometry().top(), view.mapToGlobal(QPoint(580, 24)).y());
+    menu.close();
+
+    // The desktop's own pop-ups (the controls panel's) are none of the program's.
+    QMenu own(&view);
+    own.addAction("Drei");
+    own.popup(view.mapToGlobal(QPoint(580, 24)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(own.geometry().topLeft(), view.mapToGlobal(QPoint(580, 24)));
+    own.close();
+}
+
+TEST_F(ShownDesktopViewTest, ThePointerOverAWindowOfTheProgramIsOnTheSimulatedScreen) {
+    QWidget window;
+    const auto moveTo = [&](QPoint global) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(global), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&window, &move);
+    };
+    moveTo(view.mapToGlobal(QPoint(200, 300)));
+    EXPECT_EQ(platform->input()->mouseLocation(), (core::Point{200, 100})) << "y up from the bottom";
+    moveTo(view.mapToGlobal(QPoint(700, 300)));
+    EXPECT_EQ(platform->input()->mouseLocation(), (core::Point{200, 100}))
+        << "off the simulated screen the pointer stays where it left it";
 }
 
 } // namespace PELLACOR_TEST_FILE

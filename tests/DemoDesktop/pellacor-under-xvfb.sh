@@ -17,8 +17,9 @@
 #      revealing, and a click on the hidden application's cell presses its
 #      item; then the search hot key opens the search panel, and typing and
 #      Return press the item found. Each press shows the item's menu on the
-#      desktop within 0.3 s, and the menu stays, as a real one does, until
-#      Escape.
+#      desktop after its input (how long after is printed; the presses' own
+#      timings are held in virtual time by the unit tests), and the menu
+#      stays, as a real one does, until Escape.
 # What the desktop shows is read from the demo desktop's own report (SIGUSR2),
 # which gives every item on the bar with where it is drawn on the screen, and
 # the menus it draws.
@@ -68,22 +69,16 @@ if [ "${1:-}" = "--inside" ]; then
       import -window root "$PELLACOR_XVFB_SHOTS/$1.png"
     fi
   }
-  # menu_follows WHAT SINCE: the hidden application's menu is drawn at most
-  # 0.3 s after SINCE (in milliseconds; the press's input was sent then), as
-  # the desktop says when it began drawing it, is still there well past any
+  # menu_follows WHAT SINCE: the hidden application's menu is drawn, and not
+  # before SINCE (in milliseconds; the press's input was sent then), as the
+  # desktop says when it began drawing it; it is still there well past any
   # closing of its own, and Escape closes it.
   menu_follows() {
-    local what=$1 since=$2 shown_after=""
-    while [ -z "$shown_after" ]; do
-      report
-      if menu_shown; then
-        shown_after=$(($(menu_since) - since))
-      elif [ $(($(milliseconds) - since)) -gt 3000 ]; then
-        fail "$what: the item's menu was not drawn within 3 s; last: $menus"
-      fi
-    done
+    local what=$1 since=$2 shown_after
+    waits_for "$what: the item's menu drawn" menu_shown
+    shown_after=$(($(menu_since) - since))
     echo "$what: the item's menu was drawn ${shown_after} ms after the press's input"
-    [ "$shown_after" -le 300 ] || fail "$what: the item's menu was drawn only after ${shown_after} ms"
+    [ "$shown_after" -ge 0 ] || fail "$what: the item's menu was drawn before the press's input"
     revealed || fail "$what: the item was not revealed for its press: $bar / $restriction"
     shot "$what-menu"
     sleep 6
@@ -91,13 +86,9 @@ if [ "${1:-}" = "--inside" ]; then
     menu_shown || fail "$what: the menu closed by itself; last: $menus"
     shot "$what-menu-6s"
     xdotool key Escape
-    for _ in $(seq 1 50); do
-      report
-      menu_shown || return 0
-      sleep 0.1
-    done
-    fail "$what: Escape did not close the menu: $menus"
+    waits_for "$what: the menu closed by Escape" menu_gone
   }
+  menu_gone() { ! menu_shown; }
   # 1. A first run.
   start first --scenario "$work/scenario.json"
   waits_for "collapsed after start-up" collapsed
@@ -136,14 +127,14 @@ if [ "${1:-}" = "--inside" ]; then
   logged "] default: 状態 starting → paused"
   control_at
   xdotool mousemove "$x" "$y" click 1
-  sleep 0.5
+  control_point "trv-control-menu"
   xdotool key Down Return
   appears "] info: ヘルプの「何も隠れない」の項目を開きました"
   appears "] info: ヘルプの窓を開きました（作って・項目 "
   window_titled "Pellacor のヘルプ"
   control_at
   xdotool mousemove "$x" "$y" click 1
-  sleep 0.5
+  control_point "trv-control-menu"
   xdotool key Up Up Return
   appears "] info: 「Pellacor について」の窓を開きました"
   window_titled "Pellacor について"
@@ -203,12 +194,9 @@ EOF
 fi
 
 binary=$1
-for tool in xvfb-run xwininfo xdotool python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool python3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
@@ -256,4 +244,4 @@ if ! grep -q "confirmedOSVersion" "$desktop/home/Library/Preferences/$self_app.p
   echo "the confirmed system version is not in the program's user defaults"
   exit 1
 fi
-echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys; with the below-bar switch set before launch a click opened the panel and its cell pressed the hidden item, and the search hot key, typing and Return pressed it too, each press showing the item's menu within 0.3 s until Escape"
+echo "pellacor hid, revealed and collapsed on clicks and its hot key, paused at launch for Shift and for a new system version, and ended on SIGTERM with status 0, lifting the restriction and unregistering its hot keys; with the below-bar switch set before launch a click opened the panel and its cell pressed the hidden item, and the search hot key, typing and Return pressed it too, each press showing the item's menu until Escape"

@@ -26,7 +26,7 @@ namespace {
 class QtExecutorTest : public ::testing::Test {
 protected:
     // Runs the Qt event loop until condition() holds, for at most timeout.
-    bool spinUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
+    bool spinUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s) {
         QElapsedTimer elapsed;
         elapsed.start();
         while (!condition()) {

@@ -1,12 +1,14 @@
 #include "Support/LoopbackTlsServer.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -87,6 +89,25 @@ void waitForClose(int fd, const std::function<bool()>& stopping) {
     }
 }
 
+// Runs one step of the TLS exchange (an accept, a read or a write) until it is
+// done, as long as the server runs: the socket gives up a wait after a short
+// while so that a stop is seen, and on a loaded machine the client may well
+// take longer than that to say its part. Its result when done or failed;
+// 0 when the server stopped first.
+int untilDone(SSL* ssl, const std::function<bool()>& stopping, const std::function<int()>& step) {
+    while (!stopping()) {
+        const int result = step();
+        if (result > 0) {
+            return result;
+        }
+        const int error = SSL_get_error(ssl, result);
+        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) {
+            return result;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 TestCertificates TestCertificates::make(const std::string& hostName) {
@@ -118,7 +139,17 @@ LoopbackTlsServer::LoopbackTlsServer(const TestCertificates& certificates, std::
     socklen_t length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { serve(); });
+    thread_ = std::thread([this] {
+        // A client that leaves in the middle (a handshake it aborts, an answer
+        // it stops reading) turns the server's next write into SIGPIPE, which
+        // would end the whole test program: on this thread it stays blocked,
+        // and the write fails with EPIPE instead.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        serve();
+    });
 }
 
 LoopbackTlsServer::~LoopbackTlsServer() {
@@ -186,13 +217,14 @@ void LoopbackTlsServer::handle(int fd) {
     }
     std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(context_.get()), SSL_free);
     SSL_set_fd(ssl.get(), fd);
-    if (SSL_accept(ssl.get()) != 1) {
+    SSL* const tls = ssl.get();
+    if (untilDone(tls, stopping, [tls] { return SSL_accept(tls); }) != 1) {
         return;
     }
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stopping()) {
-        const int n = SSL_read(ssl.get(), buffer, sizeof buffer);
+        const int n = untilDone(tls, stopping, [&] { return SSL_read(tls, buffer, sizeof buffer); });
         if (n <= 0) {
             return;
         }
@@ -202,13 +234,16 @@ void LoopbackTlsServer::handle(int fd) {
         std::lock_guard lock(mutex_);
         requests_.push_back(head);
     }
-    if (!reply.bytes.empty() &&
-        SSL_write(ssl.get(), reply.bytes.data(), static_cast<int>(reply.bytes.size())) <= 0) {
+    const auto write = [&](const std::string& bytes) {
+        return untilDone(tls, stopping,
+                         [&] { return SSL_write(tls, bytes.data(), static_cast<int>(bytes.size())); }) > 0;
+    };
+    if (!reply.bytes.empty() && !write(reply.bytes)) {
         return;
     }
     switch (reply.mode) {
     case Reply::Mode::respond:
-        SSL_shutdown(ssl.get());
+        SSL_shutdown(tls);
         return;
     case Reply::Mode::stallAfterHead:
     case Reply::Mode::silent:
@@ -217,7 +252,7 @@ void LoopbackTlsServer::handle(int fd) {
     case Reply::Mode::endlessChunked: {
         const std::string chunk = "1000\r\n" + std::string(4096, ' ') + "\r\n";
         while (!stopping()) {
-            if (SSL_write(ssl.get(), chunk.data(), static_cast<int>(chunk.size())) <= 0) {
+            if (!write(chunk)) {
                 return;
             }
         }

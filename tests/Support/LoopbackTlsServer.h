@@ -26,7 +26,10 @@ struct TestCertificates {
 
 // An HTTPS server on 127.0.0.1 for one test, in a thread of its own. It takes
 // at most `maxConnections` connections, serves for at most `lifetime` and
-// then stops by itself; destroying it stops it at once.
+// then stops by itself; destroying it stops it at once. However slowly a
+// client on a busy machine says its part, the server waits for it within
+// that lifetime, and a client that leaves in the middle only ends its own
+// connection (the server's thread takes no SIGPIPE).
 class LoopbackTlsServer {
 public:
     struct Reply {
@@ -41,7 +44,7 @@ public:
     };
 
     LoopbackTlsServer(const TestCertificates& certificates, std::function<Reply(int request)> reply,
-                      int maxConnections = 4, std::chrono::milliseconds lifetime = std::chrono::seconds(4));
+                      int maxConnections = 4, std::chrono::milliseconds lifetime = std::chrono::seconds(60));
     LoopbackTlsServer(const LoopbackTlsServer&) = delete;
     LoopbackTlsServer& operator=(const LoopbackTlsServer&) = delete;
     ~LoopbackTlsServer();

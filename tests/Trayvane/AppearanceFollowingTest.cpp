@@ -78,8 +78,13 @@ struct AppearanceFollowingTest : ::testing::Test, pellacor::testing::DesktopWith
         QCoreApplication::processEvents();
     }
 
-    static QImage shot(QWidget& window) {
-        QCoreApplication::processEvents();
+    // The window as it stands once every icon it asked for has arrived (an
+    // icon still on its way would draw as its placeholder in one picture and
+    // as itself in the next).
+    QImage shot(QWidget& window) {
+        do {
+            QCoreApplication::processEvents();
+        } while (executor.runUntilIdle() > 0);
         return window.grab().toImage();
     }
 

@@ -1,8 +1,10 @@
 #include "Trayvane/App/ApplicationPanel.h"
 
 #include "DemoDesktop/OffscreenApplication.h"
+#include "FileDialogWords.h"
 #include "Support/TempDir.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QTimer>
@@ -20,7 +22,8 @@ namespace {
 
 // Runs the real panel; once it is up, `act` gets it.
 std::optional<std::filesystem::path> runPanel(const std::filesystem::path& folder,
-                                              const std::function<void(QFileDialog&)>& act) {
+                                              const std::function<void(QFileDialog&)>& act,
+                                              const app::FileDialogFolders& folders = {}) {
     QTimer::singleShot(0, qApp, [act] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr) << "no panel is up";
@@ -31,7 +34,8 @@ std::optional<std::filesystem::path> runPanel(const std::filesystem::path& folde
             dialog->reject();
         }
     });
-    return ApplicationPanel::fileDialog()({.title = "アプリを選ぶ", .prompt = "選ぶ", .directory = folder});
+    return ApplicationPanel::fileDialog(folders)(
+        {.title = "アプリを選ぶ", .prompt = "選ぶ", .directory = folder});
 }
 
 struct ApplicationPanelTest : ::testing::Test {
@@ -71,6 +75,49 @@ TEST_F(ApplicationPanelTest, AFolderThatIsNoBundleOpensInsteadOfBeingChosen) {
 
 TEST_F(ApplicationPanelTest, CancellingGivesNothing) {
     EXPECT_EQ(runPanel(applications, [](QFileDialog& dialog) { dialog.reject(); }), std::nullopt);
+}
+
+TEST_F(ApplicationPanelTest, ItsWordsAreTheProgramsAndItsFoldersTheSystems) {
+    const std::filesystem::path home = disk / "Users" / "kaito";
+    std::filesystem::create_directories(home / "Library");
+    const app::FileDialogFolders folders{.root = disk.path(), .home = home, .homeName = "kaito"};
+    for (const char* language : {"ja", "en"}) {
+        const pellacor::testing::QtLanguage qt(language);
+        runPanel(
+            applications,
+            [&](QFileDialog& dialog) {
+                pellacor::testing::expectWordsIn(language, dialog);
+                const QStringList listed = pellacor::testing::listedWords(dialog);
+                ASSERT_EQ(listed.size(), 4) << "two folders, each with its type and date";
+                if (std::string_view(language) == "ja") {
+                    EXPECT_TRUE(pellacor::testing::latinWords(listed).isEmpty())
+                        << "the folders' types and dates in Japanese: " << listed.join(" | ").toStdString();
+                    EXPECT_EQ(listed[0].toStdString(), "フォルダ");
+                } else {
+                    EXPECT_EQ(listed[0].toStdString(), "Folder");
+                }
+                EXPECT_EQ(pellacor::testing::lookingIn(dialog), "/Applications");
+                EXPECT_EQ(pellacor::testing::sidebarPlaces(dialog),
+                          (std::vector<std::string>{"Applications", "kaito"}));
+
+                // Up to "/", then no further: the dialog stays on the simulated disk.
+                auto* up = dialog.findChild<QAbstractButton*>("toParentButton");
+                ASSERT_NE(up, nullptr);
+                up->click();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(pellacor::testing::lookingIn(dialog), "/");
+                up->click();
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(std::filesystem::path(dialog.directory().absolutePath().toStdString()),
+                          disk.path());
+                EXPECT_EQ(pellacor::testing::lookingIn(dialog), "/");
+                dialog.setDirectory(QString::fromStdString((home / "Library").string()));
+                EXPECT_EQ(pellacor::testing::lookingIn(dialog), "~/Library");
+                dialog.reject();
+            },
+            folders);
+    }
 }
 
 } // namespace

@@ -194,7 +194,7 @@ TEST_F(HelpWindowTest, TheFindBarFindsAsTheUserTypesAndReturnGoesOnWrapping) {
     auto* find = help.findBar();
     ASSERT_NE(find, nullptr);
     EXPECT_FALSE(find->isVisible()) << "hidden until asked for";
-    ASSERT_TRUE(QTest::qWaitForWindowActive(help.window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help.window(), 30000));
     QTest::keyClick(help.text(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(find->isVisible()) << "⌃F";
     EXPECT_TRUE(find->hasFocus());

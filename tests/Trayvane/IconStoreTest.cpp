@@ -163,6 +163,27 @@ TEST(IconStoreRenderTest, DrawsTheWholeIconIntoTheSquareOrNothingWithoutPixels) 
     EXPECT_EQ(IconStore::render(workspace, std::nullopt, 56), std::nullopt);
 }
 
+// As the program renders: on the utility queue's thread, each icon handed
+// back to the main executor, where the store keeps it and tells of it.
+TEST(IconStoreQueueTest, IconsRenderedOnTheQueueArriveOnTheMainExecutor) {
+    ManualExecutor executor;
+    const auto workspace = std::make_shared<FakeWorkspace>();
+    workspace->setInstalled(
+        {{"com.example.one", "/Applications/One.app"}, {"com.example.two", "/Applications/Two.app"}});
+    workspace->setIcon("/Applications/One.app", solid(200));
+    workspace->setIcon("/Applications/Two.app", solid(120));
+    const auto store =
+        IconStore::create(executor, workspace, concurrency::offMainOn(IconStore::utilityQueue()));
+    std::vector<std::string> told;
+    const auto arrivals = store->observe([&told](const std::string& bundleID) { told.push_back(bundleID); });
+
+    store->prefetch(std::vector<std::string>{"com.example.one", "com.example.two"});
+    ASSERT_TRUE(executor.runUntil([&] { return told.size() == 2; }, std::chrono::seconds(30)));
+    EXPECT_EQ(told, (std::vector<std::string>{"com.example.one", "com.example.two"}));
+    EXPECT_EQ(store->image("com.example.one")->pixelColor(28, 28), QColor(200, 0, 0));
+    EXPECT_EQ(store->image("com.example.two")->pixelColor(28, 28), QColor(120, 0, 0));
+}
+
 TEST(IconStoreQueueTest, RendersOnAWorkerOfLowerPriority) {
     const auto queue = IconStore::utilityQueue();
     EXPECT_EQ(queue->label(), "app.trayvane.pellacor.icons");

@@ -1,6 +1,7 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
 #include "DemoDesktop/OffscreenApplication.h"
+#include "FileDialogWords.h"
 #include "Support/TempDir.h"
 
 #include <QApplication>
@@ -100,6 +101,27 @@ TEST(LayoutFolderPanelTest, TheRealPanelOpensInTheFolderAndGrantsWhatIsChosenWit
     ASSERT_TRUE(cancelled);
     EXPECT_EQ(*cancelled, std::nullopt);
     EXPECT_EQ(files->chosen.size(), 1U);
+}
+
+TEST(LayoutFolderPanelTest, ItsWordsAreTheProgramsAndItsFoldersTheSystems) {
+    pellacor::testing::offscreenApplication();
+    const pellacor::testing::TempDir computer;
+    const std::filesystem::path home = computer / "home";
+    const std::filesystem::path folder = home / "Library/Group Containers/com.apple.MenuBar";
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(computer / "disk/Applications");
+    const auto files = std::make_shared<ChoosingFileManager>(home);
+    const auto runner =
+        LayoutFolderPanel::fileDialog(files, {.root = computer / "disk", .home = home, .homeName = "kaito"});
+    for (const char* language : {"ja", "en"}) {
+        const pellacor::testing::QtLanguage qt(language);
+        runPanel(runner, home, folder, [&](QFileDialog& chooser) {
+            pellacor::testing::expectWordsIn(language, chooser);
+            EXPECT_EQ(pellacor::testing::lookingIn(chooser), "~/Library/Group Containers/com.apple.MenuBar");
+            EXPECT_EQ(pellacor::testing::sidebarPlaces(chooser), std::vector<std::string>{"kaito"});
+            chooser.reject();
+        });
+    }
 }
 
 TEST(LayoutFolderPanelTest, ThePanelTakenAwayAnswersNobodyAndGrantsNothing) {

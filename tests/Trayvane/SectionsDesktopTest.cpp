@@ -237,14 +237,14 @@ TEST(SectionsDesktopTest, ARealPointerDragOfARowToTheShownBandPutsTheApplication
            << "1";
     QProcess pointer;
     pointer.start("xdotool", script);
-    ASSERT_TRUE(pointer.waitForStarted(5000));
+    ASSERT_TRUE(pointer.waitForStarted(30000));
     QElapsedTimer waited;
     waited.start();
     while (delegate.sectionsModel()->profile().section(AppKey(hiddenApp)) != Section::shown &&
            waited.elapsed() < 15000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
-    pointer.waitForFinished(5000);
+    pointer.waitForFinished(30000);
     ASSERT_EQ(delegate.sectionsModel()->profile().section(AppKey(hiddenApp)), Section::shown);
     EXPECT_EQ(row->parentWidget(), &box);
     ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done);

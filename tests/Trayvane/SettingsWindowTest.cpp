@@ -142,7 +142,7 @@ TEST_F(SettingsWindow, EveryDurationIsCountedFromTheStartInRoundedWholeMilliseco
 TEST_F(SettingsWindow, RefreshesAtEveryShowAndEveryThreeSecondsWithOneTimerUntilClosed) {
     make();
     controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 30000));
     EXPECT_EQ(refreshes, 1) << "at once";
     EXPECT_EQ(executor.pendingTimerCount(), 1U);
     controller->show();
@@ -164,7 +164,7 @@ TEST_F(SettingsWindow, RefreshesAtEveryShowAndEveryThreeSecondsWithOneTimerUntil
     EXPECT_EQ(refreshes, 7) << "no tick after the window closed";
 
     controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 30000));
     EXPECT_EQ(refreshes, 8);
     EXPECT_TRUE(controller->isRefreshing()) << "a new timer for the window shown again";
     executor.advanceBy(3s);
@@ -174,7 +174,7 @@ TEST_F(SettingsWindow, RefreshesAtEveryShowAndEveryThreeSecondsWithOneTimerUntil
 TEST_F(SettingsWindow, ATickDoesNothingWhileTheWindowIsMinimisedAndShowingBringsItBack) {
     make();
     controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 30000));
     ASSERT_TRUE(controller->isSeen());
     window().showMinimized();
     QApplication::processEvents();
@@ -188,7 +188,7 @@ TEST_F(SettingsWindow, ATickDoesNothingWhileTheWindowIsMinimisedAndShowingBrings
     EXPECT_FALSE(window().isMinimized()) << "showing brings a minimised window back";
     EXPECT_EQ(window().pos(), at) << "where it was";
     EXPECT_EQ(refreshes, 2);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window(), 30000));
     executor.advanceBy(3s);
     EXPECT_EQ(refreshes, 3);
 }
@@ -239,7 +239,7 @@ TEST_F(SettingsWindow, WithoutAScreenTheWindowKeepsTheFrameItWasBuiltWith) {
 TEST_F(SettingsWindow, TheTabsAndTheirShortcutsSelectThePagesAndThePaneFollows) {
     make();
     controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 30000));
     app::SettingsRootView& root = *controller->rootView();
     auto* sectionsTab = window().findChild<app::SettingsTab*>("tab:sections");
     auto* generalTab = window().findChild<app::SettingsTab*>("tab:general");

@@ -144,7 +144,7 @@ TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheLayoutOrderAndEachTickR
                                                   "home/Library/Group Containers/com.apple.MenuBar");
     delegate.settingsWindow()->window()->close();
     delegate.openSettings();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate.settingsWindow()->window(), 1000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate.settingsWindow()->window(), 30000));
     run.time->settle();
     EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
               std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),

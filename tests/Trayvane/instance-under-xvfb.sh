@@ -4,15 +4,17 @@
 #      its URL to the running program and ends with status 0, and the running
 #      one follows;
 #   2. seven URLs in one delivery: five run, and the log says so;
-#   3. with the desktop entry installed in a scratch XDG data folder, its
-#      collapse action collapses and `xdg-open 'pellacor://reveal?all=1'`
-#      reveals everything;
+#   3. with the desktop entry installed in a scratch XDG data folder (valid
+#      to desktop-file-validate, its icons there), its collapse action
+#      collapses and `xdg-open 'pellacor://reveal?all=1'` reveals everything;
 #   4. a client that sends 10 MB, and one that never finishes its message, do
 #      not keep the program from answering `pellacor-shortcuts run collapse`;
 #   5. started again under a newer system version (paused for it),
 #      `pellacor-shortcuts run resume` prints the problem's text and exits 1.
 # What the desktop shows is read from the demo desktop's report (SIGUSR2).
-#   instance-under-xvfb.sh PELLACOR PELLACOR_SHORTCUTS INSTALL_DESKTOP_ENTRY
+# Run through the subreaper tool, the script finds any pellacor that a second
+# one left behind among its own children, and looks at no other process.
+#   instance-under-xvfb.sh PELLACOR PELLACOR_SHORTCUTS INSTALL_DESKTOP_ENTRY SUBREAPER
 # Exits 77 (skipped) when xvfb-run, xwininfo, xdg-open or python3 is missing.
 set -euo pipefail
 
@@ -38,10 +40,11 @@ if [ "${1:-}" = "--inside" ]; then
   collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
   revealed() { restricted && on_bar "$hidden_app"; }
   everything() { ! restricted && on_bar "$hidden_app"; }
-  # hand_over URL...: a second pellacor with these URLs, which must end with 0 at once.
+  # hand_over URL...: a second pellacor with these URLs, which must end with 0
+  # of itself (the time-out only keeps a hung one from holding the test).
   hand_over() {
     local status=0
-    timeout 10 "$binary" "$@" >"$work/second.out" 2>&1 || status=$?
+    timeout 60 "$binary" "$@" >"$work/second.out" 2>&1 || status=$?
     [ "$status" -eq 0 ] || { cat "$work/second.out"; fail "the second pellacor ended with status $status"; }
   }
 
@@ -54,17 +57,14 @@ if [ "${1:-}" = "--inside" ]; then
   hand_over 'pellacor://collapse'
   waits_for "collapsed by a handed-over URL" collapsed
   appears "] default: 外から（URL）：しまう"
-  [ "$(pgrep -c -f -- "^$binary" || true)" -eq 1 ] || fail "more than one pellacor runs"
+  [ "$(own_processes "$binary")" = "$pid" ] || fail "more than the first pellacor runs: $(own_processes "$binary" | tr '\n' ' ')"
 
   # 2. Seven in one delivery.
   before=$(count "外から（URL）：しまう")
   hand_over pellacor://collapse pellacor://collapse pellacor://collapse pellacor://collapse pellacor://collapse \
     'pellacor://reveal?all=1' 'pellacor://reveal?all=1'
   appears "] default: 外から（URL）一度に 7 本届いたので、頭の 5 本だけ動かします"
-  for _ in $(seq 1 50); do
-    [ "$(count "外から（URL）：しまう")" -ge $((before + 5)) ] && break
-    sleep 0.1
-  done
+  within "$patience" more_in_log "外から（URL）：しまう" $((before + 4)) || fail "fewer than five collapses from the seven"
   [ "$(count "外から（URL）：しまう")" -eq $((before + 5)) ] || fail "not five collapses from the seven"
   [ "$(count "外から（URL）：全部出す")" -eq 0 ] || fail "a URL beyond the fifth ran"
 
@@ -74,6 +74,7 @@ if [ "${1:-}" = "--inside" ]; then
   PATH="$(dirname "$binary"):$(dirname "$shortcuts"):$PATH"
   bash "$install" "$XDG_DATA_HOME" "$(dirname "$shortcuts")" >/dev/null
   entry="$XDG_DATA_HOME/applications/pellacor.desktop"
+  entry_is_valid "$entry" "$XDG_DATA_HOME"
   grep -qx "MimeType=x-scheme-handler/pellacor;" "$entry" || fail "the desktop entry does not handle the scheme"
   grep -qx "Exec=pellacor %u" "$entry" || fail "the desktop entry does not hand the URL to pellacor"
   grep -qx "Actions=reveal;collapse;switchProfile;pause;resume;" "$entry" || fail "the entry lacks the five actions"
@@ -108,16 +109,18 @@ except (BrokenPipeError, ConnectionResetError):
 sys.exit(1)
 EOF
   appears "バイトを超えたので、つなぎを切りました"
-  python3 - "$socket" <<'EOF' &
+  python3 - "$socket" "$work/stalled.ready" <<'EOF' &
 import socket, sys, time
 s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
 s.connect(sys.argv[1])
 s.sendall(b'{"run": "rev')
+open(sys.argv[2], "w").close()
 time.sleep(6)
 EOF
   stalled=$!
-  sleep 0.2
-  timeout 10 "$shortcuts" run collapse || fail "pellacor-shortcuts run collapse did not succeed"
+  stalled_ready() { [ -e "$work/stalled.ready" ]; }
+  within "$patience" stalled_ready || fail "the stalled client never connected"
+  timeout 60 "$shortcuts" run collapse || fail "pellacor-shortcuts run collapse did not succeed"
   waits_for "collapsed by the shortcut" collapsed
   appears "] default: 外から（ショートカット）：しまう"
   appears "秒のうちに届かなかったので、つなぎを切りました"
@@ -129,7 +132,7 @@ EOF
   start_on newer "$work/newer.json"
   waits_for "everything shown while paused" everything
   status=0
-  timeout 40 "$shortcuts" run resume >"$work/resume.out" 2>"$work/resume.err" || status=$?
+  timeout 60 "$shortcuts" run resume >"$work/resume.out" 2>"$work/resume.err" || status=$?
   [ "$status" -eq 1 ] || fail "pellacor-shortcuts run resume ended with $status, not 1"
   expected="Pellacor は、macOS が新しくなったか、起動のときにキーを押していたか、メニューバーへの表示が切られていたので止まっています。画面で確かめてから、Pellacor のメニューの「再開」を押して再開してください。"
   [ "$(cat "$work/resume.err")" = "$expected" ] || fail "unexpected text: $(cat "$work/resume.err")"
@@ -142,12 +145,10 @@ fi
 binary=$1
 shortcuts=$2
 install=$3
-for tool in xvfb-run xwininfo xdg-open python3 pgrep; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+subreaper=$4
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdg-open python3 ps
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
@@ -173,5 +174,5 @@ JSON
 }
 scenario 15.1 >"$work/scenario.json"
 scenario 15.2 >"$work/newer.json"
-xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$shortcuts" "$install" "$work"
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" "$subreaper" bash "$0" --inside "$binary" "$shortcuts" "$install" "$work"
 echo "a second pellacor handed its URLs to the running one and ended with 0; seven URLs ran five; xdg-open reached it through the desktop entry; a flood and a stalled client did not stop it from answering a shortcut; and a shortcut's resume after a new system version was refused with its text and status 1"

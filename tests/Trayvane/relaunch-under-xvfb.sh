@@ -4,115 +4,55 @@
 # outside), and checks that the old process ended normally (status 0) and that
 # exactly one pellacor runs afterwards: a new process, started with the same
 # arguments, showing its window. Then ends that one with SIGTERM.
-#   relaunch-under-xvfb.sh PELLACOR
-# Exits 77 (skipped) when xvfb-run, xwininfo or pgrep is missing.
+# Run through the subreaper tool, the script is handed the new process when
+# the old one ends, and finds it among its own children by id; it looks at
+# no other process of the machine.
+#   relaunch-under-xvfb.sh PELLACOR SUBREAPER
+# Exits 77 (skipped) when xvfb-run, xwininfo or ps is missing.
 set -euo pipefail
-
-title="Pellacor — demo desktop"
-
-# Waits up to 20 s for a window with the demo desktop's title.
-wait_for_window() {
-  for _ in $(seq 1 200); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# Whether a process is gone or only waits to be reaped.
-ended() {
-  local stat
-  stat=$(ps -o stat= -p "$1" 2>/dev/null | tr -d ' ' || true)
-  [ -z "$stat" ] || [[ "$stat" == Z* ]]
-}
 
 if [ "${1:-}" = "--inside" ]; then
   binary=$2
-  scenario=$3
-  log="$(dirname "$scenario")/pellacor.log"
-  # Every process of this run has exactly this command line, and no other does.
-  command_line="$binary --scenario $scenario"
-  running() { pgrep -f -x -- "$command_line" || true; }
-  # The widget tests may have chosen the offscreen platform; this program must
-  # open a real window on the virtual display.
-  unset QT_QPA_PLATFORM
-  "$binary" --scenario "$scenario" >"$log" 2>&1 &
-  old=$!
-  if ! wait_for_window; then
-    echo "no window of pellacor appeared:"
-    cat "$log"
-    kill -KILL "$old" 2>/dev/null || true
-    exit 1
-  fi
+  work=$3
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
+  scenario="$work/scenario.json"
+
+  start old --scenario "$scenario"
+  old=$pid
   kill -USR1 "$old"
-  for _ in $(seq 1 200); do
-    if ended "$old"; then
-      break
-    fi
-    sleep 0.1
-  done
-  if ! ended "$old"; then
-    echo "the old pellacor did not end after the relaunch:"
-    cat "$log"
-    kill -KILL "$old" 2>/dev/null || true
-    for pid in $(running); do kill -KILL "$pid" 2>/dev/null || true; done
-    exit 1
-  fi
+  within "$patience" has_ended "$old" || fail "the old pellacor did not end after the relaunch"
   status=0
   wait "$old" || status=$?
-  if [ "$status" -ne 0 ]; then
-    echo "the relaunched pellacor exited with status $status:"
-    cat "$log"
-    exit 1
-  fi
-  new=""
-  for _ in $(seq 1 200); do
-    new=$(running)
-    if [ -n "$new" ]; then
-      break
-    fi
-    sleep 0.1
-  done
-  if [ -z "$new" ]; then
-    echo "no new pellacor was started:"
-    cat "$log"
-    exit 1
-  fi
-  stop_new() { for pid in $(running); do kill -KILL "$pid" 2>/dev/null || true; done; }
-  if ! wait_for_window; then
-    echo "the new pellacor showed no window:"
-    cat "$log"
-    stop_new
-    exit 1
-  fi
-  # Give a stray second instance the time to show up before counting.
-  sleep 1
-  count=$(running | wc -l)
-  if [ "$count" -ne 1 ] || [ "$(running)" = "$old" ]; then
-    echo "expected exactly one new pellacor after the relaunch, found $count: $(running | tr '\n' ' ')"
-    stop_new
-    exit 1
-  fi
-  new=$(running)
-  kill -TERM "$new"
-  for _ in $(seq 1 200); do
-    if ended "$new"; then
-      exit 0
-    fi
-    sleep 0.1
-  done
-  echo "the new pellacor did not end on SIGTERM"
-  kill -KILL "$new" 2>/dev/null || true
-  exit 1
+  pid=""
+  [ "$status" -eq 0 ] || fail "the relaunched pellacor exited with status $status"
+
+  # The old process has ended and been reaped, so every process it started is
+  # this script's child by now.
+  new_started() { [ -n "$(own_processes "$binary")" ]; }
+  within "$patience" new_started || fail "no new pellacor was started"
+  running=$(own_processes "$binary")
+  [ "$(wc -l <<<"$running")" -eq 1 ] || fail "more than one new pellacor runs: $(tr '\n' ' ' <<<"$running")"
+  pid=$running
+  [ "$pid" != "$old" ] || fail "the new pellacor has the old one's id"
+  arguments=$(tr '\0' ' ' <"/proc/$pid/cmdline")
+  [ "$arguments" = "$binary --scenario $scenario " ] || fail "the new pellacor runs as: $arguments"
+  within "$patience" desktop_window_shown || fail "the new pellacor showed no window"
+  [ "$(own_processes "$binary")" = "$pid" ] || fail "another pellacor came: $(own_processes "$binary" | tr '\n' ' ')"
+
+  # The new process is no job of this shell's, so it is not waited for: it
+  # must be gone once SIGTERM has ended it (the shell reaps it).
+  kill -TERM "$pid"
+  within "$patience" has_ended "$pid" || fail "the new pellacor did not end on SIGTERM"
+  pid=""
+  exit 0
 fi
 
 binary=$1
-if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null || ! command -v pgrep >/dev/null; then
-  echo "skipped: xvfb-run, xwininfo (x11-utils) or pgrep (procps) is missing; scripts/setup installs them"
-  exit 77
-fi
+subreaper=$2
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo ps
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
@@ -133,5 +73,5 @@ JSON
 # -noreset: by default the server resets when its last client leaves, and a
 # program started in that moment finds no display; here one program ends
 # and the next starts at once.
-xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" --inside "$binary" "$work/scenario.json"
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" "$subreaper" bash "$0" --inside "$binary" "$work"
 echo "pellacor relaunched: the old process ended with status 0, exactly one new one ran with the same arguments"

@@ -25,14 +25,7 @@ if [ "${1:-}" = "--inside" ]; then
   unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
 
   # The program's notices are the visible windows titled exactly "Pellacor".
-  notices() { xdotool search --onlyvisible --name '^Pellacor$' 2>/dev/null | wc -l; }
-  notice_shown() {
-    for _ in $(seq 1 50); do
-      [ "$(notices)" -ge 1 ] && return 0
-      sleep 0.1
-    done
-    fail "no notice appeared"
-  }
+  notice_shown() { window_titled Pellacor; }
 
   start program --scenario "$work/scenario.json" --update-connect-to "$host:443:127.0.0.1:$closed"
   appears "] default: 状態 starting → "
@@ -41,7 +34,7 @@ if [ "${1:-}" = "--inside" ]; then
   menu_entry 4
   appears "] info: 「ご意見・不具合を送る」の窓を出します"
   notice_shown
-  sleep 0.3
+  window_focused Pellacor
   # The three details' texts take the focus first, then the buttons: close, copy, mail.
   xdotool key Tab Tab Tab Tab space
   appears "] info: ご意見の送る内容をコピーしました"
@@ -51,15 +44,14 @@ if [ "${1:-}" = "--inside" ]; then
   grep -qx "macOS: 15.1.0" <<<"$copied" || fail "the copied text lacks the system version: $copied"
   xdotool key Return
   appears "] info: ご意見のメールの下書きを開きました（開けた）"
-  for _ in $(seq 1 50); do [ -s "$work/xdg-open.log" ] && break; sleep 0.1; done
-  [ -s "$work/xdg-open.log" ] || fail "nothing reached xdg-open"
+  handed_over() { [ -s "$work/xdg-open.log" ]; }
+  within "$patience" handed_over || fail "nothing reached xdg-open"
   handed=$(head -1 "$work/xdg-open.log")
   [[ "$handed" == "mailto:feedback@pellacor.app?subject=Pellacor%20"* ]] || fail "xdg-open was handed: $handed"
   [[ "$handed" == *"&body="* ]] || fail "the mailto URL has no body: $handed"
   [ "$(tr -cd '?&' <<<"$handed")" = "?&" ] || fail "more separators than the two: $handed"
   xdotool key Escape
-  for _ in $(seq 1 50); do [ "$(notices)" -eq 0 ] && break; sleep 0.1; done
-  [ "$(notices)" -eq 0 ] || fail "Escape did not close the feedback notice"
+  windows_gone Pellacor
 
   # 2. Check for updates, against a closed port: the third entry from the end.
   menu_entry 3
@@ -77,12 +69,9 @@ fi
 binary=$1
 clipboard=$2
 host=$3
-for tool in xvfb-run xwininfo xdotool python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool python3
 if [ -z "$host" ]; then
   echo "skipped: this build has no update host"
   exit 77

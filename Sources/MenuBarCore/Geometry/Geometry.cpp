@@ -135,6 +135,18 @@ Rect Rect::offsetBy(double dx, double dy) const {
     return Rect(s.origin.x + dx, s.origin.y + dy, s.size.width, s.size.height);
 }
 
+Rect Rect::keptWithin(const Rect& bounds) const {
+    if (isNull() || bounds.isNull()) {
+        return null();
+    }
+    const auto s = standardized();
+    const auto b = bounds.standardized();
+    // The far edge first, so that a rectangle longer than the bounds ends at their near edge.
+    const double x = std::max(b.minX(), std::min(s.minX(), b.maxX() - s.width()));
+    const double y = std::max(b.minY(), std::min(s.minY(), b.maxY() - s.height()));
+    return Rect(x, y, s.width(), s.height());
+}
+
 bool Rect::operator==(const Rect& other) const {
     if (isNull() || other.isNull()) {
         return isNull() && other.isNull();

@@ -60,6 +60,11 @@ struct Rect {
     // Grows (negative) or shrinks (positive) each side; null when a side would drop below zero.
     Rect insetBy(double dx, double dy) const;
     Rect offsetBy(double dx, double dy) const;
+    // The same rectangle moved as little as it takes to lie within `bounds`, as
+    // a menu or a panel is kept on its screen. Along a side where it is longer
+    // than `bounds` its minimum edge meets theirs (in top-down coordinates the
+    // left and the top stay in sight). Null when either is null.
+    Rect keptWithin(const Rect& bounds) const;
 
     bool operator==(const Rect& other) const;
     std::string description() const;

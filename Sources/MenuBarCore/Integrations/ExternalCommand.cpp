@@ -140,10 +140,13 @@ ExternalCommand::Parsed ExternalCommand::parse(std::string_view url) {
     if (!urlScheme || asciiLowercased(*urlScheme) != scheme) {
         return Rejection::wrongScheme;
     }
-    if (url.size() > urlLengthLimit) {
+    // A person types a profile's name in their own script; it reaches the
+    // program as the UTF-8 of the text as it reads.
+    const std::string escaped = UrlComponents::withNonAsciiEscaped(url);
+    if (escaped.size() > urlLengthLimit) {
         return Rejection::tooLong;
     }
-    const auto parts = UrlComponents::split(url);
+    const auto parts = UrlComponents::split(escaped);
     if (!parts) {
         return Rejection::unknownCommand;
     }

@@ -37,7 +37,8 @@ public:
     class Parsed;
 
     static constexpr std::string_view scheme = "pellacor";
-    // The most UTF-8 bytes the whole URL text may have.
+    // The most bytes the whole URL text may have, counted once every byte
+    // outside ASCII is percent-escaped (so "ふ" counts nine).
     static constexpr std::size_t urlLengthLimit = 2048;
 
     static ExternalCommand reveal(bool all) { return ExternalCommand(Case::reveal, all, {}); }
@@ -49,9 +50,11 @@ public:
     static ExternalCommand pause() { return ExternalCommand(Case::pause, false, {}); }
     static ExternalCommand resume() { return ExternalCommand(Case::resume, false, {}); }
 
-    // Parses one URL text. The first failing check decides: the scheme, the
-    // length, the URL's syntax, the command word (the host or the path, never
-    // both), then the one query parameter the command reads.
+    // Parses one URL text. Characters outside ASCII are taken as their
+    // percent-escaped UTF-8 bytes, as an IRI becomes a URI. The first failing
+    // check decides: the scheme, the length (of the escaped text), the URL's
+    // syntax, the command word (the host or the path, never both), then the
+    // one query parameter the command reads.
     static Parsed parse(std::string_view url);
 
     Case type() const { return case_; }

@@ -6,6 +6,15 @@ namespace pellacor::core {
 
 using nlohmann::json;
 
+namespace {
+
+// Names from the outside may be any bytes; what is not UTF-8 becomes U+FFFD.
+std::string jsonLine(const json& value) {
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace
+
 std::string InstanceReply::encoded() const {
     json out = json::object();
     out["ok"] = isDone();
@@ -15,20 +24,35 @@ std::string InstanceReply::encoded() const {
     if (refused) {
         out["refused"] = true;
     }
-    if (profiles) {
-        json list = json::array();
-        for (const auto& profile : *profiles) {
-            list.push_back({{"id", profile.id.uuidString()}, {"name", profile.name}});
-        }
-        out["profiles"] = std::move(list);
+    if (busy) {
+        out["busy"] = true;
     }
     if (activeProfile) {
         out["active"] = activeProfile->uuidString();
     }
-    return out.dump(-1, ' ', false, json::error_handler_t::replace);
+    if (!profiles) {
+        return jsonLine(out);
+    }
+    // Everything but the list, the list's brackets and the newline.
+    std::size_t used = jsonLine(out).size() + std::string_view(R"(,"profiles":[])").size() + 1;
+    json list = json::array();
+    for (const auto& profile : *profiles) {
+        json entry = {{"id", profile.id.uuidString()}, {"name", profile.name}};
+        const std::size_t size = jsonLine(entry).size() + (list.empty() ? 0 : 1);
+        if (used + size > sizeLimit) {
+            break;
+        }
+        used += size;
+        list.push_back(std::move(entry));
+    }
+    out["profiles"] = std::move(list);
+    return jsonLine(out);
 }
 
 std::optional<InstanceReply> InstanceReply::decode(std::string_view line) {
+    if (line.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
     const json in = json::parse(line, nullptr, false);
     if (!in.is_object() || !in.contains("ok") || !in["ok"].is_boolean()) {
         return std::nullopt;
@@ -46,6 +70,12 @@ std::optional<InstanceReply> InstanceReply::decode(std::string_view line) {
             return std::nullopt;
         }
         reply.refused = refused->get<bool>();
+    }
+    if (const auto busy = in.find("busy"); busy != in.end()) {
+        if (!busy->is_boolean()) {
+            return std::nullopt;
+        }
+        reply.busy = busy->get<bool>();
     }
     if (const auto list = in.find("profiles"); list != in.end()) {
         if (!list->is_array()) {

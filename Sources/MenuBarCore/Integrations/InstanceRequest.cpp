@@ -93,6 +93,15 @@ InstanceRequest InstanceRequest::open(const std::vector<std::string>& urls) {
     return InstanceRequest(std::move(open));
 }
 
+std::optional<InstanceRequest> InstanceRequest::profiles(Profiles query) {
+    InstanceRequest request(std::move(query));
+    // The text is measured as it goes out: bytes that are not UTF-8 grow into U+FFFD.
+    if (request.encoded().size() + 1 > sizeLimit) {
+        return std::nullopt;
+    }
+    return request;
+}
+
 InstanceRequest InstanceRequest::run(ExternalCommand::Case action, bool all, std::optional<Uuid> profile) {
     return InstanceRequest(Run{.action = action, .all = all, .profile = profile});
 }
@@ -127,6 +136,9 @@ std::string InstanceRequest::encoded() const {
 }
 
 std::optional<InstanceRequest> InstanceRequest::decode(std::string_view line) {
+    if (line.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
     const json in = json::parse(line, nullptr, false);
     if (!in.is_object() || in.size() == 0) {
         return std::nullopt;
@@ -154,7 +166,8 @@ std::optional<InstanceRequest> InstanceRequest::decode(std::string_view line) {
         }
         Run run;
         run.action = *action;
-        if (const auto all = in.find("all"); all != in.end()) {
+        // Only a reveal has the flag; on another action it would not come back.
+        if (const auto all = in.find("all"); all != in.end() && *action == ExternalCommand::Case::reveal) {
             if (!all->is_boolean()) {
                 return std::nullopt;
             }

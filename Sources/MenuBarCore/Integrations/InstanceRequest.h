@@ -14,7 +14,8 @@ namespace pellacor::core {
 
 // What another process asks of the running program: the URLs the desktop
 // delivered to it, a shortcut's action, or the profiles a shortcut offers.
-// Sent as one line of JSON, at most `sizeLimit` bytes with its newline.
+// Sent as one line of JSON, at most `sizeLimit` bytes with its newline; every
+// request that can be made fits, so the receiving side never cuts one off.
 class InstanceRequest {
 public:
     static constexpr std::size_t sizeLimit = std::size_t{64} * 1024;
@@ -49,7 +50,8 @@ public:
     static InstanceRequest open(const std::vector<std::string>& urls);
     static InstanceRequest run(ExternalCommand::Case action, bool all = false,
                                std::optional<Uuid> profile = std::nullopt);
-    static InstanceRequest profiles(Profiles query) { return InstanceRequest(std::move(query)); }
+    // Nothing when the text or the ids do not fit in one message.
+    static std::optional<InstanceRequest> profiles(Profiles query);
 
     // The word for an action on the wire and on the command line ("reveal", "switchProfile", …).
     static std::string_view actionName(ExternalCommand::Case action);
@@ -57,7 +59,9 @@ public:
 
     // One line without its newline; never longer than the limit allows.
     std::string encoded() const;
-    // Nothing for a line that is not a well-formed request.
+    // Nothing for a line that is not a well-formed request, or that holds a
+    // NUL byte (the JSON reader would stop there and take the rest for junk
+    // after a whole message).
     static std::optional<InstanceRequest> decode(std::string_view line);
 
     const Value& value() const { return value_; }

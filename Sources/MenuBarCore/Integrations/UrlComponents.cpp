@@ -170,6 +170,23 @@ std::optional<std::string_view> UrlComponents::schemeOf(std::string_view url) {
     return std::nullopt;
 }
 
+std::string UrlComponents::withNonAsciiEscaped(std::string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out.push_back(c);
+            continue;
+        }
+        out.push_back('%');
+        out.push_back(digits[byte >> 4]);
+        out.push_back(digits[byte & 0x0F]);
+    }
+    return out;
+}
+
 std::optional<UrlComponents> UrlComponents::split(std::string_view url) {
     const auto scheme = schemeOf(url);
     if (!scheme) {

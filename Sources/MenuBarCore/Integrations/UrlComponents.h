@@ -35,6 +35,13 @@ public:
     // query item is not well-formed UTF-8.
     static std::optional<UrlComponents> split(std::string_view url);
 
+    // The text with every byte outside ASCII written as "%" and two
+    // upper-case hex digits, as an IRI becomes a URI: a URL typed with its
+    // text as it reads ("name=ふだん") then splits as its escaped form does.
+    // A byte that is no part of well-formed UTF-8 is escaped all the same, and
+    // `split` refuses the part it decodes into. ASCII text comes back as it is.
+    static std::string withNonAsciiEscaped(std::string_view text);
+
     std::string scheme;
     // Absent without an authority ("pellacor:reveal"); empty for an empty one
     // ("pellacor:///reveal").

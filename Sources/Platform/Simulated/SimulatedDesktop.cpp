@@ -676,13 +676,15 @@ std::optional<std::uint32_t> SimulatedDesktop::pressLocked(std::int32_t processI
             }
         }
     }
-    // Under the item, kept on the screen; an item off the bar has its menu at the right edge.
+    // Under the item, kept on the screen below the bar; an item off the bar has
+    // its menu at the right edge.
     const SimulatedScreen& screen = screens_.front();
     const core::Rect topDownScreen = core::convertScreenSpace(screen.frame.standardized(), screen.frame);
-    const double right = topDownScreen.maxX() - menu.size.width;
-    const double x = frame ? std::min(frame->minX(), right) : right;
-    const core::Rect bounds(x, topDownScreen.minY() + screen.menuBarHeight, menu.size.width,
-                            menu.size.height);
+    const core::Rect belowBar(topDownScreen.minX(), topDownScreen.minY() + screen.menuBarHeight,
+                              topDownScreen.width(), topDownScreen.height() - screen.menuBarHeight);
+    const double x = frame ? frame->minX() : belowBar.maxX();
+    const core::Rect bounds =
+        core::Rect(x, belowBar.minY(), menu.size.width, menu.size.height).keptWithin(belowBar);
 
     const auto opensAt = now + std::max(late, std::chrono::nanoseconds::zero()) + menu.openDelay;
     // Only one menu is open at a time: the new one closes the others as it opens.

@@ -14,7 +14,26 @@ std::optional<std::uint32_t> SimulatedProgramWindows::windowOpened(std::int64_t 
     if (!self) {
         return std::nullopt;
     }
-    return desktop_->openWindow(self->processIdentifier, layer, bounds);
+    return desktop_->openWindow(self->processIdentifier, layer,
+                                layer == menuLayer ? keptOnScreen(bounds, desktop_->screens()) : bounds);
+}
+
+core::Rect SimulatedProgramWindows::keptOnScreen(const core::Rect& bounds,
+                                                 const std::vector<SimulatedScreen>& screens) {
+    if (screens.empty()) {
+        return bounds;
+    }
+    const core::Rect first = screens.front().frame.standardized();
+    const core::Point corner = bounds.standardized().origin;
+    core::Rect screen = core::convertScreenSpace(first, first);
+    for (const auto& candidate : screens) {
+        const core::Rect topDown = core::convertScreenSpace(candidate.frame.standardized(), first);
+        if (topDown.contains(corner)) {
+            screen = topDown;
+            break;
+        }
+    }
+    return bounds.keptWithin(screen);
 }
 
 void SimulatedProgramWindows::windowMoved(std::uint32_t number, const core::Rect& bounds) {

@@ -15,6 +15,7 @@
 #include "Trayvane/App/ApplicationPanel.h"
 #include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/QtTranslations.h"
 #include "Trayvane/App/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Help/AboutWindow.h"
@@ -52,6 +53,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -174,9 +176,11 @@ struct MenuShot {
         QImage desktop = view.grab().toImage();
         if (!image.isNull()) {
             QPainter painter(&desktop);
-            // Keep the whole menu on the screen, as the system would.
-            const double x = std::min(at.x(), desktop.width() - image.width() / image.devicePixelRatio());
-            painter.drawImage(QPointF(x, at.y()), image);
+            // Kept on the screen as the desktop keeps a shown menu.
+            const QSize size = (QSizeF(image.size()) / image.devicePixelRatio()).toSize();
+            const QRect kept =
+                demo::DesktopView::keptOnScreen(QRect(at.toPoint(), size), QRect(QPoint(0, 0), view.size()));
+            painter.drawImage(kept.topLeft(), image);
         }
         constexpr int width = 720;
         return desktop.copy(desktop.width() - width, 0, width, height);
@@ -1199,6 +1203,28 @@ int renderRuleApplicationPanel(const QString& folder) {
     return failures;
 }
 
+// Both file dialogs again with Qt's words in English, as the program shows
+// them where it speaks English (LANGUAGE=en): drawn as above into a scratch
+// folder, of which only the dialogs' pictures are kept.
+int renderFileDialogsInEnglish(const QString& folder) {
+    QTemporaryDir scratch;
+    app::QtTranslations::use("en");
+    int failures = renderLayoutFolderGrant(scratch.path()) + renderRuleApplicationPanel(scratch.path());
+    app::QtTranslations::use("ja");
+    for (const QString& name :
+         {QStringLiteral("program-grant-dialog"), QStringLiteral("program-rule-app-panel")}) {
+        const QString to = folder + "/" + name + "-en-light.png";
+        QFile::remove(to);
+        if (!QFile::copy(scratch.path() + "/" + name + "-light.png", to)) {
+            std::fprintf(stderr, "pellacor-screenshots: cannot write %s\n", to.toLocal8Bit().constData());
+            ++failures;
+            continue;
+        }
+        std::printf("%s\n", to.toLocal8Bit().constData());
+    }
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -1209,6 +1235,11 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
+    // Qt's own words as the program shows them in Japanese, its first language.
+    if (!app::QtTranslations::use("ja")) {
+        std::fprintf(stderr, "pellacor-screenshots: Qt's Japanese translations are not in %s\n",
+                     app::QtTranslations::folder().c_str());
+    }
 
     const std::vector<State> states{
         {"default-desktop", [](platform::SimulatedPlatform&) {}},
@@ -1407,6 +1438,7 @@ int main(int argc, char** argv) {
     failures += renderLayoutFolderGrant(folder);
     failures += renderRuleApplicationPanel(folder);
     failures += renderCollapsedSections(folder);
+    failures += renderFileDialogsInEnglish(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }

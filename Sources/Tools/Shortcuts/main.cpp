@@ -15,19 +15,24 @@ using namespace pellacor;
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto folder = app::InstanceAddress::folder();
-    const auto ask = [&folder](const core::InstanceRequest& request) -> app::InstanceClient::Result {
+    const auto socket = folder ? app::InstanceAddress::socketPath(*folder) : std::filesystem::path();
+    const auto ask = [&](const core::InstanceRequest& request) -> app::InstanceClient::Result {
         if (!folder) {
             return app::InstanceClient::Failure::noInstance;
         }
         using std::chrono::duration_cast;
         using std::chrono::milliseconds;
-        const auto wait = duration_cast<milliseconds>(app::IntentGate::waitLimit);
+        app::InstanceClient::Patience patience;
+        patience.limit = duration_cast<milliseconds>(app::IntentGate::waitLimit);
+        patience.interval = duration_cast<milliseconds>(app::IntentGate::pollInterval);
         // The program may itself wait that long for its external control.
-        const auto reply = wait + std::chrono::seconds(5);
-        return app::InstanceClient::askWaiting(app::InstanceAddress::socketPath(*folder), request, reply,
-                                               wait,
-                                               duration_cast<milliseconds>(app::IntentGate::pollInterval));
+        const auto reply = patience.limit + std::chrono::seconds(5);
+        return app::InstanceClient::askWaiting(socket, request, reply, patience);
     };
-    app::ShortcutsCommand command(ask, std::cout, std::cerr);
+    // The folder is judged as the program judges it, before anything is sent.
+    const auto problem = [&]() -> std::optional<std::string> {
+        return folder ? app::InstanceAddress::prepare(*folder) : std::nullopt;
+    };
+    app::ShortcutsCommand command(ask, std::cout, std::cerr, socket.string(), problem);
     return command.run(arguments);
 }

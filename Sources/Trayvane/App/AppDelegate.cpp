@@ -147,11 +147,18 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
+    // The panels name the folders as the system does: the one holding the
+    // Applications folder is "/", the home folder bears the account's name.
+    const FileDialogFolders folders{
+        .root = environment_.applicationsFolder.parent_path(),
+        .home = platform.fileManager ? platform.fileManager->homeDirectory() : std::filesystem::path(),
+        .homeName = platform.userAccount ? platform.userAccount->userName() : std::string(),
+    };
     if (!environment_.layoutFolderPanel) {
-        environment_.layoutFolderPanel = LayoutFolderPanel::fileDialog(platform.fileManager);
+        environment_.layoutFolderPanel = LayoutFolderPanel::fileDialog(platform.fileManager, folders);
     }
     if (!environment_.applicationPanel) {
-        environment_.applicationPanel = ApplicationPanel::fileDialog();
+        environment_.applicationPanel = ApplicationPanel::fileDialog(folders);
     }
     if (!environment_.sleep) {
         environment_.sleep = concurrency::defaultSleep();

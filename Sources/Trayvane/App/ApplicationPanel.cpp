@@ -1,5 +1,7 @@
 #include "Trayvane/App/ApplicationPanel.h"
 
+#include "Trayvane/App/FileDialogLanguage.h"
+
 #include <QFileDialog>
 #include <QString>
 #include <QStringList>
@@ -13,7 +15,7 @@ namespace {
 // as one item to choose, and any other folder as a place to go into.
 class BundleDialog final : public QFileDialog {
 public:
-    explicit BundleDialog(const RuleApps::PanelRequest& request)
+    BundleDialog(const RuleApps::PanelRequest& request, const FileDialogFolders& folders)
         : QFileDialog(nullptr, QString::fromStdString(request.title),
                       QString::fromStdString(request.directory.string())) {
         setObjectName(ApplicationPanel::identifier);
@@ -22,6 +24,8 @@ public:
         setFileMode(QFileDialog::Directory);
         setAcceptMode(QFileDialog::AcceptOpen);
         setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
+        folders.apply(*this, {request.directory, folders.home});
+        FileDialogLanguage::apply(*this);
         setWindowModality(Qt::ApplicationModal);
         resize(720, 480);
     }
@@ -54,9 +58,10 @@ bool ApplicationPanel::isApplicationBundle(const std::filesystem::path& path) {
     return bundle.extension() == ".app" && std::filesystem::is_directory(bundle, error);
 }
 
-RuleApps::Panel ApplicationPanel::fileDialog() {
-    return [](const RuleApps::PanelRequest& request) -> std::optional<std::filesystem::path> {
-        BundleDialog dialog(request);
+RuleApps::Panel ApplicationPanel::fileDialog(FileDialogFolders folders) {
+    return [folders = std::move(folders)](
+               const RuleApps::PanelRequest& request) -> std::optional<std::filesystem::path> {
+        BundleDialog dialog(request, folders);
         // The program comes forward with its panel.
         dialog.show();
         dialog.raise();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Trayvane/App/FileDialogFolders.h"
 #include "Trayvane/Integrations/RuleApps.h"
 
 namespace pellacor::app {
@@ -15,8 +16,9 @@ public:
 
     ApplicationPanel() = delete;
 
-    // Runs the dialog modally, in front of the program's windows.
-    static RuleApps::Panel fileDialog();
+    // Runs the dialog modally, in front of the program's windows, with the
+    // folder it opens in and the home folder as its places, named by `folders`.
+    static RuleApps::Panel fileDialog(FileDialogFolders folders = {});
     // Whether a choice is an application bundle the panel accepts.
     static bool isApplicationBundle(const std::filesystem::path& path);
 };

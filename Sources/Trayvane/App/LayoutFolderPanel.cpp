@@ -1,12 +1,12 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
 #include "Trayvane/Windows/SheetFocus.h"
+#include "Trayvane/App/FileDialogLanguage.h"
 
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPointer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -17,7 +17,8 @@ namespace {
 // The dialog: the message above a folder chooser.
 class PanelDialog final : public QDialog {
 public:
-    PanelDialog(const LayoutFolderPanel::Request& request, const std::filesystem::path& home, QWidget* parent)
+    PanelDialog(const LayoutFolderPanel::Request& request, const std::filesystem::path& home,
+                const FileDialogFolders& folders, QWidget* parent)
         : QDialog(parent) {
         setObjectName(LayoutFolderPanel::identifier);
         // No title: the message says what the panel is for.
@@ -38,9 +39,8 @@ public:
         chooser_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
         chooser_->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
         // The user's home folder is the one place offered beside the folder it opens in.
-        if (!home.empty()) {
-            chooser_->setSidebarUrls({QUrl::fromLocalFile(QString::fromStdString(home.string()))});
-        }
+        folders.apply(*chooser_, {home});
+        FileDialogLanguage::apply(*chooser_);
         layout->addWidget(chooser_);
         connect(chooser_, &QFileDialog::accepted, this, &QDialog::accept);
         connect(chooser_, &QFileDialog::rejected, this, &QDialog::reject);
@@ -61,8 +61,10 @@ private:
 
 } // namespace
 
-LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform::FileManager> files) {
-    return [files = std::move(files)](const Request& request, QWidget* sheetParent, Completion completion) {
+LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform::FileManager> files,
+                                                        FileDialogFolders folders) {
+    return [files = std::move(files), folders = std::move(folders)](
+               const Request& request, QWidget* sheetParent, Completion completion) {
         const std::filesystem::path home = files ? files->homeDirectory() : std::filesystem::path();
         auto finish = [files,
                        completion = std::move(completion)](std::optional<std::filesystem::path> folder) {
@@ -71,7 +73,7 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             }
             completion(std::move(folder));
         };
-        auto* dialog = new PanelDialog(request, home, sheetParent);
+        auto* dialog = new PanelDialog(request, home, folders, sheetParent);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(dialog, &QDialog::finished, dialog,
                          [dialog, finish](int) { finish(dialog->chosen()); });

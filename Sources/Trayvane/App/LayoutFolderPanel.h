@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/FileManager.h"
+#include "Trayvane/App/FileDialogFolders.h"
 
 #include <filesystem>
 #include <functional>
@@ -41,8 +42,9 @@ public:
     LayoutFolderPanel() = delete;
 
     // The real panel, a file dialog of the program's own drawing (so it runs
-    // on any display); a folder chosen in it is granted through `files`.
-    static Runner fileDialog(std::shared_ptr<platform::FileManager> files);
+    // on any display); a folder chosen in it is granted through `files`. Its
+    // folders are named by `folders`.
+    static Runner fileDialog(std::shared_ptr<platform::FileManager> files, FileDialogFolders folders = {});
 };
 
 } // namespace pellacor::app

@@ -28,9 +28,18 @@ public:
     static std::optional<std::filesystem::path> folder();
 
     // Makes the folder (and its parents) when missing, owned by this user and
-    // open to nobody else (0700); a folder of another user, or a link, is
-    // refused. Nothing when it is fit to use, else why it is not.
+    // open to nobody else (0700); a folder of another user, a link or a file
+    // is refused. One of this user's that was open to others is closed again,
+    // but what it holds is not trusted for being there: the socket is
+    // replaced by the program that listens, and a lock file that is not the
+    // user's alone is refused (see `distrust`). Nothing when it is fit to use,
+    // else why it is not, with its path.
     static std::optional<std::string> prepare(const std::filesystem::path& folder);
+
+    // Why the file open at `fd` (found at `path`) is not this user's alone:
+    // another user's, not a plain file, or open to others, any of whom may
+    // hold it open still. Nothing when it is the user's alone.
+    static std::optional<std::string> distrust(const std::filesystem::path& path, int fd);
 
     static std::filesystem::path socketPath(const std::filesystem::path& folder) {
         return folder / socketName;

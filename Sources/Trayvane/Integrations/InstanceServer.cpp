@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace pellacor::app {
 
@@ -62,10 +63,19 @@ InstanceServer::Claim InstanceServer::claim(Options options) {
     std::shared_ptr<InstanceServer> server(new InstanceServer(std::move(options)));
     const auto lockPath = InstanceAddress::lockPath(server->options_.folder);
     // The lock decides between two processes that start together: only its
-    // holder may remove an old socket and listen.
-    server->lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // holder may remove an old socket and listen. A lock file someone else
+    // may hold open is refused, not removed: removing it could let two
+    // programs hold a lock at once.
+    server->lockFd_ =
+        ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (server->lockFd_ < 0) {
+        if (errno == ELOOP) {
+            return lockPath.string() + " is a link; remove it to start";
+        }
         return failure("cannot open " + lockPath.string());
+    }
+    if (const auto problem = InstanceAddress::distrust(lockPath, server->lockFd_)) {
+        return *problem + "; remove it to start";
     }
     if (::flock(server->lockFd_, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
@@ -77,19 +87,18 @@ InstanceServer::Claim InstanceServer::claim(Options options) {
     if (!address) {
         return "the socket's path is too long: " + server->socketPath_.string();
     }
-    // Left by an instance that ended without removing it.
+    // Left by an instance that ended without removing it, or by another user
+    // while the folder was open: replaced either way.
     ::unlink(server->socketPath_.c_str());
     server->listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (server->listenFd_ < 0) {
         return failure("cannot make a socket");
     }
-    // Made without any permission for others, then opened to the user alone:
-    // the folder already keeps everyone else out.
-    const mode_t before = ::umask(0177);
-    const int bound =
-        ::bind(server->listenFd_, reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un));
-    ::umask(before);
-    if (bound != 0) {
+    // The socket's file takes the mode of the socket (less the umask) when it
+    // is bound, so it is never open to others; the umask is the whole
+    // process's and stays as it is. The folder keeps everyone else out as well.
+    if (::fchmod(server->listenFd_, 0600) != 0 ||
+        ::bind(server->listenFd_, reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un)) != 0) {
         return failure("cannot bind " + server->socketPath_.string());
     }
     if (::chmod(server->socketPath_.c_str(), 0600) != 0 || ::listen(server->listenFd_, 16) != 0) {
@@ -131,7 +140,6 @@ InstanceServer::~InstanceServer() {
 }
 
 void InstanceServer::accept() {
-    const auto log = core::Log::app();
     // Every waiting connection at once: one turn of the loop may bring several.
     while (true) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
@@ -145,13 +153,15 @@ void InstanceServer::accept() {
         socklen_t size = sizeof(peer);
         const uid_t user = options_.user.value_or(::geteuid());
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != user) {
-            log.error("外からのつなぎを切りました（ほかの利用者 uid {} から）", peer.uid);
+            core::Log::app().error("外からのつなぎを切りました（ほかの利用者 uid {} から）", peer.uid);
             ::close(fd);
             continue;
         }
         if (connections_.size() >= options_.connectionLimit) {
-            log.error("外からのつなぎを切りました（同時に {} 本まで）", options_.connectionLimit);
-            ::close(fd);
+            freeHungUp();
+        }
+        if (connections_.size() >= options_.connectionLimit) {
+            turnAway(fd);
             continue;
         }
         const std::uint64_t id = nextID_++;
@@ -181,6 +191,41 @@ void InstanceServer::accept() {
     }
 }
 
+void InstanceServer::turnAway(int fd) {
+    // Told so, that its caller may try again shortly; the line is short and
+    // the new socket's buffer empty, so this does not wait.
+    const std::string busy = core::InstanceReply::turnedAway().encoded() + "\n";
+    [[maybe_unused]] const auto sent = ::send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
+    ::close(fd);
+    // A burst of callers is one line: until the turning away has paused for
+    // as long as the read limit, the next ones are not logged again.
+    const auto now = executor_->now();
+    if (!lastTurnedAway_ || now - *lastTurnedAway_ >= options_.readLimit) {
+        core::Log::app().error("外からのつなぎを断りました（同時に {} 本まで）", options_.connectionLimit);
+    }
+    lastTurnedAway_ = now;
+}
+
+void InstanceServer::freeHungUp() {
+    // Peers that connected and went, before the event loop could tell us: a
+    // burst of them must not keep the callers after them out.
+    std::vector<std::uint64_t> gone;
+    for (const auto& [id, connection] : connections_) {
+        pollfd watched{connection->fd, POLLIN, 0};
+        if (::poll(&watched, 1, 0) > 0 && (watched.revents & POLLHUP) != 0) {
+            gone.push_back(id);
+        }
+    }
+    for (const auto id : gone) {
+        const auto found = connections_.find(id);
+        if (found != connections_.end() && !found->second->answering) {
+            // What it sent before it went is read (and answered) all the same.
+            read(id);
+        }
+        drop(id);
+    }
+}
+
 void InstanceServer::read(std::uint64_t id) {
     const auto found = connections_.find(id);
     if (found == connections_.end()) {
@@ -197,7 +242,10 @@ void InstanceServer::read(std::uint64_t id) {
             return;
         }
         if (n <= 0) {
-            core::Log::app().error("外からの知らせが途中で切れました");
+            // One that goes without a word (asking whether anyone listens) is no fault.
+            if (!connection.frame.message().empty()) {
+                core::Log::app().error("外からの知らせが途中で切れました");
+            }
             drop(id);
             return;
         }
@@ -221,17 +269,54 @@ void InstanceServer::read(std::uint64_t id) {
         respond(id, core::InstanceReply::refusal());
         return;
     }
-    const std::weak_ptr<InstanceServer> weak = weak_from_this();
-    auto once = std::make_shared<bool>(false);
-    handler_(std::move(*request), [weak, id, once](const core::InstanceReply& reply) {
-        if (*once) {
+    answer(id, std::move(*request));
+}
+
+// The one answer of a request: given by the handler, or "not ready" when the
+// handler lets go of it unanswered (a task that ended without replying).
+struct InstanceServer::PendingAnswer {
+    std::weak_ptr<InstanceServer> server;
+    std::uint64_t id = 0;
+    bool given = false;
+
+    void give(const core::InstanceReply& reply) {
+        if (given) {
             return;
         }
-        *once = true;
-        if (const auto self = weak.lock()) {
+        given = true;
+        if (const auto self = server.lock()) {
             self->respond(id, reply);
         }
+    }
+    ~PendingAnswer() {
+        const auto self = server.lock();
+        if (given || !self || !self->connections_.contains(id)) {
+            return;
+        }
+        core::Log::app().error("外からの知らせに答えないまま終わったので、できなかったと返しました");
+        give(core::InstanceReply::failed(core::IntentProblem::Case::notReady));
+    }
+};
+
+void InstanceServer::answer(std::uint64_t id, core::InstanceRequest request) {
+    const std::weak_ptr<InstanceServer> weak = weak_from_this();
+    // Answered in time or closed: a request whose answer never comes must
+    // not keep its slot.
+    connections_.at(id)->deadline = executor_->postAt(executor_->now() + options_.answerLimit, [weak, id] {
+        const auto self = weak.lock();
+        if (!self || !self->connections_.contains(id)) {
+            return;
+        }
+        self->connections_.at(id)->deadline = concurrency::TimerId::none;
+        core::Log::app().error("外からの知らせに {} 秒のうちに答えが出なかったので、つなぎを切りました",
+                               std::chrono::duration<double>(self->options_.answerLimit).count());
+        self->respond(id, core::InstanceReply::failed(core::IntentProblem::Case::notReady));
     });
+    // Made in place: a moved-from copy would answer on its way out.
+    const auto pending = std::make_shared<PendingAnswer>();
+    pending->server = weak;
+    pending->id = id;
+    handler_(std::move(request), [pending](const core::InstanceReply& reply) { pending->give(reply); });
 }
 
 void InstanceServer::respond(std::uint64_t id, const core::InstanceReply& reply) {

@@ -24,6 +24,10 @@ constexpr const IntentDescription* allIntents[] = {
     &PauseIntent::description,  &ResumeIntent::description,
 };
 
+// A request to the program is one message of at most 64 KiB.
+constexpr const char* tooLongText = "the text is too long to send (a request holds at most 64 KiB)";
+constexpr const char* tooManyIDs = "too many ids to send (a request holds at most 64 KiB)";
+
 void printProfiles(std::ostream& out, const std::vector<core::ProfileEntity>& profiles) {
     for (const auto& profile : profiles) {
         out << profile.id.uuidString() << '\t' << profile.title() << '\n';
@@ -103,13 +107,31 @@ int ShortcutsCommand::intents() {
 }
 
 std::optional<InstanceReply> ShortcutsCommand::askOrSay(const InstanceRequest& request) {
+    if (addressProblem_) {
+        if (const auto problem = addressProblem_()) {
+            err_ << "pellacor-shortcuts: " << *problem << '\n';
+            return std::nullopt;
+        }
+    }
     const auto result = ask_(request);
     if (const auto* failure = std::get_if<InstanceClient::Failure>(&result)) {
-        if (*failure == InstanceClient::Failure::broken) {
+        switch (*failure) {
+        case InstanceClient::Failure::broken:
             err_ << "pellacor-shortcuts: the program broke off the connection\n";
-        } else {
+            break;
+        case InstanceClient::Failure::stranger:
+            err_ << "pellacor-shortcuts: " << socketName_
+                 << " is served by another user, so nothing was sent; the program itself did not answer\n";
+            break;
+        case InstanceClient::Failure::busy:
+            err_ << "pellacor-shortcuts: the program was busy with other connections and turned the request "
+                    "away until the wait ran out\n";
+            break;
+        case InstanceClient::Failure::noInstance:
+        case InstanceClient::Failure::timedOut:
             // Nobody listened within the wait, or the answer did not come in time.
             err_ << IntentProblem::message(IntentProblem::Case::notReady) << '\n';
+            break;
         }
         return std::nullopt;
     }
@@ -147,7 +169,12 @@ int ShortcutsCommand::profiles(const std::vector<std::string>& arguments) {
         query.mode = InstanceRequest::Profiles::Mode::matching;
         query.text = arguments.empty() ? std::string() : arguments.front();
     }
-    const auto reply = askOrSay(InstanceRequest::profiles(std::move(query)));
+    const bool byIDs = query.mode == InstanceRequest::Profiles::Mode::identifiers;
+    const auto request = InstanceRequest::profiles(std::move(query));
+    if (!request) {
+        return usage(byIDs ? tooManyIDs : tooLongText);
+    }
+    const auto reply = askOrSay(*request);
     if (!reply) {
         return failed;
     }
@@ -200,7 +227,11 @@ int ShortcutsCommand::switchProfile(const std::vector<std::string>& arguments) {
         } else {
             query.text = wanted;
         }
-        const auto reply = askOrSay(InstanceRequest::profiles(query));
+        const auto request = InstanceRequest::profiles(query);
+        if (!request) {
+            return usage(tooLongText);
+        }
+        const auto reply = askOrSay(*request);
         if (!reply) {
             return failed;
         }

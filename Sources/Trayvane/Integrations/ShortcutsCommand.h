@@ -4,6 +4,7 @@
 #include "Trayvane/Integrations/InstanceClient.h"
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,7 +22,8 @@ namespace pellacor::app {
 //   pellacor-shortcuts run switch-profile ID | NAME | --next
 //
 // Ends with 0 when done, 1 with the problem's text on standard error, 2 for
-// a usage error.
+// a usage error (a profile text or list of ids too long for one request
+// among them).
 class ShortcutsCommand {
 public:
     static constexpr int succeeded = 0;
@@ -31,8 +33,15 @@ public:
     // One request to the running program and its reply (waiting for it as the gate does).
     using Ask = std::function<InstanceClient::Result(const core::InstanceRequest&)>;
 
-    ShortcutsCommand(Ask ask, std::ostream& out, std::ostream& err)
-        : ask_(std::move(ask)), out_(out), err_(err) {}
+    // Why the program's address may not be used (its folder is another
+    // user's, say); nothing when it may. Asked before the first request.
+    using AddressProblem = std::function<std::optional<std::string>()>;
+
+    // `socketName` names the program's socket in what the command tells.
+    ShortcutsCommand(Ask ask, std::ostream& out, std::ostream& err,
+                     std::string socketName = "the program's socket", AddressProblem addressProblem = {})
+        : ask_(std::move(ask)), out_(out), err_(err), socketName_(std::move(socketName)),
+          addressProblem_(std::move(addressProblem)) {}
 
     // The arguments after the program's name; answers the exit status.
     int run(const std::vector<std::string>& arguments);
@@ -52,6 +61,8 @@ private:
     Ask ask_;
     std::ostream& out_;
     std::ostream& err_;
+    std::string socketName_;
+    AddressProblem addressProblem_;
 };
 
 } // namespace pellacor::app

@@ -97,7 +97,35 @@ constexpr std::string_view square =
     R"(<rect x="2.3" y="2.3" width="13.4" height="13.4" rx="2.2" fill="none" stroke="#000" )"
     R"(stroke-width="1.4"/></svg>)";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 12> symbols{{
+// The desktop entry's actions: reveal, collapse, switch the profile, resume
+// (pause has the pause circle above).
+constexpr std::string_view eye =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path d="M1.3 9 C3.2 5.4 5.9 3.8 9 3.8 C12.1 3.8 14.8 5.4 16.7 9 C14.8 12.6 12.1 14.2 9 14.2 )"
+    R"(C5.9 14.2 3.2 12.6 1.3 9 Z" fill="none" stroke="#000" stroke-width="1.5" stroke-linejoin="round"/>)"
+    R"(<circle cx="9" cy="9" r="2.6" fill="#000"/></svg>)";
+
+constexpr std::string_view eyeSlash =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path d="M1.3 9 C3.2 5.4 5.9 3.8 9 3.8 C12.1 3.8 14.8 5.4 16.7 9 C14.8 12.6 12.1 14.2 9 14.2 )"
+    R"(C5.9 14.2 3.2 12.6 1.3 9 Z" fill="none" stroke="#000" stroke-width="1.5" stroke-linejoin="round"/>)"
+    R"(<circle cx="9" cy="9" r="2.6" fill="#000"/>)"
+    R"(<path d="M3 1.8 L15 16.2" stroke="#000" stroke-width="1.6" stroke-linecap="round"/></svg>)";
+
+constexpr std::string_view personCropRectangleStack =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<path d="M4.8 2.2 H13.2" stroke="#000" stroke-width="1.4" stroke-linecap="round"/>)"
+    R"(<rect x="2.3" y="4.6" width="13.4" height="11.4" rx="2" fill="none" stroke="#000" stroke-width="1.4"/>)"
+    R"(<circle cx="9" cy="8.9" r="2.1" fill="#000"/>)"
+    R"(<path d="M5.6 14.6 C6.2 12.7 7.4 11.9 9 11.9 C10.6 11.9 11.8 12.7 12.4 14.6 Z" fill="#000"/></svg>)";
+
+constexpr std::string_view playCircle =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 18 18" width="18" height="18">)"
+    R"(<circle cx="9" cy="9" r="7.6" fill="none" stroke="#000" stroke-width="1.6"/>)"
+    R"(<path d="M7.2 5.6 L12.6 9 L7.2 12.4 Z" fill="#000" stroke="#000" stroke-width="0.6" )"
+    R"(stroke-linejoin="round"/></svg>)";
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 16> symbols{{
     {"exclamationmark.triangle", triangle},
     {"pause.circle", pauseCircle},
     {"video.circle", videoCircle},
@@ -110,6 +138,10 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 12> symbols{
     {"circle", circle},
     {"checkmark.square.fill", checkmarkSquareFill},
     {"square", square},
+    {"eye", eye},
+    {"eye.slash", eyeSlash},
+    {"person.crop.rectangle.stack", personCropRectangleStack},
+    {"play.circle", playCircle},
 }};
 
 } // namespace

@@ -109,4 +109,29 @@ TEST(RectTest, ContainingRectanglesAndNull) {
     EXPECT_NE(Rect::null(), Rect(0, 0, 0, 0));
 }
 
+// A menu or panel kept on a 1440 × 900 screen, top-down.
+TEST(RectTest, KeptWithinMovesAsLittleAsItTakes) {
+    const Rect screen(0, 0, 1440, 900);
+    struct Case {
+        const char* what;
+        Rect rect;
+        Rect kept;
+    };
+    const Case cases[] = {
+        {"inside already", Rect(100, 24, 200, 300), Rect(100, 24, 200, 300)},
+        {"past the right edge", Rect(1380, 24, 260, 300), Rect(1180, 24, 260, 300)},
+        {"past the bottom", Rect(100, 800, 200, 300), Rect(100, 600, 200, 300)},
+        {"before the left and top edges", Rect(-30, -5, 200, 300), Rect(0, 0, 200, 300)},
+        {"wider and taller than the screen", Rect(600, 500, 1600, 1000), Rect(0, 0, 1600, 1000)},
+        {"given with a negative size", Rect(1640, 24, -260, 300), Rect(1180, 24, 260, 300)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.rect.keptWithin(screen), c.kept) << c.what;
+    }
+    EXPECT_EQ(Rect(1380, 24, 260, 300).keptWithin(Rect(1440, 0, 1280, 800)), Rect(1440, 24, 260, 300))
+        << "onto a second screen to the right";
+    EXPECT_TRUE(Rect::null().keptWithin(screen).isNull());
+    EXPECT_TRUE(Rect(0, 0, 10, 10).keptWithin(Rect::null()).isNull());
+}
+
 } // namespace PELLACOR_TEST_FILE

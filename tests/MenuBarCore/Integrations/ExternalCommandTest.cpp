@@ -51,7 +51,8 @@ TEST(ExternalCommandTest, ParsesEveryFormAndRefusesEveryFaultInItsOrder) {
         {"pellacorx://reveal", Rejection::wrongScheme},
         {"PELLACOR://reveal", revealed},
         {"PeLLaCoR:collapse", ExternalCommand::collapse()},
-        // The length counts bytes of the text as written, escapes included.
+        // The length counts bytes of the text, escapes included (for text
+        // outside ASCII, those it stands for: see below).
         {revealOfLength(2048), revealed},
         {revealOfLength(2049), Rejection::tooLong},
         {"pellacor://profile?name=" + std::string(2048 - 24 - 9, 'a') + "%E4%BB%95", Rejection::badName},
@@ -75,7 +76,6 @@ TEST(ExternalCommandTest, ParsesEveryFormAndRefusesEveryFaultInItsOrder) {
         {"pellacor:/reveal%C3", Rejection::unknownCommand},
         {"pellacor://reveal?all=%ED%A0%80", Rejection::unknownCommand},
         {"pellacor://reveal?%C0%AF=1", Rejection::unknownCommand},
-        {"pellacor://profile?name=\xe4\xbb\x95", Rejection::unknownCommand},
         {"pellacor://reveal<", Rejection::unknownCommand},
         {"pellacor://reveal?all=\"1\"", Rejection::unknownCommand},
         {"pellacor://[::1/reveal", Rejection::unknownCommand},
@@ -163,6 +163,20 @@ TEST(ExternalCommandTest, ParsesEveryFormAndRefusesEveryFaultInItsOrder) {
         {"pellacor://profile?Name=%E4%BB%95%E4%BA%8B", ExternalCommand::switchProfile("仕事")},
         {"pellacor://profile?x&name=Work&y=", ExternalCommand::switchProfile("Work")},
         {"pellacor://PROFILE?name=work", ExternalCommand::switchProfile("work")},
+        // Text as it reads stands for its escaped UTF-8 bytes, and is counted so.
+        {"pellacor://profile?name=ふだん", ExternalCommand::switchProfile("ふだん")},
+        {"pellacor://profile?name=\xe4\xbb\x95", ExternalCommand::switchProfile("仕")},
+        {"pellacor://profile?name=%E4%BB%95事", ExternalCommand::switchProfile("仕事")},
+        {"pellacor://profile?name=ｗｏｒｋ　", ExternalCommand::switchProfile("ｗｏｒｋ")},
+        {"pellacor://reveal?all=1#見出し", revealedAll},
+        {"pellacor://réveal", Rejection::unknownCommand},
+        {"pellacor://profile?name=仕 事", Rejection::unknownCommand},
+        {"pellacor://profile?name=\xe4\xbb", Rejection::unknownCommand},
+        {"pellacor://profile?name=\xff", Rejection::unknownCommand},
+        {"pellacor://profile?name=\xc0\xaf", Rejection::unknownCommand},
+        {"pellacör://reveal", Rejection::wrongScheme},
+        {"pellacor://profile?name=" + std::string(2048 - 24 - 9, 'a') + "仕", Rejection::badName},
+        {"pellacor://profile?name=" + std::string(2048 - 24 - 8, 'a') + "仕", Rejection::tooLong},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(describe(ExternalCommand::parse(c.url)), describe(c.expected)) << c.url.substr(0, 120);

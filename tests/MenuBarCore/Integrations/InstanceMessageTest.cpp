@@ -4,6 +4,7 @@
 #include "MenuBarCore/Integrations/IntentProblem.h"
 #include "MenuBarCore/Integrations/MessageFrame.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -55,9 +56,9 @@ TEST(InstanceRequestTest, EveryRequestComesBackAsItWasSent) {
         InstanceRequest::run(ExternalCommand::Case::reveal, false),
         InstanceRequest::run(ExternalCommand::Case::resume),
         InstanceRequest::run(ExternalCommand::Case::switchProfile, false, work),
-        InstanceRequest::profiles({Mode::suggested, {}, {}}),
-        InstanceRequest::profiles(matching),
-        InstanceRequest::profiles({Mode::identifiers, {}, {work, home}}),
+        *InstanceRequest::profiles({Mode::suggested, {}, {}}),
+        *InstanceRequest::profiles(matching),
+        *InstanceRequest::profiles({Mode::identifiers, {}, {work, home}}),
     };
     for (const auto& request : requests) {
         const auto line = request.encoded();
@@ -86,6 +87,55 @@ TEST(InstanceRequestTest, WhatIsNotARequestIsRefused) {
     };
     for (const auto& line : lines) {
         EXPECT_FALSE(InstanceRequest::decode(line).has_value()) << line;
+    }
+    // The JSON reader stops at a NUL, which would make the part before it a
+    // whole request and what follows ignored junk.
+    using namespace std::string_literals;
+    for (const auto& line : {"{\"run\":\"collapse\"}\0junk"s, "{\"run\":\"collapse\"}\0"s,
+                             "{\"open\":[\"pellacor://pause\0\"],\"received\":1}"s}) {
+        EXPECT_FALSE(InstanceRequest::decode(line).has_value()) << line;
+    }
+    EXPECT_FALSE(InstanceReply::decode("{\"ok\":true}\0{\"ok\":false}"s).has_value());
+}
+
+TEST(InstanceRequestTest, ALineThatIsARequestComesBackAsItSays) {
+    // What decodes encodes to a line that decodes to the same request; a flag
+    // the action does not have is not taken, as it would not come back.
+    const std::vector<std::pair<std::string, InstanceRequest>> lines = {
+        {R"({"run": "collapse", "all": true})", InstanceRequest::run(ExternalCommand::Case::collapse)},
+        {R"({"run": "pause", "all": "yes"})", InstanceRequest::run(ExternalCommand::Case::pause)},
+        {R"({"run": "reveal", "all": true})", InstanceRequest::run(ExternalCommand::Case::reveal, true)},
+    };
+    for (const auto& [line, request] : lines) {
+        const auto decoded = InstanceRequest::decode(line);
+        EXPECT_EQ(decoded, request) << line;
+        ASSERT_TRUE(decoded) << line;
+        EXPECT_EQ(InstanceRequest::decode(decoded->encoded()), decoded) << line;
+    }
+}
+
+TEST(InstanceRequestTest, AProfileQueryIsMadeOnlyWhenItFitsInOneMessage) {
+    struct Case {
+        const char* name;
+        InstanceRequest::Profiles query;
+        bool fits;
+    };
+    const auto ids = [](std::size_t count) { return std::vector<Uuid>(count, work); };
+    const std::vector<Case> cases = {
+        {"a text just within", {Mode::matching, std::string(65000, 'a'), {}}, true},
+        {"a text over the limit", {Mode::matching, std::string(70000, 'a'), {}}, false},
+        // Each byte that is not UTF-8 goes out as U+FFFD, three bytes.
+        {"bytes that grow on the way", {Mode::matching, std::string(30000, '\xff'), {}}, false},
+        {"ids within", {Mode::identifiers, {}, ids(1000)}, true},
+        {"too many ids", {Mode::identifiers, {}, ids(2000)}, false},
+    };
+    for (const auto& c : cases) {
+        const auto request = InstanceRequest::profiles(c.query);
+        EXPECT_EQ(request.has_value(), c.fits) << c.name;
+        if (request) {
+            EXPECT_LT(request->encoded().size(), InstanceRequest::sizeLimit) << c.name;
+            EXPECT_EQ(InstanceRequest::decode(request->encoded()), request) << c.name;
+        }
     }
 }
 
@@ -119,9 +169,9 @@ TEST(InstanceReplyTest, RepliesComeBackAndNonsenseIsRefused) {
     InstanceReply listed;
     listed.profiles = std::vector<ProfileEntity>{{work, "Work"}, {home, "自宅"}};
     listed.activeProfile = home;
-    const std::vector<InstanceReply> replies = {InstanceReply::done(),
-                                                InstanceReply::failed(IntentProblem::Case::resumeNeedsUser),
-                                                InstanceReply::refusal(), listed};
+    const std::vector<InstanceReply> replies = {
+        InstanceReply::done(), InstanceReply::failed(IntentProblem::Case::resumeNeedsUser),
+        InstanceReply::refusal(), InstanceReply::turnedAway(), listed};
     for (const auto& reply : replies) {
         EXPECT_EQ(InstanceReply::decode(reply.encoded()), reply) << reply.encoded();
     }
@@ -130,6 +180,26 @@ TEST(InstanceReplyTest, RepliesComeBackAndNonsenseIsRefused) {
           R"({"ok": false})", R"({"ok": true, "profiles": [{"id": "x", "name": "a"}]})"}) {
         EXPECT_FALSE(InstanceReply::decode(line).has_value()) << line;
     }
+}
+
+TEST(InstanceReplyTest, AReplyFitsTheFrameThatReadsIt) {
+    // More profiles than one message holds: as many as fit, in their order.
+    InstanceReply many;
+    many.profiles = std::vector<ProfileEntity>();
+    for (int i = 0; i < 2000; ++i) {
+        many.profiles->push_back({Uuid::random(), "プロファイル" + std::to_string(i) + std::string(20, 'x')});
+    }
+    many.activeProfile = many.profiles->back().id;
+    const auto line = many.encoded();
+    MessageFrame frame(InstanceReply::sizeLimit);
+    EXPECT_EQ(frame.append(line + "\n"), State::complete);
+    const auto decoded = InstanceReply::decode(frame.message());
+    ASSERT_TRUE(decoded);
+    ASSERT_TRUE(decoded->profiles);
+    EXPECT_GT(decoded->profiles->size(), 100U);
+    EXPECT_LT(decoded->profiles->size(), 2000U);
+    EXPECT_TRUE(std::equal(decoded->profiles->begin(), decoded->profiles->end(), many.profiles->begin()));
+    EXPECT_EQ(decoded->activeProfile, many.activeProfile);
 }
 
 TEST(IntentProblemTest, TextsAndWireNames) {

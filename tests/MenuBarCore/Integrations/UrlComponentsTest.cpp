@@ -96,5 +96,21 @@ TEST(UrlComponentsTest, TheSchemeIsReadWithoutCheckingTheRest) {
     EXPECT_EQ(UrlComponents::schemeOf(""), std::nullopt);
 }
 
+TEST(UrlComponentsTest, TextOutsideAsciiBecomesItsEscapedBytes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"pellacor://profile?name=Work%20Mail", "pellacor://profile?name=Work%20Mail"},
+        {"pellacor://profile?name=ふだん", "pellacor://profile?name=%E3%81%B5%E3%81%A0%E3%82%93"},
+        {"é", "%C3%A9"},
+        {"a\xff\x80"
+         "b",
+         "a%FF%80b"},
+        {std::string("\0 \x7f", 3), std::string("\0 \x7f", 3)},
+        {"", ""},
+    };
+    for (const auto& [text, escaped] : cases) {
+        EXPECT_EQ(UrlComponents::withNonAsciiEscaped(text), escaped) << text;
+    }
+}
+
 } // namespace
 } // namespace PELLACOR_TEST_FILE

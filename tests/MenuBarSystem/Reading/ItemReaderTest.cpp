@@ -68,10 +68,10 @@ public:
         std::lock_guard lock(mutex_);
         return runningAppsCalls_;
     }
-    // Waits (briefly, in real time) until `count` reads are held.
+    // Waits (in real time, as long as a busy machine may need) until `count` reads are held.
     bool waitUntilHeld(int count) const {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, 5s, [&] { return waiting_ >= count; });
+        return changed_.wait_for(lock, 30s, [&] { return waiting_ >= count; });
     }
     void release() const {
         std::lock_guard lock(mutex_);

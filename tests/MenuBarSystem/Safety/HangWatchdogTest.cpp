@@ -62,10 +62,10 @@ public:
     // (or has ended the process).
     void cycle() {
         std::unique_lock lock(mutex_);
-        ASSERT_TRUE(changed_.wait_for(lock, 5s, [&] { return parked_ > granted_; })) << "thread not parked";
+        ASSERT_TRUE(changed_.wait_for(lock, 30s, [&] { return parked_ > granted_; })) << "thread not parked";
         ++granted_;
         changed_.notify_all();
-        ASSERT_TRUE(changed_.wait_for(lock, 5s, [&] { return parked_ > granted_ || exitedAt_; }))
+        ASSERT_TRUE(changed_.wait_for(lock, 30s, [&] { return parked_ > granted_ || exitedAt_; }))
             << "cycle did not finish";
     }
     // Cycles until the virtual clock reads t or the process was ended; answers
@@ -160,7 +160,7 @@ protected:
         watchdog.reset();
         rig->release();
         const auto threads = rig->sleepingThreads();
-        for (int i = 0; i < 5000; ++i) {
+        for (int i = 0; i < 30000; ++i) {
             bool gone = weak.expired();
             for (pid_t thread : threads) {
                 gone = gone && !std::filesystem::exists("/proc/self/task/" + std::to_string(thread));

@@ -41,7 +41,7 @@ std::multiset<std::string> added(const std::multiset<std::string>& now,
 
 // A joined thread may linger in the task list for a moment after the join.
 bool settlesTo(const std::multiset<std::string>& expected) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
+    for (int attempt = 0; attempt < 10000; ++attempt) {
         if (threadNames() == expected) {
             return true;
         }

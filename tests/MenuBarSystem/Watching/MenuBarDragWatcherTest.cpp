@@ -628,7 +628,7 @@ TEST(MenuBarDragWatcherQueueTest, TicksEvery40msOnTheDragWatcherQueue) {
     platform.input()->setModifierFlags(InputState::commandFlag);
 
     watcher->start([](const MenuBarDragEvent&) {});
-    const bool ticked = input->waitForSamples(2, 2s);
+    const bool ticked = input->waitForSamples(2, 30s);
     watcher->stop();
     ASSERT_TRUE(ticked);
     for (const auto& thread : input->threads()) {

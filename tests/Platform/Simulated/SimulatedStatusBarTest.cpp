@@ -3,10 +3,12 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/Simulated/MenuBarLayoutFile.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
+#include "Platform/Simulated/SimulatedProgramWindows.h"
 #include "Support/DesktopBuilders.h"
 #include "Support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -155,6 +157,32 @@ TEST_F(SimulatedStatusBarTest, TheProgramsWindowsAreWindowsOfItsProcessWhileOpen
     EXPECT_EQ(platform->desktop()->windows()[0].bounds, core::Rect(800, 24, 200, 300));
     windows.windowClosed(*menu);
     EXPECT_TRUE(platform->desktop()->windows().empty());
+}
+
+TEST_F(SimulatedStatusBarTest, AMenuOfTheProgramIsListedOnTheScreenItOpensOn) {
+    auto& windows = *platform->programWindows();
+    const auto screens = platform->desktop()->screens();
+    const core::Rect first = screens.front().frame.standardized();
+    const double right = first.maxX();
+    // Asked for at an item near the right edge: moved left until it fits, as a real menu is.
+    const auto menu = windows.windowOpened(ProgramWindows::menuLayer, core::Rect(right - 40, 24, 200, 300));
+    ASSERT_TRUE(menu);
+    // An ordinary window stays where the program put it.
+    const auto window = windows.windowOpened(0, core::Rect(right - 40, 100, 400, 300));
+    ASSERT_TRUE(window);
+    std::map<std::uint32_t, core::Rect> listed;
+    for (const auto& shown : platform->desktop()->windows()) {
+        listed[shown.number] = shown.bounds;
+    }
+    EXPECT_EQ(listed[*menu], core::Rect(right - 200, 24, 200, 300));
+    EXPECT_EQ(listed[*window], core::Rect(right - 40, 100, 400, 300));
+    // On a second screen to the right of the first, a menu stays on that one.
+    auto two = screens;
+    two.push_back(SimulatedScreen{core::Rect(right, 0, 1280, 800)});
+    EXPECT_EQ(SimulatedProgramWindows::keptOnScreen(core::Rect(right + 1200, 24, 200, 300), two),
+              core::Rect(right + 1080, 24, 200, 300));
+    EXPECT_EQ(SimulatedProgramWindows::keptOnScreen(core::Rect(right - 40, 24, 200, 300), two),
+              core::Rect(right - 200, 24, 200, 300));
 }
 
 } // namespace PELLACOR_TEST_FILE

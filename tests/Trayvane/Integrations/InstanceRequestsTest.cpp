@@ -84,17 +84,17 @@ TEST_F(InstanceRequestsTest, ProfilesComeWithTheActiveOneOrNotReady) {
     const Uuid a = Uuid::random();
     const Uuid b = Uuid::random();
     editor->offered = {{a, "Work", false}, {b, "Home", true}};
-    handle(InstanceRequest::profiles({Mode::matching, "", {}}));
+    handle(*InstanceRequest::profiles({Mode::matching, "", {}}));
     executor.advanceBy(30s);
     EXPECT_EQ(replies, std::vector<InstanceReply>{InstanceReply::failed(IntentProblem::Case::notReady)});
 
     ExternalControl::publish(control);
-    handle(InstanceRequest::profiles({Mode::matching, "wo", {}}));
+    handle(*InstanceRequest::profiles({Mode::matching, "wo", {}}));
     InstanceReply expected;
     expected.profiles = std::vector<ProfileEntity>{{a, "Work"}};
     expected.activeProfile = b;
     EXPECT_EQ(replies.back(), expected);
-    handle(InstanceRequest::profiles({Mode::identifiers, {}, {b}}));
+    handle(*InstanceRequest::profiles({Mode::identifiers, {}, {b}}));
     EXPECT_EQ(replies.back().profiles, (std::vector<ProfileEntity>{{b, "Home"}}));
 }
 

@@ -56,6 +56,10 @@ struct ShortcutsCommandTest : ::testing::Test {
 };
 
 TEST_F(ShortcutsCommandTest, UsageErrorsAskNothingAndEndWithTwo) {
+    std::vector<std::string> manyIDs{"profiles"};
+    for (int i = 0; i < 2000; ++i) {
+        manyIDs.insert(manyIDs.end(), {"--id", work.uuidString()});
+    }
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"explode"},
@@ -68,6 +72,10 @@ TEST_F(ShortcutsCommandTest, UsageErrorsAskNothingAndEndWithTwo) {
         {"profiles", "--id"},
         {"profiles", "--id", "not-an-id"},
         {"profiles", "a", "b"},
+        // More than one request can carry: refused here, not cut off by the program.
+        {"profiles", std::string(70000, 'a')},
+        {"run", "switch-profile", std::string(70000, 'a')},
+        manyIDs,
     };
     for (const auto& arguments : wrong) {
         EXPECT_EQ(run(arguments), ShortcutsCommand::usageError) << ::testing::PrintToString(arguments);
@@ -123,6 +131,33 @@ TEST_F(ShortcutsCommandTest, EachActionIsOneRequestAndItsProblemIsTold) {
     }
     script = {InstanceReply::refusal()};
     EXPECT_EQ(run({"run", "pause"}), ShortcutsCommand::failed);
+
+    // Another user's listener, and a program that stayed busy, are told as such.
+    script = {InstanceClient::Failure::stranger};
+    EXPECT_EQ(run({"run", "pause"}), ShortcutsCommand::failed);
+    EXPECT_NE(err.str().find("served by another user, so nothing was sent"), std::string::npos) << err.str();
+    script = {InstanceClient::Failure::busy};
+    EXPECT_EQ(run({"profiles"}), ShortcutsCommand::failed);
+    EXPECT_NE(err.str().find("the program was busy"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(ShortcutsCommandTest, AnAddressThatIsNotTheUsersIsRefusedBeforeAnythingIsAsked) {
+    std::vector<InstanceRequest> sent;
+    ShortcutsCommand command(
+        [&](const InstanceRequest& request) -> InstanceClient::Result {
+            sent.push_back(request);
+            return InstanceReply::done();
+        },
+        out, err, "/run/user/1/pellacor/instance.sock",
+        [] {
+            return std::optional<std::string>("/run/user/1/pellacor belongs to another user (uid 65534)");
+        });
+    EXPECT_EQ(command.run({"run", "collapse"}), ShortcutsCommand::failed);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(err.str(), "pellacor-shortcuts: /run/user/1/pellacor belongs to another user (uid 65534)\n");
+    // The lists need no program, so they need no address either.
+    EXPECT_EQ(command.run({"phrases"}), ShortcutsCommand::succeeded);
 }
 
 TEST_F(ShortcutsCommandTest, ProfilesAreListedAndChosenByNameOrAsTheNextOne) {
@@ -130,13 +165,13 @@ TEST_F(ShortcutsCommandTest, ProfilesAreListedAndChosenByNameOrAsTheNextOne) {
 
     script = {listed(all, home)};
     EXPECT_EQ(run({"profiles"}), 0);
-    EXPECT_EQ(asked, std::vector<InstanceRequest>{InstanceRequest::profiles({Mode::matching, "", {}})});
+    EXPECT_EQ(asked, std::vector<InstanceRequest>{*InstanceRequest::profiles({Mode::matching, "", {}})});
     EXPECT_EQ(out.str(), work.uuidString() + "\tWork\n" + workshop.uuidString() + "\tWorkshop\n" +
                              home.uuidString() + "\t自宅\n");
     script = {listed({{home, "自宅"}})};
     EXPECT_EQ(run({"profiles", "--id", home.uuidString(), "--id", work.uuidString()}), 0);
-    EXPECT_EQ(asked,
-              std::vector<InstanceRequest>{InstanceRequest::profiles({Mode::identifiers, {}, {home, work}})});
+    EXPECT_EQ(asked, std::vector<InstanceRequest>{
+                         *InstanceRequest::profiles({Mode::identifiers, {}, {home, work}})});
 
     // A name that one profile matches switches to it.
     script = {listed({{home, "自宅"}})};
