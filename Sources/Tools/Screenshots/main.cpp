@@ -522,54 +522,106 @@ struct SectionsPageState {
     bool dark;
 };
 
-QImage renderSectionsPage(const SectionsPageState& shot) {
-    demo::DesktopAppearance::apply(shot.dark);
-    const std::string self = "app.trayvane.pellacor";
-    const std::vector<std::pair<std::string, std::string>> apps{
-        {"com.example.brambleclip", "Bramble Clip"},   {"com.example.cobaltide", "Cobaltide"},
-        {"com.example.driftkey", "DriftKey"},          {"com.example.fernlight", "Fernlight"},
-        {"com.example.lanternmeter", "Lantern Meter"}, {"com.example.orbitab", "Orbitab"},
-    };
+using AppNames = std::vector<std::pair<std::string, std::string>>;
+
+// The sections page's applications: two shown, two hidden (the second not
+// running), two always hidden unless the band is empty.
+const AppNames sectionsPageApps{
+    {"com.example.brambleclip", "Bramble Clip"},   {"com.example.cobaltide", "Cobaltide"},
+    {"com.example.driftkey", "DriftKey"},          {"com.example.fernlight", "Fernlight"},
+    {"com.example.lanternmeter", "Lantern Meter"}, {"com.example.orbitab", "Orbitab"},
+};
+
+core::Profile sectionsPageProfile(bool emptyBand) {
+    const AppNames& apps = sectionsPageApps;
+    const core::Section last = emptyBand ? core::Section::hidden : core::Section::alwaysHidden;
     std::map<core::AppKey, core::Section> sections{
         {core::AppKey(apps[0].first), core::Section::shown},
         {core::AppKey(apps[1].first), core::Section::shown},
         {core::AppKey(apps[2].first), core::Section::hidden},
         {core::AppKey(apps[3].first), core::Section::hidden},
-        {core::AppKey(apps[4].first), shot.emptyBand ? core::Section::hidden : core::Section::alwaysHidden},
-        {core::AppKey(apps[5].first), shot.emptyBand ? core::Section::hidden : core::Section::alwaysHidden},
+        {core::AppKey(apps[4].first), last},
+        {core::AppKey(apps[5].first), last},
     };
     std::vector<core::AppKey> order;
-    std::vector<core::ItemSnapshot> items;
+    for (const auto& app : apps) {
+        order.emplace_back(app.first);
+    }
+    return core::Profile(core::Uuid::random(), "ふだん", sections, order, core::Section::hidden);
+}
+
+// Every application of the page runs but the fourth, beside the program and two of Apple's.
+std::set<std::string> sectionsPageRunning(const std::string& self) {
     std::set<std::string> running{self, "com.apple.clock", "com.apple.battery"};
+    for (std::size_t i = 0; i < sectionsPageApps.size(); ++i) {
+        if (i != 3) {
+            running.insert(sectionsPageApps[i].first);
+        }
+    }
+    return running;
+}
+
+// The page's items as a read gives them: one each (two of the third), Apple's
+// two and the program's own.
+std::vector<core::ItemSnapshot> sectionsPageItems(const std::string& self) {
+    const AppNames& apps = sectionsPageApps;
+    std::vector<core::ItemSnapshot> items;
     for (std::size_t i = 0; i < apps.size(); ++i) {
-        order.emplace_back(apps[i].first);
+        // One not running, so without items: its row says so.
+        if (i == 3) {
+            continue;
+        }
         const int count = i == 2 ? 2 : 1;
         for (int k = 0; k < count; ++k) {
             items.emplace_back(apps[i].first, 500 + static_cast<int>(i * 2) + k, apps[i].first + ".status",
                                std::nullopt, std::nullopt, 0,
                                core::Rect(100.0 + 30.0 * static_cast<double>(i) + k, 0, 24, 24));
         }
-        if (i != 3) {
-            running.insert(apps[i].first);
-        }
     }
-    // One not running, so without items: its row says so.
-    items.erase(
-        std::remove_if(items.begin(), items.end(),
-                       [&](const core::ItemSnapshot& item) { return item.ownerBundleID() == apps[3].first; }),
-        items.end());
     for (const char* apple : {"com.apple.clock", "com.apple.battery"}) {
         items.emplace_back(apple, 900, std::string(apple) + ".status", std::nullopt, std::nullopt, 0,
                            core::Rect(800, 0, 24, 24));
     }
     items.emplace_back(self, 950, self + ".status", std::nullopt, std::nullopt, 0,
                        core::Rect(700, 0, 24, 24));
-    app::SectionsModel model(
-        core::Profile(core::Uuid::random(), "ふだん", sections, order, core::Section::hidden), self);
-    model.update(items, running, std::nullopt);
+    return items;
+}
+
+// A drag of the third application's row hovering over the second's.
+void hoverADrag(app::SectionsSettingsView& page, QMimeData& dragged) {
+    app::SectionRowView* target = page.row(sectionsPageApps[1].first);
+    if (target == nullptr) {
+        return;
+    }
+    dragged.setText(QString::fromStdString(sectionsPageApps[2].first));
+    QDragEnterEvent enter(target->rect().center(), Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+}
+
+// The row's move menu opened and drawn into the picture, right-aligned under
+// its button as it is at the window's right edge.
+void drawMoveMenu(QImage& image, app::SectionsSettingsView& page, app::SectionRowView& row) {
+    QMenu* menu = row.moveMenu();
+    QPushButton* button = row.menuButton();
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    QApplication::processEvents();
+    const QImage open = menu->grab().toImage();
+    const double openWidth = open.width() / open.devicePixelRatio();
+    const QPoint under = button->mapTo(&page, QPoint(button->width(), button->height()));
+    const QPointF at(std::max(0.0, under.x() - openWidth), under.y());
+    QPainter painter(&image);
+    painter.drawImage(at, open);
+    menu->close();
+}
+
+QImage renderSectionsPage(const SectionsPageState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    const std::string self = "app.trayvane.pellacor";
+    app::SectionsModel model(sectionsPageProfile(shot.emptyBand), self);
+    model.update(sectionsPageItems(self), sectionsPageRunning(self), std::nullopt);
     app::ProfilesModel profiles;
     profiles.setChoices({{core::Uuid::random(), "ふだん", true}, {core::Uuid::random(), "仕事", false}});
-    std::map<std::string, std::string> names(apps.begin(), apps.end());
+    std::map<std::string, std::string> names(sectionsPageApps.begin(), sectionsPageApps.end());
     app::SectionsSettingsView page(model, profiles, nullptr, [names](const std::string& id) {
         const auto found = names.find(id);
         return found == names.end() ? id : found->second;
@@ -580,30 +632,15 @@ QImage renderSectionsPage(const SectionsPageState& shot) {
     QApplication::processEvents();
 
     QMimeData dragged;
-    app::SectionRowView* target = page.row(apps[1].first);
-    if (shot.extra == SectionsPageState::Extra::hover && target) {
-        dragged.setText(QString::fromStdString(apps[2].first));
-        QDragEnterEvent enter(target->rect().center(), Qt::MoveAction, &dragged, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
+    if (shot.extra == SectionsPageState::Extra::hover) {
+        hoverADrag(page, dragged);
     }
     QImage image = page.grab().toImage();
     // The first row of the hidden band cannot go up; its last one cannot go down.
     const bool lastRow = shot.extra == SectionsPageState::Extra::lastRowMenu;
-    app::SectionRowView* menuRow = page.row(apps[lastRow ? 3 : 2].first);
+    app::SectionRowView* menuRow = page.row(sectionsPageApps[lastRow ? 3 : 2].first);
     if ((shot.extra == SectionsPageState::Extra::menu || lastRow) && menuRow && menuRow->menuButton()) {
-        QMenu* menu = menuRow->moveMenu();
-        QPushButton* button = menuRow->menuButton();
-        menu->popup(button->mapToGlobal(QPoint(0, button->height())));
-        QApplication::processEvents();
-        const QImage open = menu->grab().toImage();
-        // Right-aligned under the button, as it is at the window's right edge.
-        const double openWidth = open.width() / open.devicePixelRatio();
-        const QPoint under = button->mapTo(&page, QPoint(button->width(), button->height()));
-        const QPointF at(std::max(0.0, under.x() - openWidth), under.y());
-        QPainter painter(&image);
-        painter.drawImage(at, open);
-        menu->close();
+        drawMoveMenu(image, page, *menuRow);
     }
     return image;
 }
@@ -1225,6 +1262,235 @@ int renderFileDialogsInEnglish(const QString& folder) {
     return failures;
 }
 
+// Saves each shot's picture under its name; the number that could not be written.
+template <typename Shot, typename Render>
+int saveEach(const std::vector<Shot>& shots, const QString& folder, Render render) {
+    int failures = 0;
+    for (const auto& shot : shots) {
+        failures += save(render(shot), folder, shot.name) ? 0 : 1;
+    }
+    return failures;
+}
+
+// The demo desktop alone in each of its named states.
+int saveDesktopStates(const QString& folder) {
+    const std::vector<State> states{
+        {"default-desktop", [](platform::SimulatedPlatform&) {}},
+        {"restricted-half",
+         [](platform::SimulatedPlatform& p) {
+             p.desktop()->setRestriction(halfTheApplications(*p.desktop()));
+         }},
+        {"pressed-item-menu", openAMenu},
+        {"notch-folded",
+         [](platform::SimulatedPlatform& p) {
+             // A smaller laptop screen: more of the items fold under the chevron.
+             p.desktop()->setScreens({platform::SimulatedScreen{core::Rect(0, 0, 1280, 800), 32, 200}});
+         }},
+        {"dark-appearance", [](platform::SimulatedPlatform&) {}},
+        {"own-item-pixels", ownItemFromPixels},
+    };
+    return saveEach(states, folder, [](const State& state) {
+        auto platform = std::make_shared<platform::SimulatedPlatform>();
+        // A clock that stands still, so a pressed menu is open when it is drawn.
+        std::chrono::nanoseconds now{1'000'000'000};
+        platform->desktop()->setClock([&now] { return now; });
+        state.arrange(*platform);
+        now += std::chrono::seconds(1);
+        platform->desktop()->passTime();
+        demo::DesktopView view(platform);
+        view.setDarkAppearance(std::string(state.name) == "dark-appearance");
+        view.refresh();
+        view.resize(view.sizeHint());
+        return view.grab().toImage();
+    });
+}
+
+int saveControls(const QString& folder) {
+    using coordinator::PauseReason;
+    using core::MenuBarState;
+    const std::vector<ControlState> controls{
+        {"control-collapsed-light", MenuBarState::collapsed, std::nullopt, false, false},
+        {"control-revealed-light", MenuBarState::revealed, std::nullopt, false, false},
+        {"control-paused-light", MenuBarState::paused, PauseReason::manual(), false, false},
+        {"control-menu-light", MenuBarState::collapsed, std::nullopt, false, true},
+        {"control-collapsed-dark", MenuBarState::collapsed, std::nullopt, true, false},
+        {"control-revealed-dark", MenuBarState::revealed, std::nullopt, true, false},
+        {"control-paused-dark", MenuBarState::paused, PauseReason::manual(), true, false},
+        {"control-menu-dark", MenuBarState::collapsed, std::nullopt, true, true},
+        {"control-menu-paused-light", MenuBarState::paused, PauseReason::optionKeyAtLaunch(), false, true},
+    };
+    return saveEach(controls, folder, renderControl);
+}
+
+int saveStandIns(const QString& folder) {
+    using app::UserSwitcherLook;
+    const std::vector<StandInState> standIns{
+        {"stand-in-full-name-light", UserSwitcherLook::fullName, false, false},
+        {"stand-in-account-name-light", UserSwitcherLook::accountName, false, false},
+        {"stand-in-icon-light", UserSwitcherLook::icon, false, false},
+        {"stand-in-icon-dark", UserSwitcherLook::icon, true, false},
+        {"stand-in-fallback-menu-light", UserSwitcherLook::fullName, false, true},
+    };
+    return saveEach(standIns, folder, renderStandIn);
+}
+
+int saveGuides(const QString& folder) {
+    const std::vector<GuideState> guides{
+        {"permission-guide-waiting-light", std::nullopt, false},
+        {"permission-guide-granted-light", true, false},
+        {"permission-guide-waiting-dark", false, true},
+        {"permission-guide-granted-dark", true, true},
+    };
+    return saveEach(guides, folder, renderGuide);
+}
+
+int savePanels(const QString& folder) {
+    const std::vector<PanelState> panels{
+        {"belowbar-3-light", 3, false}, {"belowbar-3-dark", 3, true},       {"belowbar-12-light", 12, false},
+        {"belowbar-12-dark", 12, true}, {"belowbar-empty-light", 0, false},
+    };
+    return saveEach(panels, folder, renderPanel);
+}
+
+int saveSearches(const QString& folder) {
+    const std::vector<SearchState> searches{
+        {"search-all-light", "", false},      {"search-query-light", "ri", false},
+        {"search-query-dark", "ri", true},    {"search-nomatch-light", "zzz", false},
+        {"search-nomatch-dark", "zzz", true},
+    };
+    return saveEach(searches, folder, renderSearch);
+}
+
+// The help window's states, then the About window in both appearances.
+int saveHelpAndAbout(const QString& folder) {
+    using app::HelpTopic;
+    const std::vector<HelpState> helps{
+        {"help-top-ja-light", "ja", std::nullopt, false},
+        {"help-top-ja-dark", "ja", std::nullopt, true},
+        {"help-nothing-hidden-ja-light", "ja", HelpTopic::nothingHidden, false},
+        {"help-nothing-hidden-ja-dark", "ja", HelpTopic::nothingHidden, true},
+        {"help-top-en-light", "en", std::nullopt, false},
+        {"help-top-en-dark", "en", std::nullopt, true},
+        {"help-hotkeys-en-light", "en", HelpTopic::hotkeys, false},
+        {"help-hotkeys-en-dark", "en", HelpTopic::hotkeys, true},
+    };
+    int failures = saveEach(helps, folder, renderHelp);
+    failures += save(renderAbout(false), folder, "about-light") ? 0 : 1;
+    failures += save(renderAbout(true), folder, "about-dark") ? 0 : 1;
+    return failures;
+}
+
+// The feedback notice and the update check's verdicts, light then dark.
+int saveNotices(const QString& folder) {
+    using Status = core::UpdateCheck::Status;
+    const std::vector<std::pair<std::string, Status>> verdicts{
+        {"update-up-to-date", Status::upToDate("1.4.2")},
+        {"update-available", Status::updateAvailable("1.5", "1.4.2")},
+        {"update-no-answer", Status::unknown(true)},
+        {"update-unreachable", Status::unknown(false)},
+        {"update-own-version-unreadable", Status::ownVersionUnreadable()},
+    };
+    int failures = 0;
+    for (const bool dark : {false, true}) {
+        const std::string look = dark ? "-dark" : "-light";
+        failures += save(renderFeedback(dark, false), folder, ("feedback" + look).c_str()) ? 0 : 1;
+        failures += save(renderFeedback(dark, true), folder, ("feedback-copied" + look).c_str()) ? 0 : 1;
+        for (const auto& [verdict, status] : verdicts) {
+            failures += save(renderUpdate(dark, status), folder, (verdict + look).c_str()) ? 0 : 1;
+        }
+    }
+    return failures;
+}
+
+int saveProfileBars(const QString& folder) {
+    using Sheet = ProfileBarState::Sheet;
+    const std::vector<ProfileBarState> profileBars{
+        {"profile-bar-light", Sheet::none, false},
+        {"profile-bar-dark", Sheet::none, true},
+        {"profile-name-sheet-problem-light", Sheet::name, false},
+        {"profile-name-sheet-problem-dark", Sheet::name, true},
+        {"profile-delete-sheet-light", Sheet::remove, false},
+        {"profile-delete-sheet-dark", Sheet::remove, true},
+    };
+    int failures = saveEach(profileBars, folder, renderProfileBar);
+    for (const bool dark : {false, true}) {
+        const std::string look = dark ? "-dark" : "-light";
+        failures +=
+            save(renderProfileBarAmpersand(dark, false), folder, ("profile-bar-ampersand" + look).c_str())
+                ? 0
+                : 1;
+        failures +=
+            save(renderProfileBarAmpersand(dark, true), folder, ("profile-bar-ampersand-menu" + look).c_str())
+                ? 0
+                : 1;
+    }
+    return failures;
+}
+
+int saveGeneralPages(const QString& folder) {
+    using Login = system::LoginItemStatus;
+    using core::MenuBarState;
+    const std::vector<GeneralPageState> generalPages{
+        {"general-login-enabled-light", Login::enabled, true, MenuBarState::collapsed, false},
+        {"general-login-enabled-dark", Login::enabled, true, MenuBarState::collapsed, true},
+        {"general-login-approval-light", Login::requiresApproval, true, MenuBarState::collapsed, false},
+        {"general-login-approval-dark", Login::requiresApproval, true, MenuBarState::collapsed, true},
+        {"general-login-off-outside-light", Login::notRegistered, false, MenuBarState::collapsed, false},
+        {"general-login-off-outside-dark", Login::notRegistered, false, MenuBarState::collapsed, true},
+        {"general-login-not-found-light", Login::notFound, true, MenuBarState::collapsed, false},
+        {"general-login-not-found-dark", Login::notFound, true, MenuBarState::collapsed, true},
+        {"general-paused-light", Login::notRegistered, true, MenuBarState::paused, false},
+        {"general-paused-dark", Login::notRegistered, true, MenuBarState::paused, true},
+    };
+    return saveEach(generalPages, folder, renderGeneralPage);
+}
+
+int saveSectionsPages(const QString& folder) {
+    using Extra = SectionsPageState::Extra;
+    const std::vector<SectionsPageState> sectionsPages{
+        {"sections-page-light", false, Extra::none, false},
+        {"sections-page-dark", false, Extra::none, true},
+        {"sections-page-empty-band-light", true, Extra::none, false},
+        {"sections-page-empty-band-dark", true, Extra::none, true},
+        {"sections-page-drag-over-row-light", false, Extra::hover, false},
+        {"sections-page-drag-over-row-dark", false, Extra::hover, true},
+        {"sections-page-move-menu-light", false, Extra::menu, false},
+        {"sections-page-move-menu-dark", false, Extra::menu, true},
+        {"sections-page-move-menu-last-row-light", false, Extra::lastRowMenu, false},
+        {"sections-page-move-menu-last-row-dark", false, Extra::lastRowMenu, true},
+    };
+    return saveEach(sectionsPages, folder, renderSectionsPage);
+}
+
+int saveRulesPages(const QString& folder) {
+    using RulesExtra = RulesPageState::Extra;
+    const std::vector<RulesPageState> rulesPages{
+        {"rules-page-empty-light", RulesExtra::empty, 640, false},
+        {"rules-page-empty-dark", RulesExtra::empty, 640, true},
+        {"rules-page-wide-light", RulesExtra::rules, 640, false},
+        {"rules-page-wide-dark", RulesExtra::rules, 640, true},
+        {"rules-page-buttons-below-light", RulesExtra::rules, 420, false},
+        {"rules-page-buttons-below-dark", RulesExtra::rules, 420, true},
+        {"rules-page-stacked-light", RulesExtra::rules, 300, false},
+        {"rules-page-stacked-dark", RulesExtra::rules, 300, true},
+        {"rules-add-sheet-light", RulesExtra::sheet, 640, false},
+        {"rules-add-sheet-dark", RulesExtra::sheet, 640, true},
+    };
+    return saveEach(rulesPages, folder, renderRulesPage);
+}
+
+int saveSettingsWindows(const QString& folder) {
+    int failures = 0;
+    for (const bool dark : {false, true}) {
+        for (const auto page : app::allSettingsPages) {
+            const std::string name =
+                "settings-window-" + std::string(app::rawValue(page)) + (dark ? "-dark" : "-light");
+            failures += save(renderSettingsWindow(page, dark), folder, name.c_str()) ? 0 : 1;
+        }
+    }
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -1241,204 +1507,16 @@ int main(int argc, char** argv) {
                      app::QtTranslations::folder().c_str());
     }
 
-    const std::vector<State> states{
-        {"default-desktop", [](platform::SimulatedPlatform&) {}},
-        {"restricted-half",
-         [](platform::SimulatedPlatform& p) {
-             p.desktop()->setRestriction(halfTheApplications(*p.desktop()));
-         }},
-        {"pressed-item-menu", openAMenu},
-        {"notch-folded",
-         [](platform::SimulatedPlatform& p) {
-             // A smaller laptop screen: more of the items fold under the chevron.
-             p.desktop()->setScreens({platform::SimulatedScreen{core::Rect(0, 0, 1280, 800), 32, 200}});
-         }},
-        {"dark-appearance", [](platform::SimulatedPlatform&) {}},
-        {"own-item-pixels", ownItemFromPixels},
-    };
-    int failures = 0;
-    for (const auto& state : states) {
-        auto platform = std::make_shared<platform::SimulatedPlatform>();
-        // A clock that stands still, so a pressed menu is open when it is drawn.
-        std::chrono::nanoseconds now{1'000'000'000};
-        platform->desktop()->setClock([&now] { return now; });
-        state.arrange(*platform);
-        now += std::chrono::seconds(1);
-        platform->desktop()->passTime();
-        demo::DesktopView view(platform);
-        view.setDarkAppearance(std::string(state.name) == "dark-appearance");
-        view.refresh();
-        view.resize(view.sizeHint());
-        failures += save(view.grab().toImage(), folder, state.name) ? 0 : 1;
-    }
-    using coordinator::PauseReason;
-    using core::MenuBarState;
-    const std::vector<ControlState> controls{
-        {"control-collapsed-light", MenuBarState::collapsed, std::nullopt, false, false},
-        {"control-revealed-light", MenuBarState::revealed, std::nullopt, false, false},
-        {"control-paused-light", MenuBarState::paused, PauseReason::manual(), false, false},
-        {"control-menu-light", MenuBarState::collapsed, std::nullopt, false, true},
-        {"control-collapsed-dark", MenuBarState::collapsed, std::nullopt, true, false},
-        {"control-revealed-dark", MenuBarState::revealed, std::nullopt, true, false},
-        {"control-paused-dark", MenuBarState::paused, PauseReason::manual(), true, false},
-        {"control-menu-dark", MenuBarState::collapsed, std::nullopt, true, true},
-        {"control-menu-paused-light", MenuBarState::paused, PauseReason::optionKeyAtLaunch(), false, true},
-    };
+    int failures = saveDesktopStates(folder);
     const QPalette original = QApplication::palette();
-    for (const auto& shot : controls) {
-        failures += save(renderControl(shot), folder, shot.name) ? 0 : 1;
+    for (const auto step :
+         {saveControls, saveStandIns, saveGuides, savePanels, saveSearches, saveHelpAndAbout, saveNotices,
+          saveProfileBars, saveGeneralPages, saveSectionsPages, saveRulesPages, saveSettingsWindows,
+          // The program itself, run on the desktop.
+          renderBelowBarClicks, renderSearchHotKey, renderLayoutFolderGrant, renderRuleApplicationPanel,
+          renderCollapsedSections, renderFileDialogsInEnglish}) {
+        failures += step(folder);
     }
-    using app::UserSwitcherLook;
-    const std::vector<StandInState> standIns{
-        {"stand-in-full-name-light", UserSwitcherLook::fullName, false, false},
-        {"stand-in-account-name-light", UserSwitcherLook::accountName, false, false},
-        {"stand-in-icon-light", UserSwitcherLook::icon, false, false},
-        {"stand-in-icon-dark", UserSwitcherLook::icon, true, false},
-        {"stand-in-fallback-menu-light", UserSwitcherLook::fullName, false, true},
-    };
-    for (const auto& shot : standIns) {
-        failures += save(renderStandIn(shot), folder, shot.name) ? 0 : 1;
-    }
-    const std::vector<GuideState> guides{
-        {"permission-guide-waiting-light", std::nullopt, false},
-        {"permission-guide-granted-light", true, false},
-        {"permission-guide-waiting-dark", false, true},
-        {"permission-guide-granted-dark", true, true},
-    };
-    for (const auto& shot : guides) {
-        failures += save(renderGuide(shot), folder, shot.name) ? 0 : 1;
-    }
-    const std::vector<PanelState> panels{
-        {"belowbar-3-light", 3, false}, {"belowbar-3-dark", 3, true},       {"belowbar-12-light", 12, false},
-        {"belowbar-12-dark", 12, true}, {"belowbar-empty-light", 0, false},
-    };
-    for (const auto& shot : panels) {
-        failures += save(renderPanel(shot), folder, shot.name) ? 0 : 1;
-    }
-    const std::vector<SearchState> searches{
-        {"search-all-light", "", false},      {"search-query-light", "ri", false},
-        {"search-query-dark", "ri", true},    {"search-nomatch-light", "zzz", false},
-        {"search-nomatch-dark", "zzz", true},
-    };
-    for (const auto& shot : searches) {
-        failures += save(renderSearch(shot), folder, shot.name) ? 0 : 1;
-    }
-    using app::HelpTopic;
-    const std::vector<HelpState> helps{
-        {"help-top-ja-light", "ja", std::nullopt, false},
-        {"help-top-ja-dark", "ja", std::nullopt, true},
-        {"help-nothing-hidden-ja-light", "ja", HelpTopic::nothingHidden, false},
-        {"help-nothing-hidden-ja-dark", "ja", HelpTopic::nothingHidden, true},
-        {"help-top-en-light", "en", std::nullopt, false},
-        {"help-top-en-dark", "en", std::nullopt, true},
-        {"help-hotkeys-en-light", "en", HelpTopic::hotkeys, false},
-        {"help-hotkeys-en-dark", "en", HelpTopic::hotkeys, true},
-    };
-    for (const auto& shot : helps) {
-        failures += save(renderHelp(shot), folder, shot.name) ? 0 : 1;
-    }
-    failures += save(renderAbout(false), folder, "about-light") ? 0 : 1;
-    failures += save(renderAbout(true), folder, "about-dark") ? 0 : 1;
-    using Status = core::UpdateCheck::Status;
-    const std::vector<std::pair<std::string, Status>> verdicts{
-        {"update-up-to-date", Status::upToDate("1.4.2")},
-        {"update-available", Status::updateAvailable("1.5", "1.4.2")},
-        {"update-no-answer", Status::unknown(true)},
-        {"update-unreachable", Status::unknown(false)},
-        {"update-own-version-unreadable", Status::ownVersionUnreadable()},
-    };
-    for (const bool dark : {false, true}) {
-        const std::string look = dark ? "-dark" : "-light";
-        failures += save(renderFeedback(dark, false), folder, ("feedback" + look).c_str()) ? 0 : 1;
-        failures += save(renderFeedback(dark, true), folder, ("feedback-copied" + look).c_str()) ? 0 : 1;
-        for (const auto& [verdict, status] : verdicts) {
-            failures += save(renderUpdate(dark, status), folder, (verdict + look).c_str()) ? 0 : 1;
-        }
-    }
-    using Sheet = ProfileBarState::Sheet;
-    const std::vector<ProfileBarState> profileBars{
-        {"profile-bar-light", Sheet::none, false},
-        {"profile-bar-dark", Sheet::none, true},
-        {"profile-name-sheet-problem-light", Sheet::name, false},
-        {"profile-name-sheet-problem-dark", Sheet::name, true},
-        {"profile-delete-sheet-light", Sheet::remove, false},
-        {"profile-delete-sheet-dark", Sheet::remove, true},
-    };
-    for (const auto& shot : profileBars) {
-        failures += save(renderProfileBar(shot), folder, shot.name) ? 0 : 1;
-    }
-    for (const bool dark : {false, true}) {
-        const std::string look = dark ? "-dark" : "-light";
-        failures +=
-            save(renderProfileBarAmpersand(dark, false), folder, ("profile-bar-ampersand" + look).c_str())
-                ? 0
-                : 1;
-        failures +=
-            save(renderProfileBarAmpersand(dark, true), folder, ("profile-bar-ampersand-menu" + look).c_str())
-                ? 0
-                : 1;
-    }
-    using Login = system::LoginItemStatus;
-    const std::vector<GeneralPageState> generalPages{
-        {"general-login-enabled-light", Login::enabled, true, MenuBarState::collapsed, false},
-        {"general-login-enabled-dark", Login::enabled, true, MenuBarState::collapsed, true},
-        {"general-login-approval-light", Login::requiresApproval, true, MenuBarState::collapsed, false},
-        {"general-login-approval-dark", Login::requiresApproval, true, MenuBarState::collapsed, true},
-        {"general-login-off-outside-light", Login::notRegistered, false, MenuBarState::collapsed, false},
-        {"general-login-off-outside-dark", Login::notRegistered, false, MenuBarState::collapsed, true},
-        {"general-login-not-found-light", Login::notFound, true, MenuBarState::collapsed, false},
-        {"general-login-not-found-dark", Login::notFound, true, MenuBarState::collapsed, true},
-        {"general-paused-light", Login::notRegistered, true, MenuBarState::paused, false},
-        {"general-paused-dark", Login::notRegistered, true, MenuBarState::paused, true},
-    };
-    for (const auto& shot : generalPages) {
-        failures += save(renderGeneralPage(shot), folder, shot.name) ? 0 : 1;
-    }
-    using Extra = SectionsPageState::Extra;
-    const std::vector<SectionsPageState> sectionsPages{
-        {"sections-page-light", false, Extra::none, false},
-        {"sections-page-dark", false, Extra::none, true},
-        {"sections-page-empty-band-light", true, Extra::none, false},
-        {"sections-page-empty-band-dark", true, Extra::none, true},
-        {"sections-page-drag-over-row-light", false, Extra::hover, false},
-        {"sections-page-drag-over-row-dark", false, Extra::hover, true},
-        {"sections-page-move-menu-light", false, Extra::menu, false},
-        {"sections-page-move-menu-dark", false, Extra::menu, true},
-        {"sections-page-move-menu-last-row-light", false, Extra::lastRowMenu, false},
-        {"sections-page-move-menu-last-row-dark", false, Extra::lastRowMenu, true},
-    };
-    for (const auto& shot : sectionsPages) {
-        failures += save(renderSectionsPage(shot), folder, shot.name) ? 0 : 1;
-    }
-    using RulesExtra = RulesPageState::Extra;
-    const std::vector<RulesPageState> rulesPages{
-        {"rules-page-empty-light", RulesExtra::empty, 640, false},
-        {"rules-page-empty-dark", RulesExtra::empty, 640, true},
-        {"rules-page-wide-light", RulesExtra::rules, 640, false},
-        {"rules-page-wide-dark", RulesExtra::rules, 640, true},
-        {"rules-page-buttons-below-light", RulesExtra::rules, 420, false},
-        {"rules-page-buttons-below-dark", RulesExtra::rules, 420, true},
-        {"rules-page-stacked-light", RulesExtra::rules, 300, false},
-        {"rules-page-stacked-dark", RulesExtra::rules, 300, true},
-        {"rules-add-sheet-light", RulesExtra::sheet, 640, false},
-        {"rules-add-sheet-dark", RulesExtra::sheet, 640, true},
-    };
-    for (const auto& shot : rulesPages) {
-        failures += save(renderRulesPage(shot), folder, shot.name) ? 0 : 1;
-    }
-    for (const bool dark : {false, true}) {
-        for (const auto page : app::allSettingsPages) {
-            const std::string name =
-                "settings-window-" + std::string(app::rawValue(page)) + (dark ? "-dark" : "-light");
-            failures += save(renderSettingsWindow(page, dark), folder, name.c_str()) ? 0 : 1;
-        }
-    }
-    failures += renderBelowBarClicks(folder);
-    failures += renderSearchHotKey(folder);
-    failures += renderLayoutFolderGrant(folder);
-    failures += renderRuleApplicationPanel(folder);
-    failures += renderCollapsedSections(folder);
-    failures += renderFileDialogsInEnglish(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;
 }

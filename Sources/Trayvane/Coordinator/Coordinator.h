@@ -369,6 +369,24 @@ private:
     static concurrency::Task<void> foldRescueTask(std::weak_ptr<Coordinator> weak,
                                                   std::shared_ptr<system::ItemReading> reader, int generation,
                                                   std::string selfBundleID, std::vector<Duration> delays);
+    // The rescue's first checks, after each of `delays`, counting only reads made
+    // while collapsed; true when they ran out without an end, for the slow polls.
+    static concurrency::Task<bool> foldRescueFirstChecks(std::weak_ptr<Coordinator> weak,
+                                                         std::shared_ptr<system::ItemReading> reader,
+                                                         int generation, std::string selfBundleID,
+                                                         std::vector<Duration> delays,
+                                                         concurrency::Sleep sleep);
+    // Then every 2 s without limit while the chevron shows the item is folded.
+    static concurrency::Task<void> foldRescueWhileFolded(std::weak_ptr<Coordinator> weak,
+                                                         std::shared_ptr<system::ItemReading> reader,
+                                                         int generation, std::string selfBundleID,
+                                                         concurrency::Sleep sleep);
+    // Still hiding under the rescue of this generation; the cancellation is the caller's to test.
+    static bool isFoldRescueCurrent(const std::shared_ptr<Coordinator>& self, int generation);
+    // The same, and the rescue not cancelled.
+    static bool foldRescueGuardHolds(const std::shared_ptr<Coordinator>& self, int generation);
+    // A revealed bar or a camera shows everything: a read then proves nothing.
+    static bool barShowsEverything(const std::shared_ptr<Coordinator>& self);
     // Whether a start attempt of this generation may still act.
     bool isStartCurrent(int generation) const;
     // A read's summary for the log: count, owners and whether the chevron is there.
@@ -487,6 +505,21 @@ private:
                                               concurrency::Sleep sleep);
     static concurrency::Task<void> checkNotchFromNotice(std::weak_ptr<Coordinator> weak);
     static concurrency::Task<bool> checkNotchBody(std::weak_ptr<Coordinator> weak);
+    // The coordinator after one of the check's reads, the reading mark cleared;
+    // nothing when it is gone, the read failed, or the check no longer holds
+    // for `plan`.
+    static std::shared_ptr<Coordinator> afterNotchRead(const std::weak_ptr<Coordinator>& weak,
+                                                       const core::VisibilityPlan& plan,
+                                                       const system::ItemReading::Result& result);
+    // The check's answer when the screen in use ends it (unknown, or believed
+    // plain); nothing when it is notched and the check goes on.
+    std::optional<bool> judgeActiveScreen(const core::NotchPlanner::ActiveScreen& active);
+    // Steps the planner as for a screen without a notch.
+    bool applyPlainScreen();
+    // The owners the check's second read asks for: `owners`, and the allowed
+    // applications seen or running in the shown section, and those overflowed now.
+    std::set<std::string> notchReadOwners(const core::VisibilityPlan& plan,
+                                          std::set<std::string> owners) const;
     // The planner's input from a read and the model.
     core::NotchPlanner::Input notchInput(std::vector<core::ItemSnapshot> readItems,
                                          std::set<core::AppKey> visible,
@@ -520,6 +553,14 @@ private:
                                                           std::shared_ptr<system::ItemReordering> service);
     static concurrency::Task<OrderOutcome> applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
                                                              std::shared_ptr<system::ItemReordering> service);
+    // The outcome of an attempt whose table could not be read (the folder not
+    // granted is told as no order), and of one whose write failed.
+    OrderOutcome unreadTable(const system::SystemResult<core::LayoutTable>& read);
+    static OrderOutcome unwrittenTable(const system::SystemResult<core::LayoutTable>& written);
+    // The changes that bring the table to the profile's order (to the bar's own
+    // order, the missing shown applications added, unless `reordered`); nothing
+    // when the table has no single control key.
+    std::optional<core::LayoutTable> plannedChanges(const core::LayoutTable& table, bool reordered) const;
     // Tells the bar's order and lets the profile follow it, unless the profile
     // changed since the attempt began.
     void reportAndAdopt(const std::vector<core::AppKey>& barOrder,

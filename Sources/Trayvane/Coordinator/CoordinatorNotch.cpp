@@ -137,8 +137,7 @@ concurrency::Task<bool> Coordinator::checkNotchBody(std::weak_ptr<Coordinator> w
                                       [](const NotchPlanner::Screen& s) { return s.notchRight.has_value(); });
     if (!anyNotch) {
         self->noteActiveScreen(NotchPlanner::ActiveScreen::plain());
-        co_return self->applyNotch(
-            NotchPlanner::step(self->notchState, self->notchInput({}, {}, std::nullopt)));
+        co_return self->applyPlainScreen();
     }
 
     const auto& requested = self->requestedPlan;
@@ -149,83 +148,98 @@ concurrency::Task<bool> Coordinator::checkNotchBody(std::weak_ptr<Coordinator> w
     // The coordinator may go away during a read; the check then ends unnoticed.
     const std::shared_ptr<system::ItemReading> itemReader = self->reader;
     self->isCheckingNotch = true;
-    const auto stillHolds = [&plan](const std::shared_ptr<Coordinator>& self,
-                                    const system::ItemReading::Result& result) {
-        return result.isOk() && self->canCheckNotch() && self->requestedPlan == plan &&
-               self->visibility->currentPlan() == plan;
-    };
-
     const std::set<std::string> ownAndChevron{self->selfBundleID, std::string(NotchPlanner::chevronOwner)};
     self.reset();
     const auto first = co_await itemReader->readItems(ownAndChevron);
-    self = weak.lock();
+    self = afterNotchRead(weak, plan, first);
     if (!self) {
-        co_return false;
-    }
-    self->isCheckingNotch = false;
-    if (!stillHolds(self, first)) {
         co_return false;
     }
     const std::vector<core::ItemSnapshot> firstItems = *first.value();
     const auto active = NotchPlanner::activeScreen(firstItems, attached, self->selfBundleID);
-    self->noteActiveScreen(active);
-    switch (active.kind()) {
-    case NotchPlanner::ActiveScreen::Kind::unknown:
-        co_return false;
-    case NotchPlanner::ActiveScreen::Kind::plain:
-        ++self->notchPlainStreak;
-        if (self->notchPlainStreak < plainChecksNeeded) {
-            co_return false;
-        }
-        co_return self->applyNotch(
-            NotchPlanner::step(self->notchState, self->notchInput({}, {}, std::nullopt)));
-    case NotchPlanner::ActiveScreen::Kind::notch:
-        self->notchPlainStreak = 0;
-        break;
+    if (const auto verdict = self->judgeActiveScreen(active)) {
+        co_return *verdict;
     }
     if (!NotchPlanner::chevron(firstItems) && self->notchState.overflow.empty()) {
         co_return false;
     }
 
-    const auto& allowed = *plan.allowedBundleIDs();
-    const std::set<std::string> allowedSet(allowed.begin(), allowed.end());
-    std::set<std::string> owners = ownAndChevron;
-    for (const auto& snapshot : self->items) {
-        if (allowedSet.contains(snapshot.ownerBundleID())) {
-            owners.insert(snapshot.ownerBundleID());
-        }
-    }
-    for (const auto& bundleID : self->appWatcher->runningBundleIDs()) {
-        if (allowedSet.contains(bundleID) &&
-            self->profile.section(AppKey(bundleID)) == core::Section::shown) {
-            owners.insert(bundleID);
-        }
-    }
-    for (const auto& app : self->notchState.overflow) {
-        owners.insert(app.bundleID());
-    }
-
+    std::set<std::string> owners = self->notchReadOwners(plan, ownAndChevron);
     self->isCheckingNotch = true;
     self.reset();
     const auto second = co_await itemReader->readItems(std::move(owners));
-    self = weak.lock();
+    self = afterNotchRead(weak, plan, second);
     if (!self) {
-        co_return false;
-    }
-    self->isCheckingNotch = false;
-    if (!stillHolds(self, second)) {
         co_return false;
     }
     std::vector<core::ItemSnapshot> secondItems = *second.value();
     if (NotchPlanner::activeScreen(secondItems, attached, self->selfBundleID) != active) {
         co_return false;
     }
+    const auto& allowed = *plan.allowedBundleIDs();
     std::set<AppKey> visible;
     for (const auto& bundleID : allowed) {
         visible.insert(AppKey(bundleID));
     }
     co_return self->applyNotch(NotchPlanner::step(
         self->notchState, self->notchInput(std::move(secondItems), std::move(visible), active.notchRight())));
+}
+
+std::shared_ptr<Coordinator> Coordinator::afterNotchRead(const std::weak_ptr<Coordinator>& weak,
+                                                         const core::VisibilityPlan& plan,
+                                                         const system::ItemReading::Result& result) {
+    auto self = weak.lock();
+    if (!self) {
+        return nullptr;
+    }
+    self->isCheckingNotch = false;
+    if (!result.isOk() || !self->canCheckNotch() || self->requestedPlan != plan ||
+        self->visibility->currentPlan() != plan) {
+        return nullptr;
+    }
+    return self;
+}
+
+std::optional<bool> Coordinator::judgeActiveScreen(const NotchPlanner::ActiveScreen& active) {
+    noteActiveScreen(active);
+    switch (active.kind()) {
+    case NotchPlanner::ActiveScreen::Kind::unknown:
+        return false;
+    case NotchPlanner::ActiveScreen::Kind::plain:
+        ++notchPlainStreak;
+        if (notchPlainStreak < plainChecksNeeded) {
+            return false;
+        }
+        return applyPlainScreen();
+    case NotchPlanner::ActiveScreen::Kind::notch:
+        notchPlainStreak = 0;
+        break;
+    }
+    return std::nullopt;
+}
+
+bool Coordinator::applyPlainScreen() {
+    return applyNotch(NotchPlanner::step(notchState, notchInput({}, {}, std::nullopt)));
+}
+
+std::set<std::string> Coordinator::notchReadOwners(const core::VisibilityPlan& plan,
+                                                   std::set<std::string> owners) const {
+    const auto& allowed = *plan.allowedBundleIDs();
+    const std::set<std::string> allowedSet(allowed.begin(), allowed.end());
+    for (const auto& snapshot : items) {
+        if (allowedSet.contains(snapshot.ownerBundleID())) {
+            owners.insert(snapshot.ownerBundleID());
+        }
+    }
+    for (const auto& bundleID : appWatcher->runningBundleIDs()) {
+        if (allowedSet.contains(bundleID) && profile.section(AppKey(bundleID)) == core::Section::shown) {
+            owners.insert(bundleID);
+        }
+    }
+    for (const auto& app : notchState.overflow) {
+        owners.insert(app.bundleID());
+    }
+    return owners;
 }
 
 NotchPlanner::Input Coordinator::notchInput(std::vector<core::ItemSnapshot> readItems,

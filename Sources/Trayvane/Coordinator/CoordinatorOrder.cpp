@@ -36,6 +36,20 @@ std::vector<std::string> keysOf(const core::LayoutTable& table) {
     return keys;
 }
 
+// The bar's order, the missing applications at the far left, each further left than the one before.
+core::LayoutTable withMissingAtLeft(const core::LayoutTable& table, const std::vector<std::string>& missing) {
+    core::LayoutTable extended = table;
+    double largest = table.empty() ? 0.0 : table.begin()->second;
+    for (const auto& [key, value] : table) {
+        largest = std::max(largest, value);
+    }
+    double step = 0;
+    for (const auto& key : missing) {
+        extended[key] = largest + ++step;
+    }
+    return extended;
+}
+
 bool isFolderNotGranted(const system::SystemResult<core::LayoutTable>& result) {
     return result.reason() == system::UnavailableReason::layoutFolderNotGranted;
 }
@@ -190,70 +204,19 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
     if (!self) {
         co_return OrderOutcome::skipped();
     }
-    const core::Log log = core::Log::app();
     if (!read.isOk()) {
-        if (isFolderNotGranted(read)) {
-            log.info("並べ替え：配置表のフォルダをまだ選んでもらっていません（書きません）");
-            if (self->onLayoutOrder) {
-                self->onLayoutOrder(std::nullopt);
-            }
-            co_return OrderOutcome::needsFolder();
-        }
-        log.error("並べ替え：配置表を読めません（{}）", system::toString(read));
-        co_return OrderOutcome::failed();
+        co_return self->unreadTable(read);
     }
     const core::LayoutTable table = *read.value();
-    const std::string selfID = self->selfBundleID;
-
-    core::Profile planned = self->profile;
-    const std::vector<std::string> missing =
-        OrderPlanner::missingShownKeys(table, planned, selfID, self->shownIconCounts());
-    if (!missing.empty()) {
-        log.info("並べ替え：配置表に無い「表示」のアプリを書き足します（{}）", bundleList(missing));
-    }
-    const std::set<core::AppKey> running = self->runningApps();
-    const std::vector<std::string> apple =
-        OrderPlanner::appleKeysLeftOfControl(table, selfID, {standInItemName}, running);
-    if (!apple.empty()) {
-        log.info("並べ替え：操作口の左にある Apple のアイコンを右へ寄せます（{}）", bundleList(apple));
-    }
-
-    if (!reordered) {
-        // The bar's order, the missing applications at the far left, each further left than the one before.
-        core::LayoutTable extended = table;
-        double largest = table.empty() ? 0.0 : table.begin()->second;
-        for (const auto& [key, value] : table) {
-            largest = std::max(largest, value);
-        }
-        double step = 0;
-        for (const auto& key : missing) {
-            extended[key] = largest + ++step;
-        }
-        planned.order = OrderPlanner::currentOrder(extended, selfID);
-    }
-
-    std::set<core::AppKey> movable = running;
-    for (const auto& [app, section] : planned.sections) {
-        movable.insert(app);
-    }
-    std::optional<std::string> followName;
-    std::set<std::string> keepNames;
-    if (self->isUserSwitcherStandInShown) {
-        followName = standInItemName;
-    } else {
-        keepNames.insert(standInItemName);
-    }
-
-    const OrderPlanner::PlanResult plan =
-        OrderPlanner::plan(table, planned, selfID, keepNames, followName, movable, missing, apple);
-    if (std::holds_alternative<OrderPlanner::Refusal>(plan)) {
-        log.error("並べ替え：配置表に操作口のキーが無いか、2つあります（書きません）");
+    const std::optional<core::LayoutTable> planned = self->plannedChanges(table, reordered);
+    if (!planned) {
         co_return OrderOutcome::noControl();
     }
-    const core::LayoutTable& changes = std::get<core::LayoutTable>(plan);
+    const core::LayoutTable& changes = *planned;
+    const core::Log log = core::Log::app();
     if (changes.empty()) {
         log.info("並べ替え：もう望む並びです（書きません）");
-        self->reportAndAdopt(OrderPlanner::currentOrder(table, selfID), startOrder, startID);
+        self->reportAndAdopt(OrderPlanner::currentOrder(table, self->selfBundleID), startOrder, startID);
         co_return OrderOutcome::unchanged();
     }
 
@@ -268,15 +231,71 @@ Coordinator::applyOrderAttempt(std::weak_ptr<Coordinator> weak, bool reordered,
     }
     if (written.isOk()) {
         log.info("並べ替え：配置表を書きました（{} 個・{}）", count, changed);
-        self->reportAndAdopt(OrderPlanner::currentOrder(*written.value(), selfID), startOrder, startID);
+        self->reportAndAdopt(OrderPlanner::currentOrder(*written.value(), self->selfBundleID), startOrder,
+                             startID);
         co_return OrderOutcome::written(count);
     }
-    if (written.reason() == system::UnavailableReason::layoutChanged) {
-        log.notice("並べ替え：決めてから書くまでに配置表が動きました（書かずに読み直します）");
-        co_return OrderOutcome::changedBeforeWrite();
+    co_return unwrittenTable(written);
+}
+
+OrderOutcome Coordinator::unreadTable(const system::SystemResult<core::LayoutTable>& read) {
+    if (isFolderNotGranted(read)) {
+        core::Log::app().info("並べ替え：配置表のフォルダをまだ選んでもらっていません（書きません）");
+        if (onLayoutOrder) {
+            onLayoutOrder(std::nullopt);
+        }
+        return OrderOutcome::needsFolder();
     }
-    log.error("並べ替え：配置表を書けません（{}）", system::toString(written));
-    co_return OrderOutcome::failed();
+    core::Log::app().error("並べ替え：配置表を読めません（{}）", system::toString(read));
+    return OrderOutcome::failed();
+}
+
+OrderOutcome Coordinator::unwrittenTable(const system::SystemResult<core::LayoutTable>& written) {
+    if (written.reason() == system::UnavailableReason::layoutChanged) {
+        core::Log::app().notice("並べ替え：決めてから書くまでに配置表が動きました（書かずに読み直します）");
+        return OrderOutcome::changedBeforeWrite();
+    }
+    core::Log::app().error("並べ替え：配置表を書けません（{}）", system::toString(written));
+    return OrderOutcome::failed();
+}
+
+std::optional<core::LayoutTable> Coordinator::plannedChanges(const core::LayoutTable& table,
+                                                             bool reordered) const {
+    const core::Log log = core::Log::app();
+    core::Profile planned = profile;
+    const std::vector<std::string> missing =
+        OrderPlanner::missingShownKeys(table, planned, selfBundleID, shownIconCounts());
+    if (!missing.empty()) {
+        log.info("並べ替え：配置表に無い「表示」のアプリを書き足します（{}）", bundleList(missing));
+    }
+    const std::set<core::AppKey> running = runningApps();
+    const std::vector<std::string> apple =
+        OrderPlanner::appleKeysLeftOfControl(table, selfBundleID, {standInItemName}, running);
+    if (!apple.empty()) {
+        log.info("並べ替え：操作口の左にある Apple のアイコンを右へ寄せます（{}）", bundleList(apple));
+    }
+    if (!reordered) {
+        planned.order = OrderPlanner::currentOrder(withMissingAtLeft(table, missing), selfBundleID);
+    }
+
+    std::set<core::AppKey> movable = running;
+    for (const auto& [app, section] : planned.sections) {
+        movable.insert(app);
+    }
+    std::optional<std::string> followName;
+    std::set<std::string> keepNames;
+    if (isUserSwitcherStandInShown) {
+        followName = standInItemName;
+    } else {
+        keepNames.insert(standInItemName);
+    }
+    const OrderPlanner::PlanResult plan =
+        OrderPlanner::plan(table, planned, selfBundleID, keepNames, followName, movable, missing, apple);
+    if (std::holds_alternative<OrderPlanner::Refusal>(plan)) {
+        log.error("並べ替え：配置表に操作口のキーが無いか、2つあります（書きません）");
+        return std::nullopt;
+    }
+    return std::get<core::LayoutTable>(plan);
 }
 
 void Coordinator::reportAndAdopt(const std::vector<core::AppKey>& barOrder,

@@ -247,26 +247,36 @@ concurrency::Task<void> Coordinator::foldRescueTask(std::weak_ptr<Coordinator> w
                                                     std::shared_ptr<system::ItemReading> reader,
                                                     int generation, std::string selfBundleID,
                                                     std::vector<Duration> delays) {
-    // Still hiding under this rescue; the cancellation test is the caller's.
-    const auto isCurrent = [generation](const std::shared_ptr<Coordinator>& self) {
-        return self && !self->isShutDown && self->startGeneration == generation && isShowingState(self->base);
-    };
-    const auto guardHolds = [&](const std::shared_ptr<Coordinator>& self) {
-        return isCurrent(self) && !concurrency::isCancelled();
-    };
-    // A revealed bar or a camera shows everything: a read then proves nothing.
-    const auto showsEverything = [](const std::shared_ptr<Coordinator>& self) {
-        return isRevealedState(self->base) || self->captureInUse;
-    };
-
     concurrency::Sleep sleep;
     if (auto self = weak.lock()) {
         sleep = self->sleep;
     } else {
         co_return;
     }
+    if (!co_await foldRescueFirstChecks(weak, reader, generation, selfBundleID, std::move(delays), sleep)) {
+        co_return;
+    }
+    co_await foldRescueWhileFolded(std::move(weak), std::move(reader), generation, std::move(selfBundleID),
+                                   std::move(sleep));
+}
 
-    // Phase 1: the first delays, used up only by reads made while collapsed.
+bool Coordinator::isFoldRescueCurrent(const std::shared_ptr<Coordinator>& self, int generation) {
+    return self && !self->isShutDown && self->startGeneration == generation && isShowingState(self->base);
+}
+
+bool Coordinator::foldRescueGuardHolds(const std::shared_ptr<Coordinator>& self, int generation) {
+    return isFoldRescueCurrent(self, generation) && !concurrency::isCancelled();
+}
+
+bool Coordinator::barShowsEverything(const std::shared_ptr<Coordinator>& self) {
+    return isRevealedState(self->base) || self->captureInUse;
+}
+
+concurrency::Task<bool> Coordinator::foldRescueFirstChecks(std::weak_ptr<Coordinator> weak,
+                                                           std::shared_ptr<system::ItemReading> reader,
+                                                           int generation, std::string selfBundleID,
+                                                           std::vector<Duration> delays,
+                                                           concurrency::Sleep sleep) {
     const std::set<std::string> own{selfBundleID};
     std::size_t index = 0;
     int extensions = 0;
@@ -278,23 +288,23 @@ concurrency::Task<void> Coordinator::foldRescueTask(std::weak_ptr<Coordinator> w
         co_await sleep(delays[index]);
         {
             auto self = weak.lock();
-            if (!guardHolds(self)) {
-                co_return;
+            if (!foldRescueGuardHolds(self, generation)) {
+                co_return false;
             }
-            if (showsEverything(self)) {
+            if (barShowsEverything(self)) {
                 continue;
             }
         }
         auto result = co_await reader->readItems(own);
         auto self = weak.lock();
         if (readHoldsOwner(result, selfBundleID)) {
-            if (guardHolds(self)) {
+            if (foldRescueGuardHolds(self, generation)) {
                 core::Log::app().notice("隠して空きができ、操作口が出ました");
             }
-            co_return;
+            co_return false;
         }
-        if (!isCurrent(self)) {
-            co_return;
+        if (!isFoldRescueCurrent(self, generation)) {
+            co_return false;
         }
         if (self->notchChangeCount != notchBefore && extensions < notchExtensionLimit) {
             core::Log::app().notice("ノッチ対策が空きを作っている途中です。操作口が出るのを待ち続けます");
@@ -303,17 +313,22 @@ concurrency::Task<void> Coordinator::foldRescueTask(std::weak_ptr<Coordinator> w
         }
         ++index;
     }
+    co_return true;
+}
 
-    // Phase 2: every 2 s without limit while the chevron shows the item is folded.
+concurrency::Task<void> Coordinator::foldRescueWhileFolded(std::weak_ptr<Coordinator> weak,
+                                                           std::shared_ptr<system::ItemReading> reader,
+                                                           int generation, std::string selfBundleID,
+                                                           concurrency::Sleep sleep) {
     const std::set<std::string> ownAndChevron{selfBundleID, std::string(core::NotchPlanner::chevronOwner)};
     bool toldFolded = false;
     while (true) {
         {
             auto self = weak.lock();
-            if (!guardHolds(self)) {
+            if (!foldRescueGuardHolds(self, generation)) {
                 co_return;
             }
-            if (showsEverything(self)) {
+            if (barShowsEverything(self)) {
                 self.reset();
                 co_await sleep(foldedPollInterval);
                 continue;
@@ -329,7 +344,7 @@ concurrency::Task<void> Coordinator::foldRescueTask(std::weak_ptr<Coordinator> w
         if (!self || self->isShutDown || self->startGeneration != generation) {
             co_return;
         }
-        if (showsEverything(self)) {
+        if (barShowsEverything(self)) {
             self.reset();
             co_await sleep(foldedPollInterval);
             continue;

@@ -44,7 +44,20 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
     auto* stack = new QVBoxLayout(this);
     stack->setSpacing(8);
     stack->setContentsMargins(padding, padding, padding, padding);
+    stack->addLayout(makeTitleLine(std::move(icons)));
 
+    controls_ = new QWidget(this);
+    // Its lines must not hold the row at the one-line width: a narrower row
+    // moves them instead.
+    controls_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    stack->addWidget(controls_);
+    makeSentence();
+    makeButtons(isFirst);
+
+    arrange(Layout::oneLine);
+}
+
+QHBoxLayout* RuleRowView::makeTitleLine(std::shared_ptr<IconStore> icons) {
     auto* title = line();
     auto* icon = new AppIconView(std::move(icons), row_.bundleID, this);
     title->addWidget(icon, 0, Qt::AlignVCenter);
@@ -59,14 +72,10 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
         title->addWidget(marker, 0, Qt::AlignVCenter);
     }
     title->addStretch(1);
-    stack->addLayout(title);
+    return title;
+}
 
-    controls_ = new QWidget(this);
-    // Its lines must not hold the row at the one-line width: a narrower row
-    // moves them instead.
-    controls_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    stack->addWidget(controls_);
-
+void RuleRowView::makeSentence() {
     conditionButton_ =
         new MenuButton(qtTitle(core::title(row_.condition)), identifier("rule:condition:", row_), controls_);
     conditionMenu_ = conditionButton_->menu();
@@ -98,7 +107,9 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
     }
     makeText_ = new QLabel(qtText(localized("にする")), controls_);
     makeText_->setFont(AppFont::body());
+}
 
+void RuleRowView::makeButtons(bool isFirst) {
     buttons_ = new QWidget(controls_);
     auto* buttonLine = line();
     buttons_->setLayout(buttonLine);
@@ -121,8 +132,6 @@ RuleRowView::RuleRowView(RuleRow row, bool isFirst, RulesModel& model, std::shar
     buttonLine->addWidget(up);
     buttonLine->addWidget(remove);
     buttons_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-
-    arrange(Layout::oneLine);
 }
 
 RuleLayoutChooser::Widths RuleRowView::widths() const {

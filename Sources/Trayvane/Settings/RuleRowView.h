@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -45,6 +46,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The application's icon and name, and the mark of a rule in force.
+    QHBoxLayout* makeTitleLine(std::shared_ptr<IconStore> icons);
+    // The condition and profile menus with the words between them, in the controls.
+    void makeSentence();
+    void makeButtons(bool isFirst);
     void arrange(RuleLayoutChooser::Layout layout);
 
     RuleRow row_;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <curl/curl.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -139,6 +140,107 @@ long milliseconds(std::chrono::duration<double> d) {
     return ms < 1 ? 1L : static_cast<long>(ms);
 }
 
+// Exactly these three headers beside the Host line curl writes itself: the
+// user agent is the product name alone, and no Accept-Encoding is offered.
+std::unique_ptr<curl_slist, ListDeleter> requestHeaders() {
+    curl_slist* list = nullptr;
+    list = append(list, "Accept: application/json");
+    list = append(list, "User-Agent: " + std::string(UpdateChecker::userAgent));
+    list = append(list, "Accept-Language: *");
+    return std::unique_ptr<curl_slist, ListDeleter>(list);
+}
+
+std::unique_ptr<curl_slist, ListDeleter> connectTargets(const UpdateTransport& transport) {
+    curl_slist* targets = nullptr;
+    for (const auto& entry : transport.connectTo) {
+        targets = append(targets, entry);
+    }
+    return std::unique_ptr<curl_slist, ListDeleter>(targets);
+}
+
+// A plain HTTPS GET of `url` that follows no redirect.
+void setRequest(CURL* h, const std::string& url, curl_slist* headers) {
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    // A handle of its own per check, with no cookie engine and no connection
+    // shared with anything: nothing of one check reaches the next.
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+}
+
+void setLimits(CURL* h, std::chrono::duration<double> timeout) {
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(timeout));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, milliseconds(timeout * 2));
+}
+
+void setCallbacks(CURL* h, Exchange& exchange) {
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &exchange);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &exchange);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+}
+
+// Only what the transport asks for: another address to connect to, other
+// certificates to trust, no proxy.
+void setTransport(CURL* h, const UpdateTransport& transport, curl_slist* connectTo) {
+    if (!transport.connectTo.empty()) {
+        curl_easy_setopt(h, CURLOPT_CONNECT_TO, connectTo);
+    }
+    if (transport.trustedCertificates) {
+        curl_blob blob{};
+        blob.data = const_cast<char*>(transport.trustedCertificates->data());
+        blob.len = transport.trustedCertificates->size();
+        blob.flags = CURL_BLOB_COPY;
+        curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
+        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+    }
+    if (transport.bypassProxies) {
+        curl_easy_setopt(h, CURLOPT_PROXY, "");
+        curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    }
+}
+
+// After the head every failure is no answer; before it, only the connection
+// failures say the server was out of reach.
+Outcome failureOutcome(CURLcode result, const Exchange& exchange) {
+    if (exchange.headSeen || exchange.refused) {
+        return Outcome::noAnswer();
+    }
+    NetworkError error;
+    error.code = exchange.idledOut ? NetworkError::Code::timedOut : codeOf(result);
+    error.detail = curl_easy_strerror(result);
+    return UpdateCheck::isUnreachable(error) ? Outcome::unreachable() : Outcome::noAnswer();
+}
+
+// A finished exchange: a version only from a 200 that reads as the answer document.
+Outcome answerOutcome(CURL* h, const Exchange& exchange) {
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200) {
+        return Outcome::noAnswer();
+    }
+    char* type = nullptr;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type);
+    const std::optional<std::string> contentType =
+        type != nullptr ? std::optional<std::string>(type) : std::nullopt;
+    if (!UpdateCheck::looksLikeUpdateResponse(contentType, exchange.body)) {
+        return Outcome::noAnswer();
+    }
+    const auto version = UpdateCheck::parse(exchange.body);
+    return version ? Outcome::version(*version) : Outcome::noAnswer();
+}
+
 } // namespace
 
 UpdateChecker::UpdateChecker(std::string host, std::chrono::duration<double> timeout,
@@ -176,88 +278,19 @@ Outcome UpdateChecker::fetchBlocking(const std::string& url, std::chrono::durati
     if (exchange.abandoned != nullptr && exchange.abandoned->load()) {
         return Outcome::noAnswer();
     }
-
-    // Exactly these three headers beside the Host line curl writes itself: the
-    // user agent is the product name alone, and no Accept-Encoding is offered.
-    std::unique_ptr<curl_slist, ListDeleter> headers;
-    curl_slist* list = nullptr;
-    list = append(list, "Accept: application/json");
-    list = append(list, "User-Agent: " + std::string(userAgent));
-    list = append(list, "Accept-Language: *");
-    headers.reset(list);
-
-    std::unique_ptr<curl_slist, ListDeleter> connectTo;
-    curl_slist* targets = nullptr;
-    for (const auto& entry : transport.connectTo) {
-        targets = append(targets, entry);
-    }
-    connectTo.reset(targets);
-
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    // A handle of its own per check, with no cookie engine and no connection
-    // shared with anything: nothing of one check reaches the next.
-    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(timeout));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, milliseconds(timeout * 2));
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    if (!transport.connectTo.empty()) {
-        curl_easy_setopt(h, CURLOPT_CONNECT_TO, connectTo.get());
-    }
-    if (transport.trustedCertificates) {
-        curl_blob blob{};
-        blob.data = const_cast<char*>(transport.trustedCertificates->data());
-        blob.len = transport.trustedCertificates->size();
-        blob.flags = CURL_BLOB_COPY;
-        curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
-        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
-    }
-    if (transport.bypassProxies) {
-        curl_easy_setopt(h, CURLOPT_PROXY, "");
-        curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
-    }
+    // Both lists stay with the handle until the exchange is over.
+    const std::unique_ptr<curl_slist, ListDeleter> headers = requestHeaders();
+    const std::unique_ptr<curl_slist, ListDeleter> connectTo = connectTargets(transport);
+    setRequest(h, url, headers.get());
+    setLimits(h, timeout);
+    setCallbacks(h, exchange);
+    setTransport(h, transport, connectTo.get());
 
     const CURLcode result = curl_easy_perform(h);
     if (result != CURLE_OK) {
-        // After the head every failure is no answer; before it, only the
-        // connection failures say the server was out of reach.
-        if (exchange.headSeen || exchange.refused) {
-            return Outcome::noAnswer();
-        }
-        NetworkError error;
-        error.code = exchange.idledOut ? NetworkError::Code::timedOut : codeOf(result);
-        error.detail = curl_easy_strerror(result);
-        return UpdateCheck::isUnreachable(error) ? Outcome::unreachable() : Outcome::noAnswer();
+        return failureOutcome(result, exchange);
     }
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) {
-        return Outcome::noAnswer();
-    }
-    char* type = nullptr;
-    curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type);
-    const std::optional<std::string> contentType =
-        type != nullptr ? std::optional<std::string>(type) : std::nullopt;
-    if (!UpdateCheck::looksLikeUpdateResponse(contentType, exchange.body)) {
-        return Outcome::noAnswer();
-    }
-    const auto version = UpdateCheck::parse(exchange.body);
-    return version ? Outcome::version(*version) : Outcome::noAnswer();
+    return answerOutcome(h, exchange);
 }
 
 } // namespace pellacor::app
