@@ -16,9 +16,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace pellacor::app {
 
@@ -176,13 +178,31 @@ void RuleAddSheet::chooseApp(const RuleAppChoice& choice) {
     showState();
 }
 
+RuleAddSheet::~RuleAddSheet() {
+    if (const auto dismiss = std::exchange(dismissPanel_, nullptr)) {
+        dismiss();
+    }
+}
+
 void RuleAddSheet::chooseOtherApp() {
     if (!model_.chooseOtherApp) {
         return;
     }
-    if (auto chosen = model_.chooseOtherApp()) {
-        chooseApp(*chosen);
+    // One panel per sheet at a time.
+    if (const auto dismiss = std::exchange(dismissPanel_, nullptr)) {
+        dismiss();
     }
+    // The panel answers on a later turn; the sheet may be gone by then.
+    dismissPanel_ =
+        model_.chooseOtherApp([sheet = QPointer<RuleAddSheet>(this)](std::optional<RuleAppChoice> chosen) {
+            if (!sheet) {
+                return;
+            }
+            sheet->dismissPanel_ = nullptr;
+            if (chosen) {
+                sheet->chooseApp(*chosen);
+            }
+        });
 }
 
 void RuleAddSheet::chooseCondition(AppRule::Condition condition) {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,8 @@ public:
     static constexpr int padding = 20;
 
     RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, QWidget* parent = nullptr);
+    // Takes a panel that is still up away unanswered.
+    ~RuleAddSheet() override;
     RuleAddSheet(const RuleAddSheet&) = delete;
     RuleAddSheet& operator=(const RuleAddSheet&) = delete;
 
@@ -46,7 +49,9 @@ public:
     // What the menus and choices do when picked, for the keyboard-free tests
     // and the menus alike.
     void chooseApp(const RuleAppChoice& choice);
-    // Asks the model's panel; a cancelled panel keeps the earlier choice.
+    // Opens the model's panel and returns at once: the application chosen
+    // there is the sheet's when the panel ends, a cancelled panel keeps the
+    // earlier choice.
     void chooseOtherApp();
     void chooseCondition(core::AppRule::Condition condition);
     void chooseProfile(const core::Uuid& id);
@@ -66,6 +71,8 @@ private:
     core::AppRule::Condition condition_ = core::AppRule::Condition::running;
     std::optional<core::Uuid> profileID_;
     std::optional<std::string> problem_;
+    // Takes the other-application panel away while it is up.
+    std::function<void()> dismissPanel_;
 
     QPushButton* appMenuButton_ = nullptr;
     QHBoxLayout* appLine_ = nullptr;
