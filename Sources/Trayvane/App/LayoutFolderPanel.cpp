@@ -1,7 +1,7 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
 #include "Trayvane/App/FileDialogLanguage.h"
-#include "Trayvane/Windows/SheetFocus.h"
+#include "Trayvane/Windows/Sheet.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -3,8 +3,8 @@
 #include "MenuBarCore/Model/AppRule.h"
 #include "MenuBarCore/Support/Uuid.h"
 #include "Trayvane/Settings/RulesModel.h"
+#include "Trayvane/Windows/Sheet.h"
 
-#include <QDialog>
 #include <array>
 #include <functional>
 #include <memory>
@@ -13,7 +13,6 @@
 #include <vector>
 
 class QHBoxLayout;
-class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -29,10 +28,9 @@ class IconStore;
 // Return commits through the one default button, Escape and "キャンセル" close
 // it without calling anything. A problem stays until the next commit replaces
 // it. Main thread only.
-class RuleAddSheet final : public QDialog {
+class RuleAddSheet final : public Sheet {
 public:
     static constexpr int sheetWidth = 460;
-    static constexpr int padding = 20;
 
     RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, QWidget* parent = nullptr);
     // Takes a panel that is still up away unanswered.
@@ -61,8 +59,12 @@ public:
     void commit();
 
 private:
+    // The first profile that is not active, else the first one.
+    void preselectProfile();
+    void addAppGroup();
+    void addConditionGroup();
+    void addProfileGroup();
     void showState();
-    void fitHeight();
 
     RulesModel& model_;
     std::shared_ptr<IconStore> icons_;
@@ -80,7 +82,6 @@ private:
     std::array<QPushButton*, 2> conditionButtons_{};
     QPushButton* profileMenuButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
-    QLabel* problemText_ = nullptr;
 };
 
 } // namespace pellacor::app
