@@ -1,9 +1,9 @@
 #include "Trayvane/App/ApplicationPanel.h"
 
 #include "Trayvane/App/FileDialogLanguage.h"
+#include "Trayvane/Windows/Sheet.h"
 
 #include <QFileDialog>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <system_error>
@@ -78,15 +78,8 @@ RuleApps::Panel ApplicationPanel::fileDialog(FileDialogFolders folders) {
         // Modal to the whole program, yet without an event loop of its own;
         // the program comes forward with its panel.
         dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
-        return [panel = QPointer<QDialog>(dialog)] {
-            if (panel) {
-                // Gone without an answer: nobody is told.
-                QObject::disconnect(panel, &QDialog::finished, nullptr, nullptr);
-                panel->close();
-            }
-        };
+        // Taken away, it answers nobody.
+        return frontAndDismissal(*dialog);
     };
 }
 

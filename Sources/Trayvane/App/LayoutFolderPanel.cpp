@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPointer>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -85,15 +84,8 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             dialog->setWindowModality(Qt::ApplicationModal);
             dialog->show();
         }
-        dialog->raise();
-        dialog->activateWindow();
-        return [panel = QPointer<QDialog>(dialog)] {
-            if (panel) {
-                // Gone without an answer: nothing is granted, nobody is told.
-                QObject::disconnect(panel, &QDialog::finished, nullptr, nullptr);
-                panel->close();
-            }
-        };
+        // Taken away without an answer: nothing is granted, nobody is told.
+        return frontAndDismissal(*dialog);
     };
 }
 

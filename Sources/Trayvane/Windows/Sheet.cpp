@@ -37,6 +37,17 @@ void returnFocusOnClose(QDialog& sheet) {
     });
 }
 
+std::function<void()> frontAndDismissal(QDialog& dialog) {
+    dialog.raise();
+    dialog.activateWindow();
+    return [panel = QPointer<QDialog>(&dialog)] {
+        if (panel) {
+            QObject::disconnect(panel, &QDialog::finished, nullptr, nullptr);
+            panel->close();
+        }
+    };
+}
+
 Sheet::Sheet(const char* identifier, int width, QWidget* parent) : QDialog(parent), width_(width) {
     setObjectName(identifier);
     setWindowModality(Qt::WindowModal);

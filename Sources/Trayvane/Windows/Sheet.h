@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -19,6 +20,11 @@ class AppButton;
 // window by itself. Call it just before the dialog is opened; a dialog without
 // a parent is left alone. Every `Sheet` does it by itself.
 void returnFocusOnClose(QDialog& sheet);
+
+// Brings a dialog just opened to the front and gives what takes it away again
+// while it is still up, without an answer: whatever its `finished` would have
+// told is not told. Once the dialog is gone that does nothing.
+std::function<void()> frontAndDismissal(QDialog& dialog);
 
 // A sheet of the program: a dialog modal to the window it stands on, in the
 // body font, of a fixed width and as high as its content needs, its content
