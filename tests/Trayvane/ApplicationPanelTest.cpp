@@ -7,10 +7,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QPointer>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -20,7 +23,7 @@ using app::RuleApps;
 
 namespace {
 
-// Runs the real panel; once it is up, `act` gets it.
+// Runs the real panel; once it is up, `act` gets it. The answer is the panel's completion.
 std::optional<std::filesystem::path> runPanel(const std::filesystem::path& folder,
                                               const std::function<void(QFileDialog&)>& act,
                                               const app::FileDialogFolders& folders = {}) {
@@ -34,8 +37,16 @@ std::optional<std::filesystem::path> runPanel(const std::filesystem::path& folde
             dialog->reject();
         }
     });
-    return ApplicationPanel::fileDialog(folders)(
-        {.title = "アプリを選ぶ", .prompt = "選ぶ", .directory = folder});
+    std::optional<std::optional<std::filesystem::path>> answer;
+    ApplicationPanel::fileDialog(folders)(
+        {.title = "アプリを選ぶ", .prompt = "選ぶ", .directory = folder},
+        [&](std::optional<std::filesystem::path> chosen) { answer = std::move(chosen); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!answer && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_TRUE(answer) << "the panel never answered";
+    return answer.value_or(std::nullopt);
 }
 
 struct ApplicationPanelTest : ::testing::Test {
@@ -75,6 +86,50 @@ TEST_F(ApplicationPanelTest, AFolderThatIsNoBundleOpensInsteadOfBeingChosen) {
 
 TEST_F(ApplicationPanelTest, CancellingGivesNothing) {
     EXPECT_EQ(runPanel(applications, [](QFileDialog& dialog) { dialog.reject(); }), std::nullopt);
+}
+
+// The panel runs no event loop of its own: the call returns with the panel up,
+// modal to the program, and the answer comes later; taken away, it answers nobody.
+TEST_F(ApplicationPanelTest, ItReturnsAtOnceAndAnswersWhenItEnds) {
+    const RuleApps::PanelRequest request{
+        .title = "アプリを選ぶ", .prompt = "選ぶ", .directory = applications};
+    std::vector<std::optional<std::filesystem::path>> answers;
+    const auto record = [&](std::optional<std::filesystem::path> chosen) {
+        answers.push_back(std::move(chosen));
+    };
+    const auto panel = ApplicationPanel::fileDialog();
+
+    bool returned = false;
+    QTimer::singleShot(0, qApp, [&] {
+        EXPECT_TRUE(returned) << "the panel ran a loop of its own";
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialog->selectFile(QString::fromStdString((applications / "Foo.app").string()));
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+    const auto dismiss = panel(request, record);
+    returned = true;
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr) << "modal to the program";
+    EXPECT_EQ(dialog->objectName(), ApplicationPanel::identifier);
+    const QPointer<QFileDialog> up(dialog);
+    EXPECT_TRUE(answers.empty());
+    for (int turn = 0; turn < 100 && answers.empty(); ++turn) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(answers, std::vector<std::optional<std::filesystem::path>>{applications / "Foo.app"});
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(up) << "an ended panel is deleted";
+    ASSERT_TRUE(dismiss);
+    dismiss();
+
+    const auto second = panel(request, record);
+    ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+    second();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is gone";
+    EXPECT_EQ(answers.size(), 1U) << "taken away, it answers nobody";
 }
 
 TEST_F(ApplicationPanelTest, ItsWordsAreTheProgramsAndItsFoldersTheSystems) {

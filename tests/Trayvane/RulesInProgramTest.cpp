@@ -34,6 +34,18 @@ namespace {
 
 constexpr const char* mailApp = "com.example.pebblemail";
 
+// What the other-application panel answers, once a step posted ahead ends it.
+std::optional<app::RuleAppChoice> answerOf(app::RulesModel& rules) {
+    std::optional<std::optional<app::RuleAppChoice>> answer;
+    rules.chooseOtherApp([&](std::optional<app::RuleAppChoice> chosen) { answer = std::move(chosen); });
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!answer && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_TRUE(answer) << "the panel never answered";
+    return answer.value_or(std::nullopt);
+}
+
 struct RulesInProgram : ::testing::Test {
     Computer computer;
     ProgramRun run{computer, computer.scenario()};
@@ -158,7 +170,7 @@ TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicatio
         dialog->selectFile(QString::fromStdString((folder / "Pebblemail.app").string()));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    const auto chosen = rules.chooseOtherApp();
+    const auto chosen = answerOf(rules);
     EXPECT_EQ(chosen, (app::RuleAppChoice{mailApp, "Pebblemail"})) << "not running, chosen all the same";
 
     QTimer::singleShot(0, qApp, [] {
@@ -166,7 +178,7 @@ TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicatio
         ASSERT_NE(dialog, nullptr) << "no panel is up";
         dialog->reject();
     });
-    EXPECT_EQ(rules.chooseOtherApp(), std::nullopt);
+    EXPECT_EQ(answerOf(rules), std::nullopt);
 }
 
 TEST_F(RulesInProgram, EveryRuleEditIsTheUsersEditUnderItsOwnLabelAndTheRowsFollowIt) {

@@ -67,7 +67,10 @@ TEST(RulesModelTest, SettingACallbackTellsNobody) {
     watched.model.onMoveUp = [](const Uuid&) {};
     watched.model.onDelete = [](const Uuid&) {};
     watched.model.runningApps = [] { return std::vector<app::RuleAppChoice>{}; };
-    watched.model.chooseOtherApp = [] { return std::optional<app::RuleAppChoice>{}; };
+    watched.model.chooseOtherApp = [](const RulesModel::AppCompletion& done) {
+        done(std::nullopt);
+        return std::function<void()>();
+    };
     watched.model.onDelete = nullptr;
     EXPECT_TRUE(watched.told.empty());
 }

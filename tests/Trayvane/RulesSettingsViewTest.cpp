@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -63,7 +65,10 @@ struct RulesPage : ::testing::Test {
         model.runningApps = [] {
             return std::vector<RuleAppChoice>{{"com.example.mail", "Mail"}, {"com.example.notes", "Notes"}};
         };
-        model.chooseOtherApp = [this] { return other; };
+        model.chooseOtherApp = [this](const RulesModel::AppCompletion& done) {
+            done(other);
+            return std::function<void()>();
+        };
         page = std::make_unique<RulesSettingsView>(model, nullptr);
         page->resize(640, 600);
         page->show();
@@ -288,6 +293,45 @@ TEST_F(RulesPage, CancellingAnotherAppKeepsTheEarlierChoice) {
     chooseOther->trigger();
     EXPECT_EQ(sheet.app(), other);
     EXPECT_EQ(find<QPushButton>("ruleAdd:app").text().toStdString(), "Paint && Draw");
+}
+
+// The panel answers on a later turn: the sheet takes the answer only while it
+// is there, and a sheet that goes takes its panel with it.
+TEST_F(RulesPage, AnotherAppIsTakenWhenThePanelEndsAndTheSheetGoingTakesThePanelAway) {
+    RulesModel::AppCompletion pending;
+    int dismissed = 0;
+    model.chooseOtherApp = [&](RulesModel::AppCompletion done) {
+        pending = std::move(done);
+        return std::function<void()>([&] { ++dismissed; });
+    };
+    const RuleAppChoice paint{"org.example.paint", "Paint"};
+    RuleAddSheet& sheet = openSheet();
+    QAction* chooseOther = find<QPushButton>("ruleAdd:app").menu()->actions().back();
+    chooseOther->trigger();
+    ASSERT_TRUE(pending);
+    EXPECT_FALSE(sheet.app()) << "nothing chosen while the panel is up";
+    std::exchange(pending, nullptr)(paint);
+    EXPECT_EQ(sheet.app(), paint);
+    EXPECT_EQ(dismissed, 0) << "an ended panel is not taken away again";
+
+    // Closed while the panel is up (Escape, the window closing, termination):
+    // the panel goes with the sheet, and its late answer reaches nothing.
+    chooseOther->trigger();
+    ASSERT_TRUE(pending);
+    press(find<QPushButton>("ruleAdd:app"), Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(page->addSheet());
+    EXPECT_EQ(dismissed, 1);
+    pending(RuleAppChoice{"org.example.late", "Late"});
+
+    // The page itself going with a sheet and its panel up.
+    openSheet();
+    chooseOther = find<QPushButton>("ruleAdd:app").menu()->actions().back();
+    chooseOther->trigger();
+    page.reset();
+    EXPECT_EQ(dismissed, 2);
+    pending(paint);
+    EXPECT_EQ(calls, std::vector<std::string>{}) << "nothing was added";
 }
 
 TEST(RuleLayoutChooserTest, TheFirstArrangementThatFitsWins) {

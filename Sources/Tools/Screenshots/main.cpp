@@ -1230,9 +1230,12 @@ int renderRuleApplicationPanel(const QString& folder) {
         dialog->close();
     });
     poll.start(50);
-    const auto chosen = program.delegate().rulesModel()->chooseOtherApp();
+    std::optional<std::optional<app::RuleAppChoice>> answer;
+    program.delegate().rulesModel()->chooseOtherApp(
+        [&](std::optional<app::RuleAppChoice> chosen) { answer = std::move(chosen); });
+    RunningProgram::waitFor([&] { return answer.has_value(); }, std::chrono::seconds(30));
     poll.stop();
-    if (chosen) {
+    if (const auto chosen = answer.value_or(std::nullopt)) {
         std::fprintf(stderr, "pellacor-screenshots: the closed application panel still chose %s\n",
                      chosen->bundleID.c_str());
         return failures + 1;

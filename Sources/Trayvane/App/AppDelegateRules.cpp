@@ -85,9 +85,9 @@ void AppDelegate::wireRules() {
         return shared ? RuleApps::running(*shared, selfBundleID) : std::vector<RuleAppChoice>{};
     };
     model.chooseOtherApp = [panel = environment_.applicationPanel, folder = environment_.applicationsFolder,
-                            files = std::weak_ptr<platform::FileManager>(platform.fileManager)] {
-        const auto shared = files.lock();
-        return shared ? RuleApps::chooseFromApplications(panel, folder, *shared) : std::nullopt;
+                            files = std::weak_ptr<const platform::FileManager>(platform.fileManager)](
+                               RulesModel::AppCompletion done) {
+        return RuleApps::chooseFromApplications(panel, folder, files, std::move(done));
     };
     refreshRules();
 }

@@ -1,6 +1,7 @@
 #include "Trayvane/App/ApplicationPanel.h"
 
 #include "Trayvane/App/FileDialogLanguage.h"
+#include "Trayvane/Windows/Sheet.h"
 
 #include <QFileDialog>
 #include <QString>
@@ -45,6 +46,15 @@ public:
             setDirectory(files.front());
         }
     }
+
+    // The bundle chosen once the dialog ended; nothing when it was cancelled.
+    std::optional<std::filesystem::path> chosen() const {
+        const QStringList files = selectedFiles();
+        if (result() != QDialog::Accepted || files.isEmpty() || files.front().isEmpty()) {
+            return std::nullopt;
+        }
+        return std::filesystem::path(files.front().toStdString());
+    }
 };
 
 } // namespace
@@ -59,21 +69,17 @@ bool ApplicationPanel::isApplicationBundle(const std::filesystem::path& path) {
 }
 
 RuleApps::Panel ApplicationPanel::fileDialog(FileDialogFolders folders) {
-    return [folders = std::move(folders)](
-               const RuleApps::PanelRequest& request) -> std::optional<std::filesystem::path> {
-        BundleDialog dialog(request, folders);
-        // The program comes forward with its panel.
-        dialog.show();
-        dialog.raise();
-        dialog.activateWindow();
-        if (dialog.exec() != QDialog::Accepted) {
-            return std::nullopt;
-        }
-        const QStringList files = dialog.selectedFiles();
-        if (files.isEmpty() || files.front().isEmpty()) {
-            return std::nullopt;
-        }
-        return std::filesystem::path(files.front().toStdString());
+    return [folders = std::move(folders)](const RuleApps::PanelRequest& request,
+                                          RuleApps::PanelCompletion completion) -> RuleApps::PanelDismiss {
+        auto* dialog = new BundleDialog(request, folders);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QDialog::finished, dialog,
+                         [dialog, completion = std::move(completion)](int) { completion(dialog->chosen()); });
+        // Modal to the whole program, yet without an event loop of its own;
+        // the program comes forward with its panel.
+        dialog->show();
+        // Taken away, it answers nobody.
+        return frontAndDismissal(*dialog);
     };
 }
 

@@ -16,8 +16,10 @@ public:
 
     ApplicationPanel() = delete;
 
-    // Runs the dialog modally, in front of the program's windows, with the
-    // folder it opens in and the home folder as its places, named by `folders`.
+    // Opens the dialog in front of the program's windows, modal to the whole
+    // program, with the folder it opens in and the home folder as its places,
+    // named by `folders`, and returns at once: the completion comes when the
+    // user ends it, and nothing up the caller's stack waits for it.
     static RuleApps::Panel fileDialog(FileDialogFolders folders = {});
     // Whether a choice is an application bundle the panel accepts.
     static bool isApplicationBundle(const std::filesystem::path& path);

@@ -1,12 +1,11 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
 #include "Trayvane/App/FileDialogLanguage.h"
-#include "Trayvane/Windows/SheetFocus.h"
+#include "Trayvane/Windows/Sheet.h"
 
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPointer>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -85,15 +84,8 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
             dialog->setWindowModality(Qt::ApplicationModal);
             dialog->show();
         }
-        dialog->raise();
-        dialog->activateWindow();
-        return [panel = QPointer<QDialog>(dialog)] {
-            if (panel) {
-                // Gone without an answer: nothing is granted, nobody is told.
-                QObject::disconnect(panel, &QDialog::finished, nullptr, nullptr);
-                panel->close();
-            }
-        };
+        // Taken away without an answer: nothing is granted, nobody is told.
+        return frontAndDismissal(*dialog);
     };
 }
 

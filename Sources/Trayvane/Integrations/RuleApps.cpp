@@ -14,6 +14,24 @@ namespace {
 
 constexpr std::string_view appSuffix = ".app";
 
+// The application a chosen bundle is: its identifier and its display name
+// without ".app"; nothing when it declares no identifier.
+std::optional<RuleAppChoice> choiceOf(const std::filesystem::path& bundle,
+                                      const platform::FileManager& files) {
+    auto identifier = RuleApps::bundleIdentifier(bundle);
+    if (!identifier) {
+        return std::nullopt;
+    }
+    std::string name = files.displayName(bundle.string());
+    if (name.ends_with(appSuffix)) {
+        name.erase(name.size() - appSuffix.size());
+    }
+    if (name.empty()) {
+        name = *identifier;
+    }
+    return RuleAppChoice{std::move(*identifier), std::move(name)};
+}
+
 } // namespace
 
 bool RuleApps::isStandaloneBundle(std::string_view bundlePath) {
@@ -73,32 +91,28 @@ std::optional<std::string> RuleApps::bundleIdentifier(const std::filesystem::pat
     return *identifier;
 }
 
-std::optional<RuleAppChoice> RuleApps::chooseFromApplications(const Panel& panel,
-                                                              const std::filesystem::path& applicationsFolder,
-                                                              const platform::FileManager& files) {
+RuleApps::PanelDismiss RuleApps::chooseFromApplications(const Panel& panel,
+                                                        const std::filesystem::path& applicationsFolder,
+                                                        std::weak_ptr<const platform::FileManager> files,
+                                                        ChoiceCompletion done) {
     if (!panel) {
-        return std::nullopt;
+        done(std::nullopt);
+        return {};
     }
-    const auto chosen = panel({
+    const PanelRequest request{
         .title = core::localized("アプリを選ぶ"),
         .prompt = core::localized("選ぶ"),
         .directory = applicationsFolder,
+    };
+    return panel(request, [files = std::move(files),
+                           done = std::move(done)](std::optional<std::filesystem::path> chosen) {
+        const auto shared = files.lock();
+        if (!shared || !chosen || chosen->empty()) {
+            done(std::nullopt);
+            return;
+        }
+        done(choiceOf(*chosen, *shared));
     });
-    if (!chosen || chosen->empty()) {
-        return std::nullopt;
-    }
-    auto identifier = bundleIdentifier(*chosen);
-    if (!identifier) {
-        return std::nullopt;
-    }
-    std::string name = files.displayName(chosen->string());
-    if (name.ends_with(appSuffix)) {
-        name.erase(name.size() - appSuffix.size());
-    }
-    if (name.empty()) {
-        name = *identifier;
-    }
-    return RuleAppChoice{std::move(*identifier), std::move(name)};
 }
 
 } // namespace pellacor::app

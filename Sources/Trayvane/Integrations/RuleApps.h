@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,9 +26,17 @@ public:
         std::string prompt;
         std::filesystem::path directory;
     };
-    // Runs the panel modally; the application bundle chosen, or nothing when
-    // it was cancelled.
-    using Panel = std::function<std::optional<std::filesystem::path>(const PanelRequest&)>;
+    // The application bundle chosen, or nothing when the panel was cancelled.
+    using PanelCompletion = std::function<void(std::optional<std::filesystem::path>)>;
+    // Takes a panel that is still up away; its completion then never comes.
+    // Empty when there is nothing to take away.
+    using PanelDismiss = std::function<void()>;
+    // Opens the panel and returns at once; the completion comes on a later
+    // turn of the event loop, when the user ends the panel. No event loop of
+    // its own runs meanwhile.
+    using Panel = std::function<PanelDismiss(const PanelRequest&, PanelCompletion)>;
+    // The application chosen, or nothing.
+    using ChoiceCompletion = std::function<void(std::optional<RuleAppChoice>)>;
 
     RuleApps() = delete;
 
@@ -42,12 +51,15 @@ public:
                                               std::string_view excluding);
 
     // Asks through `panel`, opened in `applicationsFolder`, for an application
-    // bundle; its identifier and its display name without ".app". Nothing when
-    // the panel is cancelled or the bundle has no identifier. The application
-    // need not be running, and may be the program itself.
-    static std::optional<RuleAppChoice>
-    chooseFromApplications(const Panel& panel, const std::filesystem::path& applicationsFolder,
-                           const platform::FileManager& files);
+    // bundle; `done` gets its identifier and its display name without ".app".
+    // Nothing when the panel is cancelled, the bundle has no identifier or
+    // `files` is gone by then (at once without a panel). The application need
+    // not be running, and may be the program itself. Returns what takes the
+    // panel away unanswered.
+    static PanelDismiss chooseFromApplications(const Panel& panel,
+                                               const std::filesystem::path& applicationsFolder,
+                                               std::weak_ptr<const platform::FileManager> files,
+                                               ChoiceCompletion done);
 
     // The bundle identifier an application bundle declares in its
     // "Contents/Info.plist"; nothing when there is no bundle or it declares none.

@@ -7,7 +7,6 @@
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
-#include "Trayvane/Windows/SheetFocus.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -154,7 +153,6 @@ void ProfileBar::remove() {
             deleteSheet_ = nullptr;
         }
     });
-    returnFocusOnClose(*sheet);
     sheet->open();
 }
 
@@ -172,7 +170,6 @@ void ProfileBar::openNameSheet(Editor editor) {
             nameSheet_ = nullptr;
         }
     });
-    returnFocusOnClose(*sheet);
     sheet->open();
 }
 

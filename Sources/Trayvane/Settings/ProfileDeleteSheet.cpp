@@ -2,11 +2,9 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Theme/AppButton.h"
-#include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,17 +14,11 @@ namespace pellacor::app {
 using core::localized;
 
 ProfileDeleteSheet::ProfileDeleteSheet(ProfileChoice choice, ProfilesModel& model, QWidget* parent)
-    : QDialog(parent), choice_(std::move(choice)), model_(model) {
-    setObjectName("profile:deleteSheet");
-    setWindowModality(Qt::WindowModal);
-    setFont(AppFont::body());
+    : Sheet("profile:deleteSheet", sheetWidth, parent), choice_(std::move(choice)), model_(model) {
     const std::string question = localized("「%@」を削除しますか？", {choice_.name});
     setWindowTitle(qtWindowTitle(question));
 
-    auto* stack = new QVBoxLayout(this);
-    stack->setSpacing(12);
-    stack->setContentsMargins(padding, padding, padding, padding);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* stack = makeStack(12);
 
     auto* title = new QLabel(qtText(question), this);
     title->setObjectName("profile:sheetTitle");
@@ -40,20 +32,8 @@ ProfileDeleteSheet::ProfileDeleteSheet(ProfileChoice choice, ProfilesModel& mode
     appSecondary(*text_);
     stack->addWidget(text_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = appButton(qtText(localized("キャンセル")), false, this);
-    cancel->setObjectName("profile:cancel");
-    auto* confirm = appButton(qtText(localized("削除")), false, this);
-    confirm->setObjectName("profile:confirmDelete");
     // No default button at all: Return must not delete a profile.
-    cancel->setAutoDefault(false);
-    confirm->setAutoDefault(false);
-    buttons->addWidget(cancel, 0, Qt::AlignVCenter);
-    buttons->addWidget(confirm, 0, Qt::AlignVCenter);
-    stack->addLayout(buttons);
-
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* confirm = addButtons("profile:cancel", localized("削除"), "profile:confirmDelete", false);
     connect(confirm, &QPushButton::clicked, this, [this] {
         if (model_.onDelete) {
             model_.onDelete(choice_.id);
@@ -76,9 +56,7 @@ void ProfileDeleteSheet::showText() {
                               ? localized("このプロファイルの振り分けと順番は消えます。元に戻せません。"
                                           "削除すると、一覧のいちばん上のプロファイルに切り替わります。")
                               : localized("このプロファイルの振り分けと順番は消えます。元に戻せません。")));
-    layout()->invalidate();
-    layout()->activate();
-    setFixedSize(sheetWidth, layout()->totalHeightForWidth(sheetWidth));
+    fitHeight();
 }
 
 } // namespace pellacor::app

@@ -2,8 +2,7 @@
 
 #include "MenuBarCore/Support/Subscription.h"
 #include "Trayvane/Settings/ProfilesModel.h"
-
-#include <QDialog>
+#include "Trayvane/Windows/Sheet.h"
 
 class QLabel;
 
@@ -15,10 +14,9 @@ namespace pellacor::app {
 // Return never deletes; Escape and "キャンセル" close the sheet without calling
 // anything. "削除" always closes it, whatever the shell made of the request.
 // It declares no signals or slots of its own. Main thread only.
-class ProfileDeleteSheet final : public QDialog {
+class ProfileDeleteSheet final : public Sheet {
 public:
     static constexpr int sheetWidth = 420;
-    static constexpr int padding = 20;
 
     ProfileDeleteSheet(ProfileChoice choice, ProfilesModel& model, QWidget* parent = nullptr);
     ProfileDeleteSheet(const ProfileDeleteSheet&) = delete;

@@ -3,13 +3,10 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "Trayvane/Settings/ProfileNameCommit.h"
 #include "Trayvane/Theme/AppButton.h"
-#include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
 
-#include <QApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -19,17 +16,11 @@ namespace pellacor::app {
 using core::localized;
 
 ProfileNameSheet::ProfileNameSheet(ProfilesModel& model, ProfileBarEditor editor, QWidget* parent)
-    : QDialog(parent), model_(model), editor_(std::move(editor)) {
-    setObjectName("profile:nameSheet");
-    setWindowModality(Qt::WindowModal);
-    setFont(AppFont::body());
+    : Sheet("profile:nameSheet", sheetWidth, parent), model_(model), editor_(std::move(editor)) {
     const bool adding = editor_.isAdding();
     setWindowTitle(qtText(localized(adding ? "プロファイルを追加" : "名前を変える")));
 
-    auto* stack = new QVBoxLayout(this);
-    stack->setSpacing(12);
-    stack->setContentsMargins(padding, padding, padding, padding);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* stack = makeStack(12);
 
     auto* title = new QLabel(windowTitle(), this);
     title->setObjectName("profile:sheetTitle");
@@ -52,30 +43,9 @@ ProfileNameSheet::ProfileNameSheet(ProfilesModel& model, ProfileBarEditor editor
     name_->setFont(AppFont::body());
     stack->addWidget(name_);
 
-    problemText_ = new QLabel(this);
-    problemText_->setObjectName("profile:problem");
-    problemText_->setWordWrap(true);
-    problemText_->setTextFormat(Qt::PlainText);
-    appSecondaryFont(*problemText_);
-    problemText_->hide();
-    stack->addWidget(problemText_);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = appButton(qtText(localized("キャンセル")), false, this);
-    cancel->setObjectName("profile:cancel");
-    auto* commitButton = appButton(qtText(localized(adding ? "追加" : "変える")), true, this);
-    commitButton->setObjectName("profile:commit");
-    // Return presses the commit button and nothing else, wherever the focus is.
-    cancel->setAutoDefault(false);
-    commitButton->setAutoDefault(false);
-    commitButton->setDefault(true);
-    buttons->addWidget(cancel, 0, Qt::AlignVCenter);
-    buttons->addWidget(commitButton, 0, Qt::AlignVCenter);
-    stack->addLayout(buttons);
-
-    // Escape rejects the dialog, as "キャンセル" does.
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    addProblemText("profile:problem");
+    auto* commitButton =
+        addButtons("profile:cancel", localized(adding ? "追加" : "変える"), "profile:commit", true);
     connect(commitButton, &QPushButton::clicked, this, &ProfileNameSheet::commit);
     name_->selectAll();
     name_->setFocus();
@@ -88,23 +58,7 @@ void ProfileNameSheet::commit() {
         accept();
         return;
     }
-    QPalette palette = problemText_->palette();
-    palette.setColor(QPalette::WindowText,
-                     AppColor::errorText.resolved(appearanceOf(QApplication::palette())));
-    problemText_->setPalette(palette);
-    problemText_->setText(qtText(*problem_));
-    problemText_->show();
-    fitHeight();
-}
-
-void ProfileNameSheet::fitHeight() {
-    layout()->invalidate();
-    layout()->activate();
-    // Without a wrapping text (renaming, no problem shown) the height does not
-    // depend on the width.
-    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(sheetWidth)
-                                                     : layout()->totalSizeHint().height();
-    setFixedSize(sheetWidth, height);
+    showProblem(*problem_);
 }
 
 } // namespace pellacor::app

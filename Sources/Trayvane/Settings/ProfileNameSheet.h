@@ -2,17 +2,14 @@
 
 #include "Trayvane/Settings/ProfileBarEditor.h"
 #include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Windows/Sheet.h"
 
-#include <QDialog>
 #include <optional>
 #include <string>
 
-class QLabel;
 class QLineEdit;
 
 namespace pellacor::app {
-
-class AppButton;
 
 // The profile bar's sheet that names a new profile or changes the active
 // one's name. One sheet per opening of the bar's editor; it starts with the
@@ -20,10 +17,9 @@ class AppButton;
 // one default button, Escape and "キャンセル" close it without calling
 // anything. A problem stays until the next commit replaces it: typing does not
 // check the name. It declares no signals or slots of its own. Main thread only.
-class ProfileNameSheet final : public QDialog {
+class ProfileNameSheet final : public Sheet {
 public:
     static constexpr int sheetWidth = 420;
-    static constexpr int padding = 20;
 
     ProfileNameSheet(ProfilesModel& model, ProfileBarEditor editor, QWidget* parent = nullptr);
     ProfileNameSheet(const ProfileNameSheet&) = delete;
@@ -37,13 +33,10 @@ public:
     void commit();
 
 private:
-    void fitHeight();
-
     ProfilesModel& model_;
     ProfileBarEditor editor_;
     std::optional<std::string> problem_;
     QLineEdit* name_ = nullptr;
-    QLabel* problemText_ = nullptr;
 };
 
 } // namespace pellacor::app

@@ -16,9 +16,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace pellacor::app {
 
@@ -42,20 +44,55 @@ QVBoxLayout* group() {
     return stack;
 }
 
+// One of the conditions as a radio choice: its symbol, then its title.
+QPushButton* conditionButton(AppRule::Condition condition, QWidget* parent) {
+    auto* choice = new QPushButton(parent);
+    choice->setObjectName(QStringLiteral("ruleAdd:condition:") +
+                          qtText(std::string(core::rawValue(condition))));
+    choice->setFlat(true);
+    choice->setAutoDefault(false);
+    choice->setCheckable(true);
+    choice->setAccessibleName(qtText(core::title(condition)));
+    choice->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    auto* line = new QHBoxLayout(choice);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(8);
+    const int lineHeight = QFontMetrics(AppFont::body()).height();
+    line->addWidget(new SymbolView("circle", 16, {}, lineHeight, choice));
+    auto* text = new QLabel(qtText(core::title(condition)), choice);
+    text->setFont(AppFont::body());
+    line->addWidget(text);
+    line->addStretch(1);
+    choice->setMinimumHeight(lineHeight + 4);
+    return choice;
+}
+
 } // namespace
 
 RuleAddSheet::RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, QWidget* parent)
-    : QDialog(parent), model_(model), icons_(std::move(icons)) {
-    setObjectName("ruleAdd");
-    setWindowModality(Qt::WindowModal);
-    setFont(AppFont::body());
+    : Sheet("ruleAdd", sheetWidth, parent), model_(model), icons_(std::move(icons)) {
     setWindowTitle(qtText(localized("ルールを追加")));
-
     // The running applications as they are now: the list is not refreshed
     // while the sheet is open.
     if (model_.runningApps) {
         apps_ = model_.runningApps();
     }
+    preselectProfile();
+
+    auto* stack = makeStack(14);
+    auto* title = new QLabel(windowTitle(), this);
+    appHeading(*title);
+    stack->addWidget(title);
+    addAppGroup();
+    addConditionGroup();
+    addProfileGroup();
+    addProblemText("ruleAdd:problem");
+    auto* commitButton = addButtons("ruleAdd:cancel", localized("追加"), "ruleAdd:commit", true);
+    connect(commitButton, &QPushButton::clicked, this, &RuleAddSheet::commit);
+    showState();
+}
+
+void RuleAddSheet::preselectProfile() {
     const auto& profiles = model_.profiles();
     const auto notActive = std::find_if(profiles.begin(), profiles.end(),
                                         [](const ProfileChoice& choice) { return !choice.isActive; });
@@ -64,16 +101,9 @@ RuleAddSheet::RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, 
     } else if (!profiles.empty()) {
         profileID_ = profiles.front().id;
     }
+}
 
-    auto* stack = new QVBoxLayout(this);
-    stack->setSpacing(14);
-    stack->setContentsMargins(padding, padding, padding, padding);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    auto* title = new QLabel(windowTitle(), this);
-    appHeading(*title);
-    stack->addWidget(title);
-
+void RuleAddSheet::addAppGroup() {
     auto* appGroup = group();
     appGroup->addWidget(label("アプリ", this, true));
     appLine_ = new QHBoxLayout;
@@ -100,75 +130,35 @@ RuleAddSheet::RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, 
     appHelp->setWordWrap(true);
     appSecondary(*appHelp);
     appGroup->addWidget(appHelp);
-    stack->addLayout(appGroup);
+    stack()->addLayout(appGroup);
+}
 
+void RuleAddSheet::addConditionGroup() {
     auto* conditionGroup = group();
     conditionGroup->addWidget(label("いつ", this, true));
     for (std::size_t i = 0; i < conditionButtons_.size(); ++i) {
         const AppRule::Condition condition = core::allConditions[i];
-        auto* choice = new QPushButton(this);
-        choice->setObjectName(QStringLiteral("ruleAdd:condition:") +
-                              qtText(std::string(core::rawValue(condition))));
-        choice->setFlat(true);
-        choice->setAutoDefault(false);
-        choice->setCheckable(true);
-        choice->setAccessibleName(qtText(core::title(condition)));
-        choice->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
-        auto* line = new QHBoxLayout(choice);
-        line->setContentsMargins(0, 0, 0, 0);
-        line->setSpacing(8);
-        const int lineHeight = QFontMetrics(AppFont::body()).height();
-        line->addWidget(new SymbolView("circle", 16, {}, lineHeight, choice));
-        auto* text = new QLabel(qtText(core::title(condition)), choice);
-        text->setFont(AppFont::body());
-        line->addWidget(text);
-        line->addStretch(1);
-        choice->setMinimumHeight(lineHeight + 4);
+        auto* choice = conditionButton(condition, this);
         connect(choice, &QPushButton::clicked, this, [this, condition] { chooseCondition(condition); });
         conditionButtons_[i] = choice;
         conditionGroup->addWidget(choice);
     }
-    stack->addLayout(conditionGroup);
+    stack()->addLayout(conditionGroup);
+}
 
+void RuleAddSheet::addProfileGroup() {
     auto* profileGroup = group();
     profileGroup->addWidget(label("切り替える先のプロファイル", this, true));
     profileMenuButton_ = new MenuButton(QString(), QStringLiteral("ruleAdd:profile"), this);
     profileMenu_ = profileMenuButton_->menu();
-    for (const auto& choice : profiles) {
+    for (const auto& choice : model_.profiles()) {
         QAction* item = profileMenu_->addAction(qtTitle(choice.name));
         item->setCheckable(true);
         item->setData(qtText(choice.id.uuidString()));
         connect(item, &QAction::triggered, this, [this, id = choice.id] { chooseProfile(id); });
     }
     profileGroup->addWidget(profileMenuButton_, 0, Qt::AlignLeft);
-    stack->addLayout(profileGroup);
-
-    problemText_ = new QLabel(this);
-    problemText_->setObjectName("ruleAdd:problem");
-    problemText_->setWordWrap(true);
-    problemText_->setTextFormat(Qt::PlainText);
-    appSecondaryFont(*problemText_);
-    problemText_->hide();
-    stack->addWidget(problemText_);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = appButton(qtText(localized("キャンセル")), false, this);
-    cancel->setObjectName("ruleAdd:cancel");
-    auto* commitButton = appButton(qtText(localized("追加")), true, this);
-    commitButton->setObjectName("ruleAdd:commit");
-    // Return presses the commit button and nothing else, wherever the focus is.
-    cancel->setAutoDefault(false);
-    commitButton->setAutoDefault(false);
-    commitButton->setDefault(true);
-    buttons->addWidget(cancel, 0, Qt::AlignVCenter);
-    buttons->addWidget(commitButton, 0, Qt::AlignVCenter);
-    stack->addLayout(buttons);
-
-    // Escape rejects the dialog, as "キャンセル" does.
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(commitButton, &QPushButton::clicked, this, &RuleAddSheet::commit);
-    showState();
+    stack()->addLayout(profileGroup);
 }
 
 void RuleAddSheet::chooseApp(const RuleAppChoice& choice) {
@@ -176,13 +166,31 @@ void RuleAddSheet::chooseApp(const RuleAppChoice& choice) {
     showState();
 }
 
+RuleAddSheet::~RuleAddSheet() {
+    if (const auto dismiss = std::exchange(dismissPanel_, nullptr)) {
+        dismiss();
+    }
+}
+
 void RuleAddSheet::chooseOtherApp() {
     if (!model_.chooseOtherApp) {
         return;
     }
-    if (auto chosen = model_.chooseOtherApp()) {
-        chooseApp(*chosen);
+    // One panel per sheet at a time.
+    if (const auto dismiss = std::exchange(dismissPanel_, nullptr)) {
+        dismiss();
     }
+    // The panel answers on a later turn; the sheet may be gone by then.
+    dismissPanel_ =
+        model_.chooseOtherApp([sheet = QPointer<RuleAddSheet>(this)](std::optional<RuleAppChoice> chosen) {
+            if (!sheet) {
+                return;
+            }
+            sheet->dismissPanel_ = nullptr;
+            if (chosen) {
+                sheet->chooseApp(*chosen);
+            }
+        });
 }
 
 void RuleAddSheet::chooseCondition(AppRule::Condition condition) {
@@ -214,12 +222,7 @@ void RuleAddSheet::commit() {
     } else {
         problem_ = localized("追加できませんでした。もう一度試してください。");
     }
-    QPalette palette = problemText_->palette();
-    palette.setColor(QPalette::WindowText,
-                     AppColor::errorText.resolved(appearanceOf(QApplication::palette())));
-    problemText_->setPalette(palette);
-    problemText_->setText(qtText(*problem_));
-    problemText_->show();
+    showProblem(*problem_);
     showState();
 }
 
@@ -257,14 +260,6 @@ void RuleAddSheet::showState() {
         item->setChecked(profileID_ && item->data().toString() == qtText(profileID_->uuidString()));
     }
     fitHeight();
-}
-
-void RuleAddSheet::fitHeight() {
-    layout()->invalidate();
-    layout()->activate();
-    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(sheetWidth)
-                                                     : layout()->totalSizeHint().height();
-    setFixedSize(sheetWidth, height);
 }
 
 } // namespace pellacor::app

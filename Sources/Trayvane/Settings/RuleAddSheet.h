@@ -3,16 +3,16 @@
 #include "MenuBarCore/Model/AppRule.h"
 #include "MenuBarCore/Support/Uuid.h"
 #include "Trayvane/Settings/RulesModel.h"
+#include "Trayvane/Windows/Sheet.h"
 
-#include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QHBoxLayout;
-class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -28,12 +28,13 @@ class IconStore;
 // Return commits through the one default button, Escape and "キャンセル" close
 // it without calling anything. A problem stays until the next commit replaces
 // it. Main thread only.
-class RuleAddSheet final : public QDialog {
+class RuleAddSheet final : public Sheet {
 public:
     static constexpr int sheetWidth = 460;
-    static constexpr int padding = 20;
 
     RuleAddSheet(RulesModel& model, std::shared_ptr<IconStore> icons, QWidget* parent = nullptr);
+    // Takes a panel that is still up away unanswered.
+    ~RuleAddSheet() override;
     RuleAddSheet(const RuleAddSheet&) = delete;
     RuleAddSheet& operator=(const RuleAddSheet&) = delete;
 
@@ -46,7 +47,9 @@ public:
     // What the menus and choices do when picked, for the keyboard-free tests
     // and the menus alike.
     void chooseApp(const RuleAppChoice& choice);
-    // Asks the model's panel; a cancelled panel keeps the earlier choice.
+    // Opens the model's panel and returns at once: the application chosen
+    // there is the sheet's when the panel ends, a cancelled panel keeps the
+    // earlier choice.
     void chooseOtherApp();
     void chooseCondition(core::AppRule::Condition condition);
     void chooseProfile(const core::Uuid& id);
@@ -56,8 +59,12 @@ public:
     void commit();
 
 private:
+    // The first profile that is not active, else the first one.
+    void preselectProfile();
+    void addAppGroup();
+    void addConditionGroup();
+    void addProfileGroup();
     void showState();
-    void fitHeight();
 
     RulesModel& model_;
     std::shared_ptr<IconStore> icons_;
@@ -66,6 +73,8 @@ private:
     core::AppRule::Condition condition_ = core::AppRule::Condition::running;
     std::optional<core::Uuid> profileID_;
     std::optional<std::string> problem_;
+    // Takes the other-application panel away while it is up.
+    std::function<void()> dismissPanel_;
 
     QPushButton* appMenuButton_ = nullptr;
     QHBoxLayout* appLine_ = nullptr;
@@ -73,7 +82,6 @@ private:
     std::array<QPushButton*, 2> conditionButtons_{};
     QPushButton* profileMenuButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
-    QLabel* problemText_ = nullptr;
 };
 
 } // namespace pellacor::app

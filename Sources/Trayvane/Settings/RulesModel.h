@@ -60,8 +60,12 @@ public:
     std::function<void(const core::Uuid&)> onDelete;
     // The running user applications, sorted by name, without this program.
     std::function<std::vector<RuleAppChoice>()> runningApps;
-    // Asks the user for another application; nothing when cancelled.
-    std::function<std::optional<RuleAppChoice>()> chooseOtherApp;
+    // The application the user chose; nothing when cancelled.
+    using AppCompletion = std::function<void(std::optional<RuleAppChoice>)>;
+    // Asks the user for another application and returns at once; the
+    // completion comes when the user answers. What it returns takes a panel
+    // still up away unanswered (empty when there is none).
+    std::function<std::function<void()>(AppCompletion)> chooseOtherApp;
 
     core::Observers<Property> observers;
 

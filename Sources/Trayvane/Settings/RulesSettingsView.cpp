@@ -12,7 +12,6 @@
 #include "Trayvane/Theme/AppearanceFollower.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
-#include "Trayvane/Windows/SheetFocus.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -126,7 +125,6 @@ void RulesSettingsView::openAddSheet() {
     addSheet_ = new RuleAddSheet(model_, icons_, this);
     addSheet_->setAttribute(Qt::WA_DeleteOnClose);
     connect(addSheet_, &QDialog::finished, addSheet_, &QWidget::close);
-    returnFocusOnClose(*addSheet_);
     addSheet_->open();
 }
 

@@ -96,7 +96,7 @@ public:
 struct ChooseTest : ::testing::Test {
     pellacor::testing::TempDir disk;
     std::filesystem::path applications = disk / "Applications";
-    PlainFiles files;
+    std::shared_ptr<PlainFiles> files = std::make_shared<PlainFiles>();
     std::vector<RuleApps::PanelRequest> asked;
 
     std::filesystem::path bundle(const std::string& name,
@@ -106,13 +106,21 @@ struct ChooseTest : ::testing::Test {
         EXPECT_TRUE(platform::PropertyListFile::write(path / "Contents" / "Info.plist", info));
         return path;
     }
+    // The answer of a choice through `panel`, which must come.
+    std::optional<RuleAppChoice> answerOf(const RuleApps::Panel& panel) {
+        std::optional<std::optional<RuleAppChoice>> answer;
+        RuleApps::chooseFromApplications(
+            panel, applications, files,
+            [&](std::optional<RuleAppChoice> chosen) { answer = std::move(chosen); });
+        EXPECT_TRUE(answer) << "no answer came";
+        return answer.value_or(std::nullopt);
+    }
     std::optional<RuleAppChoice> choose(std::optional<std::filesystem::path> answer) {
-        return RuleApps::chooseFromApplications(
-            [&](const RuleApps::PanelRequest& request) {
-                asked.push_back(request);
-                return answer;
-            },
-            applications, files);
+        return answerOf([&](const RuleApps::PanelRequest& request, const RuleApps::PanelCompletion& done) {
+            asked.push_back(request);
+            done(answer);
+            return RuleApps::PanelDismiss();
+        });
     }
 };
 
@@ -135,7 +143,34 @@ TEST_F(ChooseTest, ACancelledPanelOrABundleWithoutIdentifierGivesNothing) {
     EXPECT_EQ(choose(bundle("Odd.app", {{"CFBundleIdentifier", platform::PropertyListValue::integer(7)}})),
               std::nullopt);
     EXPECT_EQ(choose(applications / "Missing.app"), std::nullopt);
-    EXPECT_EQ(RuleApps::chooseFromApplications({}, applications, files), std::nullopt);
+    EXPECT_EQ(answerOf({}), std::nullopt);
+}
+
+TEST_F(ChooseTest, TheAnswerComesWhenThePanelEndsAndNeedsTheFileManagerThen) {
+    const auto foo = bundle("Foo.app", {{"CFBundleIdentifier", std::string("com.example.foo")}});
+    RuleApps::PanelCompletion pending;
+    int dismissed = 0;
+    const RuleApps::Panel panel = [&](const RuleApps::PanelRequest&, RuleApps::PanelCompletion done) {
+        pending = std::move(done);
+        return RuleApps::PanelDismiss([&] { ++dismissed; });
+    };
+    std::vector<std::optional<RuleAppChoice>> answers;
+    const auto record = [&](std::optional<RuleAppChoice> chosen) { answers.push_back(std::move(chosen)); };
+
+    const auto dismiss = RuleApps::chooseFromApplications(panel, applications, files, record);
+    EXPECT_TRUE(answers.empty()) << "nothing before the panel ends";
+    ASSERT_TRUE(dismiss) << "the panel's own way to take it away";
+    dismiss();
+    EXPECT_EQ(dismissed, 1);
+    pending(foo);
+    EXPECT_EQ(answers, (std::vector<std::optional<RuleAppChoice>>{RuleAppChoice{"com.example.foo", "Foo"}}));
+
+    // The file manager gone while the panel was up: nothing to name the bundle by.
+    RuleApps::chooseFromApplications(panel, applications, files, record);
+    files.reset();
+    pending(foo);
+    ASSERT_EQ(answers.size(), 2U);
+    EXPECT_EQ(answers[1], std::nullopt);
 }
 
 } // namespace
