@@ -47,7 +47,7 @@ struct Hundred {
         add("com.apple.clock", count);
         add("com.apple.weather", count + 1);
         add("app.trayvane.pellacor", count + 2);
-        model.update(items, running);
+        model.update(items, running, std::nullopt);
     }
 };
 

@@ -46,8 +46,8 @@ struct Models {
         }
         sections = std::make_shared<app::SectionsModel>(
             Profile(Uuid::random(), "ふだん", assigned, order, Section::hidden), "app.trayvane.pellacor");
-        sections->update(items, running);
-        sections->refresh(running, screens);
+        sections->update(items, running, std::nullopt);
+        sections->refresh(running, screens, std::nullopt);
         profiles->setChoices({{Uuid::random(), "ふだん", true}, {Uuid::random(), "仕事", false}});
     }
 
@@ -64,7 +64,7 @@ struct Models {
         // What the shell's refresh does with the page's inputs when the items read changes nothing.
         made->onRefresh = [this] {
             ++refreshes;
-            sections->refresh(running, screens);
+            sections->refresh(running, screens, std::nullopt);
         };
         return made;
     }

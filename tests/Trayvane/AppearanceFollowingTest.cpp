@@ -14,7 +14,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QMenu>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace PELLACOR_TEST_FILE {
 
@@ -197,6 +201,75 @@ TEST_F(AppearanceFollowingTest, TheControlItemsOpenMenuFollowsTheAppearance) {
     EXPECT_NE(difference(followed, lightBefore), "") << "the open menu kept the light appearance";
     EXPECT_EQ(difference(followed, light), "")
         << "the open menu does not draw as one opened in the dark appearance";
+}
+
+// How far the text inside `area` stands out from its background: the largest
+// difference in lightness from the colour most of the area has.
+int contrast(const QImage& image, const QRect& area) {
+    std::map<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ++counts[image.pixel(x, y)];
+        }
+    }
+    const auto background = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                                return a.second < b.second;
+                            })->first;
+    const int ground = QColor(background).lightness();
+    int most = 0;
+    for (const auto& [pixel, count] : counts) {
+        most = std::max(most, std::abs(QColor(pixel).lightness() - ground));
+    }
+    return most;
+}
+
+// A disabled menu entry and a disabled control read as disabled in either
+// appearance: their text stands out from their background far less than
+// that of enabled ones.
+TEST_F(AppearanceFollowingTest, DisabledEntriesAndControlsReadAsDisabledInBothAppearances) {
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        setDark(dark);
+        QMenu menu;
+        QAction* on = menu.addAction(QStringLiteral("1つ上へ（メニューバーでは左へ）"));
+        QAction* off = menu.addAction(QStringLiteral("1つ下へ（メニューバーでは右へ）"));
+        off->setEnabled(false);
+        menu.popup(QPoint(200, 200));
+        const QImage entries = shot(menu).convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = entries.devicePixelRatio();
+        auto inPixels = [ratio](const QRect& rect) {
+            return QRect((QRectF(rect).topLeft() * ratio).toPoint(), (QSizeF(rect.size()) * ratio).toSize());
+        };
+        const int menuOn = contrast(entries, inPixels(menu.actionGeometry(on)));
+        const int menuOff = contrast(entries, inPixels(menu.actionGeometry(off)));
+        EXPECT_GT(menuOn, 100) << "an enabled entry reads";
+        EXPECT_LT(menuOff * 10, menuOn * 6) << "enabled " << menuOn << ", disabled " << menuOff;
+        menu.hide();
+
+        for (const bool enabled : {true, false}) {
+            QWidget controls;
+            auto* button = new QPushButton(QStringLiteral("削除…"), &controls);
+            auto* box = new QCheckBox(QStringLiteral("ホバーで表示"), &controls);
+            box->move(0, 40);
+            controls.resize(200, 80);
+            button->setEnabled(enabled);
+            box->setEnabled(enabled);
+            controls.show();
+            const QImage drawn = shot(controls).convertToFormat(QImage::Format_RGB32);
+            const QImage enabledDrawn = [&] {
+                button->setEnabled(true);
+                box->setEnabled(true);
+                return shot(controls).convertToFormat(QImage::Format_RGB32);
+            }();
+            if (enabled) {
+                continue;
+            }
+            const QRect buttonText = inPixels(button->geometry().adjusted(6, 6, -6, -6));
+            const QRect boxText = inPixels(box->geometry());
+            EXPECT_LT(contrast(drawn, buttonText) * 10, contrast(enabledDrawn, buttonText) * 6) << "button";
+            EXPECT_LT(contrast(drawn, boxText) * 10, contrast(enabledDrawn, boxText) * 6) << "check box";
+        }
+    }
 }
 
 } // namespace

@@ -8,10 +8,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace PELLACOR_TEST_FILE {
@@ -259,6 +261,29 @@ TEST_F(Bar, TheDeleteSheetSaysWhetherItSwitchesAsTheListStandsNow) {
     other.findChild<AppButton*>("profile:confirmDelete")->click();
     EXPECT_EQ(calls, (std::vector<std::string>{"delete:" + trip.uuidString()}));
     EXPECT_EQ(other.result(), QDialog::Accepted);
+}
+
+// A name is shown as typed wherever it stands: Qt takes "&" in a button's or a
+// menu entry's title for the mark of a shortcut letter, and "[*]" in a
+// window's title for the place of a mark, and would swallow both.
+TEST_F(Bar, ANameShowsAsTypedInThePickerItsMenuAndTheDeleteSheet) {
+    model.setChoices({{home, "A&B 旅行", true}, {work, "&&", false}, {trip, "旅[*]行", false}});
+    const auto& picker = *bar->findChild<QPushButton*>("profile:picker");
+    EXPECT_EQ(picker.text(), QString::fromUtf8("A&&B 旅行")) << "drawn as A&B 旅行";
+    EXPECT_TRUE(QKeySequence::mnemonic(picker.text()).isEmpty()) << "no shortcut letter";
+    std::vector<std::string> entries;
+    for (const QAction* action : bar->profileMenu().actions()) {
+        // iconText() is the title as shown, shortcut marks taken out.
+        entries.push_back(action->iconText().toStdString());
+        EXPECT_TRUE(QKeySequence::mnemonic(action->text()).isEmpty()) << entries.back();
+    }
+    EXPECT_EQ(entries, (std::vector<std::string>{"A&B 旅行", "&&", "旅[*]行"}));
+
+    ProfileDeleteSheet sheet({trip, "旅[*]行", false}, model, bar.get());
+    sheet.show();
+    ASSERT_NE(sheet.windowHandle(), nullptr);
+    EXPECT_EQ(sheet.windowHandle()->title().toStdString(), "「旅[*]行」を削除しますか？");
+    EXPECT_EQ(text(*sheet.findChild<QLabel*>("profile:sheetTitle")), "「旅[*]行」を削除しますか？");
 }
 
 } // namespace PELLACOR_TEST_FILE

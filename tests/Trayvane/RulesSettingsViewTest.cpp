@@ -330,6 +330,69 @@ TEST_F(RulesPage, ARowRearrangesAsItNarrows) {
     }
 }
 
+// A window resized once (maximised, restored) gives the row its new width
+// once: the controls stand where the new arrangement puts them at once, each
+// in its own place and all inside the row.
+TEST_F(RulesPage, OneResizeOfTheWindowPutsTheControlsWhereTheNewArrangementSays) {
+    // A profile name long enough for every arrangement to have a width the page can take.
+    RuleRow shown = rule("com.example.mail", "Mail", Condition::running);
+    shown.profileName = "週末の長い旅行のときだけ使うとても長い名前のプロファイル";
+    model.setRows({shown});
+    page->resize(2000, 600);
+    QApplication::processEvents();
+    auto& row = *page->findChild<RuleRowView*>();
+    const auto widths = row.widths();
+    const int sentence = RuleLayoutChooser::sentenceWidth(widths);
+    const int inset = 2 * RuleRowView::padding;
+    const int around = page->width() - row.width();
+    auto at = [&row](const char* prefix) {
+        const auto* control =
+            row.findChild<QWidget*>(QString::fromLatin1(prefix) + "com.example.mail:running");
+        EXPECT_NE(control, nullptr) << prefix;
+        return control ? QRect(control->mapTo(&row, QPoint(0, 0)), control->size()) : QRect();
+    };
+    const std::pair<int, Layout> cases[] = {
+        {sentence + inset - 20, Layout::stacked},
+        {sentence + 24 + widths.buttons + inset + 40, Layout::oneLine},
+        {sentence + inset + 4, Layout::buttonsBelow},
+        {sentence + 24 + widths.buttons + inset + 40, Layout::oneLine},
+        {sentence + inset - 20, Layout::stacked},
+    };
+    for (const auto& [width, layout] : cases) {
+        page->resize(width + around, page->height());
+        QApplication::processEvents();
+        ASSERT_EQ(row.width(), width);
+        ASSERT_EQ(row.layout(), layout) << width;
+        const QRect condition = at("rule:condition:");
+        const QRect profile = at("rule:profile:");
+        const QRect up = at("rule:up:");
+        const QRect remove = at("rule:delete:");
+        for (const QRect& control : {condition, profile, up, remove}) {
+            EXPECT_TRUE(row.rect().contains(control)) << width << ": every control inside the row";
+        }
+        EXPECT_LE(up.right(), remove.left()) << width;
+        EXPECT_EQ(up.top(), remove.top()) << width;
+        switch (layout) {
+        case Layout::oneLine:
+            EXPECT_EQ(condition.center().y(), profile.center().y()) << width;
+            EXPECT_EQ(condition.center().y(), up.center().y()) << width;
+            EXPECT_LT(profile.right(), up.left()) << width;
+            break;
+        case Layout::buttonsBelow:
+            EXPECT_EQ(condition.center().y(), profile.center().y()) << width;
+            EXPECT_GT(up.top(), profile.bottom()) << width;
+            break;
+        case Layout::stacked:
+            EXPECT_GT(profile.top(), condition.bottom()) << width;
+            EXPECT_GT(up.top(), profile.bottom()) << width;
+            break;
+        }
+        if (layout != Layout::stacked) {
+            EXPECT_LT(condition.right(), profile.left()) << width << ": one sentence on one line";
+        }
+    }
+}
+
 } // namespace
 
 } // namespace PELLACOR_TEST_FILE

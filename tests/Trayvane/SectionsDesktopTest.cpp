@@ -83,6 +83,62 @@ TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScr
     EXPECT_FALSE(sections.running().empty());
 }
 
+// The program keeps the hidden section off the bar while collapsed and the
+// always-hidden one even while revealed: those applications are off the bar by
+// its own doing, and no row tells the person to change a system setting for
+// them, at any moment, while the page reads the bar as often as it likes.
+TEST(SectionsDesktopTest, ApplicationsTheProgramKeepsOffTheBarAreNotSaidToBeHiddenByMacOS) {
+    const Computer computer;
+    auto scenario = computer.scenario();
+    // Wide enough that the bar holds every application it is let show.
+    scenario.screens.front() = platform::SimulatedScreen(core::Rect(0, 0, 4000, 982));
+    for (auto& app : scenario.applications) {
+        if (app.bundleIdentifier == hiddenApp) {
+            app.placementDelay = 1500ms;
+        }
+    }
+    ProgramRun run(computer, scenario);
+    auto& delegate = run.launch();
+    ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
+    auto& sections = *delegate.sectionsModel();
+    std::set<std::string> said;
+    const auto watch = sections.observers.observe([&](auto) {
+        for (const auto& row : sections.rows()) {
+            if (row.hiddenByMacOS) {
+                said.insert(row.id());
+            }
+        }
+    });
+    // The settings window's refresh, far more often than every 3 s.
+    auto readingFor = [&](concurrency::Duration span) {
+        for (concurrency::Duration gone{}; gone < span; gone += 100ms) {
+            delegate.refreshSettings();
+            run.time->settle();
+            run.time->runFor(100ms);
+        }
+    };
+    auto hasRow = [&](Section section, const char* id) {
+        const auto rows = sections.rows(section);
+        return std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.id() == id; });
+    };
+
+    readingFor(1s);
+    ASSERT_FALSE(sections.screens().empty()) << "with the screens known, off the bar can be told";
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    ASSERT_TRUE(hasRow(Section::hidden, hiddenApp)) << "its items were read off the bar";
+    EXPECT_EQ(said, std::set<std::string>{}) << "collapsed";
+
+    run.coordinator().reveal(false);
+    readingFor(6s);
+    ASSERT_TRUE(run.onBar(hiddenApp));
+    EXPECT_EQ(said, std::set<std::string>{}) << "while revealing and revealed";
+
+    run.coordinator().collapse();
+    readingFor(6s);
+    ASSERT_FALSE(run.onBar(hiddenApp));
+    EXPECT_EQ(said, std::set<std::string>{}) << "while collapsing and collapsed again";
+}
+
 // The page itself over the program's own models, shown as a window, with a
 // drag of the row from the hidden band dropped on the shown band as the
 // window delivers it.

@@ -64,7 +64,7 @@ struct Board {
     Board() {
         model.update({item(selfID, 700), item(appleID, 650), item(a, 100), item(b, 200), item(c, 300),
                       item(d, 400), item(e, 500)},
-                     {});
+                     {}, std::nullopt);
         seen = model.observers.observe([this](Property p) {
             events.emplace_back(p == Property::rows          ? "rows"
                                 : p == Property::profile     ? "profile"
@@ -352,23 +352,73 @@ TEST(SectionsModelTest, TheEditsAndTheBarsOrderAsTheyShouldAct) {
 
 TEST(SectionsModelTest, TheShellsRefreshRebuildsOnlyWhenRunningOrScreensChange) {
     Board board;
-    board.model.refresh({}, {});
+    board.model.refresh({}, {}, std::nullopt);
     board.model.rebuild();
     EXPECT_TRUE(board.events.empty()) << "an unchanged refresh or rebuild tells nobody";
 
     // Off every screen's menu bar: the row says macOS hides it.
-    board.model.refresh({"com.example.f"}, {core::Rect(5000, 0, 1440, 900)});
+    board.model.refresh({"com.example.f"}, {core::Rect(5000, 0, 1440, 900)}, std::nullopt);
     EXPECT_EQ(board.events, (std::vector<std::string>{"rows"}));
     for (const auto& row : board.model.rows()) {
         EXPECT_EQ(row.hiddenByMacOS, row.isMovable()) << row.id();
     }
     EXPECT_EQ(board.model.running(), (std::set<std::string>{"com.example.f"}));
     board.events.clear();
-    board.model.refresh({"com.example.f"}, {core::Rect(5000, 0, 1440, 900)});
+    board.model.refresh({"com.example.f"}, {core::Rect(5000, 0, 1440, 900)}, std::nullopt);
     EXPECT_TRUE(board.events.empty());
     EXPECT_FALSE(board.model.setScreens({core::Rect(5000, 0, 1440, 900)}));
     EXPECT_TRUE(board.model.setRunning({}));
     EXPECT_TRUE(board.events.empty()) << "the plain setters never rebuild";
+}
+
+// Off the bar is macOS's doing only while the program lets the bar show the
+// application: the same read says so or not by what the program allowed.
+TEST(SectionsModelTest, OnlyAnApplicationTheProgramAllowsOnTheBarIsHiddenByMacOS) {
+    using Allowed = std::optional<std::set<std::string>>;
+    const struct Case {
+        const char* what;
+        Allowed allowed;
+        std::vector<std::string> hiddenByMacOS;
+    } cases[] = {
+        {"nothing restricted", std::nullopt, {b, d}},
+        {"the program allows both", Allowed{{selfID, appleID, a, b, c, d}}, {b, d}},
+        {"the program keeps B off", Allowed{{selfID, appleID, a, c, d}}, {d}},
+        {"collapsed: only the shown ones allowed", Allowed{{selfID, appleID, a, c}}, {}},
+    };
+    const std::vector<core::Rect> screens{core::Rect(0, 0, 1440, 900)};
+    // B and D stand below every screen's menu bar; A and C on it.
+    const std::vector<core::ItemSnapshot> items{
+        item(a, 100), item(c, 300),
+        core::ItemSnapshot(b, 302, "b.status", std::nullopt, std::nullopt, 0, core::Rect(200, 400, 24, 24)),
+        core::ItemSnapshot(d, 304, "d.status", std::nullopt, std::nullopt, 0, core::Rect(400, 400, 24, 24))};
+    for (const auto& testCase : cases) {
+        Board board;
+        board.model.refresh({}, screens, std::nullopt);
+        board.model.update(items, {}, testCase.allowed);
+        EXPECT_EQ(board.model.allowedOnBar(), testCase.allowed) << testCase.what;
+        std::vector<std::string> said;
+        for (const auto& row : board.model.rows()) {
+            if (row.hiddenByMacOS) {
+                said.push_back(row.id());
+            }
+        }
+        EXPECT_EQ(said, testCase.hiddenByMacOS) << testCase.what;
+    }
+
+    // A new allowance alone is a change, by a read or by the refresh: the rows follow it.
+    Board board;
+    board.model.refresh({}, screens, std::nullopt);
+    board.model.update(items, {}, Allowed{{a, c}});
+    board.events.clear();
+    board.model.update(items, {}, std::nullopt);
+    EXPECT_EQ(board.events, (std::vector<std::string>{"rows"}));
+    board.events.clear();
+    board.model.refresh({}, screens, Allowed{{a, c}});
+    EXPECT_EQ(board.events, (std::vector<std::string>{"rows"}));
+    EXPECT_FALSE(board.model.rows(Section::hidden).front().hiddenByMacOS);
+    board.events.clear();
+    board.model.refresh({}, screens, Allowed{{a, c}});
+    EXPECT_TRUE(board.events.empty()) << "an unchanged refresh tells nobody";
 }
 
 TEST(SectionsModelTest, RowsFollowTheProfileOnRebuildAndNothingEqualIsTold) {
@@ -413,11 +463,11 @@ TEST(SectionsModelTest, ReadsAndTheBarsOrderRebuildOnlyWhenTheyChange) {
                            std::nullopt)};
     const std::set<std::string> running{"com.example.chat", "com.example.mail"};
 
-    model.update(items, running);
+    model.update(items, running, std::nullopt);
     EXPECT_EQ(model.items(), items);
     EXPECT_EQ(model.running(), running);
     told.clear();
-    model.update(items, running);
+    model.update(items, running, std::nullopt);
     EXPECT_TRUE(told.empty()) << "the same read changes nothing";
 
     // The bar's order wins over the profile's once known; nothing falls back.

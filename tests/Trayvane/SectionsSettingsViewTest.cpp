@@ -110,9 +110,9 @@ struct Page : ::testing::Test {
         pellacor::testing::offscreenApplication();
         model.update({item(selfID, 700), item(appleID, 650), item(a, 100), item(b, 200), item(c, 300),
                       item(d, 400), item(e, 500)},
-                     {selfID, appleID, a, b, c, d, e});
+                     {selfID, appleID, a, b, c, d, e}, std::nullopt);
         // One screen, so that an item below the bar counts as hidden by the system.
-        model.refresh(model.running(), {core::Rect(0, 0, 1440, 900)});
+        model.refresh(model.running(), {core::Rect(0, 0, 1440, 900)}, std::nullopt);
         model.onChange = [this](const Profile&) { calls.emplace_back("onChange"); };
         model.onMove = [this] { calls.emplace_back("onMove"); };
         model.onReorder = [this](const Profile&) { calls.emplace_back("onReorder"); };
@@ -237,7 +237,7 @@ TEST(SectionsBandContentTest, EachBandListsItsRowsWithDividersAndSumsUpApplesApp
             }
         }
         SectionsModel model(Profile(Uuid::random(), "ふだん", sections, order, Section::hidden), selfID);
-        model.update(items, {testCase.onBar.begin(), testCase.onBar.end()});
+        model.update(items, {testCase.onBar.begin(), testCase.onBar.end()}, std::nullopt);
         app::ProfilesModel profiles;
         SectionsSettingsView page(model, profiles, nullptr, {});
         EXPECT_EQ(content(page.band(Section::shown)), testCase.shown);
@@ -260,7 +260,7 @@ TEST_F(Page, TheBandsFollowTheModelsRowsAndKeepEachRowWidget) {
 
     // An application the profile does not name and that leaves the bar takes its row along.
     model.update({item(selfID, 700), item(a, 100), item(b, 200), item(c, 300), item(d, 400)},
-                 {selfID, a, b, c, d});
+                 {selfID, a, b, c, d}, std::nullopt);
     EXPECT_EQ(page->row(e), nullptr);
     EXPECT_EQ(content(page->band(Section::hidden)), std::vector<std::string>{d});
     EXPECT_EQ(content(page->band(Section::shown)),
@@ -334,7 +334,7 @@ TEST_F(Page, ARowsFaceShowsNameNoteAndIconAsItsKindAndStateSay) {
     const core::ItemSnapshot below(e, 800, "e.status", std::nullopt, std::nullopt, 0,
                                    core::Rect(500, 400, 24, 24));
     model.update({item(selfID, 700), item(appleID, 650), item(a, 100), item(b, 200), item(c, 300), below},
-                 {selfID, appleID, a, b, c, e});
+                 {selfID, appleID, a, b, c, e}, std::nullopt);
     // The mark after the name, not in the drag picture's name.
     SectionRowView& hiddenRow = row(e);
     EXPECT_EQ(hiddenRow.nameLabel().text().toStdString(), "Name e（非表示中）");

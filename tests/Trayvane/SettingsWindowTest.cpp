@@ -2,9 +2,11 @@
 #include "DemoDesktop/OffscreenApplication.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/LogCapture.h"
+#include "Trayvane/App/LayoutFolderPanel.h"
 #include "Trayvane/Settings/GeneralModel.h"
 #include "Trayvane/Settings/GeneralSettingsView.h"
 #include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Settings/RuleAddSheet.h"
 #include "Trayvane/Settings/RulesModel.h"
 #include "Trayvane/Settings/RulesSettingsView.h"
 #include "Trayvane/Settings/SectionsModel.h"
@@ -16,9 +18,14 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -41,7 +48,7 @@ struct SettingsWindow : ::testing::Test {
         controller = SettingsWindowController::create(
             std::make_shared<app::SectionsModel>(
                 core::Profile(core::Uuid::random(), "ふだん", {}, {}, core::Section::shown), "com.pellacor"),
-            std::make_shared<app::ProfilesModel>(), std::make_shared<app::RulesModel>(), general,
+            profiles, rules, general,
             SettingsWindowController::Services{
                 .executor = &executor,
                 .now = now,
@@ -77,6 +84,8 @@ struct SettingsWindow : ::testing::Test {
     concurrency::Now now;
     std::shared_ptr<platform::SimulatedPlatform> platform = std::make_shared<platform::SimulatedPlatform>();
     app::GeneralModel general;
+    std::shared_ptr<app::ProfilesModel> profiles = std::make_shared<app::ProfilesModel>();
+    std::shared_ptr<app::RulesModel> rules = std::make_shared<app::RulesModel>();
     std::shared_ptr<SettingsWindowController> controller;
     int refreshes = 0;
     std::vector<bool> shownBeforeWindow;
@@ -267,6 +276,98 @@ TEST_F(SettingsWindow, TheTabsAndTheirShortcutsSelectThePagesAndThePaneFollows) 
     EXPECT_EQ(root.currentPane(), root.sectionsPage());
     QTest::keyClick(&window(), Qt::Key_3, Qt::ControlModifier);
     EXPECT_EQ(root.currentPane(), root.rulesPage());
+}
+
+// Whichever sheet or dialog closes, the keyboard is the settings window's
+// again: its page shortcuts work at once, without a click.
+TEST_F(SettingsWindow, AfterASheetClosesTheWindowHasTheKeyboardAgain) {
+    const core::Uuid home = core::Uuid::random();
+    const core::Uuid work = core::Uuid::random();
+    profiles->setChoices({{home, "家", true}, {work, "仕事", false}});
+    profiles->onAdd = [](const std::string&) { return true; };
+    profiles->suggestName = [](const std::string& base) { return base + " 2"; };
+    rules->setProfiles({{home, "家", true}, {work, "仕事", false}});
+    make();
+    controller->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 1000));
+    app::SettingsRootView& root = *controller->rootView();
+    auto click = [this](const char* name) {
+        auto* button = window().findChild<QPushButton*>(name);
+        EXPECT_NE(button, nullptr) << name;
+        if (button != nullptr) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+    };
+    auto sheetNamed = [](const char* name) -> QDialog* {
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            if (shown->objectName() == name && shown->isVisible()) {
+                return qobject_cast<QDialog*>(shown);
+            }
+        }
+        return nullptr;
+    };
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    app::LayoutFolderPanel::Dismiss dismissFolderPanel;
+    const struct Case {
+        const char* what;
+        SettingsPage from;
+        std::function<QDialog*()> open;
+        Qt::Key closing;
+        Qt::Key shortcut;
+        SettingsPage to;
+    } cases[] = {
+        {"the name sheet, added with Return", SettingsPage::sections,
+         [&] {
+             click("profile:add");
+             return sheetNamed("profile:nameSheet");
+         },
+         Qt::Key_Return, Qt::Key_3, SettingsPage::rules},
+        {"the delete sheet, cancelled with Escape", SettingsPage::sections,
+         [&] {
+             click("profile:delete");
+             return sheetNamed("profile:deleteSheet");
+         },
+         Qt::Key_Escape, Qt::Key_2, SettingsPage::general},
+        {"the rule add sheet, cancelled with Escape", SettingsPage::rules,
+         [&] {
+             click("rules:add");
+             return static_cast<QDialog*>(root.rulesPage()->addSheet());
+         },
+         Qt::Key_Escape, Qt::Key_1, SettingsPage::sections},
+        {"the layout-folder panel, cancelled with Escape", SettingsPage::sections,
+         [&] {
+             dismissFolderPanel = app::LayoutFolderPanel::fileDialog(nullptr)(
+                 {"フォルダを選んでください", "選ぶ", folder}, &window(), [](auto) {});
+             return sheetNamed(app::LayoutFolderPanel::identifier);
+         },
+         Qt::Key_Escape, Qt::Key_3, SettingsPage::rules},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        controller->show(testCase.from);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 1000));
+        QDialog* sheet = testCase.open();
+        ASSERT_NE(sheet, nullptr);
+        // The display gives the keyboard to the sheet it shows (this platform
+        // leaves that to the test), and takes it from no window when the
+        // sheet goes: who has it then is the program's to say.
+        sheet->activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == sheet->windowHandle(); }, 1000));
+        const QPointer<QDialog> open = sheet;
+        QTest::keyClick(sheet->windowHandle(), testCase.closing);
+        QApplication::processEvents();
+        ASSERT_TRUE(!open || !open->isVisible()) << "the sheet closed";
+
+        EXPECT_EQ(QApplication::activeWindow(), &window());
+        const QWidget* focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus != nullptr && focus->window() == &window());
+        // The key goes where the system sends keys: to the window with the focus.
+        if (QWindow* keys = QGuiApplication::focusWindow()) {
+            QTest::keyClick(keys, testCase.shortcut, Qt::ControlModifier);
+        }
+        EXPECT_EQ(controller->navigation().page(), testCase.to);
+    }
 }
 
 TEST_F(SettingsWindow, ShowingOnAPageSelectsItAndAPageAlreadyShownTellsNobody) {

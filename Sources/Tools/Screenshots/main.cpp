@@ -415,14 +415,8 @@ struct ProfileBarState {
 
 QImage withSheet(QWidget& page, QWidget* sheet, bool dark);
 
-QImage renderProfileBar(const ProfileBarState& shot) {
-    demo::DesktopAppearance::apply(shot.dark);
-    app::ProfilesModel model;
-    model.setChoices({{core::Uuid::random(), "ふだん", true},
-                      {core::Uuid::random(), "仕事", false},
-                      {core::Uuid::random(), "旅行", false}});
-    model.suggestName = [](const std::string& base) { return base + " 2"; };
-    QWidget page;
+// The bar at the top of a page 640 wide, as the layout page holds it, shown.
+app::ProfileBar* profileBarOn(QWidget& page, app::ProfilesModel& model) {
     auto* layout = new QVBoxLayout(&page);
     layout->setContentsMargins(20, 20, 20, 20);
     auto* bar = new app::ProfileBar(model, &page);
@@ -431,6 +425,18 @@ QImage renderProfileBar(const ProfileBarState& shot) {
     page.setFixedWidth(640);
     page.show();
     page.adjustSize();
+    return bar;
+}
+
+QImage renderProfileBar(const ProfileBarState& shot) {
+    demo::DesktopAppearance::apply(shot.dark);
+    app::ProfilesModel model;
+    model.setChoices({{core::Uuid::random(), "ふだん", true},
+                      {core::Uuid::random(), "仕事", false},
+                      {core::Uuid::random(), "旅行", false}});
+    model.suggestName = [](const std::string& base) { return base + " 2"; };
+    QWidget page;
+    app::ProfileBar* bar = profileBarOn(page, model);
 
     QWidget* sheet = nullptr;
     if (shot.sheet == ProfileBarState::Sheet::name) {
@@ -443,6 +449,39 @@ QImage renderProfileBar(const ProfileBarState& shot) {
         sheet = bar->deleteSheet();
     }
     return withSheet(page, sheet, shot.dark);
+}
+
+// The profile bar with "A&B 旅行" active, alone or with the picker's menu open
+// under it: the name reads as typed in both.
+QImage renderProfileBarAmpersand(bool dark, bool menuOpen) {
+    demo::DesktopAppearance::apply(dark);
+    app::ProfilesModel model;
+    model.setChoices({{core::Uuid::random(), "ふだん", false},
+                      {core::Uuid::random(), "A&B 旅行", true},
+                      {core::Uuid::random(), "R&D", false}});
+    QWidget page;
+    app::ProfileBar* bar = profileBarOn(page, model);
+    if (!menuOpen) {
+        return page.grab().toImage();
+    }
+    auto* picker = bar->findChild<QPushButton*>("profile:picker");
+    QMenu& menu = bar->profileMenu();
+    menu.popup(picker->mapToGlobal(QPoint(0, picker->height())));
+    QApplication::processEvents();
+    const QImage open = menu.grab().toImage();
+    const QSizeF openSize(open.width() / open.devicePixelRatio(), open.height() / open.devicePixelRatio());
+    const QPoint under = picker->mapTo(&page, QPoint(0, picker->height()));
+    const QImage content = page.grab().toImage();
+    const QSize size(page.width(),
+                     std::max(page.height(), under.y() + static_cast<int>(openSize.height()) + 10));
+    QImage image(size * content.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(content.devicePixelRatio());
+    image.fill(page.palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.drawImage(QPointF(0, 0), content);
+    painter.drawImage(QPointF(under), open);
+    menu.close();
+    return image;
 }
 
 // The page as it stands, with a sheet (when there is one) hanging from its
@@ -476,7 +515,7 @@ QImage withSheet(QWidget& page, QWidget* sheet, bool dark) {
 // the always-hidden band empty; a drag hovering over a row; a row's move menu
 // open below its button.
 struct SectionsPageState {
-    enum class Extra { none, hover, menu };
+    enum class Extra { none, hover, menu, lastRowMenu };
     const char* name;
     bool emptyBand;
     Extra extra;
@@ -527,7 +566,7 @@ QImage renderSectionsPage(const SectionsPageState& shot) {
                        core::Rect(700, 0, 24, 24));
     app::SectionsModel model(
         core::Profile(core::Uuid::random(), "ふだん", sections, order, core::Section::hidden), self);
-    model.update(items, running);
+    model.update(items, running, std::nullopt);
     app::ProfilesModel profiles;
     profiles.setChoices({{core::Uuid::random(), "ふだん", true}, {core::Uuid::random(), "仕事", false}});
     std::map<std::string, std::string> names(apps.begin(), apps.end());
@@ -549,8 +588,10 @@ QImage renderSectionsPage(const SectionsPageState& shot) {
         QApplication::sendEvent(target, &enter);
     }
     QImage image = page.grab().toImage();
-    app::SectionRowView* menuRow = page.row(apps[2].first);
-    if (shot.extra == SectionsPageState::Extra::menu && menuRow && menuRow->menuButton()) {
+    // The first row of the hidden band cannot go up; its last one cannot go down.
+    const bool lastRow = shot.extra == SectionsPageState::Extra::lastRowMenu;
+    app::SectionRowView* menuRow = page.row(apps[lastRow ? 3 : 2].first);
+    if ((shot.extra == SectionsPageState::Extra::menu || lastRow) && menuRow && menuRow->menuButton()) {
         QMenu* menu = menuRow->moveMenu();
         QPushButton* button = menuRow->menuButton();
         menu->popup(button->mapToGlobal(QPoint(0, button->height())));
@@ -656,7 +697,7 @@ QImage renderSettingsWindow(app::SettingsPage page, bool dark) {
     const core::Uuid work = core::Uuid::random();
     auto model = std::make_shared<app::SectionsModel>(
         core::Profile(usual, "ふだん", sections, order, core::Section::hidden), self);
-    model->update(items, running);
+    model->update(items, running, std::nullopt);
     auto profiles = std::make_shared<app::ProfilesModel>();
     profiles->setChoices({{usual, "ふだん", true}, {work, "仕事", false}});
     auto rules = std::make_shared<app::RulesModel>();
@@ -1020,6 +1061,38 @@ int renderSearchHotKey(const QString& folder) {
                : 1;
 }
 
+// The settings window on the sections page of the program running on the
+// desktop, with the bar collapsed: the hidden band's applications are off the
+// bar by the program's doing and their rows say nothing of macOS.
+int renderCollapsedSections(const QString& folder) {
+    RunningProgram program(false);
+    if (!program.collapsed()) {
+        return 2;
+    }
+    const auto& settings = program.delegate().settingsWindow();
+    settings->show(app::SettingsPage::sections);
+    // The window's showing asks for a fresh read; the icons are drawn on a queue of their own.
+    RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(1500));
+    QWidget* window = settings->window();
+    if (window == nullptr) {
+        std::fprintf(stderr, "pellacor-screenshots: the settings window did not open\n");
+        return 2;
+    }
+    window->resize(app::SettingsWindowController::contentWidth, 900);
+    int failures = 0;
+    for (const bool dark : {false, true}) {
+        demo::DesktopAppearance::apply(dark);
+        RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(200));
+        failures += save(window->grab().toImage(), folder,
+                         dark ? "program-sections-collapsed-dark" : "program-sections-collapsed-light")
+                        ? 0
+                        : 1;
+    }
+    demo::DesktopAppearance::apply(false);
+    settings->close();
+    return failures;
+}
+
 // The right-hand part of the bar, twice as large so the order reads.
 QImage theBar(const QImage& image) {
     constexpr int width = 760;
@@ -1294,6 +1367,17 @@ int main(int argc, char** argv) {
     for (const auto& shot : profileBars) {
         failures += save(renderProfileBar(shot), folder, shot.name) ? 0 : 1;
     }
+    for (const bool dark : {false, true}) {
+        const std::string look = dark ? "-dark" : "-light";
+        failures +=
+            save(renderProfileBarAmpersand(dark, false), folder, ("profile-bar-ampersand" + look).c_str())
+                ? 0
+                : 1;
+        failures +=
+            save(renderProfileBarAmpersand(dark, true), folder, ("profile-bar-ampersand-menu" + look).c_str())
+                ? 0
+                : 1;
+    }
     using Login = system::LoginItemStatus;
     const std::vector<GeneralPageState> generalPages{
         {"general-login-enabled-light", Login::enabled, true, MenuBarState::collapsed, false},
@@ -1320,6 +1404,8 @@ int main(int argc, char** argv) {
         {"sections-page-drag-over-row-dark", false, Extra::hover, true},
         {"sections-page-move-menu-light", false, Extra::menu, false},
         {"sections-page-move-menu-dark", false, Extra::menu, true},
+        {"sections-page-move-menu-last-row-light", false, Extra::lastRowMenu, false},
+        {"sections-page-move-menu-last-row-dark", false, Extra::lastRowMenu, true},
     };
     for (const auto& shot : sectionsPages) {
         failures += save(renderSectionsPage(shot), folder, shot.name) ? 0 : 1;
@@ -1351,6 +1437,7 @@ int main(int argc, char** argv) {
     failures += renderSearchHotKey(folder);
     failures += renderLayoutFolderGrant(folder);
     failures += renderRuleApplicationPanel(folder);
+    failures += renderCollapsedSections(folder);
     failures += renderFileDialogsInEnglish(folder);
     QApplication::setPalette(original);
     return failures == 0 ? 0 : 1;

@@ -179,7 +179,13 @@ void AppDelegate::buildSectionsModel() {
                                    weakCoordinator](const std::vector<core::ItemSnapshot>& items) {
         if (const auto sections = weakSections.lock()) {
             const auto coordinator = weakCoordinator.lock();
-            sections->update(items, coordinator ? coordinator->runningBundleIDs() : std::set<std::string>{});
+            // What the program let the bar show as the read landed tells its
+            // own hiding from the system's.
+            if (coordinator) {
+                sections->update(items, coordinator->runningBundleIDs(), coordinator->allowedOnBar());
+            } else {
+                sections->update(items, {}, std::nullopt);
+            }
         }
         const auto self = weakSelf.lock();
         if (!self) {
@@ -216,8 +222,12 @@ void AppDelegate::refreshSectionsInputs() {
             frames.push_back(screen.frame);
         }
     }
-    settings_.sectionsModel->refresh(
-        coordinator_ ? coordinator_->runningBundleIDs() : std::set<std::string>{}, std::move(frames));
+    if (coordinator_) {
+        settings_.sectionsModel->refresh(coordinator_->runningBundleIDs(), std::move(frames),
+                                         coordinator_->allowedOnBar());
+    } else {
+        settings_.sectionsModel->refresh({}, std::move(frames), std::nullopt);
+    }
 }
 
 // The General page's actions, the permission guide's buttons, and what the

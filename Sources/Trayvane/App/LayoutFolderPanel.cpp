@@ -1,6 +1,7 @@
 #include "Trayvane/App/LayoutFolderPanel.h"
 
 #include "Trayvane/App/FileDialogLanguage.h"
+#include "Trayvane/Windows/SheetFocus.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -77,6 +78,7 @@ LayoutFolderPanel::Runner LayoutFolderPanel::fileDialog(std::shared_ptr<platform
         QObject::connect(dialog, &QDialog::finished, dialog,
                          [dialog, finish](int) { finish(dialog->chosen()); });
         if (sheetParent != nullptr) {
+            returnFocusOnClose(*dialog);
             dialog->open();
         } else {
             // No window to put a sheet on: modal to the whole program, still without a loop of its own.

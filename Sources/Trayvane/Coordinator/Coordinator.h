@@ -174,6 +174,17 @@ public:
     bool foldRescueActive() const { return foldRescue; }
     std::optional<bool> trusted() const { return accessibilityTrusted; }
     std::set<std::string> runningBundleIDs() const { return appWatcher->runningBundleIDs(); }
+    // The applications whose items the program lets the bar show: those both
+    // the restriction in force and the one last asked for allow (the bar holds
+    // the old one until the new one takes effect), and that were let show
+    // before the restriction last changed, until the bar has had
+    // `restrictionSettle` to put back what it newly may. Nothing while nothing
+    // restricts the bar. An application outside them is off the bar because
+    // the program keeps it off, whatever else may hide it.
+    std::optional<std::set<std::string>> allowedOnBar() const;
+    // How long the bar takes, after a change of the restriction, to show
+    // every item it newly may.
+    static constexpr Duration restrictionSettle = std::chrono::seconds(3);
     // A reorder of the user's waits for the layout folder's grant; the grant
     // replays it, and forgets it once it no longer needs the folder.
     bool reorderIsWaitingForFolder() const { return reorderWaitingForFolder; }
@@ -413,6 +424,8 @@ private:
                                              std::shared_ptr<system::VisibilityControlling> visibility,
                                              core::VisibilityPlan plan);
     void restrictionFinished(const system::SystemResult<core::VisibilityPlan>& result);
+    // Keeps what the bar is let show now, before the restriction changes.
+    void noteAllowanceChange();
 
     // -- Reveal (CoordinatorReveal.cpp) ------------------------------------------
 
@@ -614,6 +627,13 @@ private:
     std::vector<core::ItemSnapshot> items;
     std::map<std::string, int> quickFound;
     std::optional<core::VisibilityPlan> requestedPlan;
+    // What the bar was let show before the restriction last changed, and when
+    // the change was asked for or took effect (nothing: everything).
+    struct AllowanceChange {
+        std::optional<std::set<std::string>> before;
+        Instant at;
+    };
+    std::optional<AllowanceChange> allowanceChange;
     std::optional<bool> accessibilityTrusted;
     std::map<int, core::AppKey> temporaryReveals;
     int revealSerial = 0;

@@ -15,9 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// How long the bar must have been without restriction before a full read counts
-// as showing every item.
-constexpr concurrency::Duration unrestrictedForMark = 3s;
 // At most this many quick reads run at once; a later launch gets only the reread.
 constexpr std::size_t quickReadLimit = 4;
 
@@ -26,7 +23,7 @@ constexpr std::size_t quickReadLimit = 4;
 std::optional<int> Coordinator::readMark() const {
     const auto unrestricted = core::VisibilityPlan::noRestriction();
     if (requestedPlan != unrestricted || visibility->currentPlan() != unrestricted || !unrestrictedSince ||
-        now() - *unrestrictedSince < unrestrictedForMark) {
+        now() - *unrestrictedSince < restrictionSettle) {
         return std::nullopt;
     }
     return restrictGeneration;

@@ -46,6 +46,46 @@ std::set<AppKey> Coordinator::notchPlanOverflow() const {
     return overflow;
 }
 
+namespace {
+
+// What two allowances both let show; nothing stands for everything.
+void narrow(std::optional<std::set<std::string>>& allowed, const std::optional<std::set<std::string>>& by) {
+    if (!by) {
+        return;
+    }
+    if (allowed) {
+        std::erase_if(*allowed, [&by](const std::string& id) { return !by->contains(id); });
+    } else {
+        allowed = by;
+    }
+}
+
+std::optional<std::set<std::string>> allowance(const VisibilityPlan& plan) {
+    const auto* list = plan.allowedBundleIDs();
+    if (list == nullptr) {
+        return std::nullopt;
+    }
+    return std::set<std::string>(list->begin(), list->end());
+}
+
+} // namespace
+
+std::optional<std::set<std::string>> Coordinator::allowedOnBar() const {
+    auto allowed = allowance(visibility->currentPlan());
+    if (requestedPlan) {
+        narrow(allowed, allowance(*requestedPlan));
+    }
+    // An application newly let show puts its items back in its own time.
+    if (allowanceChange && now() - allowanceChange->at < restrictionSettle) {
+        narrow(allowed, allowanceChange->before);
+    }
+    return allowed;
+}
+
+void Coordinator::noteAllowanceChange() {
+    allowanceChange = AllowanceChange{allowedOnBar(), now()};
+}
+
 void Coordinator::enforce() {
     if (isShutDown) {
         return;
@@ -71,6 +111,7 @@ void Coordinator::restrict(VisibilityPlan plan) {
         // A repeated removal keeps the instant of the first.
         if (requestedPlan != plan) {
             unrestrictedSince = now();
+            noteAllowanceChange();
         }
         ++restrictGeneration;
         requestedPlan = VisibilityPlan::noRestriction();
@@ -84,6 +125,7 @@ void Coordinator::restrict(VisibilityPlan plan) {
     if (requestedPlan == plan) {
         return;
     }
+    noteAllowanceChange();
     hasRequestedRestriction = true;
     const int generation = ++restrictGeneration;
     requestedPlan = plan;
@@ -110,6 +152,11 @@ concurrency::Task<void> Coordinator::applyPlan(std::weak_ptr<Coordinator> weak, 
 }
 
 void Coordinator::restrictionFinished(const system::SystemResult<VisibilityPlan>& result) {
+    // The bar now holds the new restriction (or none, after a failure): what it
+    // newly lets show comes back from here on.
+    if (allowanceChange) {
+        allowanceChange->at = now();
+    }
     const auto plan = result.value();
     if (plan && !plan->isNoRestriction()) {
         const auto& ids = *plan->allowedBundleIDs();

@@ -7,6 +7,7 @@
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
+#include "Trayvane/Windows/SheetFocus.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -94,7 +95,7 @@ ProfileDeleteSheet* ProfileBar::deleteSheet() const {
 void ProfileBar::showChoices() {
     const auto& choices = model_.choices();
     const auto active = model_.active();
-    picker_->setText(qtText(active ? active->name : localized("プロファイル")));
+    picker_->setText(qtTitle(active ? active->name : localized("プロファイル")));
 
     // The old entries go later: this may run while one of them is being chosen.
     for (QAction* action : menu_->actions()) {
@@ -102,7 +103,7 @@ void ProfileBar::showChoices() {
         action->deleteLater();
     }
     for (const auto& choice : choices) {
-        auto* action = new QAction(qtText(choice.name), menu_);
+        auto* action = new QAction(qtTitle(choice.name), menu_);
         action->setCheckable(true);
         action->setChecked(choice.isActive);
         connect(action, &QAction::triggered, this, [this, id = choice.id] { choose(id); });
@@ -153,6 +154,7 @@ void ProfileBar::remove() {
             deleteSheet_ = nullptr;
         }
     });
+    returnFocusOnClose(*sheet);
     sheet->open();
 }
 
@@ -170,6 +172,7 @@ void ProfileBar::openNameSheet(Editor editor) {
             nameSheet_ = nullptr;
         }
     });
+    returnFocusOnClose(*sheet);
     sheet->open();
 }
 

@@ -20,14 +20,15 @@ ProfileDeleteSheet::ProfileDeleteSheet(ProfileChoice choice, ProfilesModel& mode
     setObjectName("profile:deleteSheet");
     setWindowModality(Qt::WindowModal);
     setFont(AppFont::body());
-    setWindowTitle(qtText(localized("「%@」を削除しますか？", {choice_.name})));
+    const std::string question = localized("「%@」を削除しますか？", {choice_.name});
+    setWindowTitle(qtWindowTitle(question));
 
     auto* stack = new QVBoxLayout(this);
     stack->setSpacing(12);
     stack->setContentsMargins(padding, padding, padding, padding);
     stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* title = new QLabel(windowTitle(), this);
+    auto* title = new QLabel(qtText(question), this);
     title->setObjectName("profile:sheetTitle");
     title->setTextFormat(Qt::PlainText);
     title->setWordWrap(true);

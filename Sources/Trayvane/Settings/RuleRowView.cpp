@@ -135,6 +135,9 @@ void RuleRowView::resizeEvent(QResizeEvent* event) {
     const Layout wanted = RuleLayoutChooser::choose(event->size().width() - 2 * padding, widths());
     if (wanted != layout_) {
         arrange(wanted);
+        // A layout made during a resize waits for the next one to place its
+        // widgets: place them now, and let the row's height follow the lines.
+        controls_->layout()->activate();
     }
 }
 

@@ -12,6 +12,7 @@
 #include "Trayvane/Theme/AppearanceFollower.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Theme/ThemeViews.h"
+#include "Trayvane/Windows/SheetFocus.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -125,6 +126,7 @@ void RulesSettingsView::openAddSheet() {
     addSheet_ = new RuleAddSheet(model_, icons_, this);
     addSheet_->setAttribute(Qt::WA_DeleteOnClose);
     connect(addSheet_, &QDialog::finished, addSheet_, &QWidget::close);
+    returnFocusOnClose(*addSheet_);
     addSheet_->open();
 }
 

@@ -23,17 +23,23 @@ std::vector<core::SectionRow> SectionsModel::rows(core::Section section) const {
 
 void SectionsModel::rebuild() {
     const std::vector<core::AppKey>& order = layoutOrder_ ? *layoutOrder_ : profile_.order;
-    observers.assign(rows_,
-                     core::SectionBoard::rows(items_, profile_, running_, selfBundleID_, order, screens_),
-                     Property::rows);
+    auto rows = core::SectionBoard::rows(items_, profile_, running_, selfBundleID_, order, screens_);
+    if (allowedOnBar_) {
+        for (auto& row : rows) {
+            row.hiddenByMacOS = row.hiddenByMacOS && allowedOnBar_->contains(row.id());
+        }
+    }
+    observers.assign(rows_, std::move(rows), Property::rows);
 }
 
-void SectionsModel::update(std::vector<core::ItemSnapshot> items, std::set<std::string> running) {
-    if (items == items_ && running == running_) {
+void SectionsModel::update(std::vector<core::ItemSnapshot> items, std::set<std::string> running,
+                           std::optional<std::set<std::string>> allowedOnBar) {
+    if (items == items_ && running == running_ && allowedOnBar == allowedOnBar_) {
         return;
     }
     items_ = std::move(items);
     running_ = std::move(running);
+    allowedOnBar_ = std::move(allowedOnBar);
     rebuild();
 }
 
@@ -64,10 +70,13 @@ bool SectionsModel::setScreens(std::vector<core::Rect> screens) {
     return true;
 }
 
-void SectionsModel::refresh(std::set<std::string> running, std::vector<core::Rect> screens) {
+void SectionsModel::refresh(std::set<std::string> running, std::vector<core::Rect> screens,
+                            std::optional<std::set<std::string>> allowedOnBar) {
     const bool runningChanged = setRunning(std::move(running));
     const bool screensChanged = setScreens(std::move(screens));
-    if (runningChanged || screensChanged) {
+    const bool allowedChanged = allowedOnBar != allowedOnBar_;
+    allowedOnBar_ = std::move(allowedOnBar);
+    if (runningChanged || screensChanged || allowedChanged) {
         rebuild();
     }
 }

@@ -58,14 +58,19 @@ public:
 
     const std::string& selfBundleID() const { return selfBundleID_; }
 
-    // After every read: stores both and rebuilds, unless both are as stored.
-    void update(std::vector<core::ItemSnapshot> items, std::set<std::string> running);
+    // After every read: the items, the running applications and the
+    // applications the program let the bar show when the read landed (nothing
+    // while it restricted nothing). Stores the three and rebuilds, unless all
+    // are as stored.
+    void update(std::vector<core::ItemSnapshot> items, std::set<std::string> running,
+                std::optional<std::set<std::string>> allowedOnBar);
     // The bar's order as the coordinator reads it from the layout table;
     // nothing when the layout folder is not granted, and the rows fall back
     // to the profile's order. An order clears the folder note.
     void update(std::optional<std::vector<core::AppKey>> layoutOrder);
     const std::optional<std::vector<core::AppKey>>& layoutOrder() const { return layoutOrder_; }
     const std::vector<core::ItemSnapshot>& items() const { return items_; }
+    const std::optional<std::set<std::string>>& allowedOnBar() const { return allowedOnBar_; }
 
     // Plain inputs, replaced by the settings window's refresh. Each setter
     // stores the value and answers whether it differed; it does not rebuild.
@@ -73,12 +78,18 @@ public:
     bool setRunning(std::set<std::string> running);
     const std::vector<core::Rect>& screens() const { return screens_; }
     bool setScreens(std::vector<core::Rect> screens);
-    // The refresh: stores both and rebuilds once when either differed.
-    void refresh(std::set<std::string> running, std::vector<core::Rect> screens);
+    // The refresh: stores the three (the last as `update` does) and rebuilds
+    // once when any differed. A restriction can change with nothing on the bar
+    // moving, and then no read brings the new one.
+    void refresh(std::set<std::string> running, std::vector<core::Rect> screens,
+                 std::optional<std::set<std::string>> allowedOnBar);
 
     // Recomputes the rows from the profile, the items, the running
     // applications, the bar's order (the profile's while the bar's is not
-    // known) and the screens; assigns them only when they differ.
+    // known) and the screens; assigns them only when they differ. A row says
+    // macOS keeps its application off the bar only when the program itself
+    // lets the bar show it: off the bar while the program does not allow it
+    // there is the program's own hiding.
     void rebuild();
 
     // -- The page's edits; each answers whether it changed anything. --------
@@ -124,6 +135,7 @@ private:
     std::vector<core::ItemSnapshot> items_;
     std::set<std::string> running_;
     std::vector<core::Rect> screens_;
+    std::optional<std::set<std::string>> allowedOnBar_;
     std::optional<std::vector<core::AppKey>> layoutOrder_;
 };
 

@@ -16,4 +16,10 @@ inline QString qtTitle(const std::string& value) {
     return qtText(value).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// A text as a window's title. Qt reads "[*]" there as the place of the mark
+// for unsaved changes and leaves it out, so each is doubled.
+inline QString qtWindowTitle(const std::string& value) {
+    return qtText(value).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
 } // namespace pellacor::app
