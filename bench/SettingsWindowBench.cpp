@@ -25,7 +25,7 @@ struct Models {
     std::shared_ptr<app::SectionsModel> sections;
     std::shared_ptr<app::ProfilesModel> profiles = std::make_shared<app::ProfilesModel>();
     std::shared_ptr<app::RulesModel> rules = std::make_shared<app::RulesModel>();
-    app::GeneralModel general;
+    std::shared_ptr<app::GeneralModel> general = std::make_shared<app::GeneralModel>();
     std::set<std::string> running;
     std::vector<Rect> screens{Rect(0, 0, 1512, 982), Rect(1512, 0, 1920, 1080)};
     std::int64_t refreshes = 0;

@@ -46,6 +46,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -112,33 +113,39 @@ std::optional<int> handOver(const std::filesystem::path& socket, const std::vect
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // The scenario comes first, so a bad file is refused before anything is made.
+// What the command line asks for. `kept` are the arguments a relaunch
+// starts with: the same, less the URLs, which ran once.
+struct Arguments {
     std::optional<std::string> scenarioFile;
     std::vector<std::string> updateConnectTo;
     std::vector<std::string> urls;
-    // The arguments a relaunch starts with: the same, less the URLs, which ran once.
-    std::vector<const char*> kept{argv[0]};
+    std::vector<const char*> kept;
+};
+
+// Either what a step made, or the status the process ends with at once.
+template <typename T> using OrStatus = std::variant<T, int>;
+
+OrStatus<Arguments> readArguments(int argc, char** argv) {
+    Arguments arguments;
+    arguments.kept.push_back(argv[0]);
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (!argument.starts_with("-") && core::UrlComponents::schemeOf(argument)) {
-            urls.push_back(argument);
+            arguments.urls.push_back(argument);
             continue;
         }
-        kept.push_back(argv[i]);
+        arguments.kept.push_back(argv[i]);
         if (argument == "--scenario" && i + 1 < argc) {
-            kept.push_back(argv[i + 1]);
-            scenarioFile = argv[++i];
+            arguments.kept.push_back(argv[i + 1]);
+            arguments.scenarioFile = argv[++i];
         } else if (argument == "--update-connect-to" && i + 1 < argc) {
-            kept.push_back(argv[i + 1]);
-            updateConnectTo.emplace_back(argv[++i]);
+            arguments.kept.push_back(argv[i + 1]);
+            arguments.updateConnectTo.emplace_back(argv[++i]);
         } else if (argument == "--help" || argument == "-h") {
             printUsage(stdout);
             return 0;
         } else if (argument.starts_with("--scenario=")) {
-            scenarioFile = argument.substr(std::strlen("--scenario="));
+            arguments.scenarioFile = argument.substr(std::strlen("--scenario="));
         } else if (!argument.starts_with("-") || argument == "--scenario" ||
                    argument == "--update-connect-to") {
             printUsage(stderr);
@@ -146,92 +153,80 @@ int main(int argc, char** argv) {
         }
         // Other options (Qt's own, such as -platform) are Qt's to read.
     }
-    platform::Scenario scenario = platform::Scenario::defaultScenario();
-    if (scenarioFile) {
-        auto loaded = platform::Scenario::load(*scenarioFile);
-        if (const auto* error = std::get_if<platform::ScenarioError>(&loaded)) {
-            std::fprintf(stderr, "pellacor: %s\n", error->message.c_str());
-            return usageStatus;
-        }
-        scenario = std::get<platform::Scenario>(std::move(loaded));
-        // Without it the program would have no application for its items and
-        // could show nothing on the bar.
-        if (scenario.addProgramWhenMissing()) {
-            std::fprintf(stderr, "pellacor: the scenario has no application %s; it is added, running\n",
-                         std::string(core::bundleIdentifier).c_str());
-        }
-    }
-    const auto location = demo::DesktopStateFolder::location();
-    if (!location) {
-        std::fprintf(stderr, "pellacor: neither XDG_STATE_HOME nor HOME is an absolute path\n");
-        return 1;
-    }
+    return arguments;
+}
 
-    // One program per user: the one that runs already takes the URLs.
-    std::shared_ptr<app::InstanceServer> instance;
-    if (const auto folder = app::InstanceAddress::folder(); !folder) {
+// The scenario comes first, so a bad file is refused before anything is made.
+OrStatus<platform::Scenario> loadScenario(const std::optional<std::string>& file) {
+    if (!file) {
+        return platform::Scenario::defaultScenario();
+    }
+    auto loaded = platform::Scenario::load(*file);
+    if (const auto* error = std::get_if<platform::ScenarioError>(&loaded)) {
+        std::fprintf(stderr, "pellacor: %s\n", error->message.c_str());
+        return usageStatus;
+    }
+    auto scenario = std::get<platform::Scenario>(std::move(loaded));
+    // Without it the program would have no application for its items and
+    // could show nothing on the bar.
+    if (scenario.addProgramWhenMissing()) {
+        std::fprintf(stderr, "pellacor: the scenario has no application %s; it is added, running\n",
+                     std::string(core::bundleIdentifier).c_str());
+    }
+    return scenario;
+}
+
+// One program per user: the one that runs already takes the URLs, else this
+// process claims the socket and becomes the program.
+OrStatus<std::shared_ptr<app::InstanceServer>> claimInstance(const std::vector<std::string>& urls) {
+    const auto folder = app::InstanceAddress::folder();
+    if (!folder) {
         std::fprintf(stderr, "pellacor: no folder for the program's socket\n");
         return 1;
-    } else if (const auto problem = app::InstanceAddress::prepare(*folder)) {
+    }
+    if (const auto problem = app::InstanceAddress::prepare(*folder)) {
         std::fprintf(stderr, "pellacor: %s\n", problem->c_str());
         return 1;
-    } else {
-        const auto socket = app::InstanceAddress::socketPath(*folder);
-        if (const auto status = handOver(socket, urls, false)) {
+    }
+    const auto socket = app::InstanceAddress::socketPath(*folder);
+    if (const auto status = handOver(socket, urls, false)) {
+        return *status;
+    }
+    app::InstanceServer::Options options;
+    options.folder = *folder;
+    auto claim = app::InstanceServer::claim(std::move(options));
+    if (std::holds_alternative<app::InstanceServer::Taken>(claim)) {
+        // Another process is becoming the program right now.
+        if (const auto status = handOver(socket, urls, true)) {
             return *status;
         }
-        app::InstanceServer::Options options;
-        options.folder = *folder;
-        auto claim = app::InstanceServer::claim(std::move(options));
-        if (std::holds_alternative<app::InstanceServer::Taken>(claim)) {
-            // Another process is becoming the program right now.
-            if (const auto status = handOver(socket, urls, true)) {
-                return *status;
-            }
-            std::fprintf(stderr, "pellacor: another pellacor is starting but does not listen\n");
-            return 1;
-        }
-        if (const auto* error = std::get_if<std::string>(&claim)) {
-            std::fprintf(stderr, "pellacor: %s\n", error->c_str());
-            return 1;
-        }
-        instance = std::get<std::shared_ptr<app::InstanceServer>>(std::move(claim));
-    }
-    demo::DesktopStateFolder state(*location);
-    if (std::string problem; !state.prepare(scenario, &problem)) {
-        std::fprintf(stderr, "pellacor: cannot prepare the desktop's state under %s: %s\n", location->c_str(),
-                     problem.c_str());
+        std::fprintf(stderr, "pellacor: another pellacor is starting but does not listen\n");
         return 1;
     }
-
-    // Taken before Qt removes its own options from the arguments.
-    const auto launcher = platform::ProcessLauncher::ownProgram(static_cast<int>(kept.size()), kept.data());
-
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("Pellacor");
-    // Qt's own words (the file dialogs', the standard buttons') in the program's language.
-    if (!app::QtTranslations::useProgramLanguage()) {
-        std::fprintf(stderr,
-                     "pellacor: Qt's Japanese translations are not in %s (Debian's qt6-translations-l10n); "
-                     "Qt's own words stay English\n",
-                     app::QtTranslations::folder().c_str());
+    if (const auto* error = std::get_if<std::string>(&claim)) {
+        std::fprintf(stderr, "pellacor: %s\n", error->c_str());
+        return 1;
     }
-    concurrency::QtExecutor executor;
-    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
-    // The desktop's notifications are the main thread's, whichever thread changed it.
-    app::AppDelegate::Environment environment = app::simulatedEnvironment(executor, *platform);
-    // Keys the person holds as the program starts are the simulated user's.
-    platform->input()->setModifierFlags(
-        platform->input()->modifierFlags() |
-        demo::KeyCodes::modifierFlags(QGuiApplication::queryKeyboardModifiers()));
-    // The program's own bundle starts anew as a new process of this executable.
-    // The grants given meanwhile are kept first, so the new process finds them.
+    return std::get<std::shared_ptr<app::InstanceServer>>(std::move(claim));
+}
+
+void saveDesktop(const demo::DesktopStateFolder& state, const platform::SimulatedPlatform& platform) {
+    if (!state.save(platform)) {
+        std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
+                     state.settingsFile().c_str());
+    }
+}
+
+// The program's own bundle starts anew as a new process of this executable.
+// The grants given meanwhile are kept first, so the new process finds them.
+void installProgramStarter(const std::shared_ptr<platform::SimulatedPlatform>& platform,
+                           const platform::ProcessLauncher& launcher, const demo::DesktopStateFolder& state,
+                           std::shared_ptr<app::InstanceServer>& instance) {
     platform->workspaceOpener()->setProgramStarter(
         [&launcher, &state, &instance,
          weak = std::weak_ptr<platform::SimulatedPlatform>(platform)]() -> std::optional<std::int64_t> {
-            if (const auto strong = weak.lock(); strong && !state.save(*strong)) {
-                std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
-                             state.settingsFile().c_str());
+            if (const auto strong = weak.lock()) {
+                saveDesktop(state, *strong);
             }
             // The new process becomes the program: this one stops listening first.
             instance.reset();
@@ -241,17 +236,17 @@ int main(int argc, char** argv) {
             }
             return std::nullopt;
         });
-    if (!app::SignalPipe::install({SIGINT, SIGTERM, SIGUSR1, SIGUSR2})) {
-        std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
-        return 1;
-    }
-    demo::DesktopWindow window(platform);
+}
+
+// The window that shows the simulated desktop, and what the desktop relays
+// to the program: its hot keys, its wish for the next launch.
+void setUpDesktopWindow(QApplication& application, demo::DesktopWindow& window, demo::HotKeyRelay& hotKeys,
+                        demo::DesktopStateFolder& state) {
     // The desktop around the program is none of the program's windows.
     window.setProperty(app::MainMenuActions::outsideProgramProperty, true);
     window.setWindowTitle(QStringLiteral("Pellacor — demo desktop"));
     QObject::connect(&window, &demo::DesktopWindow::closed, &application, [] { QApplication::quit(); });
     // The program's hot keys work whichever window has the keyboard.
-    demo::HotKeyRelay hotKeys(platform);
     application.installEventFilter(&hotKeys);
     QObject::connect(&window.controls(), &demo::ControlsPanel::shiftAtNextLaunchChanged, &application,
                      [&state](bool held) {
@@ -259,15 +254,13 @@ int main(int argc, char** argv) {
                              std::fprintf(stderr, "pellacor: cannot keep the wish for the next launch\n");
                          }
                      });
-    const auto report = [&platform, &window] {
-        const std::string text = demo::DesktopReport::of(*platform, window.view());
-        std::fputs(text.c_str(), stdout);
-        std::fflush(stdout);
-    };
+}
 
-    QSocketNotifier signalNotifier(app::SignalPipe::readEnd(), QSocketNotifier::Read);
-    app::AppDelegate* program = nullptr;
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&program, &report] {
+// SIGUSR2 prints the report, SIGUSR1 presses the permission guide's relaunch
+// button, SIGINT and SIGTERM quit.
+void watchSignals(QApplication& application, QSocketNotifier& notifier, app::AppDelegate* const& program,
+                  const std::function<void()>& report) {
+    QObject::connect(&notifier, &QSocketNotifier::activated, &application, [&program, report] {
         const auto signal = app::SignalPipe::next();
         if (!signal) {
             return;
@@ -285,6 +278,58 @@ int main(int argc, char** argv) {
         }
         QApplication::quit();
     });
+}
+
+// The process's end, as on the real system, ends every restriction it held:
+// one still activating when the run loop stopped could not be ended a second
+// time. One it never ended at all is a fault of its termination, and said.
+void reportEnd(const platform::SimulatedPlatform& platform, const std::function<void()>& report) {
+    if (const int left = platform.restrictionService()->holderEnded(); left > 0) {
+        std::fprintf(stderr, "pellacor: the program ended with %d restriction(s) still in force\n", left);
+    }
+    report();
+}
+
+// The program on the simulated desktop, from the application object to the
+// end of its event loop; answers the process's status.
+int runOnDesktop(int argc, char** argv, const Arguments& arguments, const platform::Scenario& scenario,
+                 demo::DesktopStateFolder& state, std::shared_ptr<app::InstanceServer> instance) {
+    // Taken before Qt removes its own options from the arguments.
+    const auto launcher =
+        platform::ProcessLauncher::ownProgram(static_cast<int>(arguments.kept.size()), arguments.kept.data());
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Pellacor");
+    // Qt's own words (the file dialogs', the standard buttons') in the program's language.
+    if (!app::QtTranslations::useProgramLanguage()) {
+        std::fprintf(stderr,
+                     "pellacor: Qt's Japanese translations are not in %s (Debian's qt6-translations-l10n); "
+                     "Qt's own words stay English\n",
+                     app::QtTranslations::folder().c_str());
+    }
+    concurrency::QtExecutor executor;
+    auto platform = std::make_shared<platform::SimulatedPlatform>(scenario);
+    // The desktop's notifications are the main thread's, whichever thread changed it.
+    app::AppDelegate::Environment environment = app::simulatedEnvironment(executor, *platform);
+    // Keys the person holds as the program starts are the simulated user's.
+    platform->input()->setModifierFlags(
+        platform->input()->modifierFlags() |
+        demo::KeyCodes::modifierFlags(QGuiApplication::queryKeyboardModifiers()));
+    installProgramStarter(platform, launcher, state, instance);
+    if (!app::SignalPipe::install({SIGINT, SIGTERM, SIGUSR1, SIGUSR2})) {
+        std::fprintf(stderr, "pellacor: cannot watch for termination signals\n");
+        return 1;
+    }
+    demo::DesktopWindow window(platform);
+    demo::HotKeyRelay hotKeys(platform);
+    setUpDesktopWindow(application, window, hotKeys, state);
+    const auto report = [&platform, &window] {
+        const std::string text = demo::DesktopReport::of(*platform, window.view());
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    };
+    QSocketNotifier signalNotifier(app::SignalPipe::readEnd(), QSocketNotifier::Read);
+    app::AppDelegate* program = nullptr;
+    watchSignals(application, signalNotifier, program, report);
     window.show();
 
     // The other processes' requests reach the delegate once it is made; its
@@ -305,27 +350,50 @@ int main(int argc, char** argv) {
     instance->start(executor, requests.handler());
 
     environment.place = [&window](core::Point topDown) { return window.view().globalPosition(topDown); };
-    environment.updateTransport.connectTo = updateConnectTo;
+    environment.updateTransport.connectTo = arguments.updateConnectTo;
     const int status =
-        app::EntryPoint::run(std::move(environment), [&program, &urls](app::AppDelegate* made) {
+        app::EntryPoint::run(std::move(environment), [&program, &arguments](app::AppDelegate* made) {
             program = made;
-            if (made != nullptr && !urls.empty()) {
-                made->open(urls);
+            if (made != nullptr && !arguments.urls.empty()) {
+                made->open(arguments.urls);
             }
         });
     // Nobody is served once the program has ended.
     instance.reset();
-    // The program's process ends here, and with it, as on the real system,
-    // every restriction it held: one still activating when the run loop
-    // stopped could not be ended a second time. One it never ended at all is
-    // a fault of its termination, and said.
-    if (const int left = platform->restrictionService()->holderEnded(); left > 0) {
-        std::fprintf(stderr, "pellacor: the program ended with %d restriction(s) still in force\n", left);
-    }
-    report();
-    if (!state.save(*platform)) {
-        std::fprintf(stderr, "pellacor: cannot save the desktop's grants and login item in %s\n",
-                     state.settingsFile().c_str());
-    }
+    reportEnd(*platform, report);
+    saveDesktop(state, *platform);
     return status;
+}
+
+} // namespace
+
+// The steps: the arguments, the instance, the desktop, the program.
+int main(int argc, char** argv) {
+    auto read = readArguments(argc, argv);
+    if (const auto* status = std::get_if<int>(&read)) {
+        return *status;
+    }
+    const auto& arguments = std::get<Arguments>(read);
+    auto loaded = loadScenario(arguments.scenarioFile);
+    if (const auto* status = std::get_if<int>(&loaded)) {
+        return *status;
+    }
+    const auto location = demo::DesktopStateFolder::location();
+    if (!location) {
+        std::fprintf(stderr, "pellacor: neither XDG_STATE_HOME nor HOME is an absolute path\n");
+        return 1;
+    }
+    auto claimed = claimInstance(arguments.urls);
+    if (const auto* status = std::get_if<int>(&claimed)) {
+        return *status;
+    }
+    auto& scenario = std::get<platform::Scenario>(loaded);
+    demo::DesktopStateFolder state(*location);
+    if (std::string problem; !state.prepare(scenario, &problem)) {
+        std::fprintf(stderr, "pellacor: cannot prepare the desktop's state under %s: %s\n", location->c_str(),
+                     problem.c_str());
+        return 1;
+    }
+    return runOnDesktop(argc, argv, arguments, scenario, state,
+                        std::get<std::shared_ptr<app::InstanceServer>>(std::move(claimed)));
 }

@@ -83,7 +83,7 @@ struct SettingsWindow : ::testing::Test {
     concurrency::ManualExecutor executor;
     concurrency::Now now;
     std::shared_ptr<platform::SimulatedPlatform> platform = std::make_shared<platform::SimulatedPlatform>();
-    app::GeneralModel general;
+    std::shared_ptr<app::GeneralModel> general = std::make_shared<app::GeneralModel>();
     std::shared_ptr<app::ProfilesModel> profiles = std::make_shared<app::ProfilesModel>();
     std::shared_ptr<app::RulesModel> rules = std::make_shared<app::RulesModel>();
     std::shared_ptr<SettingsWindowController> controller;
@@ -396,7 +396,23 @@ TEST_F(SettingsWindow, TheHelpButtonAsksForTheHelpAndIsSkippedWithoutACallback) 
     EXPECT_EQ(help->text(), "ヘルプ");
     QTest::mouseClick(help, Qt::LeftButton);
     int asked = 0;
-    general.onOpenHelp = [&asked] { ++asked; };
+    general->onOpenHelp = [&asked] { ++asked; };
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_EQ(asked, 1);
+}
+
+// The window shares its General model with whoever made it: dropped by its
+// maker (the program going down before the window), the page's model is still there.
+TEST_F(SettingsWindow, TheWindowKeepsItsGeneralModelAfterItsMakerLetsGo) {
+    make();
+    int asked = 0;
+    general->onOpenHelp = [&asked] { ++asked; };
+    const std::weak_ptr<app::GeneralModel> weak = general;
+    general.reset();
+    EXPECT_FALSE(weak.expired());
+    controller->show();
+    auto* help = window().findChild<app::AppButton*>("settings:help");
+    ASSERT_NE(help, nullptr);
     QTest::mouseClick(help, Qt::LeftButton);
     EXPECT_EQ(asked, 1);
 }

@@ -745,11 +745,11 @@ QImage renderSettingsWindow(app::SettingsPage page, bool dark) {
         {core::Uuid::random(), "com.example.fernlight", "Fernlight", Condition::frontmost, usual, "ふだん",
          false},
     });
-    app::GeneralModel general;
-    general.setLoginStatus(system::LoginItemStatus::enabled);
-    general.setTrusted(true);
-    general.setInApplicationsFolder(true);
-    general.setState(core::MenuBarState::collapsed);
+    const auto general = std::make_shared<app::GeneralModel>();
+    general->setLoginStatus(system::LoginItemStatus::enabled);
+    general->setTrusted(true);
+    general->setInApplicationsFolder(true);
+    general->setState(core::MenuBarState::collapsed);
     concurrency::ManualExecutor executor;
     std::map<std::string, std::string> names(apps.begin(), apps.end());
     auto controller = app::SettingsWindowController::create(

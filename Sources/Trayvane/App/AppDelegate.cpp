@@ -55,10 +55,6 @@ constexpr const char* realUserSwitcherPositionKey = "NSStatusItem Preferred Posi
 constexpr std::int64_t userSwitcherShownBit = 2;
 constexpr std::int64_t userSwitcherNotShownBit = 8;
 
-QPoint identityPlace(core::Point point) {
-    return {static_cast<int>(std::lround(point.x)), static_cast<int>(std::lround(point.y))};
-}
-
 } // namespace
 
 // What the watchdog's thread reaches to ping the main executor; cut when the
@@ -73,17 +69,15 @@ std::shared_ptr<AppDelegate> AppDelegate::create(Environment environment, bool m
 }
 
 AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
-    : environment_(std::move(environment)), relay_(std::make_shared<Relay>()),
+    : environment_(ProgramEnvironment::completed(std::move(environment))), relay_(std::make_shared<Relay>()),
       launchPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
                                                 *environment_.platform.fileManager)),
       revealPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
                                                 *environment_.platform.fileManager)),
-      modifierAtLaunch_(modifierAtLaunch), launchedAt_(concurrency::secondsOf(environment_.executor->now())) {
+      supportWindows_(environment_), modifierAtLaunch_(modifierAtLaunch),
+      launchedAt_(concurrency::secondsOf(environment_.executor->now())) {
     auto& executor = *environment_.executor;
     const auto& platform = environment_.platform;
-    if (!environment_.place) {
-        environment_.place = identityPlace;
-    }
     relay_->executor = &executor;
     if (!environment_.watchdog.post) {
         environment_.watchdog.post = [relay = relay_](std::function<void()> job) {
@@ -103,19 +97,6 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
         platform.screens, platform.inputState,
         [place = environment_.place](const core::Point& topDown) { return place(topDown); },
         platform.programWindows);
-    supportWindows_.help = std::make_unique<HelpWindow>(HelpWindow::Services{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .place = environment_.place,
-        .programWindows = platform.programWindows,
-    });
-    supportWindows_.about = std::make_unique<AboutWindow>(AboutWindow::Services{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .place = environment_.place,
-        .programWindows = platform.programWindows,
-    });
-    makeSupportActions();
     panels_.belowBar = std::make_unique<BelowBarController>(BelowBarController::Services{
         .screens = platform.screens,
         .input = platform.inputState,
@@ -147,65 +128,6 @@ AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
     loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
     places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
                                              executor, environment_.terminate);
-    // The panels name the folders as the system does: the one holding the
-    // Applications folder is "/", the home folder bears the account's name.
-    const FileDialogFolders folders{
-        .root = environment_.applicationsFolder.parent_path(),
-        .home = platform.fileManager ? platform.fileManager->homeDirectory() : std::filesystem::path(),
-        .homeName = platform.userAccount ? platform.userAccount->userName() : std::string(),
-    };
-    if (!environment_.layoutFolderPanel) {
-        environment_.layoutFolderPanel = LayoutFolderPanel::fileDialog(platform.fileManager, folders);
-    }
-    if (!environment_.applicationPanel) {
-        environment_.applicationPanel = ApplicationPanel::fileDialog(folders);
-    }
-    if (!environment_.sleep) {
-        environment_.sleep = concurrency::defaultSleep();
-    }
-}
-
-void AppDelegate::makeSupportActions() {
-    const auto& platform = environment_.platform;
-    if (!environment_.openURL) {
-        // The desktop's URL handler (xdg-open on Linux); its answer only says
-        // the URL was handed on, not that a program showed it.
-        environment_.openURL = [](const std::string& url) {
-            return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode));
-        };
-    }
-    if (!environment_.copyText) {
-        environment_.copyText = [](const std::string& text) {
-            QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-        };
-    }
-    if (!environment_.updateFetch) {
-        // Each check asks anew; the request's blocking wait runs on a thread
-        // of its own, started by the first check.
-        UpdateTransport transport = environment_.updateTransport;
-        transport.abandoned = supportWindows_.updateAbandoned;
-        environment_.updateFetch =
-            [transport = std::move(transport),
-             queue = std::make_shared<concurrency::SerialQueue>("app.trayvane.pellacor.update-check")] {
-                return UpdateChecker(core::UpdateCheck::host, std::chrono::seconds(15), transport, queue)
-                    .fetchLatestVersion();
-            };
-    }
-    const NoticeWindowController::Services notices{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .place = environment_.place,
-        .programWindows = platform.programWindows,
-    };
-    supportWindows_.feedback = FeedbackAction::create(notices, environment_.openURL, environment_.copyText);
-    supportWindows_.updateCheck = UpdateCheckAction::create({
-        .executor = environment_.executor,
-        .fetch = environment_.updateFetch,
-        .openURL = environment_.openURL,
-        .language = std::string(language),
-        .currentVersion = [] { return std::optional<std::string>(AppInfo::version()); },
-        .window = notices,
-    });
 }
 
 AppDelegate::~AppDelegate() {
@@ -522,7 +444,7 @@ void AppDelegate::wireMainRoad() {
     // While a check runs, its menu entry says so and cannot be chosen.
     statusItems_.controlItem->isCheckingForUpdate = [weakSelf] {
         const auto self = weakSelf.lock();
-        return self && self->supportWindows_.updateCheck->isChecking();
+        return self && self->supportWindows_.isCheckingForUpdate();
     };
     mainMenu_->setDelegateAction("sendFeedback:",
                                  whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); }));

@@ -12,10 +12,11 @@
 #include "Platform/PlatformServices.h"
 #include "Platform/PropertyListValue.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/ProgramEnvironment.h"
 #include "Trayvane/App/ProgramPanels.h"
 #include "Trayvane/App/SettingsWindows.h"
 #include "Trayvane/App/StatusItems.h"
-#include "Trayvane/App/SupportWindows.h"
+#include "Trayvane/App/SupportWindowsComponent.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
 #include "Trayvane/Integrations/RuleApps.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
@@ -69,57 +70,9 @@ class SystemPlaces;
 // an object alive. Main thread only.
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
-    // What the process hands the delegate: the main executor, the platform's
-    // interfaces and the facts of the main bundle. Whoever runs the program
-    // fills it; nothing else in the program learns which platform lies below.
-    struct Environment {
-        concurrency::MainExecutor* executor = nullptr;
-        platform::PlatformServices platform;
-        // The identifier the main bundle reports; nothing when it reports none.
-        std::optional<std::string> bundleIdentifier;
-        // Where the main bundle lies, and the folder that stands for "/Applications".
-        std::filesystem::path bundleURL;
-        std::filesystem::path applicationsFolder = system::HealthCheck::applicationsFolderPath;
-        // Where a point of the screens, top-down (origin at the first screen's
-        // top left, y down), lies on the real screen: the program's menus,
-        // panels and windows go there. The identity unless given.
-        std::function<QPoint(core::Point)> place;
-        // The state document; the default file when empty.
-        std::filesystem::path stateFile;
-        // Ends the application through its normal termination; the application's own quit unless given.
-        std::function<void()> terminate;
-
-        // The watchdog's timing and effects, and whether start-up starts it (a
-        // test that keeps its process may leave it stopped); an unset `post`
-        // pings the executor for as long as the delegate lives.
-        system::HangWatchdog::Environment watchdog;
-        bool startWatchdog = true;
-        // Where icons are rendered; unset: the icon store's utility queue.
-        concurrency::OffMain iconRuns;
-        // The queues of the services' blocking work (the program's own unless
-        // given), where the presser's calls run (on its queue unless given), and
-        // a look at the composed services before the coordinator is built from
-        // them, for a test that wraps them.
-        std::optional<CoordinatorComposition::Queues> queues;
-        concurrency::OffMain presserRuns;
-        std::function<void(CoordinatorComposition&)> composed;
-        // The panel that asks for the layout folder; unset: the real file dialog.
-        LayoutFolderPanel::Runner layoutFolderPanel;
-        // The sleep of the timed waits (the permission guide's grace delay, the
-        // rules' quiet time after application events); the runtime's unless given.
-        concurrency::Sleep sleep;
-        // The open panel that picks an application for a new rule; unset: the real file dialog.
-        RuleApps::Panel applicationPanel;
-        // Hands a URL (a mail draft, the download page) to the desktop's
-        // handler; true only says it was handed on. Unset: the desktop's own.
-        std::function<bool(const std::string& url)> openURL;
-        // Puts plain text on the clipboard in place of what was there; unset: Qt's clipboard.
-        std::function<void(const std::string& text)> copyText;
-        // How the update check reaches its host; the system's way unless given.
-        UpdateTransport updateTransport;
-        // The update check's fetch; unset: one request to the update host over `updateTransport`.
-        std::function<concurrency::Task<core::UpdateCheck::FetchOutcome>()> updateFetch;
-    };
+    // What the process hands the delegate; whatever it leaves unset becomes
+    // the program's own.
+    using Environment = ProgramEnvironment;
 
     // The delegate as the entry point makes it: nothing built yet.
     static std::shared_ptr<AppDelegate> create(Environment environment, bool modifierAtLaunch);
@@ -172,7 +125,7 @@ public:
     // The facts a feedback report carries, gathered now.
     core::FeedbackReport::Environment feedbackEnvironment() const;
     // The language the program's texts are shown in; it picks the download page.
-    static constexpr std::string_view language = "ja";
+    static constexpr std::string_view language = SupportWindowsComponent::language;
     // The General page follows the coordinator's state and pause reason.
     void stateDidChange(core::MenuBarState state);
 
@@ -223,10 +176,10 @@ public:
     void refreshSectionsInputs();
     const std::shared_ptr<StandInPress>& standInPress() const { return statusItems_.standInPress; }
     MainMenuActions* mainMenu() const { return mainMenu_.get(); }
-    HelpWindow& help() const { return *supportWindows_.help; }
-    AboutWindow& about() const { return *supportWindows_.about; }
-    FeedbackAction& feedback() const { return *supportWindows_.feedback; }
-    UpdateCheckAction& updateCheck() const { return *supportWindows_.updateCheck; }
+    HelpWindow& help() const { return supportWindows_.help(); }
+    AboutWindow& about() const { return supportWindows_.about(); }
+    FeedbackAction& feedback() const { return supportWindows_.feedback(); }
+    UpdateCheckAction& updateCheck() const { return supportWindows_.updateCheck(); }
     bool isLayoutFolderPanelUp() const { return panels_.layoutFolderPanelUp; }
     bool isRelaunching() const { return isRelaunching_; }
     // The delayed permission guide is waiting.
@@ -250,9 +203,6 @@ private:
     AppDelegate(Environment environment, bool modifierAtLaunch);
 
     // Start-up in its groups of steps.
-    // The feedback and update-check actions, over the environment's URL
-    // handler, clipboard and update fetch (each the system's unless given).
-    void makeSupportActions();
     void buildCoordinator();
     void readSwitches();
     void buildUserSwitcherItem();
@@ -345,7 +295,7 @@ private:
     StatusItems statusItems_;
     SettingsWindows settings_;
     ProgramPanels panels_;
-    SupportWindows supportWindows_;
+    SupportWindowsComponent supportWindows_;
     std::shared_ptr<RuleRunner> ruleRunner_;
     std::shared_ptr<ExternalControl> externalControl_;
     std::vector<std::string> pendingURLs_;

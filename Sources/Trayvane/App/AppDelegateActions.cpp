@@ -232,19 +232,19 @@ void AppDelegate::showPermissionGuide() {
 }
 
 void AppDelegate::openHelp(std::optional<HelpTopic> topic) {
-    supportWindows_.help->show(topic);
+    supportWindows_.openHelp(topic);
 }
 
 void AppDelegate::openAbout() {
-    supportWindows_.about->show();
+    supportWindows_.openAbout();
 }
 
 void AppDelegate::sendFeedback() {
-    supportWindows_.feedback->show(feedbackEnvironment());
+    supportWindows_.sendFeedback(feedbackEnvironment());
 }
 
 void AppDelegate::checkForUpdate() {
-    supportWindows_.updateCheck->run();
+    supportWindows_.checkForUpdate();
 }
 
 core::FeedbackReport::Environment AppDelegate::feedbackEnvironment() const {

@@ -21,7 +21,7 @@ void AppDelegate::wireSettingsWindow() {
     const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
     const auto& platform = environment_.platform;
     settings_.settingsWindow = SettingsWindowController::create(
-        settings_.sectionsModel, settings_.profilesModel, settings_.rulesModel, *settings_.general,
+        settings_.sectionsModel, settings_.profilesModel, settings_.rulesModel, settings_.general,
         SettingsWindowController::Services{
             .executor = environment_.executor,
             .now = {},

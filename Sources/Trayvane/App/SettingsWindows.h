@@ -17,7 +17,7 @@ namespace pellacor::app {
 // shows. Declared in the order start-up makes them, so the window goes
 // first, then the editor, and the store last.
 struct SettingsWindows {
-    std::unique_ptr<GeneralModel> general = std::make_unique<GeneralModel>();
+    std::shared_ptr<GeneralModel> general = std::make_shared<GeneralModel>();
     std::shared_ptr<ProfilesModel> profilesModel = std::make_shared<ProfilesModel>();
     std::shared_ptr<RulesModel> rulesModel = std::make_shared<RulesModel>();
     std::shared_ptr<SettingsStore> settingsStore;

@@ -18,26 +18,38 @@ using core::InstanceRequest;
 
 InstanceRequests::InstanceRequests(concurrency::MainExecutor& executor, OpenURLs open,
                                    IntentGate::Clock clock)
-    : executor_(executor), open_(std::move(open)), clock_(std::move(clock)) {}
+    : state_(std::make_shared<State>(State{executor, std::move(open), std::move(clock)})) {}
 
-InstanceServer::Handler InstanceRequests::handler() {
-    return [this](const InstanceRequest& request, InstanceServer::Respond respond) {
-        handle(request, std::move(respond));
+InstanceServer::Handler InstanceRequests::handler() const {
+    return [weak = std::weak_ptr<State>(state_)](const InstanceRequest& request,
+                                                 InstanceServer::Respond respond) {
+        const auto state = weak.lock();
+        if (!state) {
+            // The program is ending: nobody is left to take the request in.
+            respond(InstanceReply::failed(core::IntentProblem::Case::notReady));
+            return;
+        }
+        handle(*state, request, std::move(respond));
     };
 }
 
 void InstanceRequests::handle(const InstanceRequest& request, InstanceServer::Respond respond) {
+    handle(*state_, request, std::move(respond));
+}
+
+void InstanceRequests::handle(State& state, const InstanceRequest& request, InstanceServer::Respond respond) {
     if (const auto* open = std::get_if<InstanceRequest::Open>(&request.value())) {
-        if (open_) {
-            open_(open->urls, open->received);
+        if (state.open) {
+            state.open(open->urls, open->received);
         }
         // Taken in, which is all the other process waits for: what each URL
         // did is the log's to tell, as for the desktop's own delivery.
         respond(InstanceReply::done());
     } else if (const auto* run = std::get_if<InstanceRequest::Run>(&request.value())) {
-        concurrency::spawn(executor_, runAction(*run, clock_, std::move(respond)), "shortcut action");
+        concurrency::spawn(state.executor, runAction(*run, state.clock, std::move(respond)),
+                           "shortcut action");
     } else if (const auto* query = std::get_if<InstanceRequest::Profiles>(&request.value())) {
-        concurrency::spawn(executor_, answerProfiles(*query, clock_, std::move(respond)),
+        concurrency::spawn(state.executor, answerProfiles(*query, state.clock, std::move(respond)),
                            "shortcut profiles");
     }
 }

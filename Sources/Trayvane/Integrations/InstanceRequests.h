@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@ namespace pellacor::app {
 // What the running program does with a request of another process: URLs go
 // to the delegate's URL intake as the desktop's delivery of the scheme; an
 // action or a profile question goes through the intent gate, as a shortcut
-// of the system would, and its answer is the reply. Main thread.
+// of the system would, and its answer is the reply. The server's handler
+// holds what it needs weakly: a request that arrives after this object went
+// is answered "not ready" and reaches nothing. Main thread.
 class InstanceRequests {
 public:
     // The delegate's intake: the URLs, and how many the other process was given.
@@ -22,9 +25,9 @@ public:
 
     InstanceRequests(concurrency::MainExecutor& executor, OpenURLs open, IntentGate::Clock clock);
 
-    // The server's handler.
     void handle(const core::InstanceRequest& request, InstanceServer::Respond respond);
-    InstanceServer::Handler handler();
+    // The server's handler; safe to call after this object has gone.
+    InstanceServer::Handler handler() const;
 
 private:
     static concurrency::Task<void> runAction(core::InstanceRequest::Run run, IntentGate::Clock clock,
@@ -32,9 +35,14 @@ private:
     static concurrency::Task<void> answerProfiles(core::InstanceRequest::Profiles query,
                                                   IntentGate::Clock clock, InstanceServer::Respond respond);
 
-    concurrency::MainExecutor& executor_;
-    OpenURLs open_;
-    IntentGate::Clock clock_;
+    struct State {
+        concurrency::MainExecutor& executor;
+        OpenURLs open;
+        IntentGate::Clock clock;
+    };
+    static void handle(State& state, const core::InstanceRequest& request, InstanceServer::Respond respond);
+
+    std::shared_ptr<State> state_;
 };
 
 } // namespace pellacor::app

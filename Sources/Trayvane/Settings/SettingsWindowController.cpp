@@ -21,17 +21,17 @@ namespace pellacor::app {
 std::shared_ptr<SettingsWindowController>
 SettingsWindowController::create(std::shared_ptr<SectionsModel> model,
                                  std::shared_ptr<ProfilesModel> profiles, std::shared_ptr<RulesModel> rules,
-                                 GeneralModel& general, Services services) {
+                                 std::shared_ptr<GeneralModel> general, Services services) {
     return std::shared_ptr<SettingsWindowController>(new SettingsWindowController(
-        std::move(model), std::move(profiles), std::move(rules), general, std::move(services)));
+        std::move(model), std::move(profiles), std::move(rules), std::move(general), std::move(services)));
 }
 
 SettingsWindowController::SettingsWindowController(std::shared_ptr<SectionsModel> model,
                                                    std::shared_ptr<ProfilesModel> profiles,
-                                                   std::shared_ptr<RulesModel> rules, GeneralModel& general,
-                                                   Services services)
-    : model_(std::move(model)), profiles_(std::move(profiles)), rules_(std::move(rules)), general_(general),
-      services_(std::move(services)) {
+                                                   std::shared_ptr<RulesModel> rules,
+                                                   std::shared_ptr<GeneralModel> general, Services services)
+    : model_(std::move(model)), profiles_(std::move(profiles)), rules_(std::move(rules)),
+      general_(std::move(general)), services_(std::move(services)) {
     services_.windows = std::move(services_.windows).withDefaultPlacement();
     if (!services_.now) {
         services_.now = [executor = services_.executor] { return executor->now(); };
@@ -126,7 +126,7 @@ void SettingsWindowController::makeWindow() {
     window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
                             Qt::WindowMaximizeButtonHint);
-    root_ = new SettingsRootView(*model_, *profiles_, *rules_, general_, navigation_, services_.pages,
+    root_ = new SettingsRootView(*model_, *profiles_, *rules_, *general_, navigation_, services_.pages,
                                  window_.get());
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);

@@ -45,10 +45,9 @@ public:
         SettingsRootView::PageServices pages;
     };
 
-    static std::shared_ptr<SettingsWindowController> create(std::shared_ptr<SectionsModel> model,
-                                                            std::shared_ptr<ProfilesModel> profiles,
-                                                            std::shared_ptr<RulesModel> rules,
-                                                            GeneralModel& general, Services services);
+    static std::shared_ptr<SettingsWindowController>
+    create(std::shared_ptr<SectionsModel> model, std::shared_ptr<ProfilesModel> profiles,
+           std::shared_ptr<RulesModel> rules, std::shared_ptr<GeneralModel> general, Services services);
     ~SettingsWindowController();
     SettingsWindowController(const SettingsWindowController&) = delete;
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
@@ -84,7 +83,8 @@ public:
 
 private:
     SettingsWindowController(std::shared_ptr<SectionsModel> model, std::shared_ptr<ProfilesModel> profiles,
-                             std::shared_ptr<RulesModel> rules, GeneralModel& general, Services services);
+                             std::shared_ptr<RulesModel> rules, std::shared_ptr<GeneralModel> general,
+                             Services services);
 
     void makeWindow();
     void place();
@@ -97,7 +97,7 @@ private:
     std::shared_ptr<SectionsModel> model_;
     std::shared_ptr<ProfilesModel> profiles_;
     std::shared_ptr<RulesModel> rules_;
-    GeneralModel& general_;
+    std::shared_ptr<GeneralModel> general_;
     Services services_;
     SettingsNavigation navigation_;
     std::unique_ptr<SettingsWindowFrame> window_;

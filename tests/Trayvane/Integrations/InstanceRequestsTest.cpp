@@ -5,6 +5,7 @@
 #include "Support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,26 @@ TEST_F(InstanceRequestsTest, ProfilesComeWithTheActiveOneOrNotReady) {
     EXPECT_EQ(replies.back(), expected);
     handle(*InstanceRequest::profiles({Mode::identifiers, {}, {b}}));
     EXPECT_EQ(replies.back().profiles, (std::vector<ProfileEntity>{{b, "Home"}}));
+}
+
+// The server may still hold its handler after the requests object went (the
+// end of the program): a request then reaches no intake and is told "not ready".
+TEST_F(InstanceRequestsTest, AHandlerThatOutlivesItsRequestsReachesNothing) {
+    int reached = 0;
+    auto gone = std::make_unique<InstanceRequests>(
+        executor, [&reached](std::vector<std::string>, std::size_t) { ++reached; },
+        app::IntentGate::clockOf(executor));
+    const auto handler = gone->handler();
+    handler(InstanceRequest::open({"pellacor://pause"}),
+            [this](const InstanceReply& r) { replies.push_back(r); });
+    ASSERT_EQ(reached, 1);
+    gone.reset();
+    handler(InstanceRequest::open({"pellacor://pause"}),
+            [this](const InstanceReply& r) { replies.push_back(r); });
+    executor.runUntilIdle();
+    EXPECT_EQ(reached, 1);
+    EXPECT_EQ(replies, (std::vector<InstanceReply>{InstanceReply::done(),
+                                                   InstanceReply::failed(IntentProblem::Case::notReady)}));
 }
 
 } // namespace
