@@ -100,6 +100,47 @@ check_layer(Tools "MenuBarCore;Concurrency;Platform;MenuBarSystem;DemoDesktop;Tr
 check_layer(Trayvane "MenuBarCore;Concurrency;Platform;MenuBarSystem"
             "Platform/Simulated;DemoDesktop" "Coordinator;Composition;main\\.cpp;SimulatedEnvironment\\.h" QT)
 
+# Inside the application the folders are stacked too (docs/architecture.md has
+# the table): Common, the leaf every window uses; Theme; Windows, the pieces
+# every window is made of; then the areas, each of which may use the areas
+# before it in `shell_areas` and none after it; App, the delegate and its
+# components, above them all; main.cpp at the top, left to the rule above. The
+# engine (Coordinator) is open to the areas and App, its composition to App
+# alone. Every folder of the shell needs a place here, so a new one is judged
+# from its first file.
+set(shell_modules "MenuBarCore;Concurrency;Platform;MenuBarSystem")
+set(shell_areas Help Support StatusItem Onboarding Panels Settings Launch Integrations MainMenu)
+
+# folder, the shell folders it may include (its own always). Which modules
+# outside the shell it may use, Qt included, is the application's rule above.
+function(check_shell_folder folder)
+  set(allowed ${shell_modules})
+  foreach(below IN LISTS ARGN)
+    list(APPEND allowed "Trayvane/${below}")
+  endforeach()
+  check_layer("Trayvane/${folder}" "${allowed}" "" "" QT)
+  set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+
+check_shell_folder(Common)
+check_shell_folder(Theme Common)
+check_shell_folder(Windows Common Theme)
+set(below_area Common Theme Windows Coordinator)
+foreach(area IN LISTS shell_areas)
+  check_shell_folder(${area} ${below_area})
+  list(APPEND below_area ${area})
+endforeach()
+check_shell_folder(App ${below_area} Composition)
+
+set(shell_folders Common Theme Windows ${shell_areas} App Coordinator Composition)
+file(GLOB shell_entries LIST_DIRECTORIES true "${SOURCES}/Trayvane/*")
+foreach(entry IN LISTS shell_entries)
+  get_filename_component(name "${entry}" NAME)
+  if(IS_DIRECTORY "${entry}" AND NOT name IN_LIST shell_folders)
+    string(APPEND problems "\n  Trayvane/${name}: a shell folder with no place among the layers")
+  endif()
+endforeach()
+
 # The core starts no threads: time and work come to it from its callers.
 file(GLOB_RECURSE core_files "${SOURCES}/MenuBarCore/*.h" "${SOURCES}/MenuBarCore/*.cpp")
 foreach(file IN LISTS core_files)

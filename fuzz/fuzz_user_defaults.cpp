@@ -8,8 +8,8 @@
 #include "Platform/PropertyListFile.h"
 #include "Platform/Simulated/SimulatedDesktop.h"
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
-#include "Trayvane/App/DefaultsKey.h"
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/DefaultsKey.h"
+#include "Trayvane/Common/UserDefaults.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 

@@ -2,7 +2,7 @@
 
 #include "Platform/Simulated/SimulatedPreferencesDomain.h"
 #include "Support/LayoutHome.h"
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 
 #include <memory>
 

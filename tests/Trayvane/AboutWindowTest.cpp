@@ -3,7 +3,7 @@
 #include "DemoDesktop/OffscreenApplication.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Support/LogCapture.h"
-#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Common/AppInfo.h"
 #include "Trayvane/Help/AboutView.h"
 #include "Trayvane/Theme/AppFont.h"
 

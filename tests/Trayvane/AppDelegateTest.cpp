@@ -15,9 +15,9 @@
 #include "Support/LogCapture.h"
 #include "Support/TempDir.h"
 #include "Support/TrackedServices.h"
-#include "Trayvane/App/DefaultsKey.h"
 #include "Trayvane/App/EntryPoint.h"
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/DefaultsKey.h"
+#include "Trayvane/Common/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 
 #include <QApplication>

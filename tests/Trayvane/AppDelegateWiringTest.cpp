@@ -2,7 +2,7 @@
 #include "ProgramRun.h"
 #include "Support/CoordinatorProbe.h"
 #include "Support/LogCapture.h"
-#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Common/DefaultsKey.h"
 #include "Trayvane/Help/AboutWindow.h"
 #include "Trayvane/Help/HelpWindow.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"

@@ -4,9 +4,9 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Platform/Simulated/SimulatedProgramStatusItem.h"
 #include "Support/LogCapture.h"
-#include "Trayvane/StatusItem/BroomIcon.h"
 #include "Trayvane/StatusItem/SymbolImage.h"
-#include "Trayvane/StatusItem/TemplateImage.h"
+#include "Trayvane/Theme/BroomIcon.h"
+#include "Trayvane/Theme/TemplateImage.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,7 +3,7 @@
 #include "Support/DefaultsHome.h"
 #include "Support/FakeLoginItem.h"
 #include "Support/LogCapture.h"
-#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Common/DefaultsKey.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 
 #include <gtest/gtest.h>

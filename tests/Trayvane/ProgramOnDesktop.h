@@ -7,7 +7,7 @@
 #include "MenuBarCore/Model/ItemSnapshot.h"
 #include "Platform/Screens.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
-#include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Common/IconStore.h"
 
 #include <QRectF>
 #include <functional>

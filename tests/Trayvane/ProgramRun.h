@@ -14,7 +14,7 @@
 #include "Support/TrackedServices.h"
 #include "Trayvane/App/AppDelegate.h"
 #include "Trayvane/App/EntryPoint.h"
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/SimulatedEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "Trayvane/Settings/SectionText.h"
+#include "Trayvane/Common/SectionText.h"
 
 #include "MenuBarCore/Support/Localized.h"
 

@@ -5,7 +5,7 @@
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarCore/Support/FeedbackReport.h"
 #include "ProgramRun.h"
-#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Common/AppInfo.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/StatusItem/ControlItem.h"
 #include "Trayvane/Support/NoticeModel.h"

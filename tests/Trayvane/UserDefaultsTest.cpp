@@ -1,4 +1,4 @@
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "Platform/PropertyListFile.h"
@@ -7,7 +7,7 @@
 #include "Support/DefaultsHome.h"
 #include "Support/ForkedChild.h"
 #include "Support/LogCapture.h"
-#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Common/DefaultsKey.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 

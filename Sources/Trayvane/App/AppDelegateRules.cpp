@@ -3,7 +3,7 @@
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarSystem/Watching/AppActivityWatcher.h"
 #include "Trayvane/App/AppDelegate.h"
-#include "Trayvane/App/WhileAlive.h"
+#include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Integrations/ProfileEditorLink.h"
 #include "Trayvane/Integrations/RuleApps.h"
 #include "Trayvane/Integrations/RuleRunner.h"

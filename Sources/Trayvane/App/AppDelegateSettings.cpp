@@ -1,6 +1,6 @@
 #include "MenuBarSystem/Login/LoginItem.h"
 #include "Trayvane/App/AppDelegate.h"
-#include "Trayvane/App/WhileAlive.h"
+#include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
 #include "Trayvane/Settings/AppLookup.h"

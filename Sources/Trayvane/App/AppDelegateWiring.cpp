@@ -8,12 +8,12 @@
 #include "MenuBarSystem/Login/LoginItem.h"
 #include "MenuBarSystem/Session/UserSwitch.h"
 #include "Trayvane/App/AppDelegate.h"
-#include "Trayvane/App/WhileAlive.h"
+#include "Trayvane/Common/IconStore.h"
+#include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Coordinator/Coordinator.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
 #include "Trayvane/Panels/BelowBarPanel.h"
 #include "Trayvane/Settings/AppLookup.h"
-#include "Trayvane/Settings/IconStore.h"
 
 #include <string_view>
 #include <utility>

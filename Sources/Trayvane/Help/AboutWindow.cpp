@@ -2,11 +2,11 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
-#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Common/AppInfo.h"
 #include "Trayvane/Help/AboutView.h"
 #include "Trayvane/Help/SupportWindowFrame.h"
-#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QVBoxLayout>
 #include <QWidget>

@@ -5,9 +5,9 @@
 #include "Trayvane/Help/HelpFindBar.h"
 #include "Trayvane/Help/HelpTextView.h"
 #include "Trayvane/Help/SupportWindowFrame.h"
-#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QFile>
 #include <QFontMetricsF>

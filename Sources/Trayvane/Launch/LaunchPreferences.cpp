@@ -2,7 +2,7 @@
 
 #include "MenuBarCore/Safety/OSVersionCheck.h"
 #include "MenuBarCore/Support/Log.h"
-#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Common/DefaultsKey.h"
 
 namespace pellacor::app {
 

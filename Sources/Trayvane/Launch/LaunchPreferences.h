@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MenuBarSystem/Login/LoginItemControlling.h"
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 #include "Trayvane/Coordinator/PauseReason.h"
 
 #include <optional>

@@ -7,10 +7,10 @@
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
 #include "Platform/StatusBar.h"
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/BelowBarCellFrames.h"
 #include "Trayvane/Panels/BelowBarModel.h"
-#include "Trayvane/Panels/ListedPanel.h"
-#include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QPoint>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MenuBarCore/Planning/BelowBarEntry.h"
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/BelowBarCellFrames.h"
 #include "Trayvane/Panels/BelowBarModel.h"
-#include "Trayvane/Settings/IconStore.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -2,9 +2,9 @@
 
 #include "MenuBarCore/Planning/BelowBarEntry.h"
 #include "MenuBarCore/Planning/SearchCandidate.h"
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/SearchModel.h"
 #include "Trayvane/Panels/SearchWindowing.h"
-#include "Trayvane/Settings/IconStore.h"
 
 #include <functional>
 #include <memory>

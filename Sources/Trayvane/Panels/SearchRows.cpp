@@ -1,7 +1,7 @@
 #include "Trayvane/Panels/SearchRows.h"
 
+#include "Trayvane/Common/SectionText.h"
 #include "Trayvane/Panels/SearchRow.h"
-#include "Trayvane/Settings/SectionText.h"
 #include "Trayvane/Theme/QtText.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MenuBarCore/Planning/SearchCandidate.h"
-#include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Common/IconStore.h"
 
 #include <QRect>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/SearchModel.h"
-#include "Trayvane/Settings/IconStore.h"
 
 #include <QWidget>
 #include <memory>

@@ -4,9 +4,9 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
-#include "Trayvane/Panels/ListedPanel.h"
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/SearchWindowing.h"
-#include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QPoint>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "Trayvane/Settings/AppIconView.h"
 
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Panels/PanelPainting.h"
-#include "Trayvane/Settings/IconStore.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #include "Trayvane/Settings/NewItemPlacement.h"
 
 #include "MenuBarCore/Support/Localized.h"
+#include "Trayvane/Common/SectionText.h"
 #include "Trayvane/Panels/PanelColor.h"
-#include "Trayvane/Settings/SectionText.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"

@@ -1,6 +1,6 @@
 #include "Trayvane/Settings/RevealPreferences.h"
 
-#include "Trayvane/App/DefaultsKey.h"
+#include "Trayvane/Common/DefaultsKey.h"
 
 namespace pellacor::app {
 

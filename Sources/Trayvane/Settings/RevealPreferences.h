@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 
 #include <optional>
 

@@ -1,10 +1,10 @@
 #include "Trayvane/Settings/SectionBand.h"
 
 #include "MenuBarCore/Support/Localized.h"
+#include "Trayvane/Common/SectionText.h"
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Settings/AppleItemsRow.h"
 #include "Trayvane/Settings/SectionRowView.h"
-#include "Trayvane/Settings/SectionText.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Settings/SettingsDivider.h"
 #include "Trayvane/Theme/AppColor.h"

@@ -2,9 +2,9 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/ProductInfo.h"
+#include "Trayvane/Common/SectionText.h"
 #include "Trayvane/Panels/PanelColor.h"
 #include "Trayvane/Settings/AppIconView.h"
-#include "Trayvane/Settings/SectionText.h"
 #include "Trayvane/Settings/SectionsModel.h"
 #include "Trayvane/Theme/AppColor.h"
 #include "Trayvane/Theme/AppFont.h"

@@ -2,7 +2,6 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
-#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Settings/GeneralModel.h"
 #include "Trayvane/Settings/ProfilesModel.h"
 #include "Trayvane/Settings/RulesModel.h"
@@ -10,6 +9,7 @@
 #include "Trayvane/Settings/SettingsWindowFrame.h"
 #include "Trayvane/Theme/QtText.h"
 #include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QVBoxLayout>
 #include <QWindow>

@@ -3,12 +3,12 @@
 #include "MenuBarCore/Planning/DragSorting.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
-#include "Trayvane/StatusItem/BroomIcon.h"
 #include "Trayvane/StatusItem/ControlClick.h"
 #include "Trayvane/StatusItem/ControlMenuView.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
 #include "Trayvane/StatusItem/SymbolImage.h"
 #include "Trayvane/Theme/AppFont.h"
+#include "Trayvane/Theme/BroomIcon.h"
 
 #include <QCoreApplication>
 #include <QMenu>

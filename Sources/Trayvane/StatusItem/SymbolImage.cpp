@@ -1,6 +1,6 @@
 #include "Trayvane/StatusItem/SymbolImage.h"
 
-#include "Trayvane/StatusItem/TemplateImage.h"
+#include "Trayvane/Theme/TemplateImage.h"
 
 #include <QByteArray>
 #include <QPainter>

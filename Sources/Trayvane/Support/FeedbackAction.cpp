@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
+#include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Support/NoticeModel.h"
 
 #include <utility>
@@ -9,20 +10,6 @@
 namespace pellacor::app {
 
 using core::FeedbackReport;
-
-namespace {
-
-// The buttons hold the action weakly: one that outlives it does nothing.
-std::function<void()> whileAlive(const std::weak_ptr<FeedbackAction>& weak,
-                                 std::function<void(FeedbackAction&)> run) {
-    return [weak, run = std::move(run)] {
-        if (const auto self = weak.lock()) {
-            run(*self);
-        }
-    };
-}
-
-} // namespace
 
 std::shared_ptr<FeedbackAction> FeedbackAction::create(NoticeWindowController::Services windowServices,
                                                        OpenURL openURL, CopyText copyText) {

@@ -2,10 +2,10 @@
 
 #include "MenuBarCore/Support/ProductInfo.h"
 #include "Trayvane/Help/SupportWindowFrame.h"
-#include "Trayvane/Panels/ListedPanel.h"
 #include "Trayvane/Support/NoticeModel.h"
 #include "Trayvane/Support/NoticeView.h"
 #include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QVBoxLayout>
 #include <cmath>

@@ -2,6 +2,7 @@
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
+#include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Support/NoticeModel.h"
 
 #include <utility>
@@ -9,19 +10,6 @@
 namespace pellacor::app {
 
 using core::UpdateCheck;
-
-namespace {
-
-std::function<void()> whileAlive(const std::weak_ptr<UpdateCheckAction>& weak,
-                                 std::function<void(UpdateCheckAction&)> run) {
-    return [weak, run = std::move(run)] {
-        if (const auto self = weak.lock()) {
-            run(*self);
-        }
-    };
-}
-
-} // namespace
 
 std::shared_ptr<UpdateCheckAction> UpdateCheckAction::create(Services services) {
     return std::shared_ptr<UpdateCheckAction>(new UpdateCheckAction(std::move(services)));

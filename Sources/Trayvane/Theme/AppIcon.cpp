@@ -1,6 +1,6 @@
 #include "Trayvane/Theme/AppIcon.h"
 
-#include "Trayvane/StatusItem/BroomIcon.h"
+#include "Trayvane/Theme/BroomIcon.h"
 
 #include <QImage>
 #include <QLinearGradient>

@@ -1,6 +1,6 @@
 #include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
-#include "Trayvane/Panels/ListedPanel.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QWidget>
 

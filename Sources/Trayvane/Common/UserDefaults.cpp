@@ -1,4 +1,4 @@
-#include "Trayvane/App/UserDefaults.h"
+#include "Trayvane/Common/UserDefaults.h"
 
 #include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarCore/Support/Log.h"

@@ -1,4 +1,4 @@
-#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Common/AppInfo.h"
 
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Text/Text.h"

@@ -1,4 +1,4 @@
-#include "Trayvane/Panels/ListedPanel.h"
+#include "Trayvane/Windows/ListedPanel.h"
 
 namespace pellacor::app {
 

@@ -1,4 +1,4 @@
-#include "Trayvane/StatusItem/TemplateImage.h"
+#include "Trayvane/Theme/TemplateImage.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "Trayvane/StatusItem/BroomIcon.h"
+#include "Trayvane/Theme/BroomIcon.h"
 
-#include "Trayvane/StatusItem/TemplateImage.h"
+#include "Trayvane/Theme/TemplateImage.h"
 
 #include <QPainter>
 #include <algorithm>

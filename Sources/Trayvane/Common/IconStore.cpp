@@ -1,4 +1,4 @@
-#include "Trayvane/Settings/IconStore.h"
+#include "Trayvane/Common/IconStore.h"
 
 #include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Support/AppIdentity.h"
