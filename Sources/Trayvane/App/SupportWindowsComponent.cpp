@@ -1,7 +1,7 @@
 #include "Trayvane/App/SupportWindowsComponent.h"
 
 #include "Concurrency/SerialQueue.h"
-#include "Trayvane/App/AppInfo.h"
+#include "Trayvane/Common/AppInfo.h"
 #include "Trayvane/Support/UpdateChecker.h"
 
 #include <chrono>
