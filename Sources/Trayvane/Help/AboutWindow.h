@@ -4,6 +4,7 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Windows/AuxiliaryWindowController.h"
 #include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
@@ -16,8 +17,6 @@ class QWidget;
 namespace pellacor::app {
 
 class AboutView;
-class ListedPanel;
-class SupportWindowFrame;
 
 // The About window: the program's name and version. Made on the first
 // `show` and kept for the run (closing only hides it); each time it comes
@@ -40,7 +39,7 @@ public:
     // Hides the window when it is on screen; it is kept for the next show.
     void close();
 
-    QWidget* window() const;
+    QWidget* window() const { return window_.window(); }
     const AboutView* view() const { return view_; }
 
     // The version line the window shows, translated.
@@ -48,12 +47,8 @@ public:
 
 private:
     void build();
-    void place();
 
-    Services services_;
-    std::unique_ptr<SupportWindowFrame> window_;
-    // The window's entry in the window list while it is on screen.
-    std::unique_ptr<ListedPanel> listed_;
+    AuxiliaryWindowController window_;
     AboutView* view_ = nullptr;
 };
 

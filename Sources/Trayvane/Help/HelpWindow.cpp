@@ -4,10 +4,8 @@
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/Help/HelpFindBar.h"
 #include "Trayvane/Help/HelpTextView.h"
-#include "Trayvane/Help/SupportWindowFrame.h"
 #include "Trayvane/Theme/AppFont.h"
 #include "Trayvane/Windows/AuxiliaryWindowPlacement.h"
-#include "Trayvane/Windows/ListedPanel.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -90,23 +88,12 @@ void appendParagraph(QTextCursor& cursor, const HelpPage::Paragraph& paragraph, 
 } // namespace
 
 HelpWindow::HelpWindow(Services services, Loader loader, std::string localization)
-    : services_(std::move(services).withDefaultPlacement()),
-      loader_(loader ? std::move(loader) : Loader([] { return bundled(); })),
-      localization_(std::move(localization)) {
-    if (services_.programWindows) {
-        listed_ = std::make_unique<ListedPanel>(services_.programWindows, services_.screens, 0);
-    }
-}
+    : loader_(loader ? std::move(loader) : Loader([] { return bundled(); })),
+      localization_(std::move(localization)),
+      // On a small screen it shrinks to the visible area, less a margin.
+      window_(std::move(services), AuxiliaryWindowPlacement::help(), true) {}
 
-HelpWindow::~HelpWindow() {
-    if (window_) {
-        window_->onHidden = nullptr;
-    }
-}
-
-QWidget* HelpWindow::window() const {
-    return window_.get();
-}
+HelpWindow::~HelpWindow() = default;
 
 std::vector<std::string> HelpWindow::helpFolders(const std::optional<std::string>& preferred) {
     const std::string name = preferred.value_or("ja");
@@ -160,17 +147,15 @@ std::optional<core::HelpDocument> HelpWindow::bundled() {
 }
 
 void HelpWindow::show(std::optional<HelpTopic> topic) {
-    const bool existed = window_ != nullptr;
-    if (!window_) {
+    const bool existed = window_.isBuilt();
+    if (!existed) {
         build();
     }
-    if (!window_->isVisible()) {
+    // A window coming back on screen reads the document again before it is placed.
+    if (!window_.isVisible()) {
         load();
-        place();
     }
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    window_.present();
     text_->setFocus();
     if (topic) {
         // The topic's heading in the help text of the user's language, as
@@ -193,25 +178,14 @@ void HelpWindow::show(std::optional<HelpTopic> topic) {
                           page_.itemCount());
 }
 
-void HelpWindow::close() {
-    if (window_ && window_->isVisible()) {
-        window_->close();
-    }
-}
-
 void HelpWindow::build() {
-    window_ = std::make_unique<SupportWindowFrame>();
-    window_->setObjectName(QStringLiteral("help"));
-    window_->setWindowTitle(QString::fromStdString(core::localized("Pellacor のヘルプ")));
-    window_->onHidden = [this] {
-        if (listed_) {
-            listed_->withdraw();
-        }
-    };
-    window_->resize(width, height);
-    window_->setMinimumSize(760, 480);
+    auto& frame = window_.build<AuxiliaryWindowFrame>();
+    frame.setObjectName(QStringLiteral("help"));
+    frame.setWindowTitle(QString::fromStdString(core::localized("Pellacor のヘルプ")));
+    frame.resize(width, height);
+    frame.setMinimumSize(760, 480);
 
-    contents_ = new QListWidget(window_.get());
+    contents_ = new QListWidget(&frame);
     contents_->setObjectName(QStringLiteral("help:contents"));
     contents_->setAccessibleName(QString::fromStdString(core::localized("目次")));
     contents_->setFixedWidth(contentsWidth);
@@ -232,18 +206,18 @@ void HelpWindow::build() {
         }
     });
 
-    auto* separator = new QFrame(window_.get());
+    auto* separator = new QFrame(&frame);
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Plain);
     separator->setFixedWidth(1);
 
-    text_ = new HelpTextView(window_.get());
+    text_ = new HelpTextView(&frame);
     text_->setObjectName(QStringLiteral("help:text"));
     text_->setAccessibleName(QString::fromStdString(core::localized("ヘルプの本文")));
     text_->setFont(AppFont::nsBody());
 
-    find_ = new HelpFindBar(*text_, window_.get());
-    auto* findShortcut = new QShortcut(QKeySequence::Find, window_.get());
+    find_ = new HelpFindBar(*text_, &frame);
+    auto* findShortcut = new QShortcut(QKeySequence::Find, &frame);
     QObject::connect(findShortcut, &QShortcut::activated, find_, &HelpFindBar::open);
     auto* column = new QVBoxLayout;
     column->setContentsMargins(0, 0, 0, 0);
@@ -251,13 +225,13 @@ void HelpWindow::build() {
     column->addWidget(find_);
     column->addWidget(text_, 1);
 
-    auto* layout = new QHBoxLayout(window_.get());
+    auto* layout = new QHBoxLayout(&frame);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(contents_);
     layout->addWidget(separator);
     layout->addLayout(column, 1);
-    window_->setFocusProxy(text_);
+    frame.setFocusProxy(text_);
 }
 
 void HelpWindow::load() {
@@ -352,11 +326,6 @@ bool HelpWindow::jump(const std::string& title) {
     contents_->scrollToItem(contents_->item(static_cast<int>(*row)));
     jump(*row);
     return true;
-}
-
-void HelpWindow::place() {
-    // On a small screen it shrinks to the visible area, less a margin.
-    services_.placeWindow(*window_, AuxiliaryWindowPlacement::help(), listed_.get(), true);
 }
 
 } // namespace pellacor::app

@@ -7,6 +7,7 @@
 #include "Platform/Screens.h"
 #include "Trayvane/Help/HelpPage.h"
 #include "Trayvane/Help/HelpTopic.h"
+#include "Trayvane/Windows/AuxiliaryWindowController.h"
 #include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
@@ -26,8 +27,6 @@ namespace pellacor::app {
 
 class HelpFindBar;
 class HelpTextView;
-class ListedPanel;
-class SupportWindowFrame;
 
 // The help window: the contents on the left, the whole help text on the
 // right. It is made on the first `show` and kept for the run (closing only
@@ -61,10 +60,10 @@ public:
     // screen; brings it to the front and, with a topic, jumps to its item.
     void show(std::optional<HelpTopic> topic = std::nullopt);
     // Hides the window when it is on screen; it is kept for the next show.
-    void close();
+    void close() { window_.close(); }
 
     // The window, once built; its contents list and text.
-    QWidget* window() const;
+    QWidget* window() const { return window_.window(); }
     QListWidget* contents() const { return contents_; }
     HelpTextView* text() const { return text_; }
     HelpFindBar* findBar() const { return find_; }
@@ -91,19 +90,15 @@ public:
 private:
     void build();
     void load();
-    void place();
     void fillContents();
     // Scrolls the text to a row's heading and puts the insertion point there.
     void jump(std::size_t row);
     // Selects the first item row titled `title` and jumps to it; false when none is.
     bool jump(const std::string& title);
 
-    Services services_;
     Loader loader_;
     std::string localization_;
-    std::unique_ptr<SupportWindowFrame> window_;
-    // The window's entry in the window list while it is on screen.
-    std::unique_ptr<ListedPanel> listed_;
+    AuxiliaryWindowController window_;
     QListWidget* contents_ = nullptr;
     HelpTextView* text_ = nullptr;
     HelpFindBar* find_ = nullptr;

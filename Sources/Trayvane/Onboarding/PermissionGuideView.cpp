@@ -68,7 +68,7 @@ QHBoxLayout* symbolRow(int spacing) {
 } // namespace
 
 PermissionGuideView::PermissionGuideView(PermissionGuideModel& model, QWidget* parent)
-    : QWidget(parent), model_(model) {
+    : AuxiliaryWindowFrame(parent), model_(model) {
     setObjectName("permissionGuide");
     setFont(AppFont::body());
     auto* stack = new QVBoxLayout(this);
@@ -178,14 +178,7 @@ void PermissionGuideView::keyPressEvent(QKeyEvent* event) {
         close_->click();
         return;
     default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
-void PermissionGuideView::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    if (onHidden && !event->spontaneous()) {
-        onHidden();
+        AuxiliaryWindowFrame::keyPressEvent(event);
     }
 }
 

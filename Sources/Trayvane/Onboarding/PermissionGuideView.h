@@ -1,9 +1,7 @@
 #pragma once
 
 #include "Trayvane/Onboarding/PermissionGuideModel.h"
-
-#include <QWidget>
-#include <functional>
+#include "Trayvane/Windows/AuxiliaryWindowFrame.h"
 
 class QLabel;
 
@@ -16,8 +14,10 @@ class SymbolView;
 // what the program does without it, the four steps to the switch, whether the
 // permission is there yet, and the three buttons (Return opens the settings,
 // Escape closes). It draws the model and reports the buttons to it; it is as
-// wide as the guide is and as high as its text needs. Main thread only.
-class PermissionGuideView final : public QWidget {
+// wide as the guide is and as high as its text needs. As every auxiliary
+// window's frame, it tells each time it is hidden, however that came about.
+// Main thread only.
+class PermissionGuideView final : public AuxiliaryWindowFrame {
     Q_OBJECT
 
 public:
@@ -28,16 +28,12 @@ public:
     PermissionGuideView(const PermissionGuideView&) = delete;
     PermissionGuideView& operator=(const PermissionGuideView&) = delete;
 
-    // Told each time the window is hidden, however that came about.
-    std::function<void()> onHidden;
-
     // The status row's symbol and text as drawn now.
     const SymbolView& statusSymbol() const { return *statusSymbol_; }
     const QLabel& statusText() const { return *statusText_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void showStatus();

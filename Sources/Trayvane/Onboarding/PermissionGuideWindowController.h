@@ -6,9 +6,10 @@
 #include "Platform/Screen.h"
 #include "Platform/Screens.h"
 #include "Trayvane/Onboarding/PermissionGuideModel.h"
+#include "Trayvane/Windows/AuxiliaryWindowController.h"
+#include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,7 +26,7 @@ class PermissionGuideView;
 class PermissionGuideWindowController {
 public:
     // Where a point in top-down screen coordinates lies on the real screen.
-    using ScreenMapping = std::function<QPoint(const core::Point& topDown)>;
+    using ScreenMapping = AuxiliaryWindowServices::ScreenMapping;
 
     PermissionGuideWindowController(std::shared_ptr<platform::Screens> screens,
                                     std::shared_ptr<platform::InputState> input, ScreenMapping mapping = {},
@@ -36,7 +37,7 @@ public:
 
     PermissionGuideModel& model() { return model_; }
     // The window once it was first shown; nothing before.
-    PermissionGuideView* window() const { return window_.get(); }
+    PermissionGuideView* window() const;
 
     // Makes the window on first use, places it unless it is visible already,
     // and brings it to the front as the key window.
@@ -53,19 +54,11 @@ public:
                                                 core::Point pointer, core::Size size);
 
 private:
-    void place();
-    void windowHidden();
+    void build();
 
-    std::shared_ptr<platform::Screens> screens_;
-    std::shared_ptr<platform::InputState> input_;
-    ScreenMapping mapping_;
-    std::shared_ptr<platform::ProgramWindows> programWindows_;
     PermissionGuideModel model_;
-    std::unique_ptr<PermissionGuideView> window_;
-    // The window's frame in screen coordinates as last placed.
-    std::optional<core::Rect> frame_;
-    // The window's number in the window list while it is shown.
-    std::optional<std::uint32_t> listed_;
+    // After the model the view draws, so it goes first.
+    AuxiliaryWindowController window_;
 };
 
 } // namespace pellacor::app

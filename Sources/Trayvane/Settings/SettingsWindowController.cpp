@@ -31,14 +31,12 @@ SettingsWindowController::SettingsWindowController(std::shared_ptr<SectionsModel
                                                    std::shared_ptr<RulesModel> rules,
                                                    std::shared_ptr<GeneralModel> general, Services services)
     : model_(std::move(model)), profiles_(std::move(profiles)), rules_(std::move(rules)),
-      general_(std::move(general)), services_(std::move(services)) {
-    services_.windows = std::move(services_.windows).withDefaultPlacement();
+      general_(std::move(general)), services_(std::move(services)),
+      // Only the height is clamped to the visible area, and only when the
+      // window would not fit.
+      window_(std::move(services_.windows), AuxiliaryWindowPlacement::settings(), true) {
     if (!services_.now) {
         services_.now = [executor = services_.executor] { return executor->now(); };
-    }
-    if (services_.windows.programWindows) {
-        listed_ =
-            std::make_unique<ListedPanel>(services_.windows.programWindows, services_.windows.screens, 0);
     }
 }
 
@@ -46,15 +44,14 @@ SettingsWindowController::~SettingsWindowController() {
     if (refreshTimer_) {
         services_.executor->cancelTimer(*refreshTimer_);
     }
-    if (window_) {
-        window_->onClose = nullptr;
-        window_->onHidden = nullptr;
-        window_->onGeometryChange = nullptr;
+    if (auto* frame = this->frame()) {
+        frame->onClose = nullptr;
+        frame->onGeometryChange = nullptr;
     }
 }
 
-QWidget* SettingsWindowController::window() const {
-    return window_.get();
+SettingsWindowFrame* SettingsWindowController::frame() const {
+    return window_.frame<SettingsWindowFrame>();
 }
 
 std::string SettingsWindowController::milliseconds(concurrency::Duration duration) {
@@ -68,28 +65,25 @@ void SettingsWindowController::show(Page page) {
 
 void SettingsWindowController::show() {
     const concurrency::Instant t0 = services_.now();
-    const bool reused = window_ != nullptr;
+    const bool reused = window_.isBuilt();
     const core::Log log = core::Log::app();
     log.info("設定の窓を出します");
     if (onShow) {
         onShow();
     }
-    if (!window_) {
+    if (!window_.isBuilt()) {
         makeWindow();
     }
     const concurrency::Duration making = services_.now() - t0;
-    if (!window_->isVisible()) {
-        place();
-    }
     // Activating the program is showing its window and asking for the focus;
-    // a minimised window comes back as it was.
-    if (window_->isMinimized()) {
-        window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    // a minimised window comes back as it was (on screen all along, so it
+    // stays where it is).
+    SettingsWindowFrame& frame = *this->frame();
+    if (frame.isMinimized()) {
+        frame.setWindowState(frame.windowState() & ~Qt::WindowMinimized);
     }
-    window_->show();
+    window_.present();
     const concurrency::Duration front = services_.now() - t0;
-    window_->raise();
-    window_->activateWindow();
     startRefreshing();
     log.info("設定の窓：作る {}・前に出す {}", milliseconds(making), milliseconds(front));
     log.info("設定の窓を開きました（{}・{}）", reused ? "作り直さずに" : "作って",
@@ -97,9 +91,7 @@ void SettingsWindowController::show() {
 }
 
 void SettingsWindowController::close() {
-    if (window_ && window_->isVisible()) {
-        window_->close();
-    }
+    window_.close();
 }
 
 void SettingsWindowController::windowWillClose() {
@@ -111,67 +103,59 @@ void SettingsWindowController::windowWillClose() {
 }
 
 bool SettingsWindowController::isSeen() const {
-    if (!window_ || !window_->isVisible() || window_->isMinimized()) {
+    if (!window_.isVisible() || window_.window()->isMinimized()) {
         return false;
     }
-    const QWindow* handle = window_->windowHandle();
+    const QWindow* handle = window_.window()->windowHandle();
     return handle != nullptr && handle->isExposed();
 }
 
 void SettingsWindowController::makeWindow() {
-    window_ = std::make_unique<SettingsWindowFrame>();
-    window_->setObjectName(QStringLiteral("settings"));
-    window_->setWindowTitle(qtText(core::localized("Pellacor の設定")));
+    auto& frame = window_.build<SettingsWindowFrame>();
+    frame.setObjectName(QStringLiteral("settings"));
+    frame.setWindowTitle(qtText(core::localized("Pellacor の設定")));
     // Titled, closable, minimisable and resizable.
-    window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
-                            Qt::WindowMaximizeButtonHint);
-    root_ = new SettingsRootView(*model_, *profiles_, *rules_, *general_, navigation_, services_.pages,
-                                 window_.get());
-    auto* layout = new QVBoxLayout(window_.get());
+    frame.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowMaximizeButtonHint);
+    root_ =
+        new SettingsRootView(*model_, *profiles_, *rules_, *general_, navigation_, services_.pages, &frame);
+    auto* layout = new QVBoxLayout(&frame);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(root_);
     // The window's size is its own: the pages scroll inside it.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
-    window_->setMinimumSize(SettingsRootView::minimumWidth, SettingsRootView::minimumHeight);
-    window_->resize(contentWidth, contentHeight);
+    frame.setMinimumSize(SettingsRootView::minimumWidth, SettingsRootView::minimumHeight);
+    frame.resize(contentWidth, contentHeight);
     const std::weak_ptr<SettingsWindowController> weak = weak_from_this();
-    window_->onClose = [weak] {
+    frame.onClose = [weak] {
         if (const auto self = weak.lock()) {
             self->windowWillClose();
         }
     };
-    window_->onGeometryChange = [weak] {
+    frame.onGeometryChange = [weak] {
         if (const auto self = weak.lock()) {
             self->relist();
         }
     };
-    window_->onHidden = [weak] {
-        if (const auto self = weak.lock(); self && self->listed_) {
-            self->listed_->withdraw();
-        }
-    };
-}
-
-void SettingsWindowController::place() {
-    // Only the height is clamped to the visible area, and only when the
-    // window would not fit; a window on screen is never moved.
-    services_.windows.placeWindow(*window_, AuxiliaryWindowPlacement::settings(), listed_.get(), true);
 }
 
 void SettingsWindowController::relist() {
-    if (!listed_ || !listed_->isListed() || !window_->isVisible() || !services_.windows.screens) {
+    ListedPanel* listed = window_.listed();
+    const AuxiliaryWindowServices& windows = window_.services();
+    if (listed == nullptr || !listed->isListed() || !window_.isVisible() || !windows.screens) {
         return;
     }
-    const auto screens = services_.windows.screens->screens();
+    const auto screens = windows.screens->screens();
     if (screens.empty()) {
         return;
     }
     // The desktop's points lie on the real screen by a shift alone.
-    const QPoint origin = services_.windows.place(core::Point{0, 0});
-    const QPoint at = window_->pos() - origin;
-    const core::Rect topDown(at.x(), at.y(), window_->width(), window_->height());
-    listed_->list(core::convertScreenSpace(topDown, screens.front().frame));
+    const QPoint origin = windows.place(core::Point{0, 0});
+    const QWidget& frame = *window_.window();
+    const QPoint at = frame.pos() - origin;
+    const core::Rect topDown(at.x(), at.y(), frame.width(), frame.height());
+    listed->list(core::convertScreenSpace(topDown, screens.front().frame));
 }
 
 void SettingsWindowController::startRefreshing() {
@@ -201,7 +185,7 @@ void SettingsWindowController::tick(concurrency::Instant deadline) {
     const concurrency::Instant now = services_.executor->now();
     const concurrency::Instant next = deadline + refreshInterval;
     scheduleTick(next > now ? next : now + refreshInterval);
-    if (!window_ || !isSeen()) {
+    if (!isSeen()) {
         return;
     }
     if (onRefresh) {

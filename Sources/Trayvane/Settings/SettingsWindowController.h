@@ -4,6 +4,7 @@
 #include "Concurrency/Time.h"
 #include "Trayvane/Settings/SettingsNavigation.h"
 #include "Trayvane/Settings/SettingsRootView.h"
+#include "Trayvane/Windows/AuxiliaryWindowController.h"
 #include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <functional>
@@ -16,7 +17,6 @@ class QWidget;
 namespace pellacor::app {
 
 class GeneralModel;
-class ListedPanel;
 class ProfilesModel;
 class RulesModel;
 class SectionsModel;
@@ -71,7 +71,7 @@ public:
 
     SettingsNavigation& navigation() { return navigation_; }
     // The window, once built: a sheet's parent while it is on screen.
-    QWidget* window() const;
+    QWidget* window() const { return window_.window(); }
     SettingsRootView* rootView() const { return root_; }
     bool isRefreshing() const { return refreshTimer_.has_value(); }
     // On screen, not minimised and not covered: a tick refreshes only then.
@@ -87,7 +87,7 @@ private:
                              Services services);
 
     void makeWindow();
-    void place();
+    SettingsWindowFrame* frame() const;
     // The window list follows the window the user moves or resizes.
     void relist();
     void startRefreshing();
@@ -98,13 +98,13 @@ private:
     std::shared_ptr<ProfilesModel> profiles_;
     std::shared_ptr<RulesModel> rules_;
     std::shared_ptr<GeneralModel> general_;
+    // Its `windows` are the window's own, moved to `window_`.
     Services services_;
     SettingsNavigation navigation_;
-    std::unique_ptr<SettingsWindowFrame> window_;
+    // After the models and the navigation the pages refer to, so it goes first.
+    AuxiliaryWindowController window_;
     SettingsRootView* root_ = nullptr;
     std::optional<concurrency::TimerId> refreshTimer_;
-    // The window's entry in the window list while it is on screen.
-    std::unique_ptr<ListedPanel> listed_;
 };
 
 } // namespace pellacor::app

@@ -1,20 +1,15 @@
 #include "Trayvane/Settings/SettingsWindowFrame.h"
 
 #include <QCloseEvent>
-#include <QHideEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 
 namespace pellacor::app {
 
-SettingsWindowFrame::SettingsWindowFrame(QWidget* parent) : QWidget(parent) {
-    // Kept for the whole run, and closing it never ends the program.
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    setAttribute(Qt::WA_QuitOnClose, false);
-}
+SettingsWindowFrame::SettingsWindowFrame(QWidget* parent) : AuxiliaryWindowFrame(parent) {}
 
 void SettingsWindowFrame::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
+    AuxiliaryWindowFrame::closeEvent(event);
     // Qt asks a hidden window too when the program closes everything: only
     // a window on screen is being closed.
     if (event->isAccepted() && isVisible() && onClose) {
@@ -22,23 +17,15 @@ void SettingsWindowFrame::closeEvent(QCloseEvent* event) {
     }
 }
 
-void SettingsWindowFrame::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    // A spontaneous hide is the window system minimising it: still open.
-    if (onHidden && !event->spontaneous()) {
-        onHidden();
-    }
-}
-
 void SettingsWindowFrame::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
+    AuxiliaryWindowFrame::moveEvent(event);
     if (onGeometryChange) {
         onGeometryChange();
     }
 }
 
 void SettingsWindowFrame::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    AuxiliaryWindowFrame::resizeEvent(event);
     if (onGeometryChange) {
         onGeometryChange();
     }

@@ -4,6 +4,7 @@
 #include "Platform/InputState.h"
 #include "Platform/ProgramWindows.h"
 #include "Platform/Screens.h"
+#include "Trayvane/Windows/AuxiliaryWindowController.h"
 #include "Trayvane/Windows/AuxiliaryWindowServices.h"
 
 #include <QPoint>
@@ -15,10 +16,8 @@ class QWidget;
 
 namespace pellacor::app {
 
-class ListedPanel;
 class NoticeModel;
 class NoticeView;
-class SupportWindowFrame;
 
 // One notice window over its model. The window is made on the first `show`
 // and kept for the run (closing only hides it); each time it comes back on
@@ -42,22 +41,19 @@ public:
 
     void show();
     // Hides the window when it is on screen.
-    void close();
-    bool isVisible() const;
+    void close() { window_.close(); }
+    bool isVisible() const { return window_.isVisible(); }
 
     // Nothing until the first `show`.
-    QWidget* window() const;
+    QWidget* window() const { return window_.window(); }
     NoticeView* view() const { return view_; }
 
 private:
     void build();
-    void place();
 
     std::shared_ptr<NoticeModel> model_;
     std::string identifier_;
-    Services services_;
-    std::unique_ptr<SupportWindowFrame> window_;
-    std::unique_ptr<ListedPanel> listed_;
+    AuxiliaryWindowController window_;
     NoticeView* view_ = nullptr;
 };
 

@@ -1,16 +1,15 @@
-#include "Trayvane/Help/SupportWindowFrame.h"
+#include "Trayvane/Windows/AuxiliaryWindowFrame.h"
 
 #include <QHideEvent>
 
 namespace pellacor::app {
 
-SupportWindowFrame::SupportWindowFrame(QWidget* parent) : QWidget(parent) {
-    // Closing only hides it, and neither window is what ends the program.
+AuxiliaryWindowFrame::AuxiliaryWindowFrame(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
 }
 
-void SupportWindowFrame::hideEvent(QHideEvent* event) {
+void AuxiliaryWindowFrame::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // A spontaneous hide is the window system minimising it: still open.
     if (onHidden && !event->spontaneous()) {
