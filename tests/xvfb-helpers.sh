@@ -44,6 +44,9 @@ within() {
   done
 }
 
+# milliseconds: the wall clock, for lines that say how long a step took.
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+
 # own_processes EXECUTABLE: the ids of this script's child processes that run
 # the executable, one a line. A script started through the subreaper tool
 # also finds there what a child started and left behind (a relaunched
@@ -70,6 +73,16 @@ fail() {
   local left
   for left in $pid $(own_processes "$binary"); do kill -KILL "$left" 2>/dev/null || true; done
   exit 1
+}
+
+# stops_on_sigterm [CASE]: ends the program with SIGTERM and fails unless it
+# exits with status 0 (CASE, when given, names the case in the failure).
+stops_on_sigterm() {
+  local status=0
+  kill -TERM "$pid"
+  wait "$pid" || status=$?
+  pid=""
+  [ "$status" -eq 0 ] || fail "${1:+$1: }pellacor exited with status $status after SIGTERM"
 }
 
 # has_ended PID: the process is gone, or has ended and waits to be reaped.

@@ -43,11 +43,7 @@ if [ "${1:-}" = "--inside" ]; then
 
   # Ends the program with SIGTERM and checks its exit and what it left.
   stop() {
-    kill -TERM "$pid"
-    local status=0
-    wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
-    pid=""
+    stops_on_sigterm
     # The report printed once the program had terminated.
     [ "$(grep "^desktop restriction:" "$out" | tail -1)" = "desktop restriction: none" ] ||
       fail "the restriction outlived the program"
@@ -58,7 +54,6 @@ if [ "${1:-}" = "--inside" ]; then
       fail "the last line of the program was not its farewell"
   }
 
-  milliseconds() { echo $(($(date +%s%N) / 1000000)); }
   menu_shown() { [[ " ${menus#desktop menus:} " == *" $hidden_app@"* ]]; }
   # Since when the desktop draws the hidden application's menu (ms since the epoch).
   menu_since() { tr ' ' '\n' <<<"${menus#desktop menus:}" | grep "^$hidden_app@" | head -1 | cut -d: -f2; }

@@ -56,21 +56,14 @@ EOF
 
   wait "$holder" || true
   holder=""
-  kill -TERM "$pid"
-  status=0
-  wait "$pid" || status=$?
-  pid=""
-  [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
+  stops_on_sigterm
   exit 0
 fi
 
 binary=$1
-for tool in xvfb-run xwininfo python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo python3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"

@@ -31,7 +31,6 @@ if [ "${1:-}" = "--inside" ]; then
   }
   collapsed() { restricted && on_bar "$self_app" && none_hidden_on_bar; }
   revealed() { restricted && ! none_hidden_on_bar; }
-  milliseconds() { echo $(($(date +%s%N) / 1000000)); }
   # A menu of another application (the system's) is drawn on the desktop.
   desktop_menu_shown() { [ "$menus" != "desktop menus: none" ]; }
   # The stand-in's menu: the system's, or the program's own fallback.
@@ -156,12 +155,9 @@ if [ "${1:-}" = "--inside" ]; then
 fi
 
 binary=$1
-for tool in xvfb-run xwininfo xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing; scripts/setup installs it"
-    exit 77
-  fi
-done
+# shellcheck source=../xvfb-helpers.sh
+source "$(dirname "$0")/../xvfb-helpers.sh"
+needs xvfb-run xwininfo xdotool
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"

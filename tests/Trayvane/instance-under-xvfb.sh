@@ -30,13 +30,7 @@ if [ "${1:-}" = "--inside" ]; then
   source "$(dirname "$0")/../xvfb-helpers.sh"
   # start NAME SCENARIO: on the scenario's desktop.
   start_on() { start "$1" --scenario "$2"; }
-  stop() {
-    kill -TERM "$pid"
-    local status=0
-    wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
-    pid=""
-  }
+  stop() { stops_on_sigterm; }
   collapsed() { restricted && on_bar "$self_app" && ! on_bar "$hidden_app"; }
   revealed() { restricted && on_bar "$hidden_app"; }
   everything() { ! restricted && on_bar "$hidden_app"; }

@@ -10,15 +10,14 @@
 # Exits 77 (skipped) when xvfb-run, xwininfo or mkfifo is missing.
 set -euo pipefail
 
-title="Pellacor — demo desktop"
-
 if [ "${1:-}" = "--inside" ]; then
   binary=$2
   work=$3
-  unset QT_QPA_PLATFORM
+  # shellcheck source=../xvfb-helpers.sh
+  source "$(dirname "$0")/../xvfb-helpers.sh"
   document="$XDG_DATA_HOME/Trayvane/state.json"
-  pid=""
 
+  # The log alone tells what went wrong: nothing here asks the desktop for a report.
   fail() {
     echo "$*"
     if [ -n "${err:-}" ] && [ -f "$err" ]; then
@@ -66,11 +65,7 @@ if [ "${1:-}" = "--inside" ]; then
       fail "$1: the applications were not all shown"
     ! grep -qF "「hidden」に入れました" "$err" || fail "$1: something went to the hidden section"
     kill -0 "$pid" 2>/dev/null || fail "$1: pellacor ended on its own"
-    kill -TERM "$pid"
-    local status=0
-    wait "$pid" || status=$?
-    pid=""
-    [ "$status" -eq 0 ] || fail "$1: pellacor exited with status $status after SIGTERM"
+    stops_on_sigterm "$1"
   }
 
   mkdir -p "$(dirname "$document")"

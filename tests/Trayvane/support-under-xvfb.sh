@@ -58,11 +58,7 @@ if [ "${1:-}" = "--inside" ]; then
   appears "] info: アップデートを確認します"
   appears "] info: アップデートの確認：届かない"
   notice_shown
-  kill -TERM "$pid"
-  status=0
-  wait "$pid" || status=$?
-  pid=""
-  [ "$status" -eq 0 ] || fail "pellacor exited with status $status after SIGTERM"
+  stops_on_sigterm
   exit 0
 fi
 

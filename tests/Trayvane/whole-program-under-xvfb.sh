@@ -76,7 +76,6 @@ if [ "${1:-}" = "--inside" ]; then
   }
   collapsed() { restricted && on_bar "$self_app" && none_hidden_on_bar; }
   revealed() { restricted && all_hidden_allowed && ! none_hidden_on_bar; }
-  milliseconds() { echo $(($(date +%s%N) / 1000000)); }
   update_arguments=()
   if [ -n "$host" ]; then
     update_arguments=(--update-connect-to "$host:443:127.0.0.1:$closed")
