@@ -1,30 +1,22 @@
 #pragma once
 
-#include "Concurrency/MainExecutor.h"
-#include "Concurrency/OffMain.h"
 #include "Concurrency/Sleep.h"
 #include "Concurrency/TaskHandle.h"
 #include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarCore/Support/FeedbackReport.h"
 #include "MenuBarSystem/Safety/HangWatchdog.h"
-#include "MenuBarSystem/Safety/HealthCheck.h"
-#include "Platform/PlatformServices.h"
 #include "Platform/PropertyListValue.h"
-#include "Trayvane/App/LayoutFolderPanel.h"
 #include "Trayvane/App/ProgramEnvironment.h"
 #include "Trayvane/App/ProgramPanels.h"
 #include "Trayvane/App/SettingsWindows.h"
 #include "Trayvane/App/StatusItems.h"
 #include "Trayvane/App/SupportWindowsComponent.h"
 #include "Trayvane/Composition/CoordinatorComposition.h"
-#include "Trayvane/Integrations/RuleApps.h"
 #include "Trayvane/Launch/LaunchPreferences.h"
 #include "Trayvane/Settings/RevealPreferences.h"
 #include "Trayvane/StatusItem/StatusItemMenu.h"
-#include "Trayvane/Support/UpdateTransport.h"
 
-#include <QPoint>
 #include <filesystem>
 #include <fmt/format.h>
 #include <functional>
