@@ -39,12 +39,14 @@ public:
 constexpr auto limit = 100ms;
 constexpr auto interval = 10ms;
 
-// Runs body in a child process, which must end by itself within a few seconds
-// (an alarm ends it otherwise), and answers its wait status.
+// Runs body in a child process, which must end by itself, and answers its
+// wait status. The alarm only keeps a child whose watchdog never fires from
+// holding the test for ever: it is a minute, because under ThreadSanitizer on a
+// machine whose cores are all busy the child's set-up alone can take seconds.
 template <typename Body> int inChild(Body body) {
     const pid_t child = fork();
     if (child == 0) {
-        alarm(5);
+        alarm(60);
         body();
         _exit(1); // body never returns when the watchdog works
     }
