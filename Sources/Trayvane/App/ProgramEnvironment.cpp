@@ -1,6 +1,5 @@
 #include "Trayvane/App/ProgramEnvironment.h"
 
-#include "MenuBarCore/Support/AppIdentity.h"
 #include "Trayvane/App/ApplicationPanel.h"
 #include "Trayvane/App/FileDialogFolders.h"
 
@@ -20,10 +19,6 @@ QPoint identityPlace(core::Point point) {
 }
 
 } // namespace
-
-std::string ProgramEnvironment::selfBundleID() const {
-    return bundleIdentifier.value_or(std::string(core::bundleIdentifier));
-}
 
 ProgramEnvironment ProgramEnvironment::completed(ProgramEnvironment given) {
     if (!given.place) {

@@ -74,9 +74,6 @@ struct ProgramEnvironment {
     // The update check's fetch; unset: one request to the update host over `updateTransport`.
     std::function<concurrency::Task<core::UpdateCheck::FetchOutcome>()> updateFetch;
 
-    // The bundle identifier the program goes by: the main bundle's, else the built-in one.
-    std::string selfBundleID() const;
-
     // `given` with the program's own `place`, sleep, file dialogs, URL
     // handler and clipboard wherever it leaves them unset. The watchdog's
     // `post` and the update fetch are completed by the engine and the
