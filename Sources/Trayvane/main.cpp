@@ -32,6 +32,7 @@
 #include "Platform/Simulated/Scenario.h"
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/App/PanelsComponent.h"
 #include "Trayvane/App/QtTranslations.h"
 #include "Trayvane/App/SignalPipe.h"
 #include "Trayvane/Integrations/InstanceAddress.h"
@@ -39,6 +40,7 @@
 #include "Trayvane/Integrations/InstanceRequests.h"
 #include "Trayvane/Integrations/InstanceServer.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
+#include "Trayvane/Onboarding/PermissionGuideWindowController.h"
 #include "Trayvane/SimulatedEnvironment.h"
 
 #include <QApplication>
@@ -272,7 +274,7 @@ void watchSignals(QApplication& application, QSocketNotifier& notifier, app::App
         if (*signal == SIGUSR1) {
             // One new instance, however often it is asked for before this one ends.
             if (program != nullptr) {
-                program->permissionGuide().model().relaunch();
+                program->panels().permissionGuide().model().relaunch();
             }
             return;
         }

@@ -114,13 +114,14 @@ TEST(AppDelegateTest, AfterStartUpTheBarIsCollapsedAndClicksAndTheHotKeyToggleIt
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     EXPECT_FALSE(run.onBar(hiddenApp)) << "a first run hides what it has not seen before";
     EXPECT_TRUE(run.onBar(std::string(core::bundleIdentifier)));
-    EXPECT_EQ(delegate.controlItem()->state(), MenuBarState::collapsed) << "the control item follows";
+    EXPECT_EQ(delegate.statusItems().controlItem()->state(), MenuBarState::collapsed)
+        << "the control item follows";
     EXPECT_EQ(log.lines("app").front(), "default: 起動しました（バージョン 0.1.0・macOS 15.1.0）");
 
     run.clickControl();
     ASSERT_TRUE(run.reaches(MenuBarState::revealed));
     ASSERT_TRUE(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 5s) == Outcome::done);
-    EXPECT_EQ(delegate.controlItem()->state(), MenuBarState::revealed);
+    EXPECT_EQ(delegate.statusItems().controlItem()->state(), MenuBarState::revealed);
     run.clickControl();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     run.clickControl(InputState::shiftFlag);
@@ -173,7 +174,8 @@ TEST(AppDelegateTest, TheLaunchDecidesWhetherHidingStartsPaused) {
             EXPECT_EQ(run.coordinator().baseState(), MenuBarState::paused);
             ASSERT_TRUE(run.coordinator().currentPauseReason());
             EXPECT_EQ(run.coordinator().currentPauseReason()->kind(), *c.paused);
-            EXPECT_EQ(delegate.controlItem()->pauseReason(), run.coordinator().currentPauseReason())
+            EXPECT_EQ(delegate.statusItems().controlItem()->pauseReason(),
+                      run.coordinator().currentPauseReason())
                 << "the control item shows why";
             EXPECT_EQ(run.time->runFor(5s), Outcome::done);
             EXPECT_TRUE(run.onBar(hiddenApp)) << "nothing is hidden while paused";
@@ -257,9 +259,10 @@ TEST(AppDelegateTest, WithoutAnIdentifierFromTheMainBundleTheBuiltInOneIsUsedEve
         });
         run.launch();
         EXPECT_EQ(run.coordinator().ownBundleID(), c.coordinatorUses) << "as given, untrimmed";
-        EXPECT_EQ(run.delegate->composition()->inputs().selfBundleID, c.coordinatorUses)
+        EXPECT_EQ(run.delegate->engine().composition().inputs().selfBundleID, c.coordinatorUses)
             << "the visibility controller's";
-        EXPECT_EQ(run.delegate->composition()->health->selfBundleID(), std::string(core::bundleIdentifier))
+        EXPECT_EQ(run.delegate->engine().composition().health->selfBundleID(),
+                  std::string(core::bundleIdentifier))
             << "the health check trims it";
     }
 }
@@ -276,7 +279,7 @@ TEST(AppDelegateTest, TheHoverSensorGetsTheControlItemsFrameInScreenCoordinates)
     run.simulated->input()->moveMouse({300, 300});
     EXPECT_EQ(run.time->runFor(1s), Outcome::done);
     ASSERT_EQ(run.state(), MenuBarState::collapsed);
-    const auto frame = run.delegate->controlItem()->statusItem()->buttonWindow()->frame;
+    const auto frame = run.delegate->statusItems().controlItem()->statusItem()->buttonWindow()->frame;
     run.simulated->input()->moveMouse({frame.midX(), frame.midY()});
     EXPECT_TRUE(run.reaches(MenuBarState::revealed, 2s)) << "a rest on the control item reveals";
 }
@@ -337,7 +340,7 @@ TEST(AppDelegateTest, TheUserSwitcherAnswerComesFromMemoryElseFromTheControlCent
         {std::nullopt, std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(AppDelegate::userSwitcherAnswer(c.remembered, c.setting), c.answer);
+        EXPECT_EQ(app::StatusItemsComponent::userSwitcherAnswer(c.remembered, c.setting), c.answer);
     }
 }
 
@@ -391,7 +394,7 @@ TEST(AppDelegateTest, AHotKeyThatCannotBeHadIsLoggedAndTheRevealKeysProblemIsSho
         c.arrange(*run.simulated->hotkeyManager());
         const pellacor::testing::LogCapture log;
         auto& delegate = run.launch();
-        EXPECT_EQ(delegate.controlItem()->hotkeyNote, c.note);
+        EXPECT_EQ(delegate.statusItems().controlItem()->hotkeyNote, c.note);
         std::vector<std::string> errors;
         for (const auto& record : log.records()) {
             if (record.level == core::LogLevel::error && record.message.rfind("ホットキー", 0) == 0) {
@@ -409,10 +412,10 @@ TEST(AppDelegateTest, TheSearchHotKeyOpensThePanelWithEveryItemAndClosesIt) {
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     run.pressKey(searchKey);
-    ASSERT_TRUE(delegate.search().isOpen());
-    EXPECT_FALSE(delegate.search().model().candidates().empty());
+    ASSERT_TRUE(delegate.panels().search().isOpen());
+    EXPECT_FALSE(delegate.panels().search().model().candidates().empty());
     run.pressKey(searchKey);
-    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_FALSE(delegate.panels().search().isOpen());
     EXPECT_TRUE(log.contains("app", "検索の窓を閉じました（ホットキー）"));
 }
 
@@ -424,7 +427,7 @@ TEST(AppDelegateTest, TerminationLiftsTheRestrictionAndUnregistersTheHotKeysInOr
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     run.pressKey(searchKey);
-    ASSERT_TRUE(delegate.search().isOpen());
+    ASSERT_TRUE(delegate.panels().search().isOpen());
     ASSERT_TRUE(run.simulated->desktop()->restriction());
     ASSERT_EQ(run.simulated->hotkeyManager()->registeredHotKeys().size(), 2U);
 
@@ -433,7 +436,7 @@ TEST(AppDelegateTest, TerminationLiftsTheRestrictionAndUnregistersTheHotKeysInOr
     run.time->settle();
     EXPECT_FALSE(run.simulated->desktop()->restriction()) << "lifted";
     EXPECT_TRUE(run.simulated->hotkeyManager()->registeredHotKeys().empty());
-    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_FALSE(delegate.panels().search().isOpen());
     const auto lines = log.messages("app");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front(), "検索の窓を閉じました（司令塔）") << "the panel first";
@@ -454,8 +457,8 @@ TEST(AppDelegateTest, NoClosureKeepsTheCoordinatorOrTheControlItemAlive) {
     run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     ASSERT_TRUE(run.coordinator().presser) << "assigned after construction";
-    const std::weak_ptr<coordinator::Coordinator> coordinator = run.delegate->coordinator();
-    const std::weak_ptr<app::ControlItem> control = run.delegate->controlItem();
+    const std::weak_ptr<coordinator::Coordinator> coordinator = run.delegate->engine().coordinator();
+    const std::weak_ptr<app::ControlItem> control = run.delegate->statusItems().controlItem();
     run.delegate->applicationWillTerminate();
     run.time->settle();
     run.delegate.reset();
@@ -477,7 +480,7 @@ TEST(AppDelegateTest, TheControlItemsQuitEndsTheApplicationThroughItsOwnTerminat
     const Computer computer;
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
-    delegate.controlItem()->terminate();
+    delegate.statusItems().controlItem()->terminate();
     EXPECT_EQ(run.quits, 1);
 }
 

@@ -47,7 +47,7 @@ TEST(AppDelegateUrlIntakeTest, URLsBeforeTheEndOfStartUpWaitAndRunInArrivalOrder
     EXPECT_EQ(ExternalControl::shared(), nullptr);
 
     delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(ExternalControl::shared(), delegate.externalControl());
+    EXPECT_EQ(ExternalControl::shared(), delegate.integrations().externalControl());
     EXPECT_TRUE(delegate.pendingURLs().empty());
     EXPECT_EQ(urlLines(log), (std::vector<std::string>{
                                  "default: 外から（URL）：一時停止",

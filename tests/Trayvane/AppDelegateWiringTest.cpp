@@ -39,7 +39,8 @@ constexpr const char* shownLeft = "com.example.zephyrin";
 constexpr const char* shownRight = "com.example.lanternmeter";
 
 bool guideShown(const AppDelegate& delegate) {
-    return delegate.permissionGuide().window() != nullptr && delegate.permissionGuide().window()->isVisible();
+    return delegate.panels().permissionGuide().window() != nullptr &&
+           delegate.panels().permissionGuide().window()->isVisible();
 }
 
 // The latest press the desktop saw of an application's item, with its menu.
@@ -59,11 +60,11 @@ std::optional<platform::SimulatedDesktop::Press> lastPressOf(const ProgramRun& r
 // The sections page's reorder: two applications shown, the one the bar has
 // second put first; the bar can follow it only through the layout folder.
 void reorderTwoShown(const AppDelegate& delegate) {
-    core::Profile profile = delegate.sectionsModel()->profile();
+    core::Profile profile = delegate.settings().sectionsModel()->profile();
     profile.assign(AppKey(shownLeft), core::Section::shown);
     profile.assign(AppKey(shownRight), core::Section::shown);
     profile.order = {AppKey(shownLeft), AppKey(shownRight)};
-    delegate.sectionsModel()->onReorder(profile);
+    delegate.settings().sectionsModel()->onReorder(profile);
 }
 
 // A launch with the below-bar switch on, collapsed.
@@ -111,7 +112,7 @@ TEST(AppDelegateWiringTest, EverySwitchIsWrittenShownAndLoggedAndReachesTheCoord
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    auto& general = delegate.general();
+    auto& general = *delegate.settings().general();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const bool on : {true, false, false}) {
@@ -143,13 +144,13 @@ TEST(AppDelegateWiringTest, ASwitchSetToTheValueItHoldsCallsNoReaction) {
     // the watch still runs. Switching it off now changes no field, so the
     // watch is not stopped either; switching it on and off again does.
     coordinator.dragSortEnabled = false;
-    delegate.general().onSetDragSort(false);
+    delegate.settings().general()->onSetDragSort(false);
     run.time->settle();
     EXPECT_TRUE(CoordinatorProbe::isDragWatchRunning(coordinator)) << "no reaction for an unchanged field";
     EXPECT_EQ(computer.defaults(*run.simulated).boolValue(app::DefaultsKey::dragSortEnabled),
               std::optional(false));
-    delegate.general().onSetDragSort(true);
-    delegate.general().onSetDragSort(false);
+    delegate.settings().general()->onSetDragSort(true);
+    delegate.settings().general()->onSetDragSort(false);
     run.time->settle();
     EXPECT_FALSE(CoordinatorProbe::isDragWatchRunning(coordinator));
 }
@@ -171,22 +172,22 @@ TEST(AppDelegateWiringTest, SwitchingTheBelowBarOffWhileShownClosesThePanelBefor
         run.time->runUntil([&] { return !run.coordinator().currentNotchState().overflow.empty(); }, 60s),
         pellacor::testing::DesktopTime::Outcome::done);
     run.clickControl();
-    ASSERT_TRUE(delegate.belowBar().isOpen()) << "a click opens the panel";
+    ASSERT_TRUE(delegate.panels().belowBar().isOpen()) << "a click opens the panel";
     ASSERT_TRUE(run.coordinator().belowBarShown());
 
     // With the panel off the notch handling ends and brings them back, which
     // the hook sees.
     std::vector<std::string> seen;
     run.coordinator().onNotchOverflowChange = [&](const std::set<AppKey>&) {
-        seen.emplace_back(delegate.belowBar().isOpen() ? "open" : "closed");
+        seen.emplace_back(delegate.panels().belowBar().isOpen() ? "open" : "closed");
         seen.emplace_back(run.coordinator().belowBarShown() ? "shown" : "not shown");
     };
     const pellacor::testing::LogCapture log;
-    delegate.general().onSetBelowBar(false);
+    delegate.settings().general()->onSetBelowBar(false);
     run.time->settle();
     EXPECT_EQ(seen, (std::vector<std::string>{"closed", "not shown"}))
         << "the panel closed before the notch handling was judged again";
-    EXPECT_FALSE(delegate.belowBar().panel()->isVisible());
+    EXPECT_FALSE(delegate.panels().belowBar().panel()->isVisible());
     // Logged, then followed only by what the applications coming back change.
     const auto lines = log.messages("app");
     const auto switched = std::find(lines.begin(), lines.end(), "下の段を切にしました");
@@ -198,9 +199,9 @@ TEST(AppDelegateWiringTest, SwitchingTheBelowBarOffWhileShownClosesThePanelBefor
     }
 
     // Switching it on again does not open it.
-    delegate.general().onSetBelowBar(true);
+    delegate.settings().general()->onSetBelowBar(true);
     run.time->settle();
-    EXPECT_FALSE(delegate.belowBar().isOpen());
+    EXPECT_FALSE(delegate.panels().belowBar().isOpen());
 }
 
 // -- The panels ----------------------------------------------------------------------
@@ -210,15 +211,15 @@ TEST(AppDelegateWiringTest, ACellOfTheBelowBarPanelOpensThatHiddenItemsMenu) {
     auto& run = launched.run;
     auto& delegate = launched.delegate();
     run.clickControl();
-    ASSERT_TRUE(delegate.belowBar().isOpen());
+    ASSERT_TRUE(delegate.panels().belowBar().isOpen());
     EXPECT_EQ(run.state(), MenuBarState::collapsed) << "the panel instead of a reveal";
-    const auto& entries = delegate.belowBar().entries();
+    const auto& entries = delegate.panels().belowBar().entries();
     const auto entry = std::find_if(entries.begin(), entries.end(),
                                     [](const core::BelowBarEntry& e) { return e.bundleID == hiddenApp; });
     ASSERT_NE(entry, entries.end());
     EXPECT_FALSE(run.onBar(hiddenApp));
 
-    delegate.belowBar().onPress(*entry);
+    delegate.panels().belowBar().onPress(*entry);
     ASSERT_EQ(run.time->runUntil(
                   [&] {
                       const auto press = lastPressOf(run, hiddenApp);
@@ -227,7 +228,7 @@ TEST(AppDelegateWiringTest, ACellOfTheBelowBarPanelOpensThatHiddenItemsMenu) {
                   10s),
               Outcome::done)
         << "the item's menu opened";
-    EXPECT_FALSE(delegate.belowBar().isOpen()) << "closed for the press";
+    EXPECT_FALSE(delegate.panels().belowBar().isOpen()) << "closed for the press";
 }
 
 TEST(AppDelegateWiringTest, TheSearchPanelPressesTheItemItFinds) {
@@ -236,13 +237,13 @@ TEST(AppDelegateWiringTest, TheSearchPanelPressesTheItemItFinds) {
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     run.pressKey(searchKey);
-    ASSERT_TRUE(delegate.search().isOpen());
-    const auto& candidates = delegate.search().model().candidates();
+    ASSERT_TRUE(delegate.panels().search().isOpen());
+    const auto& candidates = delegate.panels().search().model().candidates();
     const auto found = std::find_if(candidates.begin(), candidates.end(), [](const core::SearchCandidate& c) {
         return c.entry.bundleID == hiddenApp;
     });
     ASSERT_NE(found, candidates.end());
-    delegate.search().onPress(found->entry);
+    delegate.panels().search().onPress(found->entry);
     EXPECT_EQ(run.time->runUntil(
                   [&] {
                       const auto press = lastPressOf(run, hiddenApp);
@@ -257,9 +258,9 @@ TEST(AppDelegateWiringTest, TheOverflowChangeRefreshesThePanelOnlyWhileItIsShown
     auto& run = launched.run;
     auto& delegate = launched.delegate();
     run.clickControl();
-    ASSERT_TRUE(delegate.belowBar().isOpen());
+    ASSERT_TRUE(delegate.panels().belowBar().isOpen());
     const auto listed = [&] {
-        const auto& entries = delegate.belowBar().entries();
+        const auto& entries = delegate.panels().belowBar().entries();
         return std::any_of(entries.begin(), entries.end(),
                            [](const core::BelowBarEntry& e) { return e.bundleID == hiddenApp; });
     };
@@ -273,7 +274,7 @@ TEST(AppDelegateWiringTest, TheOverflowChangeRefreshesThePanelOnlyWhileItIsShown
     EXPECT_FALSE(listed()) << "refreshed while shown";
 
     // Closed behind the coordinator's back, which then hears of it as from the window.
-    delegate.belowBar().close();
+    delegate.panels().belowBar().close();
     run.coordinator().belowBarDidClose();
     ASSERT_FALSE(run.coordinator().belowBarShown());
     profile.assign(AppKey(hiddenApp), core::Section::hidden);
@@ -287,7 +288,7 @@ TEST(AppDelegateWiringTest, ItemsReadPrefetchOnlyTheIconsOfApplicationsNotApple)
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    const auto& icons = delegate.icons()->images();
+    const auto& icons = delegate.services().icons->images();
     EXPECT_TRUE(icons.contains(hiddenApp));
     for (const auto& [bundleID, image] : icons) {
         EXPECT_FALSE(bundleID.starts_with("com.apple.")) << bundleID;
@@ -304,8 +305,8 @@ TEST(AppDelegateWiringTest, WhatTheCoordinatorAdoptsIsSavedAndShownOnTheSections
         ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
         const auto adopted = delegate.settingsStore()->activeProfile();
         EXPECT_TRUE(adopted.sections.contains(AppKey(hiddenApp))) << "new owners saved through the store";
-        EXPECT_EQ(delegate.sectionsModel()->profile(), run.coordinator().currentProfile());
-        EXPECT_FALSE(delegate.sectionsModel()->items().empty()) << "the page is fed every read";
+        EXPECT_EQ(delegate.settings().sectionsModel()->profile(), run.coordinator().currentProfile());
+        EXPECT_FALSE(delegate.settings().sectionsModel()->items().empty()) << "the page is fed every read";
     }
     ProgramRun again(computer, computer.scenario());
     again.launch();
@@ -369,7 +370,7 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
         EXPECT_EQ(panels.front().first.prompt, "開く");
 
         const pellacor::testing::LogCapture log;
-        delegate.chooseLayoutFolder();
+        delegate.settings().chooseLayoutFolder();
         EXPECT_EQ(panels.size(), 1U) << "one panel at a time";
         EXPECT_TRUE(log.messages("app").empty());
         // The user takes a while to choose; meanwhile the menu bar has recorded
@@ -383,8 +384,8 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
         }
         panels.front().second(chosen);
         ASSERT_TRUE(run.time->runFor(3s) == Outcome::done);
-        EXPECT_FALSE(delegate.isLayoutFolderPanelUp());
-        EXPECT_EQ(delegate.sectionsModel()->layoutFolderNote(), c.note);
+        EXPECT_FALSE(delegate.settings().isLayoutFolderPanelUp());
+        EXPECT_EQ(delegate.settings().sectionsModel()->layoutFolderNote(), c.note);
         EXPECT_EQ(run.coordinator().reorderIsWaitingForFolder(), !c.granted);
         if (c.granted) {
             EXPECT_TRUE(log.contains("app", "配置表のフォルダが選ばれました"));
@@ -395,7 +396,7 @@ TEST(AppDelegateWiringTest, GrantingTheLayoutFolderWritesTheReorderThatWaitedFor
             ASSERT_NE(left, order.end());
             ASSERT_NE(right, order.end());
             EXPECT_LT(left, right) << "the bar follows the profile's order";
-            EXPECT_EQ(delegate.sectionsModel()->layoutOrder(), std::optional(order))
+            EXPECT_EQ(delegate.settings().sectionsModel()->layoutOrder(), std::optional(order))
                 << "the page sees the bar";
         }
     }
@@ -473,7 +474,7 @@ TEST(AppDelegateWiringTest, ThePermissionWaitGivesTheSystemAMomentEarlyInARunTha
         auto& delegate = run.launch();
         ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
         ASSERT_EQ(run.time->runFor(launched + c.enteredAt - run.executor.now()), Outcome::done);
-        delegate.permissionGuide().close();
+        delegate.panels().permissionGuide().close();
         const pellacor::testing::LogCapture log;
         run.coordinator().onPermissionWaitChange(true);
         if (!c.waits) {
@@ -499,20 +500,21 @@ TEST(AppDelegateWiringTest, LeavingTheWaitCancelsTheDelayedGuideAndClosesTheWind
     computer.defaults(*run.simulated).setString(app::DefaultsKey::confirmedOSVersion, "15.1.0");
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
-    EXPECT_TRUE(delegate.isPermissionGuidePending()) << "the coordinator's own wait, early in the run";
+    EXPECT_TRUE(delegate.panels().isPermissionGuidePending())
+        << "the coordinator's own wait, early in the run";
     EXPECT_FALSE(guideShown(delegate));
 
     // Granted within the 8 s: the guide never comes.
     run.simulated->accessibility()->setTrusted(true);
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed, 7s));
-    EXPECT_FALSE(delegate.isPermissionGuidePending());
+    EXPECT_FALSE(delegate.panels().isPermissionGuidePending());
     EXPECT_EQ(run.time->runFor(10s), Outcome::done);
     EXPECT_FALSE(guideShown(delegate));
 
     // Shown, then left: the window closes.
     delegate.showPermissionGuide();
     ASSERT_TRUE(guideShown(delegate));
-    EXPECT_EQ(delegate.permissionGuide().model().trusted(), std::optional(true));
+    EXPECT_EQ(delegate.panels().permissionGuide().model().trusted(), std::optional(true));
     run.coordinator().onPermissionWaitChange(false);
     EXPECT_FALSE(guideShown(delegate));
 }
@@ -529,12 +531,12 @@ TEST(AppDelegateWiringTest, TerminationClosesTheGuideAndTheGuideThatWasWaitingNe
         }
         auto& delegate = run.launch();
         ASSERT_TRUE(run.reaches(MenuBarState::needsPermission, 5s));
-        ASSERT_EQ(delegate.isPermissionGuidePending(), waiting);
+        ASSERT_EQ(delegate.panels().isPermissionGuidePending(), waiting);
         ASSERT_EQ(guideShown(delegate), !waiting);
 
         delegate.applicationWillTerminate();
         EXPECT_FALSE(guideShown(delegate));
-        EXPECT_FALSE(delegate.isPermissionGuidePending());
+        EXPECT_FALSE(delegate.panels().isPermissionGuidePending());
         EXPECT_EQ(run.time->runFor(10s), Outcome::done);
         EXPECT_FALSE(guideShown(delegate)) << "nothing opens once the program is going";
     }
@@ -575,9 +577,9 @@ TEST(AppDelegateWiringTest, TheLoginItemSwitchShowsWhatTheSystemAnswered) {
         computer.defaults(*run.simulated).setBool(app::DefaultsKey::loginItemDefaultApplied, true);
         auto& delegate = run.launch();
         const pellacor::testing::LogCapture log;
-        delegate.general().onSetLoginItem(c.on);
-        EXPECT_EQ(delegate.general().loginStatus(), c.status);
-        EXPECT_EQ(delegate.general().loginChangeFailed(), c.failed);
+        delegate.settings().general()->onSetLoginItem(c.on);
+        EXPECT_EQ(delegate.settings().general()->loginStatus(), c.status);
+        EXPECT_EQ(delegate.settings().general()->loginChangeFailed(), c.failed);
         EXPECT_TRUE(log.contains("app", c.line)) << fmt::format("{}", fmt::join(log.messages("app"), "\n"));
     }
 }
@@ -587,7 +589,7 @@ TEST(AppDelegateWiringTest, TheGeneralPageFollowsTheStateAndItsPauseAndResumeBut
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    auto& general = delegate.general();
+    auto& general = *delegate.settings().general();
     EXPECT_EQ(general.state(), MenuBarState::collapsed);
     EXPECT_EQ(general.trusted(), std::optional(true));
     EXPECT_TRUE(general.inApplicationsFolder());
@@ -616,15 +618,15 @@ TEST(AppDelegateWiringTest, TheRelaunchShutsDownInTerminationsOrderOnceAndThenEn
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     run.pressKey(searchKey);
-    ASSERT_TRUE(delegate.search().isOpen());
+    ASSERT_TRUE(delegate.panels().search().isOpen());
 
     const pellacor::testing::LogCapture log;
-    delegate.permissionGuide().model().relaunch();
+    delegate.panels().permissionGuide().model().relaunch();
     delegate.relaunch();
     run.time->settle();
     EXPECT_TRUE(delegate.isRelaunching());
     EXPECT_EQ(started, std::vector<std::string>{"lifted"}) << "one new instance, after the restriction went";
-    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_FALSE(delegate.panels().search().isOpen());
     EXPECT_TRUE(run.coordinator().hasShutDown());
     EXPECT_TRUE(run.simulated->hotkeyManager()->registeredHotKeys().empty());
     EXPECT_EQ(run.quits, 1) << "then this one ends";
@@ -649,7 +651,7 @@ TEST(AppDelegateWiringTest, TheSwitchToTheLoginWindowIsLoggedAsItEnds) {
         ProgramRun run(computer, scenario);
         auto& delegate = run.launch();
         const pellacor::testing::LogCapture log;
-        delegate.controlItem()->onSwitchUser();
+        delegate.statusItems().controlItem()->onSwitchUser();
         run.time->settle();
         EXPECT_TRUE(log.contains("app", c.line));
     }
@@ -660,17 +662,17 @@ TEST(AppDelegateWiringTest, TheControlItemsProfileMenuSwitchesThroughTheEditor) 
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    ASSERT_TRUE(delegate.profileEditor()->edit(
+    ASSERT_TRUE(delegate.settings().profileEditor()->edit(
         true, "追加", [](core::StoredState& state) { return state.addProfile("仕事").has_value(); }));
-    const auto choices = delegate.controlItem()->profileChoices();
+    const auto choices = delegate.statusItems().controlItem()->profileChoices();
     ASSERT_EQ(choices.size(), 2U);
-    EXPECT_FALSE(delegate.controlItem()->profileIsAutomatic()) << "no rule in force";
+    EXPECT_FALSE(delegate.statusItems().controlItem()->profileIsAutomatic()) << "no rule in force";
     const auto other =
         std::find_if(choices.begin(), choices.end(), [](const auto& c) { return !c.isActive; });
-    delegate.controlItem()->onSwitchProfile(other->id);
+    delegate.statusItems().controlItem()->onSwitchProfile(other->id);
     run.time->settle();
     EXPECT_EQ(run.coordinator().currentProfile().id(), other->id);
-    EXPECT_EQ(delegate.sectionsModel()->profile().id(), other->id);
+    EXPECT_EQ(delegate.settings().sectionsModel()->profile().id(), other->id);
 }
 
 TEST(AppDelegateWiringTest, TheMainMenuAndTheSettingsHelpButtonOpenTheHelpAtItsTopAndAboutIsNoLongerGreyed) {
@@ -682,26 +684,26 @@ TEST(AppDelegateWiringTest, TheMainMenuAndTheSettingsHelpButtonOpenTheHelpAtItsT
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(menu->action("openHelp:")->isEnabled());
     EXPECT_TRUE(menu->action("openAbout:")->isEnabled());
-    EXPECT_EQ(delegate.help().window(), nullptr) << "nothing built before it is first shown";
+    EXPECT_EQ(delegate.support().help().window(), nullptr) << "nothing built before it is first shown";
 
     EXPECT_TRUE(menu->perform("openHelp:"));
-    ASSERT_NE(delegate.help().window(), nullptr);
-    EXPECT_TRUE(delegate.help().window()->isVisible());
-    EXPECT_EQ(delegate.help().contents()->currentRow(), -1) << "at its top";
-    delegate.help().close();
+    ASSERT_NE(delegate.support().help().window(), nullptr);
+    EXPECT_TRUE(delegate.support().help().window()->isVisible());
+    EXPECT_EQ(delegate.support().help().contents()->currentRow(), -1) << "at its top";
+    delegate.support().help().close();
 
-    delegate.general().onOpenHelp();
-    EXPECT_TRUE(delegate.help().window()->isVisible()) << "the settings window's help button";
-    EXPECT_EQ(delegate.help().contents()->currentRow(), -1);
+    delegate.settings().general()->onOpenHelp();
+    EXPECT_TRUE(delegate.support().help().window()->isVisible()) << "the settings window's help button";
+    EXPECT_EQ(delegate.support().help().contents()->currentRow(), -1);
 
     EXPECT_TRUE(menu->perform("openAbout:"));
-    ASSERT_NE(delegate.about().window(), nullptr);
-    EXPECT_TRUE(delegate.about().window()->isVisible());
+    ASSERT_NE(delegate.support().about().window(), nullptr);
+    EXPECT_TRUE(delegate.support().about().window()->isVisible());
 
     // Termination takes whatever is open down first.
     delegate.applicationWillTerminate();
-    EXPECT_FALSE(delegate.help().window()->isVisible());
-    EXPECT_FALSE(delegate.about().window()->isVisible());
+    EXPECT_FALSE(delegate.support().help().window()->isVisible());
+    EXPECT_FALSE(delegate.support().about().window()->isVisible());
 }
 
 // The entries of a menu model that nobody acts on: leaves shown greyed.
@@ -720,7 +722,7 @@ TEST(AppDelegateWiringTest, AfterStartUpNoMenuEntryWaitsForAHandler) {
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     std::vector<std::string> greyed;
-    collectGreyed(delegate.controlItem()->menuModel(), greyed);
+    collectGreyed(delegate.statusItems().controlItem()->menuModel(), greyed);
     EXPECT_TRUE(greyed.empty()) << "greyed: " << (greyed.empty() ? "" : greyed.front());
     for (const char* action : {"openSettings:", "openAbout:", "openHelp:", "sendFeedback:", "checkForUpdate:",
                                "terminate:", "performClose:", "copy:"}) {
@@ -734,7 +736,7 @@ TEST(AppDelegateWiringTest, TheProfileBarsActionsAreEditsByTheUser) {
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    app::ProfilesModel& model = *delegate.profilesModel();
+    app::ProfilesModel& model = *delegate.settings().profilesModel();
     ASSERT_EQ(model.choices().size(), 1U);
     const core::Uuid first = model.choices()[0].id;
     EXPECT_EQ(model.suggestName(model.choices()[0].name), "ふだん 2");

@@ -142,18 +142,18 @@ TEST(ProgramOnDemoDesktopTest,
     // While paused a plain click opens the menu; its first entry is the notice.
     chooseInMenuOnceOpen("⇧ か ⌥ を押して起動したので、一時停止中です");
     desktop.clickControlItem();
-    QWidget* help = delegate.help().window();
+    QWidget* help = delegate.support().help().window();
     ASSERT_TRUE(help != nullptr && help->isVisible()) << "the notice opened the help";
-    const int row = delegate.help().contents()->currentRow();
+    const int row = delegate.support().help().contents()->currentRow();
     ASSERT_GE(row, 0);
-    const auto& title = delegate.help().page().rows[static_cast<std::size_t>(row)].title;
+    const auto& title = delegate.support().help().page().rows[static_cast<std::size_t>(row)].title;
     EXPECT_TRUE(title == "何も隠れない" || title == "Nothing is hidden") << title;
-    EXPECT_EQ(delegate.help().text()->textCursor().position(),
-              static_cast<int>(delegate.help().page().rows[static_cast<std::size_t>(row)].start));
+    EXPECT_EQ(delegate.support().help().text()->textCursor().position(),
+              static_cast<int>(delegate.support().help().page().rows[static_cast<std::size_t>(row)].start));
 
     chooseInMenuOnceOpen("Pellacor について");
     desktop.clickControlItem();
-    QWidget* about = delegate.about().window();
+    QWidget* about = delegate.support().about().window();
     ASSERT_TRUE(about != nullptr && about->isVisible()) << "About is no longer greyed";
     const auto* version = about->findChild<QLabel*>("about:version");
     ASSERT_NE(version, nullptr);
@@ -169,7 +169,7 @@ TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACel
     ASSERT_FALSE(desktop.run.onBar(hiddenApp));
 
     desktop.clickControlItem();
-    auto* panel = delegate.belowBar().panel();
+    auto* panel = delegate.panels().belowBar().panel();
     ASSERT_TRUE(panel != nullptr && panel->isVisible()) << "the click opened the panel";
     EXPECT_EQ(desktop.run.state(), MenuBarState::collapsed) << "instead of revealing";
     auto* cell = panel->findChild<app::BelowBarCell*>(QString("belowbar:") + hiddenApp + "#0");
@@ -177,7 +177,7 @@ TEST(ProgramOnDemoDesktopTest, WithTheBelowBarSwitchOnAClickOpensThePanelAndACel
 
     demo::sendClick(*cell, QRectF(cell->rect()).center());
     EXPECT_TRUE(desktop.menuOpens(hiddenApp, 300ms)) << "that hidden item's menu opened within 0.3 s";
-    EXPECT_FALSE(delegate.belowBar().isOpen());
+    EXPECT_FALSE(delegate.panels().belowBar().isOpen());
 }
 
 TEST(ProgramOnDemoDesktopTest, TheSearchHotKeyOpensThePanelAndTypingAndReturnPressTheItem) {
@@ -188,25 +188,25 @@ TEST(ProgramOnDemoDesktopTest, TheSearchHotKeyOpensThePanelAndTypingAndReturnPre
     desktop.view.setFocus();
     OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
     desktop.run.time->settle();
-    ASSERT_TRUE(delegate.search().isOpen());
+    ASSERT_TRUE(delegate.panels().search().isOpen());
 
     for (const QChar character : QString("fern")) {
         OnDesktop::key(QApplication::focusWidget(), 0, Qt::NoModifier, QString(character));
     }
-    EXPECT_EQ(delegate.search().model().query(), "fern");
+    EXPECT_EQ(delegate.panels().search().model().query(), "fern");
     OnDesktop::key(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_FALSE(delegate.search().isOpen()) << "closed for the press";
+    EXPECT_FALSE(delegate.panels().search().isOpen()) << "closed for the press";
     EXPECT_TRUE(desktop.menuOpens(hiddenApp, 300ms))
         << "the found item was pressed, its menu open within 0.3 s";
 
     // The hot key again while it is open closes it.
     OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
     desktop.run.time->settle();
-    ASSERT_TRUE(delegate.search().isOpen());
+    ASSERT_TRUE(delegate.panels().search().isOpen());
     const pellacor::testing::LogCapture log;
     OnDesktop::key(&desktop.view, Qt::Key_F, Qt::MetaModifier | Qt::ShiftModifier);
     desktop.run.time->settle();
-    EXPECT_FALSE(delegate.search().isOpen());
+    EXPECT_FALSE(delegate.panels().search().isOpen());
     EXPECT_TRUE(log.contains("app", "検索の窓を閉じました（ホットキー）"));
 }
 
@@ -218,10 +218,10 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
     auto& delegate = desktop.launch();
     // The sections page moves both into the shown section; a while later the
     // menu bar has recorded every item it shows.
-    core::Profile profile = delegate.sectionsModel()->profile();
+    core::Profile profile = delegate.settings().sectionsModel()->profile();
     profile.assign(AppKey(left), core::Section::shown);
     profile.assign(AppKey(right), core::Section::shown);
-    delegate.sectionsModel()->onChange(profile);
+    delegate.settings().sectionsModel()->onChange(profile);
     ASSERT_EQ(run.time->runFor(5s), Outcome::done);
     const auto before = desktop.barOrder();
     ASSERT_LT(std::find(before.begin(), before.end(), right), std::find(before.begin(), before.end(), left))
@@ -249,7 +249,7 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
     });
     // The sections page's reorder: the first one further left.
     profile.order = {AppKey(left), AppKey(right)};
-    delegate.sectionsModel()->onReorder(profile);
+    delegate.settings().sectionsModel()->onReorder(profile);
     ASSERT_EQ(run.time->runFor(3s), Outcome::done);
     // The dialog is answered on the application's next turn.
     QCoreApplication::processEvents();
@@ -263,7 +263,7 @@ TEST(ProgramOnDemoDesktopTest, GrantingTheLayoutFolderInTheRealDialogMakesTheBar
     const auto after = desktop.barOrder();
     EXPECT_LT(std::find(after.begin(), after.end(), left), std::find(after.begin(), after.end(), right))
         << "the bar follows the profile's order";
-    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
+    EXPECT_EQ(delegate.settings().sectionsModel()->layoutOrder(),
               std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
                                                              std::string(core::bundleIdentifier))));
 }
@@ -272,7 +272,7 @@ TEST(ProgramOnDemoDesktopTest, TheGeneralPageSwitchesTheBelowBarPanelAndPausesAt
     OnDesktop desktop;
     auto& delegate = desktop.launch();
     // The page as the settings window will host it, over the program's own model.
-    app::GeneralSettingsView page(delegate.general());
+    app::GeneralSettingsView page(*delegate.settings().general());
     page.resize(560, 900);
     page.show();
     QCoreApplication::processEvents();
@@ -290,18 +290,18 @@ TEST(ProgramOnDemoDesktopTest, TheGeneralPageSwitchesTheBelowBarPanelAndPausesAt
     EXPECT_TRUE(belowBar->isOn()) << "the delegate wrote the stored value back";
     EXPECT_TRUE(desktop.computer.defaults(*desktop.run.simulated).boolean(app::DefaultsKey::belowBarEnabled));
     desktop.clickControlItem();
-    auto* panel = delegate.belowBar().panel();
+    auto* panel = delegate.panels().belowBar().panel();
     ASSERT_TRUE(panel != nullptr && panel->isVisible()) << "the panel opened, with no restart";
     EXPECT_EQ(desktop.run.state(), MenuBarState::collapsed);
 
     click("general:belowBar");
     EXPECT_FALSE(belowBar->isOn());
-    EXPECT_FALSE(delegate.belowBar().isOpen()) << "switching it off closed the panel";
+    EXPECT_FALSE(delegate.panels().belowBar().isOpen()) << "switching it off closed the panel";
     desktop.clickControlItem();
     EXPECT_TRUE(desktop.run.reaches(MenuBarState::revealed)) << "a click reveals again";
-    EXPECT_FALSE(delegate.belowBar().isOpen());
+    EXPECT_FALSE(delegate.panels().belowBar().isOpen());
 
-    const auto icon = [&] { return delegate.controlItem()->statusItem()->image(); };
+    const auto icon = [&] { return delegate.statusItems().controlItem()->statusItem()->image(); };
     const auto drawn = [](core::MenuBarState state, const std::optional<coordinator::PauseReason>& reason) {
         return app::ControlItem::image(state, reason);
     };

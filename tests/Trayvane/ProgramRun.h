@@ -13,10 +13,36 @@
 #include "Support/TempDir.h"
 #include "Support/TrackedServices.h"
 #include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/EngineComponent.h"
 #include "Trayvane/App/EntryPoint.h"
+#include "Trayvane/App/HotkeysComponent.h"
+#include "Trayvane/App/IntegrationsComponent.h"
+#include "Trayvane/App/PanelsComponent.h"
+#include "Trayvane/App/RulesComponent.h"
+#include "Trayvane/App/SettingsComponent.h"
+#include "Trayvane/App/StandInPress.h"
+#include "Trayvane/App/StatusItemsComponent.h"
+#include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Common/UserDefaults.h"
+#include "Trayvane/Composition/CoordinatorComposition.h"
 #include "Trayvane/Coordinator/Coordinator.h"
+#include "Trayvane/Integrations/ExternalControl.h"
+#include "Trayvane/Integrations/RuleRunner.h"
+#include "Trayvane/MainMenu/MainMenuActions.h"
+#include "Trayvane/Onboarding/PermissionGuideWindowController.h"
+#include "Trayvane/Panels/BelowBarController.h"
+#include "Trayvane/Panels/SearchController.h"
+#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/GeneralModel.h"
+#include "Trayvane/Settings/ProfileEditor.h"
+#include "Trayvane/Settings/ProfilesModel.h"
+#include "Trayvane/Settings/RulesModel.h"
+#include "Trayvane/Settings/SectionsModel.h"
+#include "Trayvane/Settings/SettingsStore.h"
+#include "Trayvane/Settings/SettingsWindowController.h"
 #include "Trayvane/SimulatedEnvironment.h"
+#include "Trayvane/StatusItem/ControlItem.h"
+#include "Trayvane/StatusItem/UserSwitcherItem.h"
 
 #include <algorithm>
 #include <chrono>
@@ -115,7 +141,7 @@ struct ProgramRun {
         return *delegate;
     }
 
-    coordinator::Coordinator& coordinator() const { return *delegate->coordinator(); }
+    coordinator::Coordinator& coordinator() const { return *delegate->engine().coordinator(); }
     core::MenuBarState state() const { return coordinator().effectiveState(); }
     bool reaches(core::MenuBarState wanted, concurrency::Duration limit = 30s) {
         return time->runUntil([&] { return state() == wanted; }, limit) == DesktopTime::Outcome::done;
@@ -127,8 +153,8 @@ struct ProgramRun {
     }
     // A click on the control item as the bar delivers it, with these modifier keys held.
     void clickControl(std::uint64_t modifiers = 0) {
-        auto& item =
-            dynamic_cast<platform::SimulatedProgramStatusItem&>(*delegate->controlItem()->statusItem());
+        auto& item = dynamic_cast<platform::SimulatedProgramStatusItem&>(
+            *delegate->statusItems().controlItem()->statusItem());
         simulated->input()->setModifierFlags(modifiers);
         item.click({platform::StatusItem::ClickEvent::Kind::leftMouseUp, modifiers});
         simulated->input()->setModifierFlags(0);

@@ -59,12 +59,12 @@ struct RulesInProgram : ::testing::Test {
         ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
         everyday = *delegate->settingsStore()->state().activeProfileIDResolved();
         // A second profile that shows the hidden application, then back to the first.
-        ASSERT_TRUE(delegate->profilesModel()->onAdd("Writing"));
+        ASSERT_TRUE(delegate->settings().profilesModel()->onAdd("Writing"));
         writing = *delegate->settingsStore()->state().activeProfileIDResolved();
-        core::Profile profile = delegate->sectionsModel()->profile();
+        core::Profile profile = delegate->settings().sectionsModel()->profile();
         profile.assign(AppKey(hiddenApp), core::Section::shown);
-        delegate->sectionsModel()->onChange(profile);
-        delegate->profilesModel()->onSwitch(everyday);
+        delegate->settings().sectionsModel()->onChange(profile);
+        delegate->settings().profilesModel()->onSwitch(everyday);
         run.time->settle();
         ASSERT_EQ(active(), everyday);
         ASSERT_FALSE(barShows(hiddenApp));
@@ -91,7 +91,7 @@ struct RulesInProgram : ::testing::Test {
 
 TEST_F(RulesInProgram,
        LaunchingTheRulesApplicationSwitchesToItsProfileAfterTheQuietTimeAndQuittingSwitchesBack) {
-    auto& rules = *delegate->rulesModel();
+    auto& rules = *delegate->settings().rulesModel();
     ASSERT_TRUE(rules.onAdd(mailApp, AppRule::Condition::running, writing));
     ASSERT_EQ(rules.rows().size(), 1U) << "the page's rows follow the edit";
     EXPECT_EQ(rules.rows()[0].appName, "Pebblemail");
@@ -119,7 +119,7 @@ TEST_F(RulesInProgram,
 }
 
 TEST_F(RulesInProgram, AFrontmostRuleFollowsTheApplicationTheControlsBringToTheFront) {
-    auto& rules = *delegate->rulesModel();
+    auto& rules = *delegate->settings().rulesModel();
     ASSERT_TRUE(rules.onAdd("com.example.murmurtask", AppRule::Condition::frontmost, writing));
     EXPECT_EQ(active(), everyday) << "another application is in front";
     press("controls-front", "Murmurtask");
@@ -131,7 +131,7 @@ TEST_F(RulesInProgram, AFrontmostRuleFollowsTheApplicationTheControlsBringToTheF
 }
 
 TEST_F(RulesInProgram, TheRulesPageOffersTheRunningUserApplicationsAndEditsApplyAtOnce) {
-    auto& rules = *delegate->rulesModel();
+    auto& rules = *delegate->settings().rulesModel();
     ASSERT_TRUE(rules.runningApps);
     const auto offered = rules.runningApps();
     const auto has = [&](const std::string& id) {
@@ -160,7 +160,7 @@ TEST_F(RulesInProgram, TheRulesPageOffersTheRunningUserApplicationsAndEditsApply
 }
 
 TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicationsFolder) {
-    auto& rules = *delegate->rulesModel();
+    auto& rules = *delegate->settings().rulesModel();
     ASSERT_TRUE(rules.chooseOtherApp);
     const auto folder = run.simulated->desktop()->applicationsFolder();
     QTimer::singleShot(0, qApp, [folder] {
@@ -182,7 +182,7 @@ TEST_F(RulesInProgram, AnotherApplicationIsChosenInTheRealPanelOverTheApplicatio
 }
 
 TEST_F(RulesInProgram, EveryRuleEditIsTheUsersEditUnderItsOwnLabelAndTheRowsFollowIt) {
-    auto& rules = *delegate->rulesModel();
+    auto& rules = *delegate->settings().rulesModel();
     pellacor::testing::LogCapture log;
     ASSERT_TRUE(rules.onAdd(mailApp, AppRule::Condition::running, writing));
     ASSERT_TRUE(rules.onAdd("com.example.quartzpen", AppRule::Condition::running, everyday));
@@ -209,9 +209,9 @@ TEST_F(RulesInProgram, EveryRuleEditIsTheUsersEditUnderItsOwnLabelAndTheRowsFoll
 }
 
 TEST_F(RulesInProgram, AfterTerminationNoApplicationEventSwitchesTheProfile) {
-    ASSERT_TRUE(delegate->rulesModel()->onAdd(mailApp, AppRule::Condition::running, writing));
+    ASSERT_TRUE(delegate->settings().rulesModel()->onAdd(mailApp, AppRule::Condition::running, writing));
     delegate->applicationWillTerminate();
-    EXPECT_FALSE(delegate->ruleRunner()->isStarted());
+    EXPECT_FALSE(delegate->rules().runner()->isStarted());
     press("controls-launch", "Pebblemail");
     run.time->runFor(2s);
     EXPECT_EQ(active(), everyday);

@@ -41,7 +41,7 @@ TEST(SectionsDesktopTest, MovingAHiddenApplicationToShownPutsItsItemsOnTheBarAnd
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
     ASSERT_FALSE(run.onBar(hiddenApp));
-    auto& sections = *delegate.sectionsModel();
+    auto& sections = *delegate.settings().sectionsModel();
     ASSERT_EQ(sections.profile().section(AppKey(hiddenApp)), Section::hidden);
     const auto hiddenRows = sections.rows(Section::hidden);
     ASSERT_TRUE(std::any_of(hiddenRows.begin(), hiddenRows.end(), [](const core::SectionRow& row) {
@@ -72,9 +72,9 @@ TEST(SectionsDesktopTest, TheSettingsRefreshFeedsTheRunningApplicationsAndTheScr
     ProgramRun run(computer, computer.scenario());
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    delegate.refreshSettings();
+    delegate.settings().refresh();
     run.time->settle();
-    const auto& sections = *delegate.sectionsModel();
+    const auto& sections = *delegate.settings().sectionsModel();
     const auto screens = run.simulated->desktop()->screens();
     ASSERT_FALSE(screens.empty());
     ASSERT_EQ(sections.screens().size(), screens.size());
@@ -100,7 +100,7 @@ TEST(SectionsDesktopTest, ApplicationsTheProgramKeepsOffTheBarAreNotSaidToBeHidd
     ProgramRun run(computer, scenario);
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    auto& sections = *delegate.sectionsModel();
+    auto& sections = *delegate.settings().sectionsModel();
     std::set<std::string> said;
     const auto watch = sections.observers.observe([&](auto) {
         for (const auto& row : sections.rows()) {
@@ -112,7 +112,7 @@ TEST(SectionsDesktopTest, ApplicationsTheProgramKeepsOffTheBarAreNotSaidToBeHidd
     // The settings window's refresh, far more often than every 3 s.
     auto readingFor = [&](concurrency::Duration span) {
         for (concurrency::Duration gone{}; gone < span; gone += 100ms) {
-            delegate.refreshSettings();
+            delegate.settings().refresh();
             run.time->settle();
             run.time->runFor(100ms);
         }
@@ -152,11 +152,12 @@ TEST(SectionsDesktopTest, DraggingARowToTheShownBandPutsTheApplicationOnTheBarAn
     });
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    delegate.refreshSettings();
+    delegate.settings().refresh();
     run.time->settle();
     ASSERT_FALSE(run.onBar(hiddenApp));
-    const auto names = delegate.appLookup();
-    app::SectionsSettingsView page(*delegate.sectionsModel(), *delegate.profilesModel(), delegate.icons(),
+    const auto names = delegate.services().names;
+    app::SectionsSettingsView page(*delegate.settings().sectionsModel(), *delegate.settings().profilesModel(),
+                                   delegate.services().icons,
                                    [names](const std::string& id) { return names->name(id); });
     page.resize(640, 1600);
     page.show();
@@ -201,11 +202,12 @@ TEST(SectionsDesktopTest, ARealPointerDragOfARowToTheShownBandPutsTheApplication
     });
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    delegate.refreshSettings();
+    delegate.settings().refresh();
     run.time->settle();
     ASSERT_FALSE(run.onBar(hiddenApp));
-    const auto names = delegate.appLookup();
-    app::SectionsSettingsView page(*delegate.sectionsModel(), *delegate.profilesModel(), delegate.icons(),
+    const auto names = delegate.services().names;
+    app::SectionsSettingsView page(*delegate.settings().sectionsModel(), *delegate.settings().profilesModel(),
+                                   delegate.services().icons,
                                    [names](const std::string& id) { return names->name(id); });
     page.setGeometry(0, 0, 640, 1000);
     page.show();
@@ -240,12 +242,12 @@ TEST(SectionsDesktopTest, ARealPointerDragOfARowToTheShownBandPutsTheApplication
     ASSERT_TRUE(pointer.waitForStarted(30000));
     QElapsedTimer waited;
     waited.start();
-    while (delegate.sectionsModel()->profile().section(AppKey(hiddenApp)) != Section::shown &&
+    while (delegate.settings().sectionsModel()->profile().section(AppKey(hiddenApp)) != Section::shown &&
            waited.elapsed() < 15000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     pointer.waitForFinished(30000);
-    ASSERT_EQ(delegate.sectionsModel()->profile().section(AppKey(hiddenApp)), Section::shown);
+    ASSERT_EQ(delegate.settings().sectionsModel()->profile().section(AppKey(hiddenApp)), Section::shown);
     EXPECT_EQ(row->parentWidget(), &box);
     ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done);
     run.time->settle();

@@ -38,7 +38,7 @@ using Outcome = pellacor::testing::DesktopTime::Outcome;
 namespace {
 
 bool settingsShown(const app::AppDelegate& delegate) {
-    const auto& controller = delegate.settingsWindow();
+    const auto& controller = delegate.settings().settingsWindow();
     return controller && controller->window() != nullptr && controller->window()->isVisible();
 }
 
@@ -78,7 +78,7 @@ TEST(SettingsWiringTest, EveryWayOfOpeningTheSettingsBringsUpTheOneWindow) {
     const pellacor::testing::LogCapture log;
     ASSERT_TRUE(delegate.mainMenu()->action("openSettings:")->isEnabled()) << "no longer greyed";
     bool entryEnabled = false;
-    for (const auto& entry : delegate.controlItem()->menuModel()) {
+    for (const auto& entry : delegate.statusItems().controlItem()->menuModel()) {
         if (entry.title == "設定…") {
             entryEnabled = entry.isEnabled();
         }
@@ -86,9 +86,9 @@ TEST(SettingsWiringTest, EveryWayOfOpeningTheSettingsBringsUpTheOneWindow) {
     EXPECT_TRUE(entryEnabled);
     ASSERT_FALSE(settingsShown(delegate));
 
-    delegate.controlItem()->onOpenSettings();
+    delegate.statusItems().controlItem()->onOpenSettings();
     ASSERT_TRUE(settingsShown(delegate));
-    auto& controller = *delegate.settingsWindow();
+    auto& controller = *delegate.settings().settingsWindow();
     QWidget* window = controller.window();
     EXPECT_EQ(window->objectName(), "settings");
     EXPECT_EQ(controller.navigation().page(), SettingsPage::sections) << "on the sections page";
@@ -104,7 +104,7 @@ TEST(SettingsWiringTest, EveryWayOfOpeningTheSettingsBringsUpTheOneWindow) {
     EXPECT_EQ(log.matching("作り直さずに").size(), 1U);
 
     controller.navigation().setPage(SettingsPage::general);
-    delegate.controlItem()->onManageProfiles();
+    delegate.statusItems().controlItem()->onManageProfiles();
     EXPECT_EQ(controller.navigation().page(), SettingsPage::sections)
         << "the profiles live on the sections page";
 
@@ -113,11 +113,11 @@ TEST(SettingsWiringTest, EveryWayOfOpeningTheSettingsBringsUpTheOneWindow) {
     EXPECT_TRUE(settingsShown(delegate)) << "reopening the program shows the settings";
     EXPECT_TRUE(log.contains("app", "もう一度開かれたので、設定の窓を出します"));
 
-    auto& help = delegate.general();
+    auto& help = *delegate.settings().general();
     EXPECT_TRUE(static_cast<bool>(help.onOpenHelp)) << "the window's help button reaches the help";
     controller.rootView()->helpButton().click();
-    ASSERT_NE(delegate.help().window(), nullptr);
-    EXPECT_TRUE(delegate.help().window()->isVisible());
+    ASSERT_NE(delegate.support().help().window(), nullptr);
+    EXPECT_TRUE(delegate.support().help().window()->isVisible());
 
     delegate.applicationWillTerminate();
     EXPECT_FALSE(settingsShown(delegate)) << "termination takes the window down";
@@ -133,20 +133,22 @@ TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheLayoutOrderAndEachTickR
 
     run.simulated->loginItemService()->setStatus(platform::LoginItemService::Status::requiresApproval);
     const auto expected = system::LoginItem::statusFrom(platform::LoginItemService::Status::requiresApproval);
-    ASSERT_NE(delegate.general().loginStatus(), expected);
+    ASSERT_NE(delegate.settings().general()->loginStatus(), expected);
     delegate.openSettings();
-    EXPECT_EQ(delegate.general().loginStatus(), expected) << "changed outside the program, seen at once";
+    EXPECT_EQ(delegate.settings().general()->loginStatus(), expected)
+        << "changed outside the program, seen at once";
 
     run.time->settle();
-    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(), std::nullopt) << "the layout folder is not granted";
+    EXPECT_EQ(delegate.settings().sectionsModel()->layoutOrder(), std::nullopt)
+        << "the layout folder is not granted";
     // Granted meanwhile: the next showing reads the bar's order.
     run.simulated->fileManager()->userChoseFolder(computer.folder /
                                                   "home/Library/Group Containers/com.apple.MenuBar");
-    delegate.settingsWindow()->window()->close();
+    delegate.settings().settingsWindow()->window()->close();
     delegate.openSettings();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate.settingsWindow()->window(), 30000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate.settings().settingsWindow()->window(), 30000));
     run.time->settle();
-    EXPECT_EQ(delegate.sectionsModel()->layoutOrder(),
+    EXPECT_EQ(delegate.settings().sectionsModel()->layoutOrder(),
               std::optional(core::OrderPlanner::currentOrder(run.simulated->desktop()->layoutTable(),
                                                              std::string(core::bundleIdentifier))));
 
@@ -157,10 +159,10 @@ TEST(SettingsWiringTest, ShowingRereadsTheLoginItemAndTheLayoutOrderAndEachTickR
         return run.calls->itemReads() - before;
     };
     const int open = readsOver(30s);
-    delegate.settingsWindow()->window()->close();
+    delegate.settings().settingsWindow()->window()->close();
     const int closed = readsOver(30s);
     EXPECT_GE(open - closed, 9) << "ten ticks in 30 s: open " << open << ", closed " << closed;
-    EXPECT_EQ(delegate.sectionsModel()->running(), run.coordinator().runningBundleIDs());
+    EXPECT_EQ(delegate.settings().sectionsModel()->running(), run.coordinator().runningBundleIDs());
 }
 
 TEST(SettingsWiringTest, TheLayoutFolderPanelIsASheetOnTheWindowOnlyWhileItIsOnScreen) {
@@ -169,15 +171,16 @@ TEST(SettingsWiringTest, TheLayoutFolderPanelIsASheetOnTheWindowOnlyWhileItIsOnS
     ProgramRun run(computer, computer.scenario(), countPanels(parents));
     auto& delegate = run.launch();
     ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
-    delegate.chooseLayoutFolder();
+    delegate.settings().chooseLayoutFolder();
     run.time->settle();
     delegate.openSettings();
-    delegate.chooseLayoutFolder();
+    delegate.settings().chooseLayoutFolder();
     run.time->settle();
-    delegate.settingsWindow()->window()->close();
-    delegate.chooseLayoutFolder();
+    delegate.settings().settingsWindow()->window()->close();
+    delegate.settings().chooseLayoutFolder();
     run.time->settle();
-    EXPECT_EQ(parents, (std::vector<QWidget*>{nullptr, delegate.settingsWindow()->window(), nullptr}));
+    EXPECT_EQ(parents,
+              (std::vector<QWidget*>{nullptr, delegate.settings().settingsWindow()->window(), nullptr}));
 }
 
 TEST(SettingsWiringTest, ASectionChangedInTheWindowReachesTheBarAndOutlastsARestart) {
@@ -188,16 +191,16 @@ TEST(SettingsWiringTest, ASectionChangedInTheWindowReachesTheBarAndOutlastsARest
         auto& delegate = run.launch();
         ASSERT_TRUE(run.reaches(MenuBarState::collapsed));
         ASSERT_FALSE(run.onBar(hiddenApp));
-        delegate.controlItem()->onOpenSettings();
+        delegate.statusItems().controlItem()->onOpenSettings();
         run.time->settle();
-        auto* page = delegate.settingsWindow()->rootView()->sectionsPage();
+        auto* page = delegate.settings().settingsWindow()->rootView()->sectionsPage();
         ASSERT_NE(page, nullptr);
 
         pellacor::testing::dropRowOnBand(*page, hiddenApp, Section::shown);
         ASSERT_EQ(run.time->runUntil([&] { return run.onBar(hiddenApp); }, 10s), Outcome::done)
             << "moved to the shown section: its items are on the bar";
         run.time->settle();
-        EXPECT_EQ(parents.back(), delegate.settingsWindow()->window())
+        EXPECT_EQ(parents.back(), delegate.settings().settingsWindow()->window())
             << "the folder is asked for on the window";
 
         moveByMenu(*page, hiddenApp, Section::hidden);
@@ -210,7 +213,7 @@ TEST(SettingsWiringTest, ASectionChangedInTheWindowReachesTheBarAndOutlastsARest
     ProgramRun again(computer, computer.scenario(), countPanels(parents));
     auto& delegate = again.launch();
     ASSERT_TRUE(again.reaches(MenuBarState::collapsed));
-    EXPECT_EQ(delegate.sectionsModel()->profile().section(core::AppKey(hiddenApp)), Section::shown)
+    EXPECT_EQ(delegate.settings().sectionsModel()->profile().section(core::AppKey(hiddenApp)), Section::shown)
         << "the profile as it was left";
     EXPECT_EQ(again.time->runUntil([&] { return again.onBar(hiddenApp); }, 10s), Outcome::done);
 }

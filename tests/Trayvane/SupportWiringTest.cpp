@@ -51,7 +51,7 @@ struct Support {
                    }};
 
     std::optional<app::ControlMenuEntry> controlEntry(const std::string& title) const {
-        for (const auto& entry : run.delegate->controlItem()->menuModel()) {
+        for (const auto& entry : run.delegate->statusItems().controlItem()->menuModel()) {
             if (entry.title == title) {
                 return entry;
             }
@@ -96,8 +96,8 @@ TEST(SupportWiringTest, SendFeedbackShowsTheReportCopiesAndHandsTheDraftOn) {
         << "every other application once, the program itself left out";
     EXPECT_GT(counts.hidden, 0) << "the scenario's hidden applications";
 
-    delegate.controlItem()->onSendFeedback();
-    QWidget* window = delegate.feedback().window().window();
+    delegate.statusItems().controlItem()->onSendFeedback();
+    QWidget* window = delegate.support().feedback().window().window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->objectName(), "feedback");
@@ -115,7 +115,8 @@ TEST(SupportWiringTest, SendFeedbackShowsTheReportCopiesAndHandsTheDraftOn) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(delegate.mainMenu()->perform("sendFeedback:"));
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(delegate.feedback().window().model().note(), std::nullopt) << "shown anew without the old note";
+    EXPECT_EQ(delegate.support().feedback().window().model().note(), std::nullopt)
+        << "shown anew without the old note";
     delegate.applicationWillTerminate();
     EXPECT_FALSE(window->isVisible()) << "termination takes the notice down";
 }
@@ -128,7 +129,7 @@ TEST(SupportWiringTest, ACheckInProgressGreysItsEntryUntilTheVerdictShows) {
     const auto idle = support.controlEntry(app::SupportMenuTitle::update());
     ASSERT_TRUE(idle && idle->isEnabled());
 
-    delegate.controlItem()->onCheckForUpdate();
+    delegate.statusItems().controlItem()->onCheckForUpdate();
     EXPECT_TRUE(delegate.mainMenu()->perform("checkForUpdate:")) << "taken, and ignored while one runs";
     support.run.time->settle();
     EXPECT_EQ(support.fetches.size(), 1U);
@@ -139,7 +140,7 @@ TEST(SupportWiringTest, ACheckInProgressGreysItsEntryUntilTheVerdictShows) {
 
     support.fetches.back().setValue(UpdateCheck::FetchOutcome::unreachable());
     support.run.time->settle();
-    QWidget* window = delegate.updateCheck().window().window();
+    QWidget* window = delegate.support().updateCheck().window().window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->objectName(), "updateCheck");

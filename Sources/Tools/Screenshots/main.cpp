@@ -13,8 +13,11 @@
 #include "Platform/Simulated/SimulatedPlatform.h"
 #include "Trayvane/App/AppDelegate.h"
 #include "Trayvane/App/ApplicationPanel.h"
+#include "Trayvane/App/EngineComponent.h"
 #include "Trayvane/App/LayoutFolderPanel.h"
+#include "Trayvane/App/PanelsComponent.h"
 #include "Trayvane/App/QtTranslations.h"
+#include "Trayvane/App/SettingsComponent.h"
 #include "Trayvane/Common/DefaultsKey.h"
 #include "Trayvane/Common/IconStore.h"
 #include "Trayvane/Common/UserDefaults.h"
@@ -978,7 +981,8 @@ public:
     bool collapsed() const {
         if (waitFor(
                 [this] {
-                    return delegate_->coordinator()->effectiveState() == core::MenuBarState::collapsed;
+                    return delegate_->engine().coordinator()->effectiveState() ==
+                           core::MenuBarState::collapsed;
                 },
                 std::chrono::seconds(20))) {
             return true;
@@ -1046,7 +1050,7 @@ int renderBelowBarClicks(const QString& folder) {
         return 2;
     }
     program.clickControlItem();
-    auto* panel = program.delegate().belowBar().panel();
+    auto* panel = program.delegate().panels().belowBar().panel();
     if (!RunningProgram::waitFor([&] { return panel != nullptr && panel->isVisible(); },
                                  std::chrono::seconds(5))) {
         std::fprintf(stderr, "pellacor-screenshots: a click did not open the below-bar panel\n");
@@ -1080,7 +1084,7 @@ int renderSearchHotKey(const QString& folder) {
         return 2;
     }
     program.pressSearchKey();
-    if (!RunningProgram::waitFor([&] { return program.delegate().search().isOpen(); },
+    if (!RunningProgram::waitFor([&] { return program.delegate().panels().search().isOpen(); },
                                  std::chrono::seconds(5))) {
         std::fprintf(stderr, "pellacor-screenshots: the hot key did not open the search panel\n");
         return 2;
@@ -1106,7 +1110,7 @@ int renderCollapsedSections(const QString& folder) {
     if (!program.collapsed()) {
         return 2;
     }
-    const auto& settings = program.delegate().settingsWindow();
+    const auto& settings = program.delegate().settings().settingsWindow();
     settings->show(app::SettingsPage::sections);
     // The window's showing asks for a fresh read; the icons are drawn on a queue of their own.
     RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(1500));
@@ -1160,12 +1164,12 @@ int renderLayoutFolderGrant(const QString& folder) {
         return 2;
     }
     auto& delegate = program.delegate();
-    core::Profile profile = delegate.sectionsModel()->profile();
+    core::Profile profile = delegate.settings().sectionsModel()->profile();
     const core::AppKey left("com.example.zephyrin");
     const core::AppKey right("com.example.lanternmeter");
     profile.assign(left, core::Section::shown);
     profile.assign(right, core::Section::shown);
-    delegate.sectionsModel()->onChange(profile);
+    delegate.settings().sectionsModel()->onChange(profile);
     // The menu bar records the items it shows a while after they show.
     RunningProgram::waitFor([] { return false; }, std::chrono::milliseconds(3500));
     int failures = save(theBar(program.picture()), folder, "program-grant-bar-before-light") ? 0 : 1;
@@ -1191,9 +1195,9 @@ int renderLayoutFolderGrant(const QString& folder) {
     });
     poll.start(50);
     profile.order = {left, right};
-    delegate.sectionsModel()->onReorder(profile);
+    delegate.settings().sectionsModel()->onReorder(profile);
     const auto follows = [&] {
-        const auto order = delegate.sectionsModel()->layoutOrder();
+        const auto order = delegate.settings().sectionsModel()->layoutOrder();
         if (!order) {
             return false;
         }
@@ -1231,7 +1235,7 @@ int renderRuleApplicationPanel(const QString& folder) {
     });
     poll.start(50);
     std::optional<std::optional<app::RuleAppChoice>> answer;
-    program.delegate().rulesModel()->chooseOtherApp(
+    program.delegate().settings().rulesModel()->chooseOtherApp(
         [&](std::optional<app::RuleAppChoice> chosen) { answer = std::move(chosen); });
     RunningProgram::waitFor([&] { return answer.has_value(); }, std::chrono::seconds(30));
     poll.stop();

@@ -1,147 +1,57 @@
 #include "Trayvane/App/AppDelegate.h"
 
-#include "MenuBarCore/Planning/SearchList.h"
 #include "MenuBarCore/Storage/Store.h"
-#include "MenuBarCore/Support/AppIdentity.h"
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarCore/Support/Log.h"
-#include "MenuBarSystem/Input/HotkeyCenter.h"
-#include "MenuBarSystem/Input/HotkeyProblem.h"
 #include "MenuBarSystem/Login/LoginItem.h"
-#include "MenuBarSystem/Session/UserSwitch.h"
-#include "Trayvane/App/ApplicationPanel.h"
+#include "Trayvane/App/EngineComponent.h"
+#include "Trayvane/App/HotkeysComponent.h"
+#include "Trayvane/App/IntegrationsComponent.h"
+#include "Trayvane/App/PanelsComponent.h"
+#include "Trayvane/App/RulesComponent.h"
+#include "Trayvane/App/SettingsComponent.h"
+#include "Trayvane/App/StatusItemsComponent.h"
 #include "Trayvane/Common/AppInfo.h"
 #include "Trayvane/Common/DefaultsKey.h"
 #include "Trayvane/Common/IconStore.h"
-#include "Trayvane/Common/UserDefaults.h"
 #include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Coordinator/Coordinator.h"
-#include "Trayvane/Integrations/ExternalControl.h"
-#include "Trayvane/Integrations/RuleRunner.h"
 #include "Trayvane/MainMenu/MainMenu.h"
 #include "Trayvane/MainMenu/MainMenuActions.h"
+#include "Trayvane/Onboarding/PermissionGuideWindowController.h"
 #include "Trayvane/Onboarding/SystemPlaces.h"
-#include "Trayvane/Panels/SearchModel.h"
-#include "Trayvane/Panels/SearchWindow.h"
-#include "Trayvane/Settings/AppLookup.h"
-#include "Trayvane/Support/UpdateChecker.h"
+#include "Trayvane/Settings/GeneralModel.h"
+#include "Trayvane/Settings/ProfileEditor.h"
+#include "Trayvane/Settings/SettingsStore.h"
+#include "Trayvane/Settings/SettingsWindowController.h"
+#include "Trayvane/StatusItem/ControlItem.h"
 
-#include <QClipboard>
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QGuiApplication>
-#include <QMenu>
-#include <QUrl>
-#include <chrono>
-#include <cmath>
-#include <fmt/format.h>
-#include <mutex>
+#include <algorithm>
+#include <set>
+#include <string_view>
 #include <utility>
 
 namespace pellacor::app {
 
 using coordinator::Coordinator;
-using coordinator::PauseReason;
 using core::MenuBarState;
 
 namespace {
 
-// The domain of the Control Center, where the system keeps its user switcher's settings.
-constexpr std::string_view controlCenterDomain = "com.apple.controlcenter";
-constexpr const char* controlCenterUserSwitcherKey = "UserSwitcher";
-constexpr const char* realUserSwitcherPositionKey = "NSStatusItem Preferred Position UserSwitcher";
-
-// What the Control Center's "UserSwitcher" bits mean for the menu bar.
-constexpr std::int64_t userSwitcherShownBit = 2;
-constexpr std::int64_t userSwitcherNotShownBit = 8;
+constexpr std::string_view appleBundlePrefix = "com.apple.";
 
 } // namespace
-
-// What the watchdog's thread reaches to ping the main executor; cut when the
-// delegate goes, so that a ping sent while the process ends goes nowhere.
-struct AppDelegate::Relay {
-    std::mutex mutex;
-    concurrency::MainExecutor* executor = nullptr;
-};
 
 std::shared_ptr<AppDelegate> AppDelegate::create(Environment environment, bool modifierAtLaunch) {
     return std::shared_ptr<AppDelegate>(new AppDelegate(std::move(environment), modifierAtLaunch));
 }
 
 AppDelegate::AppDelegate(Environment environment, bool modifierAtLaunch)
-    : environment_(ProgramEnvironment::completed(std::move(environment))), relay_(std::make_shared<Relay>()),
-      launchPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
-                                                *environment_.platform.fileManager)),
-      revealPreferences_(UserDefaults::standard(environment_.platform.preferencesDomain,
-                                                *environment_.platform.fileManager)),
-      supportWindows_(environment_), modifierAtLaunch_(modifierAtLaunch),
-      launchedAt_(concurrency::secondsOf(environment_.executor->now())) {
-    auto& executor = *environment_.executor;
-    const auto& platform = environment_.platform;
-    relay_->executor = &executor;
-    if (!environment_.watchdog.post) {
-        environment_.watchdog.post = [relay = relay_](std::function<void()> job) {
-            const std::lock_guard lock(relay->mutex);
-            if (relay->executor != nullptr) {
-                relay->executor->postFromAnyThread(std::move(job));
-            }
-        };
-    }
+    : environment_(ProgramEnvironment::completed(std::move(environment))), services_(environment_),
+      support_(environment_), modifierAtLaunch_(modifierAtLaunch),
+      launchedAt_(concurrency::secondsOf(environment_.executor->now())) {}
 
-    icons_ = IconStore::create(executor, platform.workspace,
-                               environment_.iconRuns ? environment_.iconRuns
-                                                     : concurrency::offMainOn(IconStore::utilityQueue()));
-    names_ = std::make_shared<AppLookup>(platform.workspace, platform.fileManager);
-
-    panels_.permissionGuide = std::make_unique<PermissionGuideWindowController>(
-        platform.screens, platform.inputState,
-        [place = environment_.place](const core::Point& topDown) { return place(topDown); },
-        platform.programWindows);
-    panels_.belowBar = std::make_unique<BelowBarController>(BelowBarController::Services{
-        .screens = platform.screens,
-        .input = platform.inputState,
-        .statusBar = platform.statusBar,
-        .monitor = platform.globalEventMonitor,
-        .programWindows = platform.programWindows,
-        .icons = icons_,
-        .name =
-            [names = std::weak_ptr<AppLookup>(names_)](const std::string& bundleID) {
-                const auto lookup = names.lock();
-                return lookup ? lookup->name(bundleID) : bundleID;
-            },
-        .place = environment_.place,
-    });
-    panels_.search = std::make_unique<SearchController>(
-        std::make_shared<SearchModel>(
-            [names = std::weak_ptr<AppLookup>(names_)](const std::string& bundleID) {
-                const auto lookup = names.lock();
-                return lookup ? lookup->name(bundleID) : bundleID;
-            }),
-        std::make_shared<SearchWindow>(SearchWindow::Services{
-            .screens = platform.screens,
-            .input = platform.inputState,
-            .programWindows = platform.programWindows,
-            .icons = icons_,
-            .place = environment_.place,
-        }),
-        icons_);
-    loginItem_ = std::make_shared<system::LoginItem>(platform.loginItemService);
-    places_ = std::make_unique<SystemPlaces>(platform.workspaceOpener, environment_.bundleURL.string(),
-                                             executor, environment_.terminate);
-}
-
-AppDelegate::~AppDelegate() {
-    // A delegate released without its termination (a test's) leaves no way in behind.
-    if (externalControl_ && ExternalControl::shared() == externalControl_) {
-        ExternalControl::clearShared();
-    }
-    const std::lock_guard lock(relay_->mutex);
-    relay_->executor = nullptr;
-}
-
-std::string AppDelegate::selfBundleIdentifier(const std::optional<std::string>& reported) {
-    return reported.value_or(std::string(core::bundleIdentifier));
-}
+AppDelegate::~AppDelegate() = default;
 
 // -- Start-up ------------------------------------------------------------------
 
@@ -150,400 +60,211 @@ void AppDelegate::applicationDidFinishLaunching() {
         return;
     }
     hasLaunched_ = true;
-    const auto& platform = environment_.platform;
-    const std::string osVersion = AppInfo::osVersion(*platform.hostInfo);
-
-    const auto reason = launchPreferences_.pauseReasonAtLaunch(modifierAtLaunch_, osVersion);
+    const std::string osVersion = AppInfo::osVersion(*environment_.platform.hostInfo);
+    const auto reason = services_.launchPreferences.pauseReasonAtLaunch(modifierAtLaunch_, osVersion);
     mainMenu_ = std::make_unique<MainMenuActions>(MainMenu::make());
     core::Log::app().notice("起動しました（{}・macOS {}）",
                             AppInfo::versionLine(AppInfo::version(), AppInfo::build(), false), osVersion);
 
-    statusItems_.controlItem = std::make_shared<ControlItem>(platform.statusBar, platform.inputState,
-                                                             menuRunner(), platform.programWindows);
-    if (environment_.terminate) {
-        statusItems_.controlItem->terminate = environment_.terminate;
-    }
-
-    buildCoordinator();
-    if (coordinator_) {
-        readSwitches();
-        wireStandIn();
-    }
-    wirePanels();
-    buildSectionsModel();
-    buildModels();
-    wireGeneralAndGuide();
-    wireProfiles();
-    buildExternalControl();
-    wireRules();
-    wireProfileBar();
-    wireSettingsWindow();
-    wireMainRoad();
-    wireUserSwitch();
-    registerHotkeys();
-    if (coordinator_) {
-        coordinator_->start(reason);
-    }
-    // After the coordinator, so that a profile the rules choose reaches an engine that runs.
-    ruleRunner_->start();
-    showCurrentState();
-    openUrlEntryPoint();
-}
-
-void AppDelegate::buildCoordinator() {
-    const auto& platform = environment_.platform;
-    const std::string selfBundleID = selfBundleIdentifier(environment_.bundleIdentifier);
-
-    // The state document first: its active profile is what the coordinator starts from.
-    settings_.settingsStore = std::make_shared<SettingsStore>(
+    // The control item first: the engine reads its frame. Then the state
+    // document, whose active profile the engine starts from.
+    statusItems_ = std::make_unique<StatusItemsComponent>(environment_, services_);
+    settingsStore_ = std::make_shared<SettingsStore>(
         core::Store(environment_.stateFile.empty() ? core::Store::defaultFileURL() : environment_.stateFile));
+    engine_ = std::make_unique<EngineComponent>(environment_, settingsStore_->activeProfile(),
+                                                statusItems_->controlItem());
+    const auto& coordinator = engine_->coordinator();
+    // The areas that follow the engine, each wiring its own callbacks of it.
+    settings_ = SettingsComponent::create(environment_, services_, settingsStore_, coordinator);
+    statusItems_->addStandIn(coordinator);
+    panels_ = PanelsComponent::create(environment_, services_, coordinator, statusItems_->controlItem(),
+                                      launchedAt_);
+    rules_ = RulesComponent::create(environment_, services_, settingsStore_, settings_->profileEditor(),
+                                    settings_->rulesModel());
+    integrations_ =
+        std::make_unique<IntegrationsComponent>(coordinator, settings_->profileEditor(), settingsStore_);
+    connectEngine();
+    connectMenus();
+    hotkeys_ = std::make_unique<HotkeysComponent>(environment_.platform.hotkeyManager, coordinator, panels_,
+                                                  *statusItems_->controlItem());
 
-    const std::weak_ptr<ControlItem> control = statusItems_.controlItem;
-    CoordinatorComposition::Inputs inputs{
-        .platform = platform,
-        .selfBundleID = selfBundleID,
-        .profile = settings_.settingsStore->activeProfile(),
-        .bundleURL = environment_.bundleURL,
-        .applicationsFolder = environment_.applicationsFolder,
-        // Screen coordinates, y up, as the button's window has them.
-        .controlFrame = [control] { return controlFrame(control); },
-        .ownItemPlaced =
-            [control] {
-                const auto item = control.lock();
-                return item && item->statusItem() && item->statusItem()->buttonWindow().has_value();
-            },
-        .ownItemOnBar = [control]() -> std::optional<bool> {
-            const auto item = control.lock();
-            return item ? item->isShownInMenuBar() : std::nullopt;
-        },
-        .queues = environment_.queues ? *environment_.queues : CoordinatorComposition::Queues::make(),
-        .presserRuns = environment_.presserRuns,
-        .watchdog = environment_.watchdog,
-        .startWatchdog = environment_.startWatchdog,
-    };
-    composition_ = std::make_unique<CoordinatorComposition>(*environment_.executor, std::move(inputs));
-    hangWatchdog_ = composition_->watchdog;
-    if (environment_.composed) {
-        environment_.composed(*composition_);
-    }
-
-    // The presser comes with it, holding the coordinator weakly as its revealer.
-    coordinator_ = composition_->makeCoordinator();
-    if (!coordinator_) {
-        core::Log::app().error("司令塔を作れませんでした（隠しません）");
-    }
+    engine_->start(reason);
+    // After the coordinator, so that a profile the rules choose reaches an engine that runs.
+    rules_->start();
+    showState(coordinator ? coordinator->effectiveState() : MenuBarState::paused);
+    // The URL entry point opens last: the URLs queued meanwhile run.
+    integrations_->openEntryPoint(std::exchange(pendingURLs_, {}));
 }
 
-const AppDelegate::Switch AppDelegate::hoverSwitch{
-    DefaultsKey::hoverRevealEnabled, &GeneralModel::setHoverReveal, &Coordinator::hoverRevealEnabled,
-    [](Coordinator& c) { c.updateHoverWatch(); }, "マウスを乗せて出すを{}にしました"};
-const AppDelegate::Switch AppDelegate::belowBarSwitch{
-    DefaultsKey::belowBarEnabled, &GeneralModel::setBelowBar, &Coordinator::belowBarEnabled,
-    [](Coordinator& c) {
-        // Switched off: the panel closes before the notch handling is judged again.
-        if (!c.belowBarEnabled) {
-            c.setBelowBar(false);
-        }
-        c.notchSettingChanged();
-    },
-    "下の段を{}にしました"};
-const AppDelegate::Switch AppDelegate::standInSwitch{
-    DefaultsKey::userSwitcherStandInEnabled, &GeneralModel::setUserSwitcherStandIn,
-    &Coordinator::userSwitcherStandInEnabled, [](Coordinator& c) { c.updateStandIn(); },
-    "利用者の切り替えの代わりのアイコンを{}にしました"};
-const AppDelegate::Switch AppDelegate::dragSortSwitch{
-    DefaultsKey::dragSortEnabled, &GeneralModel::setDragSort, &Coordinator::dragSortEnabled,
-    [](Coordinator& c) { c.updateDragWatch(); }, "⌘ドラッグで区画を変えるを{}にしました"};
-const AppDelegate::Switch AppDelegate::notchSwitch{
-    DefaultsKey::notchOverflowEnabled, &GeneralModel::setNotchOverflow, &Coordinator::notchOverflowEnabled,
-    [](Coordinator& c) { c.notchSettingChanged(); }, "入りきらないアプリを下の段へを{}にしました"};
-
-void AppDelegate::setSwitch(Coordinator& coordinator, const Switch& which, bool value) {
-    if (coordinator.*which.field == value) {
+// The coordinator's news that several areas follow: a read of the items
+// reaches the sections page, the panels and the icons; a state the control
+// item and the General page show; the trust the guide and the General page
+// show; a restriction that took effect confirms the system version.
+void AppDelegate::connectEngine() {
+    const std::weak_ptr<PanelsComponent> weakPanels = panels_;
+    settings_->onActiveProfileChange =
+        whileAlive(weakPanels, [](PanelsComponent& panels) { panels.refresh(); });
+    const auto& coordinator = engine_->coordinator();
+    if (!coordinator) {
         return;
     }
-    coordinator.*which.field = value;
-    which.reaction(coordinator);
-}
-
-std::function<void(bool)> AppDelegate::switchClosure(const Switch& which) {
-    return [weakSelf = weak_from_this(), weakCoordinator = std::weak_ptr<Coordinator>(coordinator_),
-            &which](bool on) {
-        const auto self = weakSelf.lock();
-        if (!self) {
-            return;
-        }
-        // Written and logged even when it holds that value already; the
-        // coordinator reacts only to a change.
-        self->revealPreferences_.defaults.setBool(which.key, on);
-        ((*self->settings_.general).*which.setGeneral)(on);
-        if (const auto coordinator = weakCoordinator.lock()) {
-            setSwitch(*coordinator, which, on);
-        }
-        core::Log::app().info(which.logLine, std::string_view(on ? "入" : "切"));
-    };
-}
-
-void AppDelegate::readSwitches() {
-    auto& coordinator = *coordinator_;
-    auto& general = *settings_.general;
-    const UserDefaults& defaults = revealPreferences_.defaults;
-    setSwitch(coordinator, hoverSwitch, defaults.boolean(DefaultsKey::hoverRevealEnabled));
-    general.setHoverReveal(defaults.boolean(DefaultsKey::hoverRevealEnabled));
-    general.onSetHoverReveal = switchClosure(hoverSwitch);
-    setSwitch(coordinator, belowBarSwitch, defaults.boolean(DefaultsKey::belowBarEnabled));
-    general.setBelowBar(defaults.boolean(DefaultsKey::belowBarEnabled));
-    general.onSetBelowBar = switchClosure(belowBarSwitch);
-    buildUserSwitcherItem();
-    setSwitch(coordinator, standInSwitch, revealPreferences_.userSwitcherStandIn());
-    restoreUserSwitcherAnswer();
-
-    const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<UserSwitcherItem> weakItem = statusItems_.userSwitcherItem;
-    coordinator.onUserSwitcherAnswer = whileAlive(weakSelf, [](AppDelegate& self, bool inBar) {
-        self.revealPreferences_.defaults.setBool(DefaultsKey::realUserSwitcherInBar, inBar);
-    });
-    coordinator.onUserSwitcherWidth = [weakSelf, weakItem](double width) {
-        if (const auto self = weakSelf.lock()) {
-            self->revealPreferences_.defaults.setNumber(DefaultsKey::realUserSwitcherWidth, width);
-        }
-        if (const auto item = weakItem.lock()) {
-            item->refreshLook();
-        }
-    };
-
-    const auto& platform = environment_.platform;
-    statusItems_.userSwitcherStyleObserver = std::make_unique<UserSwitcherStyleObserver>(
-        platform.preferencesObserving,
-        UserDefaults::globalDomainFile(platform.fileManager->homeDirectory()).string(),
-        *environment_.executor, [weakSelf, weakCoordinator, weakItem] {
-            if (const auto coordinator = weakCoordinator.lock()) {
-                coordinator->forgetUserSwitcherWidth();
+    coordinator->onItemsChange =
+        [weakSettings = std::weak_ptr<SettingsComponent>(settings_), weakPanels,
+         icons = std::weak_ptr<IconStore>(services_.icons)](const std::vector<core::ItemSnapshot>& items) {
+            if (const auto settings = weakSettings.lock()) {
+                settings->itemsChanged(items);
             }
-            if (const auto self = weakSelf.lock()) {
-                self->revealPreferences_.defaults.remove(DefaultsKey::realUserSwitcherWidth);
+            if (const auto panels = weakPanels.lock()) {
+                panels->refresh();
             }
-            if (const auto item = weakItem.lock()) {
-                item->refreshLook();
-            }
-        });
-
-    general.setUserSwitcherStandIn(revealPreferences_.userSwitcherStandIn());
-    general.onSetUserSwitcherStandIn = switchClosure(standInSwitch);
-    setSwitch(coordinator, dragSortSwitch, revealPreferences_.dragSort());
-    general.setDragSort(revealPreferences_.dragSort());
-    general.onSetDragSort = switchClosure(dragSortSwitch);
-    setSwitch(coordinator, notchSwitch, revealPreferences_.notchOverflow());
-    general.setNotchOverflow(revealPreferences_.notchOverflow());
-    general.onSetNotchOverflow = switchClosure(notchSwitch);
-}
-
-void AppDelegate::buildUserSwitcherItem() {
-    const auto& platform = environment_.platform;
-    const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const UserDefaults global = UserDefaults::global(platform.preferencesDomain, *platform.fileManager);
-    const UserDefaults controlCenter =
-        UserDefaults::suite(platform.preferencesDomain, *platform.fileManager, controlCenterDomain);
-    statusItems_.userSwitcherItem = std::make_shared<UserSwitcherItem>(
-        UserSwitcherItem::Defaults{platform.preferencesDomain, launchPreferences_.defaults.file().string()},
-        [global, weakSelf, weakCoordinator] {
-            const auto style = global.object(std::string(UserSwitcherStyleObserver::keyPath));
-            std::optional<double> width;
-            if (const auto coordinator = weakCoordinator.lock()) {
-                width = coordinator->userSwitcherWidth();
-            }
-            if (!width) {
-                if (const auto self = weakSelf.lock()) {
-                    width = self->revealPreferences_.realUserSwitcherWidth();
+            std::set<std::string> owners;
+            for (const auto& item : items) {
+                if (!item.ownerBundleID().starts_with(appleBundlePrefix)) {
+                    owners.insert(item.ownerBundleID());
                 }
             }
-            return UserSwitcherLook::from(style ? style->integerValue() : std::nullopt, width);
-        },
-        [controlCenter] { return controlCenter.number(realUserSwitcherPositionKey); }, platform.statusBar,
-        platform.userAccount, menuRunner(), platform.programWindows);
+            if (const auto store = icons.lock()) {
+                store->prefetch(owners);
+            }
+        };
+    coordinator->onStateChange =
+        whileAlive(weak_from_this(), [](AppDelegate& self, MenuBarState state) { self.showState(state); });
+    coordinator->onTrustChange =
+        [weakPanels, weakGeneral = std::weak_ptr<GeneralModel>(settings_->general())](bool trusted) {
+            if (const auto panels = weakPanels.lock()) {
+                panels->permissionGuide().model().setTrusted(trusted);
+            }
+            if (const auto general = weakGeneral.lock()) {
+                general->setTrusted(trusted);
+            }
+        };
+    coordinator->onRestrictionConfirmed = [preferences = services_.launchPreferences,
+                                           hostInfo = environment_.platform.hostInfo]() mutable {
+        preferences.confirmOSVersion(AppInfo::osVersion(*hostInfo));
+    };
 }
 
-std::optional<bool>
-AppDelegate::userSwitcherAnswer(std::optional<bool> remembered,
-                                const std::optional<platform::PropertyListValue>& setting) {
-    if (remembered) {
-        return remembered;
-    }
-    const auto bits = setting ? setting->integerValue() : std::nullopt;
-    if (!bits) {
-        return std::nullopt;
-    }
-    if ((*bits & userSwitcherShownBit) != 0) {
-        return true;
-    }
-    if ((*bits & userSwitcherNotShownBit) != 0) {
-        return false;
-    }
-    return std::nullopt;
-}
-
-void AppDelegate::restoreUserSwitcherAnswer() {
-    const auto& platform = environment_.platform;
-    const UserDefaults controlCenter =
-        UserDefaults::currentHost(platform.preferencesDomain, *platform.fileManager, controlCenterDomain);
-    coordinator_->restoreUserSwitcherAnswer(userSwitcherAnswer(
-        revealPreferences_.realUserSwitcherInBar(), controlCenter.object(controlCenterUserSwitcherKey)));
-}
-
-void AppDelegate::buildModels() {
-    const bool inApplicationsFolder =
-        system::HealthCheck::isInApplicationsFolder(environment_.bundleURL, environment_.applicationsFolder);
-    launchPreferences_.applyLoginItemDefault(*loginItem_, inApplicationsFolder);
-    settings_.general->setLoginStatus(loginItem_->status());
-    settings_.general->setInApplicationsFolder(inApplicationsFolder);
-}
-
-void AppDelegate::wireMainRoad() {
+// The control item's menu, the main menu's commands and the General page's
+// buttons that open another window or drive the engine, and the guide's
+// relaunch.
+void AppDelegate::connectMenus() {
     const std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const std::weak_ptr<ControlItem> weakControl = statusItems_.controlItem;
-
-    if (coordinator_) {
-        coordinator_->onRestrictionConfirmed = [weakSelf] {
-            if (const auto self = weakSelf.lock()) {
-                self->launchPreferences_.confirmOSVersion(
-                    AppInfo::osVersion(*self->environment_.platform.hostInfo));
-            }
-        };
-        coordinator_->onStateChange = [weakControl, weakCoordinator, weakSelf](MenuBarState state) {
-            if (const auto control = weakControl.lock()) {
-                const auto coordinator = weakCoordinator.lock();
-                control->show(state, coordinator ? coordinator->currentPauseReason() : std::nullopt);
-            }
-            if (const auto self = weakSelf.lock()) {
-                self->stateDidChange(state);
-            }
-        };
-    }
-    statusItems_.controlItem->onToggle = whileAlive(
-        weakCoordinator, [](Coordinator& coordinator, bool withAll) { coordinator.toggle(withAll); });
-    statusItems_.controlItem->onPause =
-        whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.pause(); });
-    statusItems_.controlItem->onResume =
-        whileAlive(weakCoordinator, [](Coordinator& coordinator) { coordinator.resume(); });
-    statusItems_.controlItem->onOpenPermissionGuide =
-        whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
-    statusItems_.controlItem->onOpenHelp =
+    const std::weak_ptr<Coordinator> weakCoordinator = engine_->coordinator();
+    ControlItem& control = *statusItems_->controlItem();
+    control.onToggle = whileAlive(weakCoordinator, [](Coordinator& c, bool withAll) { c.toggle(withAll); });
+    control.onPause = whileAlive(weakCoordinator, [](Coordinator& c) { c.pause(); });
+    control.onResume = whileAlive(weakCoordinator, [](Coordinator& c) { c.resume(); });
+    const auto showGuide = whileAlive(weakSelf, [](AppDelegate& self) { self.showPermissionGuide(); });
+    const auto openHelp = whileAlive(weakSelf, [](AppDelegate& self) { self.openHelp(); });
+    const auto openAbout = whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); });
+    const auto sendFeedback = whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); });
+    const auto checkForUpdate = whileAlive(weakSelf, [](AppDelegate& self) { self.checkForUpdate(); });
+    const auto openSettings = whileAlive(weakSelf, [](AppDelegate& self) { self.openSettings(); });
+    control.onOpenPermissionGuide = showGuide;
+    control.onOpenHelp =
         whileAlive(weakSelf, [](AppDelegate& self, std::optional<HelpTopic> topic) { self.openHelp(topic); });
-    statusItems_.controlItem->onOpenAbout = whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); });
-    mainMenu_->setDelegateAction("openHelp:",
-                                 whileAlive(weakSelf, [](AppDelegate& self) { self.openHelp(); }));
-    mainMenu_->setDelegateAction("openAbout:",
-                                 whileAlive(weakSelf, [](AppDelegate& self) { self.openAbout(); }));
-    statusItems_.controlItem->onSendFeedback =
-        whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); });
-    statusItems_.controlItem->onCheckForUpdate =
-        whileAlive(weakSelf, [](AppDelegate& self) { self.checkForUpdate(); });
+    control.onOpenAbout = openAbout;
+    control.onSendFeedback = sendFeedback;
+    control.onCheckForUpdate = checkForUpdate;
     // While a check runs, its menu entry says so and cannot be chosen.
-    statusItems_.controlItem->isCheckingForUpdate = [weakSelf] {
+    control.isCheckingForUpdate = [weakSelf] {
         const auto self = weakSelf.lock();
-        return self && self->supportWindows_.isCheckingForUpdate();
+        return self && self->support_.isCheckingForUpdate();
     };
-    mainMenu_->setDelegateAction("sendFeedback:",
-                                 whileAlive(weakSelf, [](AppDelegate& self) { self.sendFeedback(); }));
-    mainMenu_->setDelegateAction("checkForUpdate:",
-                                 whileAlive(weakSelf, [](AppDelegate& self) { self.checkForUpdate(); }));
+    control.onOpenSettings = openSettings;
+    control.onManageProfiles =
+        whileAlive(std::weak_ptr<SettingsWindowController>(settings_->settingsWindow()),
+                   [](SettingsWindowController& window) { window.show(SettingsPage::sections); });
+    connectProfileMenu();
+    mainMenu_->setDelegateAction("openSettings:", openSettings);
+    mainMenu_->setDelegateAction("openHelp:", openHelp);
+    mainMenu_->setDelegateAction("openAbout:", openAbout);
+    mainMenu_->setDelegateAction("sendFeedback:", sendFeedback);
+    mainMenu_->setDelegateAction("checkForUpdate:", checkForUpdate);
+
+    // The settings window's help button opens the help at its top.
+    GeneralModel& general = *settings_->general();
+    general.onOpenPermissionGuide = showGuide;
+    general.onOpenHelp = openHelp;
+    panels_->permissionGuide().model().onRelaunch =
+        whileAlive(weakSelf, [](AppDelegate& self) { self.relaunch(); });
 }
 
-void AppDelegate::wireUserSwitch() {
-    // Switching users is offered where the system's component for it is there.
-    userSwitch_ = std::make_shared<system::UserSwitch>(
-        environment_.platform.runtimeLoader,
-        std::make_shared<concurrency::SerialQueue>(system::UserSwitch::queueLabel()));
-    const bool available = userSwitch_->isAvailable();
-    statusItems_.controlItem->userSwitchAvailable = available;
-    if (statusItems_.userSwitcherItem) {
-        statusItems_.userSwitcherItem->userSwitchAvailable = available;
-    }
-    if (!available) {
-        core::Log::app().error("利用者を切り替える部品が macOS に見つかりません（メニューに出しません）");
-    }
-    const auto switchUser = [userSwitch = userSwitch_, &executor = *environment_.executor] {
-        concurrency::spawn(executor, switchToLoginWindow(userSwitch), "switch user");
+// The control item's profile menu acts through the editor, as the user's
+// switch, and marks a profile that a rule chose.
+void AppDelegate::connectProfileMenu() {
+    ControlItem& control = *statusItems_->controlItem();
+    const std::weak_ptr<ProfileEditor> weakEditor = settings_->profileEditor();
+    control.profileChoices = [weakEditor] {
+        const auto editor = weakEditor.lock();
+        return editor ? editor->choices() : std::vector<ProfileChoice>{};
     };
-    statusItems_.controlItem->onSwitchUser = switchUser;
-    if (statusItems_.userSwitcherItem) {
-        statusItems_.userSwitcherItem->onSwitchUser = switchUser;
-    }
-}
-
-std::optional<std::string> AppDelegate::hotkeyNote(const system::Hotkey& hotkey,
-                                                   const std::optional<system::HotkeyProblem>& problem) {
-    if (!problem) {
-        return std::nullopt;
-    }
-    if (problem->kind() == system::HotkeyProblem::Kind::takenBySystemShortcut) {
-        return fmt::format(fmt::runtime(core::localized("{} は macOS のショートカットと重なっています")),
-                           hotkey.displayName);
-    }
-    return fmt::format(
-        fmt::runtime(core::localized("{} を登録できませんでした（ほかのアプリが使っているかもしれません）")),
-        hotkey.displayName);
-}
-
-void AppDelegate::registerHotkeys() {
-    hotkeys_ = std::make_unique<system::HotkeyCenter>(environment_.platform.hotkeyManager);
-    const std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
-    const system::Hotkey& reveal = system::Hotkey::reveal;
-    const auto revealProblem = hotkeys_->registerHotkey(reveal, [weakCoordinator] {
-        if (const auto coordinator = weakCoordinator.lock()) {
-            coordinator->toggle(false);
+    control.onSwitchProfile = [weakEditor](core::Uuid id) {
+        if (const auto editor = weakEditor.lock()) {
+            editor->edit(true, "切り替え",
+                         [id](core::StoredState& state) { return state.switchProfile(id); });
         }
-    });
-    if (revealProblem) {
-        if (revealProblem->kind() == system::HotkeyProblem::Kind::takenBySystemShortcut) {
-            core::Log::app().error("ホットキー {} は macOS のショートカットが使っています",
-                                   reveal.displayName);
-        } else {
-            core::Log::app().error("ホットキー {} を登録できませんでした（{}）", reveal.displayName,
-                                   revealProblem->status());
-        }
-    }
-    statusItems_.controlItem->hotkeyNote = hotkeyNote(reveal, revealProblem);
+    };
+    control.profileIsAutomatic = [weakStore = std::weak_ptr<SettingsStore>(settingsStore_)] {
+        const auto store = weakStore.lock();
+        return store && store->state().ruleTracker && store->state().ruleTracker->isApplying();
+    };
+}
 
-    const system::Hotkey& search = system::Hotkey::search;
-    const auto searchProblem =
-        hotkeys_->registerHotkey(search, [weakSelf = weak_from_this(), weakCoordinator] {
-            const auto self = weakSelf.lock();
-            const auto coordinator = weakCoordinator.lock();
-            if (!self || !coordinator || coordinator->hasShutDown()) {
-                return;
-            }
-            if (self->panels_.search->isOpen()) {
-                self->panels_.search->close("ホットキー");
-                return;
-            }
-            self->panels_.search->show(searchCandidates(*coordinator));
-        });
-    if (searchProblem) {
-        core::Log::app().error("ホットキー {} を登録できませんでした（{}）", search.displayName,
-                               system::toString(*searchProblem));
+void AppDelegate::showState(MenuBarState state) {
+    const auto& coordinator = engine_->coordinator();
+    const auto reason = coordinator ? coordinator->currentPauseReason() : std::nullopt;
+    statusItems_->controlItem()->show(state, reason);
+    settings_->general()->setState(state);
+    settings_->general()->setPauseReason(reason);
+}
+
+// -- What the menus open ---------------------------------------------------------
+
+void AppDelegate::openSettings() {
+    if (settings_) {
+        settings_->open();
     }
 }
 
-void AppDelegate::showCurrentState() {
-    if (!coordinator_) {
-        statusItems_.controlItem->show(MenuBarState::paused, std::nullopt);
-        stateDidChange(MenuBarState::paused);
-        return;
+void AppDelegate::showPermissionGuide() {
+    if (panels_) {
+        panels_->showPermissionGuide();
     }
-    statusItems_.controlItem->show(coordinator_->effectiveState(), coordinator_->currentPauseReason());
-    stateDidChange(coordinator_->effectiveState());
 }
 
-// -- Reopen and termination ----------------------------------------------------
+void AppDelegate::openHelp(std::optional<HelpTopic> topic) {
+    support_.openHelp(topic);
+}
+
+void AppDelegate::openAbout() {
+    support_.openAbout();
+}
+
+void AppDelegate::sendFeedback() {
+    support_.sendFeedback(feedbackEnvironment());
+}
+
+void AppDelegate::checkForUpdate() {
+    support_.checkForUpdate();
+}
+
+// -- Reopen, relaunch and termination ------------------------------------------------
 
 bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
     core::Log::app().notice("もう一度開かれたので、設定の窓を出します");
     openSettings();
     return false;
+}
+
+void AppDelegate::relaunch() {
+    if (isRelaunching_) {
+        return;
+    }
+    isRelaunching_ = true;
+    // The restriction is lifted before the new instance starts.
+    takeDown();
+    services_.places->relaunch();
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -552,54 +273,59 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::takeDown() {
-    // What the user sees goes first, so nothing reaches an engine that has
-    // shut down; then the engine lifts its restriction; then the hot keys go.
-    supportWindows_.takeDown();
-    settings_.takeDown();
-    // A guide still waiting out its grace delay would open over a program
-    // that is going away.
-    pendingPermissionGuide_.cancel();
-    pendingPermissionGuide_ = {};
-    panels_.takeDown();
-    // URLs arriving from now on are queued and never run.
-    if (externalControl_ && ExternalControl::shared() == externalControl_) {
-        ExternalControl::clearShared();
+    // What the user sees goes first, so that nothing reaches an engine that
+    // has shut down; the URL entry point closes and the rules stop; then the
+    // engine lifts its restriction; last the hot keys go.
+    support_.takeDown();
+    if (!hasLaunched_) {
+        return;
     }
-    // No rule switches a profile while the engine goes down.
-    if (ruleRunner_) {
-        ruleRunner_->stop();
-    }
-    if (coordinator_) {
-        coordinator_->shutdown();
-    }
-    if (hotkeys_) {
-        hotkeys_->unregisterAll();
-    }
+    settings_->takeDown();
+    panels_->takeDown();
+    integrations_->takeDown();
+    rules_->takeDown();
+    engine_->takeDown();
+    hotkeys_->takeDown();
 }
 
-// -- Helpers -------------------------------------------------------------------
+// -- Feedback --------------------------------------------------------------------
 
-std::optional<core::Rect> AppDelegate::controlFrame(const std::weak_ptr<ControlItem>& control) {
-    const auto item = control.lock();
-    if (!item || !item->statusItem()) {
-        return std::nullopt;
-    }
-    const auto window = item->statusItem()->buttonWindow();
-    return window ? std::optional<core::Rect>(window->frame) : std::nullopt;
-}
-
-StatusItemMenu::Runner AppDelegate::menuRunner() const {
-    return [screens = environment_.platform.screens, place = environment_.place](QMenu& menu,
-                                                                                 const core::Rect& frame) {
-        const auto all = screens ? screens->screens() : std::vector<platform::Screen>{};
-        if (all.empty()) {
-            StatusItemMenu::runOnPrimaryScreen(menu, frame);
-            return;
-        }
-        // Below the button: its bottom-left corner, top-down.
-        const auto topDown = core::convertScreenSpace(frame, all.front().frame);
-        menu.exec(place({topDown.minX(), topDown.maxY()}));
+core::FeedbackReport::Environment AppDelegate::feedbackEnvironment() const {
+    using core::FeedbackReport;
+    FeedbackReport::Environment facts;
+    const auto coordinator = engine_ ? engine_->coordinator() : nullptr;
+    const core::Profile placeholder(core::Uuid::random(), "", {}, {}, core::Section::hidden);
+    const core::Profile& profile = coordinator ? coordinator->currentProfile() : placeholder;
+    const std::vector<core::ItemSnapshot> none;
+    const auto& items = coordinator ? coordinator->currentItems() : none;
+    facts.sectionCounts = FeedbackReport::sectionCounts(items, profile, environment_.bundleIdentifier);
+    facts.stateText =
+        coordinator ? ControlItem::stateText(coordinator->effectiveState(), coordinator->currentPauseReason())
+                    : core::localized("起動しています");
+    facts.appVersion = AppInfo::version();
+    facts.build = AppInfo::build().value_or("");
+    facts.osVersion = AppInfo::osVersion(*environment_.platform.hostInfo);
+    facts.model = AppInfo::model(*environment_.platform.hostInfo);
+    facts.accessibilityGranted = coordinator ? coordinator->trusted() : std::nullopt;
+    facts.newItemSection = profile.newItemSection;
+    facts.profileCount = settingsStore_ ? static_cast<int>(settingsStore_->state().profiles.size()) : 1;
+    facts.ruleCount = settingsStore_ ? static_cast<int>(settingsStore_->state().rules.size()) : 0;
+    const RevealPreferences& reveal = services_.revealPreferences;
+    facts.switches = {
+        .launchAtLogin = services_.loginItem->status() == system::LoginItemStatus::enabled,
+        .hoverReveal = reveal.defaults.boolean(DefaultsKey::hoverRevealEnabled),
+        .belowBar = reveal.defaults.boolean(DefaultsKey::belowBarEnabled),
+        .notchOverflow = reveal.notchOverflow(),
+        .dragSort = reveal.dragSort(),
+        .userSwitcherStandIn = reveal.userSwitcherStandIn(),
     };
+    const auto screens = environment_.platform.screens ? environment_.platform.screens->screens()
+                                                       : std::vector<platform::Screen>{};
+    facts.screenCount = static_cast<int>(screens.size());
+    facts.hasNotchScreen = std::any_of(screens.begin(), screens.end(), [](const platform::Screen& screen) {
+        return screen.safeAreaInsets.top > 0;
+    });
+    return facts;
 }
 
 } // namespace pellacor::app

@@ -1,33 +1,13 @@
-// The URL entry point of the delegate: the external control built in
-// start-up, published at its end, and the URLs the desktop delivers.
+// The URL intake of the delegate: the URLs the desktop delivers, run through
+// the integrations' external control while its entry point is open, queued
+// before start-up opens it.
 #include "MenuBarCore/Support/Log.h"
 #include "Trayvane/App/AppDelegate.h"
-#include "Trayvane/Integrations/CoordinatorTarget.h"
-#include "Trayvane/Integrations/ExternalControl.h"
-#include "Trayvane/Integrations/ProfileEditorLink.h"
+#include "Trayvane/App/IntegrationsComponent.h"
 
 #include <algorithm>
 
 namespace pellacor::app {
-
-void AppDelegate::buildExternalControl() {
-    // Not reachable from outside until start-up's end publishes it.
-    externalControl_ = std::make_shared<ExternalControl>(
-        std::make_shared<CoordinatorTarget>(coordinator_),
-        std::make_shared<ProfileEditorLink>(settings_.profileEditor), settings_.settingsStore);
-}
-
-void AppDelegate::openUrlEntryPoint() {
-    if (!externalControl_) {
-        return;
-    }
-    ExternalControl::publish(externalControl_);
-    auto taken = std::move(pendingURLs_);
-    pendingURLs_.clear();
-    for (const auto& url : taken) {
-        externalControl_->open(url);
-    }
-}
 
 void AppDelegate::open(std::vector<std::string> urls) {
     const std::size_t received = urls.size();
@@ -43,10 +23,10 @@ void AppDelegate::open(std::vector<std::string> urls, std::size_t received) {
     if (urls.size() > urlsPerDelivery) {
         urls.resize(urlsPerDelivery);
     }
-    // Published from the end of start-up until termination begins.
-    if (externalControl_ && ExternalControl::shared() == externalControl_) {
+    // Open from the end of start-up until termination begins.
+    if (integrations_ && integrations_->isEntryPointOpen()) {
         for (const auto& url : urls) {
-            externalControl_->open(url);
+            integrations_->open(url);
         }
         return;
     }

@@ -175,6 +175,11 @@ void ControlItem::show(MenuBarState state, std::optional<PauseReason> reason) {
     statusItem_->setToolTip(localized("Pellacor：") + stateText(state_, pauseReason_));
 }
 
+std::optional<core::Rect> ControlItem::buttonFrame() const {
+    const auto window = statusItem_ ? statusItem_->buttonWindow() : std::nullopt;
+    return window ? std::optional<core::Rect>(window->frame) : std::nullopt;
+}
+
 std::optional<bool> ControlItem::isShownInMenuBar() {
     if (!statusItem_ || !statusItem_->buttonWindow()) {
         return std::nullopt;

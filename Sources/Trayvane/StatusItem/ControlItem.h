@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MenuBarCore/Geometry/Geometry.h"
 #include "MenuBarCore/Model/MenuBarState.h"
 #include "MenuBarSystem/Safety/HealthProblem.h"
 #include "Platform/InputState.h"
@@ -60,6 +61,9 @@ public:
     // Drawn on the menu bar (true), drawn once and no longer (false), or not
     // to be told yet (nothing).
     std::optional<bool> isShownInMenuBar();
+    // The frame of the button's window in screen coordinates (y up); nothing
+    // while the item has no button window.
+    std::optional<core::Rect> buttonFrame() const;
 
     static std::string stateText(core::MenuBarState state,
                                  const std::optional<coordinator::PauseReason>& reason);

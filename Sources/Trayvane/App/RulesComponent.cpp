@@ -1,13 +1,15 @@
-// The application delegate's part of the rules: the runner that applies them
-// as applications come and go, and the rules page's callbacks and lists.
+#include "Trayvane/App/RulesComponent.h"
+
 #include "MenuBarCore/Support/Localized.h"
 #include "MenuBarSystem/Watching/AppActivityWatcher.h"
-#include "Trayvane/App/AppDelegate.h"
+#include "Trayvane/App/SharedServices.h"
 #include "Trayvane/Common/WhileAlive.h"
 #include "Trayvane/Integrations/ProfileEditorLink.h"
 #include "Trayvane/Integrations/RuleApps.h"
 #include "Trayvane/Integrations/RuleRunner.h"
-#include "Trayvane/Settings/AppLookup.h"
+#include "Trayvane/Settings/ProfileEditor.h"
+#include "Trayvane/Settings/RulesModel.h"
+#include "Trayvane/Settings/SettingsStore.h"
 
 #include <map>
 #include <utility>
@@ -32,28 +34,41 @@ bool editRules(const std::weak_ptr<ProfileEditor>& weakEditor, const std::weak_p
 
 } // namespace
 
-void AppDelegate::wireRules() {
-    const auto& platform = environment_.platform;
-    const std::string selfBundleID = selfBundleIdentifier(environment_.bundleIdentifier);
-    // A watcher of its own: the coordinator starts and stops its watcher with
-    // its own life, and the rules must not depend on that.
-    ruleRunner_ =
-        RuleRunner::create(system::AppActivityWatcher::create(platform.workspace, *environment_.executor),
-                           std::make_shared<ProfileEditorLink>(settings_.profileEditor), selfBundleID,
-                           *environment_.executor, platform.workspace, {}, environment_.sleep);
-    settings_.profileEditor->onEdited =
-        whileAlive(weak_from_this(), [](AppDelegate& self) { self.refreshRules(); });
+std::shared_ptr<RulesComponent> RulesComponent::create(const ProgramEnvironment& environment,
+                                                       const SharedServices& services,
+                                                       std::shared_ptr<SettingsStore> store,
+                                                       const std::shared_ptr<ProfileEditor>& editor,
+                                                       std::shared_ptr<RulesModel> model) {
+    auto component = std::shared_ptr<RulesComponent>(
+        new RulesComponent(environment, services, std::move(store), editor, std::move(model)));
+    component->wireEdits();
+    component->wireChoices(environment, services.selfBundleID);
+    component->refresh();
+    return component;
+}
 
-    // The control item's profile menu marks a profile that a rule chose.
-    const std::weak_ptr<SettingsStore> weakStore = settings_.settingsStore;
-    statusItems_.controlItem->profileIsAutomatic = [weakStore] {
-        const auto store = weakStore.lock();
-        return store && store->state().ruleTracker && store->state().ruleTracker->isApplying();
-    };
+// A watcher of its own: the coordinator starts and stops its watcher with
+// its own life, and the rules must not depend on that.
+RulesComponent::RulesComponent(const ProgramEnvironment& environment, const SharedServices& services,
+                               std::shared_ptr<SettingsStore> store,
+                               const std::shared_ptr<ProfileEditor>& editor,
+                               std::shared_ptr<RulesModel> model)
+    : store_(std::move(store)), editor_(editor), model_(std::move(model)), nameOf_(services.nameOf()) {
+    const auto& platform = environment.platform;
+    runner_ =
+        RuleRunner::create(system::AppActivityWatcher::create(platform.workspace, *environment.executor),
+                           std::make_shared<ProfileEditorLink>(editor), services.selfBundleID,
+                           *environment.executor, platform.workspace, {}, environment.sleep);
+}
 
-    const std::weak_ptr<ProfileEditor> weakEditor = settings_.profileEditor;
-    const std::weak_ptr<RuleRunner> weakRunner = ruleRunner_;
-    RulesModel& model = *settings_.rulesModel;
+// The editor's every edit refreshes the page; the page's edits go through the editor.
+void RulesComponent::wireEdits() {
+    const std::weak_ptr<ProfileEditor> weakEditor = editor_;
+    if (const auto editor = weakEditor.lock()) {
+        editor->onEdited = whileAlive(weak_from_this(), [](RulesComponent& self) { self.refresh(); });
+    }
+    const std::weak_ptr<RuleRunner> weakRunner = runner_;
+    RulesModel& model = *model_;
     model.onAdd = [weakEditor, weakRunner](const std::string& bundleID, core::AppRule::Condition condition,
                                            const core::Uuid& profileID) {
         return editRules(weakEditor, weakRunner, "ルールの追加", [&](core::StoredState& state) {
@@ -79,26 +94,32 @@ void AppDelegate::wireRules() {
         editRules(weakEditor, weakRunner, "ルールの削除",
                   [&](core::StoredState& state) { return state.removeRule(ruleID); });
     };
-    // The providers hold nothing of the delegate: the page may outlive it.
-    model.runningApps = [workspace = std::weak_ptr<platform::Workspace>(platform.workspace), selfBundleID] {
+}
+
+// The providers hold nothing of the component: the page may outlive it.
+void RulesComponent::wireChoices(const ProgramEnvironment& environment, const std::string& selfBundleID) {
+    const auto& platform = environment.platform;
+    model_->runningApps = [workspace = std::weak_ptr<platform::Workspace>(platform.workspace), selfBundleID] {
         const auto shared = workspace.lock();
         return shared ? RuleApps::running(*shared, selfBundleID) : std::vector<RuleAppChoice>{};
     };
-    model.chooseOtherApp = [panel = environment_.applicationPanel, folder = environment_.applicationsFolder,
-                            files = std::weak_ptr<const platform::FileManager>(platform.fileManager)](
-                               RulesModel::AppCompletion done) {
+    model_->chooseOtherApp = [panel = environment.applicationPanel, folder = environment.applicationsFolder,
+                              files = std::weak_ptr<const platform::FileManager>(platform.fileManager)](
+                                 RulesModel::AppCompletion done) {
         return RuleApps::chooseFromApplications(panel, folder, files, std::move(done));
     };
-    refreshRules();
 }
 
-void AppDelegate::refreshRules() {
-    const auto& store = settings_.settingsStore;
-    const auto& editor = settings_.profileEditor;
-    if (!store || !editor) {
+void RulesComponent::start() {
+    runner_->start();
+}
+
+void RulesComponent::refresh() {
+    const auto editor = editor_.lock();
+    if (!editor) {
         return;
     }
-    const core::StoredState& state = store->state();
+    const core::StoredState& state = store_->state();
     std::vector<ProfileChoice> profiles = editor->choices();
     std::map<core::Uuid, std::string> names;
     for (const auto& choice : profiles) {
@@ -112,14 +133,18 @@ void AppDelegate::refreshRules() {
         rows.push_back(RuleRow{
             .id = rule.id(),
             .bundleID = rule.appBundleID,
-            .appName = names_ ? names_->name(rule.appBundleID) : rule.appBundleID,
+            .appName = nameOf_(rule.appBundleID),
             .condition = rule.condition,
             .profileID = rule.profileID,
             .profileName = named != names.end() ? named->second : core::localized("（無いプロファイル）"),
             .isApplying = tracker && tracker->isApplying() && tracker->activeRuleID() == rule.id(),
         });
     }
-    settings_.rulesModel->update(std::move(rows), std::move(profiles));
+    model_->update(std::move(rows), std::move(profiles));
+}
+
+void RulesComponent::takeDown() {
+    runner_->stop();
 }
 
 } // namespace pellacor::app
