@@ -273,7 +273,7 @@ void watchSignals(QApplication& application, QSocketNotifier& notifier, app::App
         }
         if (*signal == SIGUSR1) {
             // One new instance, however often it is asked for before this one ends.
-            if (program != nullptr) {
+            if (program != nullptr && program->hasLaunched()) {
                 program->panels().permissionGuide().model().relaunch();
             }
             return;

@@ -71,7 +71,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     statusItems_ = std::make_unique<StatusItemsComponent>(environment_, services_);
     settingsStore_ = std::make_shared<SettingsStore>(
         core::Store(environment_.stateFile.empty() ? core::Store::defaultFileURL() : environment_.stateFile));
-    engine_ = std::make_unique<EngineComponent>(environment_, settingsStore_->activeProfile(),
+    engine_ = std::make_unique<EngineComponent>(environment_, services_, settingsStore_->activeProfile(),
                                                 statusItems_->controlItem());
     const auto& coordinator = engine_->coordinator();
     // The areas that follow the engine, each wiring its own callbacks of it.
@@ -298,7 +298,9 @@ core::FeedbackReport::Environment AppDelegate::feedbackEnvironment() const {
     const core::Profile& profile = coordinator ? coordinator->currentProfile() : placeholder;
     const std::vector<core::ItemSnapshot> none;
     const auto& items = coordinator ? coordinator->currentItems() : none;
-    facts.sectionCounts = FeedbackReport::sectionCounts(items, profile, environment_.bundleIdentifier);
+    // The program's own items go by the identifier it goes by, the built-in one
+    // when the main bundle reports none.
+    facts.sectionCounts = FeedbackReport::sectionCounts(items, profile, services_.selfBundleID);
     facts.stateText =
         coordinator ? ControlItem::stateText(coordinator->effectiveState(), coordinator->currentPauseReason())
                     : core::localized("起動しています");

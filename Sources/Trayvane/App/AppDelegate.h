@@ -99,6 +99,8 @@ public:
     IntegrationsComponent& integrations() const { return *integrations_; }
     HotkeysComponent& hotkeys() const { return *hotkeys_; }
 
+    // Start-up has made the components.
+    bool hasLaunched() const { return hasLaunched_; }
     bool modifierAtLaunch() const { return modifierAtLaunch_; }
     bool isRelaunching() const { return isRelaunching_; }
     const std::vector<std::string>& pendingURLs() const { return pendingURLs_; }

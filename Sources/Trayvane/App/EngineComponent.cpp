@@ -18,8 +18,8 @@ struct EngineComponent::Relay {
     concurrency::MainExecutor* executor = nullptr;
 };
 
-EngineComponent::EngineComponent(const ProgramEnvironment& environment, const core::Profile& profile,
-                                 const std::weak_ptr<ControlItem>& control)
+EngineComponent::EngineComponent(const ProgramEnvironment& environment, const SharedServices& services,
+                                 const core::Profile& profile, const std::weak_ptr<ControlItem>& control)
     : relay_(std::make_shared<Relay>()) {
     relay_->executor = environment.executor;
     auto watchdog = environment.watchdog;
@@ -33,7 +33,7 @@ EngineComponent::EngineComponent(const ProgramEnvironment& environment, const co
     }
     CoordinatorComposition::Inputs inputs{
         .platform = environment.platform,
-        .selfBundleID = SharedServices::selfBundleIdentifier(environment.bundleIdentifier),
+        .selfBundleID = services.selfBundleID,
         .profile = profile,
         .bundleURL = environment.bundleURL,
         .applicationsFolder = environment.applicationsFolder,

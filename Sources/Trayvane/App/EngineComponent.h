@@ -22,6 +22,7 @@ namespace pellacor::app {
 
 class CoordinatorComposition;
 class ControlItem;
+struct SharedServices;
 
 // The engine: the services the coordinator runs on (composed as the program
 // composes them, the hang watchdog started at once and pinging the executor
@@ -32,8 +33,8 @@ class ControlItem;
 // lifts the restriction. Main thread.
 class EngineComponent {
 public:
-    EngineComponent(const ProgramEnvironment& environment, const core::Profile& profile,
-                    const std::weak_ptr<ControlItem>& control);
+    EngineComponent(const ProgramEnvironment& environment, const SharedServices& services,
+                    const core::Profile& profile, const std::weak_ptr<ControlItem>& control);
     ~EngineComponent();
     EngineComponent(const EngineComponent&) = delete;
     EngineComponent& operator=(const EngineComponent&) = delete;

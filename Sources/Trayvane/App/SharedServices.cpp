@@ -10,7 +10,7 @@
 namespace pellacor::app {
 
 SharedServices::SharedServices(const ProgramEnvironment& environment)
-    : selfBundleID(selfBundleIdentifier(environment.bundleIdentifier)),
+    : selfBundleID(environment.bundleIdentifier.value_or(std::string(core::bundleIdentifier))),
       launchPreferences(
           UserDefaults::standard(environment.platform.preferencesDomain, *environment.platform.fileManager)),
       revealPreferences(
@@ -31,10 +31,6 @@ std::function<std::string(const std::string&)> SharedServices::nameOf() const {
         const auto lookup = weak.lock();
         return lookup ? lookup->name(bundleID) : bundleID;
     };
-}
-
-std::string SharedServices::selfBundleIdentifier(const std::optional<std::string>& reported) {
-    return reported.value_or(std::string(core::bundleIdentifier));
 }
 
 } // namespace pellacor::app

@@ -39,8 +39,6 @@ struct SharedServices {
     // An application's display name through the lookup while it lives, else
     // its identifier; the closure holds the lookup weakly.
     std::function<std::string(const std::string& bundleID)> nameOf() const;
-    // The identifier the program goes by: the main bundle's, else the built-in one.
-    static std::string selfBundleIdentifier(const std::optional<std::string>& reported);
 };
 
 } // namespace pellacor::app
