@@ -330,7 +330,10 @@ TEST(HangTimeline, AMainThreadThatHangsWhileRestrictingIsEndedWithStatus70AndThe
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        alarm(20);
+        // Only keeps a child whose watchdog never fires from holding the test
+        // for ever: a minute, as long as a busy machine under a sanitizer may
+        // need for the set-up alone.
+        alarm(60);
         const int fd = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd < 0) {
             _exit(2);
