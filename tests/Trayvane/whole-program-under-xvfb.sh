@@ -182,6 +182,7 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   # launching it again switches again.
   rule_app=com.example.brambleclip
   rule_app_name=Brambleclip
+  window_focused "Pellacor の設定"
   xdotool key ctrl+3
   control_point "rules:page"
   click "rules:add"
@@ -262,7 +263,9 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   window_titled "Pellacor のヘルプ"
   control_point "help:text"
   shot help
-  # Closed as any window of the program is: the main menu's ⌘W, Ctrl here.
+  # Closed as any window of the program is: the main menu's ⌘W, Ctrl here,
+  # once the window has the keyboard.
+  window_focused "Pellacor のヘルプ"
   xdotool key ctrl+w
   windows_gone "Pellacor のヘルプ"
   menu_entry_from_top 2
@@ -304,7 +307,11 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
     appears "] info: アップデートの確認：届かない"
     window_titled "Pellacor"
     shot update
+    # Escape reaches the notice only once it has the keyboard, and the tab
+    # below is clicked only once it has gone.
+    window_focused "Pellacor"
     xdotool key Escape
+    windows_gone Pellacor
   else
     echo "this build has no update host: the update check is left out"
   fi
@@ -333,6 +340,7 @@ print(next(p["name"] for p in state["profiles"] if p["id"] == state["activeProfi
   menu_entry 6
   appears "] info: 設定の窓を開きました（作って・"
   control_point "profile:delete"
+  window_focused "Pellacor の設定"
   xdotool key ctrl+3
   control_point "rule:$rule_app:running"
   # The switch: a click on the control item opens the below-bar panel.
